@@ -1,0 +1,45 @@
+# The two set-up commands: `make run` and `make test`. Both install what is
+# missing (Debian packages), build and go.
+SHELL := /bin/bash
+JOBS ?= $(shell nproc)
+
+RUN_PACKAGES := cmake g++ make ninja-build qt6-base-dev fonts-dejavu-core
+TEST_PACKAGES := $(RUN_PACKAGES) libgtest-dev xvfb xauth
+BENCH_PACKAGES := $(RUN_PACKAGES) libbenchmark-dev
+FUZZ_PACKAGES := cmake clang libclang-rt-dev ninja-build
+
+.PHONY: run test bench fuzz build build-test deps-run deps-test deps-bench deps-fuzz clean
+
+run: deps-run build
+	./build/pixolat
+
+test: deps-test build-test
+	@tools/run_tests.sh build/test
+
+bench: deps-bench
+	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DPIXOLAT_BENCH=ON
+	cmake --build build -j $(JOBS)
+	tools/run_bench.sh build
+
+fuzz: deps-fuzz
+	tools/run_fuzz.sh
+
+build:
+	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
+	cmake --build build -j $(JOBS) --target pixolat
+
+build-test:
+	cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPIXOLAT_SANITIZE=ON
+	cmake --build build/test -j $(JOBS)
+
+deps-run:
+	@tools/install_packages.sh $(RUN_PACKAGES)
+deps-test:
+	@tools/install_packages.sh $(TEST_PACKAGES)
+deps-bench:
+	@tools/install_packages.sh $(BENCH_PACKAGES)
+deps-fuzz:
+	@tools/install_packages.sh $(FUZZ_PACKAGES)
+
+clean:
+	rm -rf build

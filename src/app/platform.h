@@ -1,0 +1,157 @@
+#pragma once
+// Everything the editor needs from the desktop, as one interface with no
+// toolkit in it. The desktop program implements it with Qt; tests use a
+// scripted implementation that records what was shown and answers dialogs
+// from a queue. Operations that fail throw pixolat::Error with the text the
+// user is shown.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pixolat {
+
+// A 32-bit picture: pixels row by row, each 0xFFRRGGBB (the desktop's native
+// 32-bit RGB). The view, preview and palette buffers are of this kind.
+struct RgbBuffer {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;
+
+    void Resize(int w, int h) {
+        width = w > 0 ? w : 0;
+        height = h > 0 ? h : 0;
+        pixels.assign(std::size_t(width) * std::size_t(height), 0xFF000000u);
+    }
+    uint32_t* row(int y) { return pixels.data() + std::size_t(y) * std::size_t(width); }
+    const uint32_t* row(int y) const { return pixels.data() + std::size_t(y) * std::size_t(width); }
+    uint32_t at(int x, int y) const { return row(y)[x]; }
+};
+
+inline constexpr uint32_t PackRgb(int r, int g, int b) {
+    return 0xFF000000u | (uint32_t(r & 0xFF) << 16) | (uint32_t(g & 0xFF) << 8) | uint32_t(b & 0xFF);
+}
+
+// A loaded picture file: each pixel 24-bit RGB with red in the low byte
+// (red + 256 * green + 65536 * blue).
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;  // row by row
+
+    uint32_t at(int x, int y) const { return pixels[std::size_t(y) * std::size_t(width) + std::size_t(x)]; }
+    uint32_t& at(int x, int y) { return pixels[std::size_t(y) * std::size_t(width) + std::size_t(x)]; }
+};
+
+// Modifier keys and mouse buttons held during an event.
+enum ShiftFlag : unsigned {
+    kShift = 1,
+    kAlt = 2,
+    kCtrl = 4,
+    kLeftButton = 8,
+    kRightButton = 16,
+    kMiddleButton = 32,
+};
+using ShiftState = unsigned;
+
+enum class MouseButton { Left, Right, Middle };
+
+enum class WindowState { Normal = 0, Minimized = 1, Maximized = 2 };
+
+struct WindowBounds {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// Filter in the "Description|*.a;*.b|Description|*.*" form, and the extension
+// appended when the user types a name without one.
+struct FileDialogOptions {
+    std::string filter;
+    std::string defaultExtension;
+};
+
+// How the Gfx Data text window is opened.
+enum class TextWindowPurpose {
+    Save,  // designed bounds, whole text selected
+    Load,  // empty, placed relative to the editor window
+};
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Status bar and window frame.
+    virtual void SetStatusText(int panel, const std::string& text) = 0;
+    virtual void SetCaption(const std::string& text) = 0;
+    virtual WindowBounds GetWindowBounds() = 0;
+    virtual void SetWindowBounds(const WindowBounds& bounds) = 0;
+    virtual WindowState GetWindowState() = 0;
+    virtual void SetWindowState(WindowState state) = 0;
+    // Closes the editor window, which ends the program.
+    virtual void CloseMainWindow() = 0;
+    // Sizing-border width and height of the window frame.
+    virtual int FrameWidth() = 0;
+    virtual int FrameHeight() = 0;
+
+    // Message boxes.
+    virtual void ShowMessage(const std::string& text) = 0;
+    virtual void ShowInformation(const std::string& text) = 0;
+    virtual bool AskYesNo(const std::string& text) = 0;
+    // Returns the typed text, or the initial text on Cancel.
+    virtual std::string InputBox(const std::string& caption, const std::string& prompt,
+                                 const std::string& initial) = 0;
+    // Returns the typed text, or nothing on Cancel.
+    virtual std::optional<std::string> InputQuery(const std::string& caption,
+                                                  const std::string& prompt,
+                                                  const std::string& initial) = 0;
+
+    // File dialogs: a full path, or nothing when cancelled. The save dialog
+    // asks before overwriting an existing file.
+    virtual std::optional<std::string> OpenFileDialog(const FileDialogOptions& options) = 0;
+    virtual std::optional<std::string> SaveFileDialog(const FileDialogOptions& options) = 0;
+    virtual std::optional<std::string> OpenPictureDialog() = 0;
+
+    // The Gfx Data window, modal: shows text and returns what it holds when closed.
+    virtual std::string ShowTextWindow(const std::string& text, TextWindowPurpose purpose) = 0;
+
+    // Per-user settings. ReadSettingInt throws when the value is missing or
+    // not an integer; ReadSettingText reads a missing value as empty.
+    virtual bool SettingExists(const std::string& name) = 0;
+    virtual int32_t ReadSettingInt(const std::string& name) = 0;
+    virtual std::string ReadSettingText(const std::string& name) = 0;
+    virtual void WriteSettingInt(const std::string& name, int32_t value) = 0;
+    virtual void WriteSettingText(const std::string& name, const std::string& value) = 0;
+
+    // Files. ReadFile reads at most maxBytes from the start of the file;
+    // WriteFile replaces the file whole or leaves it as it was.
+    virtual bool FileExists(const std::string& path) = 0;
+    virtual std::vector<uint8_t> ReadFile(const std::string& path, std::size_t maxBytes) = 0;
+    virtual void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) = 0;
+    virtual std::string ProgramPath() = 0;
+
+    // Pictures.
+    virtual Picture LoadPicture(const std::string& path) = 0;
+    virtual void SavePictureAsBitmap(const std::string& path, const Picture& picture) = 0;
+    virtual void CopyPictureToClipboard(const Picture& picture) = 0;
+
+    // Text in the palette's small font, transparent background.
+    virtual int TextWidth(const std::string& text) = 0;
+    virtual void DrawText(RgbBuffer& target, int x, int y, const std::string& text,
+                          uint32_t color) = 0;
+
+    // Help viewer.
+    virtual void ShowHelpTopic(const std::string& helpFile, const std::string& topic) = 0;
+    virtual void ShowHelpContext(const std::string& helpFile, int context) = 0;
+
+    // Event loop and time.
+    virtual void ProcessPendingEvents() = 0;
+    // Milliseconds, wrapping at 2^32.
+    virtual uint32_t TickCount() = 0;
+
+    // Opens the Mask Processor window modally.
+    virtual void OpenMaskProcessor() = 0;
+};
+
+}  // namespace pixolat

@@ -1,0 +1,94 @@
+#include "app/qt/form_editor.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+
+namespace pixolat {
+
+namespace {
+constexpr int kPanelWidths[kStatusPanels] = {80, 80, 80, 200};
+constexpr Qt::Alignment kPanelAlignments[kStatusPanels] = {
+    Qt::AlignRight | Qt::AlignVCenter, Qt::AlignRight | Qt::AlignVCenter,
+    Qt::AlignLeft | Qt::AlignVCenter, Qt::AlignLeft | Qt::AlignVCenter};
+}  // namespace
+
+TFormEditor::TFormEditor(QtPlatform& platform, QWidget* parent)
+    : QMainWindow(parent), platform_(platform) {
+    setObjectName("TFormEditor");
+    BuildStatusBar();
+    platform_.Attach(this);
+    editor_ = std::make_unique<Editor>(platform_);
+    setWindowTitle(QString::fromStdString(editor_->caption()));
+    setGeometry(240, 100, 780, 580);
+    auto* scrollBox = new QWidget(this);
+    scrollBox->setObjectName("ScrollBox1");
+    setCentralWidget(scrollBox);
+    BuildMenus();
+    MirrorCore();
+}
+
+TFormEditor::~TFormEditor() { platform_.Attach(nullptr); }
+
+void TFormEditor::BuildStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName("StatusBar1");
+    bar->setSizeGripEnabled(false);
+    for (int i = 0; i < kStatusPanels; ++i) {
+        panels_[i] = new QLabel(bar);
+        panels_[i]->setObjectName(QString("StatusPanel%1").arg(i));
+        panels_[i]->setFixedWidth(kPanelWidths[i]);
+        panels_[i]->setAlignment(kPanelAlignments[i]);
+        panels_[i]->setFrameShape(QFrame::Panel);
+        panels_[i]->setFrameShadow(QFrame::Sunken);
+        bar->addWidget(panels_[i]);
+    }
+}
+
+void TFormEditor::SetPanelText(int panel, const QString& text) {
+    if (panel >= 0 && panel < kStatusPanels) panels_[panel]->setText(text);
+}
+
+void TFormEditor::BuildMenus() {
+    QMenu* current = nullptr;
+    for (const MenuItem& item : editor_->menu()) {
+        const QString name = QString::fromStdString(item.name);
+        if (item.kind == MenuItem::Kind::Menu) {
+            current = menuBar()->addMenu(QString::fromStdString(item.caption));
+            current->setObjectName(name);
+            continue;
+        }
+        if (!current) continue;
+        QAction* action = item.kind == MenuItem::Kind::Separator ? current->addSeparator()
+                                                                 : current->addAction(QString());
+        action->setObjectName(name);
+        if (item.kind == MenuItem::Kind::Command) {
+            action->setCheckable(item.checkable);
+            if (!item.shortcut.empty())
+                action->setShortcut(QKeySequence(QString::fromStdString(item.shortcut)));
+            action->setStatusTip(QString::fromStdString(item.hint));
+            const std::string command = item.name;
+            connect(action, &QAction::triggered, this,
+                    [this, command] { Run([&] { editor_->RunMenuCommand(command); }); });
+        }
+        actions_.insert(name, action);
+    }
+}
+
+void TFormEditor::MirrorCore() {
+    for (const MenuItem& item : editor_->menu()) {
+        QAction* action = actions_.value(QString::fromStdString(item.name));
+        if (!action) continue;
+        if (item.kind == MenuItem::Kind::Command)
+            action->setText(QString::fromStdString(item.DisplayCaption()));
+        action->setChecked(item.checked);
+        action->setVisible(item.visible);
+    }
+    for (int i = 0; i < kStatusPanels; ++i)
+        panels_[i]->setText(QString::fromStdString(editor_->statusText(i)));
+    setWindowTitle(QString::fromStdString(editor_->caption()));
+}
+
+}  // namespace pixolat

@@ -1,0 +1,48 @@
+#pragma once
+// TFormEditor: the editor window. It translates Qt events into calls on the
+// editor core and mirrors the core's state (texts, menu) into its widgets.
+#include <QMainWindow>
+#include <QMap>
+#include <memory>
+
+#include "app/qt/qt_platform.h"
+#include "edit/editor.h"
+
+class QAction;
+class QLabel;
+
+namespace pixolat {
+
+class TFormEditor : public QMainWindow, public PlatformWindow {
+    Q_OBJECT
+public:
+    explicit TFormEditor(QtPlatform& platform, QWidget* parent = nullptr);
+    ~TFormEditor() override;
+
+    Editor& editor() { return *editor_; }
+    QAction* action(const QString& name) const { return actions_.value(name); }
+    QLabel* statusPanel(int panel) const { return panels_[panel]; }
+
+    QMainWindow* window() override { return this; }
+    void SetPanelText(int panel, const QString& text) override;
+
+    // Runs a handler on the core through its dispatch point, then brings the
+    // widgets up to date.
+    template <class Handler>
+    void Run(Handler&& handler) {
+        editor_->Dispatch(std::forward<Handler>(handler));
+        MirrorCore();
+    }
+    void MirrorCore();
+
+private:
+    void BuildMenus();
+    void BuildStatusBar();
+
+    QtPlatform& platform_;
+    std::unique_ptr<Editor> editor_;
+    QMap<QString, QAction*> actions_;
+    QLabel* panels_[kStatusPanels] = {};
+};
+
+}  // namespace pixolat

@@ -1,0 +1,306 @@
+#include "app/qt/qt_platform.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QImage>
+#include <QImageReader>
+#include <QInputDialog>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QPainter>
+#include <QSaveFile>
+#include <QSettings>
+
+#include "document/errors.h"
+
+namespace pixolat {
+
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+std::string S(const QString& s) { return s.toStdString(); }
+
+QSettings& Settings() {
+    static QSettings settings("Varno", "Pixolat");
+    return settings;
+}
+
+QFont LabelFont() {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::SmallestReadableFont);
+    font.setPixelSize(10);
+    return font;
+}
+
+}  // namespace
+
+QString QtNameFilter(const std::string& filter) {
+    const QStringList parts = Q(filter).split('|');
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns = parts[i + 1].split(';', Qt::SkipEmptyParts);
+        for (QString& p : patterns)
+            if (p == "*.*") p = "*";
+        QString description = parts[i];
+        const int paren = description.indexOf(" (");
+        if (paren >= 0) description.truncate(paren);
+        filters << description + " (" + patterns.join(' ') + ")";
+    }
+    return filters.join(";;");
+}
+
+QtPlatform::QtPlatform() { clock_.start(); }
+
+QWidget* QtPlatform::parentWidget() {
+    if (QWidget* active = QApplication::activeModalWidget()) return active;
+    return window_ ? window_->window() : nullptr;
+}
+
+void QtPlatform::SetStatusText(int panel, const std::string& text) {
+    if (window_) window_->SetPanelText(panel, Q(text));
+}
+
+void QtPlatform::SetCaption(const std::string& text) {
+    if (window_) window_->window()->setWindowTitle(Q(text));
+}
+
+WindowBounds QtPlatform::GetWindowBounds() {
+    if (!window_) return {};
+    const QRect r = window_->window()->normalGeometry();
+    return {r.x(), r.y(), r.width(), r.height()};
+}
+
+void QtPlatform::SetWindowBounds(const WindowBounds& b) {
+    if (window_) window_->window()->setGeometry(b.left, b.top, b.width, b.height);
+}
+
+WindowState QtPlatform::GetWindowState() {
+    if (!window_) return WindowState::Normal;
+    const Qt::WindowStates s = window_->window()->windowState();
+    if (s & Qt::WindowMinimized) return WindowState::Minimized;
+    if (s & Qt::WindowMaximized) return WindowState::Maximized;
+    return WindowState::Normal;
+}
+
+void QtPlatform::SetWindowState(WindowState state) {
+    if (!window_) return;
+    QMainWindow* w = window_->window();
+    switch (state) {
+        case WindowState::Minimized: w->setWindowState(Qt::WindowMinimized); break;
+        case WindowState::Maximized: w->setWindowState(Qt::WindowMaximized); break;
+        default: w->setWindowState(Qt::WindowNoState); break;
+    }
+}
+
+void QtPlatform::CloseMainWindow() {
+    if (window_) window_->window()->close();
+}
+
+void QtPlatform::ShowMessage(const std::string& text) {
+    QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), Q(text),
+                    QMessageBox::Ok, parentWidget());
+    box.exec();
+}
+
+void QtPlatform::ShowInformation(const std::string& text) {
+    QMessageBox::information(parentWidget(), QCoreApplication::applicationName(), Q(text));
+}
+
+bool QtPlatform::AskYesNo(const std::string& text) {
+    return QMessageBox::question(parentWidget(), QCoreApplication::applicationName(), Q(text),
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+std::string QtPlatform::InputBox(const std::string& caption, const std::string& prompt,
+                                 const std::string& initial) {
+    return InputQuery(caption, prompt, initial).value_or(initial);
+}
+
+std::optional<std::string> QtPlatform::InputQuery(const std::string& caption,
+                                                  const std::string& prompt,
+                                                  const std::string& initial) {
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(parentWidget(), Q(caption), Q(prompt), QLineEdit::Normal,
+                              Q(initial), &ok);
+    if (!ok) return std::nullopt;
+    return S(text);
+}
+
+namespace {
+std::optional<std::string> RunFileDialog(QWidget* parent, const FileDialogOptions& options,
+                                         QFileDialog::AcceptMode mode) {
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile
+                                                       : QFileDialog::ExistingFile);
+    dialog.setNameFilter(QtNameFilter(options.filter));
+    dialog.setDefaultSuffix(Q(options.defaultExtension));
+    // Qt's save dialog asks before overwriting unless told otherwise.
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return S(dialog.selectedFiles().front());
+}
+}  // namespace
+
+std::optional<std::string> QtPlatform::OpenFileDialog(const FileDialogOptions& options) {
+    return RunFileDialog(parentWidget(), options, QFileDialog::AcceptOpen);
+}
+
+std::optional<std::string> QtPlatform::SaveFileDialog(const FileDialogOptions& options) {
+    return RunFileDialog(parentWidget(), options, QFileDialog::AcceptSave);
+}
+
+std::optional<std::string> QtPlatform::OpenPictureDialog() {
+    QStringList patterns;
+    for (const QByteArray& format : QImageReader::supportedImageFormats())
+        patterns << "*." + QString::fromLatin1(format);
+    QFileDialog dialog(parentWidget());
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter("All pictures (" + patterns.join(' ') + ");;All Files (*)");
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return S(dialog.selectedFiles().front());
+}
+
+std::string QtPlatform::ShowTextWindow(const std::string& text, TextWindowPurpose) {
+    // Replaced by the Gfx Data window when the program sets one up.
+    ShowInformation(text);
+    return text;
+}
+
+bool QtPlatform::SettingExists(const std::string& name) { return Settings().contains(Q(name)); }
+
+int32_t QtPlatform::ReadSettingInt(const std::string& name) {
+    const QVariant value = Settings().value(Q(name));
+    bool ok = false;
+    const qlonglong number = value.toLongLong(&ok);
+    if (!value.isValid() || !ok || number < INT32_MIN || number > INT32_MAX)
+        throw Error("Invalid data type for '" + name + "'");
+    return int32_t(number);
+}
+
+std::string QtPlatform::ReadSettingText(const std::string& name) {
+    return S(Settings().value(Q(name)).toString());
+}
+
+void QtPlatform::WriteSettingInt(const std::string& name, int32_t value) {
+    Settings().setValue(Q(name), value);
+}
+
+void QtPlatform::WriteSettingText(const std::string& name, const std::string& value) {
+    Settings().setValue(Q(name), Q(value));
+}
+
+bool QtPlatform::FileExists(const std::string& path) { return QFileInfo(Q(path)).isFile(); }
+
+std::vector<uint8_t> QtPlatform::ReadFile(const std::string& path, std::size_t maxBytes) {
+    QFile file(Q(path));
+    if (!file.open(QIODevice::ReadOnly))
+        throw Error("Cannot open file \"" + path + "\". " + S(file.errorString()));
+    std::vector<uint8_t> bytes(maxBytes);
+    const qint64 read = file.read(reinterpret_cast<char*>(bytes.data()), qint64(maxBytes));
+    if (read < 0) throw Error("Cannot read file \"" + path + "\". " + S(file.errorString()));
+    bytes.resize(std::size_t(read));
+    return bytes;
+}
+
+void QtPlatform::WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+    // QSaveFile writes a temporary file and renames it over the target only
+    // when everything was written, so a failure leaves the old file untouched.
+    QSaveFile file(Q(path));
+    if (!file.open(QIODevice::WriteOnly))
+        throw Error("Cannot create file \"" + path + "\". " + S(file.errorString()));
+    const qint64 written =
+        file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+    if (written != qint64(bytes.size()) || !file.commit())
+        throw Error("Cannot write file \"" + path + "\". " + S(file.errorString()));
+}
+
+std::string QtPlatform::ProgramPath() {
+    return S(QCoreApplication::applicationFilePath());
+}
+
+Picture QtPlatform::LoadPicture(const std::string& path) {
+    QImageReader reader(Q(path));
+    QImage image = reader.read();
+    if (image.isNull())
+        throw Error("Cannot load picture \"" + path + "\". " + S(reader.errorString()));
+    image = image.convertToFormat(QImage::Format_RGB32);
+    Picture picture;
+    picture.width = image.width();
+    picture.height = image.height();
+    picture.pixels.resize(std::size_t(picture.width) * std::size_t(picture.height));
+    for (int y = 0; y < picture.height; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < picture.width; ++x) {
+            const QRgb c = line[x];
+            picture.at(x, y) = uint32_t(qRed(c)) | uint32_t(qGreen(c)) << 8 | uint32_t(qBlue(c)) << 16;
+        }
+    }
+    return picture;
+}
+
+namespace {
+QImage ToQImage(const Picture& picture) {
+    QImage image(picture.width, picture.height, QImage::Format_RGB888);
+    for (int y = 0; y < picture.height; ++y) {
+        uchar* line = image.scanLine(y);
+        for (int x = 0; x < picture.width; ++x) {
+            const uint32_t c = picture.at(x, y);
+            line[3 * x] = uchar(c);
+            line[3 * x + 1] = uchar(c >> 8);
+            line[3 * x + 2] = uchar(c >> 16);
+        }
+    }
+    return image;
+}
+}  // namespace
+
+void QtPlatform::SavePictureAsBitmap(const std::string& path, const Picture& picture) {
+    QSaveFile file(Q(path));
+    if (!file.open(QIODevice::WriteOnly) || !ToQImage(picture).save(&file, "BMP") ||
+        !file.commit())
+        throw Error("Cannot write file \"" + path + "\". " + S(file.errorString()));
+}
+
+void QtPlatform::CopyPictureToClipboard(const Picture& picture) {
+    QApplication::clipboard()->setImage(ToQImage(picture));
+}
+
+int QtPlatform::TextWidth(const std::string& text) {
+    return QFontMetrics(LabelFont()).horizontalAdvance(Q(text));
+}
+
+void QtPlatform::DrawText(RgbBuffer& target, int x, int y, const std::string& text,
+                          uint32_t color) {
+    if (target.width <= 0 || target.height <= 0) return;
+    QImage image(reinterpret_cast<uchar*>(target.pixels.data()), target.width, target.height,
+                 qsizetype(target.width) * 4, QImage::Format_RGB32);
+    QPainter painter(&image);
+    painter.setFont(LabelFont());
+    painter.setPen(QColor::fromRgb(color));
+    const QFontMetrics metrics(painter.font());
+    painter.drawText(x, y + metrics.ascent(), Q(text));
+}
+
+void QtPlatform::ShowHelpTopic(const std::string& helpFile, const std::string& topic) {
+    ShowInformation("Help topic " + topic + " of " + helpFile);
+}
+
+void QtPlatform::ShowHelpContext(const std::string& helpFile, int context) {
+    ShowInformation("Help topic " + std::to_string(context) + " of " + helpFile);
+}
+
+void QtPlatform::ProcessPendingEvents() { QCoreApplication::processEvents(); }
+
+uint32_t QtPlatform::TickCount() { return uint32_t(clock_.elapsed()); }
+
+void QtPlatform::OpenMaskProcessor() {
+    if (openMaskProcessor) openMaskProcessor(parentWidget());
+}
+
+}  // namespace pixolat

@@ -1,0 +1,89 @@
+#pragma once
+// The platform services on Qt: dialogs, settings, files, pictures, text,
+// help and the event loop. Window-bound services go to the attached window.
+#include <QElapsedTimer>
+#include <QPointer>
+#include <functional>
+
+#include "app/platform.h"
+
+class QWidget;
+class QMainWindow;
+
+namespace pixolat {
+
+// The part of the editor window the platform talks to.
+class PlatformWindow {
+public:
+    virtual ~PlatformWindow() = default;
+    virtual QMainWindow* window() = 0;
+    virtual void SetPanelText(int panel, const QString& text) = 0;
+};
+
+class QtPlatform : public Platform {
+public:
+    QtPlatform();
+    void Attach(PlatformWindow* window) { window_ = window; }
+
+    void SetStatusText(int panel, const std::string& text) override;
+    void SetCaption(const std::string& text) override;
+    WindowBounds GetWindowBounds() override;
+    void SetWindowBounds(const WindowBounds& bounds) override;
+    WindowState GetWindowState() override;
+    void SetWindowState(WindowState state) override;
+    void CloseMainWindow() override;
+    int FrameWidth() override { return 4; }
+    int FrameHeight() override { return 4; }
+
+    void ShowMessage(const std::string& text) override;
+    void ShowInformation(const std::string& text) override;
+    bool AskYesNo(const std::string& text) override;
+    std::string InputBox(const std::string& caption, const std::string& prompt,
+                         const std::string& initial) override;
+    std::optional<std::string> InputQuery(const std::string& caption, const std::string& prompt,
+                                          const std::string& initial) override;
+    std::optional<std::string> OpenFileDialog(const FileDialogOptions& options) override;
+    std::optional<std::string> SaveFileDialog(const FileDialogOptions& options) override;
+    std::optional<std::string> OpenPictureDialog() override;
+    std::string ShowTextWindow(const std::string& text, TextWindowPurpose purpose) override;
+
+    bool SettingExists(const std::string& name) override;
+    int32_t ReadSettingInt(const std::string& name) override;
+    std::string ReadSettingText(const std::string& name) override;
+    void WriteSettingInt(const std::string& name, int32_t value) override;
+    void WriteSettingText(const std::string& name, const std::string& value) override;
+
+    bool FileExists(const std::string& path) override;
+    std::vector<uint8_t> ReadFile(const std::string& path, std::size_t maxBytes) override;
+    void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) override;
+    std::string ProgramPath() override;
+
+    Picture LoadPicture(const std::string& path) override;
+    void SavePictureAsBitmap(const std::string& path, const Picture& picture) override;
+    void CopyPictureToClipboard(const Picture& picture) override;
+
+    int TextWidth(const std::string& text) override;
+    void DrawText(RgbBuffer& target, int x, int y, const std::string& text,
+                  uint32_t color) override;
+
+    void ShowHelpTopic(const std::string& helpFile, const std::string& topic) override;
+    void ShowHelpContext(const std::string& helpFile, int context) override;
+
+    void ProcessPendingEvents() override;
+    uint32_t TickCount() override;
+    void OpenMaskProcessor() override;
+
+    // Opens the Mask Processor; set by the program so the platform need not
+    // know the window.
+    std::function<void(QWidget* parent)> openMaskProcessor;
+
+private:
+    QWidget* parentWidget();
+    PlatformWindow* window_ = nullptr;
+    QElapsedTimer clock_;
+};
+
+// "Text|*.a;*.b|All|*.*" as a Qt name filter "Text (*.a *.b);;All (*)".
+QString QtNameFilter(const std::string& filter);
+
+}  // namespace pixolat

@@ -1,0 +1,46 @@
+#include "document/colors.h"
+
+namespace pixolat {
+
+namespace {
+constexpr std::array<uint8_t, 3> Rgb(uint32_t rrggbb) {
+    return {uint8_t(rrggbb >> 16), uint8_t(rrggbb >> 8), uint8_t(rrggbb)};
+}
+}  // namespace
+
+// Rows are luminance 0..7, columns hue 0..15.
+const std::array<std::array<uint8_t, 3>, 128> kColorTriplets = {
+    Rgb(0x030303), Rgb(0x2F2F2F), Rgb(0x681010), Rgb(0x004242), Rgb(0x58006D), Rgb(0x004E00),
+    Rgb(0x191C94), Rgb(0x383800), Rgb(0x562000), Rgb(0x4B2800), Rgb(0x164800), Rgb(0x69072F),
+    Rgb(0x004626), Rgb(0x062A80), Rgb(0x2A149B), Rgb(0x0B4900),
+    Rgb(0x030303), Rgb(0x3D3D3D), Rgb(0x751E20), Rgb(0x00504F), Rgb(0x6A1078), Rgb(0x045C00),
+    Rgb(0x2A2AA3), Rgb(0x4C4700), Rgb(0x692F00), Rgb(0x593800), Rgb(0x265600), Rgb(0x751541),
+    Rgb(0x00583D), Rgb(0x153D8F), Rgb(0x3922AE), Rgb(0x195900),
+    Rgb(0x030303), Rgb(0x424242), Rgb(0x7B2820), Rgb(0x025659), Rgb(0x6F1A82), Rgb(0x0A6509),
+    Rgb(0x3034A7), Rgb(0x505100), Rgb(0x6E3600), Rgb(0x654000), Rgb(0x2C5C00), Rgb(0x7D1E45),
+    Rgb(0x016145), Rgb(0x1C4599), Rgb(0x422DAD), Rgb(0x1D6200),
+    Rgb(0x030303), Rgb(0x56555A), Rgb(0x903C3B), Rgb(0x176D72), Rgb(0x872D99), Rgb(0x1F7B15),
+    Rgb(0x4649C1), Rgb(0x666300), Rgb(0x844C0D), Rgb(0x735500), Rgb(0x407200), Rgb(0x91335E),
+    Rgb(0x19745C), Rgb(0x3259AE), Rgb(0x593FC3), Rgb(0x327600),
+    Rgb(0x030303), Rgb(0x847E85), Rgb(0xBB6768), Rgb(0x459696), Rgb(0xAF58C3), Rgb(0x4AA73E),
+    Rgb(0x7373EC), Rgb(0x928D11), Rgb(0xAF7832), Rgb(0xA18020), Rgb(0x6C9E12), Rgb(0xBA5F89),
+    Rgb(0x469F83), Rgb(0x6185DD), Rgb(0x846CEF), Rgb(0x5DA329),
+    Rgb(0x030303), Rgb(0xB2ACB3), Rgb(0xE99292), Rgb(0x6CC3C1), Rgb(0xD986F0), Rgb(0x79D176),
+    Rgb(0x9DA1FF), Rgb(0xBDBE40), Rgb(0xDCA261), Rgb(0xD1A94C), Rgb(0x93C83D), Rgb(0xE98AB1),
+    Rgb(0x6FCDAB), Rgb(0x8AB4FF), Rgb(0xB29AFF), Rgb(0x88CB59),
+    Rgb(0x030303), Rgb(0xCACACA), Rgb(0xFFACAC), Rgb(0x85D8E0), Rgb(0xF39CFF), Rgb(0x92EA8A),
+    Rgb(0xB7BAFF), Rgb(0xD6D35B), Rgb(0xF3BE79), Rgb(0xE6C565), Rgb(0xB0E057), Rgb(0xFFA4CF),
+    Rgb(0x89E5C8), Rgb(0xA4CAFF), Rgb(0xC8B8FF), Rgb(0xA2E57A),
+    Rgb(0x030303), Rgb(0xF9F9F9), Rgb(0xFFF6F2), Rgb(0xD1FFFF), Rgb(0xFFE9FF), Rgb(0xDBFFD3),
+    Rgb(0xF0FFFF), Rgb(0xFFFFA3), Rgb(0xFFFFC1), Rgb(0xFFFFB2), Rgb(0xFCFFA2), Rgb(0xFFEEFF),
+    Rgb(0xD1FFFF), Rgb(0xEBFFFF), Rgb(0xFFF8FF), Rgb(0xEDFFBC),
+};
+
+void BuildRgbTable(RgbTable& table) {
+    for (int n = 0; n < 256; ++n) {
+        const auto& t = ColorTriplet(n);
+        table[std::size_t(n)] = t[0] + 256 * t[1] + 65536 * t[2];
+    }
+}
+
+}  // namespace pixolat

@@ -1,0 +1,42 @@
+#include "edit/editor.h"
+
+#include "document/colors.h"
+#include "document/pixels.h"
+
+namespace pixolat {
+
+Editor::Editor(Platform& platform) : platform_(platform), menu_(BuildMainMenu()) {
+    BuildRgbTable(state_.rgbTable);
+    SetUpDefaultImage(store_);
+    SetStatusText(2, "Pixel & Color");
+    ShowStatus("Ready.");
+}
+
+void Editor::SetStatusText(int panel, const std::string& text) {
+    statusTexts_.at(std::size_t(panel)) = text;
+    platform_.SetStatusText(panel, text);
+}
+
+void Editor::SetCaption(const std::string& text) {
+    caption_ = text;
+    platform_.SetCaption(text);
+}
+
+MenuItem& Editor::menuItem(const std::string& name) {
+    for (MenuItem& item : menu_)
+        if (item.name == name) return item;
+    throw std::out_of_range("no menu item " + name);
+}
+
+const MenuItem& Editor::menuItem(const std::string& name) const {
+    return const_cast<Editor*>(this)->menuItem(name);
+}
+
+void Editor::RunMenuCommand(const std::string& name) {
+    Dispatch([&] {
+        const MenuItem& item = menuItem(name);
+        if (item.command) item.command(*this);
+    });
+}
+
+}  // namespace pixolat

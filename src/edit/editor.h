@@ -1,0 +1,71 @@
+#pragma once
+// The editor window without widgets: it owns the image store, the copy
+// buffer and the editor state, and every handler the window has is a call on
+// it. It reaches the desktop only through the Platform interface.
+#include <array>
+#include <exception>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/platform.h"
+#include "document/editor_state.h"
+#include "document/errors.h"
+#include "document/image_store.h"
+#include "edit/menu.h"
+
+namespace pixolat {
+
+inline constexpr int kStatusPanels = 4;
+inline constexpr const char* kEditorCaption = "Varno's Plus/4 Graphics Editor";
+
+class Editor {
+public:
+    explicit Editor(Platform& platform);
+    Editor(const Editor&) = delete;
+    Editor& operator=(const Editor&) = delete;
+
+    // Runs one event handler. An error it raises ends it where it stands: the
+    // error's text is shown in a message box, earlier changes stay, and the
+    // editor goes on.
+    template <class Handler>
+    void Dispatch(Handler&& handler) {
+        try {
+            std::forward<Handler>(handler)();
+        } catch (const std::exception& e) {
+            platform_.ShowMessage(e.what());
+        }
+    }
+
+    // Runs the command of the menu item with this component name.
+    void RunMenuCommand(const std::string& name);
+
+    // Status panel 3 shows the last message.
+    void ShowStatus(const std::string& text) { SetStatusText(3, text); }
+    void SetStatusText(int panel, const std::string& text);
+    const std::string& statusText(int panel) const { return statusTexts_.at(std::size_t(panel)); }
+    void SetCaption(const std::string& text);
+    const std::string& caption() const { return caption_; }
+
+    const std::vector<MenuItem>& menu() const { return menu_; }
+    MenuItem& menuItem(const std::string& name);
+    const MenuItem& menuItem(const std::string& name) const;
+
+    Platform& platform() { return platform_; }
+    ImageStore& store() { return store_; }
+    const ImageStore& store() const { return store_; }
+    EditorState& state() { return state_; }
+    const EditorState& state() const { return state_; }
+    Image& currentImage() { return store_.image(state_.currentImage); }
+    const Image& currentImage() const { return store_.image(state_.currentImage); }
+
+private:
+    Platform& platform_;
+    ImageStore store_;
+    EditorState state_;
+    std::array<std::string, kStatusPanels> statusTexts_;
+    std::string caption_ = kEditorCaption;
+    std::vector<MenuItem> menu_;
+};
+
+}  // namespace pixolat

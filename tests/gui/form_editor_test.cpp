@@ -1,0 +1,56 @@
+#include <QAction>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTest>
+
+#include "app/qt/form_editor.h"
+#include "gui/gui_test.h"
+
+using namespace pixolat;
+
+class FormEditorTest : public QObject {
+    Q_OBJECT
+private slots:
+    void opensWithCaptionBoundsAndStatusPanels() {
+        QtPlatform platform;
+        TFormEditor form(platform);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(form.windowTitle(), QString("Varno's Plus/4 Graphics Editor"));
+        QCOMPARE(form.geometry().size(), QSize(780, 580));
+        QCOMPARE(form.statusBar()->objectName(), QString("StatusBar1"));
+        const int widths[] = {80, 80, 80, 200};
+        for (int i = 0; i < 4; ++i) QCOMPARE(form.statusPanel(i)->width(), widths[i]);
+        QVERIFY(form.statusPanel(0)->alignment() & Qt::AlignRight);
+        QVERIFY(form.statusPanel(1)->alignment() & Qt::AlignRight);
+        QVERIFY(form.statusPanel(2)->alignment() & Qt::AlignLeft);
+        QVERIFY(form.statusPanel(3)->alignment() & Qt::AlignLeft);
+        QCOMPARE(form.statusPanel(3)->text(), QString("Ready."));
+        QCOMPARE(form.statusPanel(2)->text(), QString("Pixel & Color"));
+    }
+
+    void coreStatusAndCaptionReachTheWidgets() {
+        QtPlatform platform;
+        TFormEditor form(platform);
+        form.editor().ShowStatus("Zoom: 16");
+        form.editor().SetCaption("Editing Image #5");
+        QCOMPARE(form.statusPanel(3)->text(), QString("Zoom: 16"));
+        QCOMPARE(form.windowTitle(), QString("Editing Image #5"));
+    }
+
+    void exitClosesTheWindow() {
+        QtPlatform platform;
+        TFormEditor form(platform);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QAction* exit = form.action("mnuFileExit");
+        QVERIFY(exit);
+        QCOMPARE(exit->text(), QString("E&xit"));
+        exit->trigger();
+        QVERIFY(!form.isVisible());
+    }
+};
+
+PIXOLAT_GUI_TEST(FormEditorTest);
+#include "form_editor_test.moc"

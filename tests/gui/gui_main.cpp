@@ -1,0 +1,31 @@
+#include <QApplication>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+#include "gui/gui_test.h"
+
+namespace pixolat::testing {
+std::vector<std::function<QObject*()>>& GuiTestRegistry() {
+    static std::vector<std::function<QObject*()>> registry;
+    return registry;
+}
+}  // namespace pixolat::testing
+
+int main(int argc, char* argv[]) {
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen"
+                                                                     : qgetenv("QT_QPA_PLATFORM"));
+    // Settings go to a temporary folder, never the user's own.
+    QTemporaryDir home;
+    qputenv("XDG_CONFIG_HOME", home.path().toUtf8());
+    QStandardPaths::setTestModeEnabled(true);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Pixolat");
+    int failures = 0;
+    for (const auto& make : pixolat::testing::GuiTestRegistry()) {
+        std::unique_ptr<QObject> test(make());
+        failures += QTest::qExec(test.get(), argc, argv);
+    }
+    return failures == 0 ? 0 : 1;
+}

@@ -1,0 +1,20 @@
+#pragma once
+// Qt Test classes register themselves here; gui_main runs each in turn.
+#include <QObject>
+#include <functional>
+#include <vector>
+
+namespace pixolat::testing {
+
+std::vector<std::function<QObject*()>>& GuiTestRegistry();
+
+struct GuiTestRegistration {
+    explicit GuiTestRegistration(std::function<QObject*()> make) {
+        GuiTestRegistry().push_back(std::move(make));
+    }
+};
+
+}  // namespace pixolat::testing
+
+#define PIXOLAT_GUI_TEST(Class) \
+    static ::pixolat::testing::GuiTestRegistration registration_##Class([] { return new Class; })
