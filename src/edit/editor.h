@@ -37,6 +37,13 @@ public:
         }
     }
 
+    // The full redraw sequence after a change that can affect the whole
+    // picture: view, preview and palette, then the cursor mark with status
+    // panels 0 and 1, then the selection outline on top.
+    void FullRedraw();
+    // Fits the scroll bars to the current image's size and the view.
+    void UpdateScrollRanges();
+
     // Runs the command of the menu item with this component name.
     void RunMenuCommand(const std::string& name);
 
