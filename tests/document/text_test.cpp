@@ -54,7 +54,7 @@ std::optional<std::string> NaiveReplaceAll(std::string s, const std::string& fin
     for (int step = 0; step < limit; ++step) {
         const std::size_t p = s.find(find);
         if (p == std::string::npos) return s;
-        s.replace(p, find.size(), repl);
+        s = s.substr(0, p) + repl + s.substr(p + find.size());
     }
     return std::nullopt;
 }
@@ -180,7 +180,7 @@ TEST(ReplaceAll, GivesTheResultsOfRescanningFromTheStart) {
     for (int round = 0; round < 20000; ++round) {
         const std::string s = text(14);
         std::string find = text(4);
-        if (find.empty()) find = "a";
+        if (find.empty()) find.push_back('a');
         const std::string repl = text(5);
         if (repl.find(find) != std::string::npos) continue;
         const auto expected = NaiveReplaceAll(s, find, repl);
