@@ -9,12 +9,20 @@
 namespace pixolat {
 
 QFont GfxDataFont() {
+    const auto fixed = [](const QFont& font) { return QFontInfo(font).fixedPitch(); };
     QFont font("Lucida Console");
-    font.setStyleHint(QFont::TypeWriter);
-    const QFontInfo info(font);
-    if (info.family().compare("Lucida Console", Qt::CaseInsensitive) == 0 && info.fixedPitch())
+    if (QFontInfo(font).family().compare("Lucida Console", Qt::CaseInsensitive) == 0 && fixed(font))
         return font;
-    return QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    if (fixed(font)) return font;
+    // Some platforms (the offscreen one among them) name no fixed font; any
+    // installed fixed-pitch family will do.
+    for (const QString& family : QFontDatabase::families()) {
+        if (!QFontDatabase::isFixedPitch(family)) continue;
+        QFont candidate(family, font.pointSize());
+        if (fixed(candidate)) return candidate;
+    }
+    return font;
 }
 
 TFormData::TFormData(QWidget* parent) : QDialog(parent) {
