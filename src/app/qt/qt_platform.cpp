@@ -14,10 +14,12 @@
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QSaveFile>
 #include <QSettings>
 #include <algorithm>
 
+#include "app/qt/form_data.h"
 #include "document/errors.h"
 
 namespace pixolat {
@@ -183,10 +185,14 @@ std::optional<std::string> QtPlatform::OpenPictureDialog() {
     return S(dialog.selectedFiles().front());
 }
 
-std::string QtPlatform::ShowTextWindow(const std::string& text, TextWindowPurpose) {
-    // Replaced by the Gfx Data window when the program sets one up.
-    ShowInformation(text);
-    return text;
+std::string QtPlatform::ShowTextWindow(const std::string& text, TextWindowPurpose purpose) {
+    TFormData form(parentWidget());
+    if (purpose == TextWindowPurpose::Save)
+        form.PrepareForSave(Q(text));
+    else
+        form.PrepareForLoad(window_ ? window_->window()->geometry() : QRect(268, 143, 411, 275));
+    form.exec();
+    return S(form.memoText->toPlainText());
 }
 
 bool QtPlatform::SettingExists(const std::string& name) {
