@@ -15,7 +15,9 @@ namespace pixolat {
 extern const std::array<std::array<uint8_t, 3>, 128> kColorTriplets;
 
 // Red, green and blue bytes of color code n (0..255).
-inline const std::array<uint8_t, 3>& ColorTriplet(int code) { return kColorTriplets[code & 0x7F]; }
+inline const std::array<uint8_t, 3>& ColorTriplet(int code) {
+    return kColorTriplets[code & 0x7F];
+}
 
 // Fills the table: entry n = red + 256 * green + 65536 * blue of triplet n.
 void BuildRgbTable(RgbTable& table);
@@ -30,24 +32,34 @@ inline ColorCode CellColor2(uint8_t colmap, uint8_t lummap) {
 }
 
 // The color code pixel (x, y) of the image shows; 255 for a plane byte that is
-// neither 0 nor 1. For multicolor x is the pixel's left column.
+// neither 0 nor 1. For multicolor x is the pixel's left column. Any pixel
+// width but 2 reads one byte, as PixelValueAt does, so that a never-used
+// image (pixel width 0) is never read past the plane's last column.
 inline ColorCode ColorCodeAt(const Image& image, int x, int y) {
     const int bank = BankOf(image.desc, y);
     const uint8_t a = image.colmap.at(bank, x / 8, y / 8);
     const uint8_t b = image.lummap.at(bank, x / 8, y / 8);
-    if (image.desc.pixelWidth == 1) {
+    if (image.desc.pixelWidth != 2) {
         switch (image.plane.at(x, y)) {
-            case 0: return CellColor2(a, b);
-            case 1: return CellColor1(a, b);
-            default: return 255;
+            case 0:
+                return CellColor2(a, b);
+            case 1:
+                return CellColor1(a, b);
+            default:
+                return 255;
         }
     }
     switch (2 * image.plane.at(x, y) + image.plane.at(x + 1, y)) {
-        case 0: return image.desc.color0;
-        case 1: return CellColor1(a, b);
-        case 2: return CellColor2(a, b);
-        case 3: return image.desc.color3;
-        default: return 255;
+        case 0:
+            return image.desc.color0;
+        case 1:
+            return CellColor1(a, b);
+        case 2:
+            return CellColor2(a, b);
+        case 3:
+            return image.desc.color3;
+        default:
+            return 255;
     }
 }
 

@@ -14,6 +14,10 @@ void ResetImageColors(Image& image) {
 
 void NormalizeCurrentImage(ImageStore& store, EditorState& state) {
     ImageDescriptor& desc = store.image(state.currentImage).desc;
+    // A size beyond the plane (from a damaged source text, say) would let the
+    // cursor and every area operation reach past the plane, so it is cut to it.
+    desc.width = std::clamp(desc.width, 0, kPlaneWidth);
+    desc.height = std::clamp(desc.height, 0, kPlaneHeight);
     if (desc.pixelWidth <= 0) desc.pixelWidth = 1;
     if (desc.pixelWidth > 2) desc.pixelWidth = 2;
     state.cursorX = desc.pixelWidth * (state.cursorX / desc.pixelWidth);
@@ -24,6 +28,9 @@ void NormalizeCurrentImage(ImageStore& store, EditorState& state) {
         *x = std::min(*x, desc.width - 1);
     for (int32_t* y : {&state.cursorY, &state.selectionAnchorY, &state.selectionEndY})
         *y = std::min(*y, desc.height - 1);
+    // Pulling the cursor back to an odd width - 1 would leave a multicolor
+    // cursor between two pixels; it stays on the pixel's left column.
+    if (state.cursorX > 0) state.cursorX = desc.pixelWidth * (state.cursorX / desc.pixelWidth);
 }
 
 void SetUpDefaultImage(ImageStore& store) {

@@ -38,7 +38,8 @@ inline Cell CellIndex(int x, int y) { return Cell{x / 8, y / 8}; }
 // $11 and every lummap byte $53 (cell colors $31 and $51).
 void ResetImageColors(Image& image);
 
-// Makes the current image and the cursor consistent after the image changed.
+// Makes the current image and the cursor consistent after the image changed;
+// a size beyond the plane is cut to it.
 void NormalizeCurrentImage(ImageStore& store, EditorState& state);
 
 // Sets image 0 to the 320 x 200 hires picture with a Normal color map shown at start.

@@ -44,6 +44,10 @@ public:
     // Fits the scroll bars to the current image's size and the view.
     void UpdateScrollRanges();
 
+    // File > Save (as source) and Load (as source), through the Gfx Data window.
+    void mnuFileSaveClick();
+    void mnuFileLoadClick();
+
     // Runs the command of the menu item with this component name.
     void RunMenuCommand(const std::string& name);
 

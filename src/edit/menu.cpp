@@ -75,6 +75,23 @@ void InsertBefore(std::vector<MenuItem>& menu, const std::string& name,
 std::vector<MenuItem> BuildMainMenu() {
     std::vector<MenuItem> menu;
     menu.push_back(Menu("mnuFile", "&File", 2100));
+    {
+        MenuItem load;
+        load.name = "mnuFileLoad";
+        load.caption = "&Load (as source)";
+        load.keyHint = "L";
+        load.helpContext = 2101;
+        load.command = [](Editor& editor) { editor.mnuFileLoadClick(); };
+        menu.push_back(load);
+        MenuItem save;
+        save.name = "mnuFileSave";
+        save.caption = "&Save (as source)";
+        save.keyHint = "S";
+        save.helpContext = 2102;
+        save.command = [](Editor& editor) { editor.mnuFileSaveClick(); };
+        menu.push_back(save);
+        menu.push_back(Separator("mnuFile1"));
+    }
     menu.push_back(Separator("mnuFile4"));
     menu.back().visible = false;
     {

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <optional>
+#include <random>
+
 #include "document/errors.h"
 
 using namespace pixolat;
@@ -21,11 +25,177 @@ TEST(ParseNumber, UnconvertibleNumbersRaiseTheConversionError) {
             ParseNumber(text);
             FAIL() << text;
         } catch (const Error& e) {
-            EXPECT_EQ(std::string(e.what()), std::string("'") + text + "' is not a valid integer value");
+            EXPECT_EQ(std::string(e.what()),
+                      std::string("'") + text + "' is not a valid integer value");
         }
     }
 }
 
 TEST(ReplaceAll, CollapsesRunsOfEmptyLines) {
     EXPECT_EQ(ReplaceAll("\r\n\r\n\r\n\r\n", "\r\n\r\n", "\r\n"), "\r\n");
+}
+
+namespace {
+
+// The conversion error's text for a number text, or "" when it converts.
+std::string ConversionError(const std::string& text) {
+    try {
+        ParseNumber(text);
+        return "";
+    } catch (const Error& e) {
+        return e.what();
+    }
+}
+
+// The rescanning definition, step by step; nullopt when it has not ended
+// after `limit` replacements.
+std::optional<std::string> NaiveReplaceAll(std::string s, const std::string& find,
+                                           const std::string& repl, int limit = 10000) {
+    for (int step = 0; step < limit; ++step) {
+        const std::size_t p = s.find(find);
+        if (p == std::string::npos) return s;
+        s = s.substr(0, p) + repl + s.substr(p + find.size());
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+TEST(TextPieces, CutAndSearchAtBothEnds) {
+    EXPECT_EQ(LastPos("\\", "C:\\a\\b.exe"), 5u);
+    EXPECT_EQ(LastPos("\\", "b.exe"), 0u);
+    EXPECT_EQ(LastPos("abc", "ab"), 0u);
+    EXPECT_EQ(LastPos("aa", "aaaa"), 3u);
+    EXPECT_EQ(LastPos("x", ""), 0u);
+    EXPECT_EQ(LastPos("b.exe", "b.exe"), 1u);
+
+    EXPECT_EQ(DropLeft("abc", 3), "");
+    EXPECT_EQ(DropLeft("abc", 1), "bc");
+    EXPECT_EQ(DropLeft("abc", 99), "");
+    EXPECT_EQ(DropLeft("abc", 0), "abc");
+    EXPECT_EQ(DropRight("abc", 4), "");
+    EXPECT_EQ(DropRight("abc", 1), "ab");
+    EXPECT_EQ(DropRight("", 0), "");
+    EXPECT_EQ(RightPart("ab", 4), "ab");
+    EXPECT_EQ(RightPart("C:\\pic.PRG", 4), ".PRG");
+    EXPECT_EQ(RightPart("abc", 0), "");
+
+    EXPECT_EQ(RemoveFirst("a-b-c", "-"), "ab-c");
+    EXPECT_EQ(RemoveFirst("abc", "x"), "abc");
+    EXPECT_EQ(RemoveFirst("abc", "abc"), "");
+    EXPECT_EQ(RemoveFirst("ab", "abc"), "ab");
+    // Bytes are bytes: a zero byte or 0xA0 is an ordinary character.
+    EXPECT_EQ(RemoveFirst(std::string("a\0b", 3), std::string("\0", 1)), "ab");
+    EXPECT_EQ(LastPos("\xA0", "x\xA0y\xA0"), 4u);
+}
+
+TEST(TextPieces, TrimOnlyTheChosenCharactersAtTheEnds) {
+    EXPECT_EQ(TrimBlanks("  a b  "), "a b");
+    EXPECT_EQ(TrimBlanks(" \t\r\n\xA0 "), "");
+    EXPECT_EQ(TrimBlanks("\xA0\tx\xA0"), "x");
+    EXPECT_EQ(TrimBlanks(""), "");
+    // Other control characters are not blanks.
+    EXPECT_EQ(TrimBlanks("\x01 x \x0B"), "\x01 x \x0B");
+    EXPECT_EQ(TrimChars("xxaxbxx", "x"), "axb");
+    EXPECT_EQ(TrimChars("abc", ""), "abc");
+    EXPECT_EQ(TrimChars("aaaa", "a"), "");
+    EXPECT_EQ(TrimChars(std::string("\0a\0", 3), std::string("\0", 1)), "a");
+}
+
+TEST(IsNumber, AcceptsDecimalAndDollarHexWithAnOptionalMinus) {
+    for (const char* yes : {"12", " -7 ", "$1f", "-$10", "\t\r\n0\x01", "$ABCDEFabcdef0123456789",
+                            "00000000000000000000000000000001"})
+        EXPECT_TRUE(IsNumber(yes)) << yes;
+    for (const char* no : {"", "-", "$", "-$", "$-1", "+5", "1 2", "0x10", "1.5", "--5", "1,000",
+                           "\xA0"
+                           "5",
+                           "5\xA0", "$g", "- 5", "12a", " "})
+        EXPECT_FALSE(IsNumber(no)) << no;
+    EXPECT_FALSE(IsNumber(std::string("5\0", 2) + "6"));
+    EXPECT_TRUE(IsNumber(std::string("\0 5\0", 4)));
+}
+
+TEST(ParseNumber, ReadsWhatTheUserTyped) {
+    EXPECT_EQ(ParseNumber(" \t42\r\n"), 42);
+    EXPECT_EQ(ParseNumber("1,024"), 1024);
+    EXPECT_EQ(ParseNumber(",,1,,2,"), 12);
+    EXPECT_EQ(ParseNumber("$1,0"), 16);
+    EXPECT_EQ(ParseNumber("-2147483648"), INT32_MIN);
+    EXPECT_EQ(ParseNumber("2147483647"), INT32_MAX);
+    EXPECT_EQ(ParseNumber("$7FFFFFFF"), INT32_MAX);
+    EXPECT_EQ(ParseNumber("$80000000"), INT32_MIN);
+    EXPECT_EQ(ParseNumber("$000000000000ff"), 255);  // leading zeros are not significant
+    EXPECT_EQ(ParseNumber("0000000000000000099"), 99);
+    EXPECT_EQ(ParseNumber("-0"), 0);
+    EXPECT_EQ(ParseNumber("$0"), 0);
+}
+
+TEST(ParseNumber, TextThatIsNotANumberReadsAsZero) {
+    for (const char* text : {"", "-", "$", "-$", "+5", "1 2", "0x10", "1.5", "abc", ",", ",-,",
+                             "\xA0"
+                             "7",
+                             "7\xA0", "$ 1", "--1"})
+        EXPECT_EQ(ParseNumber(text), 0) << text;
+    std::string binary;
+    for (int c = 0; c < 256; ++c) binary.push_back(char(c));
+    EXPECT_EQ(ParseNumber(binary), 0);
+    EXPECT_EQ(ParseNumber(std::string(1 << 20, 'x')), 0);
+    EXPECT_EQ(ParseNumber(std::string(1 << 20, ' ')), 0);
+    EXPECT_EQ(ParseNumber(std::string(1 << 20, ',')), 0);
+}
+
+TEST(ParseNumber, NumbersBeyond32BitsRaiseTheConversionError) {
+    EXPECT_EQ(ConversionError(" 12345678901 "), "'12345678901' is not a valid integer value");
+    EXPECT_EQ(ConversionError("-$10"), "'-$10' is not a valid integer value");
+    EXPECT_EQ(ConversionError(" -$1,0"), "'-$10' is not a valid integer value");
+    EXPECT_EQ(ConversionError("2147483648"), "'2147483648' is not a valid integer value");
+    EXPECT_EQ(ConversionError("-2147483649"), "'-2147483649' is not a valid integer value");
+    EXPECT_EQ(ConversionError("$1,0000,0000"), "'$100000000' is not a valid integer value");
+    EXPECT_EQ(ConversionError("$00000000FFFFFFFF"), "");
+    // A megabyte of digits fails the same way, and quickly.
+    const std::string huge(1 << 20, '9');
+    EXPECT_EQ(ConversionError(huge), "'" + huge + "' is not a valid integer value");
+    // Inner blanks and 0xA0 stay in the quoted text; only outer codes <= 32 go.
+    EXPECT_EQ(ConversionError("\x01-$5\x1F"), "'-$5' is not a valid integer value");
+}
+
+TEST(ReplaceAll, GivesTheResultsOfRescanningFromTheStart) {
+    EXPECT_EQ(ReplaceAll("\r\n\r\n\r\n\r\n", "\r\n\r\n", "\r\n"), "\r\n");
+    EXPECT_EQ(ReplaceAll("a\r\n\r\n\r\nb\r\n\r\n", "\r\n\r\n", "\r\n"), "a\r\nb\r\n");
+    EXPECT_EQ(ReplaceAll("aab", "ab", "b"), "b");  // a replacement completes an earlier match
+    EXPECT_EQ(ReplaceAll("abcbc", "abc", "a"), "a");
+    EXPECT_EQ(ReplaceAll("xyz", "q", "r"), "xyz");
+    EXPECT_EQ(ReplaceAll("", "a", ""), "");
+    EXPECT_EQ(ReplaceAll("aaa", "a", ""), "");
+    EXPECT_EQ(ReplaceAll("ab", "a", "bb"), "bbb");
+
+    std::mt19937 random(2024);
+    const std::string alphabet = "ab\r\n";
+    auto text = [&](int maxLength) {
+        std::string s(std::size_t(random() % unsigned(maxLength + 1)), ' ');
+        for (char& c : s) c = alphabet[random() % alphabet.size()];
+        return s;
+    };
+    int compared = 0;
+    for (int round = 0; round < 20000; ++round) {
+        const std::string s = text(14);
+        std::string find = text(4);
+        if (find.empty()) find.push_back('a');
+        const std::string repl = text(5);
+        if (repl.find(find) != std::string::npos) continue;
+        const auto expected = NaiveReplaceAll(s, find, repl);
+        if (!expected) continue;  // a rewriting that grows for ever
+        ASSERT_EQ(ReplaceAll(s, find, repl), *expected)
+            << "s=" << ::testing::PrintToString(s) << " find=" << ::testing::PrintToString(find)
+            << " repl=" << ::testing::PrintToString(repl);
+        ++compared;
+    }
+    EXPECT_GT(compared, 15000);
+}
+
+TEST(ReplaceAll, CollapsesAMegabyteOfEmptyLines) {
+    std::string text = "top";
+    for (int i = 0; i < (1 << 20) / 2; ++i) text += "\r\n";
+    text += "bottom";
+    EXPECT_EQ(ReplaceAll(text, "\r\n\r\n", "\r\n"), "top\r\nbottom");
 }

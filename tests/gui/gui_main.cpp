@@ -1,5 +1,4 @@
 #include <QApplication>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -16,10 +15,10 @@ std::vector<std::function<QObject*()>>& GuiTestRegistry() {
 int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen"
                                                                      : qgetenv("QT_QPA_PLATFORM"));
-    // Settings go to a temporary folder, never the user's own.
+    // Settings go to a temporary folder, never the user's own. (Qt's test
+    // mode is not used: it sends them to ~/.qttest, inside the user's home.)
     QTemporaryDir home;
     qputenv("XDG_CONFIG_HOME", home.path().toUtf8());
-    QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
     QApplication::setApplicationName("Pixolat");
     int failures = 0;

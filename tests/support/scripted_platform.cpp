@@ -1,5 +1,6 @@
 #include "support/scripted_platform.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -96,11 +97,16 @@ bool ScriptedPlatform::FileExists(const std::string& path) {
 }
 
 std::vector<uint8_t> ScriptedPlatform::ReadFile(const std::string& path, std::size_t maxBytes) {
+    std::error_code ec;
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw Error("Cannot open file \"" + path + "\".");
-    std::vector<uint8_t> bytes(maxBytes);
-    in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(maxBytes));
-    bytes.resize(std::size_t(in.gcount()));
+    if (std::filesystem::is_directory(path, ec) || !in)
+        throw Error("Cannot open file \"" + path + "\".");
+    std::vector<uint8_t> bytes;
+    char piece[4096];
+    while (bytes.size() < maxBytes && in) {
+        in.read(piece, std::streamsize(std::min(sizeof piece, maxBytes - bytes.size())));
+        bytes.insert(bytes.end(), piece, piece + in.gcount());
+    }
     return bytes;
 }
 

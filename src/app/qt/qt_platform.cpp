@@ -14,17 +14,24 @@
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QSaveFile>
 #include <QSettings>
+#include <algorithm>
 
+#include "app/qt/form_data.h"
 #include "document/errors.h"
 
 namespace pixolat {
 
 namespace {
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-std::string S(const QString& s) { return s.toStdString(); }
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+std::string S(const QString& s) {
+    return s.toStdString();
+}
 
 QSettings& Settings() {
     static QSettings settings("Varno", "Pixolat");
@@ -54,7 +61,14 @@ QString QtNameFilter(const std::string& filter) {
     return filters.join(";;");
 }
 
-QtPlatform::QtPlatform() { clock_.start(); }
+QtPlatform::QtPlatform() {
+    clock_.start();
+}
+
+QtPlatform::~QtPlatform() {
+    // A help window without a parent is not deleted by any window.
+    if (helpViewer_ && !helpViewer_->parent()) delete helpViewer_;
+}
 
 QWidget* QtPlatform::parentWidget() {
     if (QWidget* active = QApplication::activeModalWidget()) return active;
@@ -91,9 +105,15 @@ void QtPlatform::SetWindowState(WindowState state) {
     if (!window_) return;
     QMainWindow* w = window_->window();
     switch (state) {
-        case WindowState::Minimized: w->setWindowState(Qt::WindowMinimized); break;
-        case WindowState::Maximized: w->setWindowState(Qt::WindowMaximized); break;
-        default: w->setWindowState(Qt::WindowNoState); break;
+        case WindowState::Minimized:
+            w->setWindowState(Qt::WindowMinimized);
+            break;
+        case WindowState::Maximized:
+            w->setWindowState(Qt::WindowMaximized);
+            break;
+        default:
+            w->setWindowState(Qt::WindowNoState);
+            break;
     }
 }
 
@@ -125,9 +145,8 @@ std::optional<std::string> QtPlatform::InputQuery(const std::string& caption,
                                                   const std::string& prompt,
                                                   const std::string& initial) {
     bool ok = false;
-    const QString text =
-        QInputDialog::getText(parentWidget(), Q(caption), Q(prompt), QLineEdit::Normal,
-                              Q(initial), &ok);
+    const QString text = QInputDialog::getText(parentWidget(), Q(caption), Q(prompt),
+                                               QLineEdit::Normal, Q(initial), &ok);
     if (!ok) return std::nullopt;
     return S(text);
 }
@@ -166,13 +185,19 @@ std::optional<std::string> QtPlatform::OpenPictureDialog() {
     return S(dialog.selectedFiles().front());
 }
 
-std::string QtPlatform::ShowTextWindow(const std::string& text, TextWindowPurpose) {
-    // Replaced by the Gfx Data window when the program sets one up.
-    ShowInformation(text);
-    return text;
+std::string QtPlatform::ShowTextWindow(const std::string& text, TextWindowPurpose purpose) {
+    TFormData form(parentWidget());
+    if (purpose == TextWindowPurpose::Save)
+        form.PrepareForSave(Q(text));
+    else
+        form.PrepareForLoad(window_ ? window_->window()->geometry() : QRect(268, 143, 411, 275));
+    form.exec();
+    return S(form.memoText->toPlainText());
 }
 
-bool QtPlatform::SettingExists(const std::string& name) { return Settings().contains(Q(name)); }
+bool QtPlatform::SettingExists(const std::string& name) {
+    return Settings().contains(Q(name));
+}
 
 int32_t QtPlatform::ReadSettingInt(const std::string& name) {
     const QVariant value = Settings().value(Q(name));
@@ -195,16 +220,26 @@ void QtPlatform::WriteSettingText(const std::string& name, const std::string& va
     Settings().setValue(Q(name), Q(value));
 }
 
-bool QtPlatform::FileExists(const std::string& path) { return QFileInfo(Q(path)).isFile(); }
+bool QtPlatform::FileExists(const std::string& path) {
+    return QFileInfo(Q(path)).isFile();
+}
 
 std::vector<uint8_t> QtPlatform::ReadFile(const std::string& path, std::size_t maxBytes) {
     QFile file(Q(path));
-    if (!file.open(QIODevice::ReadOnly))
+    if (QFileInfo(file).isDir() || !file.open(QIODevice::ReadOnly))
         throw Error("Cannot open file \"" + path + "\". " + S(file.errorString()));
-    std::vector<uint8_t> bytes(maxBytes);
-    const qint64 read = file.read(reinterpret_cast<char*>(bytes.data()), qint64(maxBytes));
-    if (read < 0) throw Error("Cannot read file \"" + path + "\". " + S(file.errorString()));
-    bytes.resize(std::size_t(read));
+    // Read in pieces: maxBytes is a limit, not a size to allocate up front.
+    constexpr std::size_t kPiece = 1 << 16;
+    std::vector<uint8_t> bytes;
+    while (bytes.size() < maxBytes) {
+        const std::size_t want = std::min(kPiece, maxBytes - bytes.size());
+        const std::size_t have = bytes.size();
+        bytes.resize(have + want);
+        const qint64 read = file.read(reinterpret_cast<char*>(bytes.data() + have), qint64(want));
+        if (read < 0) throw Error("Cannot read file \"" + path + "\". " + S(file.errorString()));
+        bytes.resize(have + std::size_t(read));
+        if (read == 0) break;
+    }
     return bytes;
 }
 
@@ -250,7 +285,8 @@ Picture QtPlatform::LoadPicture(const std::string& path) {
         const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         for (int x = 0; x < picture.width; ++x) {
             const QRgb c = line[x];
-            picture.at(x, y) = uint32_t(qRed(c)) | uint32_t(qGreen(c)) << 8 | uint32_t(qBlue(c)) << 16;
+            picture.at(x, y) =
+                uint32_t(qRed(c)) | uint32_t(qGreen(c)) << 8 | uint32_t(qBlue(c)) << 16;
         }
     }
     return picture;
@@ -274,8 +310,7 @@ QImage ToQImage(const Picture& picture) {
 
 void QtPlatform::SavePictureAsBitmap(const std::string& path, const Picture& picture) {
     QSaveFile file(Q(path));
-    if (!file.open(QIODevice::WriteOnly) || !ToQImage(picture).save(&file, "BMP") ||
-        !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || !ToQImage(picture).save(&file, "BMP") || !file.commit())
         throw Error("Cannot write file \"" + path + "\". " + S(file.errorString()));
 }
 
@@ -299,17 +334,26 @@ void QtPlatform::DrawText(RgbBuffer& target, int x, int y, const std::string& te
     painter.drawText(x, y + metrics.ascent(), Q(text));
 }
 
+HelpViewer& QtPlatform::EnsureHelpViewer() {
+    if (!helpViewer_) helpViewer_ = new HelpViewer(window_ ? window_->window() : nullptr);
+    return *helpViewer_;
+}
+
 void QtPlatform::ShowHelpTopic(const std::string& helpFile, const std::string& topic) {
-    ShowInformation("Help topic " + topic + " of " + helpFile);
+    EnsureHelpViewer().ShowTopic(Q(helpFile), Q(topic));
 }
 
 void QtPlatform::ShowHelpContext(const std::string& helpFile, int context) {
-    ShowInformation("Help topic " + std::to_string(context) + " of " + helpFile);
+    EnsureHelpViewer().ShowContext(Q(helpFile), context);
 }
 
-void QtPlatform::ProcessPendingEvents() { QCoreApplication::processEvents(); }
+void QtPlatform::ProcessPendingEvents() {
+    QCoreApplication::processEvents();
+}
 
-uint32_t QtPlatform::TickCount() { return uint32_t(clock_.elapsed()); }
+uint32_t QtPlatform::TickCount() {
+    return uint32_t(clock_.elapsed());
+}
 
 void QtPlatform::OpenMaskProcessor() {
     if (openMaskProcessor) openMaskProcessor(parentWidget());

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "app/platform.h"
+#include "app/qt/help_viewer.h"
 
 class QWidget;
 class QMainWindow;
@@ -14,15 +15,18 @@ namespace pixolat {
 
 // The part of the editor window the platform talks to.
 class PlatformWindow {
-public:
+  public:
     virtual ~PlatformWindow() = default;
     virtual QMainWindow* window() = 0;
     virtual void SetPanelText(int panel, const QString& text) = 0;
 };
 
 class QtPlatform : public Platform {
-public:
+  public:
     QtPlatform();
+    ~QtPlatform() override;
+    QtPlatform(const QtPlatform&) = delete;
+    QtPlatform& operator=(const QtPlatform&) = delete;
     void Attach(PlatformWindow* window) { window_ = window; }
 
     void SetStatusText(int panel, const std::string& text) override;
@@ -77,10 +81,15 @@ public:
     // know the window.
     std::function<void(QWidget* parent)> openMaskProcessor;
 
-private:
+    // The help window, once help was asked for; it stays open beside the editor.
+    HelpViewer* helpViewer() const { return helpViewer_; }
+
+  private:
     QWidget* parentWidget();
+    HelpViewer& EnsureHelpViewer();
     PlatformWindow* window_ = nullptr;
     QElapsedTimer clock_;
+    QPointer<HelpViewer> helpViewer_;
 };
 
 // "Text|*.a;*.b|All|*.*" as a Qt name filter "Text (*.a *.b);;All (*)".

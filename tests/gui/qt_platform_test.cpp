@@ -1,0 +1,328 @@
+#include "app/qt/qt_platform.h"
+
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/qt/help_viewer.h"
+#include "document/errors.h"
+#include "edit/menu.h"
+#include "gui/gui_test.h"
+
+using namespace pixolat;
+
+namespace {
+
+std::string S(const QString& s) {
+    return s.toStdString();
+}
+
+QByteArray FileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void PutBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+std::vector<uint8_t> Bytes(const char* text) {
+    return std::vector<uint8_t>(text, text + std::strlen(text));
+}
+
+// The text of the Error the call throws, or "" when it does not throw.
+template <class Call>
+std::string ErrorOf(Call call) {
+    try {
+        call();
+    } catch (const Error& e) {
+        return e.what();
+    }
+    return "";
+}
+
+QString BuiltHelpFile() {
+    return QDir(QCoreApplication::applicationDirPath()).filePath("varnospixolat.hlp");
+}
+
+}  // namespace
+
+class QtPlatformTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void writeFileReplacesTheWholeFileOrNothing() {
+        QtPlatform platform;
+        QTemporaryDir dir;
+        const QString path = dir.filePath("out.prg");
+        platform.WriteFile(S(path), Bytes("first"));
+        QCOMPARE(FileBytes(path), QByteArray("first"));
+        platform.WriteFile(S(path), Bytes("2nd"));
+        QCOMPARE(FileBytes(path), QByteArray("2nd"));
+        platform.WriteFile(S(path), {});
+        QCOMPARE(FileBytes(path), QByteArray(""));
+
+        // A missing folder: an error, and no file appears.
+        const QString missing = dir.filePath("no/such/folder/out.prg");
+        QVERIFY(!ErrorOf([&] { platform.WriteFile(S(missing), Bytes("x")); }).empty());
+        QVERIFY(!QFile::exists(missing));
+
+        // A folder in the way: an error, and the folder stays.
+        QVERIFY(QDir(dir.path()).mkdir("taken"));
+        QVERIFY(
+            !ErrorOf([&] { platform.WriteFile(S(dir.filePath("taken")), Bytes("x")); }).empty());
+        QVERIFY(QFileInfo(dir.filePath("taken")).isDir());
+
+        // A location nobody may write, not even root: the file keeps its bytes.
+        const QByteArray kernel = FileBytes("/proc/version");
+        QVERIFY(!ErrorOf([&] { platform.WriteFile("/proc/version", Bytes("x")); }).empty());
+        QCOMPARE(FileBytes("/proc/version"), kernel);
+
+        // A read-only folder holding the file (only meaningful without root's rights).
+        if (geteuid() != 0) {
+            QVERIFY(QDir(dir.path()).mkdir("locked"));
+            const QString kept = dir.filePath("locked/kept.prg");
+            PutBytes(kept, "old bytes");
+            QFile::setPermissions(dir.filePath("locked"), QFile::ReadOwner | QFile::ExeOwner);
+            const std::string error = ErrorOf([&] { platform.WriteFile(S(kept), Bytes("new")); });
+            QFile::setPermissions(dir.filePath("locked"),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            QVERIFY(!error.empty());
+            QCOMPARE(FileBytes(kept), QByteArray("old bytes"));
+            QCOMPARE(QDir(dir.filePath("locked")).entryList(QDir::Files), QStringList{"kept.prg"});
+        }
+    }
+
+    void readFileReadsAtMostMaxBytes() {
+        QtPlatform platform;
+        QTemporaryDir dir;
+        const QString path = dir.filePath("in.bin");
+        QByteArray content;
+        for (int i = 0; i < 70000; ++i) content.append(char(i * 7));
+        PutBytes(path, content);
+
+        const auto asBytes = [](const QByteArray& a) {
+            return std::vector<uint8_t>(a.begin(), a.end());
+        };
+        QVERIFY(platform.ReadFile(S(path), 10) == asBytes(content.left(10)));
+        QVERIFY(platform.ReadFile(S(path), 0).empty());
+        QVERIFY(platform.ReadFile(S(path), 65537) == asBytes(content.left(65537)));
+        QVERIFY(platform.ReadFile(S(path), 100000) == asBytes(content));
+        // A limit far beyond the file reads the file, without reserving the limit.
+        QVERIFY(platform.ReadFile(S(path), SIZE_MAX) == asBytes(content));
+
+        const std::string missing = S(dir.filePath("gone.prg"));
+        const std::string error = ErrorOf([&] { platform.ReadFile(missing, 100); });
+        QVERIFY2(error.find(missing) != std::string::npos, error.c_str());
+        QVERIFY(!ErrorOf([&] { platform.ReadFile(S(dir.path()), 100); }).empty());
+        QVERIFY(platform.FileExists(S(path)));
+        QVERIFY(!platform.FileExists(missing));
+        QVERIFY(!platform.FileExists(S(dir.path())));
+    }
+
+    void settingsRoundTripInATemporaryStore() {
+        // The test program points the store at a temporary folder.
+        const QString store = QSettings("Varno", "Pixolat").fileName();
+        const QString temporary = QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME"));
+        QVERIFY(!temporary.isEmpty());
+        QVERIFY2(store.startsWith(temporary + "/"), qPrintable(store));
+        QVERIFY2(!store.startsWith(QDir::homePath() + "/"), qPrintable(store));
+
+        QtPlatform platform;
+        platform.WriteSettingInt("Zoom", 17);
+        platform.WriteSettingInt("WindowLeft", -240);
+        platform.WriteSettingText("MRU1", "/home/u/pic, \"1\".prg");
+        QVERIFY(platform.SettingExists("Zoom"));
+        QCOMPARE(platform.ReadSettingInt("Zoom"), 17);
+        QCOMPARE(platform.ReadSettingInt("WindowLeft"), -240);
+        QCOMPARE(platform.ReadSettingText("MRU1"), std::string("/home/u/pic, \"1\".prg"));
+        QCOMPARE(platform.ReadSettingText("MRU4"), std::string());
+
+        QVERIFY(!platform.SettingExists("Grid"));
+        QVERIFY(!ErrorOf([&] { platform.ReadSettingInt("Grid"); }).empty());
+        for (const char* text : {"abc", "1.5", "", "99999999999"}) {
+            platform.WriteSettingText("Grid", text);
+            QVERIFY2(!ErrorOf([&] { platform.ReadSettingInt("Grid"); }).empty(), text);
+        }
+        platform.WriteSettingInt("Grid", 260);
+        QCOMPARE(platform.ReadSettingInt("Grid"), 260);
+
+        // What was written is in the store on disk for the next run.
+        QSettings("Varno", "Pixolat").sync();
+        QSettings reread(store, QSettings::IniFormat);
+        QCOMPARE(reread.value("Zoom").toInt(), 17);
+    }
+
+    void picturesLoadWithRedInTheLowByteAndSaveAsBitmaps() {
+        QtPlatform platform;
+        QTemporaryDir dir;
+        QImage image(3, 2, QImage::Format_RGB32);
+        image.fill(qRgb(0, 0, 0));
+        image.setPixel(0, 0, qRgb(10, 20, 30));
+        image.setPixel(2, 1, qRgb(255, 0, 128));
+        for (const char* format : {"BMP", "PNG"}) {
+            const QString path = dir.filePath(QString("in.") + format);
+            QVERIFY(image.save(path, format));
+            const Picture picture = platform.LoadPicture(S(path));
+            QCOMPARE(picture.width, 3);
+            QCOMPARE(picture.height, 2);
+            QCOMPARE(picture.at(0, 0), 10u | 20u << 8 | 30u << 16);
+            QCOMPARE(picture.at(2, 1), 255u | 0u << 8 | 128u << 16);
+            QCOMPARE(picture.at(1, 0), 0u);
+        }
+        PutBytes(dir.filePath("not.bmp"), "BM but not a picture");
+        QVERIFY(!ErrorOf([&] { platform.LoadPicture(S(dir.filePath("not.bmp"))); }).empty());
+        QVERIFY(!ErrorOf([&] { platform.LoadPicture(S(dir.filePath("gone.bmp"))); }).empty());
+
+        Picture picture;
+        picture.width = 5;
+        picture.height = 3;
+        for (int i = 0; i < 15; ++i) picture.pixels.push_back(uint32_t(i * 0x0F0D0B));
+        const QString out = dir.filePath("out.bmp");
+        platform.SavePictureAsBitmap(S(out), picture);
+        QVERIFY(FileBytes(out).startsWith("BM"));
+        const Picture back = platform.LoadPicture(S(out));
+        QCOMPARE(back.width, 5);
+        QCOMPARE(back.height, 3);
+        QVERIFY(back.pixels == picture.pixels);
+        QVERIFY(!ErrorOf([&] {
+                     platform.SavePictureAsBitmap(S(dir.filePath("no/dir/x.bmp")), picture);
+                 }).empty());
+    }
+
+    void fileFiltersBecomeQtNameFilters() {
+        QCOMPARE(QtNameFilter("PRG files|*.prg|All files|*.*"),
+                 QString("PRG files (*.prg);;All files (*)"));
+        QCOMPARE(QtNameFilter("Pictures (*.bmp;*.png)|*.bmp;*.png"),
+                 QString("Pictures (*.bmp *.png)"));
+        QCOMPARE(QtNameFilter(""), QString());
+        QCOMPARE(QtNameFilter("Text|*.txt|Dangling"), QString("Text (*.txt)"));
+    }
+
+    void textIsDrawnInsideItsBoxAndNowhereElse() {
+        QtPlatform platform;
+        const uint32_t background = PackRgb(0, 0, 0);
+        const uint32_t ink = PackRgb(255, 255, 0);
+        RgbBuffer buffer;
+        buffer.Resize(120, 40);
+        const int width = platform.TextWidth("$71");
+        QVERIFY(width > 0);
+        QVERIFY(platform.TextWidth("$71$71") > width);
+        QCOMPARE(platform.TextWidth(""), 0);
+
+        platform.DrawText(buffer, 30, 10, "$71", ink);
+        int inked = 0, stray = 0;
+        for (int y = 0; y < buffer.height; ++y)
+            for (int x = 0; x < buffer.width; ++x) {
+                const uint32_t p = buffer.at(x, y);
+                if (p == background) continue;
+                // The top-left corner is (30, 10); glyphs stay within width and a line.
+                const bool inside = x >= 30 && x <= 30 + width && y >= 10 && y < 10 + 16;
+                (inside ? inked : stray) += 1;
+                QVERIFY(p >> 24 == 0xFF);
+            }
+        QVERIFY(inked > 0);
+        QCOMPARE(stray, 0);
+
+        // Text over the edges is clipped to the buffer.
+        buffer.Resize(8, 6);
+        platform.DrawText(buffer, -4, -5, "$71 $71 $71", ink);
+        platform.DrawText(buffer, 6, 4, "$71", ink);
+        RgbBuffer empty;
+        platform.DrawText(empty, 0, 0, "$71", ink);
+        QCOMPARE(int(buffer.pixels.size()), 48);
+    }
+
+    void helpShowsTopicsByNameAndByContextNumber() {
+        QtPlatform platform;
+        const std::string file = S(BuiltHelpFile());
+        QVERIFY(QFileInfo(BuiltHelpFile()).isFile());
+
+        platform.ShowHelpTopic(file, "IDH_01002");
+        HelpViewer* viewer = platform.helpViewer();
+        QVERIFY(viewer);
+        QVERIFY(viewer->isVisible());
+        QCOMPARE(viewer->title(), QString("Keyboard commands"));
+        QVERIFY(viewer->plainText().contains("F12"));
+        QVERIFY(viewer->plainText().contains("Ctrl + Alt + C"));
+
+        platform.ShowHelpContext(file, 2104);
+        QCOMPARE(platform.helpViewer(), viewer);  // one help window, reused
+        QCOMPARE(viewer->title(), QString("Export .PRG"));
+        platform.ShowHelpContext(file, 2501);
+        QCOMPARE(viewer->title(), QString("Keyboard commands"));
+
+        // A bare name is found beside the program, wherever it was started from.
+        platform.ShowHelpTopic("varnospixolat.hlp", "IDH_01002");
+        QCOMPARE(viewer->title(), QString("Keyboard commands"));
+
+        platform.ShowHelpContext(file, 9999);
+        QCOMPARE(viewer->title(), QString("Help topic not found"));
+        QVERIFY(viewer->plainText().contains("9999"));
+        platform.ShowHelpTopic(file, "IDH_NOWHERE");
+        QVERIFY(viewer->plainText().contains("IDH_NOWHERE"));
+
+        platform.ShowHelpTopic("/no/such/folder/varnospixolat.hlp", "IDH_01002");
+        QCOMPARE(viewer->title(), QString("Help not available"));
+        QVERIFY(viewer->plainText().contains("/no/such/folder/varnospixolat.hlp"));
+    }
+
+    void theHelpFileCoversEveryMenuContext() {
+        const std::optional<HelpFile> file = HelpFile::Load(BuiltHelpFile());
+        QVERIFY(file.has_value());
+        QList<int> contexts = {2100, 2101, 2102, 2103, 2104, 2105, 2106, 2200, 2201,
+                               2202, 2204, 2205, 2300, 2301, 2302, 2304, 2305, 2306,
+                               2307, 2309, 2311, 2406, 2401, 2402, 2403, 2404, 2405,
+                               2407, 2408, 2410, 2411, 2412, 2500, 2501, 2502};
+        for (const MenuItem& item : BuildMainMenu())
+            if (item.helpContext != 0) contexts.append(item.helpContext);
+        for (int context : contexts) {
+            const HelpTopic* topic = file->FindByContext(context);
+            QVERIFY2(topic, qPrintable(QString::number(context)));
+            QVERIFY(!topic->title.isEmpty());
+        }
+        QVERIFY(file->FindByName("IDH_01002") == file->FindByContext(2501));
+        QVERIFY(file->FindByName("idh_01002"));
+    }
+
+    void helpTextBecomesParagraphsListsAndTables() {
+        const HelpFile file = HelpFile::Parse(
+            "# comment before the first topic\r\n"
+            "@topic ONE 7 TWO 8\r\n"
+            "The <title>\r\n"
+            "first line\r\n"
+            "same paragraph\r\n"
+            "\r\n"
+            "- item a\r\n"
+            "- item b\r\n"
+            "Key | Action\r\n"
+            "A | does a\r\n"
+            "@topic 9\r\n"
+            "Other\r\n");
+        QCOMPARE(file.topics().size(), 2);
+        const HelpTopic* one = file.FindByContext(8);
+        QVERIFY(one && one == file.FindByName("TWO") && one == file.FindByName("ONE"));
+        QVERIFY(!file.FindByName("comment"));
+        QCOMPARE(one->title, QString("The <title>"));
+        QCOMPARE(file.FindByContext(9)->title, QString("Other"));
+        QVERIFY(!file.FindByContext(10));
+
+        const QString html = TopicHtml(*one);
+        QVERIFY(html.contains("<h2>The &lt;title&gt;</h2>"));
+        QVERIFY(html.contains("<p>first line same paragraph</p>"));
+        QVERIFY(html.contains("<ul><li>item a</li><li>item b</li></ul>"));
+        QVERIFY(html.contains("<th align=\"left\">Key</th>"));
+        QVERIFY(html.contains("<td>does a</td>"));
+        QVERIFY(html.endsWith("</table>"));
+    }
+};
+
+PIXOLAT_GUI_TEST(QtPlatformTest);
+#include "qt_platform_test.moc"
