@@ -44,8 +44,32 @@ public:
     // Fits the scroll bars to the current image's size and the view.
     void UpdateScrollRanges();
 
+    // File > Save (as source) and Load (as source), through the Gfx Data window.
+    void mnuFileSaveClick();
+    void mnuFileLoadClick();
+
     // Runs the command of the menu item with this component name.
     void RunMenuCommand(const std::string& name);
+
+    // .PRG files, pictures and the recent files (file_commands.cpp).
+    void mnuFileImportPRGClick();
+    void mnuFileExportPRGClick();
+    void mnuFileImportBMPClick();
+    // Recognises the file's layout and decodes it into the current image.
+    void ImportPrgFile(const std::string& path);
+    // Writes the current image as a 10050-byte file loading at $1800, then
+    // lists the path among the recent files.
+    void ExportPrgFile(const std::string& path);
+    // Copies a picture's pixels into the current image, asking first whether
+    // to enlarge the image when the picture is larger.
+    void ImportPictureFile(const std::string& path);
+    // Puts a new path at the top of the four recent files (a listed path stays
+    // where it is) and brings the recent-file menu items up to date.
+    void AddRecentFile(const std::string& path);
+    // Imports recent file n (1..4).
+    void OpenRecentFile(int n);
+    // Imports the first .prg file of a drop, or else its last path.
+    void AcceptDroppedFiles(const std::vector<std::string>& paths);
 
     // Status panel 3 shows the last message.
     void ShowStatus(const std::string& text) { SetStatusText(3, text); }

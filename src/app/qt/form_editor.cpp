@@ -1,6 +1,10 @@
 #include "app/qt/form_editor.h"
 
 #include <QAction>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -27,10 +31,23 @@ TFormEditor::TFormEditor(QtPlatform& platform, QWidget* parent)
     scrollBox->setObjectName("ScrollBox1");
     setCentralWidget(scrollBox);
     BuildMenus();
+    setAcceptDrops(true);
     MirrorCore();
 }
 
 TFormEditor::~TFormEditor() { platform_.Attach(nullptr); }
+
+void TFormEditor::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TFormEditor::dropEvent(QDropEvent* event) {
+    std::vector<std::string> paths;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
+    event->acceptProposedAction();
+    Run([&] { editor_->AcceptDroppedFiles(paths); });
+}
 
 void TFormEditor::BuildStatusBar() {
     QStatusBar* bar = statusBar();

@@ -9,6 +9,8 @@
 #include "edit/editor.h"
 
 class QAction;
+class QDragEnterEvent;
+class QDropEvent;
 class QLabel;
 
 namespace pixolat {
@@ -34,6 +36,11 @@ public:
         MirrorCore();
     }
     void MirrorCore();
+
+protected:
+    // Files dropped on the window go to the core, which picks the one to import.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void BuildMenus();

@@ -14,10 +14,12 @@
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QSaveFile>
 #include <QSettings>
 #include <algorithm>
 
+#include "app/qt/form_data.h"
 #include "document/errors.h"
 
 namespace pixolat {
@@ -183,10 +185,14 @@ std::optional<std::string> QtPlatform::OpenPictureDialog() {
     return S(dialog.selectedFiles().front());
 }
 
-std::string QtPlatform::ShowTextWindow(const std::string& text, TextWindowPurpose) {
-    // Replaced by the Gfx Data window when the program sets one up.
-    ShowInformation(text);
-    return text;
+std::string QtPlatform::ShowTextWindow(const std::string& text, TextWindowPurpose purpose) {
+    TFormData form(parentWidget());
+    if (purpose == TextWindowPurpose::Save)
+        form.PrepareForSave(Q(text));
+    else
+        form.PrepareForLoad(window_ ? window_->window()->geometry() : QRect(268, 143, 411, 275));
+    form.exec();
+    return S(form.memoText->toPlainText());
 }
 
 bool QtPlatform::SettingExists(const std::string& name) {
@@ -240,13 +246,25 @@ std::vector<uint8_t> QtPlatform::ReadFile(const std::string& path, std::size_t m
 void QtPlatform::WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     // QSaveFile writes a temporary file and renames it over the target only
     // when everything was written, so a failure leaves the old file untouched.
+    // Unbuffered, because a buffered QSaveFile can report a commit as done
+    // when the final flush stopped short (a full disk, a file size limit),
+    // which would replace the old file with a cut one.
     QSaveFile file(Q(path));
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw Error("Cannot create file \"" + path + "\". " + S(file.errorString()));
-    const qint64 written =
-        file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
-    if (written != qint64(bytes.size()) || !file.commit())
-        throw Error("Cannot write file \"" + path + "\". " + S(file.errorString()));
+    const char* data = reinterpret_cast<const char*>(bytes.data());
+    qint64 left = qint64(bytes.size());
+    while (left > 0) {
+        const qint64 written = file.write(data, left);
+        if (written <= 0) break;
+        data += written;
+        left -= written;
+    }
+    if (left > 0 || !file.commit()) {
+        const std::string reason = S(file.errorString());
+        file.cancelWriting();
+        throw Error("Cannot write file \"" + path + "\". " + reason);
+    }
 }
 
 std::string QtPlatform::ProgramPath() {

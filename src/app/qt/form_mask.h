@@ -1,0 +1,61 @@
+#pragma once
+// TFormMask: the Mask Processor window. Its logic lives in MaskProcessor;
+// the window passes the typed paths, button clicks and grid keys on and
+// shows the processor's caption and grid rows.
+#include <QDialog>
+
+#include "mask/mask_processor.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableWidget;
+
+namespace pixolat {
+
+class TFormMask : public QDialog, private MaskProcessorView {
+    Q_OBJECT
+  public:
+    explicit TFormMask(Platform& platform, QWidget* parent = nullptr);
+
+    // Every opening gets a new window, so it starts from the default paths
+    // and an empty color table.
+    static void Open(Platform& platform, QWidget* parent);
+
+    const MaskProcessor& processor() const { return processor_; }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+  public slots:
+    void done(int result) override;
+
+  private:
+    void FormCreate();
+    void cmdPreProcessClick();
+    void cmdProcessClick();
+    bool gridKeyDown(QKeyEvent* event);
+
+    void SetCaption(const std::string& text) override;
+    void GridChanged() override { MirrorGrid(); }
+    void MirrorGrid();
+    // Errors of the platform's picture operations end the click and are
+    // shown in a message box.
+    template <class Handler>
+    void Run(Handler&& handler);
+
+    Platform& platform_;
+    MaskProcessor processor_;
+    QLabel* Label1;
+    QLineEdit* EditCharSet;
+    QLabel* Label2;
+    QLineEdit* EditMask1;
+    QLabel* Label3;
+    QLineEdit* EditMask2;
+    QPushButton* cmdPreProcess;
+    QPushButton* cmdProcess;
+    QTableWidget* grid;
+};
+
+}  // namespace pixolat

@@ -1,0 +1,33 @@
+#include "formats/picture_import.h"
+
+#include <algorithm>
+
+namespace pixolat {
+
+PictureArea PictureImportArea(const Picture& picture) {
+    int width = std::clamp(picture.width, 0, kPlaneWidth);
+    int height = std::clamp(picture.height, 0, kPlaneHeight);
+    // A picture whose pixel list is shorter than its size claims gives only the rows it holds.
+    const std::size_t rows = picture.pixels.size() / std::size_t(std::max(picture.width, 1));
+    height = int(std::min<std::size_t>(std::size_t(height), rows));
+    return {width, height};
+}
+
+void ImportPicturePixels(const Picture& picture, Image& image) {
+    const PictureArea area = PictureImportArea(picture);
+    const int step = image.desc.pixelWidth == 2 ? 2 : 1;
+    for (int x = 0; x <= area.width - step; x += step) {
+        uint8_t* column = image.plane.column(x);
+        for (int y = 0; y < area.height; ++y) {
+            const uint32_t red = picture.at(x, y) & 0xFF;
+            if (step == 1) {
+                column[y] = uint8_t(red & 1);
+            } else {
+                column[y] = uint8_t(red >> 6 & 1);
+                column[kPlaneHeight + y] = uint8_t(red >> 7 & 1);
+            }
+        }
+    }
+}
+
+}  // namespace pixolat

@@ -1,0 +1,46 @@
+#pragma once
+// Plus/4 program files (.PRG): a two-byte little-endian load address followed
+// by a memory image. Files carry no header, so the layout is recognised from
+// the load address and the exact size alone.
+//
+// Decoding never reads outside the given bytes: a byte a layout needs past the
+// end of a short file reads as 0.
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "document/image_store.h"
+
+namespace pixolat {
+
+// The import reads at most this many bytes of a file; no layout reaches past
+// offset 16553, so longer files are only cut, never refused.
+inline constexpr std::size_t kPrgReadLimit = 600001;
+// An exported file: load address, two 1024-byte attribute blocks, 8000-byte bitmap.
+inline constexpr std::size_t kPrgExportSize = 10050;
+
+struct PrgRecognition {
+    int format = 0;  // 0 = not recognised, else 1..8
+    std::size_t base = 0;
+};
+
+// Which layout the file holds; the tests run in a fixed order and a later
+// match overrides an earlier one.
+PrgRecognition RecognizePrg(std::span<const uint8_t> bytes);
+
+// Decodes a recognised file into the image: size, pixel width, color map kind,
+// the pixels and the attribute banks its layout holds (format 2 also the two
+// multicolor colors). The layout, the name and whatever the file does not hold
+// stay. Returns the format; 0 leaves the image untouched.
+int DecodePrg(std::span<const uint8_t> bytes, Image& image);
+
+// A short description of a format, for messages and --info.
+const char* PrgFormatName(int format);
+
+// The image as a 320 x 200 bitmap loading at $1800: luminance at $1800, colors
+// at $1C00, bitmap at $2000. Multicolor images carry "MULT" and their two
+// image-wide colors at the end of the luminance block. Always 10050 bytes.
+std::vector<uint8_t> EncodePrg(const Image& image);
+
+}  // namespace pixolat

@@ -1,0 +1,297 @@
+// Reads source text into the store.
+#include <algorithm>
+#include <cstring>
+
+#include "document/errors.h"
+#include "document/pixels.h"
+#include "document/text.h"
+#include "formats/source_layout.h"
+#include "formats/source_text.h"
+
+namespace pixolat {
+
+namespace {
+
+using source::CellWalk;
+
+// Removes characters of code 32 or less from both ends.
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && static_cast<unsigned char>(s.front()) <= 32) s.remove_prefix(1);
+    while (!s.empty() && static_cast<unsigned char>(s.back()) <= 32) s.remove_suffix(1);
+    return s;
+}
+
+bool IsBlank(char c) {
+    return c == '\t' || c == '\n' || c == '\r' || c == ' ' || c == '\xA0';
+}
+
+char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
+
+bool EndsWith(std::string_view s, std::string_view tail) {
+    return s.size() >= tail.size() && s.substr(s.size() - tail.size()) == tail;
+}
+
+// Header lines start with a letter or ";", except those starting with "DB"
+// in any case, which are data lines like everything else.
+bool IsHeaderLine(std::string_view line) {
+    std::size_t i = 0;
+    while (i < line.size() && IsBlank(line[i])) ++i;
+    if (i == line.size()) return false;
+    const char key = UpperAscii(line[i]);
+    if (key == ';') return true;
+    if (key < 'A' || key > 'Z') return false;
+    const bool db = key == 'D' && i + 1 < line.size() && UpperAscii(line[i + 1]) == 'B';
+    return !db;
+}
+
+int ClampedSize(std::string_view text, int limit) {
+    // Sizes beyond the plane would let every later operation run off it.
+    return std::clamp(ParseNumber(text), 0, limit);
+}
+
+// "name; width*height h|m none|dfli charset|2x2charset colmap/lummap"
+void ParseHeader(std::string_view line, ImageDescriptor& desc, bool& colorMapMode) {
+    const std::size_t semicolon = line.find(';');
+    if (semicolon == std::string_view::npos) {
+        desc.name = std::string(line);
+        return;
+    }
+    desc.name = std::string(Trim(line.substr(0, semicolon)));
+    std::string_view rest = Trim(line.substr(semicolon + 1));
+    if (rest.find('*') != std::string_view::npos) {
+        desc.pixelWidth = 2;
+        desc.layout = Layout::Bitmap;
+        desc.colorMapKind = ColorMapKind::Normal;
+    }
+    const auto take = [&rest](std::string_view keyword) {
+        if (!EndsWith(rest, keyword)) return false;
+        rest = Trim(rest.substr(0, rest.size() - keyword.size()));
+        return true;
+    };
+    if (take("colmap/lummap")) colorMapMode = true;
+    if (take("2x2charset")) desc.layout = Layout::Charset2x2;
+    if (take("charset")) desc.layout = Layout::Charset;
+    if (take("dfli")) desc.colorMapKind = ColorMapKind::Dfli;
+    if (take("none")) desc.colorMapKind = ColorMapKind::None;
+    if (take("h")) desc.pixelWidth = 1;
+    if (take("m")) desc.pixelWidth = 2;
+
+    const std::size_t star = rest.find('*');
+    if (star == std::string_view::npos) return;
+    std::string_view widthText = Trim(rest.substr(0, star));
+    const std::string_view heightText = Trim(rest.substr(star + 1));
+    const std::size_t blank = widthText.find(' ');
+    if (blank != std::string_view::npos) {
+        desc.name = std::string(Trim(widthText.substr(0, blank)));
+        widthText = Trim(widthText.substr(blank + 1));
+    }
+    desc.width = ClampedSize(widthText, kPlaneWidth);
+    desc.height = ClampedSize(heightText, kPlaneHeight);
+}
+
+// The data text without "DB " (removed as often as removing creates a new
+// one), TABs and blanks. One pass: the output never holds "DB ", so the only
+// new occurrence can end at the character just added.
+std::string CleanData(std::string_view data) {
+    std::string out(data.size(), '\0');
+    std::size_t n = 0;
+    for (char c : data) {
+        out[n++] = c;
+        if (c == ' ' && n >= 3 && out[n - 2] == 'B' && out[n - 3] == 'D') n -= 3;
+    }
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < n; ++i)
+        if (out[i] != '\t' && out[i] != ' ') out[kept++] = out[i];
+    out.resize(kept);
+    return out;
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+// Values of three characters each ("$XX" or three decimal digits), each
+// optionally followed by a comma.
+class ValueReader {
+public:
+    explicit ValueReader(std::string_view text) : text_(text) {}
+    bool more() const { return pos_ < text_.size(); }
+
+    uint8_t Next() {
+        const std::string_view chars = text_.substr(pos_, 3);
+        pos_ += chars.size();
+        if (pos_ < text_.size() && text_[pos_] == ',') ++pos_;
+        if (chars.size() == 3 && chars[0] == '$') {
+            const int high = HexDigit(chars[1]);
+            const int low = HexDigit(chars[2]);
+            if (high >= 0 && low >= 0) return uint8_t(high * 16 + low);
+        }
+        return Convert(chars);
+    }
+
+private:
+    // The strict conversion: anything but a whole number is an error.
+    static uint8_t Convert(std::string_view chars) {
+        const bool clean = std::none_of(chars.begin(), chars.end(), [](char c) {
+            return static_cast<unsigned char>(c) <= 32 || c == ',';
+        });
+        if (!clean || !IsNumber(chars))
+            throw Error("'" + std::string(chars) + "' is not a valid integer value");
+        return uint8_t(ParseNumber(chars) & 0xFF);
+    }
+
+    std::string_view text_;
+    std::size_t pos_ = 0;
+};
+
+// Where the color-map values of a section go: per bank a luminance block and
+// a color block of `blockSize` values each, the first `cells` of which are
+// cells `columns` to a row.
+struct ColorMapShape {
+    int columns;
+    int cells;
+    int blockSize;
+};
+
+void ReadColorMaps(ValueReader& values, Image& image, ColorMapShape shape) {
+    for (int bank = 0; bank < kBanks && values.more(); ++bank) {
+        for (AttributePlane* plane : {&image.lummap, &image.colmap}) {
+            int cx = 0, cy = 0;
+            for (int i = 0; i < shape.blockSize && values.more(); ++i) {
+                const uint8_t v = values.Next();
+                if (i >= shape.cells) continue;
+                plane->at(bank, cx, cy) = v;
+                if (++cx == shape.columns) {
+                    cx = 0;
+                    ++cy;
+                }
+            }
+        }
+    }
+}
+
+constexpr ColorMapShape kScreenShape{source::kScreenCellColumns, source::kScreenCells,
+                                     source::kScreenBlock};
+
+void StoreCellByte(Image& image, int x, int y, uint8_t v) {
+    for (int k = 0; k < 8; ++k) image.plane.at(x + k, y) = uint8_t((v >> (7 - k)) & 1);
+}
+
+// Reads one section's data into the image. A 320 x 200 section switches to
+// color-map data after the 8192 values of a Plus/4 bitmap; a section of
+// another size with a Normal or DFLI color map switches after its whole cells.
+void ParseSectionData(Image& image, std::string_view data, bool colorMapMode) {
+    const std::string clean = CleanData(data);
+    ValueReader values(clean);
+    if (colorMapMode) {
+        ReadColorMaps(values, image, kScreenShape);
+        return;
+    }
+    const ImageDescriptor& d = image.desc;
+    CellWalk walk(d);
+    const std::size_t cellValues = walk.valueCount();
+    constexpr std::size_t kNever = std::size_t(-1);
+    std::size_t switchAt = kNever;
+    std::size_t storeLimit = cellValues == 0 ? 0 : kNever;
+    ColorMapShape shape = kScreenShape;
+    if (source::IsScreenSized(d)) {
+        switchAt = source::kScreenPaddedValues;
+        // The padding after the 8000 bitmap bytes is not part of the image.
+        if (d.layout != Layout::Charset2x2) storeLimit = source::kScreenPixelValues;
+    } else if (cellValues > 0 && (d.colorMapKind == ColorMapKind::Normal ||
+                                  d.colorMapKind == ColorMapKind::Dfli)) {
+        switchAt = cellValues;
+        shape = ColorMapShape{walk.columns(), walk.columns() * walk.rows(),
+                              walk.columns() * walk.rows()};
+    }
+    std::size_t n = 0;
+    for (; n < switchAt && values.more(); ++n) {
+        const uint8_t v = values.Next();
+        if (n < storeLimit && walk.inPlane()) StoreCellByte(image, walk.x(), walk.y(), v);
+        walk.Step();
+    }
+    if (n == switchAt) ReadColorMaps(values, image, shape);
+}
+
+// Splits the text into lines at runs of CR and LF and hands each non-empty
+// line to `line`.
+template <class LineFn>
+void ForEachLine(std::string_view text, LineFn&& line) {
+    const char* p = text.data();
+    const char* end = p + text.size();
+    while (p < end) {
+        while (p < end && (*p == '\r' || *p == '\n')) ++p;
+        const char* start = p;
+        while (p < end && *p != '\r' && *p != '\n') ++p;
+        if (p > start && !line(std::string_view(start, std::size_t(p - start)))) return;
+    }
+}
+
+std::string_view CutComment(std::string_view line) {
+    const std::size_t slashes = line.find("//");
+    return slashes == std::string_view::npos ? line : line.substr(0, slashes);
+}
+
+class SourceLoader {
+public:
+    SourceLoader(ImageStore& store, EditorState& state) : store_(store), state_(state) {
+        state_.currentImage = std::clamp(state_.currentImage, 0, kLastImage);
+    }
+
+    // Returns false once the store is full and the rest must be dropped.
+    bool Line(std::string_view line) {
+        line = CutComment(line);
+        if (!IsHeaderLine(line)) {
+            pending_.append(line);
+            return true;
+        }
+        if (!pending_.empty()) {
+            Flush();
+            if (state_.currentImage == kLastImage) {
+                result_.truncated = true;
+                return false;
+            }
+            ++state_.currentImage;
+            ResetImageColors(store_.image(state_.currentImage));
+        }
+        colorMapMode_ = false;
+        ParseHeader(line, store_.image(state_.currentImage).desc, colorMapMode_);
+        touched_ = true;
+        return true;
+    }
+
+    SourceLoadResult Finish() {
+        if (!pending_.empty() && !result_.truncated) Flush();
+        if (touched_) ++result_.sections;
+        return result_;
+    }
+
+private:
+    void Flush() {
+        NormalizeCurrentImage(store_, state_);
+        ParseSectionData(store_.image(state_.currentImage), pending_, colorMapMode_);
+        pending_.clear();
+        ++result_.sections;
+        touched_ = false;
+    }
+
+    ImageStore& store_;
+    EditorState& state_;
+    std::string pending_;
+    bool colorMapMode_ = false;
+    bool touched_ = false;
+    SourceLoadResult result_;
+};
+
+}  // namespace
+
+SourceLoadResult LoadSourceText(ImageStore& store, EditorState& state, std::string_view text) {
+    SourceLoader loader(store, state);
+    ForEachLine(text, [&loader](std::string_view line) { return loader.Line(line); });
+    return loader.Finish();
+}
+
+}  // namespace pixolat

@@ -1,0 +1,322 @@
+#include "mask/mask_processor.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "document/errors.h"
+
+namespace pixolat {
+
+namespace {
+
+constexpr const char* kReady = "Ready to process";
+constexpr const char* kFinished = "Finished!";
+constexpr const char* kNoMask = "Pre-process a mask first";
+constexpr const char* kEmptyMask = "The mask has no pixels";
+constexpr const char* kTooManyColors = "The mask has more than 256 colors";
+constexpr const char* kTooLarge = "The mask is larger than 16001 x 1024 pixels";
+
+// Virtual-key codes the grid understands.
+constexpr int kKey0 = 48, kKey1 = 49, kKey2 = 50, kKey3 = 51;
+constexpr int kKeyA = 65, kKeyB = 66, kKeyC = 67;
+constexpr int kKeypadPlus = 107, kKeypadMinus = 109;
+
+const char* RoleWord(MaskRole role) {
+    switch (role) {
+        case MaskRole::Mask1:
+            return "Mask1";
+        case MaskRole::Mask2:
+            return "Mask2";
+        default:
+            return "Color";
+    }
+}
+
+// The platform hands out whole pictures; a picture whose pixels do not cover
+// its size is treated like one that could not be loaded.
+Picture LoadWholePicture(Platform& platform, const std::string& path) {
+    Picture picture = platform.LoadPicture(path);
+    if (picture.width < 0 || picture.height < 0 ||
+        picture.pixels.size() < std::size_t(picture.width) * std::size_t(picture.height))
+        throw Error("Cannot load picture \"" + path + "\".");
+    return picture;
+}
+
+bool IsEmpty(const Picture& picture) {
+    return picture.width <= 0 || picture.height <= 0;
+}
+
+// A pattern's pixels as grey levels, so a pixel of the output costs a table
+// look-up. An empty pattern becomes one pixel of level 0 that no entry reads.
+struct LevelMap {
+    int width = 1;
+    int height = 1;
+    std::vector<uint8_t> levels = {0};
+
+    const uint8_t* row(int y) const { return levels.data() + std::size_t(y) * std::size_t(width); }
+};
+
+LevelMap LevelsOf(const Picture& pattern) {
+    LevelMap map;
+    if (IsEmpty(pattern)) return map;
+    map.width = pattern.width;
+    map.height = pattern.height;
+    map.levels.resize(std::size_t(map.width) * std::size_t(map.height));
+    for (std::size_t i = 0; i < map.levels.size(); ++i)
+        map.levels[i] = uint8_t(GreyToLevel(int(pattern.pixels[i] & 0xFF)));
+    return map;
+}
+
+uint32_t GreyPixel(int grey) {
+    return uint32_t(grey) * 0x010101u;
+}
+
+}  // namespace
+
+int GreyToLevel(int red) {
+    if (red < 42) return 0;
+    if (red < 120) return 1;
+    if (red < 200) return 2;
+    return 3;
+}
+
+int LevelToGrey(int64_t level) {
+    static constexpr int kGreys[4] = {0, 84, 168, 255};
+    return kGreys[std::clamp<int64_t>(level, 0, 3)];
+}
+
+class MaskProcessor::BusyScope {
+  public:
+    explicit BusyScope(MaskProcessor& processor) : processor_(processor) {
+        processor_.busy_ = true;
+        processor_.cancelled_ = false;
+    }
+    ~BusyScope() { processor_.busy_ = false; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+  private:
+    MaskProcessor& processor_;
+};
+
+MaskProcessor::MaskProcessor(Platform& platform, MaskProcessorView& view)
+    : platform_(platform), view_(view) {
+    grid_.resize(2);
+}
+
+const std::string& MaskProcessor::GridCell(int row, int column) const {
+    static const std::string kNone;
+    if (row < 0 || row >= GridRowCount() || column < 0 || column >= kColumns) return kNone;
+    return grid_[std::size_t(row)][std::size_t(column)];
+}
+
+void MaskProcessor::Cancel() {
+    if (busy_) cancelled_ = true;
+}
+
+// Back to the state of a fresh window: no mask, no colors, the header row and
+// one empty row.
+void MaskProcessor::DiscardMask() {
+    table_.Clear();
+    classMap_ = MaskClassMap();
+    grid_.assign(2, {});
+}
+
+bool MaskProcessor::ProgressAfterRow(int y, int height) {
+    // Pending events keep the window responsive; the busy flag turns away
+    // the clicks and keys they deliver meanwhile.
+    platform_.ProcessPendingEvents();
+    if (cancelled_) return false;
+    view_.SetCaption(std::to_string(y) + "/" + std::to_string(height));
+    return true;
+}
+
+void MaskProcessor::PreProcess(const std::string& maskPath) {
+    if (busy_) return;
+    BusyScope busy(*this);
+    const Picture mask = LoadWholePicture(platform_, maskPath);
+    DiscardMask();
+    view_.GridChanged();
+    if (IsEmpty(mask)) {
+        view_.SetCaption(kEmptyMask);
+        return;
+    }
+    if (mask.width > MaskClassMap::kMaxWidth || mask.height > MaskClassMap::kMaxHeight) {
+        view_.SetCaption(kTooLarge);
+        return;
+    }
+    if (!ClassifyRows(mask)) return;
+    FillGrid();
+    view_.GridChanged();
+    view_.SetCaption(kReady);
+}
+
+// Fills the table and the class map row by row. On a refusal or a cancel the
+// half-read mask is dropped, so Process never sees part of a mask.
+bool MaskProcessor::ClassifyRows(const Picture& mask) {
+    classMap_.width = mask.width;
+    classMap_.height = mask.height;
+    classMap_.indices.resize(std::size_t(mask.width) * std::size_t(mask.height));
+    // Masks are drawn in flat areas: most pixels repeat their left neighbour.
+    bool haveLast = false;
+    uint32_t lastColor = 0;
+    uint8_t lastIndex = 0;
+    for (int y = 0; y < mask.height; ++y) {
+        const uint32_t* source = mask.pixels.data() + std::size_t(y) * std::size_t(mask.width);
+        uint8_t* target = classMap_.row(y);
+        for (int x = 0; x < mask.width; ++x) {
+            const uint32_t color = source[x];
+            if (!haveLast || color != lastColor) {
+                const int index = table_.FindOrAdd(color);
+                if (index < 0) {
+                    DiscardMask();
+                    view_.GridChanged();
+                    view_.SetCaption(kTooManyColors);
+                    return false;
+                }
+                haveLast = true;
+                lastColor = color;
+                lastIndex = uint8_t(index);
+            }
+            target[x] = lastIndex;
+        }
+        if (!ProgressAfterRow(y, mask.height)) {
+            DiscardMask();
+            view_.GridChanged();
+            return false;
+        }
+    }
+    return true;
+}
+
+void MaskProcessor::FillGrid() {
+    grid_.assign(std::size_t(std::max(table_.size(), 1)) + 1, {});
+    for (int i = 0; i < table_.size(); ++i)
+        grid_[std::size_t(i) + 1] = {std::to_string(table_[i].color), "Color", "0"};
+}
+
+MaskColorEntry* MaskProcessor::EntryAtRow(int row) {
+    if (row < 1 || row > table_.size()) return nullptr;
+    return &table_[row - 1];
+}
+
+bool MaskProcessor::GridKeyDown(int row, int column, int key) {
+    if (busy_ || (column != 1 && column != 2)) return false;
+    MaskColorEntry* entry = EntryAtRow(row);
+    if (column == 1) {
+        MaskRole role;
+        switch (key) {
+            case kKey1:
+                role = MaskRole::Mask1;
+                break;
+            case kKey2:
+                role = MaskRole::Mask2;
+                break;
+            case kKeyC:
+                role = MaskRole::Color;
+                break;
+            default:
+                view_.SetCaption(std::to_string(key));
+                return false;
+        }
+        if (!entry) return false;
+        entry->role = role;
+        grid_[std::size_t(row)][1] = RoleWord(role);
+        return true;
+    }
+    int32_t offset;
+    switch (key) {
+        case kKey0:
+            offset = 0;
+            break;
+        case kKey1:
+        case kKey2:
+        case kKey3:
+            offset = key - kKey0;
+            break;
+        case kKeyA:
+        case kKeyB:
+        case kKeyC:
+            offset = -(key - kKeyA + 1);
+            break;
+        case kKeypadPlus:
+        case kKeypadMinus:
+            offset = entry ? entry->levelOffset : 0;
+            break;
+        default:
+            view_.SetCaption(std::to_string(key));
+            return false;
+    }
+    if (!entry) return false;
+    // Offsets are not limited; they only stop at the ends of their type.
+    if (key == kKeypadPlus && offset < std::numeric_limits<int32_t>::max()) ++offset;
+    if (key == kKeypadMinus && offset > std::numeric_limits<int32_t>::min()) --offset;
+    entry->levelOffset = offset;
+    // The digit keys write a signed digit, the keypad keys a plain number.
+    const bool keypad = key == kKeypadPlus || key == kKeypadMinus;
+    grid_[std::size_t(row)][2] =
+        !keypad && offset > 0 ? "+" + std::to_string(offset) : std::to_string(offset);
+    return true;
+}
+
+void MaskProcessor::Process(const std::string& maskPath, const std::string& pattern1Path,
+                            const std::string& pattern2Path) {
+    if (busy_) return;
+    if (!HasMask()) {
+        view_.SetCaption(kNoMask);
+        return;
+    }
+    BusyScope busy(*this);
+    const Picture pattern1 = LoadWholePicture(platform_, pattern1Path);
+    const Picture pattern2 = LoadWholePicture(platform_, pattern2Path);
+    for (int i = 0; i < table_.size(); ++i) {
+        if (table_[i].role == MaskRole::Mask1 && IsEmpty(pattern1)) {
+            view_.SetCaption("Pattern 1 has no pixels");
+            return;
+        }
+        if (table_[i].role == MaskRole::Mask2 && IsEmpty(pattern2)) {
+            view_.SetCaption("Pattern 2 has no pixels");
+            return;
+        }
+    }
+    const LevelMap levels1 = LevelsOf(pattern1);
+    const LevelMap levels2 = LevelsOf(pattern2);
+    // The output pixel of each entry for each pattern level, taken when
+    // Process starts so edits meanwhile cannot mix into this picture.
+    std::vector<std::array<uint32_t, 4>> pixelFor(std::size_t(table_.size()));
+    std::vector<uint8_t> roleOf(std::size_t(table_.size()));
+    for (int i = 0; i < table_.size(); ++i) {
+        const MaskColorEntry& entry = table_[i];
+        roleOf[std::size_t(i)] = uint8_t(entry.role);
+        for (int level = 0; level < 4; ++level) {
+            const int64_t base = entry.role == MaskRole::Color ? 0 : level;
+            pixelFor[std::size_t(i)][std::size_t(level)] =
+                GreyPixel(LevelToGrey(base + entry.levelOffset));
+        }
+    }
+    const int width = classMap_.width;
+    const int height = classMap_.height;
+    Picture output;
+    output.width = width;
+    output.height = height;
+    output.pixels.resize(std::size_t(width) * std::size_t(height));
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* classes = classMap_.row(y);
+        const uint8_t* row1 = levels1.row(y % levels1.height);
+        const uint8_t* row2 = levels2.row(y % levels2.height);
+        uint32_t* target = output.pixels.data() + std::size_t(y) * std::size_t(width);
+        int x1 = 0, x2 = 0;  // x mod each pattern's width, without a division per pixel
+        for (int x = 0; x < width; ++x) {
+            const uint8_t entry = classes[x];
+            const uint8_t levelByRole[3] = {row1[x1], row2[x2], 0};
+            target[x] = pixelFor[entry][levelByRole[roleOf[entry]]];
+            if (++x1 == levels1.width) x1 = 0;
+            if (++x2 == levels2.width) x2 = 0;
+        }
+        if (!ProgressAfterRow(y, height)) return;
+    }
+    platform_.SavePictureAsBitmap(maskPath + ".NEW.BMP", output);
+    view_.SetCaption(kFinished);
+}
+
+}  // namespace pixolat

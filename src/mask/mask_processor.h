@@ -1,0 +1,94 @@
+#pragma once
+// The Mask Processor's logic: turns a color-coded mask picture and two
+// pattern pictures into a four-level grey picture. Pre-process reads the
+// mask into a color table and a class map; the user then gives every color a
+// role in the grid; Process renders and saves the result beside the mask.
+//
+// The grid is modelled with its fixed header row: row 0 is that empty row,
+// row r >= 1 shows table entry r - 1 (color in decimal, role word, offset).
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/platform.h"
+#include "mask/mask_color_table.h"
+
+namespace pixolat {
+
+// Red below 42 is level 0, below 120 level 1, below 200 level 2, else 3.
+int GreyToLevel(int red);
+// Levels are clamped to 0..3 and give 0, 84, 168 and 255.
+int LevelToGrey(int64_t level);
+
+// For every mask pixel, the index of its color in the table; rows top down.
+struct MaskClassMap {
+    static constexpr int kMaxWidth = 16001;
+    static constexpr int kMaxHeight = 1024;
+
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> indices;
+
+    uint8_t at(int x, int y) const {
+        return indices[std::size_t(y) * std::size_t(width) + std::size_t(x)];
+    }
+    uint8_t* row(int y) { return indices.data() + std::size_t(y) * std::size_t(width); }
+    const uint8_t* row(int y) const { return indices.data() + std::size_t(y) * std::size_t(width); }
+};
+
+// The window around the processor: its caption doubles as the status line.
+class MaskProcessorView {
+  public:
+    virtual ~MaskProcessorView() = default;
+    virtual void SetCaption(const std::string& text) = 0;
+    // The grid rows changed while an operation is still running.
+    virtual void GridChanged() {}
+};
+
+class MaskProcessor {
+  public:
+    MaskProcessor(Platform& platform, MaskProcessorView& view);
+
+    // Builds the color table and the class map from the mask picture. A mask
+    // that does not fit the table or the map is refused with a caption and
+    // leaves no mask. Load failures throw; nothing has changed then.
+    void PreProcess(const std::string& maskPath);
+    // Renders the output from the last pre-processed mask and saves it as
+    // maskPath + ".NEW.BMP". Load and save failures throw, leaving the
+    // caption at its last progress text.
+    void Process(const std::string& maskPath, const std::string& pattern1Path,
+                 const std::string& pattern2Path);
+    // Edits the role or level offset of the entry in the grid's current row
+    // with a virtual-key code. Returns whether the key was consumed.
+    bool GridKeyDown(int row, int column, int key);
+    // Stops a running operation after its current row, keeping no half result.
+    void Cancel();
+
+    int GridRowCount() const { return int(grid_.size()); }
+    const std::string& GridCell(int row, int column) const;
+    const MaskColorTable& table() const { return table_; }
+    bool HasMask() const { return !classMap_.indices.empty(); }
+    bool busy() const { return busy_; }
+
+    static constexpr int kColumns = 3;
+
+  private:
+    class BusyScope;
+
+    void DiscardMask();
+    bool ClassifyRows(const Picture& mask);
+    void FillGrid();
+    bool ProgressAfterRow(int y, int height);
+    MaskColorEntry* EntryAtRow(int row);
+
+    Platform& platform_;
+    MaskProcessorView& view_;
+    MaskColorTable table_;
+    MaskClassMap classMap_;
+    std::vector<std::array<std::string, kColumns>> grid_;
+    bool busy_ = false;
+    bool cancelled_ = false;
+};
+
+}  // namespace pixolat

@@ -1,0 +1,296 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "document/colors.h"
+#include "edit/editor.h"
+#include "formats/prg_format.h"
+#include "support/scripted_platform.h"
+
+using namespace pixolat;
+using pixolat::testing::ScriptedPlatform;
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kUnknownPrg =
+    "Could not determine PRG format.\rPlease email this file to the author!";
+
+class TempFolder {
+  public:
+    TempFolder() {
+        std::string pattern = (fs::temp_directory_path() / "pixolat-XXXXXX").string();
+        path_ = mkdtemp(pattern.data());
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        fs::remove_all(path_, ec);
+    }
+    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+
+  private:
+    fs::path path_;
+};
+
+std::vector<uint8_t> ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+// A multicolor $1800 picture: a diagonal of value 3 pixels, one colored cell.
+std::vector<uint8_t> SamplePrg() {
+    std::vector<uint8_t> file(10050, 0);
+    file[1] = 0x18;
+    file[1020] = 'M';
+    file[1024] = 0x17;  // color3 $71
+    file[1025] = 0x20;  // color0 $02
+    for (int i = 0; i < 8; ++i) file[2050 + i] = uint8_t(0xC0 >> (i & ~1));
+    file[2 + 5] = 0x46;
+    file[1026 + 5] = 0x2B;
+    return file;
+}
+
+struct EditorFixture : ::testing::Test {
+    ScriptedPlatform platform;
+    Editor editor{platform};
+    TempFolder folder;
+
+    std::vector<std::string> RecentCaptions() {
+        std::vector<std::string> captions;
+        for (int n = 1; n <= 4; ++n) {
+            const MenuItem& item = editor.menuItem("mnuFileMRU" + std::to_string(n));
+            if (item.visible) captions.push_back(item.caption);
+        }
+        return captions;
+    }
+};
+
+}  // namespace
+
+using PrgCommands = EditorFixture;
+
+TEST_F(PrgCommands, ImportThroughTheMenuDecodesIntoTheCurrentImage) {
+    const std::string path = folder / "pic.prg";
+    WriteBytes(path, SamplePrg());
+    editor.state().cursorX = 319;
+    platform.fileDialogAnswers.push_back(path);
+    editor.RunMenuCommand("mnuFileImportPRG");
+
+    EXPECT_EQ(platform.lastDialogOptions.filter,
+              "PRG Files (*.prg)|*.prg;*.p4i|All Files (*.*)|*.*");
+    EXPECT_EQ(platform.lastDialogOptions.defaultExtension, "prg");
+    EXPECT_TRUE(platform.messages.empty());
+    EXPECT_EQ(editor.statusText(3), "Loaded PRG file (" + path + ")");
+    const Image& image = editor.currentImage();
+    EXPECT_EQ(image.desc.pixelWidth, 2);
+    EXPECT_EQ(ColorCodeAt(image, 0, 0), 0x71);  // value 3
+    EXPECT_EQ(ColorCodeAt(image, 2, 0), 0x02);  // value 0
+    EXPECT_EQ(ColorCodeAt(image, 2, 2), 0x71);
+    EXPECT_EQ(ColorCodeAt(image, 40, 0), 0x02);
+    // The cursor lands on a whole multicolor pixel.
+    EXPECT_EQ(editor.state().cursorX, 318);
+    // The import does not list the file among the recent ones.
+    EXPECT_TRUE(RecentCaptions().empty());
+}
+
+TEST_F(PrgCommands, UnknownUnreadableAndCancelledImportsChangeNothing) {
+    const std::string path = folder / "odd.prg";
+    WriteBytes(path, std::vector<uint8_t>(1234, 0x55));
+    editor.ImportPrgFile(path);
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0], kUnknownPrg);
+    EXPECT_EQ(editor.statusText(3), "Ready.");
+    EXPECT_EQ(editor.currentImage().desc.width, 320);
+    EXPECT_EQ(ColorCodeAt(editor.currentImage(), 0, 0), 0x51);
+
+    platform.fileDialogAnswers.push_back(folder / "missing.prg");
+    editor.RunMenuCommand("mnuFileImportPRG");
+    ASSERT_EQ(platform.messages.size(), 2u);
+    EXPECT_NE(platform.messages[1].find("missing.prg"), std::string::npos);
+    EXPECT_EQ(editor.statusText(3), "Ready.");
+
+    editor.RunMenuCommand("mnuFileImportPRG");  // cancelled
+    EXPECT_EQ(platform.messages.size(), 2u);
+}
+
+TEST_F(PrgCommands, A50MegabyteFileImportsOnlyWhatALayoutNeeds) {
+    const std::string path = folder / "huge.prg";
+    {
+        std::ofstream out(path, std::ios::binary);
+        std::vector<char> chunk(1 << 20, char(0xAA));
+        chunk[0] = 0x00;
+        chunk[1] = 0x18;
+        chunk[1020] = 0;
+        for (int i = 0; i < 50; ++i) {
+            out.write(chunk.data(), std::streamsize(chunk.size()));
+            chunk[0] = chunk[1] = chunk[1020] = char(0xAA);
+        }
+    }
+    editor.ImportPrgFile(path);
+    EXPECT_TRUE(platform.messages.empty());
+    EXPECT_EQ(editor.statusText(3), "Loaded PRG file (" + path + ")");
+    EXPECT_EQ(editor.currentImage().plane.at(0, 0), 1);
+    EXPECT_EQ(editor.currentImage().plane.at(1, 0), 0);
+}
+
+TEST_F(PrgCommands, ExportWritesTheFileAndListsIt) {
+    Image& image = editor.currentImage();
+    image.plane.at(0, 0) = 1;
+    image.lummap.at(0, 0, 0) = 0x77;
+    const std::string path = folder / "out.prg";
+    platform.fileDialogAnswers.push_back(path);
+    editor.RunMenuCommand("mnuFileExportPRG");
+    EXPECT_EQ(platform.lastDialogOptions.filter, "PRG Files (*.prg)|*.prg|All Files (*.*)|*.*");
+    EXPECT_EQ(platform.lastDialogOptions.defaultExtension, "prg");
+    const std::vector<uint8_t> bytes = ReadBytes(path);
+    ASSERT_EQ(bytes.size(), 10050u);
+    EXPECT_EQ(bytes[1], 0x18);
+    EXPECT_EQ(bytes[2], 0x77);
+    EXPECT_EQ(bytes[3], 0x53);
+    EXPECT_EQ(bytes[1026], 0x11);
+    EXPECT_EQ(bytes[2050], 0x80);
+    EXPECT_EQ(editor.state().recentFiles[0], path);
+    EXPECT_EQ(RecentCaptions(), std::vector<std::string>{"(1) out.prg"});
+    EXPECT_TRUE(editor.menuItem("mnuFile4").visible);
+    // Export neither redraws nor speaks.
+    EXPECT_EQ(editor.statusText(3), "Ready.");
+    EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(PrgCommands, FailedExportLeavesFilesAndRecentListAlone) {
+    editor.AddRecentFile("C:\\gfx\\pic.prg");
+    const std::string path = folder / "nofolder/out.prg";
+    platform.fileDialogAnswers.push_back(path);
+    editor.RunMenuCommand("mnuFileExportPRG");
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_NE(platform.messages[0].find("out.prg"), std::string::npos);
+    EXPECT_FALSE(fs::exists(path));
+    EXPECT_EQ(editor.state().recentFiles[0], "C:\\gfx\\pic.prg");
+    EXPECT_EQ(editor.state().recentFiles[1], "");
+
+    editor.RunMenuCommand("mnuFileExportPRG");  // cancelled
+    EXPECT_EQ(platform.messages.size(), 1u);
+}
+
+using RecentFiles = EditorFixture;
+
+TEST_F(RecentFiles, NewestFirstFourKeptListedPathsStay) {
+    EXPECT_TRUE(RecentCaptions().empty());
+    EXPECT_FALSE(editor.menuItem("mnuFile4").visible);
+    editor.AddRecentFile("");
+    EXPECT_TRUE(RecentCaptions().empty());
+    EXPECT_FALSE(editor.menuItem("mnuFile4").visible);
+
+    for (const char* name : {"a.prg", "b.prg", "c.prg", "d.prg", "e.prg"}) {
+        platform.fileDialogAnswers.push_back(folder / name);
+        editor.RunMenuCommand("mnuFileExportPRG");
+    }
+    const std::vector<std::string> expected{"(1) e.prg", "(2) d.prg", "(3) c.prg", "(4) b.prg"};
+    EXPECT_EQ(RecentCaptions(), expected);
+    platform.fileDialogAnswers.push_back(folder / "b.prg");
+    editor.RunMenuCommand("mnuFileExportPRG");
+    EXPECT_EQ(RecentCaptions(), expected);
+    EXPECT_EQ(editor.state().recentFiles[3], folder / "b.prg");
+
+    editor.state().recentFiles = {"C:\\gfx\\pic.prg", "", "D:old.prg", ""};
+    editor.AddRecentFile("");
+    EXPECT_EQ(RecentCaptions(), (std::vector<std::string>{"(1) pic.prg", "(3) old.prg"}));
+    EXPECT_FALSE(editor.menuItem("mnuFileMRU2").visible);
+    EXPECT_TRUE(editor.menuItem("mnuFile4").visible);
+}
+
+TEST_F(RecentFiles, ChoosingAnEntryImportsIt) {
+    const std::string path = folder / "pic.prg";
+    WriteBytes(path, SamplePrg());
+    editor.state().recentFiles = {folder / "gone.prg", path, "", ""};
+    editor.AddRecentFile("");
+    editor.RunMenuCommand("mnuFileMRU2");
+    EXPECT_EQ(editor.statusText(3), "Loaded PRG file (" + path + ")");
+    EXPECT_EQ(editor.currentImage().desc.pixelWidth, 2);
+
+    editor.RunMenuCommand("mnuFileMRU1");
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_NE(platform.messages[0].find("gone.prg"), std::string::npos);
+    EXPECT_EQ(editor.state().recentFiles[0], folder / "gone.prg");
+}
+
+using DroppedFiles = EditorFixture;
+
+TEST_F(DroppedFiles, TheFirstPrgOrElseTheLastExistingFileIsImported) {
+    const std::string picture = folder / "x.bmp";
+    const std::string prg = folder / "Y.PRG";
+    const std::string other = folder / "z.prg";
+    WriteBytes(picture, std::vector<uint8_t>(100, 1));
+    WriteBytes(prg, SamplePrg());
+    WriteBytes(other, SamplePrg());
+
+    editor.AcceptDroppedFiles({folder / "missing.prg", picture, prg, other});
+    EXPECT_EQ(editor.statusText(3), "Loaded PRG file (" + prg + ")");
+    EXPECT_TRUE(platform.messages.empty());
+
+    // A lone picture is imported as a .PRG, with that import's own result.
+    editor.AcceptDroppedFiles({picture});
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0], kUnknownPrg);
+
+    // A folder or a missing last path imports nothing.
+    editor.ShowStatus("idle");
+    editor.AcceptDroppedFiles({folder / "."});
+    editor.AcceptDroppedFiles({picture, folder / "missing.bmp"});
+    editor.AcceptDroppedFiles({});
+    EXPECT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(editor.statusText(3), "idle");
+}
+
+using PictureCommands = EditorFixture;
+
+TEST_F(PictureCommands, LargerPicturesAskBeforeEnlarging) {
+    Picture picture;
+    picture.width = 400;
+    picture.height = 150;
+    picture.pixels.assign(400 * 150, 0x000001);
+    platform.pictures["big.bmp"] = picture;
+
+    platform.fileDialogAnswers.push_back("big.bmp");
+    platform.yesNoAnswers.push_back(false);
+    editor.RunMenuCommand("mnuFileImportBMP");
+    ASSERT_EQ(platform.questions.size(), 1u);
+    EXPECT_EQ(platform.questions[0], "The bitmap is larger than the current picture. Enlarge it?");
+    Image& image = editor.currentImage();
+    EXPECT_EQ(image.desc.width, 320);
+    EXPECT_EQ(image.desc.height, 200);
+    // Declining still copies the whole picture, past the image's edge too.
+    EXPECT_EQ(image.plane.at(399, 149), 1);
+    EXPECT_EQ(image.plane.at(0, 150), 0);
+
+    platform.yesNoAnswers.push_back(true);
+    editor.ImportPictureFile("big.bmp");
+    EXPECT_EQ(image.desc.width, 400);
+    EXPECT_EQ(image.desc.height, 150);
+
+    // No larger than the image: no question, no size change.
+    picture.width = 100;
+    picture.height = 100;
+    picture.pixels.assign(100 * 100, 0);
+    platform.pictures["small.bmp"] = picture;
+    editor.ImportPictureFile("small.bmp");
+    EXPECT_EQ(platform.questions.size(), 2u);
+    EXPECT_EQ(image.desc.width, 400);
+    EXPECT_EQ(image.plane.at(99, 99), 0);
+    EXPECT_EQ(image.plane.at(100, 99), 1);
+
+    // A picture the loader cannot read changes nothing.
+    platform.fileDialogAnswers.push_back("nothing.bmp");
+    editor.RunMenuCommand("mnuFileImportBMP");
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_NE(platform.messages[0].find("nothing.bmp"), std::string::npos);
+    EXPECT_EQ(image.desc.width, 400);
+}

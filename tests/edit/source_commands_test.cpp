@@ -1,0 +1,94 @@
+// File > Save (as source) and Load (as source) through the scripted platform.
+#include <gtest/gtest.h>
+
+#include "edit/editor.h"
+#include "support/scripted_platform.h"
+
+using namespace pixolat;
+using pixolat::testing::ScriptedPlatform;
+
+TEST(SourceCommands, SaveShowsTheTextOfEveryImageAndChangesNothing) {
+    ScriptedPlatform platform;
+    Editor editor(platform);
+    editor.store().image(0).plane.at(7, 0) = 1;
+    editor.store().image(4).desc = {"Tiny", 8, 1, 2, Layout::Bitmap, ColorMapKind::None, 0, 0};
+    editor.RunMenuCommand("mnuFileSave");
+    ASSERT_EQ(platform.textWindows.size(), 1u);
+    const std::string& text = platform.textWindows[0];
+    EXPECT_EQ(text.substr(0, 30), "\t; 320*200 h\r\n\tDB $01,$00,$00,");
+    const std::string tail =
+        "$00\r\n\r\nTiny\t; 8*1 m none\r\n\tDB $00,$00,$00,$00,$00,$00,$00,$00\r\n";
+    ASSERT_GT(text.size(), tail.size());
+    EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
+    EXPECT_TRUE(platform.messages.empty());
+    EXPECT_EQ(editor.state().currentImage, 0);
+    EXPECT_EQ(editor.store().image(0).desc.width, 320);
+
+    // Nothing to save: the window opens empty.
+    editor.store().image(0).desc.width = 0;
+    editor.store().image(4).desc.height = 0;
+    editor.RunMenuCommand("mnuFileSave");
+    EXPECT_EQ(platform.textWindows.at(1), "");
+}
+
+TEST(SourceCommands, LoadReadsWhatTheUserPastedFromTheCurrentImageOn) {
+    ScriptedPlatform platform;
+    Editor editor(platform);
+    editor.state().currentImage = 2;
+    editor.state().cursorX = 300;
+    platform.textWindowAnswers.push_back(
+        "Sky; 16*8 m none\n\tDB $C0,000,000,000,000,000,000,000\n"
+        "\tDB 000,000,000,000,000,000,000,$03\n"
+        "Sea; 8*8 h\n\tDB $FF\n");
+    editor.RunMenuCommand("mnuFileLoad");
+    ASSERT_EQ(platform.textWindows.size(), 1u);
+    EXPECT_EQ(platform.textWindows[0], "");  // the load window opens empty
+    EXPECT_TRUE(platform.messages.empty());
+    EXPECT_EQ(editor.state().currentImage, 3);
+    const Image& sky = editor.store().image(2);
+    EXPECT_EQ(sky.desc.name, "Sky");
+    EXPECT_EQ(sky.desc.width, 16);
+    EXPECT_EQ(sky.desc.pixelWidth, 2);
+    EXPECT_EQ(sky.plane.at(0, 0) + sky.plane.at(1, 0), 2);
+    EXPECT_EQ(sky.plane.at(14, 7) + sky.plane.at(15, 7), 2);
+    EXPECT_EQ(editor.currentImage().desc.name, "Sea");
+    EXPECT_EQ(editor.currentImage().plane.at(7, 0), 1);
+    // The cursor is kept inside the image that is now current.
+    EXPECT_EQ(editor.state().cursorX, 7);
+    EXPECT_EQ(editor.statusText(3), "Loaded source text (2 images).");
+}
+
+TEST(SourceCommands, ALoadThatFailsShowsTheErrorAndKeepsWhatWasRead) {
+    ScriptedPlatform platform;
+    Editor editor(platform);
+    platform.textWindowAnswers.push_back("Ok; 8*1 h none\r\n\tDB $AA\r\nBad; 8*1 h none\r\n\tdb $01\r\n");
+    editor.RunMenuCommand("mnuFileLoad");
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0], "'db$' is not a valid integer value");
+    EXPECT_EQ(editor.store().image(0).desc.name, "Ok");
+    EXPECT_EQ(editor.store().image(0).plane.at(0, 0), 1);
+    EXPECT_EQ(editor.store().image(1).desc.name, "Bad");
+    EXPECT_EQ(editor.statusText(3), "Ready.");  // no success reported
+
+    // Sections beyond image 256 are dropped, and the status says so.
+    editor.state().currentImage = 256;
+    platform.textWindowAnswers.push_back("A; 8*1 h none\n$01\nB; 8*1 h none\n$02\n");
+    editor.RunMenuCommand("mnuFileLoad");
+    EXPECT_EQ(editor.store().image(256).desc.name, "A");
+    EXPECT_EQ(editor.statusText(3),
+              "Loaded source text (1 image). Images past #256 were dropped.");
+}
+
+TEST(SourceCommands, TheFileMenuListsLoadAndSaveFirst) {
+    ScriptedPlatform platform;
+    Editor editor(platform);
+    const std::vector<MenuItem>& menu = editor.menu();
+    ASSERT_GE(menu.size(), 4u);
+    EXPECT_EQ(menu[0].name, "mnuFile");
+    EXPECT_EQ(menu[1].DisplayCaption(), "&Load (as source)\tL");
+    EXPECT_EQ(menu[1].helpContext, 2101);
+    EXPECT_EQ(menu[2].DisplayCaption(), "&Save (as source)\tS");
+    EXPECT_EQ(menu[2].helpContext, 2102);
+    EXPECT_EQ(menu[3].name, "mnuFile1");
+    EXPECT_EQ(menu[3].kind, MenuItem::Kind::Separator);
+}

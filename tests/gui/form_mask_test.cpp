@@ -1,0 +1,228 @@
+#include "app/qt/form_mask.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QHeaderView>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "app/qt/qt_platform.h"
+#include "gui/gui_test.h"
+
+using namespace pixolat;
+
+namespace {
+
+// Writes a picture given row by row as a 24-bit Windows bitmap.
+QString WriteBitmap(const QTemporaryDir& dir, const QString& name,
+                    const std::vector<std::vector<QRgb>>& rows) {
+    QImage image(int(rows[0].size()), int(rows.size()), QImage::Format_RGB888);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) image.setPixel(x, y, rows[y][x]);
+    const QString path = dir.filePath(name);
+    if (!image.save(path, "BMP")) qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+// Answers the next message box, which a click opens modally, with OK and
+// keeps its text.
+class MessageCatcher : public QObject {
+  public:
+    QString text;
+    MessageCatcher() {
+        timer_.setInterval(10);
+        connect(&timer_, &QTimer::timeout, this, [this] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                auto* box = qobject_cast<QMessageBox*>(widget);
+                if (box && box->isVisible()) {
+                    text = box->text();
+                    box->accept();
+                    timer_.stop();
+                }
+            }
+        });
+        timer_.start();
+    }
+
+  private:
+    QTimer timer_;
+};
+
+template <class T>
+T* Child(QWidget& form, const char* name) {
+    T* child = form.findChild<T*>(name);
+    if (!child) qFatal("no %s", name);
+    return child;
+}
+
+void TypePath(QWidget& form, const char* edit, const QString& path) {
+    auto* box = Child<QLineEdit>(form, edit);
+    box->clear();
+    QTest::keyClicks(box, path);
+}
+
+void Click(QWidget& form, const char* button) {
+    QTest::mouseClick(Child<QPushButton>(form, button), Qt::LeftButton);
+}
+
+}  // namespace
+
+class FormMaskTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void opensWithItsControlsAndDefaultPaths() {
+        QtPlatform platform;
+        TFormMask form(platform);
+        QCOMPARE(form.windowTitle(), QString("Mask Processor"));
+        QCOMPARE(Child<QLabel>(form, "Label1")->text(), QString("Mask bitmap:"));
+        QCOMPARE(Child<QLabel>(form, "Label2")->text(), QString("Pattern 1:"));
+        QCOMPARE(Child<QLabel>(form, "Label3")->text(), QString("Pattern 2:"));
+        QCOMPARE(Child<QLineEdit>(form, "EditCharSet")->text(),
+                 QString("C:\\PROJECTS\\PLUS4\\Projects\\Tessela\\mask.bmp"));
+        QCOMPARE(Child<QLineEdit>(form, "EditMask1")->text(),
+                 QString("C:\\PROJECTS\\PLUS4\\Projects\\Tessela\\border.bmp"));
+        QCOMPARE(Child<QLineEdit>(form, "EditMask2")->text(),
+                 QString("C:\\PROJECTS\\PLUS4\\Projects\\Tessela\\inside.bmp"));
+        QCOMPARE(Child<QPushButton>(form, "cmdPreProcess")->text(), QString("Pre-process"));
+        QCOMPARE(Child<QPushButton>(form, "cmdProcess")->text(), QString("Process"));
+        auto* grid = Child<QTableWidget>(form, "grid");
+        QCOMPARE(grid->columnCount(), 3);
+        QCOMPARE(grid->rowCount(), 1);
+        QVERIFY(grid->verticalHeader()->isHidden());
+        QVERIFY(!grid->horizontalHeader()->isHidden());
+        for (int column = 0; column < 3; ++column)
+            QCOMPARE(grid->horizontalHeaderItem(column)->text(), QString());
+        QCOMPARE(grid->horizontalHeader()->height(), 18);
+        QCOMPARE(grid->rowHeight(0), 18);
+    }
+
+    void everyOpeningIsANewModalWindow() {
+        QtPlatform platform;
+        platform.openMaskProcessor = [&platform](QWidget* parent) {
+            TFormMask::Open(platform, parent);
+        };
+        QStringList seen;
+        for (int opening = 0; opening < 2; ++opening) {
+            QTimer::singleShot(50, [&seen] {
+                auto* form = qobject_cast<TFormMask*>(QApplication::activeModalWidget());
+                if (!form) return;
+                auto* path = Child<QLineEdit>(*form, "EditCharSet");
+                seen << path->text();
+                path->setText("changed.bmp");
+                form->close();
+            });
+            platform.OpenMaskProcessor();
+        }
+        QCOMPARE(seen, QStringList(2, "C:\\PROJECTS\\PLUS4\\Projects\\Tessela\\mask.bmp"));
+    }
+
+    void preProcessEditAndProcessWriteTheGreyBitmap() {
+        QTemporaryDir dir;
+        const QRgb red = qRgb(255, 0, 0), blue = qRgb(0, 0, 255);
+        const QString mask =
+            WriteBitmap(dir, "mask.bmp", {{red, red, blue, blue}, {red, red, blue, red}});
+        const QString pattern1 = WriteBitmap(dir, "border.bmp", {{qRgb(0, 0, 0), qRgb(255, 0, 0)}});
+        const QString pattern2 = WriteBitmap(dir, "inside.bmp", {{qRgb(0, 0, 0)}});
+        QtPlatform platform;
+        TFormMask form(platform);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        TypePath(form, "EditCharSet", mask);
+        TypePath(form, "EditMask1", pattern1);
+        TypePath(form, "EditMask2", pattern2);
+
+        Click(form, "cmdPreProcess");
+        QCOMPARE(form.windowTitle(), QString("Ready to process"));
+        auto* grid = Child<QTableWidget>(form, "grid");
+        QCOMPARE(grid->rowCount(), 2);
+        const QStringList first = {"255", "Color", "0"}, second = {"16711680", "Color", "0"};
+        for (int column = 0; column < 3; ++column) {
+            QCOMPARE(grid->item(0, column)->text(), first[column]);
+            QCOMPARE(grid->item(1, column)->text(), second[column]);
+        }
+
+        grid->setFocus();
+        grid->setCurrentCell(0, 1);
+        QTest::keyClick(grid, Qt::Key_1);
+        QCOMPARE(grid->item(0, 1)->text(), QString("Mask1"));
+        QTest::keyClick(grid, Qt::Key_D);
+        QCOMPARE(form.windowTitle(), QString("68"));
+        grid->setCurrentCell(0, 2);
+        QTest::keyClick(grid, Qt::Key_1);
+        QCOMPARE(grid->item(0, 2)->text(), QString("+1"));
+        // Handled keys are consumed: the grid's own type-ahead search would
+        // otherwise jump to the row whose text starts with "+".
+        const int searchPause = QApplication::keyboardInputInterval() + 50;
+        QTest::qWait(searchPause);
+        grid->setCurrentCell(1, 2);
+        QTest::keyClick(grid, Qt::Key_Plus, Qt::KeypadModifier);
+        QTest::keyClick(grid, Qt::Key_Plus, Qt::KeypadModifier);
+        QCOMPARE(grid->item(1, 2)->text(), QString("2"));
+        QCOMPARE(grid->currentRow(), 1);
+        // Keys in the color column are left to the grid: "2" finds the row of 255.
+        QTest::qWait(searchPause);
+        grid->setCurrentCell(1, 0);
+        QTest::keyClick(grid, Qt::Key_2);
+        QCOMPARE(grid->currentRow(), 0);
+
+        Click(form, "cmdProcess");
+        QCOMPARE(form.windowTitle(), QString("Finished!"));
+        const QImage out(mask + ".NEW.BMP");
+        QCOMPARE(out.size(), QSize(4, 2));
+        const int expected[2][4] = {{84, 255, 168, 168}, {84, 255, 168, 255}};
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 4; ++x) {
+                const QRgb c = out.pixel(x, y);
+                QCOMPARE(qRed(c), expected[y][x]);
+                QCOMPARE(qGreen(c), expected[y][x]);
+                QCOMPARE(qBlue(c), expected[y][x]);
+            }
+    }
+
+    void failuresShowTheErrorAndKeepTheLastCaption() {
+        QTemporaryDir dir;
+        const QString mask = WriteBitmap(dir, "mask.bmp", {{qRgb(1, 2, 3)}, {qRgb(1, 2, 3)}});
+        const QString pattern = WriteBitmap(dir, "pattern.bmp", {{qRgb(255, 255, 255)}});
+        QtPlatform platform;
+        TFormMask form(platform);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        TypePath(form, "EditCharSet", mask);
+        TypePath(form, "EditMask1", dir.filePath("missing.bmp"));
+        TypePath(form, "EditMask2", pattern);
+
+        {
+            MessageCatcher catcher;
+            Click(form, "cmdProcess");
+            QVERIFY(catcher.text.isEmpty());
+            QCOMPARE(form.windowTitle(), QString("Pre-process a mask first"));
+        }
+        Click(form, "cmdPreProcess");
+        {
+            MessageCatcher catcher;
+            Click(form, "cmdProcess");
+            QVERIFY(catcher.text.contains("missing.bmp"));
+            QCOMPARE(form.windowTitle(), QString("Ready to process"));
+        }
+        // An output that cannot be written: its name is taken by a folder.
+        QVERIFY(QDir(dir.path()).mkdir("mask.bmp.NEW.BMP"));
+        TypePath(form, "EditMask1", pattern);
+        {
+            MessageCatcher catcher;
+            Click(form, "cmdProcess");
+            QVERIFY(catcher.text.contains("mask.bmp.NEW.BMP"));
+            QCOMPARE(form.windowTitle(), QString("1/2"));
+        }
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);  // no stray temporary file
+    }
+};
+
+PIXOLAT_GUI_TEST(FormMaskTest);
+#include "form_mask_test.moc"
