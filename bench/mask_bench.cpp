@@ -7,7 +7,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
-#include <optional>
+#include <memory>
 
 #include "mask/mask_processor.h"
 #include "support/scripted_platform.h"
@@ -169,11 +169,11 @@ void BM_Process_FirstRun(benchmark::State& state) {
     platform.pictures["p1.bmp"] = Pattern(3);
     platform.pictures["p2.bmp"] = Pattern(5);
     const Picture mask = Mask(false);
-    std::optional<MaskProcessor> processor;
+    std::unique_ptr<MaskProcessor> processor;
     for (auto _ : state) {
         state.PauseTiming();
         processor.reset();
-        processor.emplace(platform, view);
+        processor = std::make_unique<MaskProcessor>(platform, view);
         platform.next = mask;
         processor->PreProcess("mask.bmp");
         SetRoles(*processor);
