@@ -106,12 +106,20 @@ std::string CleanData(std::string_view data) {
     return out;
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
+// Value of each character as a hexadecimal digit, -1 for other characters.
+struct HexDigits {
+    int8_t value[256];
+    HexDigits() {
+        for (int c = 0; c < 256; ++c) value[c] = -1;
+        for (int d = 0; d < 10; ++d) value['0' + d] = int8_t(d);
+        for (int d = 0; d < 6; ++d) {
+            value['A' + d] = int8_t(10 + d);
+            value['a' + d] = int8_t(10 + d);
+        }
+    }
+    int operator()(char c) const { return value[static_cast<unsigned char>(c)]; }
+};
+const HexDigits kHexDigit;
 
 // Values of three characters each ("$XX" or three decimal digits), each
 // optionally followed by a comma.
@@ -121,14 +129,19 @@ public:
     bool more() const { return pos_ < text_.size(); }
 
     uint8_t Next() {
+        const char* p = text_.data() + pos_;
+        if (text_.size() - pos_ >= 3 && p[0] == '$') {
+            const int high = kHexDigit(p[1]);
+            const int low = kHexDigit(p[2]);
+            if ((high | low) >= 0) {
+                pos_ += 3;
+                if (pos_ < text_.size() && text_[pos_] == ',') ++pos_;
+                return uint8_t(high * 16 + low);
+            }
+        }
         const std::string_view chars = text_.substr(pos_, 3);
         pos_ += chars.size();
         if (pos_ < text_.size() && text_[pos_] == ',') ++pos_;
-        if (chars.size() == 3 && chars[0] == '$') {
-            const int high = HexDigit(chars[1]);
-            const int low = HexDigit(chars[2]);
-            if (high >= 0 && low >= 0) return uint8_t(high * 16 + low);
-        }
         return Convert(chars);
     }
 
