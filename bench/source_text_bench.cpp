@@ -21,8 +21,9 @@ const ImageStore& FullStore() {
         std::mt19937 rng(1);
         for (int i = 0; i < kImageCount; ++i) {
             Image& image = s->image(i);
-            image.desc = {"Image" + std::to_string(i), kPlaneWidth, kPlaneHeight, 1 + i % 2,
-                          Layout(i % 3), ColorMapKind::Dfli, 0, 0x71};
+            image.desc = {
+                "Image" + std::to_string(i), kPlaneWidth, kPlaneHeight, 1 + i % 2, Layout(i % 3),
+                ColorMapKind::Dfli,          0,           0x71};
             for (std::size_t b = 0; b < kPlaneBytes; ++b) image.plane.data()[b] = rng() & 1;
             for (std::size_t b = 0; b < kAttributeBytes; ++b) {
                 image.colmap.data()[b] = uint8_t(rng());
@@ -61,7 +62,8 @@ void BM_FormatHexBaseline(benchmark::State& state) {
         benchmark::DoNotOptimize(out.data());
         state.SetBytesProcessed(state.bytes_processed() + int64_t(out.size()));
     }
-    state.counters["values"] = benchmark::Counter(double(kValues), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["values"] =
+        benchmark::Counter(double(kValues), benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_FormatHexBaseline)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
@@ -74,7 +76,8 @@ void BM_SaveSourceText(benchmark::State& state) {
         benchmark::DoNotOptimize(text.data());
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(size));
-    state.counters["values"] = benchmark::Counter(double(kValues), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["values"] =
+        benchmark::Counter(double(kValues), benchmark::Counter::kIsIterationInvariantRate);
     state.counters["text_MB"] = double(size) / 1e6;
 }
 BENCHMARK(BM_SaveSourceText)->Unit(benchmark::kMillisecond)->MinTime(2.0);

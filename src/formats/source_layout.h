@@ -17,13 +17,19 @@
 
 namespace pixolat::source {
 
-inline int ClampedWidth(const ImageDescriptor& d) { return std::clamp(d.width, 0, kPlaneWidth); }
-inline int ClampedHeight(const ImageDescriptor& d) { return std::clamp(d.height, 0, kPlaneHeight); }
+inline int ClampedWidth(const ImageDescriptor& d) {
+    return std::clamp(d.width, 0, kPlaneWidth);
+}
+inline int ClampedHeight(const ImageDescriptor& d) {
+    return std::clamp(d.height, 0, kPlaneHeight);
+}
 
 // Images of exactly this size keep the Plus/4 memory layout: 8000 bitmap
 // bytes padded to 8192, then per bank 1000 luminance and 1000 color bytes,
 // each padded to 1024.
-inline bool IsScreenSized(const ImageDescriptor& d) { return d.width == 320 && d.height == 200; }
+inline bool IsScreenSized(const ImageDescriptor& d) {
+    return d.width == 320 && d.height == 200;
+}
 inline constexpr std::size_t kScreenPixelValues = 8000;
 inline constexpr std::size_t kScreenPaddedValues = 8192;
 inline constexpr int kScreenCellColumns = 40;
@@ -31,7 +37,7 @@ inline constexpr int kScreenCells = 1000;
 inline constexpr int kScreenBlock = 1024;
 
 class CellWalk {
-public:
+  public:
     explicit CellWalk(const ImageDescriptor& desc)
         : layout_(desc.layout),
           columns_((ClampedWidth(desc) + 7) / 8),
@@ -80,7 +86,7 @@ public:
         return groupDone;
     }
 
-private:
+  private:
     bool NextCell() {
         switch (layout_) {
             case Layout::Charset:

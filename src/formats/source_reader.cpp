@@ -25,7 +25,9 @@ bool IsBlank(char c) {
     return c == '\t' || c == '\n' || c == '\r' || c == ' ' || c == '\xA0';
 }
 
-char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
+char UpperAscii(char c) {
+    return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
+}
 
 bool EndsWith(std::string_view s, std::string_view tail) {
     return s.size() >= tail.size() && s.substr(s.size() - tail.size()) == tail;
@@ -124,7 +126,7 @@ const HexDigits kHexDigit;
 // Values of three characters each ("$XX" or three decimal digits), each
 // optionally followed by a comma.
 class ValueReader {
-public:
+  public:
     explicit ValueReader(std::string_view text) : text_(text) {}
     bool more() const { return pos_ < text_.size(); }
 
@@ -145,7 +147,7 @@ public:
         return Convert(chars);
     }
 
-private:
+  private:
     // The strict conversion: anything but a whole number is an error.
     static uint8_t Convert(std::string_view chars) {
         const bool clean = std::none_of(chars.begin(), chars.end(), [](char c) {
@@ -214,8 +216,8 @@ void ParseSectionData(Image& image, std::string_view data, bool colorMapMode) {
         switchAt = source::kScreenPaddedValues;
         // The padding after the 8000 bitmap bytes is not part of the image.
         if (d.layout != Layout::Charset2x2) storeLimit = source::kScreenPixelValues;
-    } else if (cellValues > 0 && (d.colorMapKind == ColorMapKind::Normal ||
-                                  d.colorMapKind == ColorMapKind::Dfli)) {
+    } else if (cellValues > 0 &&
+               (d.colorMapKind == ColorMapKind::Normal || d.colorMapKind == ColorMapKind::Dfli)) {
         switchAt = cellValues;
         shape = ColorMapShape{walk.columns(), walk.columns() * walk.rows(),
                               walk.columns() * walk.rows()};
@@ -249,7 +251,7 @@ std::string_view CutComment(std::string_view line) {
 }
 
 class SourceLoader {
-public:
+  public:
     SourceLoader(ImageStore& store, EditorState& state) : store_(store), state_(state) {
         state_.currentImage = std::clamp(state_.currentImage, 0, kLastImage);
     }
@@ -282,7 +284,7 @@ public:
         return result_;
     }
 
-private:
+  private:
     void Flush() {
         NormalizeCurrentImage(store_, state_);
         ParseSectionData(store_.image(state_.currentImage), pending_, colorMapMode_);

@@ -27,10 +27,11 @@ const HexTable kHex;
 // line; values go eight to a line. Room is made once per image (Reserve), so
 // the appends themselves do not check; the buffer never shrinks before Take.
 class SourceBuilder {
-public:
+  public:
     // Makes room for n more characters.
     void Reserve(std::size_t n) {
-        if (size_ + n > text_.size()) text_.resize(std::max(text_.size() + text_.size() / 2, size_ + n));
+        if (size_ + n > text_.size())
+            text_.resize(std::max(text_.size() + text_.size() / 2, size_ + n));
     }
 
     void Append(std::string_view s) {
@@ -84,10 +85,10 @@ public:
         return std::move(text_);
     }
 
-private:
+  private:
     std::string text_;  // the first size_ characters are the text
     std::size_t size_ = 0;
-    int count_ = 0;     // values on the current line
+    int count_ = 0;  // values on the current line
 };
 
 // The cell bytes of one image: bytes[cx * 1024 + y] holds the eight plane
@@ -95,7 +96,7 @@ private:
 // a cell lie side by side. Packing whole columns reads the column-major plane
 // in order.
 class CellBytes {
-public:
+  public:
     CellBytes(const Image& image, int columns) : bytes_(std::size_t(columns) * kPlaneHeight) {
         for (int cx = 0; cx < columns; ++cx) {
             uint8_t* out = bytes_.data() + std::size_t(cx) * kPlaneHeight;
@@ -111,7 +112,7 @@ public:
         return bytes_.data() + std::size_t(cx) * kPlaneHeight + std::size_t(cy) * 8;
     }
 
-private:
+  private:
     std::vector<uint8_t> bytes_;
 };
 
@@ -195,7 +196,8 @@ void AppendColorMap(SourceBuilder& out, const Image& image) {
         for (const AttributePlane* plane : {&image.lummap, &image.colmap}) {
             out.EndLine();
             for (int cy = 0; cy < walk.rows(); ++cy)
-                for (int cx = 0; cx < walk.columns(); ++cx) out.AppendValue(plane->at(bank, cx, cy));
+                for (int cx = 0; cx < walk.columns(); ++cx)
+                    out.AppendValue(plane->at(bank, cx, cy));
             if (padding > 0) {
                 out.EndLine();
                 out.AppendZeros(padding);

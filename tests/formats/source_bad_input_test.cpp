@@ -52,11 +52,41 @@ TEST(SourceTextBadInput, RandomBytesAndRandomWordsNeverLeaveTheStore) {
         LoadAnything(*store, size % 2 ? 0 : 250, text);
     }
 
-    static const char* const kWords[] = {
-        "DB ", "db ", "\tDB ", "$FF", "$00", "$7", "255", "-$10", "999", ",", ",", ",",
-        "\r\n", "\n", "\r\n", "; ", "Pic", "logo ", "*", "320*200", "640*1024", "99999*99999",
-        "0*0", "7*9", " h", " m", " none", " dfli", " charset", " 2x2charset",
-        " colmap/lummap", "//", " ", "\t", "\xA0"};
+    static const char* const kWords[] = {"DB ",
+                                         "db ",
+                                         "\tDB ",
+                                         "$FF",
+                                         "$00",
+                                         "$7",
+                                         "255",
+                                         "-$10",
+                                         "999",
+                                         ",",
+                                         ",",
+                                         ",",
+                                         "\r\n",
+                                         "\n",
+                                         "\r\n",
+                                         "; ",
+                                         "Pic",
+                                         "logo ",
+                                         "*",
+                                         "320*200",
+                                         "640*1024",
+                                         "99999*99999",
+                                         "0*0",
+                                         "7*9",
+                                         " h",
+                                         " m",
+                                         " none",
+                                         " dfli",
+                                         " charset",
+                                         " 2x2charset",
+                                         " colmap/lummap",
+                                         "//",
+                                         " ",
+                                         "\t",
+                                         "\xA0"};
     std::uniform_int_distribution<std::size_t> word(0, std::size(kWords) - 1);
     for (int round = 0; round < 400; ++round) {
         std::string text;
@@ -82,5 +112,5 @@ TEST(SourceTextBadInput, AFiftyMegabytePasteFillsThePlaneAndStopsAtItsEdge) {
     EXPECT_EQ(big.plane.at(0, 0), 1);
     EXPECT_EQ(big.plane.at(639, 1023), 1);  // the cells below the image, to the plane's edge
     EXPECT_EQ(next.plane.at(0, 0), 1);
-    EXPECT_EQ(next.plane.at(1, 0), 0);      // nothing ran on into the next image
+    EXPECT_EQ(next.plane.at(1, 0), 0);  // nothing ran on into the next image
 }

@@ -1,3 +1,5 @@
+#include "app/qt/form_data.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QFontInfo>
@@ -8,7 +10,6 @@
 #include <QTimer>
 #include <functional>
 
-#include "app/qt/form_data.h"
 #include "app/qt/form_editor.h"
 #include "formats/source_text.h"
 #include "gui/gui_test.h"
@@ -41,7 +42,7 @@ void WithGfxDataWindow(const std::function<void()>& open,
 
 class FormDataTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void saveWindowShowsTheWholeTextSelectedInAFixedFont() {
         TFormData form;
         form.PrepareForSave("Logo\t; 8*8 h\r\n\tDB $00,$01\r\n\r\n\tDB $53\r\n");
