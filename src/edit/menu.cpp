@@ -37,6 +37,7 @@ std::vector<MenuItem> BuildMainMenu() {
         exit.command = [](Editor& editor) { editor.platform().CloseMainWindow(); };
         menu.push_back(exit);
     }
+    AppendViewMenu(menu);
     return menu;
 }
 

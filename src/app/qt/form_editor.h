@@ -10,8 +10,13 @@
 
 class QAction;
 class QLabel;
+class QScrollBar;
 
 namespace pixolat {
+
+class BufferWidget;
+class ClientArea;
+class SplitterWidget;
 
 class TFormEditor : public QMainWindow, public PlatformWindow {
     Q_OBJECT
@@ -35,14 +40,33 @@ public:
     }
     void MirrorCore();
 
+protected:
+    void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void BuildMenus();
     void BuildStatusBar();
+    void BuildViewArea();
+    void MirrorView();
+    void ClientResized();
 
     QtPlatform& platform_;
     std::unique_ptr<Editor> editor_;
     QMap<QString, QAction*> actions_;
     QLabel* panels_[kStatusPanels] = {};
+
+    ClientArea* client_ = nullptr;
+    QWidget* scrollBox_ = nullptr;
+    BufferWidget* img_ = nullptr;
+    QScrollBar* xScroll_ = nullptr;
+    QScrollBar* yScroll_ = nullptr;
+    SplitterWidget* splitterColorPalette_ = nullptr;
+    QWidget* panelColorPalette_ = nullptr;
+    BufferWidget* imgColorPalette_ = nullptr;
+    SplitterWidget* splitterPreview_ = nullptr;
+    QWidget* panelPreview_ = nullptr;
+    BufferWidget* imgPreview_ = nullptr;
 };
 
 }  // namespace pixolat
