@@ -5,6 +5,7 @@
 
 #include "document/colors.h"
 #include "document/pixels.h"
+#include "render/block_colors.h"
 
 namespace pixolat {
 
@@ -39,61 +40,60 @@ void XorSpan(RgbBuffer& b, int y, int x0, int x1) {
     for (int x = std::max(x0, 0); x < std::min(x1, b.width); ++x) row[x] ^= kSelectionXorMask;
 }
 
-// Display colors of the blocks at x0, x0 + pw, ... below x1 in the rows
-// y0..y1-1 of one cell row: out[(y - y0) * stride + (x - x0) / pw]. The
-// plane is read down its columns, the order it is stored in.
-void CellRowColors(const Image& image, const DisplayTable& display, int x0, int x1, int y0, int y1,
-                   uint32_t* out, int stride) {
-    const ImageDescriptor& desc = image.desc;
-    const int pw = PixelWidthOf(desc);
-    const int rows = y1 - y0;
-    const uint32_t bad = display[255];
-    for (int cx = x0 / 8; cx * 8 < x1; ++cx) {
-        uint32_t lut[8][4];
-        for (int i = 0; i < rows; ++i) {
-            const int y = y0 + i;
-            const int bank = BankOf(desc, y);
-            const uint8_t a = image.colmap.at(bank, cx, y / 8);
-            const uint8_t b = image.lummap.at(bank, cx, y / 8);
-            lut[i][0] = pw == 1 ? display[CellColor2(a, b)] : display[desc.color0 & 0xFF];
-            lut[i][1] = display[CellColor1(a, b)];
-            lut[i][2] = display[CellColor2(a, b)];
-            lut[i][3] = display[desc.color3 & 0xFF];
-        }
-        const int xe = std::min(x1, cx * 8 + 8);
-        for (int x = std::max(x0, cx * 8); x < xe; x += pw) {
-            const uint8_t* left = image.plane.column(x) + y0;
-            uint32_t* o = out + (x - x0) / pw;
-            if (pw == 1) {
-                for (int i = 0; i < rows; ++i) o[i * stride] = left[i] < 2 ? lut[i][left[i]] : bad;
-            } else {
-                const uint8_t* right = image.plane.column(x + 1) + y0;
-                for (int i = 0; i < rows; ++i) {
-                    const int v = 2 * left[i] + right[i];
-                    o[i * stride] = v < 4 ? lut[i][v] : bad;
-                }
-            }
-        }
-    }
-}
-
 uint32_t DotColor(const ImageDescriptor& desc, int x, int y) {
     const bool dfli = desc.colorMapKind == ColorMapKind::Dfli;
     return (x % 8 == 0 || (dfli ? y % 2 == 0 : y % 8 == 0)) ? kCellDot : kPixelDot;
 }
 
 // One view row of blocks: background in the gaps, each block's color over
-// its width, clipped at the right edge.
-void DrawBlockRow(uint32_t* dst, int width, const int* columnX, int count, int blockWidth,
-                  const uint32_t* colors) {
+// its width, clipped at the right edge. Without gaps the blocks lie edge to
+// edge. Small block widths are compile-time constants (Width > 0) so that
+// the per-block stores unroll; Width 0 takes the width at run time.
+template <int Width>
+void DrawBlockRowOf(uint32_t* dst, int width, const int* columnX, int count, int runtimeWidth,
+                    bool gaps, const uint32_t* colors) {
+    const int blockWidth = Width > 0 ? Width : runtimeWidth;
     int pos = 0;
-    for (int i = 0; i < count; ++i) {
-        const int vx = columnX[i];
-        std::fill(dst + pos, dst + vx, kViewBackground);
-        pos = std::min(vx + blockWidth, width);
-        std::fill(dst + vx, dst + pos, colors[i]);
+    if (!gaps) {
+        const int whole = std::min(count, width / blockWidth);
+        for (int i = 0; i < whole; ++i, pos += blockWidth)
+            std::fill_n(dst + pos, blockWidth, colors[i]);
+        if (whole < count) {
+            std::fill(dst + pos, dst + width, colors[whole]);
+            pos = width;
+        }
+    } else {
+        for (int i = 0; i < count; ++i) {
+            const int vx = columnX[i];
+            for (; pos < vx; ++pos) dst[pos] = kViewBackground;
+            if (vx + blockWidth <= width) {
+                std::fill_n(dst + vx, blockWidth, colors[i]);
+                pos = vx + blockWidth;
+            } else {
+                std::fill(dst + vx, dst + width, colors[i]);
+                pos = width;
+            }
+        }
     }
     std::fill(dst + pos, dst + width, kViewBackground);
+}
+
+void DrawBlockRow(uint32_t* dst, int width, const int* columnX, int count, int blockWidth,
+                  bool gaps, const uint32_t* colors) {
+    switch (blockWidth) {
+        case 2:
+            return DrawBlockRowOf<2>(dst, width, columnX, count, 2, gaps, colors);
+        case 3:
+            return DrawBlockRowOf<3>(dst, width, columnX, count, 3, gaps, colors);
+        case 4:
+            return DrawBlockRowOf<4>(dst, width, columnX, count, 4, gaps, colors);
+        case 6:
+            return DrawBlockRowOf<6>(dst, width, columnX, count, 6, gaps, colors);
+        case 8:
+            return DrawBlockRowOf<8>(dst, width, columnX, count, 8, gaps, colors);
+        default:
+            return DrawBlockRowOf<0>(dst, width, columnX, count, blockWidth, gaps, colors);
+    }
 }
 
 void FillRows(RgbBuffer& b, int y0, int y1) {
@@ -132,25 +132,51 @@ void DrawBlock(const Scene& scene, int x, int y) {
     FillRect(view, v.x, v.y, v.x + grid.blockWidth(), v.y + grid.zoom(), color);
     if (grid.dots() && v.x >= 0 && v.y >= 0 && v.x < view.width && v.y < view.height)
         view.row(v.y)[v.x] = DotColor(desc, x, y);
+    // Like the full preview redraw, only whole multicolor pixels are shown,
+    // so the preview does not depend on which redraw drew it.
     RgbBuffer& preview = scene.view.preview;
-    if (y >= preview.height) return;
-    for (int px = x; px < x + grid.pixelWidth() && px < preview.width; ++px)
-        preview.row(y)[px] = color;
+    if (y >= preview.height || x + grid.pixelWidth() > preview.width) return;
+    std::fill_n(preview.row(y) + x, grid.pixelWidth(), color);
 }
 
-void RedrawViewPicture(const Scene& scene) {
+namespace {
+
+// At zoom 1 there are no lines or dots: the blocks' colors go straight
+// into the view rows, a cell row at a time.
+void RedrawAtZoomOne(const Scene& scene, const DisplayTable& display, int x0, int xEnd, int yEnd) {
     RgbBuffer& view = scene.view.view;
-    if (scene.state.zoom <= 0 || view.width == 0 || view.height == 0) return;
+    const int pw = PixelWidthOf(scene.image.desc);
+    const int r = scene.view.yScroll.position();
+    const int count = xEnd > x0 ? (xEnd - x0 + pw - 1) / pw : 0;
+    const int whole = std::min(count, view.width / pw);
+    const int drawn = std::min(count * pw, view.width);
+    const int rowsEnd = std::min(yEnd, r + view.height);
+    for (int y0 = r; y0 < rowsEnd;) {
+        const int y1 = std::min(rowsEnd, (y0 / 8 + 1) * 8);
+        CellRowColors(scene.image, display, x0, x0 + whole * pw, y0, y1, view.row(y0 - r),
+                      view.width, pw);
+        for (int y = y0; y < y1; ++y) {
+            uint32_t* row = view.row(y - r);
+            // A multicolor block cut by the right edge.
+            if (whole < count && whole * pw < view.width)
+                row[whole * pw] = DisplayColor(
+                    scene.state.rgbTable[ColorCodeAt(scene.image, x0 + whole * pw, y) & 0xFF]);
+            std::fill(row + drawn, row + view.width, kViewBackground);
+        }
+        y0 = y1;
+    }
+    FillRows(view, std::max(rowsEnd - r, 0), view.height);
+}
+
+void RedrawZoomed(const Scene& scene, const DisplayTable& display, const ViewGrid& grid, int xEnd,
+                  int yEnd) {
+    RgbBuffer& view = scene.view.view;
     const ImageDescriptor& desc = scene.image.desc;
-    const DisplayTable display = DisplayColors(scene.state.rgbTable);
-    const ViewGrid grid = GridOf(scene);
-    const Extent e = ImageExtent(desc);
     const int pw = grid.pixelWidth();
     const int zoom = grid.zoom();
     const int r = grid.scrollRow();
     const int x0 = grid.scrollColumn() * pw;
-    const int xEnd = std::min(e.width, x0 + view.width / zoom + 1);
-    const int yEnd = std::min(e.height, r + view.height / zoom + 1);
+    const bool gaps = grid.cellLines() || grid.pitchWidth() > grid.blockWidth();
 
     // Block columns that start inside the view.
     std::array<int, kPlaneWidth> columnX;
@@ -164,17 +190,15 @@ void RedrawViewPicture(const Scene& scene) {
     bool below = false;  // a block row started under the view's bottom edge
     for (int y0 = r; y0 < yEnd && !below;) {
         const int y1 = std::min(yEnd, (y0 / 8 + 1) * 8);
-        CellRowColors(scene.image, display, x0, x0 + count * pw, y0, y1, colors.data(),
-                      kPlaneWidth);
-        for (int y = y0; y < y1; ++y) {
+        CellRowColors(scene.image, display, x0, x0 + count * pw, y0, y1, colors.data(), kPlaneWidth,
+                      1);
+        for (int y = y0; y < y1 && !below; ++y) {
             const int vy = grid.RowToView(y - r);
-            if (vy >= view.height) {
-                below = true;
-                break;
-            }
+            below = vy >= view.height;
+            if (below) break;
             FillRows(view, nextRow, vy);
             uint32_t* first = view.row(vy);
-            DrawBlockRow(first, view.width, columnX.data(), count, grid.blockWidth(),
+            DrawBlockRow(first, view.width, columnX.data(), count, grid.blockWidth(), gaps,
                          colors.data() + (y - y0) * kPlaneWidth);
             nextRow = std::min(vy + zoom, view.height);
             for (int vyi = vy + 1; vyi < nextRow; ++vyi)
@@ -187,6 +211,23 @@ void RedrawViewPicture(const Scene& scene) {
     FillRows(view, nextRow, view.height);
 }
 
+}  // namespace
+
+void RedrawViewPicture(const Scene& scene) {
+    RgbBuffer& view = scene.view.view;
+    if (scene.state.zoom <= 0 || view.width == 0 || view.height == 0) return;
+    const DisplayTable display = DisplayColors(scene.state.rgbTable);
+    const ViewGrid grid = GridOf(scene);
+    const Extent e = ImageExtent(scene.image.desc);
+    const int x0 = grid.scrollColumn() * grid.pixelWidth();
+    const int xEnd = std::min(e.width, x0 + view.width / grid.zoom() + 1);
+    const int yEnd = std::min(e.height, grid.scrollRow() + view.height / grid.zoom() + 1);
+    if (grid.zoom() == 1)
+        RedrawAtZoomOne(scene, display, x0, xEnd, yEnd);
+    else
+        RedrawZoomed(scene, display, grid, xEnd, yEnd);
+}
+
 void RedrawPreview(const Scene& scene) {
     RgbBuffer& preview = scene.view.preview;
     const ControlRect& control = scene.view.controls.imgPreview;
@@ -197,20 +238,11 @@ void RedrawPreview(const Scene& scene) {
     const int pw = PixelWidthOf(scene.image.desc);
     const int rows = std::min(e.height, preview.height);
     const int xLimit = std::min(e.width, preview.width) / pw * pw;
-    static thread_local std::array<uint32_t, 8 * kPlaneWidth> colors;
     for (int y0 = 0; y0 < rows; y0 += 8) {
         const int y1 = std::min(rows, y0 + 8);
-        CellRowColors(scene.image, display, 0, xLimit, y0, y1, colors.data(), kPlaneWidth);
-        for (int y = y0; y < y1; ++y) {
-            uint32_t* dst = preview.row(y);
-            const uint32_t* src = colors.data() + (y - y0) * kPlaneWidth;
-            if (pw == 1) {
-                std::memcpy(dst, src, std::size_t(xLimit) * sizeof(uint32_t));
-            } else {
-                for (int i = 0; i < xLimit / 2; ++i) dst[2 * i] = dst[2 * i + 1] = src[i];
-            }
-            std::fill(dst + xLimit, dst + preview.width, kViewBackground);
-        }
+        CellRowColors(scene.image, display, 0, xLimit, y0, y1, preview.row(y0), preview.width, pw);
+        for (int y = y0; y < y1; ++y)
+            std::fill(preview.row(y) + xLimit, preview.row(y) + preview.width, kViewBackground);
     }
     FillRows(preview, std::max(rows, 0), preview.height);
 }
