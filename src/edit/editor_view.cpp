@@ -175,7 +175,7 @@ void Editor::mnuViewZoomToggleClick() {
 }
 
 void Editor::mnuViewZoomInClick() {
-    state_.zoom = std::min(state_.zoom + 1, kMaxZoom);
+    state_.zoom = std::clamp(state_.zoom, 0, kMaxZoom - 1) + 1;
     FullRedraw();
     UpdateScrollRanges();
     ScrollCursorIntoView();

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "render/view_fixture.h"
 
 namespace pixolat::testing {
@@ -242,7 +244,7 @@ TEST_F(CanvasTest, PartialRedrawsMatchTheFullRedraw) {
 TEST_F(CanvasTest, OddSizesAndSettingsDrawNothingOutsideTheBuffers) {
     for (int w : {0, 1, 7, 639, 640})
         for (int h : {0, 1, 1023, 1024})
-            for (int zoom : {-1, 0, 1, 2, 64, 65})
+            for (int zoom : {INT_MIN, -1, 0, 1, 2, 64, 65, INT_MAX})
                 for (int grid : {0, 3, 9}) {
                     MakeImage(w, h, w % 2 ? 1 : 2, ColorMapKind::Dfli);
                     state().zoom = zoom;
@@ -253,6 +255,10 @@ TEST_F(CanvasTest, OddSizesAndSettingsDrawNothingOutsideTheBuffers) {
                     editor.RedrawSelectionArea();
                     editor.RedrawCursorCell();
                     editor.ScrollCursorIntoView();
+                    editor.RunMenuCommand("mnuViewZoomIn");
+                    editor.RunMenuCommand("mnuViewZoomToggle");
+                    editor.RunMenuCommand("mnuViewToggleGrid");
+                    EXPECT_LE(state().zoom, 64);
                 }
     // A window too small for the view keeps the view picture's last width or height.
     struct Case {
