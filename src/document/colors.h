@@ -39,28 +39,19 @@ inline ColorCode ColorCodeAt(const Image& image, int x, int y) {
     const int bank = BankOf(image.desc, y);
     const uint8_t a = image.colmap.at(bank, x / 8, y / 8);
     const uint8_t b = image.lummap.at(bank, x / 8, y / 8);
+    // Selects rather than branches: pixel values vary from pixel to pixel and
+    // a mispredicted branch costs more than the whole lookup.
     if (image.desc.pixelWidth != 2) {
-        switch (image.plane.at(x, y)) {
-            case 0:
-                return CellColor2(a, b);
-            case 1:
-                return CellColor1(a, b);
-            default:
-                return 255;
-        }
+        const unsigned bit = image.plane.at(x, y);
+        if (bit > 1) return 255;
+        const ColorCode codes[2] = {CellColor2(a, b), CellColor1(a, b)};
+        return codes[bit];
     }
-    switch (2 * image.plane.at(x, y) + image.plane.at(x + 1, y)) {
-        case 0:
-            return image.desc.color0;
-        case 1:
-            return CellColor1(a, b);
-        case 2:
-            return CellColor2(a, b);
-        case 3:
-            return image.desc.color3;
-        default:
-            return 255;
-    }
+    const unsigned v = 2u * image.plane.at(x, y) + image.plane.at(x + 1, y);
+    if (v > 3) return 255;
+    const ColorCode codes[4] = {image.desc.color0, CellColor1(a, b), CellColor2(a, b),
+                                image.desc.color3};
+    return codes[v];
 }
 
 }  // namespace pixolat
