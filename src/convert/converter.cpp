@@ -1,6 +1,7 @@
 #include "convert/converter.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -80,19 +81,31 @@ void WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) 
     std::string temporary = path + ".XXXXXX";
     const int fd = mkstemp(temporary.data());
     if (fd < 0) throw Error("cannot write " + path + ": " + std::strerror(errno));
+    const auto fail = [&](int error) {
+        ::close(fd);
+        std::remove(temporary.c_str());
+        throw Error("cannot write " + path + ": " + std::strerror(error != 0 ? error : EIO));
+    };
+    // mkstemp makes the file private; the output gets the usual permissions.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    if (::fchmod(fd, 0666 & ~mask) != 0) fail(errno);
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n <= 0) break;
+        if (n <= 0) fail(n < 0 ? errno : EIO);
         done += std::size_t(n);
     }
-    const int writeError = errno;
-    const bool ok = done == bytes.size() && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!ok || !closed || std::rename(temporary.c_str(), path.c_str()) != 0) {
-        const int error = ok && closed ? errno : writeError;
+    if (::fsync(fd) != 0) fail(errno);
+    if (::close(fd) != 0) {
+        const int error = errno;
         std::remove(temporary.c_str());
-        throw Error("cannot write " + path + ": " + std::strerror(error != 0 ? error : EIO));
+        throw Error("cannot write " + path + ": " + std::strerror(error));
+    }
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        const int error = errno;
+        std::remove(temporary.c_str());
+        throw Error("cannot write " + path + ": " + std::strerror(error));
     }
 }
 

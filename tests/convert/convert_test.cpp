@@ -32,8 +32,9 @@ class ConvertTest : public ::testing::Test {
 
     // Runs the program with the arguments; stdout and stderr land in out and err.
     int Convert(const std::string& arguments) {
-        const std::string command = std::string(PIXOLAT_CONVERT_PROGRAM) + " " + arguments + " >" +
-                                    Path("stdout.txt") + " 2>" + Path("stderr.txt");
+        const std::string command = "umask 022; " + std::string(PIXOLAT_CONVERT_PROGRAM) + " " +
+                                    arguments + " >" + Path("stdout.txt") + " 2>" +
+                                    Path("stderr.txt");
         const int status = std::system(command.c_str());
         out = Text(Path("stdout.txt"));
         err = Text(Path("stderr.txt"));
@@ -101,6 +102,9 @@ TEST_F(ConvertTest, PrgBecomesAPictureInTheEditorsColors) {
             SCOPED_TRACE(output);
             ASSERT_EQ(Convert(Path("in.prg") + " " + Path(output)), 0) << err;
             EXPECT_EQ(err, "");
+            // Readable by others as any new file, not private like a temporary one.
+            EXPECT_NE(fs::status(Path(output)).permissions() & fs::perms::others_read,
+                      fs::perms::none);
             const std::vector<uint8_t> bytes = Bytes(Path(output));
             const Picture picture =
                 std::string(output) == "out.png" ? DecodePng(bytes) : DecodeBmp(bytes);
