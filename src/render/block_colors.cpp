@@ -16,8 +16,10 @@ namespace {
 using ValueColors = std::array<uint32_t, 5>;
 
 // Rows is 8 for a whole cell row, the common case, so that the row loop
-// unrolls; 0 takes the row count at run time.
-template <int Pw, int Repeat, int Rows>
+// unrolls; 0 takes the row count at run time. Banks is 1 when every row of
+// the band uses bank 0 (a Normal image), 4 when row i of a whole cell row
+// uses bank i / 2, and 0 when the banks are looked up row by row.
+template <int Pw, int Repeat, int Rows, int Banks>
 void Blocks(const Image& image, const DisplayTable& display, int x0, int x1, int y0, int y1,
             uint32_t* out, std::ptrdiff_t stride) {
     const ImageDescriptor& desc = image.desc;
@@ -42,7 +44,8 @@ void Blocks(const Image& image, const DisplayTable& display, int x0, int x1, int
             bankColors[bank] = Pw == 1 ? ValueColors{c2, c1, bad, bad, bad}
                                        : ValueColors{color0, c1, c2, color3, bad};
         }
-        for (int i = 0; i < rows; ++i) rowColors[i] = bankColors[rowBank[i]];
+        if constexpr (Banks == 0)
+            for (int i = 0; i < rows; ++i) rowColors[i] = bankColors[rowBank[i]];
         const int xe = std::min(x1, cx * 8 + 8);
         for (int x = std::max(x0, cx * 8); x < xe; x += Pw) {
             const uint8_t* left = image.plane.column(x) + y0;
@@ -50,7 +53,10 @@ void Blocks(const Image& image, const DisplayTable& display, int x0, int x1, int
             uint32_t* o = out + (x - x0) / Pw * Repeat;
             for (int i = 0; i < rows; ++i) {
                 const unsigned v = Pw == 1 ? left[i] : 2u * left[i] + right[i];
-                const uint32_t color = rowColors[i][std::min(v, 4u)];
+                const ValueColors& colors = Banks == 1   ? bankColors[0]
+                                            : Banks == 4 ? bankColors[i / 2]
+                                                         : rowColors[i];
+                const uint32_t color = colors[std::min(v, 4u)];
                 for (int k = 0; k < Repeat; ++k) o[i * stride + k] = color;
             }
         }
@@ -60,10 +66,15 @@ void Blocks(const Image& image, const DisplayTable& display, int x0, int x1, int
 template <int Pw, int Repeat>
 void BlocksOfBand(const Image& image, const DisplayTable& display, int x0, int x1, int y0, int y1,
                   uint32_t* out, std::ptrdiff_t stride) {
-    if (y1 - y0 == 8)
-        Blocks<Pw, Repeat, 8>(image, display, x0, x1, y0, y1, out, stride);
+    const bool whole = y1 - y0 == 8;
+    if (image.desc.colorMapKind == ColorMapKind::Normal && whole)
+        Blocks<Pw, Repeat, 8, 1>(image, display, x0, x1, y0, y1, out, stride);
+    else if (image.desc.colorMapKind == ColorMapKind::Normal)
+        Blocks<Pw, Repeat, 0, 1>(image, display, x0, x1, y0, y1, out, stride);
+    else if (whole)
+        Blocks<Pw, Repeat, 8, 4>(image, display, x0, x1, y0, y1, out, stride);
     else
-        Blocks<Pw, Repeat, 0>(image, display, x0, x1, y0, y1, out, stride);
+        Blocks<Pw, Repeat, 0, 0>(image, display, x0, x1, y0, y1, out, stride);
 }
 
 }  // namespace
