@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 #include "document/colors.h"
 #include "document/pixels.h"
@@ -57,7 +58,13 @@ void Blocks(const Image& image, const DisplayTable& display, int x0, int x1, int
                                             : Banks == 4 ? bankColors[i / 2]
                                                          : rowColors[i];
                 const uint32_t color = colors[std::min(v, 4u)];
-                for (int k = 0; k < Repeat; ++k) o[i * stride + k] = color;
+                if constexpr (Repeat == 2) {
+                    // Both hires columns of the pixel in one store.
+                    const uint64_t pair = uint64_t(color) * 0x100000001ull;
+                    std::memcpy(o + i * stride, &pair, sizeof pair);
+                } else {
+                    o[i * stride] = color;
+                }
             }
         }
     }
