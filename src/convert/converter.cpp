@@ -17,6 +17,7 @@
 #include "formats/picture_files.h"
 #include "formats/picture_import.h"
 #include "formats/prg_format.h"
+#include "formats/source_text.h"
 
 namespace pixolat {
 
@@ -29,16 +30,17 @@ const char* const kUsage =
     "Converts Plus/4 graphics the way the editor imports and exports them.\n"
     "The kind of each file follows from its extension:\n"
     "  .prg .p4i                  Plus/4 program file (output: 10050 bytes at $1800)\n"
+    "  .asm .s .inc .src .txt     the editor's source text (all images)\n"
     "  .png .bmp                  picture (input: pixel values from bits of red;\n"
     "                             output: the image 1:1 in the editor's colors)\n"
     "Picture input reads PNG and uncompressed BMP; other picture kinds must be\n"
     "converted to one of them first.\n"
     "\n"
     "  --multicolor   import a picture as multicolor (default hires)\n"
-    "  --image N      the image to write or describe (default 0)\n"
+    "  --image N      the image of a source text to write as .prg or picture (default 0)\n"
     "  --info FILE    print the recognised layout, size, pixel width and color map kind\n";
 
-enum class FileKind { Unknown, Prg, Picture };
+enum class FileKind { Unknown, Prg, Source, Picture };
 
 std::string Extension(const std::string& path) {
     const std::size_t dot = path.find_last_of('.');
@@ -54,6 +56,8 @@ FileKind KindOf(const std::string& path) {
     const std::string ext = Extension(path);
     if (ext == ".prg" || ext == ".p4i") return FileKind::Prg;
     if (ext == ".png" || ext == ".bmp") return FileKind::Picture;
+    if (ext == ".asm" || ext == ".s" || ext == ".inc" || ext == ".src" || ext == ".txt")
+        return FileKind::Source;
     return FileKind::Unknown;
 }
 
@@ -176,6 +180,9 @@ class Converter {
             case FileKind::Prg:
                 ReadPrg(path);
                 break;
+            case FileKind::Source:
+                ReadSource(path);
+                break;
             case FileKind::Picture:
                 ReadPicture(path, multicolor);
                 break;
@@ -193,6 +200,23 @@ class Converter {
         if (format == 0) throw Error(path + ": Could not determine PRG format.");
         NormalizeCurrentImage(store_, state_);
         return format;
+    }
+
+    // From image 0 on, one image for each section of the text.
+    SourceLoadResult ReadSource(const std::string& path) {
+        const std::vector<uint8_t> bytes = ReadWholeFile(path, std::size_t(1) << 31);
+        state_.currentImage = 0;
+        SourceLoadResult result;
+        try {
+            result = LoadSourceText(
+                store_, state_,
+                std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+        } catch (const Error& e) {
+            throw Error(path + ": " + e.what());
+        }
+        if (result.sections == 0) throw Error(path + ": the text holds no image");
+        NormalizeCurrentImage(store_, state_);
+        return result;
     }
 
     // Into the default 320 x 200 image, enlarged to the picture as the editor
@@ -229,6 +253,11 @@ class Converter {
                                Extension(path) == ".png" ? EncodePng(picture) : EncodeBmp(picture));
                 break;
             }
+            case FileKind::Source: {
+                const std::string text = SaveSourceText(store_);
+                WriteWholeFile(path, std::vector<uint8_t>(text.begin(), text.end()));
+                break;
+            }
             default:
                 throw Error(path + ": unknown kind of output file (see --help)");
         }
@@ -252,6 +281,20 @@ class Converter {
                 out_ << path << ": picture, " << picture.width << " x " << picture.height << "\n";
                 ReadPicture(path, false);
                 out_ << "image 0: " << Describe(store_.image(0)) << "\n";
+                break;
+            }
+            case FileKind::Source: {
+                const SourceLoadResult result = ReadSource(path);
+                out_ << path << ": source text, " << result.sections
+                     << (result.sections == 1 ? " image" : " images")
+                     << (result.truncated ? " (sections past image 256 dropped)" : "") << "\n";
+                for (int i = 0; i < kImageCount; ++i) {
+                    const Image& image = store_.image(i);
+                    if (image.desc.width > 0 && image.desc.height > 0)
+                        out_ << "image " << i << ": " << Describe(image)
+                             << (image.desc.name.empty() ? "" : ", \"" + image.desc.name + "\"")
+                             << "\n";
+                }
                 break;
             }
             default:

@@ -10,6 +10,7 @@
 #include "document/pixels.h"
 #include "formats/picture_files.h"
 #include "formats/prg_format.h"
+#include "formats/source_text.h"
 
 using namespace pixolat;
 namespace fs = std::filesystem;
@@ -191,4 +192,59 @@ TEST_F(ConvertTest, FailuresSayWhyAndWriteNothing) {
     EXPECT_EQ(Convert("--bogus " + Path("good.prg") + " " + Path("x.png")), 2);
     EXPECT_EQ(Convert("--help"), 0);
     EXPECT_NE(out.find("usage: pixolat-convert"), std::string::npos);
+}
+
+TEST_F(ConvertTest, PrgThroughSourceTextComesBackByteForByte) {
+    static ImageStore store;
+    for (int pixelWidth : {1, 2}) {
+        SCOPED_TRACE(pixelWidth);
+        RandomImage(store.image(1), pixelWidth, unsigned(20 + pixelWidth));
+        // The source text does not hold the two image-wide multicolor colors;
+        // a reader gives them their reset values.
+        store.image(1).desc.color0 = 0x00;
+        store.image(1).desc.color3 = 0x71;
+        const std::vector<uint8_t> exported = EncodePrg(store.image(1));
+        Write(Path("in.prg"), exported);
+        ASSERT_EQ(Convert(Path("in.prg") + " " + Path("pic.asm")), 0) << err;
+        EXPECT_NE(Text(Path("pic.asm")).find("$"), std::string::npos);
+        ASSERT_EQ(Convert(Path("pic.asm") + " " + Path("back.prg")), 0) << err;
+        EXPECT_EQ(Bytes(Path("back.prg")), exported);
+    }
+}
+
+TEST_F(ConvertTest, SourceTextWithSeveralImagesPicksOne) {
+    static ImageStore store;
+    RandomImage(store.image(0), 1, 31);
+    Image& second = store.image(1);
+    RandomImage(second, 2, 32);
+    second.desc.width = 48;
+    second.desc.height = 24;
+    second.desc.name = "sprite";
+    second.desc.color0 = 0x00;
+    second.desc.color3 = 0x71;
+    const std::string text = SaveSourceText(store);
+    Write(Path("two.s"), std::vector<uint8_t>(text.begin(), text.end()));
+
+    ASSERT_EQ(Convert("--image 1 " + Path("two.s") + " " + Path("second.png")), 0) << err;
+    const Picture picture = DecodePng(Bytes(Path("second.png")));
+    ASSERT_EQ(picture.width, 48);
+    ASSERT_EQ(picture.height, 24);
+    int wrong = 0;
+    for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < 48; ++x)
+            wrong += picture.at(x, y) != EditorColor(ColorCodeAt(second, x - x % 2, y));
+    EXPECT_EQ(wrong, 0);
+
+    ASSERT_EQ(Convert("--info " + Path("two.s")), 0) << err;
+    EXPECT_NE(out.find("2 images"), std::string::npos) << out;
+    EXPECT_NE(out.find("image 1: 48 x 24, multicolor, color map Normal, layout Bitmap, \"sprite\""),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(Convert("--image 2 " + Path("two.s") + " " + Path("third.png")), 1);
+    EXPECT_NE(err.find("image 2 is empty"), std::string::npos) << err;
+
+    Write(Path("bad.txt"), {'1', 's', 't', '\t', ';', ' ', '8', '*', '8', ' ', 'h'});
+    EXPECT_EQ(Convert(Path("bad.txt") + " " + Path("bad.prg")), 1);
+    EXPECT_NE(err.find("'1st' is not a valid integer value"), std::string::npos) << err;
+    EXPECT_FALSE(fs::exists(Path("bad.prg")));
 }
