@@ -8,6 +8,10 @@ namespace pixolat {
 Editor::Editor(Platform& platform) : platform_(platform), menu_(BuildMainMenu()) {
     BuildRgbTable(state_.rgbTable);
     SetUpDefaultImage(store_);
+    // The zoom the view starts with when no valid zoom was stored.
+    if (state_.zoom <= 0 || state_.zoom > 64) state_.zoom = 10;
+    view_.xScroll.onChange = [this] { xScrollChange(); };
+    view_.yScroll.onChange = [this] { yScrollChange(); };
     SetStatusText(2, "Pixel & Color");
     ShowStatus("Ready.");
 }

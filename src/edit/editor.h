@@ -13,6 +13,10 @@
 #include "document/errors.h"
 #include "document/image_store.h"
 #include "edit/menu.h"
+#include "render/canvas.h"
+#include "render/palette.h"
+#include "render/view.h"
+#include "render/view_grid.h"
 
 namespace pixolat {
 
@@ -47,6 +51,56 @@ public:
     // File > Save (as source) and Load (as source), through the Gfx Data window.
     void mnuFileSaveClick();
     void mnuFileLoadClick();
+    // The view area: pictures, scroll bars and control placement.
+    View& view() { return view_; }
+    const View& view() const { return view_; }
+
+    // Window events. The client size counts the status bar but not the menu bar.
+    void FormResize(int clientWidth, int clientHeight, int statusBarHeight);
+    void FormActivate();
+    void LayoutView();
+    void xScrollChange() { FullRedraw(); }
+    void yScrollChange() { FullRedraw(); }
+
+    // Redraws; nothing is drawn while the zoom is not yet set.
+    void RedrawView();
+    void DrawCursorAndStatus();
+    void ToggleSelectionOutline();
+    void DrawBlock(int x, int y);
+    void RedrawCursorBlock();
+    void RedrawCursorCell();
+    void RedrawSelectionArea();
+    ImageRect SelectionRect() const;
+
+    // The image pixel under a view point (x a multiple of the pixel width;
+    // it may lie outside the image).
+    ImagePoint ViewToImage(int vx, int vy) const;
+    void ScrollCursorIntoView();
+
+    // View menu commands.
+    void mnuViewToggleGridClick();
+    void mnuViewZoomToggleClick();
+    void mnuViewZoomInClick();
+    void mnuViewZoomOutClick();
+    void mnuViewColorPaletteAndPreviewClick();
+
+    // The color palette.
+    void DrawPalette();
+    void DrawPaletteMarker();
+    void ErasePaletteMarker();
+    void SelectPaletteCell(int column, int row);
+    ColorCode SelectedPaletteColor() const { return pixolat::SelectedPaletteColor(state_); }
+    void imgColorPaletteMouseDown(MouseButton button, ShiftState shift, int x, int y);
+    void imgColorPaletteMouseMove(ShiftState shift, int x, int y);
+    void imgColorPaletteMouseUp(MouseButton button, ShiftState shift, int x, int y);
+    // The splitters were dragged: the palette splitter's top, the preview
+    // splitter's left, in client coordinates.
+    void SplitterColorPaletteMoved(int top);
+    void SplitterPreviewMoved(int left);
+
+    // Writes c1 into cell color 1 and c2 into cell color 2 of the selection,
+    // or of the cursor's cell; a negative value leaves that color as it is.
+    void SetCellColors(ColorCode c1, ColorCode c2);
 
     // Runs the command of the menu item with this component name.
     void RunMenuCommand(const std::string& name);
@@ -97,6 +151,12 @@ private:
     std::array<std::string, kStatusPanels> statusTexts_;
     std::string caption_ = kEditorCaption;
     std::vector<MenuItem> menu_;
+    View view_;
+
+    Scene scene() { return Scene{currentImage(), state_, view_}; }
+    PaletteScene paletteScene() {
+        return PaletteScene{currentImage().desc, state_, view_, platform_};
+    }
 };
 
 }  // namespace pixolat

@@ -93,7 +93,11 @@ void Editor::AddRecentFile(const std::string& path) {
         const std::string& file = files[std::size_t(n - 1)];
         MenuItem& item = menuItem("mnuFileMRU" + std::to_string(n));
         item.visible = !file.empty();
-        item.caption = "(" + std::to_string(n) + ") " + FileNamePart(file);
+        std::string caption = "(";
+        caption += char('0' + n);
+        caption += ") ";
+        caption += FileNamePart(file);
+        item.caption = std::move(caption);
         anyShown = anyShown || item.visible;
     }
     menuItem("mnuFile4").visible = anyShown;

@@ -103,6 +103,7 @@ std::vector<MenuItem> BuildMainMenu() {
         menu.push_back(exit);
     }
     InsertBefore(menu, "mnuFile4", FileTransferItems());
+    AppendViewMenu(menu);
     return menu;
 }
 

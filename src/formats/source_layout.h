@@ -17,13 +17,19 @@
 
 namespace pixolat::source {
 
-inline int ClampedWidth(const ImageDescriptor& d) { return std::clamp(d.width, 0, kPlaneWidth); }
-inline int ClampedHeight(const ImageDescriptor& d) { return std::clamp(d.height, 0, kPlaneHeight); }
+inline int ClampedWidth(const ImageDescriptor& d) {
+    return std::clamp(d.width, 0, kPlaneWidth);
+}
+inline int ClampedHeight(const ImageDescriptor& d) {
+    return std::clamp(d.height, 0, kPlaneHeight);
+}
 
 // Images of exactly this size keep the Plus/4 memory layout: 8000 bitmap
 // bytes padded to 8192, then per bank 1000 luminance and 1000 color bytes,
 // each padded to 1024.
-inline bool IsScreenSized(const ImageDescriptor& d) { return d.width == 320 && d.height == 200; }
+inline bool IsScreenSized(const ImageDescriptor& d) {
+    return d.width == 320 && d.height == 200;
+}
 inline constexpr std::size_t kScreenPixelValues = 8000;
 inline constexpr std::size_t kScreenPaddedValues = 8192;
 inline constexpr int kScreenCellColumns = 40;
@@ -31,7 +37,7 @@ inline constexpr int kScreenCells = 1000;
 inline constexpr int kScreenBlock = 1024;
 
 class CellWalk {
-public:
+  public:
     explicit CellWalk(const ImageDescriptor& desc)
         : layout_(desc.layout),
           columns_((ClampedWidth(desc) + 7) / 8),
@@ -53,25 +59,35 @@ public:
     int columns() const { return columns_; }
     int rows() const { return rows_; }
 
-    int x() const {
-        if (layout_ == Layout::Charset2x2) return a_ * 16 + (quarter_ & 1) * 8;
-        return a_ * 8;
-    }
-    int y() const {
-        if (layout_ == Layout::Charset2x2) return b_ * 16 + (quarter_ >> 1) * 8 + r_;
-        return b_ * 8 + r_;
-    }
+    int x() const { return x_; }
+    int y() const { return y_; }
     // Whether the current position lies in the plane; only the bitmap
     // layout runs on below the last cell row when a text has extra values.
-    bool inPlane() const { return y() < kPlaneHeight; }
+    bool inPlane() const { return y_ < kPlaneHeight; }
 
     // Moves to the next value. Returns true when that finished a group: a
     // cell row (bitmap), a cell column (charset) or a quarter (2x2 charset).
     // After the last cell the charset layouts start over at the first cell;
     // the bitmap layout goes on below the image.
     bool Step() {
-        if (++r_ < 8) return false;
+        if (++r_ < 8) {
+            ++y_;
+            return false;
+        }
         r_ = 0;
+        const bool groupDone = NextCell();
+        if (layout_ == Layout::Charset2x2) {
+            x_ = a_ * 16 + (quarter_ & 1) * 8;
+            y_ = b_ * 16 + (quarter_ >> 1) * 8;
+        } else {
+            x_ = a_ * 8;
+            y_ = b_ * 8;
+        }
+        return groupDone;
+    }
+
+  private:
+    bool NextCell() {
         switch (layout_) {
             case Layout::Charset:
                 if (++b_ < rows_) return false;
@@ -93,11 +109,12 @@ public:
         }
     }
 
-private:
     Layout layout_;
     int columns_, rows_, blockColumns_, blockRows_;
-    // a: cell (or block) column, b: cell (or block) row, r: pixel row in the cell.
+    // a: cell (or block) column, b: cell (or block) row, r: pixel row in the
+    // cell; (x, y) is the position they give.
     int a_ = 0, b_ = 0, r_ = 0, quarter_ = 0;
+    int x_ = 0, y_ = 0;
 };
 
 }  // namespace pixolat::source

@@ -25,7 +25,9 @@ bool IsBlank(char c) {
     return c == '\t' || c == '\n' || c == '\r' || c == ' ' || c == '\xA0';
 }
 
-char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
+char UpperAscii(char c) {
+    return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
+}
 
 bool EndsWith(std::string_view s, std::string_view tail) {
     return s.size() >= tail.size() && s.substr(s.size() - tail.size()) == tail;
@@ -106,33 +108,46 @@ std::string CleanData(std::string_view data) {
     return out;
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
+// Value of each character as a hexadecimal digit, -1 for other characters.
+struct HexDigits {
+    int8_t value[256];
+    HexDigits() {
+        for (int c = 0; c < 256; ++c) value[c] = -1;
+        for (int d = 0; d < 10; ++d) value['0' + d] = int8_t(d);
+        for (int d = 0; d < 6; ++d) {
+            value['A' + d] = int8_t(10 + d);
+            value['a' + d] = int8_t(10 + d);
+        }
+    }
+    int operator()(char c) const { return value[static_cast<unsigned char>(c)]; }
+};
+const HexDigits kHexDigit;
 
 // Values of three characters each ("$XX" or three decimal digits), each
 // optionally followed by a comma.
 class ValueReader {
-public:
+  public:
     explicit ValueReader(std::string_view text) : text_(text) {}
     bool more() const { return pos_ < text_.size(); }
 
     uint8_t Next() {
+        const char* p = text_.data() + pos_;
+        if (text_.size() - pos_ >= 3 && p[0] == '$') {
+            const int high = kHexDigit(p[1]);
+            const int low = kHexDigit(p[2]);
+            if ((high | low) >= 0) {
+                pos_ += 3;
+                if (pos_ < text_.size() && text_[pos_] == ',') ++pos_;
+                return uint8_t(high * 16 + low);
+            }
+        }
         const std::string_view chars = text_.substr(pos_, 3);
         pos_ += chars.size();
         if (pos_ < text_.size() && text_[pos_] == ',') ++pos_;
-        if (chars.size() == 3 && chars[0] == '$') {
-            const int high = HexDigit(chars[1]);
-            const int low = HexDigit(chars[2]);
-            if (high >= 0 && low >= 0) return uint8_t(high * 16 + low);
-        }
         return Convert(chars);
     }
 
-private:
+  private:
     // The strict conversion: anything but a whole number is an error.
     static uint8_t Convert(std::string_view chars) {
         const bool clean = std::none_of(chars.begin(), chars.end(), [](char c) {
@@ -201,8 +216,8 @@ void ParseSectionData(Image& image, std::string_view data, bool colorMapMode) {
         switchAt = source::kScreenPaddedValues;
         // The padding after the 8000 bitmap bytes is not part of the image.
         if (d.layout != Layout::Charset2x2) storeLimit = source::kScreenPixelValues;
-    } else if (cellValues > 0 && (d.colorMapKind == ColorMapKind::Normal ||
-                                  d.colorMapKind == ColorMapKind::Dfli)) {
+    } else if (cellValues > 0 &&
+               (d.colorMapKind == ColorMapKind::Normal || d.colorMapKind == ColorMapKind::Dfli)) {
         switchAt = cellValues;
         shape = ColorMapShape{walk.columns(), walk.columns() * walk.rows(),
                               walk.columns() * walk.rows()};
@@ -236,7 +251,7 @@ std::string_view CutComment(std::string_view line) {
 }
 
 class SourceLoader {
-public:
+  public:
     SourceLoader(ImageStore& store, EditorState& state) : store_(store), state_(state) {
         state_.currentImage = std::clamp(state_.currentImage, 0, kLastImage);
     }
@@ -269,7 +284,7 @@ public:
         return result_;
     }
 
-private:
+  private:
     void Flush() {
         NormalizeCurrentImage(store_, state_);
         ParseSectionData(store_.image(state_.currentImage), pending_, colorMapMode_);

@@ -12,38 +12,59 @@ namespace {
 
 using source::CellWalk;
 
-// "$XX" for every byte, so a value costs one copy instead of a formatting call.
+// "$XX," for every byte, so a value costs one four-byte copy.
 struct HexTable {
-    std::array<std::array<char, 3>, 256> text;
+    std::array<std::array<char, 4>, 256> text;
     HexTable() {
         static constexpr char kDigits[] = "0123456789ABCDEF";
-        for (int v = 0; v < 256; ++v) text[std::size_t(v)] = {'$', kDigits[v >> 4], kDigits[v & 15]};
+        for (int v = 0; v < 256; ++v)
+            text[std::size_t(v)] = {'$', kDigits[v >> 4], kDigits[v & 15], ','};
     }
 };
 const HexTable kHex;
 
 // The text under construction with the running value count of the current
-// line. Values are appended eight to a line.
+// line; values go eight to a line. Room is made once per image (Reserve), so
+// the appends themselves do not check; the buffer never shrinks before Take.
 class SourceBuilder {
-public:
-    void Append(std::string_view s) { text().append(s); }
+  public:
+    // Makes room for n more characters.
+    void Reserve(std::size_t n) {
+        if (size_ + n > text_.size())
+            text_.resize(std::max(text_.size() + text_.size() / 2, size_ + n));
+    }
+
+    void Append(std::string_view s) {
+        Reserve(s.size());
+        std::memcpy(text_.data() + size_, s.data(), s.size());
+        size_ += s.size();
+    }
 
     void AppendValue(uint8_t v) {
-        char* p = Room(10);
-        if (count_ % 8 == 0) {
+        char* p = text_.data() + size_;
+        if (count_ == 0) {
             std::memcpy(p, "\tDB ", 4);
             p += 4;
         }
-        std::memcpy(p, kHex.text[v].data(), 3);
-        p += 3;
-        if (count_ % 8 == 7) {
-            *p++ = '\r';
+        std::memcpy(p, kHex.text[v].data(), 4);
+        p += 4;
+        if (++count_ == 8) {
+            p[-1] = '\r';
             *p++ = '\n';
-        } else {
-            *p++ = ',';
+            count_ = 0;
         }
         size_ = std::size_t(p - text_.data());
-        ++count_;
+    }
+
+    // Eight values that start a line: one pixel row of a cell each.
+    void AppendLine(const uint8_t* values) {
+        char* p = text_.data() + size_;
+        std::memcpy(p, "\tDB ", 4);
+        p += 4;
+        for (int i = 0; i < 8; ++i, p += 4) std::memcpy(p, kHex.text[values[i]].data(), 4);
+        p[-1] = '\r';
+        *p++ = '\n';
+        size_ = std::size_t(p - text_.data());
     }
 
     void AppendZeros(int n) {
@@ -52,49 +73,30 @@ public:
 
     // Ends a partly filled line; after a full line this leaves an empty line.
     void EndLine() {
-        Sync();
-        if (!text_.empty() && text_.back() == ',') text_.pop_back();
-        text_.append("\r\n");
+        if (size_ > 0 && text_[size_ - 1] == ',') --size_;
+        Append("\r\n");
         count_ = 0;
     }
 
     void ResetCount() { count_ = 0; }
 
     std::string Take() {
-        Sync();
+        text_.resize(size_);
         return std::move(text_);
     }
 
-    // Every append other than AppendValue first drops the spare room.
-    std::string& text() {
-        Sync();
-        return text_;
-    }
-
-private:
-    // Spare room at the end of text_ lets AppendValue write without checks;
-    // size_ is the length in use.
-    char* Room(std::size_t n) {
-        if (size_ == npos) size_ = text_.size();
-        if (size_ + n > text_.size()) text_.resize(std::max(text_.size() * 2, size_ + n + 4096));
-        return text_.data() + size_;
-    }
-    void Sync() {
-        if (size_ != npos) text_.resize(size_);
-        size_ = npos;
-    }
-
-    static constexpr std::size_t npos = std::size_t(-1);
-    std::string text_;
-    std::size_t size_ = npos;
-    int count_ = 0;
+  private:
+    std::string text_;  // the first size_ characters are the text
+    std::size_t size_ = 0;
+    int count_ = 0;  // values on the current line
 };
 
 // The cell bytes of one image: bytes[cx * 1024 + y] holds the eight plane
-// bytes (8 * cx + k, y), k = 0..7, bit 7 - k each. Packing whole columns
-// at once reads the column-major plane in order.
+// bytes (8 * cx + k, y), k = 0..7, bit 7 - k each, so the eight pixel rows of
+// a cell lie side by side. Packing whole columns reads the column-major plane
+// in order.
 class CellBytes {
-public:
+  public:
     CellBytes(const Image& image, int columns) : bytes_(std::size_t(columns) * kPlaneHeight) {
         for (int cx = 0; cx < columns; ++cx) {
             uint8_t* out = bytes_.data() + std::size_t(cx) * kPlaneHeight;
@@ -105,41 +107,78 @@ public:
             }
         }
     }
-    uint8_t at(int x, int y) const { return bytes_[std::size_t(x / 8) * kPlaneHeight + std::size_t(y)]; }
+    // The eight pixel rows of cell (cx, cy).
+    const uint8_t* cell(int cx, int cy) const {
+        return bytes_.data() + std::size_t(cx) * kPlaneHeight + std::size_t(cy) * 8;
+    }
 
-private:
+  private:
     std::vector<uint8_t> bytes_;
 };
 
+// Enough room for one image's text: at most 37 characters per eight values,
+// plus empty lines, padding and the header.
+std::size_t TextBound(const Image& image) {
+    const CellWalk walk(image.desc);
+    const std::size_t values = walk.valueCount() + 2 * kBanks * source::kScreenBlock +
+                               2 * kBanks * std::size_t(walk.columns() * walk.rows()) +
+                               source::kScreenPaddedValues;
+    return image.desc.name.size() + 64 + values / 8 * 37 + 37 +
+           2 * std::size_t(2 * kCellColumns + kCellRows + 32);
+}
+
 void AppendHeader(SourceBuilder& out, const ImageDescriptor& d) {
-    std::string& text = out.text();
-    text += d.name;
-    text += "\t; ";
-    text += std::to_string(d.width);
-    text += '*';
-    text += std::to_string(d.height);
+    out.Append(d.name);
+    out.Append("\t; ");
+    out.Append(std::to_string(d.width));
+    out.Append("*");
+    out.Append(std::to_string(d.height));
     // A pixel width of 0 (a never-used image) shows as hires, so it is saved as hires.
-    text += d.pixelWidth == 2 ? " m" : " h";
-    if (d.colorMapKind == ColorMapKind::None) text += " none";
-    if (d.colorMapKind == ColorMapKind::Dfli) text += " dfli";
-    if (d.layout == Layout::Charset) text += " charset";
-    if (d.layout == Layout::Charset2x2) text += " 2x2charset";
-    text += "\r\n";
+    out.Append(d.pixelWidth == 2 ? " m" : " h");
+    if (d.colorMapKind == ColorMapKind::None) out.Append(" none");
+    if (d.colorMapKind == ColorMapKind::Dfli) out.Append(" dfli");
+    if (d.layout == Layout::Charset) out.Append(" charset");
+    if (d.layout == Layout::Charset2x2) out.Append(" 2x2charset");
+    out.Append("\r\n");
     out.ResetCount();
 }
 
+// Every cell is one full line. An empty line separates cell rows (bitmap),
+// cell columns (charset) or quarters (2x2 charset), in the order CellWalk
+// gives, which the reader follows.
 void AppendPixels(SourceBuilder& out, const Image& image) {
-    CellWalk walk(image.desc);
+    const CellWalk walk(image.desc);
     const CellBytes bytes(image, walk.spannedColumns());
-    std::size_t count = walk.valueCount();
-    // A 320 x 200 image in the 2x2 layout keeps the 8192 bytes of a Plus/4
-    // bitmap; they hold every character inside the image.
-    if (source::IsScreenSized(image.desc) && image.desc.layout == Layout::Charset2x2)
-        count = source::kScreenPaddedValues;
-    for (std::size_t n = 0; n < count; ++n) {
-        out.AppendValue(bytes.at(walk.x(), walk.y()));
-        // An empty line between cell rows, cell columns or quarters.
-        if (walk.Step() && n + 1 < count) out.Append("\r\n");
+    const int columns = walk.columns();
+    const int rows = walk.rows();
+    switch (image.desc.layout) {
+        case Layout::Charset:
+            for (int cx = 0; cx < columns; ++cx) {
+                if (cx > 0) out.Append("\r\n");
+                for (int cy = 0; cy < rows; ++cy) out.AppendLine(bytes.cell(cx, cy));
+            }
+            break;
+        case Layout::Charset2x2: {
+            const int blockColumns = walk.spannedColumns() / 2;
+            const int blockRows = (rows + 1) / 2;
+            // A 320 x 200 image keeps the 8192 bytes of a Plus/4 bitmap:
+            // 1024 characters, which hold every character inside the image.
+            std::size_t cellsLeft = walk.valueCount() / 8;
+            if (source::IsScreenSized(image.desc)) cellsLeft = source::kScreenPaddedValues / 8;
+            for (int quarter = 0; quarter < 4 && cellsLeft > 0; ++quarter) {
+                if (quarter > 0) out.Append("\r\n");
+                for (int by = 0; by < blockRows && cellsLeft > 0; ++by)
+                    for (int bx = 0; bx < blockColumns && cellsLeft > 0; ++bx, --cellsLeft)
+                        out.AppendLine(bytes.cell(bx * 2 + (quarter & 1), by * 2 + (quarter >> 1)));
+            }
+            break;
+        }
+        default:
+            for (int cy = 0; cy < rows; ++cy) {
+                if (cy > 0) out.Append("\r\n");
+                for (int cx = 0; cx < columns; ++cx) out.AppendLine(bytes.cell(cx, cy));
+            }
+            break;
     }
 }
 
@@ -157,7 +196,8 @@ void AppendColorMap(SourceBuilder& out, const Image& image) {
         for (const AttributePlane* plane : {&image.lummap, &image.colmap}) {
             out.EndLine();
             for (int cy = 0; cy < walk.rows(); ++cy)
-                for (int cx = 0; cx < walk.columns(); ++cx) out.AppendValue(plane->at(bank, cx, cy));
+                for (int cx = 0; cx < walk.columns(); ++cx)
+                    out.AppendValue(plane->at(bank, cx, cy));
             if (padding > 0) {
                 out.EndLine();
                 out.AppendZeros(padding);
@@ -174,6 +214,7 @@ std::string SaveSourceText(const ImageStore& store) {
     for (int i = 0; i < kImageCount; ++i) {
         const Image& image = store.image(i);
         if (image.desc.width <= 0 || image.desc.height <= 0) continue;
+        out.Reserve(TextBound(image));
         AppendHeader(out, image.desc);
         AppendPixels(out, image);
         if (image.desc.colorMapKind != ColorMapKind::None) AppendColorMap(out, image);

@@ -1,6 +1,7 @@
 #include "mask/mask_processor.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 #include "document/errors.h"
@@ -32,6 +33,11 @@ const char* RoleWord(MaskRole role) {
     }
 }
 
+std::string OffsetText(int32_t offset, bool signedDigit) {
+    std::string digits = std::to_string(offset);
+    return signedDigit && offset > 0 ? std::string(1, '+').append(digits) : digits;
+}
+
 // The platform hands out whole pictures; a picture whose pixels do not cover
 // its size is treated like one that could not be loaded.
 Picture LoadWholePicture(Platform& platform, const std::string& path) {
@@ -42,47 +48,36 @@ Picture LoadWholePicture(Platform& platform, const std::string& path) {
     return picture;
 }
 
+// Where the run of the color at row[x] ends. Eight pixels are compared at a
+// time in a form the compiler turns into vector compares.
+int RunEnd(const uint32_t* row, int x, int width) {
+    const uint32_t color = row[x];
+    int end = x + 1;
+    if (end < width && row[end] != color) return end;  // noisy masks: runs of one
+    for (; end + 8 <= width; end += 8) {
+        uint32_t differ = 0;
+        for (int i = 0; i < 8; ++i) differ |= row[end + i] ^ color;
+        if (differ != 0) break;
+    }
+    while (end < width && row[end] == color) ++end;
+    return end;
+}
+
 bool IsEmpty(const Picture& picture) {
     return picture.width <= 0 || picture.height <= 0;
 }
 
-// A pattern's pixels as grey levels, so a pixel of the output costs a table
-// look-up. An empty pattern becomes one pixel of level 0 that no entry reads.
-struct LevelMap {
-    int width = 1;
-    int height = 1;
-    std::vector<uint8_t> levels = {0};
-
-    const uint8_t* row(int y) const { return levels.data() + std::size_t(y) * std::size_t(width); }
-};
-
-LevelMap LevelsOf(const Picture& pattern) {
-    LevelMap map;
-    if (IsEmpty(pattern)) return map;
-    map.width = pattern.width;
-    map.height = pattern.height;
-    map.levels.resize(std::size_t(map.width) * std::size_t(map.height));
-    for (std::size_t i = 0; i < map.levels.size(); ++i)
-        map.levels[i] = uint8_t(GreyToLevel(int(pattern.pixels[i] & 0xFF)));
-    return map;
-}
-
-uint32_t GreyPixel(int grey) {
-    return uint32_t(grey) * 0x010101u;
-}
-
 }  // namespace
 
-int GreyToLevel(int red) {
-    if (red < 42) return 0;
-    if (red < 120) return 1;
-    if (red < 200) return 2;
-    return 3;
-}
-
-int LevelToGrey(int64_t level) {
-    static constexpr int kGreys[4] = {0, 84, 168, 255};
-    return kGreys[std::clamp<int64_t>(level, 0, 3)];
+void MaskClassMap::Reset(int width, int height) {
+    const std::size_t size = std::size_t(width) * std::size_t(height);
+    if (size > capacity_) {
+        // Each index is written by Pre-process before it is read: no zero fill.
+        indices_ = std::make_unique_for_overwrite<uint8_t[]>(size);
+        capacity_ = size;
+    }
+    width_ = width;
+    height_ = height;
 }
 
 class MaskProcessor::BusyScope {
@@ -118,7 +113,9 @@ void MaskProcessor::Cancel() {
 // one empty row.
 void MaskProcessor::DiscardMask() {
     table_.Clear();
-    classMap_ = MaskClassMap();
+    // The map's memory stays for the next mask: a second Pre-process of a
+    // large mask then costs no fresh pages.
+    classMap_.Clear();
     grid_.assign(2, {});
 }
 
@@ -154,9 +151,7 @@ void MaskProcessor::PreProcess(const std::string& maskPath) {
 // Fills the table and the class map row by row. On a refusal or a cancel the
 // half-read mask is dropped, so Process never sees part of a mask.
 bool MaskProcessor::ClassifyRows(const Picture& mask) {
-    classMap_.width = mask.width;
-    classMap_.height = mask.height;
-    classMap_.indices.resize(std::size_t(mask.width) * std::size_t(mask.height));
+    classMap_.Reset(mask.width, mask.height);
     // Masks are drawn in flat areas: most pixels repeat their left neighbour.
     bool haveLast = false;
     uint32_t lastColor = 0;
@@ -164,7 +159,7 @@ bool MaskProcessor::ClassifyRows(const Picture& mask) {
     for (int y = 0; y < mask.height; ++y) {
         const uint32_t* source = mask.pixels.data() + std::size_t(y) * std::size_t(mask.width);
         uint8_t* target = classMap_.row(y);
-        for (int x = 0; x < mask.width; ++x) {
+        for (int x = 0; x < mask.width;) {
             const uint32_t color = source[x];
             if (!haveLast || color != lastColor) {
                 const int index = table_.FindOrAdd(color);
@@ -178,7 +173,12 @@ bool MaskProcessor::ClassifyRows(const Picture& mask) {
                 lastColor = color;
                 lastIndex = uint8_t(index);
             }
-            target[x] = lastIndex;
+            const int end = RunEnd(source, x, mask.width);
+            if (end - x == 1)
+                target[x] = lastIndex;
+            else
+                std::memset(target + x, lastIndex, std::size_t(end - x));
+            x = end;
         }
         if (!ProgressAfterRow(y, mask.height)) {
             DiscardMask();
@@ -254,8 +254,7 @@ bool MaskProcessor::GridKeyDown(int row, int column, int key) {
     entry->levelOffset = offset;
     // The digit keys write a signed digit, the keypad keys a plain number.
     const bool keypad = key == kKeypadPlus || key == kKeypadMinus;
-    grid_[std::size_t(row)][2] =
-        !keypad && offset > 0 ? "+" + std::to_string(offset) : std::to_string(offset);
+    grid_[std::size_t(row)][2] = OffsetText(offset, !keypad);
     return true;
 }
 
@@ -279,43 +278,18 @@ void MaskProcessor::Process(const std::string& maskPath, const std::string& patt
             return;
         }
     }
-    const LevelMap levels1 = LevelsOf(pattern1);
-    const LevelMap levels2 = LevelsOf(pattern2);
-    // The output pixel of each entry for each pattern level, taken when
-    // Process starts so edits meanwhile cannot mix into this picture.
-    std::vector<std::array<uint32_t, 4>> pixelFor(std::size_t(table_.size()));
-    std::vector<uint8_t> roleOf(std::size_t(table_.size()));
-    for (int i = 0; i < table_.size(); ++i) {
-        const MaskColorEntry& entry = table_[i];
-        roleOf[std::size_t(i)] = uint8_t(entry.role);
-        for (int level = 0; level < 4; ++level) {
-            const int64_t base = entry.role == MaskRole::Color ? 0 : level;
-            pixelFor[std::size_t(i)][std::size_t(level)] =
-                GreyPixel(LevelToGrey(base + entry.levelOffset));
-        }
-    }
-    const int width = classMap_.width;
-    const int height = classMap_.height;
-    Picture output;
-    output.width = width;
-    output.height = height;
-    output.pixels.resize(std::size_t(width) * std::size_t(height));
+    MaskRenderer renderer(table_, pattern1, pattern2);
+    const int width = classMap_.width();
+    const int height = classMap_.height();
+    output_.width = width;
+    output_.height = height;
+    output_.pixels.resize(std::size_t(width) * std::size_t(height));
     for (int y = 0; y < height; ++y) {
-        const uint8_t* classes = classMap_.row(y);
-        const uint8_t* row1 = levels1.row(y % levels1.height);
-        const uint8_t* row2 = levels2.row(y % levels2.height);
-        uint32_t* target = output.pixels.data() + std::size_t(y) * std::size_t(width);
-        int x1 = 0, x2 = 0;  // x mod each pattern's width, without a division per pixel
-        for (int x = 0; x < width; ++x) {
-            const uint8_t entry = classes[x];
-            const uint8_t levelByRole[3] = {row1[x1], row2[x2], 0};
-            target[x] = pixelFor[entry][levelByRole[roleOf[entry]]];
-            if (++x1 == levels1.width) x1 = 0;
-            if (++x2 == levels2.width) x2 = 0;
-        }
+        renderer.RenderRow(y, classMap_.row(y), width,
+                           output_.pixels.data() + std::size_t(y) * std::size_t(width));
         if (!ProgressAfterRow(y, height)) return;
     }
-    platform_.SavePictureAsBitmap(maskPath + ".NEW.BMP", output);
+    platform_.SavePictureAsBitmap(maskPath + ".NEW.BMP", output_);
     view_.SetCaption(kFinished);
 }
 

@@ -8,33 +8,41 @@
 // row r >= 1 shows table entry r - 1 (color in decimal, role word, offset).
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/platform.h"
 #include "mask/mask_color_table.h"
+#include "mask/mask_render.h"
 
 namespace pixolat {
 
-// Red below 42 is level 0, below 120 level 1, below 200 level 2, else 3.
-int GreyToLevel(int red);
-// Levels are clamped to 0..3 and give 0, 84, 168 and 255.
-int LevelToGrey(int64_t level);
-
 // For every mask pixel, the index of its color in the table; rows top down.
-struct MaskClassMap {
+class MaskClassMap {
+  public:
     static constexpr int kMaxWidth = 16001;
     static constexpr int kMaxHeight = 1024;
 
-    int width = 0;
-    int height = 0;
-    std::vector<uint8_t> indices;
+    // Sizes the map for a mask, keeping the memory of an earlier one that was
+    // as large. Every index must be written before it is read.
+    void Reset(int width, int height);
+    void Clear() { width_ = height_ = 0; }
 
-    uint8_t at(int x, int y) const {
-        return indices[std::size_t(y) * std::size_t(width) + std::size_t(x)];
+    int width() const { return width_; }
+    int height() const { return height_; }
+    bool empty() const { return width_ == 0 || height_ == 0; }
+    uint8_t at(int x, int y) const { return row(y)[x]; }
+    uint8_t* row(int y) { return indices_.get() + std::size_t(y) * std::size_t(width_); }
+    const uint8_t* row(int y) const {
+        return indices_.get() + std::size_t(y) * std::size_t(width_);
     }
-    uint8_t* row(int y) { return indices.data() + std::size_t(y) * std::size_t(width); }
-    const uint8_t* row(int y) const { return indices.data() + std::size_t(y) * std::size_t(width); }
+
+  private:
+    int width_ = 0;
+    int height_ = 0;
+    std::size_t capacity_ = 0;
+    std::unique_ptr<uint8_t[]> indices_;
 };
 
 // The window around the processor: its caption doubles as the status line.
@@ -68,7 +76,7 @@ class MaskProcessor {
     int GridRowCount() const { return int(grid_.size()); }
     const std::string& GridCell(int row, int column) const;
     const MaskColorTable& table() const { return table_; }
-    bool HasMask() const { return !classMap_.indices.empty(); }
+    bool HasMask() const { return !classMap_.empty(); }
     bool busy() const { return busy_; }
 
     static constexpr int kColumns = 3;
@@ -86,6 +94,8 @@ class MaskProcessor {
     MaskProcessorView& view_;
     MaskColorTable table_;
     MaskClassMap classMap_;
+    // Kept between runs: processing again after changing a role reuses it.
+    Picture output_;
     std::vector<std::array<std::string, kColumns>> grid_;
     bool busy_ = false;
     bool cancelled_ = false;

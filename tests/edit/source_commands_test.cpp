@@ -61,13 +61,16 @@ TEST(SourceCommands, LoadReadsWhatTheUserPastedFromTheCurrentImageOn) {
 TEST(SourceCommands, ALoadThatFailsShowsTheErrorAndKeepsWhatWasRead) {
     ScriptedPlatform platform;
     Editor editor(platform);
-    platform.textWindowAnswers.push_back("Ok; 8*1 h none\r\n\tDB $AA\r\nBad; 8*1 h none\r\n\tdb $01\r\n");
+    platform.textWindowAnswers.push_back(
+        "Ok; 8*1 h none\r\n\tDB $AA\r\nBad; 8*2 h none\r\n\tDB $81,db $01\r\n");
     editor.RunMenuCommand("mnuFileLoad");
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(platform.messages[0], "'db$' is not a valid integer value");
     EXPECT_EQ(editor.store().image(0).desc.name, "Ok");
     EXPECT_EQ(editor.store().image(0).plane.at(0, 0), 1);
     EXPECT_EQ(editor.store().image(1).desc.name, "Bad");
+    EXPECT_EQ(editor.store().image(1).plane.at(0, 0), 1);  // the value before the bad one
+    EXPECT_EQ(editor.state().currentImage, 1);
     EXPECT_EQ(editor.statusText(3), "Ready.");  // no success reported
 
     // Sections beyond image 256 are dropped, and the status says so.
@@ -75,8 +78,7 @@ TEST(SourceCommands, ALoadThatFailsShowsTheErrorAndKeepsWhatWasRead) {
     platform.textWindowAnswers.push_back("A; 8*1 h none\n$01\nB; 8*1 h none\n$02\n");
     editor.RunMenuCommand("mnuFileLoad");
     EXPECT_EQ(editor.store().image(256).desc.name, "A");
-    EXPECT_EQ(editor.statusText(3),
-              "Loaded source text (1 image). Images past #256 were dropped.");
+    EXPECT_EQ(editor.statusText(3), "Loaded source text (1 image). Images past #256 were dropped.");
 }
 
 TEST(SourceCommands, TheFileMenuListsLoadAndSaveFirst) {

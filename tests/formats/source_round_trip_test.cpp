@@ -65,7 +65,8 @@ TEST(SourceTextRoundTrip, RandomImagesComeBackUnchanged) {
     std::uniform_int_distribution<int> anyWidth(1, 640), anyHeight(1, 1024);
     std::vector<Shape> shapes = {{1, 1}, {320, 200}, {640, 1024}, {8, 8}, {24, 40}, {13, 27}};
     for (int i = 0; i < 3; ++i) shapes.push_back({anyWidth(rng), anyHeight(rng)});
-    for (int i = 0; i < 3; ++i) shapes.push_back({1 + 2 * (anyWidth(rng) % 40), 1 + 2 * (anyHeight(rng) % 64)});
+    for (int i = 0; i < 3; ++i)
+        shapes.push_back({1 + 2 * (anyWidth(rng) % 40), 1 + 2 * (anyHeight(rng) % 64)});
 
     auto source = std::make_unique<ImageStore>();
     auto target = std::make_unique<ImageStore>();
@@ -79,8 +80,13 @@ TEST(SourceTextRoundTrip, RandomImagesComeBackUnchanged) {
                     const Shape shape = sample == 0 ? shapes[1] : shapes[pick(rng)];
                     Image& image = source->image(count);
                     image.desc = {count % 5 == 0 ? "" : "Img" + std::to_string(count),
-                                  shape.width, shape.height, pixelWidth, layout, kind,
-                                  0, 0x71};
+                                  shape.width,
+                                  shape.height,
+                                  pixelWidth,
+                                  layout,
+                                  kind,
+                                  0,
+                                  0x71};
                     Randomize(image, rng);
                     // What a previous load left behind must be overwritten.
                     Randomize(target->image(count), rng);
@@ -89,8 +95,9 @@ TEST(SourceTextRoundTrip, RandomImagesComeBackUnchanged) {
     // The sizes nobody samples by chance.
     for (const Shape& shape : shapes) {
         Image& image = source->image(count);
-        image.desc = {"Extra" + std::to_string(count), shape.width, shape.height, 2,
-                      Layout(count % 3), ColorMapKind(count % 3), 0, 0x71};
+        image.desc = {
+            "Extra" + std::to_string(count), shape.width, shape.height, 2, Layout(count % 3),
+            ColorMapKind(count % 3),         0,           0x71};
         Randomize(image, rng);
         ++count;
     }
@@ -110,8 +117,9 @@ TEST(SourceTextRoundTrip, ALoadedTextSavesAsTheSameText) {
     int i = 0;
     for (const Shape& shape : shapes) {
         Image& image = store->image(i);
-        image.desc = {"S" + std::to_string(i), shape.width, shape.height, 1 + i % 2,
-                      Layout(i % 3), ColorMapKind((i + 1) % 3), 0, 0x71};
+        image.desc = {
+            "S" + std::to_string(i),   shape.width, shape.height, 1 + i % 2, Layout(i % 3),
+            ColorMapKind((i + 1) % 3), 0,           0x71};
         Randomize(image, rng);
         ++i;
     }

@@ -74,8 +74,8 @@ TEST(SaveSourceText, WritesHeaderPixelsAndColorMapOfASmallNormalBitmap) {
     im.lummap.at(0, 0, 0) = 0x12;
     im.colmap.at(0, 0, 0) = 0xA5;
     EXPECT_EQ(SaveSourceText(*f.store), "Logo\t; 8*8 h\r\n" +
-                                            Line({0x80, 0x40, 0x20, 0x10, 8, 4, 2, 1}) +
-                                            "\r\n" + Line({0x12}) + Line({0xA5}));
+                                            Line({0x80, 0x40, 0x20, 0x10, 8, 4, 2, 1}) + "\r\n" +
+                                            Line({0x12}) + Line({0xA5}));
 }
 
 TEST(SaveSourceText, ListsCellsInTheOrderOfEachLayout) {
@@ -90,15 +90,15 @@ TEST(SaveSourceText, ListsCellsInTheOrderOfEachLayout) {
     fill(f.Define(1, "Chars", 16, 16, 1, Layout::Charset, ColorMapKind::None));
     fill(f.Define(2, "Quads", 32, 32, 2, Layout::Charset2x2, ColorMapKind::None));
     const auto cell = [](int v) { return Line(std::vector<int>(8, v)); };
-    std::string expected = "Bits\t; 16*16 m none\r\n" + cell(0x00) + cell(0x10) + "\r\n" +
-                           cell(0x01) + cell(0x11);
+    std::string expected =
+        "Bits\t; 16*16 m none\r\n" + cell(0x00) + cell(0x10) + "\r\n" + cell(0x01) + cell(0x11);
     expected += "Chars\t; 16*16 h none charset\r\n" + cell(0x00) + cell(0x01) + "\r\n" +
                 cell(0x10) + cell(0x11);
     // Quarters: every block's top-left cell, then top-right, bottom-left, bottom-right.
     expected += "Quads\t; 32*32 m none 2x2charset\r\n" + cell(0x00) + cell(0x20) + cell(0x02) +
-                cell(0x22) + "\r\n" + cell(0x10) + cell(0x30) + cell(0x12) + cell(0x32) +
-                "\r\n" + cell(0x01) + cell(0x21) + cell(0x03) + cell(0x23) + "\r\n" +
-                cell(0x11) + cell(0x31) + cell(0x13) + cell(0x33);
+                cell(0x22) + "\r\n" + cell(0x10) + cell(0x30) + cell(0x12) + cell(0x32) + "\r\n" +
+                cell(0x01) + cell(0x21) + cell(0x03) + cell(0x23) + "\r\n" + cell(0x11) +
+                cell(0x31) + cell(0x13) + cell(0x33);
     EXPECT_EQ(SaveSourceText(*f.store), expected);
 }
 
@@ -290,12 +290,12 @@ TEST(LoadSourceText, TellsHeaderLinesFromDataLines) {
 
 TEST(LoadSourceText, RejectsMalformedValuesWithTheConversionError) {
     const std::pair<const char*, const char*> cases[] = {
-        {"\tDB $1,$22", "'$1,'"},      // one hexadecimal digit
-        {"\tDB $00,x$11", "'x$1'"},    // stray letter
-        {"\tDB -$10", "'-$1'"},        // minus before "$"
-        {"\tDB $0G", "'$0G'"},         // not a hexadecimal digit
-        {"\tDB +12", "'+12'"},         // plus sign
-        {"\tDB $00,,$01", "',$0'"},    // empty value
+        {"\tDB $1,$22", "'$1,'"},         // one hexadecimal digit
+        {"\tDB $00,x$11", "'x$1'"},       // stray letter
+        {"\tDB -$10", "'-$1'"},           // minus before "$"
+        {"\tDB $0G", "'$0G'"},            // not a hexadecimal digit
+        {"\tDB +12", "'+12'"},            // plus sign
+        {"\tDB $00,,$01", "',$0'"},       // empty value
         {"\tDB $00\x01$01", "'\x01$0'"},  // control character
     };
     for (const auto& [text, chars] : cases) {
@@ -303,18 +303,6 @@ TEST(LoadSourceText, RejectsMalformedValuesWithTheConversionError) {
         f.Define(0, "", 8, 8, 1, Layout::Bitmap, ColorMapKind::None);
         EXPECT_EQ(LoadError(f, text), std::string(chars) + " is not a valid integer value") << text;
     }
-}
-
-TEST(LoadSourceText, AnErrorKeepsWhatWasReadBefore) {
-    Fixture f;
-    const std::string text = "One; 8*1 h none\r\n\tDB $F0\r\nTwo; 8*2 h none\r\n\tDB $0F,$3C,db\r\n";
-    EXPECT_EQ(LoadError(f, text), "'db' is not a valid integer value");
-    EXPECT_EQ(f.image(0).desc.name, "One");
-    EXPECT_EQ(CellRow(f.image(0), 0, 0), 0xF0);
-    EXPECT_EQ(f.state.currentImage, 1);
-    EXPECT_EQ(f.image(1).desc.name, "Two");
-    EXPECT_EQ(CellRow(f.image(1), 0, 0), 0x0F);
-    EXPECT_EQ(CellRow(f.image(1), 0, 1), 0x3C);
 }
 
 TEST(LoadSourceText, FillsImagesFromTheCurrentOneResettingEachNextImage) {
@@ -351,7 +339,8 @@ TEST(LoadSourceText, DropsSectionsPastTheLastImage) {
     f.Define(255, "", 0, 0, 1, Layout::Bitmap, ColorMapKind::None);
     f.image(254).desc.name = "untouched";
     std::string text;
-    for (const char* name : {"P", "Q", "R", "S"}) text += std::string(name) + "; 8*1 h none\r\n\tDB $FF\r\n";
+    for (const char* name : {"P", "Q", "R", "S"})
+        text += std::string(name) + "; 8*1 h none\r\n\tDB $FF\r\n";
     const SourceLoadResult result = f.Load(text);
     EXPECT_EQ(result.sections, 2);
     EXPECT_TRUE(result.truncated);
@@ -363,15 +352,21 @@ TEST(LoadSourceText, DropsSectionsPastTheLastImage) {
 }
 
 TEST(LoadSourceText, ExtraValuesStayInsideThePlane) {
-    // A bitmap without color maps runs on below the image and stops at the
-    // plane's bottom; a charset starts over at its first cell.
+    // A 50 MB paste into a bitmap without color maps runs on below the image
+    // and stops at the plane's bottom edge, short of the next image.
     Fixture f;
-    std::string many = "Big; 640*1020 h none\r\n";
-    const int cells = 80 * 128 + 80;  // one cell row more than the plane holds
-    for (int i = 0; i < cells; ++i) many += Line(std::vector<int>(8, i < 80 * 128 ? 0x00 : 0xFF));
-    f.Load(many);
-    EXPECT_EQ(CellRow(f.image(0), 632, 1023), 0x00);
+    f.image(1).plane.at(0, 0) = 1;
+    std::string text = "Big; 640*1000 h none\r\n";
+    const std::string line = Line(std::vector<int>(8, 0xFF));
+    text.reserve(50u << 20);
+    while (text.size() + line.size() <= (50u << 20)) text += line;
+    EXPECT_EQ(f.Load(text).sections, 1);
+    EXPECT_EQ(f.state.currentImage, 0);
+    EXPECT_EQ(CellRow(f.image(0), 632, 1023), 0xFF);
+    EXPECT_EQ(f.image(1).plane.at(0, 0), 1);
+    EXPECT_EQ(f.image(1).plane.at(1, 0), 0);
 
+    // A charset starts over at its first cell.
     Fixture g;
     g.Load("C; 16*8 h none charset\r\n" + Line(std::vector<int>(8, 1)) +
            Line(std::vector<int>(8, 2)) + Line({0xAA}));
@@ -388,10 +383,10 @@ TEST(LoadSourceText, ExtraValuesStayInsideThePlane) {
 TEST(LoadSourceText, AColmapLummapSectionReadsOnlyColorMaps) {
     Fixture f;
     std::vector<int> values(2048 + 1, 0x33);
-    values[0] = 0x12;      // lummap cell (0, 0)
-    values[41] = 0x34;     // lummap cell (1, 1)
-    values[1024] = 0x56;   // colmap cell (0, 0)
-    values[2048] = 0x78;   // bank 1, lummap cell (0, 0)
+    values[0] = 0x12;     // lummap cell (0, 0)
+    values[41] = 0x34;    // lummap cell (1, 1)
+    values[1024] = 0x56;  // colmap cell (0, 0)
+    values[2048] = 0x78;  // bank 1, lummap cell (0, 0)
     std::string text = "Maps; 8*8 h dfli colmap/lummap\r\n";
     for (std::size_t i = 0; i < values.size(); i += 8)
         text += Line(std::vector<int>(values.begin() + long(i),

@@ -193,6 +193,26 @@ TEST_F(MaskProcessorTest, SmallerPatternsAreTiledFromTheTopLeftCorner) {
               Greys({{0, 255, 0, 255, 84}, {168, 84, 168, 255, 84}, {0, 255, 0, 255, 84}}));
 }
 
+TEST_F(MaskProcessorTest, LongRunsAndSingleDotsKeepTheirColors) {
+    // Runs longer and shorter than the eight pixels compared at a time, with
+    // changes at every position inside such a group.
+    const std::string row = "AAAAAAAAAAAAAAAAAAAABAAAAAAAAACCCCCCCCDDDAAAAAAAAAAAAAAAABCDCD";
+    const uint32_t colors[] = {kRed, kGreen, kBlue, kWhite};
+    Picture mask{int(row.size()), 2, {}};
+    for (int y = 0; y < 2; ++y)
+        for (char c : row) mask.pixels.push_back(colors[c - 'A']);
+    PreProcess(mask);
+    ASSERT_EQ(processor.GridRowCount(), 5);
+    Keys(2, 2, {'1'});
+    Keys(3, 2, {'2'});
+    Keys(4, 2, {'3'});
+    Patterns(Sized(1, 1, 0), Sized(1, 1, 0));
+    Process();
+    std::vector<int> expected;
+    for (char c : row) expected.push_back(LevelToGrey(c - 'A'));
+    EXPECT_EQ(OutputGreys(), Greys({expected, expected}));
+}
+
 TEST_F(MaskProcessorTest, SecondPreProcessStartsFromAnEmptyTable) {
     PreProcess(Rows({{kRed, kGreen, kBlue}}));
     Keys(2, 1, {'1'});

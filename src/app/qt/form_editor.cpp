@@ -5,10 +5,15 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QUrl>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollBar>
+#include <QSignalBlocker>
 #include <QStatusBar>
+
+#include "app/qt/view_widgets.h"
 
 namespace pixolat {
 
@@ -27,9 +32,7 @@ TFormEditor::TFormEditor(QtPlatform& platform, QWidget* parent)
     editor_ = std::make_unique<Editor>(platform_);
     setWindowTitle(QString::fromStdString(editor_->caption()));
     setGeometry(240, 100, 780, 580);
-    auto* scrollBox = new QWidget(this);
-    scrollBox->setObjectName("ScrollBox1");
-    setCentralWidget(scrollBox);
+    BuildViewArea();
     BuildMenus();
     setAcceptDrops(true);
     MirrorCore();
@@ -94,6 +97,37 @@ void TFormEditor::BuildMenus() {
     }
 }
 
+void TFormEditor::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        Run([this] { editor_->FormActivate(); });
+}
+
+// The view commands' keys, until the keyboard map takes them over.
+void TFormEditor::keyPressEvent(QKeyEvent* event) {
+    const char* command = nullptr;
+    if (!(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        switch (event->key()) {
+            case Qt::Key_G:
+                command = "mnuViewToggleGrid";
+                break;
+            case Qt::Key_Z:
+                command = "mnuViewZoomToggle";
+                break;
+            case Qt::Key_Plus:
+                command = "mnuViewZoomIn";
+                break;
+            case Qt::Key_Minus:
+                command = "mnuViewZoomOut";
+                break;
+            default:
+                break;
+        }
+    }
+    if (!command) return QMainWindow::keyPressEvent(event);
+    Run([this, command] { editor_->RunMenuCommand(command); });
+}
+
 void TFormEditor::MirrorCore() {
     for (const MenuItem& item : editor_->menu()) {
         QAction* action = actions_.value(QString::fromStdString(item.name));
@@ -106,6 +140,7 @@ void TFormEditor::MirrorCore() {
     for (int i = 0; i < kStatusPanels; ++i)
         panels_[i]->setText(QString::fromStdString(editor_->statusText(i)));
     setWindowTitle(QString::fromStdString(editor_->caption()));
+    MirrorView();
 }
 
 }  // namespace pixolat

@@ -12,8 +12,13 @@ class QAction;
 class QDragEnterEvent;
 class QDropEvent;
 class QLabel;
+class QScrollBar;
 
 namespace pixolat {
+
+class BufferWidget;
+class ClientArea;
+class SplitterWidget;
 
 class TFormEditor : public QMainWindow, public PlatformWindow {
     Q_OBJECT
@@ -41,15 +46,32 @@ protected:
     // Files dropped on the window go to the core, which picks the one to import.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void BuildMenus();
     void BuildStatusBar();
+    void BuildViewArea();
+    void MirrorView();
+    void ClientResized();
 
     QtPlatform& platform_;
     std::unique_ptr<Editor> editor_;
     QMap<QString, QAction*> actions_;
     QLabel* panels_[kStatusPanels] = {};
+
+    ClientArea* client_ = nullptr;
+    QWidget* scrollBox_ = nullptr;
+    BufferWidget* img_ = nullptr;
+    QScrollBar* xScroll_ = nullptr;
+    QScrollBar* yScroll_ = nullptr;
+    SplitterWidget* splitterColorPalette_ = nullptr;
+    QWidget* panelColorPalette_ = nullptr;
+    BufferWidget* imgColorPalette_ = nullptr;
+    SplitterWidget* splitterPreview_ = nullptr;
+    QWidget* panelPreview_ = nullptr;
+    BufferWidget* imgPreview_ = nullptr;
 };
 
 }  // namespace pixolat

@@ -1,0 +1,16 @@
+#pragma once
+// pixolat-convert: the editor's file conversions for makefiles. Reads a .PRG
+// file or a picture into the same store the editor uses, with the same import
+// rules, and writes a .PRG file or a picture in the editor's colors.
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace pixolat {
+
+// Runs the converter on its arguments (without the program name). Returns
+// the exit status: 0 done, 1 a file could not be read, recognised or
+// written, 2 the arguments were wrong.
+int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace pixolat

@@ -1,0 +1,54 @@
+#include "edit/cell_colors.h"
+
+#include <algorithm>
+
+#include "document/pixels.h"
+#include "edit/editor.h"
+
+namespace pixolat {
+
+namespace {
+
+void UpdateEntry(uint8_t& colmap, uint8_t& lummap, ColorCode c1, ColorCode c2) {
+    if (c2 >= 0) {
+        colmap = uint8_t((colmap & 0xF0) | (c2 & 0x0F));
+        lummap = uint8_t((lummap & 0x0F) | (c2 & 0xF0));
+    }
+    if (c1 >= 0) {
+        colmap = uint8_t((colmap & 0x0F) | ((c1 & 0x0F) << 4));
+        lummap = uint8_t((lummap & 0xF0) | ((c1 & 0xF0) >> 4));
+    }
+}
+
+}  // namespace
+
+void SetAreaCellColors(Image& image, const ImageRect& area, ColorCode c1, ColorCode c2) {
+    const int x1 = std::max(area.x1, 0);
+    const int y1 = std::max(area.y1, 0);
+    const int x2 = std::min(area.x2, std::min(image.desc.width, kPlaneWidth) - 1);
+    const int y2 = std::min(area.y2, std::min(image.desc.height, kPlaneHeight) - 1);
+    if (x1 > x2 || y1 > y2) return;
+    const bool normal = image.desc.colorMapKind == ColorMapKind::Normal;
+    // A Normal image has one entry per cell; the others one per row pair.
+    const int rowStep = normal ? 8 : 2;
+    for (int y = y1 / rowStep * rowStep; y <= y2; y += rowStep) {
+        const int bank = BankOf(image.desc, y);
+        for (int cx = x1 / 8; cx <= x2 / 8; ++cx)
+            UpdateEntry(image.colmap.at(bank, cx, y / 8), image.lummap.at(bank, cx, y / 8), c1, c2);
+    }
+}
+
+void Editor::SetCellColors(ColorCode c1, ColorCode c2) {
+    const ImageRect area = state_.selectionActive ? SelectionRect()
+                                                  : ImageRect{state_.cursorX, state_.cursorY,
+                                                              state_.cursorX, state_.cursorY};
+    SetAreaCellColors(currentImage(), area, c1, c2);
+    if (state_.selectionActive)
+        RedrawSelectionArea();
+    else
+        RedrawCursorCell();
+    DrawCursorAndStatus();
+    ToggleSelectionOutline();
+}
+
+}  // namespace pixolat

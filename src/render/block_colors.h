@@ -1,0 +1,18 @@
+#pragma once
+// The display colors of a run of pixel blocks, computed a cell at a time in
+// the plane's own column order: the hot loop of every full redraw.
+#include <cstddef>
+#include <cstdint>
+
+#include "render/canvas.h"
+
+namespace pixolat {
+
+// Colors of the blocks at x0, x0 + pw, ... below x1 in rows y0..y1-1, which
+// lie in one cell row (at most 8 rows). Block k of row i goes to
+// out[i * stride + k * repeat], repeated `repeat` times (1, or 2 to spread a
+// multicolor pixel over two hires columns). x0 is a multiple of 8 or of pw.
+void CellRowColors(const Image& image, const DisplayTable& display, int x0, int x1, int y0, int y1,
+                   uint32_t* out, std::ptrdiff_t stride, int repeat);
+
+}  // namespace pixolat

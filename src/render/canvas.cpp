@@ -1,0 +1,305 @@
+#include "render/canvas.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "document/colors.h"
+#include "document/pixels.h"
+#include "render/block_colors.h"
+
+namespace pixolat {
+
+namespace {
+
+// The image's size as far as the planes hold it.
+struct Extent {
+    int width;
+    int height;
+};
+
+Extent ImageExtent(const ImageDescriptor& desc) {
+    return {std::clamp(desc.width, 0, kPlaneWidth), std::clamp(desc.height, 0, kPlaneHeight)};
+}
+
+bool BlockInImage(const ImageDescriptor& desc, int x, int y) {
+    const Extent e = ImageExtent(desc);
+    return x >= 0 && y >= 0 && x < e.width && y < e.height && x + PixelWidthOf(desc) <= kPlaneWidth;
+}
+
+// Fills [x0, x1) x [y0, y1) clipped to the picture.
+void FillRect(RgbBuffer& b, int x0, int y0, int x1, int y1, uint32_t color) {
+    x0 = std::max(x0, 0);
+    y0 = std::max(y0, 0);
+    x1 = std::min(x1, b.width);
+    y1 = std::min(y1, b.height);
+    for (int y = y0; y < y1; ++y) std::fill(b.row(y) + x0, b.row(y) + std::max(x0, x1), color);
+}
+
+void XorSpan(RgbBuffer& b, int y, int x0, int x1) {
+    uint32_t* row = b.row(y);
+    for (int x = std::max(x0, 0); x < std::min(x1, b.width); ++x) row[x] ^= kSelectionXorMask;
+}
+
+uint32_t DotColor(const ImageDescriptor& desc, int x, int y) {
+    const bool dfli = desc.colorMapKind == ColorMapKind::Dfli;
+    return (x % 8 == 0 || (dfli ? y % 2 == 0 : y % 8 == 0)) ? kCellDot : kPixelDot;
+}
+
+// One view row of blocks: background in the gaps, each block's color over
+// its width, clipped at the right edge. Without gaps the blocks lie edge to
+// edge. Small block widths are compile-time constants (Width > 0) so that
+// the per-block stores unroll; Width 0 takes the width at run time.
+template <int Width>
+void DrawBlockRowOf(uint32_t* dst, int width, const int* columnX, int count, int runtimeWidth,
+                    bool gaps, const uint32_t* colors) {
+    const int blockWidth = Width > 0 ? Width : runtimeWidth;
+    int pos = 0;
+    if (!gaps) {
+        const int whole = std::min(count, width / blockWidth);
+        for (int i = 0; i < whole; ++i, pos += blockWidth)
+            std::fill_n(dst + pos, blockWidth, colors[i]);
+        if (whole < count) {
+            std::fill(dst + pos, dst + width, colors[whole]);
+            pos = width;
+        }
+    } else {
+        for (int i = 0; i < count; ++i) {
+            const int vx = columnX[i];
+            for (; pos < vx; ++pos) dst[pos] = kViewBackground;
+            if (vx + blockWidth <= width) {
+                std::fill_n(dst + vx, blockWidth, colors[i]);
+                pos = vx + blockWidth;
+            } else {
+                std::fill(dst + vx, dst + width, colors[i]);
+                pos = width;
+            }
+        }
+    }
+    std::fill(dst + pos, dst + width, kViewBackground);
+}
+
+void DrawBlockRow(uint32_t* dst, int width, const int* columnX, int count, int blockWidth,
+                  bool gaps, const uint32_t* colors) {
+    switch (blockWidth) {
+        case 2:
+            return DrawBlockRowOf<2>(dst, width, columnX, count, 2, gaps, colors);
+        case 3:
+            return DrawBlockRowOf<3>(dst, width, columnX, count, 3, gaps, colors);
+        case 4:
+            return DrawBlockRowOf<4>(dst, width, columnX, count, 4, gaps, colors);
+        case 6:
+            return DrawBlockRowOf<6>(dst, width, columnX, count, 6, gaps, colors);
+        case 8:
+            return DrawBlockRowOf<8>(dst, width, columnX, count, 8, gaps, colors);
+        default:
+            return DrawBlockRowOf<0>(dst, width, columnX, count, blockWidth, gaps, colors);
+    }
+}
+
+void FillRows(RgbBuffer& b, int y0, int y1) {
+    if (y1 > y0) std::fill(b.row(y0), b.row(y0) + std::size_t(y1 - y0) * b.width, kViewBackground);
+}
+
+}  // namespace
+
+DisplayTable DisplayColors(const RgbTable& table) {
+    DisplayTable display;
+    for (std::size_t i = 0; i < display.size(); ++i) display[i] = DisplayColor(table[i]);
+    return display;
+}
+
+ImageRect SelectionRect(const ImageDescriptor& desc, const EditorState& s) {
+    if (!s.selectionActive) return {0, 0, desc.width - PixelWidthOf(desc), desc.height - 1};
+    return {std::min(s.selectionAnchorX, s.selectionEndX),
+            std::min(s.selectionAnchorY, s.selectionEndY),
+            std::max(s.selectionAnchorX, s.selectionEndX),
+            std::max(s.selectionAnchorY, s.selectionEndY)};
+}
+
+ViewGrid GridOf(const Scene& scene) {
+    return ViewGrid(scene.image.desc, scene.state, scene.view.xScroll.position(),
+                    scene.view.yScroll.position());
+}
+
+void DrawBlock(const Scene& scene, int x, int y) {
+    const ImageDescriptor& desc = scene.image.desc;
+    if (scene.state.zoom <= 0 || !BlockInImage(desc, x, y)) return;
+    const uint32_t color =
+        DisplayColor(scene.state.rgbTable[ColorCodeAt(scene.image, x, y) & 0xFF]);
+    const ViewGrid grid = GridOf(scene);
+    const ViewPoint v = grid.ImageToView(x, y);
+    RgbBuffer& view = scene.view.view;
+    FillRect(view, v.x, v.y, v.x + grid.blockWidth(), v.y + grid.zoom(), color);
+    if (grid.dots() && v.x >= 0 && v.y >= 0 && v.x < view.width && v.y < view.height)
+        view.row(v.y)[v.x] = DotColor(desc, x, y);
+    // Like the full preview redraw, only whole multicolor pixels are shown,
+    // so the preview does not depend on which redraw drew it.
+    RgbBuffer& preview = scene.view.preview;
+    if (y >= preview.height || x + grid.pixelWidth() > preview.width) return;
+    std::fill_n(preview.row(y) + x, grid.pixelWidth(), color);
+}
+
+namespace {
+
+// At zoom 1 there are no lines or dots: the blocks' colors go straight
+// into the view rows, a cell row at a time.
+void RedrawAtZoomOne(const Scene& scene, const DisplayTable& display, int x0, int xEnd, int yEnd) {
+    RgbBuffer& view = scene.view.view;
+    const int pw = PixelWidthOf(scene.image.desc);
+    const int r = scene.view.yScroll.position();
+    const int count = xEnd > x0 ? (xEnd - x0 + pw - 1) / pw : 0;
+    const int whole = std::min(count, view.width / pw);
+    const int drawn = std::min(count * pw, view.width);
+    const int rowsEnd = std::min(yEnd, r + view.height);
+    for (int y0 = r; y0 < rowsEnd;) {
+        const int y1 = std::min(rowsEnd, (y0 / 8 + 1) * 8);
+        CellRowColors(scene.image, display, x0, x0 + whole * pw, y0, y1, view.row(y0 - r),
+                      view.width, pw);
+        for (int y = y0; y < y1; ++y) {
+            uint32_t* row = view.row(y - r);
+            // A multicolor block cut by the right edge.
+            if (whole < count && whole * pw < view.width)
+                row[whole * pw] = DisplayColor(
+                    scene.state.rgbTable[ColorCodeAt(scene.image, x0 + whole * pw, y) & 0xFF]);
+            std::fill(row + drawn, row + view.width, kViewBackground);
+        }
+        y0 = y1;
+    }
+    FillRows(view, std::max(rowsEnd - r, 0), view.height);
+}
+
+void RedrawZoomed(const Scene& scene, const DisplayTable& display, const ViewGrid& grid, int xEnd,
+                  int yEnd) {
+    RgbBuffer& view = scene.view.view;
+    const ImageDescriptor& desc = scene.image.desc;
+    const int pw = grid.pixelWidth();
+    const int zoom = grid.zoom();
+    const int r = grid.scrollRow();
+    const int x0 = grid.scrollColumn() * pw;
+    const bool gaps = grid.cellLines() || grid.pitchWidth() > grid.blockWidth();
+
+    // Block columns that start inside the view.
+    std::array<int, kPlaneWidth> columnX;
+    int count = 0;
+    for (int x = x0; x < xEnd; x += pw, ++count) {
+        columnX[count] = grid.ColumnToView(count);
+        if (columnX[count] >= view.width) break;
+    }
+    static thread_local std::array<uint32_t, 8 * kPlaneWidth> colors;
+    int nextRow = 0;     // first view row not yet written
+    bool below = false;  // a block row started under the view's bottom edge
+    for (int y0 = r; y0 < yEnd && !below;) {
+        const int y1 = std::min(yEnd, (y0 / 8 + 1) * 8);
+        CellRowColors(scene.image, display, x0, x0 + count * pw, y0, y1, colors.data(), kPlaneWidth,
+                      1);
+        for (int y = y0; y < y1 && !below; ++y) {
+            const int vy = grid.RowToView(y - r);
+            below = vy >= view.height;
+            if (below) break;
+            FillRows(view, nextRow, vy);
+            uint32_t* first = view.row(vy);
+            DrawBlockRow(first, view.width, columnX.data(), count, grid.blockWidth(), gaps,
+                         colors.data() + (y - y0) * kPlaneWidth);
+            nextRow = std::min(vy + zoom, view.height);
+            for (int vyi = vy + 1; vyi < nextRow; ++vyi)
+                std::memcpy(view.row(vyi), first, std::size_t(view.width) * sizeof(uint32_t));
+            if (grid.dots())
+                for (int i = 0; i < count; ++i) first[columnX[i]] = DotColor(desc, x0 + i * pw, y);
+        }
+        y0 = y1;
+    }
+    FillRows(view, nextRow, view.height);
+}
+
+}  // namespace
+
+void RedrawViewPicture(const Scene& scene) {
+    RgbBuffer& view = scene.view.view;
+    if (scene.state.zoom <= 0 || view.width == 0 || view.height == 0) return;
+    const DisplayTable display = DisplayColors(scene.state.rgbTable);
+    const ViewGrid grid = GridOf(scene);
+    const Extent e = ImageExtent(scene.image.desc);
+    const int x0 = grid.scrollColumn() * grid.pixelWidth();
+    const int xEnd = std::min(e.width, x0 + view.width / grid.zoom() + 1);
+    const int yEnd = std::min(e.height, grid.scrollRow() + view.height / grid.zoom() + 1);
+    if (grid.zoom() == 1)
+        RedrawAtZoomOne(scene, display, x0, xEnd, yEnd);
+    else
+        RedrawZoomed(scene, display, grid, xEnd, yEnd);
+}
+
+void RedrawPreview(const Scene& scene) {
+    RgbBuffer& preview = scene.view.preview;
+    const ControlRect& control = scene.view.controls.imgPreview;
+    if (preview.width != control.width || preview.height != control.height)
+        preview.Resize(control.width, control.height);
+    const DisplayTable display = DisplayColors(scene.state.rgbTable);
+    const Extent e = ImageExtent(scene.image.desc);
+    const int pw = PixelWidthOf(scene.image.desc);
+    const int rows = std::min(e.height, preview.height);
+    const int xLimit = std::min(e.width, preview.width) / pw * pw;
+    for (int y0 = 0; y0 < rows; y0 += 8) {
+        const int y1 = std::min(rows, y0 + 8);
+        CellRowColors(scene.image, display, 0, xLimit, y0, y1, preview.row(y0), preview.width, pw);
+        for (int y = y0; y < y1; ++y)
+            std::fill(preview.row(y) + xLimit, preview.row(y) + preview.width, kViewBackground);
+    }
+    FillRows(preview, std::max(rows, 0), preview.height);
+}
+
+void DrawCursorMark(const Scene& scene) {
+    const EditorState& s = scene.state;
+    if (s.zoom <= 0 || s.cursorX < 0 || s.cursorY < 0) return;
+    const ViewGrid grid = GridOf(scene);
+    const ViewPoint v = grid.ImageToView(s.cursorX, s.cursorY);
+    const int zoom = grid.zoom();
+    const int w = grid.blockWidth();
+    int i = zoom / 5;
+    if (zoom > 5) {
+        FillRect(scene.view.view, v.x + i, v.y + i, v.x + w - i, v.y + zoom - i, kCursorRing);
+        ++i;
+    }
+    FillRect(scene.view.view, v.x + i, v.y + i, v.x + w - i, v.y + zoom - i, kCursorFill);
+}
+
+std::string CursorPositionText(const ImageDescriptor& desc, const EditorState& s) {
+    if (s.cursorX < 0 || s.cursorY < 0) return "undefined";
+    return std::to_string(s.cursorX / PixelWidthOf(desc)) + "," + std::to_string(s.cursorY);
+}
+
+std::string CursorValueText(const Image& image, const EditorState& s) {
+    if (!BlockInImage(image.desc, s.cursorX, s.cursorY)) return "";
+    static const char* const kHex = "0123456789ABCDEF";
+    const int code = ColorCodeAt(image, s.cursorX, s.cursorY) & 0xFF;
+    return std::to_string(PixelValueAt(image, s.cursorX, s.cursorY)) + " $" + kHex[code >> 4] +
+           kHex[code & 15];
+}
+
+void ToggleSelectionOutline(const Scene& scene) {
+    const EditorState& s = scene.state;
+    RgbBuffer& view = scene.view.view;
+    if (!s.selectionActive || s.zoom <= 0) return;
+    const ImageRect rect = SelectionRect(scene.image.desc, s);
+    const ViewGrid grid = GridOf(scene);
+    const ViewPoint a = grid.ImageToView(rect.x1, rect.y1);
+    const ViewPoint b0 = grid.ImageToView(rect.x2, rect.y2);
+    const ViewPoint b{b0.x + grid.blockWidth(), b0.y + grid.zoom()};
+    // The pen is centred on the path; the outline is the ring between the
+    // outer and the inner rectangle, so every pixel is combined exactly once.
+    const int pen = std::max(grid.zoom() / 5, 1);
+    const int lo = pen / 2;
+    const int outerX0 = a.x - lo, outerX1 = b.x - lo + pen;
+    const int innerX0 = outerX0 + pen, innerX1 = b.x - lo;
+    const int outerY0 = a.y - lo, outerY1 = b.y - lo + pen;
+    const int innerY0 = outerY0 + pen, innerY1 = b.y - lo;
+    for (int y = std::max(outerY0, 0); y < std::min(outerY1, view.height); ++y) {
+        if (y >= innerY0 && y < innerY1 && innerX0 < innerX1) {
+            XorSpan(view, y, outerX0, innerX0);
+            XorSpan(view, y, innerX1, outerX1);
+        } else {
+            XorSpan(view, y, outerX0, outerX1);
+        }
+    }
+}
+
+}  // namespace pixolat

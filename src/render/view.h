@@ -1,0 +1,80 @@
+#pragma once
+// The editor window's view area without widgets: the three pictures the
+// renderer draws (view, preview, palette), the two scroll bars, and the
+// placement of every control of the area, computed from the window's client
+// size, the palette area's height and the preview's width. The window places
+// its widgets where this says and paints the pictures one to one.
+#include "app/platform.h"
+#include "render/scroll_bar.h"
+
+namespace pixolat {
+
+inline constexpr int kScrollBarThickness = 16;
+inline constexpr int kScrollPageStep = 32;
+inline constexpr int kSplitterThickness = 4;
+inline constexpr int kInitialPaletteHeight = 200;
+inline constexpr int kInitialPreviewWidth = 320;
+
+// A control's place in the client area (left, top, width, height).
+struct ControlRect {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+struct ViewControls {
+    ControlRect scrollBox;             // ScrollBox1
+    ControlRect img;                   // inside scrollBox
+    ControlRect xScroll;               // inside scrollBox
+    ControlRect yScroll;               // inside scrollBox
+    ControlRect splitterColorPalette;  // SplitterColorPalette
+    ControlRect panelColorPalette;     // PanelColorPalette
+    ControlRect imgColorPalette;       // inside panelColorPalette
+    ControlRect splitterPreview;       // inside panelColorPalette
+    ControlRect panelPreview;          // inside panelColorPalette
+    ControlRect imgPreview;            // inside panelPreview
+};
+
+struct View {
+    RgbBuffer view;     // img
+    RgbBuffer preview;  // imgPreview
+    RgbBuffer palette;  // imgColorPalette
+    ScrollBar xScroll;  // the scroll column
+    ScrollBar yScroll;  // the scroll row
+
+    // What the window reports: its client size (status bar included, menu
+    // bar excluded), the status bar's height and the frame's sizing border.
+    int clientWidth = 0;
+    int clientHeight = 0;
+    int statusBarHeight = 0;
+    int frameWidth = 4;
+    int frameHeight = 4;
+
+    // The palette area: shown or hidden as one; its height and the preview's
+    // width change only through the splitters and the properties dialog.
+    bool paletteVisible = true;
+    int paletteHeight = kInitialPaletteHeight;
+    int previewWidth = kInitialPreviewWidth;
+    // Where each splitter stood when its move was last handled.
+    int splitterColorPaletteTag = 0;
+    int splitterPreviewTag = 0;
+
+    ViewControls controls;
+};
+
+// Height left for the view area above the palette area.
+int ViewAreaHeight(const View& view);
+
+// Places every control for the current sizes and resizes the view picture.
+// A layout that leaves no room keeps the view picture's previous width or
+// height.
+void PlaceControls(View& view);
+
+// Height the palette area and its splitter can share: the client area
+// below the menu bar less the status bar and the splitter itself.
+int PaletteAreaRoom(const View& view);
+// Width of the palette area less the preview splitter.
+int PreviewRoom(const View& view);
+
+}  // namespace pixolat

@@ -1,0 +1,85 @@
+#include "edit/cell_colors.h"
+
+#include <gtest/gtest.h>
+
+#include "render/view_fixture.h"
+
+namespace pixolat::testing {
+namespace {
+
+class CellColorsTest : public ViewTest {
+protected:
+    // Cell color 1 and 2 of an entry, as "$31/$51".
+    std::string Colors(int bank, int cx, int cy) {
+        const uint8_t a = image().colmap.at(bank, cx, cy), b = image().lummap.at(bank, cx, cy);
+        char text[16];
+        std::snprintf(text, sizeof text, "$%02X/$%02X", CellColor1(a, b), CellColor2(a, b));
+        return text;
+    }
+};
+
+TEST_F(CellColorsTest, NormalImagesChangeTheCursorCellOnly) {
+    ResizeView(400, 300);
+    MakeImage(320, 200, 1, ColorMapKind::Normal);
+    state().cursorX = 12;
+    state().cursorY = 20;
+    editor.SetCellColors(0x52, -1);
+    EXPECT_EQ(Colors(0, 1, 2), "$52/$51");
+    EXPECT_EQ(Colors(0, 0, 2), "$31/$51");
+    EXPECT_EQ(Colors(0, 1, 1), "$31/$51");
+    editor.SetCellColors(-1, 0x7E);
+    EXPECT_EQ(Colors(0, 1, 2), "$52/$7E");
+    editor.SetCellColors(0x1A3, 0x1FF);  // only the two nibbles of each count
+    EXPECT_EQ(Colors(0, 1, 2), "$A3/$FF");
+    EXPECT_EQ(Colors(1, 1, 2), "$31/$51");  // the other banks are not used
+    // The cell is redrawn at once: every block of it shows color 2.
+    EXPECT_EQ(view().at(8 * 10 + 5, 16 * 10 + 5), Color(0xFF));
+    EXPECT_EQ(view().at(15 * 10 + 5, 23 * 10 + 5), Color(0xFF));
+    EXPECT_EQ(view().at(7 * 10 + 5, 16 * 10 + 5), Color(0x51));
+}
+
+TEST_F(CellColorsTest, DfliImagesChangeTheRowPairsOfTheArea) {
+    ResizeView(400, 300);
+    MakeImage(320, 200, 1, ColorMapKind::Dfli);
+    state().cursorX = 3;
+    state().cursorY = 5;  // row pair 2 of cell (0, 0): bank 2
+    editor.SetCellColors(0x52, -1);
+    EXPECT_EQ(Colors(2, 0, 0), "$52/$51");
+    for (int bank : {0, 1, 3}) EXPECT_EQ(Colors(bank, 0, 0), "$31/$51");
+
+    // A selection of (0, 0)-(15, 15) reaches all four banks of four cells.
+    state().selectionActive = true;
+    state().selectionAnchorX = 15;
+    state().selectionAnchorY = 15;
+    state().selectionEndX = 0;
+    state().selectionEndY = 0;
+    editor.SetCellColors(-1, 0x26);
+    for (int bank = 0; bank < 4; ++bank)
+        for (int cx = 0; cx < 2; ++cx)
+            for (int cy = 0; cy < 2; ++cy) EXPECT_EQ(Colors(bank, cx, cy).substr(4), "$26");
+    EXPECT_EQ(Colors(0, 2, 0), "$31/$51");
+    EXPECT_EQ(Colors(0, 0, 2), "$31/$51");
+}
+
+TEST_F(CellColorsTest, NothingOutsideTheImageChanges) {
+    MakeImage(20, 12, 1, ColorMapKind::None);
+    state().selectionActive = true;
+    state().selectionAnchorX = -5;
+    state().selectionAnchorY = -5;
+    state().selectionEndX = 5000;
+    state().selectionEndY = 5000;
+    editor.SetCellColors(0x00, 0x00);
+    EXPECT_EQ(Colors(0, 2, 1), "$00/$00");  // the last cell of the image
+    EXPECT_EQ(Colors(0, 3, 0), "$31/$51");
+    EXPECT_EQ(Colors(0, 0, 2), "$31/$51");
+    EXPECT_EQ(Colors(2, 2, 1), "$31/$51");  // rows 12.. lie outside
+
+    // An empty image: the cursor is undefined and nothing is written.
+    MakeImage(0, 0, 1, ColorMapKind::Normal);
+    state().selectionActive = false;
+    editor.SetCellColors(0x00, 0x00);
+    EXPECT_EQ(Colors(0, 0, 0), "$31/$51");
+}
+
+}  // namespace
+}  // namespace pixolat::testing

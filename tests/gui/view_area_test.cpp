@@ -1,0 +1,136 @@
+#include <QAction>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTest>
+
+#include "app/qt/form_editor.h"
+#include "gui/gui_test.h"
+
+using namespace pixolat;
+
+namespace {
+
+QWidget* Child(TFormEditor& form, const char* name) {
+    return form.findChild<QWidget*>(QString::fromLatin1(name));
+}
+
+QRect InClient(QWidget* widget, TFormEditor& form) {
+    return QRect(widget->mapTo(form.centralWidget(), QPoint(0, 0)), widget->size());
+}
+
+}  // namespace
+
+class ViewAreaTest : public QObject {
+    Q_OBJECT
+private slots:
+    void controlsFollowTheCoreLayout() {
+        QtPlatform platform;
+        TFormEditor form(platform);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        const int w = form.centralWidget()->width();
+        const int h = form.centralWidget()->height();  // status bar not included
+        const int view = h - 204;
+        QCOMPARE(InClient(Child(form, "ScrollBox1"), form), QRect(0, 0, w, view));
+        QCOMPARE(InClient(Child(form, "img"), form), QRect(0, 0, w - 20, view - 20));
+        QCOMPARE(InClient(Child(form, "xScroll"), form), QRect(0, view - 20, w - 20, 16));
+        QCOMPARE(InClient(Child(form, "yScroll"), form), QRect(w - 20, 0, 16, view - 20));
+        QCOMPARE(InClient(Child(form, "SplitterColorPalette"), form), QRect(0, view, w, 4));
+        QCOMPARE(InClient(Child(form, "PanelColorPalette"), form), QRect(0, view + 4, w, 200));
+        QCOMPARE(InClient(Child(form, "imgColorPalette"), form), QRect(0, view + 4, w - 324, 200));
+        QCOMPARE(InClient(Child(form, "SplitterPreview"), form), QRect(w - 324, view + 4, 4, 200));
+        QCOMPARE(InClient(Child(form, "imgPreview"), form), QRect(w - 320, view + 4, 320, 200));
+        QCOMPARE(form.editor().view().view.width, w - 20);
+        QCOMPARE(form.editor().view().view.height, view - 20);
+
+        QAction* palette = form.action("mnuViewColorPaletteAndPreview");
+        QVERIFY(palette && palette->isCheckable() && palette->isChecked());
+        palette->trigger();
+        QVERIFY(!palette->isChecked());
+        QVERIFY(!Child(form, "PanelColorPalette")->isVisible());
+        QVERIFY(!Child(form, "SplitterColorPalette")->isVisible());
+        QCOMPARE(Child(form, "img")->height(), h - 20);
+        palette->trigger();
+        QVERIFY(Child(form, "PanelColorPalette")->isVisible());
+    }
+
+    // What the widgets show is the core's pictures, pixel for pixel.
+    void widgetsPaintTheCoreBuffersOneToOne() {
+        QtPlatform platform;
+        TFormEditor form(platform);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        const View& view = form.editor().view();
+        const struct {
+            const char* name;
+            const RgbBuffer* buffer;
+        } cases[] = {
+            {"img", &view.view}, {"imgColorPalette", &view.palette}, {"imgPreview", &view.preview}};
+        for (const auto& c : cases) {
+            QWidget* widget = Child(form, c.name);
+            const QImage shown = widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+            QCOMPARE(shown.width(), c.buffer->width);
+            QCOMPARE(shown.height(), c.buffer->height);
+            QVERIFY(c.buffer->width > 100);
+            int differing = 0;
+            for (int y = 0; y < shown.height(); ++y)
+                for (int x = 0; x < shown.width(); ++x)
+                    if ((shown.pixel(x, y) | 0xFF000000u) != c.buffer->at(x, y)) ++differing;
+            QCOMPARE(differing, 0);
+        }
+        QCOMPARE(form.statusPanel(0)->text(), QString("0,0"));
+        QCOMPARE(form.statusPanel(1)->text(), QString("0 $51"));
+    }
+
+    void scrollBarsKeysAndPaletteReachTheCore() {
+        QtPlatform platform;
+        TFormEditor form(platform);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        Editor& editor = form.editor();
+        auto* xScroll = static_cast<QScrollBar*>(Child(form, "xScroll"));
+        QCOMPARE(xScroll->maximum(), editor.view().xScroll.max());
+        QVERIFY(xScroll->isEnabled());
+        QCOMPARE(xScroll->pageStep(), 32);
+        xScroll->setValue(7);
+        QCOMPARE(editor.view().xScroll.position(), 7);
+
+        QTest::keyClick(&form, Qt::Key_G);
+        QCOMPARE(int(editor.state().gridSetting), int(NoGrid));
+        QTest::keyClick(&form, Qt::Key_Plus);
+        QCOMPARE(editor.state().zoom, 11);
+        QCOMPARE(form.statusPanel(3)->text(), QString("Zoom: 11"));
+        QTest::keyClick(&form, Qt::Key_Minus);
+        QTest::keyClick(&form, Qt::Key_Z);
+        QCOMPARE(editor.state().zoom, 1);
+        QVERIFY(!xScroll->isEnabled());
+
+        QWidget* palette = Child(form, "imgColorPalette");
+        const int cw = editor.state().paletteCellWidth, ch = editor.state().paletteCellHeight;
+        QTest::mouseClick(palette, Qt::LeftButton, {}, QPoint(3 * cw + 2, 5 * ch + 2));
+        QCOMPARE(form.statusPanel(3)->text(), QString("Current color: $52"));
+    }
+
+    void draggingTheSplittersResizesThePaletteArea() {
+        QtPlatform platform;
+        TFormEditor form(platform);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QWidget* splitter = Child(form, "SplitterColorPalette");
+        QTest::mousePress(splitter, Qt::LeftButton, {}, QPoint(10, 2));
+        QTest::mouseRelease(splitter, Qt::LeftButton, {}, QPoint(10, 2 - 23));
+        QCOMPARE(form.editor().view().paletteHeight, 224);  // 223 snapped to whole 8 rows
+        QCOMPARE(Child(form, "PanelColorPalette")->height(), 224);
+
+        QWidget* preview = Child(form, "SplitterPreview");
+        QTest::mousePress(preview, Qt::LeftButton, {}, QPoint(2, 10));
+        QTest::mouseRelease(preview, Qt::LeftButton, {}, QPoint(2 + 40, 10));
+        QCOMPARE(Child(form, "imgPreview")->width(), 280);
+        QCOMPARE(form.editor().view().preview.width, 280);
+    }
+};
+
+PIXOLAT_GUI_TEST(ViewAreaTest);
+#include "view_area_test.moc"

@@ -1,0 +1,59 @@
+#pragma once
+// An editor on the scripted platform with a view of a chosen size, and
+// helpers to read its pictures.
+#include <gtest/gtest.h>
+
+#include "document/colors.h"
+#include "document/pixels.h"
+#include "edit/editor.h"
+#include "support/scripted_platform.h"
+
+namespace pixolat::testing {
+
+// Client height = view + scroll bar and frame (20) + splitter and palette
+// (4 + 200) + status bar (20); client width = view + 20.
+inline constexpr int kStatusBar = 20;
+
+class ViewTest : public ::testing::Test {
+protected:
+    ScriptedPlatform platform;
+    Editor editor{platform};
+
+    EditorState& state() { return editor.state(); }
+    Image& image() { return editor.currentImage(); }
+    const RgbBuffer& view() { return editor.view().view; }
+
+    // Lays the window out so that the view picture is w x h.
+    void ResizeView(int w, int h) {
+        const View& v = editor.view();
+        const int palette = v.paletteVisible ? v.paletteHeight + kSplitterThickness : 0;
+        editor.FormResize(w + 20, h + 20 + palette + kStatusBar, kStatusBar);
+        ASSERT_EQ(view().width, w);
+        ASSERT_EQ(view().height, h);
+    }
+
+    // The display color of a color code.
+    uint32_t Color(int code) { return DisplayColor(state().rgbTable[std::size_t(code)]); }
+
+    // Makes the current image w x h with every hires bit 0, pixel width and kind as given.
+    void MakeImage(int w, int h, int pixelWidth, ColorMapKind kind) {
+        ImageDescriptor& d = image().desc;
+        d.width = w;
+        d.height = h;
+        d.pixelWidth = pixelWidth;
+        d.colorMapKind = kind;
+        for (int x = 0; x < kPlaneWidth; ++x)
+            std::fill(image().plane.column(x), image().plane.column(x) + kPlaneHeight, 0);
+        ResetImageColors(image());
+        NormalizeCurrentImage(editor.store(), state());
+    }
+
+    void SetZoomAndGrid(int zoom, int grid) {
+        state().zoom = zoom;
+        state().gridSetting = uint8_t(grid);
+        editor.UpdateScrollRanges();
+        editor.FullRedraw();
+    }
+};
+
+}  // namespace pixolat::testing
