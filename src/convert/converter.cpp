@@ -134,7 +134,11 @@ std::string Describe(const Image& image) {
 }
 
 // The image 1:1 in the editor's colors; a multicolor pixel covers both its columns.
-Picture RenderImage(const Image& image, const RgbTable& rgb) {
+Picture RenderImage(const Image& stored, const RgbTable& rgb) {
+    // Any pixel width but multicolor reads as hires, so no pixel reads a
+    // column past the plane.
+    Image image = stored;
+    if (image.desc.pixelWidth != 2) image.desc.pixelWidth = 1;
     Picture picture;
     picture.width = image.desc.width;
     picture.height = image.desc.height;
@@ -222,7 +226,10 @@ class Converter {
     // Into the default 320 x 200 image, enlarged to the picture as the editor
     // does when the user answers Yes.
     void ReadPicture(const std::string& path, bool multicolor) {
-        const Picture picture = LoadPictureFile(path);
+        ImportPicture(LoadPictureFile(path), multicolor);
+    }
+
+    void ImportPicture(const Picture& picture, bool multicolor) {
         Image& image = store_.image(0);
         image.desc.pixelWidth = multicolor ? 2 : 1;
         const PictureArea area = PictureImportArea(picture);
@@ -279,7 +286,7 @@ class Converter {
             case FileKind::Picture: {
                 const Picture picture = LoadPictureFile(path);
                 out_ << path << ": picture, " << picture.width << " x " << picture.height << "\n";
-                ReadPicture(path, false);
+                ImportPicture(picture, false);
                 out_ << "image 0: " << Describe(store_.image(0)) << "\n";
                 break;
             }

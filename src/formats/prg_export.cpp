@@ -31,15 +31,16 @@ std::vector<uint8_t> EncodePrg(const Image& image) {
     }
     AppendBank0(out, image.colmap);
     out.insert(out.end(), 24, 0x00);
-    for (int cy = 0; cy < 25; ++cy) {
-        for (int cx = 0; cx < 40; ++cx) {
-            for (int r = 0; r < 8; ++r) {
-                uint8_t byte = 0;
-                for (int k = 0; k < 8; ++k)
-                    if (image.plane.at(8 * cx + k, 8 * cy + r) != 0) byte |= uint8_t(0x80 >> k);
-                out.push_back(byte);
-            }
-        }
+    // Bitmap: cell rows of 40 cells, 8 bytes a cell. Walking down plane
+    // columns keeps the reads sequential.
+    const std::size_t bitmap = out.size();
+    out.resize(bitmap + 8000, 0);
+    for (int x = 0; x < 320; ++x) {
+        const uint8_t* column = image.plane.column(x);  // rows 0..199, 8 per cell row
+        const uint8_t bit = uint8_t(0x80 >> (x % 8));
+        uint8_t* cell = out.data() + bitmap + std::size_t(x / 8) * 8;
+        for (int cy = 0; cy < 25; ++cy, cell += 320, column += 8)
+            for (int r = 0; r < 8; ++r) cell[r] |= column[r] != 0 ? bit : uint8_t(0);
     }
     return out;
 }

@@ -140,7 +140,7 @@ class FileMenuTest : public QObject {
         QVERIFY(enter.isAccepted());
         QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(&form, &drop);
-        QCOMPARE(form.statusPanel(3)->text(), "Loaded PRG file (" + prg + ")");
+        QTRY_COMPARE(form.statusPanel(3)->text(), "Loaded PRG file (" + prg + ")");
         QCOMPARE(int(form.editor().currentImage().plane.at(0, 0)), 1);
     }
 };

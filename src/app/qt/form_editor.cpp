@@ -49,7 +49,11 @@ void TFormEditor::dropEvent(QDropEvent* event) {
     for (const QUrl& url : event->mimeData()->urls())
         if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
     event->acceptProposedAction();
-    Run([&] { editor_->AcceptDroppedFiles(paths); });
+    // Imported once the drop is over: a message box opened inside the drop
+    // would keep the application the files came from waiting.
+    QMetaObject::invokeMethod(
+        this, [this, paths] { Run([&] { editor_->AcceptDroppedFiles(paths); }); },
+        Qt::QueuedConnection);
 }
 
 void TFormEditor::BuildStatusBar() {
