@@ -129,15 +129,6 @@ TEST_F(MaskProcessorTest, PreProcessListsColorsInFirstSeenOrderAndReportsEveryRo
     EXPECT_TRUE(platform.messages.empty());
 }
 
-TEST_F(MaskProcessorTest, SingleColorMaskGivesOneRowAndABlackPicture) {
-    PreProcess(Sized(4, 2, kRed));
-    EXPECT_EQ(processor.GridRowCount(), 2);
-    EXPECT_EQ(GridRow(1), Row({"255", "Color", "0"}));
-    Patterns(Sized(2, 2, kWhite), Sized(2, 2, kWhite));
-    Process();
-    EXPECT_EQ(OutputGreys(), Greys(2, std::vector<int>(4, 0)));
-}
-
 TEST_F(MaskProcessorTest, PatternRedDecidesTheLevelAtEachBoundary) {
     PreProcess(Sized(8, 1, kBlue));
     const Picture reds = RedRow({0, 41, 42, 119, 120, 199, 200, 255});
@@ -218,14 +209,14 @@ TEST_F(MaskProcessorTest, SecondPreProcessStartsFromAnEmptyTable) {
     Keys(2, 1, {'1'});
     Keys(2, 2, {'3'});
     Keys(3, 2, {'3'});
-    PreProcess(Rows({{kGreen, kWhite}, {kWhite, kWhite}}));
-    ASSERT_EQ(processor.GridRowCount(), 3);
+    // A single-color mask: one row, and with Color at offset 0 a black picture.
+    PreProcess(Sized(3, 2, kGreen));
+    ASSERT_EQ(processor.GridRowCount(), 2);
     EXPECT_EQ(GridRow(1), Row({std::to_string(kGreen), "Color", "0"}));
-    EXPECT_EQ(GridRow(2), Row({std::to_string(kWhite), "Color", "0"}));
-    EXPECT_EQ(processor.GridCell(3, 0), "");
+    EXPECT_EQ(processor.GridCell(2, 0), "");
     Patterns(Sized(1, 1, kWhite), Sized(1, 1, kWhite));
     Process();
-    EXPECT_EQ(OutputGreys(), Greys({{0, 0}, {0, 0}}));
+    EXPECT_EQ(OutputGreys(), Greys({{0, 0, 0}, {0, 0, 0}}));
 }
 
 TEST_F(MaskProcessorTest, GridKeysEditRoleAndOffsetOfTheCurrentRow) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <random>
 
 #include "render/view_fixture.h"
 
@@ -204,6 +205,38 @@ TEST_F(CanvasTest, PreviewShowsTheImageOneToOne) {
     EXPECT_EQ(preview.at(99, 49), Color(0x51));
     EXPECT_EQ(preview.at(100, 49), kViewBackground);
     EXPECT_EQ(preview.at(99, 50), kViewBackground);
+}
+
+// Every preview pixel shows the color its image pixel has, for random
+// pictures and attributes, stray plane bytes included.
+TEST_F(CanvasTest, PreviewShowsEachPixelsColorCode) {
+    std::mt19937 random(11);
+    for (int pw = 1; pw <= 2; ++pw)
+        for (ColorMapKind kind : {ColorMapKind::None, ColorMapKind::Normal, ColorMapKind::Dfli}) {
+            MakeImage(300, 190, pw, kind);
+            image().desc.color0 = 0x24;
+            for (int x = 0; x < 300; ++x)
+                for (int y = 0; y < 190; ++y)
+                    image().plane.at(x, y) = uint8_t(random() % 50 == 0 ? random() : random() & 1);
+            for (std::size_t i = 0; i < kAttributeBytes; ++i) {
+                image().colmap.data()[i] = uint8_t(random());
+                image().lummap.data()[i] = uint8_t(random());
+            }
+            editor.FullRedraw();
+            const RgbBuffer& preview = editor.view().preview;
+            int wrong = 0;
+            for (int y = 0; y < 190; ++y)
+                for (int x = 0; x < 300; ++x)
+                    if (preview.at(x, y) != Color(ColorCodeAt(image(), x / pw * pw, y))) ++wrong;
+            EXPECT_EQ(wrong, 0) << pw << " " << int(kind);
+            // At zoom 1 the view shows the same pixels.
+            SetZoomAndGrid(1, CornerDots);
+            for (int y = 1; y < 190; ++y)
+                for (int x = 2; x < 300; ++x)
+                    if (view().at(x, y) != preview.at(x, y)) ++wrong;
+            EXPECT_EQ(wrong, 0) << pw << " " << int(kind);
+            SetZoomAndGrid(10, CornerDots);
+        }
 }
 
 // The partial redraws must leave the same picture as a full redraw would:

@@ -89,6 +89,10 @@ TEST_F(PaletteTest, SelectingMovesTheMarkerAndShowsTheColor) {
     EXPECT_EQ(editor.SelectedPaletteColor(), 0x52);
     editor.imgColorPaletteMouseMove(kLeftButton, 10, 10);
     EXPECT_EQ(editor.SelectedPaletteColor(), 0x00);
+    // Less than a cell left of the palette still counts as column 0.
+    editor.imgColorPaletteMouseMove(kLeftButton, -5, 5 * 25 + 5);
+    EXPECT_EQ(editor.SelectedPaletteColor(), 0x50);
+    editor.imgColorPaletteMouseMove(kLeftButton, 10, 10);
     // Points beyond the cells select nothing.
     editor.imgColorPaletteMouseDown(MouseButton::Left, 0, 448, 10);
     editor.imgColorPaletteMouseDown(MouseButton::Left, 0, 10, 200);

@@ -352,7 +352,10 @@ void QtPlatform::ProcessPendingEvents() {
 }
 
 uint32_t QtPlatform::TickCount() {
-    return uint32_t(clock_.elapsed());
+    // Counted from the system's start, like the machine's tick counter: a
+    // count from the program's start would make a first palette click on the
+    // black cell (the remembered click is color 0 at time 0) a double-click.
+    return uint32_t(clock_.msecsSinceReference());
 }
 
 void QtPlatform::OpenMaskProcessor() {

@@ -42,6 +42,8 @@ BufferWidget::BufferWidget(const RgbBuffer& buffer, const QString& name, QWidget
 
 void BufferWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    // On a scaled screen whole pixels are repeated, never blended.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     const int w = buffer_.width;
     const int h = buffer_.height;
     if (w > 0 && h > 0) {
