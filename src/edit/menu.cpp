@@ -1,13 +1,16 @@
 #include "edit/menu.h"
 
-#include <algorithm>
-#include <iterator>
-
 #include "edit/editor.h"
 
 namespace pixolat {
 
 namespace {
+
+using Command = std::function<void(Editor&)>;
+
+Command Run(void (Editor::*handler)()) {
+    return [handler](Editor& editor) { (editor.*handler)(); };
+}
 
 MenuItem Menu(const char* name, const char* caption, int help) {
     MenuItem item;
@@ -18,93 +21,78 @@ MenuItem Menu(const char* name, const char* caption, int help) {
     return item;
 }
 
-MenuItem Separator(const char* name) {
+MenuItem Separator(const char* name, bool visible = true) {
     MenuItem item;
     item.kind = MenuItem::Kind::Separator;
     item.name = name;
+    item.visible = visible;
     return item;
 }
 
-}  // namespace
-
-namespace {
-
-MenuItem Command(const char* name, const char* caption, const char* shortcut, int help,
-                 std::function<void(Editor&)> command) {
+// keyHint is only shown (the key map handles the key); shortcut is served by the menu.
+MenuItem Item(const char* name, const char* caption, const char* keyHint, const char* shortcut,
+              int help, Command command) {
     MenuItem item;
     item.name = name;
     item.caption = caption;
+    item.keyHint = keyHint;
     item.shortcut = shortcut;
     item.helpContext = help;
     item.command = std::move(command);
     return item;
 }
 
-// The .PRG and picture imports, the export and the recent files, which sit
-// just above the File menu's last separator.
-std::vector<MenuItem> FileTransferItems() {
-    std::vector<MenuItem> items;
-    items.push_back(Command("mnuFileImportPRG", "Import .PRG", "Ctrl+L", 2103,
-                            [](Editor& e) { e.mnuFileImportPRGClick(); }));
-    items.push_back(Command("mnuFileExportPRG", "Export .PRG", "Ctrl+S", 2104,
-                            [](Editor& e) { e.mnuFileExportPRGClick(); }));
-    items.push_back(Separator("mnuFile2"));
-    items.push_back(Command("mnuFileImportBMP", "Import .BMP", "Ctrl+O", 2105,
-                            [](Editor& e) { e.mnuFileImportBMPClick(); }));
-    items.push_back(Command("mnuFileImportP4S", "Import .P4S", "", 2106, nullptr));
-    items.back().hint = "Not implemented";
-    items.back().visible = false;
-    items.push_back(Separator("mnuFile3"));
-    for (int n = 1; n <= 4; ++n) {
-        const std::string name = "mnuFileMRU" + std::to_string(n);
-        items.push_back(Command(name.c_str(), "", "", 0, [n](Editor& e) { e.OpenRecentFile(n); }));
-        items.back().visible = false;
-    }
-    return items;
-}
-
-void InsertBefore(std::vector<MenuItem>& menu, const std::string& name,
-                  std::vector<MenuItem> items) {
-    auto at = std::find_if(menu.begin(), menu.end(),
-                           [&](const MenuItem& item) { return item.name == name; });
-    menu.insert(at, std::make_move_iterator(items.begin()), std::make_move_iterator(items.end()));
+// Recent-file items stay hidden until a file enters the list.
+MenuItem RecentFile(int n) {
+    const std::string name = "mnuFileMRU" + std::to_string(n);
+    MenuItem item = Item(name.c_str(), "", "", "", 0, [n](Editor& e) { e.OpenRecentFile(n); });
+    item.visible = false;
+    return item;
 }
 
 }  // namespace
 
 std::vector<MenuItem> BuildMainMenu() {
-    std::vector<MenuItem> menu;
-    menu.push_back(Menu("mnuFile", "&File", 2100));
-    {
-        MenuItem load;
-        load.name = "mnuFileLoad";
-        load.caption = "&Load (as source)";
-        load.keyHint = "L";
-        load.helpContext = 2101;
-        load.command = [](Editor& editor) { editor.mnuFileLoadClick(); };
-        menu.push_back(load);
-        MenuItem save;
-        save.name = "mnuFileSave";
-        save.caption = "&Save (as source)";
-        save.keyHint = "S";
-        save.helpContext = 2102;
-        save.command = [](Editor& editor) { editor.mnuFileSaveClick(); };
-        menu.push_back(save);
-        menu.push_back(Separator("mnuFile1"));
-    }
-    menu.push_back(Separator("mnuFile4"));
-    menu.back().visible = false;
-    {
-        MenuItem exit;
-        exit.name = "mnuFileExit";
-        exit.caption = "E&xit";
-        exit.helpContext = 2106;
-        exit.command = [](Editor& editor) { editor.platform().CloseMainWindow(); };
-        menu.push_back(exit);
-    }
-    InsertBefore(menu, "mnuFile4", FileTransferItems());
-    AppendViewMenu(menu);
-    return menu;
+    MenuItem importP4S = Item("mnuFileImportP4S", "Import .P4S", "", "", 2106, nullptr);
+    importP4S.hint = "Not implemented";
+    importP4S.visible = false;
+    MenuItem palette = Item("mnuViewColorPaletteAndPreview", "Color Palette and Preview", "", "",
+                            2309, Run(&Editor::mnuViewColorPaletteAndPreviewClick));
+    palette.checkable = true;
+    palette.checked = true;
+
+    return {
+        Menu("mnuFile", "&File", 2100),
+        Item("mnuFileLoad", "&Load (as source)", "L", "", 2101, Run(&Editor::mnuFileLoadClick)),
+        Item("mnuFileSave", "&Save (as source)", "S", "", 2102, Run(&Editor::mnuFileSaveClick)),
+        Separator("mnuFile1"),
+        Item("mnuFileImportPRG", "Import .PRG", "", "Ctrl+L", 2103,
+             Run(&Editor::mnuFileImportPRGClick)),
+        Item("mnuFileExportPRG", "Export .PRG", "", "Ctrl+S", 2104,
+             Run(&Editor::mnuFileExportPRGClick)),
+        Separator("mnuFile2"),
+        Item("mnuFileImportBMP", "Import .BMP", "", "Ctrl+O", 2105,
+             Run(&Editor::mnuFileImportBMPClick)),
+        importP4S,
+        Separator("mnuFile3"),
+        RecentFile(1),
+        RecentFile(2),
+        RecentFile(3),
+        RecentFile(4),
+        Separator("mnuFile4", false),
+        Item("mnuFileExit", "E&xit", "", "", 2106,
+             [](Editor& e) { e.platform().CloseMainWindow(); }),
+
+        Menu("mnuView", "&View", 2300),
+        Item("mnuViewToggleGrid", "Toggle &Grid", "G", "", 2304,
+             Run(&Editor::mnuViewToggleGridClick)),
+        Item("mnuViewZoomToggle", "Toggle &Zoom", "Z", "", 2305,
+             Run(&Editor::mnuViewZoomToggleClick)),
+        Item("mnuViewZoomIn", "Zoom In", "+", "", 2306, Run(&Editor::mnuViewZoomInClick)),
+        Item("mnuViewZoomOut", "Zoom Out", "-", "", 2307, Run(&Editor::mnuViewZoomOutClick)),
+        Separator("mnuView1"),
+        palette,
+    };
 }
 
 }  // namespace pixolat

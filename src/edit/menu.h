@@ -33,7 +33,4 @@ struct MenuItem {
 // The main menu in menu order: each Menu item is followed by its entries.
 std::vector<MenuItem> BuildMainMenu();
 
-// The View menu's grid, zoom and palette items.
-void AppendViewMenu(std::vector<MenuItem>& menu);
-
 }  // namespace pixolat
