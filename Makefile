@@ -17,16 +17,16 @@ test: deps-test build-test
 	@tools/run_tests.sh build/test
 
 bench: deps-bench
-	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DPIXOLAT_BENCH=ON
-	cmake --build build -j $(JOBS)
+	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DPIXOLAT_TESTS=OFF -DPIXOLAT_BENCH=ON
+	cmake --build build -j $(JOBS) --target pixolat_bench
 	tools/run_bench.sh build
 
 fuzz: deps-fuzz
 	tools/run_fuzz.sh
 
 build:
-	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
-	cmake --build build -j $(JOBS) --target pixolat
+	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DPIXOLAT_TESTS=OFF
+	cmake --build build -j $(JOBS) --target pixolat pixolat-convert
 
 build-test:
 	cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPIXOLAT_SANITIZE=ON
