@@ -172,7 +172,7 @@ struct Options {
 };
 
 class Converter {
-  public:
+public:
     Converter(std::ostream& out, std::ostream& err) : out_(out), err_(err) {
         BuildRgbTable(state_.rgbTable);
         SetUpDefaultImage(store_);
@@ -190,7 +190,7 @@ class Converter {
         }
     }
 
-  private:
+private:
     // Reads the input into the store the way the editor would.
     void Read(const std::string& path, bool multicolor) {
         switch (KindOf(path)) {
@@ -222,12 +222,14 @@ class Converter {
     // From image 0 on, one image for each section of the text.
     SourceLoadResult ReadSource(const std::string& path) {
         const std::vector<uint8_t> bytes = ReadWholeFile(path, std::size_t(1) << 31);
+        std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        // Text editors often start a UTF-8 file with a byte order mark, which
+        // would make the first header line a line of data.
+        if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
         state_.currentImage = 0;
         SourceLoadResult result;
         try {
-            result = LoadSourceText(
-                store_, state_,
-                std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+            result = LoadSourceText(store_, state_, text);
         } catch (const Error& e) {
             throw Error(path + ": " + e.what());
         }

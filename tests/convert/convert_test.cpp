@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 namespace {
 
 class ConvertTest : public ::testing::Test {
-  protected:
+protected:
     ConvertTest() {
         std::string pattern = (fs::temp_directory_path() / "pixolat-convert-XXXXXX").string();
         folder_ = mkdtemp(pattern.data());
@@ -246,6 +246,13 @@ TEST_F(ConvertTest, SourceTextWithSeveralImagesPicksOne) {
         << out;
     EXPECT_EQ(Convert("--image 2 " + Path("two.s") + " " + Path("third.png")), 1);
     EXPECT_NE(err.find("image 2 is empty"), std::string::npos) << err;
+
+    // A byte order mark in front of the first header, as text editors write it.
+    const std::string marked = "\xEF\xBB\xBF" + text;
+    Write(Path("marked.s"), std::vector<uint8_t>(marked.begin(), marked.end()));
+    ASSERT_EQ(Convert("--info " + Path("marked.s")), 0) << err;
+    EXPECT_NE(out.find("2 images"), std::string::npos) << out;
+    EXPECT_NE(out.find("image 1: 48 x 24, multicolor"), std::string::npos) << out;
 
     Write(Path("bad.txt"), {'1', 's', 't', '\t', ';', ' ', '8', '*', '8', ' ', 'h'});
     EXPECT_EQ(Convert(Path("bad.txt") + " " + Path("bad.prg")), 1);

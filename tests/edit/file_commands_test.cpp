@@ -20,7 +20,7 @@ const char* const kUnknownPrg =
     "Could not determine PRG format.\rPlease email this file to the author!";
 
 class TempFolder {
-  public:
+public:
     TempFolder() {
         std::string pattern = (fs::temp_directory_path() / "pixolat-XXXXXX").string();
         path_ = mkdtemp(pattern.data());
@@ -31,7 +31,7 @@ class TempFolder {
     }
     std::string operator/(const std::string& name) const { return (path_ / name).string(); }
 
-  private:
+private:
     fs::path path_;
 };
 
@@ -199,6 +199,11 @@ TEST_F(RecentFiles, NewestFirstFourKeptListedPathsStay) {
     editor.RunMenuCommand("mnuFileExportPRG");
     EXPECT_EQ(RecentCaptions(), expected);
     EXPECT_EQ(editor.state().recentFiles[3], folder / "b.prg");
+    // Paths are compared exactly: another case is another entry.
+    platform.fileDialogAnswers.push_back(folder / "B.prg");
+    editor.RunMenuCommand("mnuFileExportPRG");
+    EXPECT_EQ(RecentCaptions(),
+              (std::vector<std::string>{"(1) B.prg", "(2) e.prg", "(3) d.prg", "(4) c.prg"}));
 
     editor.state().recentFiles = {"C:\\gfx\\pic.prg", "", "D:old.prg", ""};
     editor.AddRecentFile("");

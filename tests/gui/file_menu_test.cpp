@@ -7,9 +7,11 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 #include <csignal>
 
@@ -42,7 +44,7 @@ QByteArray ReadFile(const QString& path) {
 
 class FileMenuTest : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void fileMenuListsTheTransferItemsInOrder() {
         QtPlatform platform;
         TFormEditor form(platform);
@@ -118,6 +120,28 @@ class FileMenuTest : public QObject {
         QCOMPARE(folder.path() + "/kept.prg", path);
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"kept.prg"});
         QVERIFY(form.editor().state().recentFiles[0].empty());
+    }
+
+    void anUnknownPrgIsReportedOnTwoLines() {
+        QTemporaryDir folder;
+        const QString path = folder.filePath("odd.prg");
+        WriteFile(path, QByteArray(1234, 'x'));
+        QtPlatform platform;
+        TFormEditor form(platform);
+        QString shown;
+        QTimer timer;
+        timer.setInterval(10);
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            shown = box->text();
+            box->accept();
+            timer.stop();
+        });
+        timer.start();
+        form.Run([&] { form.editor().ImportPrgFile(path.toStdString()); });
+        QCOMPARE(shown,
+                 QString("Could not determine PRG format.\nPlease email this file to the author!"));
     }
 
     void droppingFilesImportsTheFirstPrg() {

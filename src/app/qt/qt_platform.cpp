@@ -33,6 +33,15 @@ std::string S(const QString& s) {
     return s.toStdString();
 }
 
+// Message texts join their lines with CR, which Qt's labels do not break at:
+// every CR, alone or before LF, becomes the LF they do break at.
+QString MessageText(const std::string& s) {
+    QString text = Q(s);
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
 QSettings& Settings() {
     static QSettings settings("Varno", "Pixolat");
     return settings;
@@ -122,17 +131,19 @@ void QtPlatform::CloseMainWindow() {
 }
 
 void QtPlatform::ShowMessage(const std::string& text) {
-    QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), Q(text),
+    QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), MessageText(text),
                     QMessageBox::Ok, parentWidget());
     box.exec();
 }
 
 void QtPlatform::ShowInformation(const std::string& text) {
-    QMessageBox::information(parentWidget(), QCoreApplication::applicationName(), Q(text));
+    QMessageBox::information(parentWidget(), QCoreApplication::applicationName(),
+                             MessageText(text));
 }
 
 bool QtPlatform::AskYesNo(const std::string& text) {
-    return QMessageBox::question(parentWidget(), QCoreApplication::applicationName(), Q(text),
+    return QMessageBox::question(parentWidget(), QCoreApplication::applicationName(),
+                                 MessageText(text),
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
