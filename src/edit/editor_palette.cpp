@@ -78,9 +78,12 @@ void Editor::SplitterColorPaletteMoved(int top) {
         height = (height + 7) / 8 * 8;
         if (height > room) height -= 8;
     }
-    view_.paletteHeight = height;
+    // The remembered top alone would miss moves that change the height: the
+    // first move to the very top (the remembered top starts at 0), or a move
+    // back to the old top after the window changed size.
     const int newTop = room - height;
-    if (newTop == view_.splitterColorPaletteTag) return;
+    if (newTop == view_.splitterColorPaletteTag && height == view_.paletteHeight) return;
+    view_.paletteHeight = height;
     view_.splitterColorPaletteTag = newTop;
     LayoutView();
     DrawPalette();
@@ -89,9 +92,10 @@ void Editor::SplitterColorPaletteMoved(int top) {
 
 void Editor::SplitterPreviewMoved(int left) {
     const int room = PreviewRoom(view_);
-    view_.previewWidth = std::clamp(room - left, 0, room);
-    const int newLeft = room - view_.previewWidth;
-    if (newLeft == view_.splitterPreviewTag) return;
+    const int width = std::clamp(room - left, 0, room);
+    const int newLeft = room - width;
+    if (newLeft == view_.splitterPreviewTag && width == view_.previewWidth) return;
+    view_.previewWidth = width;
     view_.splitterPreviewTag = newLeft;
     LayoutView();
     DrawPalette();

@@ -274,6 +274,58 @@ TEST_F(CanvasTest, PartialRedrawsMatchTheFullRedraw) {
                 }
 }
 
+// The full redraw draws whole rows at a time; it must leave exactly what
+// drawing every visible block on the background would: at any scroll
+// phase, view and image size, zoom, grid, pixel width and color map kind,
+// stray plane bytes included.
+TEST_F(CanvasTest, FullRedrawMatchesDrawingEveryVisibleBlock) {
+    std::mt19937 random(5);
+    MakeImage(640, 1024, 1, ColorMapKind::Normal);
+    for (int x = 0; x < kPlaneWidth; ++x)
+        for (int y = 0; y < kPlaneHeight; ++y)
+            image().plane.at(x, y) = uint8_t(random() % 40 == 0 ? random() : random() & 1);
+    for (std::size_t i = 0; i < kAttributeBytes; ++i) {
+        image().colmap.data()[i] = uint8_t(random());
+        image().lummap.data()[i] = uint8_t(random());
+    }
+    image().desc.color0 = 0x24;
+    image().desc.color3 = 0x66;
+    state().cursorX = state().cursorY = 0;
+    const int zooms[] = {1, 2, 3, 4, 5, 6, 7, 9, 10, 16, 33, 64};
+    for (int round = 0; round < 150; ++round) {
+        ResizeView(1 + int(random() % 300), 1 + int(random() % 200));
+        ImageDescriptor& d = image().desc;
+        d.pixelWidth = 1 + int(random() % 2);
+        d.colorMapKind = ColorMapKind(random() % 3);
+        d.width = random() % 4 == 0 ? 640 : int(random() % 641);
+        d.height = random() % 4 == 0 ? 1024 : int(random() % 1025);
+        state().zoom = zooms[random() % 12];
+        state().gridSetting = uint8_t(random() % 5);
+        editor.UpdateScrollRanges();
+        // Often at the start, else anywhere in range.
+        const ScrollBar& xs = editor.view().xScroll;
+        const ScrollBar& ys = editor.view().yScroll;
+        editor.view().xScroll.SetPosition(random() % 3 ? int(random() % (xs.max() + 1)) : 0);
+        editor.view().yScroll.SetPosition(random() % 3 ? int(random() % (ys.max() + 1)) : 0);
+        editor.RedrawView();
+        const std::vector<uint32_t> full = view().pixels;
+
+        RgbBuffer& v = editor.view().view;
+        std::fill(v.pixels.begin(), v.pixels.end(), kViewBackground);
+        const int pw = d.pixelWidth, zoom = state().zoom;
+        const int c = editor.view().xScroll.position(), r = editor.view().yScroll.position();
+        const int xEnd = std::min(d.width, c * pw + v.width / zoom + 1);
+        const int yEnd = std::min(d.height, r + v.height / zoom + 1);
+        for (int y = r; y < yEnd; ++y)
+            for (int x = c * pw; x < xEnd; x += pw) editor.DrawBlock(x, y);
+        ASSERT_EQ(full, v.pixels) << "round " << round << ": view " << v.width << " x "
+                                  << v.height << ", image " << d.width << " x " << d.height
+                                  << ", pw " << pw << ", kind " << int(d.colorMapKind)
+                                  << ", zoom " << zoom << ", grid " << int(state().gridSetting)
+                                  << ", scroll " << c << ", " << r;
+    }
+}
+
 TEST_F(CanvasTest, OddSizesAndSettingsDrawNothingOutsideTheBuffers) {
     for (int w : {0, 1, 7, 639, 640})
         for (int h : {0, 1, 1023, 1024})

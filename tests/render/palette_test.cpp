@@ -153,5 +153,33 @@ TEST_F(PaletteTest, SplittersResizeThePaletteArea) {
     EXPECT_EQ(editor.view().preview.width, 276);
 }
 
+// A move is laid out even when it ends where the splitter stood at the
+// previous move: right at the start, or after the window changed size.
+TEST_F(PaletteTest, SplitterMovesToTheRememberedPlaceAreLaidOut) {
+    editor.FormResize(780, 560, kStatusBar);
+    editor.SplitterColorPaletteMoved(0);  // the palette area takes the whole height
+    EXPECT_EQ(editor.view().controls.splitterColorPalette.top, 0);
+    EXPECT_EQ(palette().height, 536);
+    EXPECT_EQ(state().paletteCellHeight, 67);
+    editor.SplitterPreviewMoved(0);  // the preview takes the whole width
+    EXPECT_EQ(editor.view().controls.panelPreview.width, 776);
+    EXPECT_EQ(editor.view().preview.width, 776);
+    EXPECT_EQ(palette().width, 0);
+
+    editor.SplitterColorPaletteMoved(336);
+    editor.SplitterPreviewMoved(456);
+    editor.FormResize(820, 600, kStatusBar);  // the splitters keep the areas' sizes
+    EXPECT_EQ(editor.view().controls.splitterColorPalette.top, 376);
+    EXPECT_EQ(editor.view().controls.splitterPreview.left, 496);
+    editor.SplitterColorPaletteMoved(336);
+    EXPECT_EQ(editor.view().controls.splitterColorPalette.top, 336);
+    EXPECT_EQ(palette().height, 240);
+    EXPECT_EQ(view().height, 336 - 20);
+    editor.SplitterPreviewMoved(456);
+    EXPECT_EQ(editor.view().controls.splitterPreview.left, 456);
+    EXPECT_EQ(palette().width, 456);
+    EXPECT_EQ(editor.view().preview.width, 816 - 456);
+}
+
 }  // namespace
 }  // namespace pixolat::testing
