@@ -1,4 +1,6 @@
 #include <QAction>
+#include <QApplication>
+#include <QTimer>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -37,6 +39,29 @@ private slots:
         form.editor().SetCaption("Editing Image #5");
         QCOMPARE(form.statusPanel(3)->text(), QString("Zoom: 16"));
         QCOMPARE(form.windowTitle(), QString("Editing Image #5"));
+    }
+
+    void keyXOpensTheMaskProcessorAndSShowsTheSourceText() {
+        QtPlatform platform;
+        int openings = 0;
+        platform.openMaskProcessor = [&openings](QWidget*) { ++openings; };
+        TFormEditor form(platform);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTest::keyClick(&form, Qt::Key_X);
+        QCOMPARE(openings, 1);
+        QTest::keyClick(&form, Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(openings, 1);
+        // S opens the Gfx Data window with the default image's text; close it at once.
+        QString shown;
+        QTimer::singleShot(0, [&shown] {
+            if (QWidget* data = QApplication::activeModalWidget()) {
+                shown = data->windowTitle();
+                data->close();
+            }
+        });
+        QTest::keyClick(&form, Qt::Key_S);
+        QCOMPARE(shown, QString("Gfx Data"));
     }
 
     void exitClosesTheWindow() {

@@ -107,28 +107,23 @@ void TFormEditor::changeEvent(QEvent* event) {
         Run([this] { editor_->FormActivate(); });
 }
 
-// The view commands' keys, until the keyboard map takes them over.
+// The single keys of the commands built so far, until the keyboard map takes them over.
 void TFormEditor::keyPressEvent(QKeyEvent* event) {
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
+        return QMainWindow::keyPressEvent(event);
     const char* command = nullptr;
-    if (!(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
-        switch (event->key()) {
-            case Qt::Key_G:
-                command = "mnuViewToggleGrid";
-                break;
-            case Qt::Key_Z:
-                command = "mnuViewZoomToggle";
-                break;
-            case Qt::Key_Plus:
-                command = "mnuViewZoomIn";
-                break;
-            case Qt::Key_Minus:
-                command = "mnuViewZoomOut";
-                break;
-            default:
-                break;
-        }
+    switch (event->key()) {
+        case Qt::Key_G: command = "mnuViewToggleGrid"; break;
+        case Qt::Key_Z: command = "mnuViewZoomToggle"; break;
+        case Qt::Key_Plus: command = "mnuViewZoomIn"; break;
+        case Qt::Key_Minus: command = "mnuViewZoomOut"; break;
+        case Qt::Key_L: command = "mnuFileLoad"; break;
+        case Qt::Key_S: command = "mnuFileSave"; break;
+        case Qt::Key_X:
+            Run([this] { editor_->platform().OpenMaskProcessor(); });
+            return;
+        default: return QMainWindow::keyPressEvent(event);
     }
-    if (!command) return QMainWindow::keyPressEvent(event);
     Run([this, command] { editor_->RunMenuCommand(command); });
 }
 
