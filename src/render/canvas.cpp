@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "document/colors.h"
 #include "document/pixels.h"
@@ -40,64 +41,18 @@ void XorSpan(RgbBuffer& b, int y, int x0, int x1) {
     for (int x = std::max(x0, 0); x < std::min(x1, b.width); ++x) row[x] ^= kSelectionXorMask;
 }
 
+// Rows where the grid's cells begin: every second row of a DFLI image, where
+// the banks change, else every eighth.
+bool OnCellRow(const ImageDescriptor& desc, int y) {
+    return desc.colorMapKind == ColorMapKind::Dfli ? y % 2 == 0 : y % 8 == 0;
+}
+
 uint32_t DotColor(const ImageDescriptor& desc, int x, int y) {
-    const bool dfli = desc.colorMapKind == ColorMapKind::Dfli;
-    return (x % 8 == 0 || (dfli ? y % 2 == 0 : y % 8 == 0)) ? kCellDot : kPixelDot;
-}
-
-// One view row of blocks: background in the gaps, each block's color over
-// its width, clipped at the right edge. Without gaps the blocks lie edge to
-// edge. Small block widths are compile-time constants (Width > 0) so that
-// the per-block stores unroll; Width 0 takes the width at run time.
-template <int Width>
-void DrawBlockRowOf(uint32_t* dst, int width, const int* columnX, int count, int runtimeWidth,
-                    bool gaps, const uint32_t* colors) {
-    const int blockWidth = Width > 0 ? Width : runtimeWidth;
-    int pos = 0;
-    if (!gaps) {
-        const int whole = std::min(count, width / blockWidth);
-        for (int i = 0; i < whole; ++i, pos += blockWidth)
-            std::fill_n(dst + pos, blockWidth, colors[i]);
-        if (whole < count) {
-            std::fill(dst + pos, dst + width, colors[whole]);
-            pos = width;
-        }
-    } else {
-        for (int i = 0; i < count; ++i) {
-            const int vx = columnX[i];
-            for (; pos < vx; ++pos) dst[pos] = kViewBackground;
-            if (vx + blockWidth <= width) {
-                std::fill_n(dst + vx, blockWidth, colors[i]);
-                pos = vx + blockWidth;
-            } else {
-                std::fill(dst + vx, dst + width, colors[i]);
-                pos = width;
-            }
-        }
-    }
-    std::fill(dst + pos, dst + width, kViewBackground);
-}
-
-void DrawBlockRow(uint32_t* dst, int width, const int* columnX, int count, int blockWidth,
-                  bool gaps, const uint32_t* colors) {
-    switch (blockWidth) {
-        case 2:
-            return DrawBlockRowOf<2>(dst, width, columnX, count, 2, gaps, colors);
-        case 3:
-            return DrawBlockRowOf<3>(dst, width, columnX, count, 3, gaps, colors);
-        case 4:
-            return DrawBlockRowOf<4>(dst, width, columnX, count, 4, gaps, colors);
-        case 6:
-            return DrawBlockRowOf<6>(dst, width, columnX, count, 6, gaps, colors);
-        case 8:
-            return DrawBlockRowOf<8>(dst, width, columnX, count, 8, gaps, colors);
-        default:
-            return DrawBlockRowOf<0>(dst, width, columnX, count, blockWidth, gaps, colors);
-    }
+    return (x % 8 == 0 || OnCellRow(desc, y)) ? kCellDot : kPixelDot;
 }
 
 void FillRows(RgbBuffer& b, int y0, int y1) {
-    if (y1 > y0) std::fill(b.row(y0), b.row(y0) + std::size_t(y1 - y0) * b.width, kViewBackground);
+    if (y1 > y0) FillPixels(b.row(y0), std::size_t(y1 - y0) * std::size_t(b.width), kViewBackground);
 }
 
 }  // namespace
@@ -161,13 +116,18 @@ void RedrawAtZoomOne(const Scene& scene, const DisplayTable& display, int x0, in
             if (whole < count && whole * pw < view.width)
                 row[whole * pw] = DisplayColor(
                     scene.state.rgbTable[ColorCodeAt(scene.image, x0 + whole * pw, y) & 0xFF]);
-            std::fill(row + drawn, row + view.width, kViewBackground);
+            FillPixels(row + drawn, std::size_t(view.width - drawn), kViewBackground);
         }
         y0 = y1;
     }
     FillRows(view, std::max(rowsEnd - r, 0), view.height);
 }
 
+// Above zoom 1 every block row has the same layout: the blocks are drawn
+// into scratch rows whose gaps and margins hold the background for the
+// whole redraw, and each scratch row is copied to the zoom view rows of
+// its block row. A cell row is drawn in vertical strips so that the rows
+// being copied are still in the first-level cache.
 void RedrawZoomed(const Scene& scene, const DisplayTable& display, const ViewGrid& grid, int xEnd,
                   int yEnd) {
     RgbBuffer& view = scene.view.view;
@@ -176,36 +136,84 @@ void RedrawZoomed(const Scene& scene, const DisplayTable& display, const ViewGri
     const int zoom = grid.zoom();
     const int r = grid.scrollRow();
     const int x0 = grid.scrollColumn() * pw;
-    const bool gaps = grid.cellLines() || grid.pitchWidth() > grid.blockWidth();
+    const int blockWidth = grid.blockWidth();
 
     // Block columns that start inside the view.
-    std::array<int, kPlaneWidth> columnX;
+    std::array<int, kPlaneWidth + 1> columnX;
     int count = 0;
     for (int x = x0; x < xEnd; x += pw, ++count) {
         columnX[count] = grid.ColumnToView(count);
         if (columnX[count] >= view.width) break;
     }
-    static thread_local std::array<uint32_t, 8 * kPlaneWidth> colors;
-    int nextRow = 0;     // first view row not yet written
-    bool below = false;  // a block row started under the view's bottom edge
-    for (int y0 = r; y0 < yEnd && !below;) {
-        const int y1 = std::min(yEnd, (y0 / 8 + 1) * 8);
-        CellRowColors(scene.image, display, x0, x0 + count * pw, y0, y1, colors.data(), kPlaneWidth,
-                      1);
-        for (int y = y0; y < y1 && !below; ++y) {
+    // Dot colors of a row off a cell border.
+    std::array<uint32_t, kPlaneWidth> pixelRowDots;
+    if (grid.dots())
+        for (int i = 0; i < count; ++i)
+            pixelRowDots[i] = (x0 + i * pw) % 8 == 0 ? kCellDot : kPixelDot;
+
+    // Strips start at cell borders of the image and are about kStripPixels
+    // view pixels wide; the last one takes the margin.
+    constexpr int kStripPixels = 640;
+    std::array<int, kPlaneWidth + 2> stripStart;  // first block of each strip
+    int strips = 0;
+    for (int k = 0; k < count;) {
+        stripStart[strips++] = k;
+        const int limit = columnX[k] + kStripPixels;
+        ++k;
+        while (k < count && !((x0 + k * pw) % 8 == 0 && columnX[k] >= limit)) ++k;
+    }
+    stripStart[strips] = count;
+    columnX[count] = view.width;
+
+    // The last block may reach past the view's right edge; the scratch row
+    // is wide enough for it, and only the view's width is copied.
+    const std::ptrdiff_t stride = std::ptrdiff_t(view.width) + blockWidth;
+    static thread_local std::vector<uint32_t> scratch;
+    scratch.resize(std::size_t(stride) * 8);
+    FillPixels(scratch.data(), scratch.size(), kViewBackground);
+
+    int nextRow = 0;  // first view row not yet written
+    for (int y0 = r; y0 < yEnd;) {
+        int y1 = std::min(yEnd, (y0 / 8 + 1) * 8);
+        // View rows of the band's block rows; rows under the view are not drawn.
+        int rowTop[8];
+        int rowEnd[8];
+        for (int y = y0; y < y1; ++y) {
             const int vy = grid.RowToView(y - r);
-            below = vy >= view.height;
-            if (below) break;
+            if (vy >= view.height) {
+                y1 = y;
+                break;
+            }
             FillRows(view, nextRow, vy);
-            uint32_t* first = view.row(vy);
-            DrawBlockRow(first, view.width, columnX.data(), count, grid.blockWidth(), gaps,
-                         colors.data() + (y - y0) * kPlaneWidth);
-            nextRow = std::min(vy + zoom, view.height);
-            for (int vyi = vy + 1; vyi < nextRow; ++vyi)
-                std::memcpy(view.row(vyi), first, std::size_t(view.width) * sizeof(uint32_t));
-            if (grid.dots())
-                for (int i = 0; i < count; ++i) first[columnX[i]] = DotColor(desc, x0 + i * pw, y);
+            rowTop[y - y0] = vy;
+            rowEnd[y - y0] = nextRow = std::min(vy + zoom, view.height);
         }
+        for (int s = 0; s < strips; ++s) {
+            const int k0 = stripStart[s];
+            const int k1 = stripStart[s + 1];
+            CellRowBlocks(scene.image, display, x0 + k0 * pw, x0 + k1 * pw, y0, y1,
+                          scratch.data(), stride, columnX.data() + k0, blockWidth,
+                          grid.pitchWidth());
+            const int left = s == 0 ? 0 : columnX[k0];
+            const int right = s + 1 == strips ? view.width : columnX[k1];
+            const std::size_t bytes = std::size_t(right - left) * sizeof(uint32_t);
+            for (int i = 0; i < y1 - y0; ++i) {
+                const uint32_t* source = scratch.data() + i * stride + left;
+                // The first view row is still in the cache for the others.
+                for (int vy = rowTop[i]; vy < rowEnd[i]; ++vy) {
+                    std::memcpy(view.row(vy) + left, source, bytes);
+                    source = view.row(rowTop[i]) + left;
+                }
+            }
+        }
+        if (grid.dots())
+            for (int y = y0; y < y1; ++y) {
+                uint32_t* first = view.row(rowTop[y - y0]);
+                const bool cellRow = OnCellRow(desc, y);
+                for (int i = 0; i < count; ++i)
+                    first[columnX[i]] = cellRow ? kCellDot : pixelRowDots[i];
+            }
+        if (y1 < std::min(yEnd, (y0 / 8 + 1) * 8)) break;
         y0 = y1;
     }
     FillRows(view, nextRow, view.height);
@@ -242,7 +250,7 @@ void RedrawPreview(const Scene& scene) {
         const int y1 = std::min(rows, y0 + 8);
         CellRowColors(scene.image, display, 0, xLimit, y0, y1, preview.row(y0), preview.width, pw);
         for (int y = y0; y < y1; ++y)
-            std::fill(preview.row(y) + xLimit, preview.row(y) + preview.width, kViewBackground);
+            FillPixels(preview.row(y) + xLimit, std::size_t(preview.width - xLimit), kViewBackground);
     }
     FillRows(preview, std::max(rows, 0), preview.height);
 }
