@@ -64,19 +64,18 @@ struct RunOut {
 // from width). Blocks of one cell lie `pitch` pixels apart.
 template <int Width>
 struct BlockOut {
-    uint32_t* base;
-    std::ptrdiff_t stride;
+    uint32_t* const* rows;
     const int* columnX;
     int width;
     int pitch;  // from one block of a cell to the next
 
     void Put(int i, int k, uint32_t color) const {
-        std::fill_n(base + i * stride + columnX[k], Width > 0 ? Width : width, color);
+        std::fill_n(rows[i] + columnX[k], Width > 0 ? Width : width, color);
     }
 #if defined(__SSE2__)
     // Blocks k..k+3 of row i, which lie in one cell: one pitch apart.
     void Put4(int i, int k, __m128i colors) const {
-        uint32_t* o = base + i * stride + columnX[k];
+        uint32_t* o = rows[i] + columnX[k];
         Block(o, _mm_shuffle_epi32(colors, 0x00));
         Block(o + pitch, _mm_shuffle_epi32(colors, 0x55));
         Block(o + 2 * pitch, _mm_shuffle_epi32(colors, 0xAA));
@@ -257,9 +256,8 @@ void BandOf(const Image& image, const DisplayTable& display, int x0, int x1, int
 
 template <int Width>
 void Blocks(const Image& image, const DisplayTable& display, int x0, int x1, int y0, int y1,
-            uint32_t* out, std::ptrdiff_t stride, const int* columnX, int blockWidth, int pitch) {
-    BandOf(image, display, x0, x1, y0, y1,
-           BlockOut<Width>{out, stride, columnX, blockWidth, pitch});
+            uint32_t* const* rows, const int* columnX, int blockWidth, int pitch) {
+    BandOf(image, display, x0, x1, y0, y1, BlockOut<Width>{rows, columnX, blockWidth, pitch});
 }
 
 }  // namespace
@@ -273,22 +271,20 @@ void CellRowColors(const Image& image, const DisplayTable& display, int x0, int 
 }
 
 void CellRowBlocks(const Image& image, const DisplayTable& display, int x0, int x1, int y0, int y1,
-                   uint32_t* out, std::ptrdiff_t stride, const int* columnX, int blockWidth,
-                   int pitch) {
+                   uint32_t* const* rows, const int* columnX, int blockWidth, int pitch) {
     switch (blockWidth) {
         case 2:
-            return Blocks<2>(image, display, x0, x1, y0, y1, out, stride, columnX, 2, pitch);
+            return Blocks<2>(image, display, x0, x1, y0, y1, rows, columnX, 2, pitch);
         case 3:
-            return Blocks<3>(image, display, x0, x1, y0, y1, out, stride, columnX, 3, pitch);
+            return Blocks<3>(image, display, x0, x1, y0, y1, rows, columnX, 3, pitch);
         case 4:
-            return Blocks<4>(image, display, x0, x1, y0, y1, out, stride, columnX, 4, pitch);
+            return Blocks<4>(image, display, x0, x1, y0, y1, rows, columnX, 4, pitch);
         case 6:
-            return Blocks<6>(image, display, x0, x1, y0, y1, out, stride, columnX, 6, pitch);
+            return Blocks<6>(image, display, x0, x1, y0, y1, rows, columnX, 6, pitch);
         case 8:
-            return Blocks<8>(image, display, x0, x1, y0, y1, out, stride, columnX, 8, pitch);
+            return Blocks<8>(image, display, x0, x1, y0, y1, rows, columnX, 8, pitch);
         default:
-            return Blocks<0>(image, display, x0, x1, y0, y1, out, stride, columnX, blockWidth,
-                             pitch);
+            return Blocks<0>(image, display, x0, x1, y0, y1, rows, columnX, blockWidth, pitch);
     }
 }
 

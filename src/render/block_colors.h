@@ -16,12 +16,11 @@ void CellRowColors(const Image& image, const DisplayTable& display, int x0, int 
                    uint32_t* out, std::ptrdiff_t stride, int repeat);
 
 // The same blocks drawn blockWidth pixels wide: block k of row i covers
-// out[i * stride + columnX[k]] and the blockWidth - 1 pixels after it.
-// Blocks of one cell lie `pitch` pixels apart. Pixels between the blocks
-// are left as they are.
+// rows[i][columnX[k]] and the blockWidth - 1 pixels after it. Blocks of
+// one cell lie `pitch` pixels apart. Pixels between the blocks are left as
+// they are.
 void CellRowBlocks(const Image& image, const DisplayTable& display, int x0, int x1, int y0, int y1,
-                   uint32_t* out, std::ptrdiff_t stride, const int* columnX, int blockWidth,
-                   int pitch);
+                   uint32_t* const* rows, const int* columnX, int blockWidth, int pitch);
 
 // Fills n pixels with one color.
 void FillPixels(uint32_t* pixels, std::size_t n, uint32_t color);

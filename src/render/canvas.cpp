@@ -123,11 +123,10 @@ void RedrawAtZoomOne(const Scene& scene, const DisplayTable& display, int x0, in
     FillRows(view, std::max(rowsEnd - r, 0), view.height);
 }
 
-// Above zoom 1 every block row has the same layout: the blocks are drawn
-// into scratch rows whose gaps and margins hold the background for the
-// whole redraw, and each scratch row is copied to the zoom view rows of
-// its block row. A cell row is drawn in vertical strips so that the rows
-// being copied are still in the first-level cache.
+// Above zoom 1 every block row has the same layout. The blocks of a cell
+// row are drawn straight into the first view row of each block row, over
+// a copy of a background row when there are gaps between them; the first
+// row, still in the cache, is then copied to the block row's other view rows.
 void RedrawZoomed(const Scene& scene, const DisplayTable& display, const ViewGrid& grid, int xEnd,
                   int yEnd) {
     RgbBuffer& view = scene.view.view;
@@ -137,48 +136,40 @@ void RedrawZoomed(const Scene& scene, const DisplayTable& display, const ViewGri
     const int r = grid.scrollRow();
     const int x0 = grid.scrollColumn() * pw;
     const int blockWidth = grid.blockWidth();
+    const bool gaps = grid.pitchWidth() > blockWidth || grid.cellLines();
 
-    // Block columns that start inside the view.
-    std::array<int, kPlaneWidth + 1> columnX;
+    // Block columns that start inside the view; the first `whole` of them
+    // also end inside it.
+    std::array<int, kPlaneWidth> columnX;
     int count = 0;
     for (int x = x0; x < xEnd; x += pw, ++count) {
         columnX[count] = grid.ColumnToView(count);
         if (columnX[count] >= view.width) break;
     }
+    int whole = count;
+    while (whole > 0 && columnX[whole - 1] + blockWidth > view.width) --whole;
+    const int covered = whole > 0 ? columnX[whole - 1] + blockWidth : 0;
     // Dot colors of a row off a cell border.
     std::array<uint32_t, kPlaneWidth> pixelRowDots;
     if (grid.dots())
         for (int i = 0; i < count; ++i)
             pixelRowDots[i] = (x0 + i * pw) % 8 == 0 ? kCellDot : kPixelDot;
 
-    // Strips start at cell borders of the image and are about kStripPixels
-    // view pixels wide; the last one takes the margin.
-    constexpr int kStripPixels = 640;
-    std::array<int, kPlaneWidth + 2> stripStart;  // first block of each strip
-    int strips = 0;
-    for (int k = 0; k < count;) {
-        stripStart[strips++] = k;
-        const int limit = columnX[k] + kStripPixels;
-        ++k;
-        while (k < count && !((x0 + k * pw) % 8 == 0 && columnX[k] >= limit)) ++k;
+    static thread_local std::vector<uint32_t> background;
+    if (gaps) {
+        background.resize(std::size_t(view.width));
+        FillPixels(background.data(), background.size(), kViewBackground);
     }
-    stripStart[strips] = count;
-    columnX[count] = view.width;
-
-    // The last block may reach past the view's right edge; the scratch row
-    // is wide enough for it, and only the view's width is copied.
-    const std::ptrdiff_t stride = std::ptrdiff_t(view.width) + blockWidth;
-    static thread_local std::vector<uint32_t> scratch;
-    scratch.resize(std::size_t(stride) * 8);
-    FillPixels(scratch.data(), scratch.size(), kViewBackground);
+    const std::size_t rowBytes = std::size_t(view.width) * sizeof(uint32_t);
 
     int nextRow = 0;  // first view row not yet written
     for (int y0 = r; y0 < yEnd;) {
-        int y1 = std::min(yEnd, (y0 / 8 + 1) * 8);
-        // View rows of the band's block rows; rows under the view are not drawn.
+        const int cellEnd = std::min(yEnd, (y0 / 8 + 1) * 8);
+        int y1 = cellEnd;
+        // First view rows of the band's block rows; rows under the view are not drawn.
+        uint32_t* rows[8];
         int rowTop[8];
-        int rowEnd[8];
-        for (int y = y0; y < y1; ++y) {
+        for (int y = y0; y < cellEnd; ++y) {
             const int vy = grid.RowToView(y - r);
             if (vy >= view.height) {
                 y1 = y;
@@ -186,34 +177,36 @@ void RedrawZoomed(const Scene& scene, const DisplayTable& display, const ViewGri
             }
             FillRows(view, nextRow, vy);
             rowTop[y - y0] = vy;
-            rowEnd[y - y0] = nextRow = std::min(vy + zoom, view.height);
+            rows[y - y0] = view.row(vy);
+            nextRow = std::min(vy + zoom, view.height);
+            if (gaps)
+                std::memcpy(rows[y - y0], background.data(), rowBytes);
+            else
+                FillPixels(rows[y - y0] + covered, std::size_t(view.width - covered),
+                           kViewBackground);
         }
-        for (int s = 0; s < strips; ++s) {
-            const int k0 = stripStart[s];
-            const int k1 = stripStart[s + 1];
-            CellRowBlocks(scene.image, display, x0 + k0 * pw, x0 + k1 * pw, y0, y1,
-                          scratch.data(), stride, columnX.data() + k0, blockWidth,
-                          grid.pitchWidth());
-            const int left = s == 0 ? 0 : columnX[k0];
-            const int right = s + 1 == strips ? view.width : columnX[k1];
-            const std::size_t bytes = std::size_t(right - left) * sizeof(uint32_t);
-            for (int i = 0; i < y1 - y0; ++i) {
-                const uint32_t* source = scratch.data() + i * stride + left;
-                // The first view row is still in the cache for the others.
-                for (int vy = rowTop[i]; vy < rowEnd[i]; ++vy) {
-                    std::memcpy(view.row(vy) + left, source, bytes);
-                    source = view.row(rowTop[i]) + left;
-                }
-            }
+        CellRowBlocks(scene.image, display, x0, x0 + whole * pw, y0, y1, rows, columnX.data(),
+                      blockWidth, grid.pitchWidth());
+        for (int y = y0; y < y1; ++y) {
+            uint32_t* first = rows[y - y0];
+            // A block cut by the right edge.
+            for (int k = whole; k < count; ++k)
+                std::fill(first + columnX[k], first + view.width,
+                          DisplayColor(scene.state.rgbTable[ColorCodeAt(scene.image, x0 + k * pw,
+                                                                        y) & 0xFF]));
         }
-        if (grid.dots())
-            for (int y = y0; y < y1; ++y) {
-                uint32_t* first = view.row(rowTop[y - y0]);
+        for (int y = y0; y < y1; ++y) {
+            uint32_t* first = rows[y - y0];
+            const int vy = rowTop[y - y0];
+            for (int vyi = vy + 1; vyi < std::min(vy + zoom, view.height); ++vyi)
+                std::memcpy(view.row(vyi), first, rowBytes);
+            if (grid.dots()) {
                 const bool cellRow = OnCellRow(desc, y);
                 for (int i = 0; i < count; ++i)
                     first[columnX[i]] = cellRow ? kCellDot : pixelRowDots[i];
             }
-        if (y1 < std::min(yEnd, (y0 / 8 + 1) * 8)) break;
+        }
+        if (y1 < cellEnd) break;
         y0 = y1;
     }
     FillRows(view, nextRow, view.height);
