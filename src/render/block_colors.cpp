@@ -260,6 +260,32 @@ void Blocks(const Image& image, const DisplayTable& display, int x0, int x1, int
     BandOf(image, display, x0, x1, y0, y1, BlockOut<Width>{rows, columnX, blockWidth, pitch});
 }
 
+template <int Width>
+void BlockRow(uint32_t* row, const uint32_t* colors, int count, const int* columnX, int width) {
+    if (count <= 0) return;
+    const BlockOut<Width> packed{nullptr, nullptr, width, width};
+    const BlockOut<Width>& spaced = packed;
+#if defined(__SSE2__)
+    if (Width > 0 && columnX[count - 1] == (count - 1) * Width) {
+        // Edge to edge: four blocks from one load of their colors.
+        int k = 0;
+        for (; k + 4 <= count; k += 4) {
+            const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(colors + k));
+            uint32_t* o = row + k * Width;
+            packed.Block(o, _mm_shuffle_epi32(four, 0x00));
+            packed.Block(o + Width, _mm_shuffle_epi32(four, 0x55));
+            packed.Block(o + 2 * Width, _mm_shuffle_epi32(four, 0xAA));
+            packed.Block(o + 3 * Width, _mm_shuffle_epi32(four, 0xFF));
+        }
+        for (; k < count; ++k) packed.Block(row + k * Width, Broadcast(colors[k]));
+        return;
+    }
+    for (int k = 0; k < count; ++k) spaced.Block(row + columnX[k], Broadcast(colors[k]));
+#else
+    for (int k = 0; k < count; ++k) std::fill_n(row + columnX[k], width, colors[k]);
+#endif
+}
+
 }  // namespace
 
 void CellRowColors(const Image& image, const DisplayTable& display, int x0, int x1, int y0, int y1,
@@ -285,6 +311,24 @@ void CellRowBlocks(const Image& image, const DisplayTable& display, int x0, int 
             return Blocks<8>(image, display, x0, x1, y0, y1, rows, columnX, 8, pitch);
         default:
             return Blocks<0>(image, display, x0, x1, y0, y1, rows, columnX, blockWidth, pitch);
+    }
+}
+
+void DrawBlockRow(uint32_t* row, const uint32_t* colors, int count, const int* columnX,
+                  int blockWidth) {
+    switch (blockWidth) {
+        case 2:
+            return BlockRow<2>(row, colors, count, columnX, 2);
+        case 3:
+            return BlockRow<3>(row, colors, count, columnX, 3);
+        case 4:
+            return BlockRow<4>(row, colors, count, columnX, 4);
+        case 6:
+            return BlockRow<6>(row, colors, count, columnX, 6);
+        case 8:
+            return BlockRow<8>(row, colors, count, columnX, 8);
+        default:
+            return BlockRow<0>(row, colors, count, columnX, blockWidth);
     }
 }
 

@@ -22,6 +22,12 @@ void CellRowColors(const Image& image, const DisplayTable& display, int x0, int 
 void CellRowBlocks(const Image& image, const DisplayTable& display, int x0, int x1, int y0, int y1,
                    uint32_t* const* rows, const int* columnX, int blockWidth, int pitch);
 
+// Blocks 0..count-1 of one view row: block k in colors[k], blockWidth
+// pixels from row[columnX[k]] on. Pixels between the blocks are left as
+// they are.
+void DrawBlockRow(uint32_t* row, const uint32_t* colors, int count, const int* columnX,
+                  int blockWidth);
+
 // Fills n pixels with one color.
 void FillPixels(uint32_t* pixels, std::size_t n, uint32_t color);
 

@@ -123,10 +123,12 @@ void RedrawAtZoomOne(const Scene& scene, const DisplayTable& display, int x0, in
     FillRows(view, std::max(rowsEnd - r, 0), view.height);
 }
 
-// Above zoom 1 every block row has the same layout. The blocks of a cell
-// row are drawn straight into the first view row of each block row, over
-// a copy of a background row when there are gaps between them; the first
-// row, still in the cache, is then copied to the block row's other view rows.
+// Above zoom 1 every block row has the same layout, so each block row is
+// drawn once into its first view row and copied to the others while that
+// row is still in the cache. Blocks edge to edge are drawn row by row from
+// the colors of a cell row; blocks with lines between them go straight
+// from the plane into the first rows of a cell row, over a copy of a
+// background row.
 void RedrawZoomed(const Scene& scene, const DisplayTable& display, const ViewGrid& grid, int xEnd,
                   int yEnd) {
     RgbBuffer& view = scene.view.view;
@@ -155,12 +157,21 @@ void RedrawZoomed(const Scene& scene, const DisplayTable& display, const ViewGri
         for (int i = 0; i < count; ++i)
             pixelRowDots[i] = (x0 + i * pw) % 8 == 0 ? kCellDot : kPixelDot;
 
-    static thread_local std::vector<uint32_t> background;
+    // The background a first view row needs besides its blocks: a copy of
+    // a background row when lines lie between them, else just the margin.
+    static thread_local std::vector<uint32_t> backgroundRow;
     if (gaps) {
-        background.resize(std::size_t(view.width));
-        FillPixels(background.data(), background.size(), kViewBackground);
+        backgroundRow.resize(std::size_t(view.width));
+        FillPixels(backgroundRow.data(), backgroundRow.size(), kViewBackground);
     }
+    auto background = [&](uint32_t* row) {
+        if (gaps)
+            std::memcpy(row, backgroundRow.data(), backgroundRow.size() * sizeof(uint32_t));
+        else
+            FillPixels(row + covered, std::size_t(view.width - covered), kViewBackground);
+    };
     const std::size_t rowBytes = std::size_t(view.width) * sizeof(uint32_t);
+    static thread_local std::array<uint32_t, 8 * kPlaneWidth> colors;
 
     int nextRow = 0;  // first view row not yet written
     for (int y0 = r; y0 < yEnd;) {
@@ -179,24 +190,26 @@ void RedrawZoomed(const Scene& scene, const DisplayTable& display, const ViewGri
             rowTop[y - y0] = vy;
             rows[y - y0] = view.row(vy);
             nextRow = std::min(vy + zoom, view.height);
-            if (gaps)
-                std::memcpy(rows[y - y0], background.data(), rowBytes);
-            else
-                FillPixels(rows[y - y0] + covered, std::size_t(view.width - covered),
-                           kViewBackground);
+            if (gaps) background(rows[y - y0]);
         }
-        CellRowBlocks(scene.image, display, x0, x0 + whole * pw, y0, y1, rows, columnX.data(),
-                      blockWidth, grid.pitchWidth());
+        if (gaps)
+            CellRowBlocks(scene.image, display, x0, x0 + whole * pw, y0, y1, rows,
+                          columnX.data(), blockWidth, grid.pitchWidth());
+        else
+            CellRowColors(scene.image, display, x0, x0 + whole * pw, y0, y1, colors.data(),
+                          kPlaneWidth, 1);
         for (int y = y0; y < y1; ++y) {
             uint32_t* first = rows[y - y0];
+            if (!gaps) {
+                background(first);
+                DrawBlockRow(first, colors.data() + (y - y0) * kPlaneWidth, whole,
+                             columnX.data(), blockWidth);
+            }
             // A block cut by the right edge.
             for (int k = whole; k < count; ++k)
                 std::fill(first + columnX[k], first + view.width,
                           DisplayColor(scene.state.rgbTable[ColorCodeAt(scene.image, x0 + k * pw,
                                                                         y) & 0xFF]));
-        }
-        for (int y = y0; y < y1; ++y) {
-            uint32_t* first = rows[y - y0];
             const int vy = rowTop[y - y0];
             for (int vyi = vy + 1; vyi < std::min(vy + zoom, view.height); ++vyi)
                 std::memcpy(view.row(vyi), first, rowBytes);
