@@ -149,6 +149,41 @@ struct CellColors {
     uint32_t color2;
 };
 
+// One row pair of a whole cell, drawn in the colors of bank Bank.
+template <int Pw, int Bank, class Out>
+[[gnu::always_inline]] inline void RowPair(__m128i pair, int row, const __m128i (&banks)[2],
+                                           __m128i c0, __m128i c3, const Out& out, int k0) {
+    // Bank b's color 1 and color 2 sit in lanes 2b and 2b + 1 of the pair
+    // of vectors.
+    constexpr int kLane = (Bank % 2) * 2;
+    const __m128i both = banks[Bank / 2];
+    const __m128i color1 = _mm_shuffle_epi32(both, kLane * 0x55);
+    const __m128i color2 = _mm_shuffle_epi32(both, (kLane + 1) * 0x55);
+    // 0xFF where a plane byte is 1, its two rows spread to 16-bit lanes.
+    const __m128i set = _mm_sub_epi8(_mm_setzero_si128(), pair);
+    const __m128i rows[2] = {_mm_unpacklo_epi8(set, set), _mm_unpackhi_epi8(set, set)};
+    if constexpr (Pw == 1) {
+        // Bit 1 shows color 1, bit 0 color 2.
+        const __m128i x12 = _mm_xor_si128(color1, color2);
+        for (int r = 0; r < 2; ++r) {
+            out.Put4(row + r, k0, Select(_mm_unpacklo_epi16(rows[r], rows[r]), color2, x12));
+            out.Put4(row + r, k0 + 4, Select(_mm_unpackhi_epi16(rows[r], rows[r]), color2, x12));
+        }
+    } else {
+        // 32-bit lane j holds the left column of pixel j in its low half
+        // and the right column in its high half; the value is 2 * left + right.
+        const __m128i x01 = _mm_xor_si128(color1, c0);
+        const __m128i x23 = _mm_xor_si128(c3, color2);
+        for (int r = 0; r < 2; ++r) {
+            const __m128i left = _mm_srai_epi32(_mm_slli_epi32(rows[r], 16), 16);
+            const __m128i right = _mm_srai_epi32(rows[r], 16);
+            const __m128i low = Select(right, c0, x01);
+            const __m128i high = Select(right, color2, x23);
+            out.Put4(row + r, k0, Select(left, low, _mm_xor_si128(low, high)));
+        }
+    }
+}
+
 // A whole 8 x 8 cell whose row pairs share their bank (pair k uses bank k,
 // or bank 0 in a normal image); block k0 is its first block.
 template <int Pw, class Out>
@@ -156,35 +191,21 @@ bool WholeCell(const Image& image, int cellX, int y0, bool normal, const CellCol
                uint32_t color0, uint32_t color3, const Out& out, int k0) {
     __m128i pairs[4];
     if (!LoadRowPairs(image, cellX, y0, pairs)) return false;
-    const __m128i zero = _mm_setzero_si128();
+    static_assert(sizeof(CellColors) == 2 * sizeof(uint32_t));
+    const __m128i colors[2] = {_mm_loadu_si128(reinterpret_cast<const __m128i*>(banks)),
+                               _mm_loadu_si128(reinterpret_cast<const __m128i*>(banks + 2))};
     const __m128i c0 = Broadcast(color0);
-    for (int k = 0; k < 4; ++k) {
-        const CellColors& colors = banks[normal ? 0 : k];
-        // 0xFF where a plane byte is 1, its two rows spread to 16-bit lanes.
-        const __m128i set = _mm_sub_epi8(zero, pairs[k]);
-        const __m128i rows[2] = {_mm_unpacklo_epi8(set, set), _mm_unpackhi_epi8(set, set)};
-        if constexpr (Pw == 1) {
-            // Bit 1 shows color 1, bit 0 color 2.
-            const __m128i c2 = Broadcast(colors.color2);
-            const __m128i x12 = Broadcast(colors.color1 ^ colors.color2);
-            for (int r = 0; r < 2; ++r) {
-                out.Put4(2 * k + r, k0, Select(_mm_unpacklo_epi16(rows[r], rows[r]), c2, x12));
-                out.Put4(2 * k + r, k0 + 4, Select(_mm_unpackhi_epi16(rows[r], rows[r]), c2, x12));
-            }
-        } else {
-            // 32-bit lane j holds the left column of pixel j in its low half
-            // and the right column in its high half; the value is 2 * left + right.
-            const __m128i x01 = Broadcast(colors.color1 ^ color0);
-            const __m128i c2 = Broadcast(colors.color2);
-            const __m128i x23 = Broadcast(color3 ^ colors.color2);
-            for (int r = 0; r < 2; ++r) {
-                const __m128i left = _mm_srai_epi32(_mm_slli_epi32(rows[r], 16), 16);
-                const __m128i right = _mm_srai_epi32(rows[r], 16);
-                const __m128i low = Select(right, c0, x01);
-                const __m128i high = Select(right, c2, x23);
-                out.Put4(2 * k + r, k0, Select(left, low, _mm_xor_si128(low, high)));
-            }
-        }
+    const __m128i c3 = Broadcast(color3);
+    if (normal) {
+        RowPair<Pw, 0>(pairs[0], 0, colors, c0, c3, out, k0);
+        RowPair<Pw, 0>(pairs[1], 2, colors, c0, c3, out, k0);
+        RowPair<Pw, 0>(pairs[2], 4, colors, c0, c3, out, k0);
+        RowPair<Pw, 0>(pairs[3], 6, colors, c0, c3, out, k0);
+    } else {
+        RowPair<Pw, 0>(pairs[0], 0, colors, c0, c3, out, k0);
+        RowPair<Pw, 1>(pairs[1], 2, colors, c0, c3, out, k0);
+        RowPair<Pw, 2>(pairs[2], 4, colors, c0, c3, out, k0);
+        RowPair<Pw, 3>(pairs[3], 6, colors, c0, c3, out, k0);
     }
     return true;
 }
@@ -210,7 +231,8 @@ void Band(const Image& image, const DisplayTable& display, int x0, int x1, int y
     [[maybe_unused]] const bool wholeRows = rows == 8;
     const uint8_t* colmap = image.colmap.data();
     const uint8_t* lummap = image.lummap.data();
-    CellColors banks[kBanks];
+    // Every bank has a value, so the whole-cell path may load all four.
+    CellColors banks[kBanks] = {};
     for (int cx = x0 / 8; cx * 8 < x1; ++cx) {
         const std::size_t cell = std::size_t(cx) * kCellRows + cy;
         for (int bank = firstBank; bank <= lastBank; ++bank) {
