@@ -302,7 +302,15 @@ void BlockRow(uint32_t* row, const uint32_t* colors, int count, const int* colum
         for (; k < count; ++k) packed.Block(row + k * Width, Broadcast(colors[k]));
         return;
     }
-    for (int k = 0; k < count; ++k) spaced.Block(row + columnX[k], Broadcast(colors[k]));
+    int k = 0;
+    for (; k + 4 <= count; k += 4) {
+        const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(colors + k));
+        spaced.Block(row + columnX[k], _mm_shuffle_epi32(four, 0x00));
+        spaced.Block(row + columnX[k + 1], _mm_shuffle_epi32(four, 0x55));
+        spaced.Block(row + columnX[k + 2], _mm_shuffle_epi32(four, 0xAA));
+        spaced.Block(row + columnX[k + 3], _mm_shuffle_epi32(four, 0xFF));
+    }
+    for (; k < count; ++k) spaced.Block(row + columnX[k], Broadcast(colors[k]));
 #else
     for (int k = 0; k < count; ++k) std::fill_n(row + columnX[k], width, colors[k]);
 #endif

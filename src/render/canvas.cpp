@@ -125,10 +125,11 @@ void RedrawAtZoomOne(const Scene& scene, const DisplayTable& display, int x0, in
 
 // Above zoom 1 every block row has the same layout, so each block row is
 // drawn once into its first view row and copied to the others while that
-// row is still in the cache. Blocks edge to edge are drawn row by row from
-// the colors of a cell row; blocks with lines between them go straight
-// from the plane into the first rows of a cell row, over a copy of a
-// background row.
+// row is still in the cache. Without pixel lines the blocks are drawn row
+// by row from the colors of a cell row; with them (a line after every
+// block) they go straight from the plane into the first rows of a cell
+// row. Where lines lie between blocks, a first row starts as a copy of a
+// background row; otherwise only its margin is filled.
 void RedrawZoomed(const Scene& scene, const DisplayTable& display, const ViewGrid& grid, int xEnd,
                   int yEnd) {
     RgbBuffer& view = scene.view.view;
@@ -138,7 +139,8 @@ void RedrawZoomed(const Scene& scene, const DisplayTable& display, const ViewGri
     const int r = grid.scrollRow();
     const int x0 = grid.scrollColumn() * pw;
     const int blockWidth = grid.blockWidth();
-    const bool gaps = grid.pitchWidth() > blockWidth || grid.cellLines();
+    const bool pixelLines = grid.pitchWidth() > blockWidth;
+    const bool gaps = pixelLines || grid.cellLines();
 
     // Block columns that start inside the view; the first `whole` of them
     // also end inside it.
@@ -190,9 +192,9 @@ void RedrawZoomed(const Scene& scene, const DisplayTable& display, const ViewGri
             rowTop[y - y0] = vy;
             rows[y - y0] = view.row(vy);
             nextRow = std::min(vy + zoom, view.height);
-            if (gaps) background(rows[y - y0]);
+            if (pixelLines) background(rows[y - y0]);
         }
-        if (gaps)
+        if (pixelLines)
             CellRowBlocks(scene.image, display, x0, x0 + whole * pw, y0, y1, rows,
                           columnX.data(), blockWidth, grid.pitchWidth());
         else
@@ -200,7 +202,7 @@ void RedrawZoomed(const Scene& scene, const DisplayTable& display, const ViewGri
                           kPlaneWidth, 1);
         for (int y = y0; y < y1; ++y) {
             uint32_t* first = rows[y - y0];
-            if (!gaps) {
+            if (!pixelLines) {
                 background(first);
                 DrawBlockRow(first, colors.data() + (y - y0) * kPlaneWidth, whole,
                              columnX.data(), blockWidth);
