@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "document/colors.h"
 #include "document/pixels.h"
@@ -40,64 +41,18 @@ void XorSpan(RgbBuffer& b, int y, int x0, int x1) {
     for (int x = std::max(x0, 0); x < std::min(x1, b.width); ++x) row[x] ^= kSelectionXorMask;
 }
 
+// Rows where the grid's cells begin: every second row of a DFLI image, where
+// the banks change, else every eighth.
+bool OnCellRow(const ImageDescriptor& desc, int y) {
+    return desc.colorMapKind == ColorMapKind::Dfli ? y % 2 == 0 : y % 8 == 0;
+}
+
 uint32_t DotColor(const ImageDescriptor& desc, int x, int y) {
-    const bool dfli = desc.colorMapKind == ColorMapKind::Dfli;
-    return (x % 8 == 0 || (dfli ? y % 2 == 0 : y % 8 == 0)) ? kCellDot : kPixelDot;
-}
-
-// One view row of blocks: background in the gaps, each block's color over
-// its width, clipped at the right edge. Without gaps the blocks lie edge to
-// edge. Small block widths are compile-time constants (Width > 0) so that
-// the per-block stores unroll; Width 0 takes the width at run time.
-template <int Width>
-void DrawBlockRowOf(uint32_t* dst, int width, const int* columnX, int count, int runtimeWidth,
-                    bool gaps, const uint32_t* colors) {
-    const int blockWidth = Width > 0 ? Width : runtimeWidth;
-    int pos = 0;
-    if (!gaps) {
-        const int whole = std::min(count, width / blockWidth);
-        for (int i = 0; i < whole; ++i, pos += blockWidth)
-            std::fill_n(dst + pos, blockWidth, colors[i]);
-        if (whole < count) {
-            std::fill(dst + pos, dst + width, colors[whole]);
-            pos = width;
-        }
-    } else {
-        for (int i = 0; i < count; ++i) {
-            const int vx = columnX[i];
-            for (; pos < vx; ++pos) dst[pos] = kViewBackground;
-            if (vx + blockWidth <= width) {
-                std::fill_n(dst + vx, blockWidth, colors[i]);
-                pos = vx + blockWidth;
-            } else {
-                std::fill(dst + vx, dst + width, colors[i]);
-                pos = width;
-            }
-        }
-    }
-    std::fill(dst + pos, dst + width, kViewBackground);
-}
-
-void DrawBlockRow(uint32_t* dst, int width, const int* columnX, int count, int blockWidth,
-                  bool gaps, const uint32_t* colors) {
-    switch (blockWidth) {
-        case 2:
-            return DrawBlockRowOf<2>(dst, width, columnX, count, 2, gaps, colors);
-        case 3:
-            return DrawBlockRowOf<3>(dst, width, columnX, count, 3, gaps, colors);
-        case 4:
-            return DrawBlockRowOf<4>(dst, width, columnX, count, 4, gaps, colors);
-        case 6:
-            return DrawBlockRowOf<6>(dst, width, columnX, count, 6, gaps, colors);
-        case 8:
-            return DrawBlockRowOf<8>(dst, width, columnX, count, 8, gaps, colors);
-        default:
-            return DrawBlockRowOf<0>(dst, width, columnX, count, blockWidth, gaps, colors);
-    }
+    return (x % 8 == 0 || OnCellRow(desc, y)) ? kCellDot : kPixelDot;
 }
 
 void FillRows(RgbBuffer& b, int y0, int y1) {
-    if (y1 > y0) std::fill(b.row(y0), b.row(y0) + std::size_t(y1 - y0) * b.width, kViewBackground);
+    if (y1 > y0) FillPixels(b.row(y0), std::size_t(y1 - y0) * std::size_t(b.width), kViewBackground);
 }
 
 }  // namespace
@@ -161,13 +116,20 @@ void RedrawAtZoomOne(const Scene& scene, const DisplayTable& display, int x0, in
             if (whole < count && whole * pw < view.width)
                 row[whole * pw] = DisplayColor(
                     scene.state.rgbTable[ColorCodeAt(scene.image, x0 + whole * pw, y) & 0xFF]);
-            std::fill(row + drawn, row + view.width, kViewBackground);
+            FillPixels(row + drawn, std::size_t(view.width - drawn), kViewBackground);
         }
         y0 = y1;
     }
     FillRows(view, std::max(rowsEnd - r, 0), view.height);
 }
 
+// Above zoom 1 every block row has the same layout, so each block row is
+// drawn once into its first view row and copied to the others while that
+// row is still in the cache. Without pixel lines the blocks are drawn row
+// by row from the colors of a cell row; with them (a line after every
+// block) they go straight from the plane into the first rows of a cell
+// row. Where lines lie between blocks, a first row starts as a copy of a
+// background row; otherwise only its margin is filled.
 void RedrawZoomed(const Scene& scene, const DisplayTable& display, const ViewGrid& grid, int xEnd,
                   int yEnd) {
     RgbBuffer& view = scene.view.view;
@@ -176,36 +138,90 @@ void RedrawZoomed(const Scene& scene, const DisplayTable& display, const ViewGri
     const int zoom = grid.zoom();
     const int r = grid.scrollRow();
     const int x0 = grid.scrollColumn() * pw;
-    const bool gaps = grid.cellLines() || grid.pitchWidth() > grid.blockWidth();
+    const int blockWidth = grid.blockWidth();
+    const bool pixelLines = grid.pitchWidth() > blockWidth;
+    const bool gaps = pixelLines || grid.cellLines();
 
-    // Block columns that start inside the view.
+    // Block columns that start inside the view; the first `whole` of them
+    // also end inside it.
     std::array<int, kPlaneWidth> columnX;
     int count = 0;
     for (int x = x0; x < xEnd; x += pw, ++count) {
         columnX[count] = grid.ColumnToView(count);
         if (columnX[count] >= view.width) break;
     }
+    int whole = count;
+    while (whole > 0 && columnX[whole - 1] + blockWidth > view.width) --whole;
+    const int covered = whole > 0 ? columnX[whole - 1] + blockWidth : 0;
+    // Dot colors of a row off a cell border.
+    std::array<uint32_t, kPlaneWidth> pixelRowDots;
+    if (grid.dots())
+        for (int i = 0; i < count; ++i)
+            pixelRowDots[i] = (x0 + i * pw) % 8 == 0 ? kCellDot : kPixelDot;
+
+    // The background a first view row needs besides its blocks: a copy of
+    // a background row when lines lie between them, else just the margin.
+    static thread_local std::vector<uint32_t> backgroundRow;
+    if (gaps) {
+        backgroundRow.resize(std::size_t(view.width));
+        FillPixels(backgroundRow.data(), backgroundRow.size(), kViewBackground);
+    }
+    auto background = [&](uint32_t* row) {
+        if (gaps)
+            std::memcpy(row, backgroundRow.data(), backgroundRow.size() * sizeof(uint32_t));
+        else
+            FillPixels(row + covered, std::size_t(view.width - covered), kViewBackground);
+    };
+    const std::size_t rowBytes = std::size_t(view.width) * sizeof(uint32_t);
     static thread_local std::array<uint32_t, 8 * kPlaneWidth> colors;
-    int nextRow = 0;     // first view row not yet written
-    bool below = false;  // a block row started under the view's bottom edge
-    for (int y0 = r; y0 < yEnd && !below;) {
-        const int y1 = std::min(yEnd, (y0 / 8 + 1) * 8);
-        CellRowColors(scene.image, display, x0, x0 + count * pw, y0, y1, colors.data(), kPlaneWidth,
-                      1);
-        for (int y = y0; y < y1 && !below; ++y) {
+
+    int nextRow = 0;  // first view row not yet written
+    for (int y0 = r; y0 < yEnd;) {
+        const int cellEnd = std::min(yEnd, (y0 / 8 + 1) * 8);
+        int y1 = cellEnd;
+        // First view rows of the band's block rows; rows under the view are not drawn.
+        uint32_t* rows[8];
+        int rowTop[8];
+        for (int y = y0; y < cellEnd; ++y) {
             const int vy = grid.RowToView(y - r);
-            below = vy >= view.height;
-            if (below) break;
+            if (vy >= view.height) {
+                y1 = y;
+                break;
+            }
             FillRows(view, nextRow, vy);
-            uint32_t* first = view.row(vy);
-            DrawBlockRow(first, view.width, columnX.data(), count, grid.blockWidth(), gaps,
-                         colors.data() + (y - y0) * kPlaneWidth);
+            rowTop[y - y0] = vy;
+            rows[y - y0] = view.row(vy);
             nextRow = std::min(vy + zoom, view.height);
-            for (int vyi = vy + 1; vyi < nextRow; ++vyi)
-                std::memcpy(view.row(vyi), first, std::size_t(view.width) * sizeof(uint32_t));
-            if (grid.dots())
-                for (int i = 0; i < count; ++i) first[columnX[i]] = DotColor(desc, x0 + i * pw, y);
+            if (pixelLines) background(rows[y - y0]);
         }
+        if (pixelLines)
+            CellRowBlocks(scene.image, display, x0, x0 + whole * pw, y0, y1, rows,
+                          columnX.data(), blockWidth, grid.pitchWidth());
+        else
+            CellRowColors(scene.image, display, x0, x0 + whole * pw, y0, y1, colors.data(),
+                          kPlaneWidth, 1);
+        for (int y = y0; y < y1; ++y) {
+            uint32_t* first = rows[y - y0];
+            if (!pixelLines) {
+                background(first);
+                DrawBlockRow(first, colors.data() + (y - y0) * kPlaneWidth, whole,
+                             columnX.data(), blockWidth);
+            }
+            // A block cut by the right edge.
+            for (int k = whole; k < count; ++k)
+                std::fill(first + columnX[k], first + view.width,
+                          DisplayColor(scene.state.rgbTable[ColorCodeAt(scene.image, x0 + k * pw,
+                                                                        y) & 0xFF]));
+            const int vy = rowTop[y - y0];
+            for (int vyi = vy + 1; vyi < std::min(vy + zoom, view.height); ++vyi)
+                std::memcpy(view.row(vyi), first, rowBytes);
+            if (grid.dots()) {
+                const bool cellRow = OnCellRow(desc, y);
+                for (int i = 0; i < count; ++i)
+                    first[columnX[i]] = cellRow ? kCellDot : pixelRowDots[i];
+            }
+        }
+        if (y1 < cellEnd) break;
         y0 = y1;
     }
     FillRows(view, nextRow, view.height);
@@ -242,7 +258,7 @@ void RedrawPreview(const Scene& scene) {
         const int y1 = std::min(rows, y0 + 8);
         CellRowColors(scene.image, display, 0, xLimit, y0, y1, preview.row(y0), preview.width, pw);
         for (int y = y0; y < y1; ++y)
-            std::fill(preview.row(y) + xLimit, preview.row(y) + preview.width, kViewBackground);
+            FillPixels(preview.row(y) + xLimit, std::size_t(preview.width - xLimit), kViewBackground);
     }
     FillRows(preview, std::max(rows, 0), preview.height);
 }
