@@ -10,6 +10,15 @@
 
 namespace pixolat {
 
+void FillRect(RgbBuffer& b, int x0, int y0, int x1, int y1, uint32_t color) {
+    x0 = std::max(x0, 0);
+    y0 = std::max(y0, 0);
+    x1 = std::min(x1, b.width);
+    y1 = std::min(y1, b.height);
+    if (x1 <= x0) return;
+    for (int y = y0; y < y1; ++y) FillPixels(b.row(y) + x0, std::size_t(x1 - x0), color);
+}
+
 namespace {
 
 // The image's size as far as the planes hold it.
@@ -25,15 +34,6 @@ Extent ImageExtent(const ImageDescriptor& desc) {
 bool BlockInImage(const ImageDescriptor& desc, int x, int y) {
     const Extent e = ImageExtent(desc);
     return x >= 0 && y >= 0 && x < e.width && y < e.height && x + PixelWidthOf(desc) <= kPlaneWidth;
-}
-
-// Fills [x0, x1) x [y0, y1) clipped to the picture.
-void FillRect(RgbBuffer& b, int x0, int y0, int x1, int y1, uint32_t color) {
-    x0 = std::max(x0, 0);
-    y0 = std::max(y0, 0);
-    x1 = std::min(x1, b.width);
-    y1 = std::min(y1, b.height);
-    for (int y = y0; y < y1; ++y) std::fill(b.row(y) + x0, b.row(y) + std::max(x0, x1), color);
 }
 
 void XorSpan(RgbBuffer& b, int y, int x0, int x1) {

@@ -26,6 +26,9 @@ inline constexpr uint32_t kSelectionXorMask = 0x00FF8040u;  // 255, 128, 64
 inline constexpr uint32_t kCellDot = PackRgb(255, 255, 255);
 inline constexpr uint32_t kPixelDot = PackRgb(128, 128, 128);
 
+// Fills [x0, x1) x [y0, y1), clipped to the picture.
+void FillRect(RgbBuffer& b, int x0, int y0, int x1, int y1, uint32_t color);
+
 // What a redraw reads and where it draws.
 struct Scene {
     const Image& image;

@@ -8,21 +8,13 @@ namespace pixolat {
 
 namespace {
 
-void Fill(RgbBuffer& b, int x0, int y0, int x1, int y1, uint32_t color) {
-    x0 = std::max(x0, 0);
-    y0 = std::max(y0, 0);
-    x1 = std::min(x1, b.width);
-    y1 = std::min(y1, b.height);
-    for (int y = y0; y < y1; ++y) std::fill(b.row(y) + x0, b.row(y) + std::max(x0, x1), color);
-}
-
 // A one-pixel frame along the inside of [x0, x1) x [y0, y1).
 void Frame(RgbBuffer& b, int x0, int y0, int x1, int y1, uint32_t color) {
     if (x1 <= x0 || y1 <= y0) return;
-    Fill(b, x0, y0, x1, y0 + 1, color);
-    Fill(b, x0, y1 - 1, x1, y1, color);
-    Fill(b, x0, y0, x0 + 1, y1, color);
-    Fill(b, x1 - 1, y0, x1, y1, color);
+    FillRect(b, x0, y0, x1, y0 + 1, color);
+    FillRect(b, x0, y1 - 1, x1, y1, color);
+    FillRect(b, x0, y0, x0 + 1, y1, color);
+    FillRect(b, x1 - 1, y0, x1, y1, color);
 }
 
 }  // namespace
@@ -60,7 +52,7 @@ void DrawPaletteCell(const PaletteScene& scene, int column, int row) {
         return;
     const ColorCode code = PaletteCellCode(column, row);
     RgbBuffer& picture = scene.view.palette;
-    Fill(picture, column * w, row * h, (column + 1) * w, (row + 1) * h,
+    FillRect(picture, column * w, row * h, (column + 1) * w, (row + 1) * h,
          DisplayColor(scene.state.rgbTable[std::size_t(code)]));
     const std::string text = PaletteLabel(scene.desc, scene.state, code);
     if (text.empty()) return;
