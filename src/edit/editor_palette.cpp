@@ -1,6 +1,7 @@
 // The color palette's selection, mouse bindings and the palette area's splitters.
 #include <algorithm>
 
+#include "document/text.h"
 #include "edit/editor.h"
 
 namespace pixolat {
@@ -8,11 +9,6 @@ namespace pixolat {
 namespace {
 
 constexpr uint32_t kDoubleClickMs = 350;
-
-std::string HexByte2(int value) {
-    static const char* const kHex = "0123456789ABCDEF";
-    return {kHex[(value >> 4) & 15], kHex[value & 15]};
-}
 
 }  // namespace
 
@@ -33,7 +29,7 @@ void Editor::SelectPaletteCell(int column, int row) {
     state_.paletteColumn = column;
     state_.paletteRow = row;
     DrawPaletteMarker();
-    ShowStatus("Current color: $" + HexByte2(SelectedPaletteColor()));
+    ShowStatus("Current color: $" + HexByte(SelectedPaletteColor()));
 }
 
 void Editor::imgColorPaletteMouseDown(MouseButton, ShiftState, int x, int y) {

@@ -6,6 +6,7 @@
 
 #include "document/colors.h"
 #include "document/pixels.h"
+#include "document/text.h"
 #include "render/block_colors.h"
 
 namespace pixolat {
@@ -285,10 +286,8 @@ std::string CursorPositionText(const ImageDescriptor& desc, const EditorState& s
 
 std::string CursorValueText(const Image& image, const EditorState& s) {
     if (!BlockInImage(image.desc, s.cursorX, s.cursorY)) return "";
-    static const char* const kHex = "0123456789ABCDEF";
-    const int code = ColorCodeAt(image, s.cursorX, s.cursorY) & 0xFF;
-    return std::to_string(PixelValueAt(image, s.cursorX, s.cursorY)) + " $" + kHex[code >> 4] +
-           kHex[code & 15];
+    return std::to_string(PixelValueAt(image, s.cursorX, s.cursorY)) + " $" +
+           HexByte(ColorCodeAt(image, s.cursorX, s.cursorY));
 }
 
 void ToggleSelectionOutline(const Scene& scene) {
