@@ -29,7 +29,8 @@ struct RgbBuffer {
 };
 
 inline constexpr uint32_t PackRgb(int r, int g, int b) {
-    return 0xFF000000u | (uint32_t(r & 0xFF) << 16) | (uint32_t(g & 0xFF) << 8) | uint32_t(b & 0xFF);
+    return 0xFF000000u | (uint32_t(r & 0xFF) << 16) | (uint32_t(g & 0xFF) << 8) |
+           uint32_t(b & 0xFF);
 }
 
 // A loaded picture file: each pixel 24-bit RGB with red in the low byte
@@ -39,8 +40,12 @@ struct Picture {
     int height = 0;
     std::vector<uint32_t> pixels;  // row by row
 
-    uint32_t at(int x, int y) const { return pixels[std::size_t(y) * std::size_t(width) + std::size_t(x)]; }
-    uint32_t& at(int x, int y) { return pixels[std::size_t(y) * std::size_t(width) + std::size_t(x)]; }
+    uint32_t at(int x, int y) const {
+        return pixels[std::size_t(y) * std::size_t(width) + std::size_t(x)];
+    }
+    uint32_t& at(int x, int y) {
+        return pixels[std::size_t(y) * std::size_t(width) + std::size_t(x)];
+    }
 };
 
 // Modifier keys and mouse buttons held during an event.

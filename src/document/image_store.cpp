@@ -10,7 +10,9 @@ constexpr std::size_t kImageBytes = kPlaneBytes + 2 * kAttributeBytes;
 constexpr std::size_t kRecords = kImageCount + 1;
 }  // namespace
 
-void ImageStore::FreeDeleter::operator()(uint8_t* p) const { std::free(p); }
+void ImageStore::FreeDeleter::operator()(uint8_t* p) const {
+    std::free(p);
+}
 
 ImageStore::ImageStore() {
     // calloc of a block this size is served by fresh zero pages that the

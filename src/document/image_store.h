@@ -53,7 +53,9 @@ class PixelPlane {
 public:
     explicit PixelPlane(uint8_t* bytes = nullptr) : bytes_(bytes) {}
     uint8_t& at(int x, int y) { return bytes_[std::size_t(x) * kPlaneHeight + std::size_t(y)]; }
-    uint8_t at(int x, int y) const { return bytes_[std::size_t(x) * kPlaneHeight + std::size_t(y)]; }
+    uint8_t at(int x, int y) const {
+        return bytes_[std::size_t(x) * kPlaneHeight + std::size_t(y)];
+    }
     // The 1024 rows of column x, for loops that walk down a column.
     uint8_t* column(int x) { return bytes_ + std::size_t(x) * kPlaneHeight; }
     const uint8_t* column(int x) const { return bytes_ + std::size_t(x) * kPlaneHeight; }

@@ -32,7 +32,9 @@ inline int BankOf(const ImageDescriptor& desc, int y) {
     return desc.colorMapKind == ColorMapKind::Normal ? 0 : (y % 8) / 2;
 }
 
-inline Cell CellIndex(int x, int y) { return Cell{x / 8, y / 8}; }
+inline Cell CellIndex(int x, int y) {
+    return Cell{x / 8, y / 8};
+}
 
 // Gives the image its start colors: color0 0, color3 $71, every colmap byte
 // $11 and every lummap byte $53 (cell colors $31 and $51).

@@ -97,7 +97,9 @@ std::string_view TrimControls(std::string_view s) {
     return s.substr(begin, end - begin);
 }
 
-bool IsDecimalDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDecimalDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 int HexDigitValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';

@@ -10,7 +10,7 @@ namespace {
 const char* const kDamaged = "The bitmap file is damaged or of a kind that cannot be read.";
 
 class LittleEndian {
-  public:
+public:
     explicit LittleEndian(std::span<const uint8_t> bytes) : bytes_(bytes) {}
     uint32_t U8(std::size_t at) const {
         if (at >= bytes_.size()) throw Error(kDamaged);
@@ -20,7 +20,7 @@ class LittleEndian {
     uint32_t U32(std::size_t at) const { return U16(at) | U16(at + 2) << 16; }
     std::size_t size() const { return bytes_.size(); }
 
-  private:
+private:
     std::span<const uint8_t> bytes_;
 };
 

@@ -8,14 +8,14 @@ namespace {
 
 // Reads the file's bytes by offset; offsets past the end read as 0.
 class FileBytes {
-  public:
+public:
     explicit FileBytes(std::span<const uint8_t> bytes) : bytes_(bytes) {}
     uint8_t operator[](std::size_t offset) const {
         return offset < bytes_.size() ? bytes_[offset] : uint8_t(0);
     }
     std::size_t size() const { return bytes_.size(); }
 
-  private:
+private:
     std::span<const uint8_t> bytes_;
 };
 

@@ -37,7 +37,7 @@ inline constexpr int kScreenCells = 1000;
 inline constexpr int kScreenBlock = 1024;
 
 class CellWalk {
-  public:
+public:
     explicit CellWalk(const ImageDescriptor& desc)
         : layout_(desc.layout),
           columns_((ClampedWidth(desc) + 7) / 8),
@@ -86,7 +86,7 @@ class CellWalk {
         return groupDone;
     }
 
-  private:
+private:
     bool NextCell() {
         switch (layout_) {
             case Layout::Charset:

@@ -126,7 +126,7 @@ const HexDigits kHexDigit;
 // Values of three characters each ("$XX" or three decimal digits), each
 // optionally followed by a comma.
 class ValueReader {
-  public:
+public:
     explicit ValueReader(std::string_view text) : text_(text) {}
     bool more() const { return pos_ < text_.size(); }
 
@@ -147,7 +147,7 @@ class ValueReader {
         return Convert(chars);
     }
 
-  private:
+private:
     // The strict conversion: anything but a whole number is an error.
     static uint8_t Convert(std::string_view chars) {
         const bool clean = std::none_of(chars.begin(), chars.end(), [](char c) {
@@ -251,7 +251,7 @@ std::string_view CutComment(std::string_view line) {
 }
 
 class SourceLoader {
-  public:
+public:
     SourceLoader(ImageStore& store, EditorState& state) : store_(store), state_(state) {
         state_.currentImage = std::clamp(state_.currentImage, 0, kLastImage);
     }
@@ -284,7 +284,7 @@ class SourceLoader {
         return result_;
     }
 
-  private:
+private:
     void Flush() {
         NormalizeCurrentImage(store_, state_);
         ParseSectionData(store_.image(state_.currentImage), pending_, colorMapMode_);

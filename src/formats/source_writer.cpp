@@ -27,7 +27,7 @@ const HexTable kHex;
 // line; values go eight to a line. Room is made once per image (Reserve), so
 // the appends themselves do not check; the buffer never shrinks before Take.
 class SourceBuilder {
-  public:
+public:
     // Makes room for n more characters.
     void Reserve(std::size_t n) {
         if (size_ + n > text_.size())
@@ -85,7 +85,7 @@ class SourceBuilder {
         return std::move(text_);
     }
 
-  private:
+private:
     std::string text_;  // the first size_ characters are the text
     std::size_t size_ = 0;
     int count_ = 0;  // values on the current line
@@ -96,7 +96,7 @@ class SourceBuilder {
 // a cell lie side by side. Packing whole columns reads the column-major plane
 // in order.
 class CellBytes {
-  public:
+public:
     CellBytes(const Image& image, int columns) : bytes_(std::size_t(columns) * kPlaneHeight) {
         for (int cx = 0; cx < columns; ++cx) {
             uint8_t* out = bytes_.data() + std::size_t(cx) * kPlaneHeight;
@@ -112,7 +112,7 @@ class CellBytes {
         return bytes_.data() + std::size_t(cx) * kPlaneHeight + std::size_t(cy) * 8;
     }
 
-  private:
+private:
     std::vector<uint8_t> bytes_;
 };
 

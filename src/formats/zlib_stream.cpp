@@ -23,7 +23,7 @@ std::array<uint32_t, 256> MakeCrcTable() {
 
 // Bits are taken from each byte's least significant end first.
 class BitReader {
-  public:
+public:
     explicit BitReader(std::span<const uint8_t> bytes) : bytes_(bytes) {}
 
     int Bits(int count) {
@@ -46,7 +46,7 @@ class BitReader {
         return bytes_[position_++];
     }
 
-  private:
+private:
     std::span<const uint8_t> bytes_;
     std::size_t position_ = 0;
     uint32_t buffer_ = 0;
@@ -101,7 +101,7 @@ constexpr int kDistanceExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5, 
                                     6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
 
 class Inflater {
-  public:
+public:
     Inflater(std::span<const uint8_t> bytes, std::size_t maxOutput)
         : in_(bytes), maxOutput_(maxOutput) {}
 
@@ -126,7 +126,7 @@ class Inflater {
         return std::move(out_);
     }
 
-  private:
+private:
     void Put(uint8_t byte) {
         if (out_.size() >= maxOutput_) throw Error(kCorrupt);
         out_.push_back(byte);

@@ -19,7 +19,7 @@ struct MaskColorEntry {
 };
 
 class MaskColorTable {
-  public:
+public:
     // Entry indices must fit the one byte per pixel of the class map.
     static constexpr int kCapacity = 256;
 
@@ -33,7 +33,7 @@ class MaskColorTable {
     MaskColorEntry& operator[](int i) { return entries_[std::size_t(i)]; }
     const MaskColorEntry& operator[](int i) const { return entries_[std::size_t(i)]; }
 
-  private:
+private:
     // Power of two, four times the capacity: probes stay short.
     static constexpr int kSlots = 1024;
     static int Hash(uint32_t color) { return int((color * 0x9E3779B1u) >> 22); }

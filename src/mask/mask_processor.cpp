@@ -81,7 +81,7 @@ void MaskClassMap::Reset(int width, int height) {
 }
 
 class MaskProcessor::BusyScope {
-  public:
+public:
     explicit BusyScope(MaskProcessor& processor) : processor_(processor) {
         processor_.busy_ = true;
         processor_.cancelled_ = false;
@@ -90,7 +90,7 @@ class MaskProcessor::BusyScope {
     BusyScope(const BusyScope&) = delete;
     BusyScope& operator=(const BusyScope&) = delete;
 
-  private:
+private:
     MaskProcessor& processor_;
 };
 

@@ -20,7 +20,7 @@ namespace pixolat {
 
 // For every mask pixel, the index of its color in the table; rows top down.
 class MaskClassMap {
-  public:
+public:
     static constexpr int kMaxWidth = 16001;
     static constexpr int kMaxHeight = 1024;
 
@@ -38,7 +38,7 @@ class MaskClassMap {
         return indices_.get() + std::size_t(y) * std::size_t(width_);
     }
 
-  private:
+private:
     int width_ = 0;
     int height_ = 0;
     std::size_t capacity_ = 0;
@@ -47,7 +47,7 @@ class MaskClassMap {
 
 // The window around the processor: its caption doubles as the status line.
 class MaskProcessorView {
-  public:
+public:
     virtual ~MaskProcessorView() = default;
     virtual void SetCaption(const std::string& text) = 0;
     // The grid rows changed while an operation is still running.
@@ -55,7 +55,7 @@ class MaskProcessorView {
 };
 
 class MaskProcessor {
-  public:
+public:
     MaskProcessor(Platform& platform, MaskProcessorView& view);
 
     // Builds the color table and the class map from the mask picture. A mask
@@ -81,7 +81,7 @@ class MaskProcessor {
 
     static constexpr int kColumns = 3;
 
-  private:
+private:
     class BusyScope;
 
     void DiscardMask();

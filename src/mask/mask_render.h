@@ -16,7 +16,7 @@ int GreyToLevel(int red);
 int LevelToGrey(int64_t level);
 
 class MaskRenderer {
-  public:
+public:
     // Takes the roles and offsets as they are now, so later edits do not mix
     // into a picture under way. A pattern no entry uses may be empty.
     MaskRenderer(const MaskColorTable& table, const Picture& pattern1, const Picture& pattern2);
@@ -25,7 +25,7 @@ class MaskRenderer {
     // indices; every index must be below the table's size.
     void RenderRow(int y, const uint8_t* classes, int width, uint32_t* target);
 
-  private:
+private:
     // A pattern as grey levels, one byte per pixel.
     struct LevelMap {
         int width = 1;

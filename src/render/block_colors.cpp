@@ -254,11 +254,8 @@ void Band(const Image& image, const DisplayTable& display, int x0, int x1, int y
             const int k = (x - x0) / Pw;
             for (int i = 0; i < rows; ++i) {
                 const CellColors& c = banks[rowBank[i]];
-                const uint32_t colors[5] = {Pw == 1 ? c.color2 : color0,
-                                            c.color1,
-                                            Pw == 1 ? bad : c.color2,
-                                            Pw == 1 ? bad : color3,
-                                            bad};
+                const uint32_t colors[5] = {Pw == 1 ? c.color2 : color0, c.color1,
+                                            Pw == 1 ? bad : c.color2, Pw == 1 ? bad : color3, bad};
                 const unsigned v = Pw == 1 ? l[i] : 2u * l[i] + r[i];
                 out.Put(i, k, colors[std::min(v, 4u)]);
             }

@@ -53,7 +53,8 @@ uint32_t DotColor(const ImageDescriptor& desc, int x, int y) {
 }
 
 void FillRows(RgbBuffer& b, int y0, int y1) {
-    if (y1 > y0) FillPixels(b.row(y0), std::size_t(y1 - y0) * std::size_t(b.width), kViewBackground);
+    if (y1 > y0)
+        FillPixels(b.row(y0), std::size_t(y1 - y0) * std::size_t(b.width), kViewBackground);
 }
 
 }  // namespace
@@ -196,8 +197,8 @@ void RedrawZoomed(const Scene& scene, const DisplayTable& display, const ViewGri
             if (pixelLines) background(rows[y - y0]);
         }
         if (pixelLines)
-            CellRowBlocks(scene.image, display, x0, x0 + whole * pw, y0, y1, rows,
-                          columnX.data(), blockWidth, grid.pitchWidth());
+            CellRowBlocks(scene.image, display, x0, x0 + whole * pw, y0, y1, rows, columnX.data(),
+                          blockWidth, grid.pitchWidth());
         else
             CellRowColors(scene.image, display, x0, x0 + whole * pw, y0, y1, colors.data(),
                           kPlaneWidth, 1);
@@ -205,14 +206,15 @@ void RedrawZoomed(const Scene& scene, const DisplayTable& display, const ViewGri
             uint32_t* first = rows[y - y0];
             if (!pixelLines) {
                 background(first);
-                DrawBlockRow(first, colors.data() + (y - y0) * kPlaneWidth, whole,
-                             columnX.data(), blockWidth);
+                DrawBlockRow(first, colors.data() + (y - y0) * kPlaneWidth, whole, columnX.data(),
+                             blockWidth);
             }
             // A block cut by the right edge.
             for (int k = whole; k < count; ++k)
-                std::fill(first + columnX[k], first + view.width,
-                          DisplayColor(scene.state.rgbTable[ColorCodeAt(scene.image, x0 + k * pw,
-                                                                        y) & 0xFF]));
+                std::fill(
+                    first + columnX[k], first + view.width,
+                    DisplayColor(
+                        scene.state.rgbTable[ColorCodeAt(scene.image, x0 + k * pw, y) & 0xFF]));
             const int vy = rowTop[y - y0];
             for (int vyi = vy + 1; vyi < std::min(vy + zoom, view.height); ++vyi)
                 std::memcpy(view.row(vyi), first, rowBytes);
@@ -259,7 +261,8 @@ void RedrawPreview(const Scene& scene) {
         const int y1 = std::min(rows, y0 + 8);
         CellRowColors(scene.image, display, 0, xLimit, y0, y1, preview.row(y0), preview.width, pw);
         for (int y = y0; y < y1; ++y)
-            FillPixels(preview.row(y) + xLimit, std::size_t(preview.width - xLimit), kViewBackground);
+            FillPixels(preview.row(y) + xLimit, std::size_t(preview.width - xLimit),
+                       kViewBackground);
     }
     FillRows(preview, std::max(rows, 0), preview.height);
 }

@@ -53,7 +53,7 @@ void DrawPaletteCell(const PaletteScene& scene, int column, int row) {
     const ColorCode code = PaletteCellCode(column, row);
     RgbBuffer& picture = scene.view.palette;
     FillRect(picture, column * w, row * h, (column + 1) * w, (row + 1) * h,
-         DisplayColor(scene.state.rgbTable[std::size_t(code)]));
+             DisplayColor(scene.state.rgbTable[std::size_t(code)]));
     const std::string text = PaletteLabel(scene.desc, scene.state, code);
     if (text.empty()) return;
     const int x = column * w + (w - scene.platform.TextWidth(text)) / 2;

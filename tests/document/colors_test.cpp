@@ -48,7 +48,7 @@ TEST(RgbTable, HoldsTheTedColorsWithRedInTheLowByte) {
 }
 
 class ColorCodes : public ::testing::Test {
-  protected:
+protected:
     ImageStore store;
     Image& image = store.image(1);
 

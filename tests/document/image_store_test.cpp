@@ -169,7 +169,7 @@ TEST(PixelValues, ShrinkingAndRegrowingAnImageKeepsItsPixels) {
 }
 
 class Normalize : public ::testing::Test {
-  protected:
+protected:
     ImageStore store;
     EditorState state;
     ImageDescriptor& desc() { return store.image(state.currentImage).desc; }

@@ -42,7 +42,7 @@ void WithGfxDataWindow(const std::function<void()>& open,
 
 class FormDataTest : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void fileMenuHasLoadAndSave() {
         QtPlatform platform;
         TFormEditor editor(platform);

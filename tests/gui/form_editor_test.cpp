@@ -1,12 +1,13 @@
+#include "app/qt/form_editor.h"
+
 #include <QAction>
 #include <QApplication>
-#include <QTimer>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 
-#include "app/qt/form_editor.h"
 #include "gui/gui_test.h"
 
 using namespace pixolat;

@@ -34,7 +34,7 @@ QString WriteBitmap(const QTemporaryDir& dir, const QString& name,
 // Answers the next message box, which a click opens modally, with OK and
 // keeps its text.
 class MessageCatcher : public QObject {
-  public:
+public:
     QString text;
     MessageCatcher() {
         timer_.setInterval(10);
@@ -51,7 +51,7 @@ class MessageCatcher : public QObject {
         timer_.start();
     }
 
-  private:
+private:
     QTimer timer_;
 };
 
@@ -76,7 +76,7 @@ void Click(QWidget& form, const char* button) {
 
 class FormMaskTest : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void opensWithItsControlsAndDefaultPaths() {
         QtPlatform platform;
         TFormMask form(platform);

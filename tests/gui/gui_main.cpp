@@ -13,8 +13,8 @@ std::vector<std::function<QObject*()>>& GuiTestRegistry() {
 }  // namespace pixolat::testing
 
 int main(int argc, char* argv[]) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen"
-                                                                     : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     // Settings go to a temporary folder, never the user's own. (Qt's test
     // mode is not used: it sends them to ~/.qttest, inside the user's home.)
     QTemporaryDir home;

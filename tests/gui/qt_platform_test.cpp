@@ -57,7 +57,7 @@ QString BuiltHelpFile() {
 
 class QtPlatformTest : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void writeFileReplacesTheWholeFileOrNothing() {
         QtPlatform platform;
         QTemporaryDir dir;

@@ -66,7 +66,7 @@ const uint32_t kRed = Rgb(255, 0, 0), kGreen = Rgb(0, 255, 0), kBlue = Rgb(0, 0,
                kWhite = Rgb(255, 255, 255);
 
 class MaskProcessorTest : public ::testing::Test {
-  protected:
+protected:
     EventfulPlatform platform;
     CaptionLog view;
     MaskProcessor processor{platform, view};

@@ -9,7 +9,7 @@ namespace pixolat::testing {
 namespace {
 
 class CanvasTest : public ViewTest {
-  protected:
+protected:
     void SetUp() override { ResizeView(400, 300); }
     uint32_t At(int x, int y) { return view().at(x, y); }
     // Moves the cursor off the blocks a test looks at.
@@ -318,11 +318,11 @@ TEST_F(CanvasTest, FullRedrawMatchesDrawingEveryVisibleBlock) {
         const int yEnd = std::min(d.height, r + v.height / zoom + 1);
         for (int y = r; y < yEnd; ++y)
             for (int x = c * pw; x < xEnd; x += pw) editor.DrawBlock(x, y);
-        ASSERT_EQ(full, v.pixels) << "round " << round << ": view " << v.width << " x "
-                                  << v.height << ", image " << d.width << " x " << d.height
-                                  << ", pw " << pw << ", kind " << int(d.colorMapKind)
-                                  << ", zoom " << zoom << ", grid " << int(state().gridSetting)
-                                  << ", scroll " << c << ", " << r;
+        ASSERT_EQ(full, v.pixels) << "round " << round << ": view " << v.width << " x " << v.height
+                                  << ", image " << d.width << " x " << d.height << ", pw " << pw
+                                  << ", kind " << int(d.colorMapKind) << ", zoom " << zoom
+                                  << ", grid " << int(state().gridSetting) << ", scroll " << c
+                                  << ", " << r;
     }
 }
 

@@ -116,10 +116,9 @@ TEST(FullRedraw, MatchesBlockByBlockDrawing) {
                                                              view.view.pixels.begin());
                             if (wrong.first != expected.end()) {
                                 const auto at = wrong.first - expected.begin();
-                                ADD_FAILURE() << "first wrong view pixel at "
-                                              << at % size.width << "," << at / size.width
-                                              << ": " << std::hex << *wrong.second
-                                              << " instead of " << *wrong.first;
+                                ADD_FAILURE() << "first wrong view pixel at " << at % size.width
+                                              << "," << at / size.width << ": " << std::hex
+                                              << *wrong.second << " instead of " << *wrong.first;
                                 return;
                             }
                         }

@@ -6,7 +6,7 @@ namespace pixolat::testing {
 namespace {
 
 class GeometryTest : public ViewTest {
-  protected:
+protected:
     const ScrollBar& xScroll() { return editor.view().xScroll; }
     const ScrollBar& yScroll() { return editor.view().yScroll; }
 };

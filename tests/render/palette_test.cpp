@@ -6,7 +6,7 @@ namespace pixolat::testing {
 namespace {
 
 class PaletteTest : public ViewTest {
-  protected:
+protected:
     // Palette picture w x h (the preview takes 320 + 4 of the client width).
     void ResizePalette(int w, int h) {
         editor.view().paletteHeight = h;

@@ -10,7 +10,7 @@ namespace pixolat {
 
 class TFormData : public QDialog {
     Q_OBJECT
-  public:
+public:
     explicit TFormData(QWidget* parent = nullptr);
 
     // Save: designed bounds, the text shown with all of it selected.
@@ -21,10 +21,10 @@ class TFormData : public QDialog {
 
     QPlainTextEdit* memoText = nullptr;
 
-  protected:
+protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-  private:
+private:
     // Esc in the text closes the window; every other key edits.
     bool memoTextKeyPress(int key);
 };

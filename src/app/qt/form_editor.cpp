@@ -3,15 +3,15 @@
 #include <QAction>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QMimeData>
-#include <QUrl>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStatusBar>
+#include <QUrl>
 
 #include "app/qt/view_widgets.h"
 
@@ -38,7 +38,9 @@ TFormEditor::TFormEditor(QtPlatform& platform, QWidget* parent)
     MirrorCore();
 }
 
-TFormEditor::~TFormEditor() { platform_.Attach(nullptr); }
+TFormEditor::~TFormEditor() {
+    platform_.Attach(nullptr);
+}
 
 void TFormEditor::dragEnterEvent(QDragEnterEvent* event) {
     if (event->mimeData()->hasUrls()) event->acceptProposedAction();
@@ -113,16 +115,29 @@ void TFormEditor::keyPressEvent(QKeyEvent* event) {
         return QMainWindow::keyPressEvent(event);
     const char* command = nullptr;
     switch (event->key()) {
-        case Qt::Key_G: command = "mnuViewToggleGrid"; break;
-        case Qt::Key_Z: command = "mnuViewZoomToggle"; break;
-        case Qt::Key_Plus: command = "mnuViewZoomIn"; break;
-        case Qt::Key_Minus: command = "mnuViewZoomOut"; break;
-        case Qt::Key_L: command = "mnuFileLoad"; break;
-        case Qt::Key_S: command = "mnuFileSave"; break;
+        case Qt::Key_G:
+            command = "mnuViewToggleGrid";
+            break;
+        case Qt::Key_Z:
+            command = "mnuViewZoomToggle";
+            break;
+        case Qt::Key_Plus:
+            command = "mnuViewZoomIn";
+            break;
+        case Qt::Key_Minus:
+            command = "mnuViewZoomOut";
+            break;
+        case Qt::Key_L:
+            command = "mnuFileLoad";
+            break;
+        case Qt::Key_S:
+            command = "mnuFileSave";
+            break;
         case Qt::Key_X:
             Run([this] { editor_->platform().OpenMaskProcessor(); });
             return;
-        default: return QMainWindow::keyPressEvent(event);
+        default:
+            return QMainWindow::keyPressEvent(event);
     }
     Run([this, command] { editor_->RunMenuCommand(command); });
 }

@@ -15,7 +15,7 @@ namespace pixolat {
 
 class TFormMask : public QDialog, private MaskProcessorView {
     Q_OBJECT
-  public:
+public:
     explicit TFormMask(Platform& platform, QWidget* parent = nullptr);
 
     // Every opening gets a new window, so it starts from the default paths
@@ -24,14 +24,14 @@ class TFormMask : public QDialog, private MaskProcessorView {
 
     const MaskProcessor& processor() const { return processor_; }
 
-  protected:
+protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
-  public slots:
+public slots:
     void done(int result) override;
 
-  private:
+private:
     void FormCreate();
     void cmdPreProcessClick();
     void cmdProcessClick();

@@ -28,7 +28,7 @@ struct HelpTopic {
 
 // The topics of one help file.
 class HelpFile {
-  public:
+public:
     // Reads and parses the file; nothing when it cannot be read.
     static std::optional<HelpFile> Load(const QString& path);
     static HelpFile Parse(const QString& text);
@@ -37,7 +37,7 @@ class HelpFile {
     const HelpTopic* FindByContext(int context) const;
     const QList<HelpTopic>& topics() const { return topics_; }
 
-  private:
+private:
     QList<HelpTopic> topics_;
 };
 
@@ -51,7 +51,7 @@ QString ResolveHelpPath(const QString& helpFile);
 
 class HelpViewer : public QDialog {
     Q_OBJECT
-  public:
+public:
     explicit HelpViewer(QWidget* parent = nullptr);
 
     void ShowTopic(const QString& helpFile, const QString& name);
@@ -61,7 +61,7 @@ class HelpViewer : public QDialog {
     QString title() const { return title_; }
     QString plainText() const;
 
-  private:
+private:
     // Loads the file (again, so an edited file shows at once) and shows the
     // topic found, or the message when the file or the topic is missing.
     template <class Find>

@@ -15,14 +15,14 @@ namespace pixolat {
 
 // The part of the editor window the platform talks to.
 class PlatformWindow {
-  public:
+public:
     virtual ~PlatformWindow() = default;
     virtual QMainWindow* window() = 0;
     virtual void SetPanelText(int panel, const QString& text) = 0;
 };
 
 class QtPlatform : public Platform {
-  public:
+public:
     QtPlatform();
     ~QtPlatform() override;
     QtPlatform(const QtPlatform&) = delete;
@@ -84,7 +84,7 @@ class QtPlatform : public Platform {
     // The help window, once help was asked for; it stays open beside the editor.
     HelpViewer* helpViewer() const { return helpViewer_; }
 
-  private:
+private:
     QWidget* parentWidget();
     HelpViewer& EnsureHelpViewer();
     PlatformWindow* window_ = nullptr;
