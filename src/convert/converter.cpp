@@ -159,8 +159,7 @@ Picture RenderImage(const Image& stored, const RgbTable& rgb) {
     const int step = image.desc.pixelWidth == 2 ? 2 : 1;
     for (int y = 0; y < picture.height; ++y)
         for (int x = 0; x < picture.width; ++x)
-            picture.at(x, y) =
-                uint32_t(rgb[std::size_t(ColorCodeAt(image, x - x % step, y))]) & 0xFFFFFF;
+            picture.at(x, y) = rgb[std::size_t(ColorCodeAt(image, x - x % step, y))];
     return picture;
 }
 

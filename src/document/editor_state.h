@@ -7,6 +7,7 @@
 #include <string>
 
 #include "document/image_store.h"
+#include "document/rgb_color.h"
 
 namespace pixolat {
 
@@ -19,7 +20,8 @@ enum GridSetting : uint8_t {
     NoGrid = 4,
 };
 
-using RgbTable = std::array<int32_t, 256>;
+// The display color of each color code.
+using RgbTable = std::array<RgbColor, 256>;
 
 struct EditorState {
     int32_t currentImage = 0;

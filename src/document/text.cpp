@@ -1,8 +1,7 @@
 #include "document/text.h"
 
+#include <cstring>
 #include <vector>
-
-#include "document/errors.h"
 
 namespace pixolat {
 
@@ -74,6 +73,22 @@ std::string ReplaceAll(std::string_view s, std::string_view find, std::string_vi
     return out;
 }
 
+std::string EraseAll(std::string_view s, std::string_view find) {
+    if (find.empty()) return std::string(s);
+    // The output never holds find, so the only new occurrence a character can
+    // complete ends at that character.
+    std::string out(s.size(), '\0');
+    const std::size_t m = find.size();
+    const char last = find.back();
+    std::size_t n = 0;
+    for (char c : s) {
+        out[n++] = c;
+        if (c == last && n >= m && std::memcmp(&out[n - m], find.data(), m) == 0) n -= m;
+    }
+    out.resize(n);
+    return out;
+}
+
 std::string TrimChars(std::string_view s, std::string_view set) {
     std::size_t begin = 0;
     std::size_t end = s.size();
@@ -83,11 +98,12 @@ std::string TrimChars(std::string_view s, std::string_view set) {
 }
 
 std::string TrimBlanks(std::string_view s) {
-    static constexpr char kBlanks[] = {'\t', '\n', '\r', ' ', '\xA0'};
-    return TrimChars(s, std::string_view(kBlanks, sizeof kBlanks));
+    std::size_t begin = 0;
+    std::size_t end = s.size();
+    while (begin < end && IsBlank(s[begin])) ++begin;
+    while (end > begin && IsBlank(s[end - 1])) --end;
+    return std::string(s.substr(begin, end - begin));
 }
-
-namespace {
 
 std::string_view TrimControls(std::string_view s) {
     std::size_t begin = 0;
@@ -97,15 +113,10 @@ std::string_view TrimControls(std::string_view s) {
     return s.substr(begin, end - begin);
 }
 
+namespace {
+
 bool IsDecimalDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-int HexDigitValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
 }
 
 }  // namespace
@@ -127,7 +138,7 @@ int32_t ParseNumber(std::string_view input) {
     for (char c : TrimControls(input))
         if (c != ',') text.push_back(c);
     if (!IsNumber(text)) return 0;
-    const auto fail = [&text]() { return Error("'" + text + "' is not a valid integer value"); };
+    const auto fail = [&text]() { return InvalidIntegerError(text); };
 
     std::string_view s = TrimControls(text);
     const bool negative = s.front() == '-';
@@ -150,9 +161,19 @@ int32_t ParseNumber(std::string_view input) {
     return static_cast<int32_t>(negative ? -value : value);
 }
 
+int32_t ParseWholeNumber(std::string_view s) {
+    const bool clean =
+        !s.empty() && TrimControls(s).size() == s.size() && s.find(',') == std::string_view::npos;
+    if (!clean || !IsNumber(s)) throw InvalidIntegerError(s);
+    return ParseNumber(s);
+}
+
+Error InvalidIntegerError(std::string_view text) {
+    return Error("'" + std::string(text) + "' is not a valid integer value");
+}
+
 std::string HexByte(int v) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    return {kDigits[(v >> 4) & 0xF], kDigits[v & 0xF]};
+    return {kHexDigits[(v >> 4) & 0xF], kHexDigits[v & 0xF]};
 }
 
 }  // namespace pixolat

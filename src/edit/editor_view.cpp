@@ -87,8 +87,8 @@ void Editor::RedrawSelectionArea() {
     const ImageRect r = SelectionRect();
     // Only blocks inside the image are drawn; bounding the loops keeps a
     // stray corner from turning into a long walk over nothing.
-    const int x2 = std::min(r.x2, std::min(desc.width, kPlaneWidth) - 1);
-    const int y2 = std::min(r.y2, std::min(desc.height, kPlaneHeight) - 1);
+    const int x2 = std::min(r.x2, ImageExtent(desc).width - 1);
+    const int y2 = std::min(r.y2, ImageExtent(desc).height - 1);
     const int pw = PixelWidthOf(desc);
     for (int y = std::max(r.y1, 0); y <= y2; ++y)
         for (int x = std::max(r.x1, 0); x <= x2; x += pw) DrawBlock(x, y);
@@ -116,8 +116,8 @@ void Editor::UpdateScrollRanges() {
         columns = (vw - (vw / pitchW) / grid.blocksPerCell()) / pitchW;
         rows = (vh - (vh / pitchH) / grid.rowsPerCell()) / pitchH;
     }
-    const int imageColumns = std::clamp(desc.width, 0, kPlaneWidth) / grid.pixelWidth();
-    const int imageRows = std::clamp(desc.height, 0, kPlaneHeight);
+    const int imageColumns = ImageExtent(desc).width / grid.pixelWidth();
+    const int imageRows = ImageExtent(desc).height;
     // A bar that is not needed rests at 0 with nothing to scroll.
     const bool scrollX = columns < imageColumns;
     view_.xScroll.SetEnabled(scrollX);

@@ -14,6 +14,13 @@
 
 namespace pixolat {
 
+// The image-wide colors of a multicolor file hold the hue in the high nibble
+// and the luminance in the low one, the reverse of a ColorCode; the same swap
+// converts either way.
+inline uint8_t SwapNibbles(int v) {
+    return uint8_t((v & 0x0F) << 4 | (v >> 4 & 0x0F));
+}
+
 // The import reads at most this many bytes of a file; no layout reaches past
 // offset 16553, so longer files are only cut, never refused.
 inline constexpr std::size_t kPrgReadLimit = 600001;

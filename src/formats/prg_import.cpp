@@ -54,10 +54,6 @@ void DecodeBank(const FileBytes& file, Image& image, int bank, std::size_t offse
     }
 }
 
-int SwapNibbles(int v) {
-    return (v & 0x0F) << 4 | (v >> 4 & 0x0F);
-}
-
 void SetShape(Image& image, int width, int height, int pixelWidth, ColorMapKind kind) {
     image.desc.width = width;
     image.desc.height = height;

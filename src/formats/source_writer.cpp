@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "document/text.h"
 #include "formats/source_layout.h"
 #include "formats/source_text.h"
 
@@ -16,9 +17,8 @@ using source::CellWalk;
 struct HexTable {
     std::array<std::array<char, 4>, 256> text;
     HexTable() {
-        static constexpr char kDigits[] = "0123456789ABCDEF";
         for (int v = 0; v < 256; ++v)
-            text[std::size_t(v)] = {'$', kDigits[v >> 4], kDigits[v & 15], ','};
+            text[std::size_t(v)] = {'$', kHexDigits[v >> 4], kHexDigits[v & 15], ','};
     }
 };
 const HexTable kHex;

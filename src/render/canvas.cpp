@@ -22,16 +22,6 @@ void FillRect(RgbBuffer& b, int x0, int y0, int x1, int y1, uint32_t color) {
 
 namespace {
 
-// The image's size as far as the planes hold it.
-struct Extent {
-    int width;
-    int height;
-};
-
-Extent ImageExtent(const ImageDescriptor& desc) {
-    return {std::clamp(desc.width, 0, kPlaneWidth), std::clamp(desc.height, 0, kPlaneHeight)};
-}
-
 bool BlockInImage(const ImageDescriptor& desc, int x, int y) {
     const Extent e = ImageExtent(desc);
     return x >= 0 && y >= 0 && x < e.width && y < e.height && x + PixelWidthOf(desc) <= kPlaneWidth;

@@ -14,6 +14,7 @@
 #include "document/errors.h"
 #include "edit/menu.h"
 #include "gui/gui_test.h"
+#include "render/rgb_buffer.h"
 
 using namespace pixolat;
 

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "document/errors.h"
+#include "render/rgb_buffer.h"
 
 namespace pixolat::testing {
 

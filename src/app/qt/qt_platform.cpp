@@ -21,6 +21,7 @@
 
 #include "app/qt/form_data.h"
 #include "document/errors.h"
+#include "render/rgb_buffer.h"
 
 namespace pixolat {
 
