@@ -3,7 +3,7 @@
 #include <climits>
 #include <random>
 
-#include "render/view_fixture.h"
+#include "support/view_fixture.h"
 
 namespace pixolat::testing {
 namespace {

@@ -32,6 +32,15 @@ protected:
         ASSERT_EQ(view().height, h);
     }
 
+    // Palette picture w x h (the preview takes 320 + 4 of the client width).
+    void ResizePalette(int w, int h) {
+        editor.view().paletteHeight = h;
+        editor.FormResize(w + 324, h + 400, kStatusBar);
+        ASSERT_EQ(palette().width, w);
+        ASSERT_EQ(palette().height, h);
+    }
+    const RgbBuffer& palette() { return editor.view().palette; }
+
     // The display color of a color code.
     uint32_t Color(int code) { return DisplayColor(state().rgbTable[std::size_t(code)]); }
 
