@@ -207,13 +207,13 @@ private:
         }
     }
 
-    int ReadPrg(const std::string& path) {
+    PrgFormat ReadPrg(const std::string& path) {
         return ReadPrg(path, ReadWholeFile(path, kPrgReadLimit));
     }
 
-    int ReadPrg(const std::string& path, const std::vector<uint8_t>& bytes) {
-        const int format = DecodePrg(bytes, store_.image(0));
-        if (format == 0) throw Error(path + ": Could not determine PRG format.");
+    PrgFormat ReadPrg(const std::string& path, const std::vector<uint8_t>& bytes) {
+        const PrgFormat format = DecodePrg(bytes, store_.image(0));
+        if (format == PrgFormat::Unknown) throw Error(path + ": Could not determine PRG format.");
         NormalizeCurrentImage(store_, state_);
         return format;
     }
@@ -288,10 +288,10 @@ private:
         switch (KindOf(path)) {
             case FileKind::Prg: {
                 const std::vector<uint8_t> bytes = ReadWholeFile(path, kPrgReadLimit);
-                const int format = ReadPrg(path, bytes);
+                const PrgFormat format = ReadPrg(path, bytes);
                 char load[8];
                 std::snprintf(load, sizeof load, "$%04X", bytes[0] + 256 * bytes[1]);
-                out_ << path << ": PRG format " << format << " (" << PrgFormatName(format)
+                out_ << path << ": PRG format " << int(format) << " (" << PrgFormatName(format)
                      << "), load address " << load << ", " << bytes.size()
                      << (bytes.size() == kPrgReadLimit ? " bytes or more" : " bytes") << "\n";
                 out_ << "image 0: " << Describe(store_.image(0)) << "\n";

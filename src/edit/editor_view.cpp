@@ -104,8 +104,8 @@ ImagePoint Editor::ViewToImage(int vx, int vy) const {
 void Editor::UpdateScrollRanges() {
     const ImageDescriptor& desc = currentImage().desc;
     const ViewGrid grid(desc, state_, 0, 0);
-    const int vw = view_.view.width;
-    const int vh = view_.view.height;
+    const int vw = view_.canvas.width;
+    const int vh = view_.canvas.height;
     const int pitchW = grid.pitchWidth();
     const int pitchH = grid.pitchHeight();
     int columns = vw / pitchW;
@@ -129,8 +129,8 @@ void Editor::ScrollCursorIntoView() {
     if (state_.zoom <= 0) return;
     const ImageDescriptor& desc = currentImage().desc;
     const ViewGrid start(desc, state_, 0, 0);
-    const int vw = view_.view.width;
-    const int vh = view_.view.height;
+    const int vw = view_.canvas.width;
+    const int vh = view_.canvas.height;
     if (vw < start.pitchWidth() || vh < start.pitchHeight()) return;
     int c = view_.xScroll.position();
     int r = view_.yScroll.position();

@@ -14,7 +14,7 @@
 
 #include "document/image_store.h"
 
-namespace pixolat::source {
+namespace pixolat {
 
 // Images of exactly this size keep the Plus/4 memory layout: 8000 bitmap
 // bytes padded to 8192, then per bank 1000 luminance and 1000 color bytes,
@@ -109,4 +109,4 @@ private:
     int x_ = 0, y_ = 0;
 };
 
-}  // namespace pixolat::source
+}  // namespace pixolat

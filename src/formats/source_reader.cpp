@@ -10,8 +10,6 @@ namespace pixolat {
 
 namespace {
 
-using source::CellWalk;
-
 // Header lines start with a letter or ";", except those starting with "DB"
 // in any case, which are data lines like everything else.
 bool IsHeaderLine(std::string_view line) {
@@ -133,8 +131,7 @@ void ReadColorMaps(ValueReader& values, Image& image, ColorMapShape shape) {
     }
 }
 
-constexpr ColorMapShape kScreenShape{source::kScreenCellColumns, source::kScreenCells,
-                                     source::kScreenBlock};
+constexpr ColorMapShape kScreenShape{kScreenCellColumns, kScreenCells, kScreenBlock};
 
 void StoreCellByte(Image& image, int x, int y, uint8_t v) {
     for (int k = 0; k < 8; ++k) image.plane.at(x + k, y) = uint8_t((v >> (7 - k)) & 1);
@@ -157,10 +154,10 @@ void ParseSectionData(Image& image, std::string_view data, bool colorMapMode) {
     std::size_t switchAt = kNever;
     std::size_t storeLimit = cellValues == 0 ? 0 : kNever;
     ColorMapShape shape = kScreenShape;
-    if (source::IsScreenSized(d)) {
-        switchAt = source::kScreenPaddedValues;
+    if (IsScreenSized(d)) {
+        switchAt = kScreenPaddedValues;
         // The padding after the 8000 bitmap bytes is not part of the image.
-        if (d.layout != Layout::Charset2x2) storeLimit = source::kScreenPixelValues;
+        if (d.layout != Layout::Charset2x2) storeLimit = kScreenPixelValues;
     } else if (cellValues > 0 &&
                (d.colorMapKind == ColorMapKind::Normal || d.colorMapKind == ColorMapKind::Dfli)) {
         switchAt = cellValues;

@@ -37,7 +37,7 @@ struct ViewControls {
 };
 
 struct View {
-    RgbBuffer view;     // img
+    RgbBuffer canvas;   // img: the image zoomed, with grid and cursor
     RgbBuffer preview;  // imgPreview
     RgbBuffer palette;  // imgColorPalette
     ScrollBar xScroll;  // the scroll column

@@ -10,11 +10,11 @@ using ViewMenuTest = ViewTest;
 
 TEST_F(ViewMenuTest, GridAndZoomCommands) {
     ResizeView(600, 240);
-    state().gridSetting = NoGrid;
+    state().gridSetting = GridSetting::NoGrid;
     editor.RunMenuCommand("mnuViewToggleGrid");
-    EXPECT_EQ(state().gridSetting, PixelAndCellLines);
+    EXPECT_EQ(state().gridSetting, GridSetting::PixelAndCellLines);
     editor.RunMenuCommand("mnuViewToggleGrid");
-    EXPECT_EQ(state().gridSetting, PixelLines);
+    EXPECT_EQ(state().gridSetting, GridSetting::PixelLines);
     EXPECT_EQ(view().at(10, 1), kViewBackground);
 
     ASSERT_EQ(state().zoom, 10);

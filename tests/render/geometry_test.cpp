@@ -37,26 +37,26 @@ TEST_F(GeometryTest, ControlsAreLaidOutAsTheWindowTable) {
 TEST_F(GeometryTest, ScrollRangesCountWholeVisibleBlocks) {
     ResizeView(600, 240);
     MakeImage(320, 200, 1, ColorMapKind::Normal);
-    SetZoomAndGrid(10, NoGrid);
+    SetZoomAndGrid(10, GridSetting::NoGrid);
     EXPECT_TRUE(xScroll().enabled());
     EXPECT_EQ(xScroll().max(), 260);
     EXPECT_EQ(yScroll().max(), 176);
-    SetZoomAndGrid(10, PixelAndCellLines);  // 54 columns fit
+    SetZoomAndGrid(10, GridSetting::PixelAndCellLines);  // 54 columns fit
     EXPECT_EQ(xScroll().max(), 266);
-    SetZoomAndGrid(1, PixelAndCellLines);  // the grid plays no part at zoom 1
+    SetZoomAndGrid(1, GridSetting::PixelAndCellLines);  // the grid plays no part at zoom 1
     EXPECT_FALSE(xScroll().enabled());
     EXPECT_FALSE(yScroll().enabled());
 
     // A multicolor image scrolls by double-wide pixels.
     MakeImage(320, 200, 2, ColorMapKind::Normal);
-    SetZoomAndGrid(2, NoGrid);
+    SetZoomAndGrid(2, GridSetting::NoGrid);
     EXPECT_TRUE(xScroll().enabled());
     EXPECT_EQ(xScroll().max(), 160 - 150);
 
     // DFLI with cell lines at zoom 4 in a view 400 high: 87 rows fit.
     ResizeView(600, 400);
     MakeImage(320, 200, 1, ColorMapKind::Dfli);
-    SetZoomAndGrid(4, CellLines);
+    SetZoomAndGrid(4, GridSetting::CellLines);
     EXPECT_EQ(yScroll().max(), 200 - 87);
 
     // Shrinking the image pulls the position back into range and redraws.
@@ -72,7 +72,7 @@ TEST_F(GeometryTest, ScrollRangesCountWholeVisibleBlocks) {
 TEST_F(GeometryTest, ScrollingRedrawsAndKeepsTheCursorInView) {
     ResizeView(600, 240);
     MakeImage(320, 200, 1, ColorMapKind::Normal);
-    SetZoomAndGrid(10, NoGrid);
+    SetZoomAndGrid(10, GridSetting::NoGrid);
     image().plane.at(5, 0) = 1;
     editor.view().xScroll.SetPosition(5);
     EXPECT_EQ(view().at(1, 1), Color(0x31));  // column 5 now comes first

@@ -21,7 +21,7 @@ protected:
 
     EditorState& state() { return editor.state(); }
     Image& image() { return editor.currentImage(); }
-    const RgbBuffer& view() { return editor.view().view; }
+    const RgbBuffer& view() { return editor.view().canvas; }
 
     // Lays the window out so that the view picture is w x h.
     void ResizeView(int w, int h) {
@@ -57,9 +57,9 @@ protected:
         NormalizeCurrentImage(editor.store(), state());
     }
 
-    void SetZoomAndGrid(int zoom, int grid) {
+    void SetZoomAndGrid(int zoom, GridSetting grid) {
         state().zoom = zoom;
-        state().gridSetting = uint8_t(grid);
+        state().gridSetting = grid;
         editor.UpdateScrollRanges();
         editor.FullRedraw();
     }
