@@ -4,6 +4,7 @@
 // it. It reaches the desktop only through the Platform interface.
 #include <array>
 #include <exception>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -98,6 +99,13 @@ public:
     void SplitterColorPaletteMoved(int top);
     void SplitterPreviewMoved(int left);
 
+    // Mouse actions on the view: a click draws, a drag draws lines from the
+    // last point (up to the image's edge when the pointer leaves it), Shift
+    // selects, and the cursor follows the pointer over the image.
+    void imgMouseDown(MouseButton button, ShiftState shift, int x, int y);
+    void imgMouseMove(ShiftState shift, int x, int y);
+    void imgMouseUp(MouseButton button, ShiftState shift, int x, int y);
+
     // Writes c1 into cell color 1 and c2 into cell color 2 of the selection,
     // or of the cursor's cell; a negative value leaves that color as it is.
     void SetCellColors(ColorCode c1, ColorCode c2);
@@ -152,6 +160,9 @@ private:
     std::string caption_ = kEditorCaption;
     std::vector<MenuItem> menu_;
     View view_;
+    // Where a drag last was while outside the image: the next line starts
+    // there, so that only what lies inside the image of the pointer's path is drawn.
+    std::optional<ImagePoint> dragOutside_;
 
     Scene scene() { return Scene{currentImage(), state_, view_}; }
     PaletteScene paletteScene() {

@@ -1,5 +1,8 @@
 #include "edit/menu.h"
 
+#include "edit/commands/draw_commands.h"
+#include "edit/commands/edit_commands.h"
+#include "edit/commands/view_commands.h"
 #include "edit/editor.h"
 
 namespace pixolat {
@@ -60,6 +63,8 @@ std::vector<MenuItem> BuildMainMenu() {
                             2309, Run(&Editor::mnuViewColorPaletteAndPreviewClick));
     palette.checkable = true;
     palette.checked = true;
+    MenuItem setColor = Item("mnuDrawSetColor", "Set &Color", "C", "", 2412, mnuDrawSetColorClick);
+    setColor.hint = "Under cursor or for selection";
 
     return {
         Menu("mnuFile", "&File", 2100),
@@ -83,7 +88,17 @@ std::vector<MenuItem> BuildMainMenu() {
         Item("mnuFileExit", "E&xit", "", "", 2106,
              [](Editor& e) { e.platform().CloseMainWindow(); }),
 
+        Menu("mnuEdit", "&Edit", 2200),
+        Item("mnuEditCopy", "Copy", "", "", 2201, mnuEditCopyClick),
+        Item("mnuEditPaste", "&Paste", "", "", 2202, mnuEditPasteClick),
+        Separator("mnuEdit0"),
+        Item("EditSelectAll", "&Select All", "", "Ctrl+A", 2204, EditSelectAllClick),
+        Item("mnuEditDeselect", "Deselect", "", "Ctrl+D", 2205, mnuEditDeselectClick),
+
         Menu("mnuView", "&View", 2300),
+        Item("mnuViewImageNext", "&Next Image", "Shift +", "", 2301, mnuViewImageNextClick),
+        Item("mnuViewImagePrev", "&Prev. Image", "Shift -", "", 2302, mnuViewImagePrevClick),
+        Separator("mnuView0"),
         Item("mnuViewToggleGrid", "Toggle &Grid", "G", "", 2304,
              Run(&Editor::mnuViewToggleGridClick)),
         Item("mnuViewZoomToggle", "Toggle &Zoom", "Z", "", 2305,
@@ -92,6 +107,28 @@ std::vector<MenuItem> BuildMainMenu() {
         Item("mnuViewZoomOut", "Zoom Out", "-", "", 2307, Run(&Editor::mnuViewZoomOutClick)),
         Separator("mnuView1"),
         palette,
+        Separator("mnuView2"),
+        Item("mnuViewImageProperties", "Image Properties", "P", "", 2311,
+             mnuViewImagePropertiesClick),
+
+        Menu("mnuDraw", "&Draw", 2406),
+        Item("mnuDrawPixel0", "Draw Pixel #0", "0", "", 2401, mnuDrawPixel0Click),
+        Item("mnuDrawPixel1", "Draw Pixel #1", "1", "", 2402, mnuDrawPixel1Click),
+        Item("mnuDrawPixel2", "Draw Pixel #2", "2", "", 2403, mnuDrawPixel2Click),
+        Item("mnuDrawPixel3", "Draw Pixel #3", "3", "", 2404, mnuDrawPixel3Click),
+        Separator("mnuDraw0"),
+        Item("mnuDrawFill", "Fill Image", "F", "", 2405, mnuDrawFillClick),
+        Item("mnuDrawReplaceColors", "Replace Colors", "", "", 0, mnuDrawReplaceColorsClick),
+        Item("mnuDrawRemapColors", "&Remap Colors", "R", "", 0, mnuDrawRemapColorsClick),
+        Item("mnuDrawFlipHorizontally", "Flip Horizontally", "Shift + H", "", 2407,
+             mnuDrawFlipHorizontallyClick),
+        Item("mnuDrawFlipVertically", "Flip Vertically", "Shift + V", "", 2408,
+             mnuDrawFlipVerticallyClick),
+        Separator("mnuDraw1"),
+        Item("mnuDrawToggleDrawingMode", "Toggle Drawing Mode", "D", "", 2410,
+             mnuDrawToggleDrawingModeClick),
+        Item("mnuDrawHires", "Toggle Hires/Multi", "H", "", 2411, mnuDrawHiresClick),
+        setColor,
     };
 }
 
