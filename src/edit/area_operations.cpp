@@ -25,9 +25,13 @@ std::optional<ImageRect> ClipToImage(const ImageDescriptor& desc, const ImageRec
     const int pw = PixelWidthOf(desc);
     const int width = std::clamp(desc.width, 0, kPlaneWidth);
     const int height = std::clamp(desc.height, 0, kPlaneHeight);
-    const ImageRect r{std::max(area.x1, 0), std::max(area.y1, 0), std::min(area.x2, width - pw),
-                      std::min(area.y2, height - 1)};
+    ImageRect r{std::max(area.x1, 0), std::max(area.y1, 0), std::min(area.x2, width - pw),
+                std::min(area.y2, height - 1)};
     if (r.x1 > r.x2 || r.y1 > r.y2) return std::nullopt;
+    // The last pixel starts a whole number of pixels from the first: in an
+    // odd-width multicolor image the whole-image area ends on an odd column,
+    // and a flip would otherwise swap overlapping pixels.
+    r.x2 -= (r.x2 - r.x1) % pw;
     return r;
 }
 

@@ -14,7 +14,8 @@
 namespace pixolat {
 
 // The part of the area that lies inside the image (and so inside its
-// planes), or nothing when none does.
+// planes), its last pixel a whole number of pixels from its first, or
+// nothing when none of it does.
 std::optional<ImageRect> ClipToImage(const ImageDescriptor& desc, const ImageRect& area);
 
 // Writes v into every pixel of the area; on a hires image v above 1 counts as 1.
