@@ -91,9 +91,9 @@ TEST_F(DrawingTest, ADragDrawsWhereThePointerWentAndStopsAtTheImageEdge) {
     MakeImage(20, 12, 1, ColorMapKind::Normal);
     state().currentPixelValue = 1;
     Press(5, 5);
-    DragTo(95, 55);    // to (9, 5)
-    DragTo(395, 55);   // past the image's right edge, in the view
-    DragTo(900, 55);   // and out of the view
+    DragTo(95, 55);   // to (9, 5)
+    DragTo(395, 55);  // past the image's right edge, in the view
+    DragTo(900, 55);  // and out of the view
     for (int x = 5; x < 20; ++x) EXPECT_EQ(image().plane.at(x, 5), 1) << x;
     for (int x = 20; x < 100; ++x) EXPECT_EQ(image().plane.at(x, 5), 0) << x;
     EXPECT_EQ(state().cursorX, 19);

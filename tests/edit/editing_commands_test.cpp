@@ -15,9 +15,7 @@ protected:
         SetZoomAndGrid(4, CornerDots);
     }
     void Run(const char* command) { editor.RunMenuCommand(command); }
-    int Color1() {
-        return CellColor1(image().colmap.at(0, 0, 0), image().lummap.at(0, 0, 0));
-    }
+    int Color1() { return CellColor1(image().colmap.at(0, 0, 0), image().lummap.at(0, 0, 0)); }
 };
 
 TEST_F(EditingCommandsTest, SetColorProposesTheCellColorsAndRejectsBadNumbers) {
@@ -25,8 +23,7 @@ TEST_F(EditingCommandsTest, SetColorProposesTheCellColorsAndRejectsBadNumbers) {
     image().lummap.at(0, 0, 0) = 0x57;
     platform.inputAnswers = {"$52", std::nullopt};
     Run("mnuDrawSetColor");
-    EXPECT_EQ(platform.inputPrompts.at(0),
-              "Color 1: Enter Color 1 (-1 to leave unchanged) [$72]");
+    EXPECT_EQ(platform.inputPrompts.at(0), "Color 1: Enter Color 1 (-1 to leave unchanged) [$72]");
     EXPECT_EQ(platform.inputPrompts.at(1), "Color 2: Enter Color 2 (-1 to leave unchanged) [$51]");
     EXPECT_EQ(Color1(), 0x72);  // Cancel in the second box changes nothing
     EXPECT_EQ(state().drawColor1, 0x31);
@@ -34,7 +31,8 @@ TEST_F(EditingCommandsTest, SetColorProposesTheCellColorsAndRejectsBadNumbers) {
     for (const char* bad : {"-$10", "12345678901"}) {
         platform.inputAnswers = {bad};
         Run("mnuDrawSetColor");
-        EXPECT_EQ(platform.messages.back(), std::string("'") + bad + "' is not a valid integer value");
+        EXPECT_EQ(platform.messages.back(),
+                  std::string("'") + bad + "' is not a valid integer value");
         EXPECT_EQ(Color1(), 0x72);
     }
     platform.inputAnswers = {"$52", "-1"};

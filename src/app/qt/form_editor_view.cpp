@@ -66,6 +66,15 @@ void TFormEditor::BuildViewArea() {
     splitterPreview_->onMoved = [this](int left) {
         Run([&] { editor_->SplitterPreviewMoved(left); });
     };
+    img_->onMouseDown = [this](MouseButton b, ShiftState s, int x, int y) {
+        Run([&] { editor_->imgMouseDown(b, s, x, y); });
+    };
+    img_->onMouseMove = [this](ShiftState s, int x, int y) {
+        Run([&] { editor_->imgMouseMove(s, x, y); });
+    };
+    img_->onMouseUp = [this](MouseButton b, ShiftState s, int x, int y) {
+        Run([&] { editor_->imgMouseUp(b, s, x, y); });
+    };
     imgColorPalette_->onMouseDown = [this](MouseButton b, ShiftState s, int x, int y) {
         Run([&] { editor_->imgColorPaletteMouseDown(b, s, x, y); });
     };

@@ -108,7 +108,10 @@ void TFormProperties::BuildControls() {
 
     for (QLineEdit* box : boxes_) {
         box->installEventFilter(this);
-        connect(box, &QLineEdit::textEdited, this, [this, box](const QString& text) {
+        // Every change of a text, typed or set, reaches the model: the height
+        // box answers both.
+        connect(box, &QLineEdit::textChanged, this, [this, box](const QString& text) {
+            if (text.toStdString() == model_.text(BoxOf(box))) return;
             model_.Change(BoxOf(box), text.toStdString());
             Mirror();
         });
