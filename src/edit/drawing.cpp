@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "document/pixels.h"
+#include "edit/cell_colors.h"
 #include "edit/editor.h"
 
 namespace pixolat {
@@ -46,10 +47,10 @@ void SetValueColor(Editor& editor, PixelValue value, ColorCode color, bool redra
     const bool color1 = multi ? value == 1 : value % 2 != 0;
     const bool color2 = multi ? value == 2 : value % 2 == 0;
     if (color1) {
-        editor.SetCellColors(color, -1);
+        SetCellColors(editor, color, -1);
         s.drawColor1 = color;
     } else if (color2) {
-        editor.SetCellColors(-1, color);
+        SetCellColors(editor, -1, color);
         s.drawColor2 = color;
     } else if (value == 0) {
         desc.color0 = color;

@@ -4,6 +4,7 @@
 #include "document/pixels.h"
 #include "document/text.h"
 #include "edit/area_operations.h"
+#include "edit/cell_colors.h"
 #include "edit/drawing.h"
 #include "edit/editor.h"
 #include "edit/image_properties.h"
@@ -112,7 +113,7 @@ void mnuDrawSetColorClick(Editor& editor) {
                                            "$" + HexByte(CellColor2(a, b)));
     if (!text2) return;
     const ColorCode c2 = ParseNumber(*text2);
-    editor.SetCellColors(c1, c2);
+    SetCellColors(editor, c1, c2);
     if (c1 != -1) s.drawColor1 = c1;
     if (c2 != -1) s.drawColor2 = c2;
 }
