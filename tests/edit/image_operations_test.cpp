@@ -1,5 +1,3 @@
-#include "edit/area_operations.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,6 +6,7 @@
 
 #include "document/colors.h"
 #include "document/pixels.h"
+#include "edit/area_operations.h"
 #include "edit/copy_paste.h"
 
 namespace pixolat::testing {
