@@ -13,6 +13,8 @@
 
 namespace pixolat {
 
+class ImagePropertiesDialog;
+
 // The render layer's picture buffer: only DrawText takes one, by reference,
 // so the interface names it without reaching up into render.
 struct RgbBuffer;
@@ -124,6 +126,10 @@ public:
     virtual void ProcessPendingEvents() = 0;
     // Milliseconds, wrapping at 2^32.
     virtual uint32_t TickCount() = 0;
+
+    // Runs the Image Properties dialog modally on its model; true when it
+    // closed with OK.
+    virtual bool ShowImageProperties(ImagePropertiesDialog& dialog) = 0;
 
     // Opens the Mask Processor window modally.
     virtual void OpenMaskProcessor() = 0;
