@@ -75,18 +75,29 @@ std::string ReplaceAll(std::string_view s, std::string_view find, std::string_vi
 
 std::string EraseAll(std::string_view s, std::string_view find) {
     if (find.empty()) return std::string(s);
-    // The output never holds find, so the only new occurrence a character can
-    // complete ends at that character.
-    std::string out(s.size(), '\0');
+    std::string result(s.size(), '\0');
+    char* const out = result.data();
+    const char* const f = find.data();
     const std::size_t m = find.size();
-    const char last = find.back();
+    const char last = f[m - 1];
     std::size_t n = 0;
-    for (char c : s) {
-        out[n++] = c;
-        if (c == last && n >= m && std::memcmp(&out[n - m], find.data(), m) == 0) n -= m;
+    std::size_t i = 0;
+    // The output never holds find, so only a copied `last` can complete a new
+    // occurrence: the text between two of them is copied whole.
+    while (i < s.size()) {
+        const void* hit = std::memchr(s.data() + i, last, s.size() - i);
+        const std::size_t end =
+            hit ? std::size_t(static_cast<const char*>(hit) - s.data()) + 1 : s.size();
+        std::memcpy(out + n, s.data() + i, end - i);
+        n += end - i;
+        i = end;
+        if (!hit || n < m) continue;
+        std::size_t k = 1;
+        while (k < m && out[n - 1 - k] == f[m - 1 - k]) ++k;
+        if (k == m) n -= m;
     }
-    out.resize(n);
-    return out;
+    result.resize(n);
+    return result;
 }
 
 std::string TrimChars(std::string_view s, std::string_view set) {
