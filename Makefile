@@ -4,7 +4,7 @@ SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 
 RUN_PACKAGES := cmake g++ make ninja-build qt6-base-dev fonts-dejavu-core
-TEST_PACKAGES := $(RUN_PACKAGES) libgtest-dev xvfb xauth
+TEST_PACKAGES := $(RUN_PACKAGES) libgtest-dev xvfb xauth strace
 BENCH_PACKAGES := $(RUN_PACKAGES) libbenchmark-dev
 FUZZ_PACKAGES := cmake clang libclang-rt-dev ninja-build
 

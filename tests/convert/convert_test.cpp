@@ -5,10 +5,10 @@
 #include <fstream>
 #include <random>
 
+#include "app/picture/picture_codec.h"
 #include "document/colors.h"
 #include "document/image_store.h"
 #include "document/pixels.h"
-#include "formats/picture_files.h"
 #include "formats/prg_format.h"
 #include "formats/source_text.h"
 
@@ -105,9 +105,7 @@ TEST_F(ConvertTest, PrgBecomesAPictureInTheEditorsColors) {
             // Readable by others as any new file, not private like a temporary one.
             EXPECT_NE(fs::status(Path(output)).permissions() & fs::perms::others_read,
                       fs::perms::none);
-            const std::vector<uint8_t> bytes = Bytes(Path(output));
-            const Picture picture =
-                std::string(output) == "out.png" ? DecodePng(bytes) : DecodeBmp(bytes);
+            const Picture picture = ReadPictureFile(Path(output), 640, 1024);
             ASSERT_EQ(picture.width, 320);
             ASSERT_EQ(picture.height, 200);
             int wrong = 0;
@@ -127,7 +125,7 @@ TEST_F(ConvertTest, PrgBecomesAPictureInTheEditorsColors) {
     Write(Path("in.prg"), EncodePrg(image));
     ASSERT_EQ(Convert(Path("in.prg") + " " + Path("out.png")), 0) << err;
     const auto& triplet = kColorTriplets[0x3E];
-    EXPECT_EQ(DecodePng(Bytes(Path("out.png"))).at(0, 0),
+    EXPECT_EQ(ReadPictureFile(Path("out.png"), 640, 1024).at(0, 0),
               uint32_t(triplet[0]) | uint32_t(triplet[1]) << 8 | uint32_t(triplet[2]) << 16);
 }
 
@@ -139,7 +137,7 @@ TEST_F(ConvertTest, PicturesImportAsTheEditorDoes) {
     picture.height = 150;
     picture.pixels.assign(400 * 150, 0);
     for (int x = 0; x < 8; x += 2) picture.at(x, 0) = uint32_t(0x40 * (x / 2)) | 0xFF00;
-    Write(Path("in.png"), EncodePng(picture));
+    Write(Path("in.png"), EncodePictureFile(picture, PictureFileType::Png));
     ASSERT_EQ(Convert("--multicolor " + Path("in.png") + " " + Path("out.prg")), 0) << err;
     std::vector<uint8_t> prg = Bytes(Path("out.prg"));
     ASSERT_EQ(prg.size(), 10050u);
@@ -149,7 +147,7 @@ TEST_F(ConvertTest, PicturesImportAsTheEditorDoes) {
     ASSERT_EQ(Convert("--info " + Path("in.png")), 0) << err;
     EXPECT_NE(out.find("400 x 150, hires"), std::string::npos) << out;
 
-    Write(Path("in.bmp"), EncodeBmp(picture));
+    Write(Path("in.bmp"), EncodePictureFile(picture, PictureFileType::Bmp));
     ASSERT_EQ(Convert(Path("in.bmp") + " " + Path("hires.prg")), 0) << err;
     prg = Bytes(Path("hires.prg"));
     EXPECT_EQ(prg[2050], 0);  // even reds: hires bit 0 of red
@@ -179,7 +177,7 @@ TEST_F(ConvertTest, FailuresSayWhyAndWriteNothing) {
 
     Write(Path("broken.png"), {0x89, 'P', 'N', 'G', 1, 2});
     EXPECT_EQ(Convert(Path("broken.png") + " " + Path("out.prg")), 1);
-    EXPECT_NE(err.find("PNG"), std::string::npos) << err;
+    EXPECT_NE(err.find("Cannot load picture \"" + Path("broken.png")), std::string::npos) << err;
 
     static ImageStore store;
     Write(Path("good.prg"), EncodePrg(store.image(0)));
@@ -230,7 +228,7 @@ TEST_F(ConvertTest, SourceTextWithSeveralImagesPicksOne) {
     Write(Path("two.s"), std::vector<uint8_t>(text.begin(), text.end()));
 
     ASSERT_EQ(Convert("--image 1 " + Path("two.s") + " " + Path("second.png")), 0) << err;
-    const Picture picture = DecodePng(Bytes(Path("second.png")));
+    const Picture picture = ReadPictureFile(Path("second.png"), 640, 1024);
     ASSERT_EQ(picture.width, 48);
     ASSERT_EQ(picture.height, 24);
     int wrong = 0;
