@@ -6,7 +6,7 @@ JOBS ?= $(shell nproc)
 RUN_PACKAGES := cmake g++ make ninja-build qt6-base-dev fonts-dejavu-core
 TEST_PACKAGES := $(RUN_PACKAGES) libgtest-dev xvfb xauth strace
 BENCH_PACKAGES := $(RUN_PACKAGES) libbenchmark-dev
-FUZZ_PACKAGES := cmake clang libclang-rt-dev ninja-build
+FUZZ_PACKAGES := cmake clang libclang-rt-dev ninja-build qt6-base-dev
 
 .PHONY: run test bench fuzz build build-test deps-run deps-test deps-bench deps-fuzz clean
 
