@@ -169,11 +169,18 @@ private slots:
         QTest::keyClick(grid, Qt::Key_Plus, Qt::KeypadModifier);
         QCOMPARE(grid->item(1, 2)->text(), QString("2"));
         QCOMPARE(grid->currentRow(), 1);
-        // Keys in the color column are left to the grid: "2" finds the row of 255.
-        QTest::qWait(searchPause);
-        grid->setCurrentCell(1, 0);
-        QTest::keyClick(grid, Qt::Key_2);
+        // Every other key is consumed too: neither "2" in the color column
+        // (the row of 255) nor "M" in the role column (the row of "Mask1")
+        // moves the current row, so the next role key edits this color.
+        for (const auto& [column, key] : {std::pair{0, Qt::Key_2}, std::pair{1, Qt::Key_M}}) {
+            QTest::qWait(searchPause);
+            grid->setCurrentCell(1, column);
+            QTest::keyClick(grid, key);
+            QCOMPARE(grid->currentRow(), 1);
+        }
+        QTest::keyClick(grid, Qt::Key_Up);  // moving by arrow keys stays the grid's
         QCOMPARE(grid->currentRow(), 0);
+        QCOMPARE(grid->item(1, 1)->text(), QString("Color"));
 
         Click(form, "cmdProcess");
         QCOMPARE(form.windowTitle(), QString("Finished!"));
