@@ -12,8 +12,9 @@
 
 #include "app/qt/help_viewer.h"
 #include "document/errors.h"
+#include "edit/editor.h"
+#include "edit/image_files.h"
 #include "edit/menu.h"
-#include "formats/picture_import.h"
 #include "formats/prg_format.h"
 #include "gui/gui_test.h"
 
@@ -217,12 +218,11 @@ private slots:
         const QString path = dir.filePath("deep.png");
         QVERIFY(image.save(path, "PNG"));
         QtPlatform platform;
-        static ImageStore store;
+        Editor window(platform);
         for (int pixelWidth : {1, 2}) {
-            Image& editor = store.image(1);
-            editor.desc = ImageDescriptor{
-                "", 320, 200, pixelWidth, Layout::Bitmap, ColorMapKind::Normal, 0, 0};
-            ImportPicturePixels(platform.LoadPicture(S(path)), editor);
+            Image& editor = window.currentImage();
+            editor.desc.pixelWidth = pixelWidth;
+            ImportPictureFile(window, S(path));  // File > Import .BMP, the picture chosen
             const QString out = dir.filePath("out.prg");
             const QString command = QString(PIXOLAT_CONVERT_PROGRAM) +
                                     (pixelWidth == 2 ? " --multicolor " : " ") + path + " " + out;

@@ -128,6 +128,12 @@ TEST_F(PaletteTest, DoubleClickSetsTheCellColorsOfTheCursorCell) {
     Release(MouseButton::Middle, 28 + 5, 5, 100);
     Release(MouseButton::Middle, 28 + 5, 5, 150);
     EXPECT_EQ(image().colmap.at(0, 1, 1), 0x20);
+    // 350 ms apart is too slow already; 349 ms is a double-click.
+    Release(MouseButton::Left, 5, 5, 5000);
+    Release(MouseButton::Left, 5, 5, 5350);
+    EXPECT_EQ(image().colmap.at(0, 1, 1), 0x20);
+    Release(MouseButton::Left, 5, 5, 5699);
+    EXPECT_EQ(image().colmap.at(0, 1, 1), 0x00);
 }
 
 TEST_F(PaletteTest, SplittersResizeThePaletteArea) {

@@ -289,6 +289,10 @@ Picture QtPlatform::LoadPicture(const std::string& path) {
     return ReadPictureFile(path, INT_MAX, INT_MAX);
 }
 
+Picture QtPlatform::LoadPictureCorner(const std::string& path, int maxWidth, int maxHeight) {
+    return ReadPictureFile(path, maxWidth, maxHeight);
+}
+
 namespace {
 QImage ToQImage(const Picture& picture) {
     QImage image(picture.width, picture.height, QImage::Format_RGB888);
