@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QImage>
 #include <QTemporaryDir>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 
@@ -116,6 +117,27 @@ TEST(PictureCodec, ReadsEveryKindWithRedInTheLowByte) {
     EXPECT_EQ(runs.at(3, 1), 0x41u);  // bottom row: color 1
     EXPECT_EQ(runs.at(1, 0), 0x80u);  // top row: color 2, then color 0
     EXPECT_EQ(runs.at(2, 0), 0u);
+
+    // The converter reads both through the same code.
+    const auto convert = [&](const std::string& options) {
+        const std::string out = dir.filePath("out.prg").toStdString();
+        const std::string command =
+            std::string(PIXOLAT_CONVERT_PROGRAM) + " " + options + " " + out;
+        EXPECT_EQ(std::system(command.c_str()), 0) << options;
+        std::ifstream in(out, std::ios::binary);
+        return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)),
+                                    std::istreambuf_iterator<char>());
+    };
+    // Hires, bit 0 of red: the bottom row ($41) is set, the top row ($80, 0) not.
+    std::vector<uint8_t> prg = convert(rle);
+    ASSERT_EQ(prg.size(), 10050u);
+    EXPECT_EQ(prg[2050], 0x00);
+    EXPECT_EQ(prg[2051], 0xF0);
+    // Multicolor, bits 6 and 7 of red: black is 0, white 3.
+    prg = convert("--multicolor " + jpeg);
+    ASSERT_EQ(prg.size(), 10050u);
+    EXPECT_EQ(prg[2050 + 4], 0x00);
+    EXPECT_EQ(prg[2050 + 8 + 4], 0xFF);
 }
 
 TEST(PictureCodec, KeepsOnlyTheUsedCornerAndRefusesHugePicturesByTheirSize) {
