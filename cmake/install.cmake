@@ -4,10 +4,14 @@
 # metainfo and the manual pages. `make package` wraps the same into a .deb.
 include(GNUInstallDirs)
 
-# Both programs print this with --version.
+# Both programs print this with --version; the tests check it.
+foreach(target pixolat pixolat-convert pixolat_tests)
+    if(TARGET ${target})
+        target_compile_definitions(${target} PRIVATE PIXOLAT_VERSION="${PROJECT_VERSION}")
+    endif()
+endforeach()
 foreach(program pixolat pixolat-convert)
     if(TARGET ${program})
-        target_compile_definitions(${program} PRIVATE PIXOLAT_VERSION="${PROJECT_VERSION}")
         install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     endif()
 endforeach()
