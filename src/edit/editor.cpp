@@ -2,10 +2,12 @@
 
 #include "document/colors.h"
 #include "document/pixels.h"
+#include "edit/key_map.h"
 
 namespace pixolat {
 
 Editor::Editor(Platform& platform) : platform_(platform), menu_(BuildMainMenu()) {
+    AddKeyHints(menu_);
     BuildRgbTable(state_.rgbTable);
     SetUpDefaultImage(store_);
     // The zoom the view starts with when no valid zoom was stored.
@@ -40,6 +42,20 @@ void Editor::RunMenuCommand(const std::string& name) {
     Dispatch([&] {
         const MenuItem& item = menuItem(name);
         if (item.command) item.command(*this);
+    });
+}
+
+void Editor::FormKeyDown(int key, ShiftState shift) {
+    Dispatch([&] {
+        if (const KeyRow* row = FindKeyRow(KeyDownRows(), *this, {key, shift}))
+            RunKeyRow(*row, *this, {key, shift});
+    });
+}
+
+void Editor::FormKeyUp(int key, ShiftState shift) {
+    Dispatch([&] {
+        if (const KeyRow* row = FindKeyRow(KeyUpRows(), *this, {key, shift}))
+            RunKeyRow(*row, *this, {key, shift});
     });
 }
 
