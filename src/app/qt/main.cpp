@@ -7,6 +7,7 @@
 #include "app/qt/form_editor.h"
 #include "app/qt/form_mask.h"
 #include "app/qt/qt_platform.h"
+#include "edit/image_files.h"
 
 int main(int argc, char* argv[]) {
     // Answered before any window system is needed, so they work in a terminal without one.
@@ -37,7 +38,8 @@ int main(int argc, char* argv[]) {
     if (arguments.size() > 1) {
         const std::string path = arguments[1].toStdString();
         QMetaObject::invokeMethod(
-            &editor, [&editor, path] { editor.Run([&] { editor.editor().ImportPrgFile(path); }); },
+            &editor,
+            [&editor, path] { editor.Run([&] { pixolat::ImportPrgFile(editor.editor(), path); }); },
             Qt::QueuedConnection);
     }
     return app.exec();
