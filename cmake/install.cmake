@@ -52,10 +52,12 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME pixolat)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Pixel graphics editor for the Commodore Plus/4")
-set(CPACK_PACKAGE_DESCRIPTION "Pixolat edits hires and multicolor bitmaps, DFLI pictures \
-and character sets of the Commodore Plus/4 (TED chip). It imports and exports .PRG files, \
-writes pictures as assembler byte directives and exports .PRG files that show themselves \
-on the machine. pixolat-convert does the same conversions from the command line.")
+# One string: the line breaks become the control file's continuation lines.
+set(CPACK_PACKAGE_DESCRIPTION "Pixolat edits hires and multicolor bitmaps, DFLI pictures
+and character sets of the Commodore Plus/4 (TED chip). It imports and exports
+.PRG files, writes pictures as assembler byte directives and exports .PRG files
+that show themselves on the machine. pixolat-convert does the same conversions
+from the command line.")
 set(PIXOLAT_MAINTAINER "Pixolat developers <pixolat@example.org>"
     CACHE STRING "The Maintainer field of the .deb")
 set(CPACK_PACKAGE_CONTACT "${PIXOLAT_MAINTAINER}")
@@ -63,6 +65,8 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${PIXOLAT_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt draws the editor's texts with whatever fonts there are; a bare system has none.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-dejavu-core)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
