@@ -1,5 +1,7 @@
 #include "formats/runnable_prg.h"
 
+#include <algorithm>
+
 #include "document/errors.h"
 #include "formats/prg_format.h"
 #include "formats/runnable_viewer_bytes.h"
@@ -27,9 +29,11 @@ std::vector<uint8_t> EncodeRunnablePrg(std::span<const uint8_t> plainExport) {
     if (plainExport.size() != kPrgExportSize || plainExport[0] != (kPictureAddress & 0xFF) ||
         plainExport[1] != kPictureAddress >> 8)
         throw Error("not a picture exported at $1800");
-    std::vector<uint8_t> out(std::begin(kRunnableViewer), std::end(kRunnableViewer));
-    out.resize(kPictureOffset, 0);
-    out.insert(out.end(), plainExport.begin() + 2, plainExport.end());
+    // The whole file at once, zeros between the viewer and the picture.
+    std::vector<uint8_t> out(kRunnablePrgSize, 0);
+    std::copy(std::begin(kRunnableViewer), std::end(kRunnableViewer), out.begin());
+    std::copy(plainExport.begin() + 2, plainExport.end(),
+              out.begin() + std::ptrdiff_t(kPictureOffset));
     return out;
 }
 
