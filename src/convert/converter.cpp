@@ -17,6 +17,7 @@
 #include "document/pixels.h"
 #include "formats/picture_import.h"
 #include "formats/prg_format.h"
+#include "formats/runnable_prg.h"
 #include "formats/source_text.h"
 
 namespace pixolat {
@@ -82,7 +83,11 @@ public:
     void Run(const Options& options) {
         if (options.info) return Info(options.files[0], options.multicolor);
         Read(options.files[0], options.multicolor);
-        Write(options.files[1], options.files[0], options.image);
+        if (options.runnable)
+            WriteWholeFile(options.files[1],
+                           EncodeRunnablePrg(Chosen(options.files[0], options.image)));
+        else
+            Write(options.files[1], options.files[0], options.image);
     }
 
 private:
@@ -259,8 +264,11 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
             err << "Try 'pixolat-convert --help'.\n";
             return 2;
         }
-        if (parsed.options.help) {
-            out << kUsage;
+        if (parsed.options.help || parsed.options.version) {
+            if (parsed.options.help)
+                out << kUsage;
+            else
+                out << "pixolat-convert " << PIXOLAT_VERSION << "\n";
             CheckOutput(out);
             return 0;
         }

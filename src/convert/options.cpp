@@ -13,6 +13,7 @@ namespace pixolat {
 
 const char* const kUsage =
     "usage: pixolat-convert [--multicolor] [--image N] INPUT OUTPUT\n"
+    "       pixolat-convert --runnable [--multicolor] [--image N] INPUT OUTPUT.prg\n"
     "       pixolat-convert [--multicolor] --info FILE\n"
     "\n"
     "Converts Plus/4 graphics the way the editor imports and exports them.\n"
@@ -26,7 +27,10 @@ const char* const kUsage =
     "\n"
     "  --multicolor   import a picture as multicolor (default hires)\n"
     "  --image N      the image of a source text to write as .prg or picture (default 0)\n"
-    "  --info FILE    print the recognised layout, size, pixel width and color map kind\n";
+    "  --runnable     write a .prg that shows the picture on the Plus/4: LOAD and RUN it,\n"
+    "                 any key returns to BASIC (hires and multicolor, not DFLI)\n"
+    "  --info FILE    print the recognised layout, size, pixel width and color map kind\n"
+    "  --version      print the program's version\n";
 
 namespace {
 
@@ -54,7 +58,11 @@ std::string ImageOption(Options& options, const std::string& value) {
 const OptionRow kOptionTable[] = {
     {"--help", false, [](Options& o, const std::string&) { return o.help = true, std::string(); }},
     {"-h", false, [](Options& o, const std::string&) { return o.help = true, std::string(); }},
+    {"--version", false,
+     [](Options& o, const std::string&) { return o.version = true, std::string(); }},
     {"--info", false, [](Options& o, const std::string&) { return o.info = true, std::string(); }},
+    {"--runnable", false,
+     [](Options& o, const std::string&) { return o.runnable = true, std::string(); }},
     {"--multicolor", false,
      [](Options& o, const std::string&) { return o.multicolor = true, std::string(); }},
     {"--image", true, ImageOption},
@@ -80,6 +88,8 @@ std::string ApplyArgument(Options& options, const std::vector<std::string>& args
 std::string CheckMeaning(const Options& options) {
     if (options.files.size() != (options.info ? 1u : 2u))
         return options.info ? "--info takes one file" : "give one input and one output file";
+    if (options.runnable && (options.info || OutputKindOf(options.files[1]) != FileKind::Prg))
+        return "--runnable writes a .prg file";
     const FileKind input = InputKindOf(options.files[0]);
     if (options.multicolor && input != FileKind::Picture)
         return "--multicolor applies to picture input only";
@@ -133,7 +143,7 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
             options.files.push_back(arg);
         }
     }
-    if (!options.help) parsed.usageError = CheckMeaning(options);
+    if (!options.help && !options.version) parsed.usageError = CheckMeaning(options);
     return parsed;
 }
 

@@ -19,7 +19,9 @@ FileKind OutputKindOf(const std::string& path);
 struct Options {
     std::vector<std::string> files;
     bool help = false;
+    bool version = false;
     bool info = false;
+    bool runnable = false;
     bool multicolor = false;
     int image = 0;
     bool imageGiven = false;

@@ -10,6 +10,7 @@
 #include "document/image_store.h"
 #include "document/pixels.h"
 #include "formats/prg_format.h"
+#include "formats/runnable_prg.h"
 #include "formats/source_text.h"
 
 using namespace pixolat;
@@ -408,4 +409,25 @@ TEST_F(ConvertTest, OutputsKeepLinksAndModesAndNeverLeaveTemporaries) {
     EXPECT_EQ(Leftovers({"in.prg", "target.png", "link.png", "dangling.png", "missing.png",
                          "private.png", longName, "kept.bmp"}),
               std::vector<std::string>{});
+}
+
+TEST_F(ConvertTest, RunnableWrapsTheExportAndRefusesDfli) {
+    static ImageStore store;
+    RandomImage(store.image(1), 2, 41);
+    Write(Path("multi.prg"), EncodePrg(store.image(1)));
+    ASSERT_EQ(Convert("--runnable " + Path("multi.prg") + " " + Path("show.prg")), 0) << err;
+    EXPECT_EQ(Bytes(Path("show.prg")), EncodeRunnablePrg(store.image(1)));
+
+    // A DFLI picture is refused with the reason, and nothing is written.
+    std::vector<uint8_t> dfli(17146, 0);
+    dfli[0] = 0x01;
+    dfli[1] = 0x10;
+    Write(Path("dfli.p4i"), dfli);
+    EXPECT_EQ(Convert("--runnable " + Path("dfli.p4i") + " " + Path("dfli-show.prg")), 1);
+    EXPECT_NE(err.find(kRunnableDfliMessage), std::string::npos) << err;
+    EXPECT_EQ(Convert("--runnable " + Path("multi.prg") + " " + Path("show.png")), 2);
+    EXPECT_EQ(Leftovers({"multi.prg", "show.prg", "dfli.p4i"}), std::vector<std::string>{});
+
+    EXPECT_EQ(Convert("--version"), 0);
+    EXPECT_EQ(out, "pixolat-convert " PIXOLAT_VERSION "\n");
 }
