@@ -4,13 +4,15 @@
 SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 
-RUN_PACKAGES := cmake g++ make ninja-build qt6-base-dev fonts-dejavu-core
-TEST_PACKAGES := $(RUN_PACKAGES) libgtest-dev libbenchmark-dev clang-format xvfb xauth
+RUN_PACKAGES := cmake g++ make ninja-build qt6-base-dev fonts-dejavu-core 64tass
+TEST_PACKAGES := $(RUN_PACKAGES) libgtest-dev libbenchmark-dev clang-format xvfb xauth strace
 BENCH_PACKAGES := $(RUN_PACKAGES) libbenchmark-dev
-FUZZ_PACKAGES := cmake clang libclang-rt-dev ninja-build
+FUZZ_PACKAGES := cmake clang libclang-rt-dev ninja-build 64tass qt6-base-dev
+# dpkg-shlibdeps (dpkg-dev) finds the .deb's dependencies; it needs file.
+PACKAGE_PACKAGES := $(RUN_PACKAGES) dpkg-dev file
 
-.PHONY: run test check-format bench fuzz fuzz-smoke build build-test deps-run deps-test \
-	deps-bench deps-fuzz clean
+.PHONY: run test check-format bench fuzz fuzz-smoke package build build-test deps-run \
+	deps-test deps-bench deps-fuzz deps-package clean
 
 run: deps-run build
 	./build/pixolat
@@ -33,9 +35,14 @@ fuzz: deps-fuzz
 fuzz-smoke: deps-fuzz
 	FUZZ_SECONDS=10 tools/run_fuzz.sh
 
+# pixolat_VERSION_ARCH.deb in this folder, for `apt install ./pixolat_*.deb`.
+package: deps-package build
+	cd build && cpack -G DEB
+	cp build/pixolat_*.deb .
+
 build:
 	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DPIXOLAT_TESTS=OFF
-	cmake --build build -j $(JOBS) --target pixolat pixolat-convert
+	cmake --build build -j $(JOBS) --target pixolat pixolat-convert pixolat_man_pages
 
 build-test:
 	cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPIXOLAT_SANITIZE=ON \
@@ -50,6 +57,8 @@ deps-bench:
 	@tools/install_packages.sh $(BENCH_PACKAGES)
 deps-fuzz:
 	@tools/install_packages.sh $(FUZZ_PACKAGES)
+deps-package:
+	@tools/install_packages.sh $(PACKAGE_PACKAGES)
 
 clean:
 	rm -rf build

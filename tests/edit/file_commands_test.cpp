@@ -3,12 +3,14 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 
 #include "document/colors.h"
 #include "edit/editor.h"
 #include "edit/image_files.h"
 #include "formats/prg_format.h"
+#include "formats/runnable_prg.h"
 #include "support/scripted_platform.h"
 
 using namespace pixolat;
@@ -299,4 +301,90 @@ TEST_F(PictureCommands, LargerPicturesAskBeforeEnlarging) {
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_NE(platform.messages[0].find("nothing.bmp"), std::string::npos);
     EXPECT_EQ(image.desc.width, 400);
+}
+
+// After every command that brings in a new picture, the view, the preview
+// and the scroll bars show it at once: what a later full redraw would show.
+TEST_F(PictureCommands, EveryImportRedrawsAndFitsTheScrollBars) {
+    editor.FormResize(420, 544, 20);
+    editor.state().zoom = 4;
+    Picture picture;
+    picture.width = 640;
+    picture.height = 400;
+    for (int i = 0; i < 640 * 400; ++i) picture.pixels.push_back(uint32_t(i % 7 == 0));
+    platform.pictures["wide.png"] = picture;
+    const std::string prg = folder / "pic.prg";
+    WriteBytes(prg, SamplePrg());
+    const struct {
+        const char* name;
+        std::function<void()> run;
+    } commands[] = {{"Import .PRG", [&] { ImportPrgFile(editor, prg); }},
+                    {"Import .BMP",
+                     [&] {
+                         platform.yesNoAnswers.push_back(true);
+                         ImportPictureFile(editor, "wide.png");
+                     }},
+                    {"Load", [&] {
+                         platform.textWindowAnswers.push_back("Big; 600*900 m\n\tDB $C0,$30\n");
+                         editor.RunMenuCommand("mnuFileLoad");
+                     }}};
+    for (const auto& command : commands) {
+        SCOPED_TRACE(command.name);
+        ImageDescriptor& desc = editor.currentImage().desc;
+        desc.width = 16;
+        desc.height = 8;
+        editor.UpdateScrollRanges();
+        editor.FullRedraw();
+        command.run();
+        const View& view = editor.view();
+        const std::vector<uint32_t> shown = view.canvas.pixels, preview = view.preview.pixels;
+        const int xMax = view.xScroll.max(), yMax = view.yScroll.max();
+        EXPECT_GT(xMax + yMax, 0);
+        editor.UpdateScrollRanges();
+        editor.FullRedraw();
+        EXPECT_EQ(xMax, view.xScroll.max());
+        EXPECT_EQ(yMax, view.yScroll.max());
+        EXPECT_TRUE(shown == view.canvas.pixels);
+        EXPECT_TRUE(preview == view.preview.pixels);
+    }
+}
+
+// The question comes when the picture is larger in either direction.
+TEST_F(PictureCommands, TallerOrWiderPicturesAskBeforeEnlarging) {
+    for (const auto& [width, height] : {std::pair{100, 300}, std::pair{400, 100}}) {
+        SCOPED_TRACE(width);
+        ImageDescriptor& desc = editor.currentImage().desc;
+        desc.width = 320;
+        desc.height = 200;
+        Picture picture;
+        picture.width = width;
+        picture.height = height;
+        picture.pixels.assign(std::size_t(width * height), 1);
+        platform.pictures["p.bmp"] = picture;
+        platform.questions.clear();
+        platform.yesNoAnswers.push_back(true);
+        ImportPictureFile(editor, "p.bmp");
+        EXPECT_EQ(platform.questions.size(), 1u);
+        EXPECT_EQ(desc.width, width);
+        EXPECT_EQ(desc.height, height);
+    }
+}
+
+TEST_F(PrgCommands, RunnableExportWritesTheProgramAndRefusesDfliBeforeAsking) {
+    Image& image = editor.currentImage();
+    image.plane.at(0, 0) = 1;
+    const std::string path = folder / "show.prg";
+    platform.fileDialogAnswers.push_back(path);
+    editor.RunMenuCommand("mnuFileExportRunnablePRG");
+    EXPECT_EQ(platform.lastDialogOptions.filter, "PRG Files (*.prg)|*.prg|All Files (*.*)|*.*");
+    EXPECT_EQ(ReadBytes(path), EncodeRunnablePrg(image));
+    EXPECT_TRUE(platform.messages.empty());
+    EXPECT_EQ(editor.state().recentFiles[0], "");
+
+    image.desc.colorMapKind = ColorMapKind::Dfli;
+    platform.fileDialogAnswers.push_back(folder / "dfli.prg");
+    editor.RunMenuCommand("mnuFileExportRunnablePRG");
+    EXPECT_EQ(platform.messages, std::vector<std::string>{kRunnableDfliMessage});
+    EXPECT_EQ(platform.fileDialogAnswers.size(), 1u) << "no save dialog for a DFLI image";
+    EXPECT_FALSE(fs::exists(folder / "dfli.prg"));
 }
