@@ -1,19 +1,13 @@
 #include "edit/editor.h"
 
-#include "document/colors.h"
-#include "document/pixels.h"
+#include "edit/start_editor.h"
 
 namespace pixolat {
 
 Editor::Editor(Platform& platform) : platform_(platform), menu_(BuildMainMenu()) {
-    BuildRgbTable(state_.rgbTable);
-    SetUpDefaultImage(store_);
-    // The zoom the view starts with when no valid zoom was stored.
-    if (state_.zoom <= 0 || state_.zoom > 64) state_.zoom = 10;
     view_.xScroll.onChange = [this] { xScrollChange(); };
     view_.yScroll.onChange = [this] { yScrollChange(); };
-    SetStatusText(2, "Pixel & Color");
-    ShowStatus("Ready.");
+    StartEditor(*this);
 }
 
 void Editor::SetStatusText(int panel, const std::string& text) {

@@ -1,5 +1,6 @@
 #include "edit/menu.h"
 
+#include "edit/commands/help_commands.h"
 #include "edit/editor.h"
 
 namespace pixolat {
@@ -92,6 +93,10 @@ std::vector<MenuItem> BuildMainMenu() {
         Item("mnuViewZoomOut", "Zoom Out", "-", "", 2307, Run(&Editor::mnuViewZoomOutClick)),
         Separator("mnuView1"),
         palette,
+
+        Menu("mnuHelp", "&Help", 2500),
+        Item("mnuHelpKeyb", "Keyboard Commands", "", "", 2501, mnuHelpKeybClick),
+        Item("mnuHelpAbout", "&About", "", "", 2502, mnuHelpAboutClick),
     };
 }
 
