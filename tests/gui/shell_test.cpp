@@ -1,0 +1,167 @@
+// The editor window's frame: settings at start and close, the screens the
+// stored bounds must lie on, help from the menus, the dialogs' folder.
+#include <QAction>
+#include <QApplication>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "app/qt/form_editor.h"
+#include "gui/gui_test.h"
+
+using namespace pixolat;
+
+namespace {
+
+QStringList VisibleFileMenu(TFormEditor& form) {
+    QStringList names;
+    for (QAction* action : form.findChild<QMenu*>("mnuFile")->actions())
+        if (action->isVisible()) names << action->objectName();
+    return names;
+}
+
+}  // namespace
+
+class ShellTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { testing::ClearSettings(); }
+
+    void aFirstRunMatchesTheDefaultsAndCloseStoresWhatTheNextStartReads() {
+        QtPlatform platform;
+        {
+            TFormEditor form(platform);
+            form.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&form));
+            QCOMPARE(form.geometry(), QRect(240, 100, 780, 580));
+            QCOMPARE(int(form.editor().state().gridSetting), 3);
+            QCOMPARE(form.editor().state().zoom, 10);
+            QVERIFY(form.findChild<QWidget*>("PanelColorPalette")->isVisible());
+            QCOMPARE(form.statusPanel(2)->text(), QString("Pixel & Color"));
+            QCOMPARE(form.statusPanel(3)->text(), QString("Ready."));
+            QCOMPARE(VisibleFileMenu(form).mid(VisibleFileMenu(form).indexOf("mnuFileImportBMP")),
+                     QStringList({"mnuFileImportBMP", "mnuFile3", "mnuFileExit"}));
+
+            form.setGeometry(60, 70, 700, 500);
+            form.action("mnuViewToggleGrid")->trigger();
+            form.action("mnuViewColorPaletteAndPreview")->trigger();
+            form.editor().AddRecentFile("/tmp/gfx/a.prg");
+            form.action("mnuFileExit")->trigger();
+        }
+        QSettings stored("Varno", "Pixolat");
+        QCOMPARE(stored.value("Grid").toInt(), 4);
+        QCOMPARE(stored.value("ColorPalette").toInt(), 0);
+        QCOMPARE(stored.value("MRU1").toString(), QString("/tmp/gfx/a.prg"));
+
+        TFormEditor next(platform);
+        next.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&next));
+        QCOMPARE(next.geometry(), QRect(60, 70, 700, 500));
+        QCOMPARE(int(next.editor().state().gridSetting), 4);
+        QVERIFY(!next.findChild<QWidget*>("PanelColorPalette")->isVisible());
+        QVERIFY(!next.action("mnuViewColorPaletteAndPreview")->isChecked());
+        QCOMPARE(next.action("mnuFileMRU1")->text(), QString("(1) a.prg"));
+        QVERIFY(next.action("mnuFile4")->isVisible());
+    }
+
+    void storedBoundsOffEveryScreenPutTheWindowOnTheFirst() {
+        const QList<QRect> screens = {QRect(0, 0, 1280, 1024), QRect(1280, 0, 1920, 1080)};
+        const QPoint place(240, 100);
+        // On the second screen, or partly off the first: kept.
+        QCOMPARE(BoundsOnScreens(QRect(1500, 50, 780, 580), screens, place),
+                 QRect(1500, 50, 780, 580));
+        QCOMPARE(BoundsOnScreens(QRect(-700, 10, 780, 580), screens, place),
+                 QRect(-700, 10, 780, 580));
+        // A monitor that was left of the first, or far away, or a title bar above it.
+        for (const QRect& lost : {QRect(-2000, 100, 780, 580), QRect(5000, 5000, 780, 580),
+                                  QRect(100, -600, 780, 580), QRect(-770, 100, 780, 580)})
+            QCOMPARE(BoundsOnScreens(lost, screens, place), QRect(240, 100, 780, 580));
+        // Sizes that cannot be a usable window.
+        QCOMPARE(BoundsOnScreens(QRect(10, 10, -5, 0), screens, place).size(), QSize(200, 150));
+        QCOMPARE(BoundsOnScreens(QRect(0, 0, 99999, 99999), screens, place),
+                 QRect(0, 0, 1280, 1024));
+
+        QSettings stored("Varno", "Pixolat");
+        stored.setValue("WindowLeft", -30000);
+        stored.setValue("WindowTop", 40000);
+        stored.setValue("Grid", 2);
+        QtPlatform platform;
+        TFormEditor form(platform);
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY(screen.contains(form.geometry().topLeft()));
+        QCOMPARE(form.geometry().size(), QSize(780, 580).boundedTo(screen.size()));
+    }
+
+    void anUnwritableStoreStartsAndClosesNormally() {
+        QTemporaryDir dir;
+        QFile blocker(dir.filePath("file"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        QtPlatform platform;
+        platform.UseSettingsFile(dir.filePath("file/Pixolat.conf"));
+        TFormEditor form(platform);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(form.editor().state().zoom, 10);
+        form.close();
+        QVERIFY(!form.isVisible());
+        QVERIFY(!QFileInfo::exists(dir.filePath("file/Pixolat.conf")));
+    }
+
+    void f1OnAHighlightedMenuItemShowsItsTopic() {
+        QtPlatform platform;
+        TFormEditor form(platform);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.editor().SetHelpFile(QDir(QCoreApplication::applicationDirPath())
+                                      .filePath("varnospixolat.hlp")
+                                      .toStdString());
+        auto* file = form.findChild<QMenu*>("mnuFile");
+        file->popup(QPoint(0, 0));
+        QVERIFY(QTest::qWaitForWindowExposed(file));
+        file->setActiveAction(form.action("mnuFileExportPRG"));
+        QTest::keyClick(file, Qt::Key_F1);
+        QVERIFY(platform.helpViewer());
+        QCOMPARE(platform.helpViewer()->title(), QString("Export .PRG"));
+        QVERIFY(platform.helpViewer()->isWindow());
+        QVERIFY(!platform.helpViewer()->isModal());
+        QVERIFY(platform.helpViewer()->windowFlags() & Qt::WindowMaximizeButtonHint);
+        file->close();
+
+        form.action("mnuHelpKeyb")->trigger();
+        QCOMPARE(platform.helpViewer()->title(), QString("Keyboard commands"));
+        QCOMPARE(form.action("mnuHelpAbout")->text(), QString("&About"));
+        QCOMPARE(form.findChild<QMenu*>("mnuHelp")->title(), QString("&Help"));
+    }
+
+    void fileDialogsOpenInTheFolderLastUsed() {
+        QTemporaryDir first;
+        QTemporaryDir second;
+        QFile picked(QDir(second.path()).filePath("pic.prg"));
+        QVERIFY(picked.open(QIODevice::WriteOnly));
+        picked.close();
+        QtPlatform platform;
+        platform.SetDialogFolder(first.path().toStdString());
+        QString openedIn;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            openedIn = dialog->directory().absolutePath();
+            dialog->selectFile(picked.fileName());
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        const auto path = platform.OpenFileDialog({"PRG Files (*.prg)|*.prg", "prg"});
+        QCOMPARE(openedIn, QDir(first.path()).absolutePath());
+        QVERIFY(path.has_value());
+        QCOMPARE(QString::fromStdString(platform.DialogFolder()),
+                 QDir(second.path()).absolutePath());
+    }
+};
+
+PIXOLAT_GUI_TEST(ShellTest);
+#include "shell_test.moc"
