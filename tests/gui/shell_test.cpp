@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -17,6 +18,26 @@
 using namespace pixolat;
 
 namespace {
+
+// Drops the paths on the window as a file manager does, and lets the import run.
+void DropFiles(TFormEditor& form, const QStringList& paths) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& path : paths) urls << QUrl::fromLocalFile(path);
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&form, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&form, &drop);
+    QCoreApplication::processEvents();
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
 
 QStringList VisibleFileMenu(TFormEditor& form) {
     QStringList names;
@@ -137,6 +158,33 @@ private slots:
         QCOMPARE(platform.helpViewer()->title(), QString("Keyboard commands"));
         QCOMPARE(form.action("mnuHelpAbout")->text(), QString("&About"));
         QCOMPARE(form.findChild<QMenu*>("mnuHelp")->title(), QString("&Help"));
+    }
+
+    void droppedFoldersAndMissingFilesAreSkippedAndOneFileIsImported() {
+        QTemporaryDir dir;
+        QByteArray prg(10050, '\0');
+        prg[1] = 0x18;
+        const QString picture = dir.filePath("x.bmp");
+        WriteFile(picture, QByteArray(64, 'x'));
+        QStringList hundred;
+        for (int i = 0; i < 98; ++i) hundred << dir.filePath(QString("gone%1.prg").arg(i));
+        hundred << dir.path();
+        const QString found = dir.filePath("deep/y.PRG");
+        QDir(dir.path()).mkpath("deep");
+        WriteFile(found, prg);
+        hundred << found;
+
+        QtPlatform platform;
+        TFormEditor form(platform);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        DropFiles(form, {dir.path()});
+        DropFiles(form, {dir.filePath("gone.prg")});
+        QCOMPARE(form.statusPanel(3)->text(), QString("Ready."));
+        DropFiles(form, hundred);
+        QCOMPARE(form.statusPanel(3)->text(), "Loaded PRG file (" + found + ")");
+        DropFiles(form, {picture, found, dir.path()});
+        QCOMPARE(form.statusPanel(3)->text(), "Loaded PRG file (" + found + ")");
     }
 
     void fileDialogsOpenInTheFolderLastUsed() {

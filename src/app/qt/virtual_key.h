@@ -7,5 +7,8 @@ namespace pixolat {
 
 // 0 for a key without a code.
 int VirtualKeyCode(const QKeyEvent& event);
+// The same, the event's native scan code read as an X or Wayland key code
+// when placeScanCodes is set (the platform's own choice above).
+int VirtualKeyCode(const QKeyEvent& event, bool placeScanCodes);
 
 }  // namespace pixolat
