@@ -1,10 +1,12 @@
 #include "edit/editor.h"
 
+#include "edit/key_map.h"
 #include "edit/start_editor.h"
 
 namespace pixolat {
 
 Editor::Editor(Platform& platform) : platform_(platform), menu_(BuildMainMenu()) {
+    AddKeyHints(menu_);
     view_.xScroll.onChange = [this] { xScrollChange(); };
     view_.yScroll.onChange = [this] { yScrollChange(); };
     StartEditor(*this);
@@ -34,6 +36,20 @@ void Editor::RunMenuCommand(const std::string& name) {
     Dispatch([&] {
         const MenuItem& item = menuItem(name);
         if (item.command) item.command(*this);
+    });
+}
+
+void Editor::FormKeyDown(int key, ShiftState shift) {
+    Dispatch([&] {
+        if (const KeyRow* row = FindKeyRow(KeyDownRows(), *this, {key, shift}))
+            RunKeyRow(*row, *this, {key, shift});
+    });
+}
+
+void Editor::FormKeyUp(int key, ShiftState shift) {
+    Dispatch([&] {
+        if (const KeyRow* row = FindKeyRow(KeyUpRows(), *this, {key, shift}))
+            RunKeyRow(*row, *this, {key, shift});
     });
 }
 

@@ -6,6 +6,7 @@
 #include "document/colors.h"
 #include "document/pixels.h"
 #include "edit/editor.h"
+#include "edit/image_files.h"
 
 namespace pixolat {
 
@@ -63,7 +64,7 @@ void ReadStoredValues(Editor& editor) {
     editor.view().paletteVisible = paletteShown;
     for (std::size_t i = 0; i < kRecentFileSettings.size(); ++i)
         state.recentFiles[i] = platform.ReadSettingText(kRecentFileSettings[i]);
-    editor.AddRecentFile("");
+    AddRecentFile(editor, "");
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "edit/commands/help_commands.h"
 #include "edit/editor.h"
+#include "edit/image_files.h"
 #include "support/scripted_platform.h"
 
 using namespace pixolat;
@@ -141,7 +142,7 @@ TEST(SaveSettings, WhatIsWrittenAtCloseStartsTheNextRun) {
         editor.RunMenuCommand("mnuViewZoomIn");
         editor.RunMenuCommand("mnuViewColorPaletteAndPreview");
         for (const char* path : {"/a.prg", "/b.prg", "/c.prg", "/d.prg", "/e.prg", "/b.prg"})
-            editor.AddRecentFile(path);
+            AddRecentFile(editor, path);
         platform.bounds = {30, 40, 640, 480};
         platform.dialogFolder = "/home/user/gfx";
         SaveSettings(editor);

@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include "app/qt/form_editor.h"
+#include "edit/image_files.h"
 #include "gui/gui_test.h"
 
 using namespace pixolat;
@@ -71,7 +72,7 @@ private slots:
             form.setGeometry(60, 70, 700, 500);
             form.action("mnuViewToggleGrid")->trigger();
             form.action("mnuViewColorPaletteAndPreview")->trigger();
-            form.editor().AddRecentFile("/tmp/gfx/a.prg");
+            AddRecentFile(form.editor(), "/tmp/gfx/a.prg");
             form.action("mnuFileExit")->trigger();
         }
         QSettings stored("Varno", "Pixolat");

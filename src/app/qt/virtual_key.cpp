@@ -4,6 +4,8 @@
 #include <QKeyEvent>
 #include <cstring>
 
+#include "app/qt/view_widgets.h"
+
 namespace pixolat {
 
 namespace {
@@ -168,6 +170,10 @@ int VirtualKeyCode(const QKeyEvent& event, bool placeScanCodes) {
     const int digit = ShiftedDigitCode(key);
     if (digit >= 0) return digit;
     return OtherCode(key);
+}
+
+KeyPress KeyPressOf(const QKeyEvent& event) {
+    return {VirtualKeyCode(event), ShiftStateOf(event.modifiers(), Qt::NoButton)};
 }
 
 }  // namespace pixolat

@@ -1,0 +1,21 @@
+#pragma once
+// The File menu's commands.
+namespace pixolat {
+
+class Editor;
+
+// Save (as source) shows every image as source text; Load (as source) reads
+// back what the user leaves in the text window.
+void mnuFileSaveClick(Editor& editor);
+void mnuFileLoadClick(Editor& editor);
+void mnuFileImportPRGClick(Editor& editor);
+void mnuFileExportPRGClick(Editor& editor);
+void mnuFileImportBMPClick(Editor& editor);
+// The four recent-file items.
+void mnuFileMRU1Click(Editor& editor);
+void mnuFileMRU2Click(Editor& editor);
+void mnuFileMRU3Click(Editor& editor);
+void mnuFileMRU4Click(Editor& editor);
+void mnuFileExitClick(Editor& editor);
+
+}  // namespace pixolat
