@@ -5,6 +5,7 @@
 // commands are free functions in edit/commands/, one file per menu.
 #include <array>
 #include <exception>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -89,6 +90,13 @@ public:
     void SplitterColorPaletteMoved(int top);
     void SplitterPreviewMoved(int left);
 
+    // Mouse actions on the view: a click draws, a drag draws lines from the
+    // last point (up to the image's edge when the pointer leaves it), Shift
+    // selects, and the cursor follows the pointer over the image.
+    void imgMouseDown(MouseButton button, ShiftState shift, int x, int y);
+    void imgMouseMove(ShiftState shift, int x, int y);
+    void imgMouseUp(MouseButton button, ShiftState shift, int x, int y);
+
     // Runs the command of the menu item with this component name.
     void RunMenuCommand(const std::string& name);
     // A key press (auto-repeated presses too) and a key release, answered by
@@ -128,6 +136,9 @@ private:
     std::string helpFile_;
     std::vector<MenuItem> menu_;
     View view_;
+    // Where a drag last was while outside the image: the next line starts
+    // there, so that only what lies inside the image of the pointer's path is drawn.
+    std::optional<ImagePoint> dragOutside_;
 
     Scene scene() { return Scene{currentImage(), state_, view_}; }
     PaletteScene paletteScene() {
