@@ -41,6 +41,7 @@ void Editor::RunMenuCommand(const std::string& name) {
 
 void Editor::FormKeyDown(int key, ShiftState shift) {
     Dispatch([&] {
+        if (IsMenuAccessKey(menu_, {key, shift})) return;
         if (const KeyRow* row = FindKeyRow(KeyDownRows(), *this, {key, shift}))
             RunKeyRow(*row, *this, {key, shift});
     });

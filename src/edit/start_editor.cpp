@@ -5,6 +5,7 @@
 
 #include "document/colors.h"
 #include "document/pixels.h"
+#include "edit/commands/draw_commands.h"
 #include "edit/editor.h"
 #include "edit/image_files.h"
 
@@ -106,8 +107,9 @@ void StartEditor(Editor& editor) {
     state.selectionStartPending = true;
     ReadSettings(editor);
     if (state.zoom <= 0 || state.zoom > 64) state.zoom = 10;
-    state.drawingMode = DrawingMode::PixelAndColor;
-    editor.SetStatusText(2, "Pixel & Color");
+    // Toggling from "Pixel only" starts in "Pixel & Color" and shows it.
+    state.drawingMode = DrawingMode::PixelOnly;
+    mnuDrawToggleDrawingModeClick(editor);
     editor.ShowStatus("Ready.");
 }
 
