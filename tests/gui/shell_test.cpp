@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include "app/qt/form_editor.h"
+#include "document/pixels.h"
 #include "edit/image_files.h"
 #include "gui/gui_test.h"
 
@@ -186,6 +187,47 @@ private slots:
         QCOMPARE(form.statusPanel(3)->text(), "Loaded PRG file (" + found + ")");
         DropFiles(form, {picture, found, dir.path()});
         QCOMPARE(form.statusPanel(3)->text(), "Loaded PRG file (" + found + ")");
+    }
+
+    void realKeyEventsReachTheKeyTable() {
+        QtPlatform platform;
+        TFormEditor form(platform);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        Editor& editor = form.editor();
+        QTest::keyClick(&form, Qt::Key_Right);
+        QTest::keyClick(&form, Qt::Key_Down, Qt::ControlModifier);
+        QCOMPARE(form.statusPanel(0)->text(), QString("1,8"));
+        QTest::keyPress(&form, Qt::Key_Shift);
+        QCOMPARE(form.windowTitle(), QString("Unhandled keypress: 16"));
+        QTest::keyRelease(&form, Qt::Key_Shift);
+
+        // A held value key draws while the cursor moves; the auto-repeated
+        // releases Qt sends while it is held do not lift it.
+        QTest::keyPress(&form, Qt::Key_1);
+        QKeyEvent repeated(QEvent::KeyRelease, Qt::Key_1, Qt::NoModifier, QString("1"), true);
+        QApplication::sendEvent(&form, &repeated);
+        QTest::keyClick(&form, Qt::Key_Right);
+        QTest::keyRelease(&form, Qt::Key_1);
+        QTest::keyClick(&form, Qt::Key_Right);
+        QCOMPARE(PixelValueAt(editor.currentImage(), 2, 8), 1);
+        QCOMPARE(PixelValueAt(editor.currentImage(), 3, 8), 0);
+
+        // Alt + D opens the Draw menu and leaves the drawing mode; D toggles it.
+        QTest::keyClick(&form, Qt::Key_D, Qt::AltModifier);
+        QWidget* popup = QApplication::activePopupWidget();
+        QVERIFY(popup);
+        QCOMPARE(popup->objectName(), QString("mnuDraw"));
+        popup->close();
+        QCOMPARE(form.statusPanel(2)->text(), QString("Pixel & Color"));
+        QTest::keyClick(&form, Qt::Key_D);
+        QCOMPARE(form.statusPanel(2)->text(), QString("Color only"));
+
+        QTest::keyClick(&form, Qt::Key_F1);
+        QVERIFY(platform.helpViewer() && platform.helpViewer()->isVisible());
+        QCOMPARE(platform.helpViewer()->title(), QString("Keyboard commands"));
+        QTest::keyClick(&form, Qt::Key_F12);
+        QVERIFY(!form.isVisible());
     }
 
     void fileDialogsOpenInTheFolderLastUsed() {
