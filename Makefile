@@ -8,7 +8,7 @@ TEST_PACKAGES := $(RUN_PACKAGES) libgtest-dev xvfb xauth
 BENCH_PACKAGES := $(RUN_PACKAGES) libbenchmark-dev
 FUZZ_PACKAGES := cmake clang libclang-rt-dev ninja-build
 
-.PHONY: run test bench fuzz build build-test deps-run deps-test deps-bench deps-fuzz clean
+.PHONY: run test bench fuzz build build-test deps-run deps-test deps-bench deps-fuzz clean desktop-check
 
 run: deps-run build
 	./build/pixolat
@@ -23,6 +23,11 @@ bench: deps-bench
 
 fuzz: deps-fuzz
 	tools/run_fuzz.sh
+
+# The real editor under a virtual X server, driven with xdotool: first run,
+# arrow keys, F1, and the settings written at close read back at the next start.
+desktop-check: deps-run build
+	tools/desktop_check.sh
 
 build:
 	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DPIXOLAT_TESTS=OFF
