@@ -1,6 +1,7 @@
 #include "app/qt/qt_platform.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QDir>
@@ -398,9 +399,13 @@ QImage ToQImage(const Picture& picture) {
 }  // namespace
 
 void QtPlatform::SavePictureAsBitmap(const std::string& path, const Picture& picture) {
-    QSaveFile file(Q(path));
-    if (!file.open(QIODevice::WriteOnly) || !ToQImage(picture).save(&file, "BMP") || !file.commit())
-        throw Error("Cannot write file \"" + path + "\". " + S(file.errorString()));
+    // Encoded first, then written through the same replace-whole-or-nothing
+    // path as every other file.
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
+    if (!buffer.open(QIODevice::WriteOnly) || !ToQImage(picture).save(&buffer, "BMP"))
+        throw Error("Cannot write file \"" + path + "\". The picture could not be encoded.");
+    WriteFile(path, std::vector<uint8_t>(encoded.begin(), encoded.end()));
 }
 
 void QtPlatform::CopyPictureToClipboard(const Picture& picture) {
