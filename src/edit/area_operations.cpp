@@ -75,12 +75,32 @@ void FlipAreaHorizontally(Image& image, const ImageRect& area) {
     }
 }
 
+namespace {
+
+// Reverses [lo, hi) eight bytes from each end at a time.
+void ReverseBytes(uint8_t* lo, uint8_t* hi) {
+    while (hi - lo >= 16) {
+        uint64_t front, back;
+        std::memcpy(&front, lo, 8);
+        std::memcpy(&back, hi - 8, 8);
+        front = __builtin_bswap64(front);
+        back = __builtin_bswap64(back);
+        std::memcpy(lo, &back, 8);
+        std::memcpy(hi - 8, &front, 8);
+        lo += 8;
+        hi -= 8;
+    }
+    std::reverse(lo, hi);
+}
+
+}  // namespace
+
 void FlipAreaVertically(Image& image, const ImageRect& area) {
     const auto a = ClipToImage(image.desc, area);
     if (!a) return;
     ForEachByteColumn(image.desc, *a, [&](int x) {
         uint8_t* column = image.plane.column(x);
-        std::reverse(column + a->y1, column + a->y2 + 1);
+        ReverseBytes(column + a->y1, column + a->y2 + 1);
     });
 }
 

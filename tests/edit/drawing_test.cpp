@@ -111,20 +111,6 @@ TEST_F(DrawingTest, ADragDrawsWhereThePointerWentAndStopsAtTheImageEdge) {
     EXPECT_EQ(image().plane.at(2, 10), 0);
 }
 
-TEST_F(DrawingTest, ShiftClickAndShiftDragSelectAndASecondButtonEndsTheSelection) {
-    MakeImage(320, 200, 1, ColorMapKind::Normal);
-    Press(2, 3);
-    Press(6, 8, kShift);
-    EXPECT_TRUE(state().selectionActive);
-    EXPECT_EQ(editor.SelectionRect().x1, 2);
-    EXPECT_EQ(editor.SelectionRect().y2, 8);
-    editor.imgMouseMove(kLeftButton | kShift, 105, 125);
-    EXPECT_EQ(editor.SelectionRect().x2, 10);
-    EXPECT_EQ(editor.SelectionRect().y2, 12);
-    editor.imgMouseUp(MouseButton::Right, kLeftButton, 0, 0);
-    EXPECT_FALSE(state().selectionActive);
-}
-
 TEST_F(DrawingTest, TogglingHiresAndMultiAlignsCursorAndSelectionCorners) {
     MakeImage(320, 200, 1, ColorMapKind::Normal);
     state().cursorX = 5;
