@@ -68,6 +68,8 @@ std::vector<MenuItem> BuildMainMenu() {
         Separator("mnuFile1"),
         Item("mnuFileImportPRG",  "Import .PRG",       "Ctrl+L", 2103, mnuFileImportPRGClick),
         Item("mnuFileExportPRG",  "Export .PRG",       "Ctrl+S", 2104, mnuFileExportPRGClick),
+        Item("mnuFileExportRunnablePRG", "Export Runnable .PRG...", "", 2107,
+             mnuFileExportRunnablePRGClick),
         Separator("mnuFile2"),
         Item("mnuFileImportBMP",  "Import .BMP",       "Ctrl+O", 2105, mnuFileImportBMPClick),
         Hidden(WithHint(Item("mnuFileImportP4S", "Import .P4S", "", 2106, nullptr),
