@@ -110,6 +110,8 @@ private slots:
         QTest::keyClick(&form, Qt::Key_Right);
         QTest::keyClick(&form, Qt::Key_Down, Qt::ControlModifier);
         QCOMPARE(form.statusPanel(0)->text(), QString("1,8"));
+        QTest::keyClick(&form, Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(form.windowTitle(), QString("Unhandled keypress: 9"));
         QTest::keyPress(&form, Qt::Key_Shift);
         QCOMPARE(form.windowTitle(), QString("Unhandled keypress: 16"));
         QTest::keyRelease(&form, Qt::Key_Shift);
