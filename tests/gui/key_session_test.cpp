@@ -62,7 +62,9 @@ private slots:
             QtPlatform platform;
             TFormEditor form(platform);
             form.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&form));
+            // Menu shortcuts and access keys go to the active window only.
+            form.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&form));
             testing::ScriptedPlatform twinPlatform;
             Editor twin(twinPlatform);
             twin.FormResize(660, 700, 20);

@@ -106,7 +106,9 @@ private slots:
         QtPlatform platform;
         TFormEditor form(platform);
         form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        // Menu access keys go to the active window only.
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
         QTest::keyClick(&form, Qt::Key_Right);
         QTest::keyClick(&form, Qt::Key_Down, Qt::ControlModifier);
         QCOMPARE(form.statusPanel(0)->text(), QString("1,8"));
