@@ -98,7 +98,7 @@ TEST_F(Keyboard, HeldValueKeysDrawAlongThePath) {
     EXPECT_EQ(s.currentPixelValue, 3);
 }
 
-// Mend: a fresh Shift selection's end corner is set before the pen draws, so
+// A fresh Shift selection's end corner is set before the pen draws, so
 // in "Pixel & Color" the held key colors the new selection, not the
 // rectangle from the new anchor to the old selection's end corner.
 TEST_F(Keyboard, ThePenOfAFreshShiftSelectionColorsOnlyTheNewSelection) {
@@ -131,7 +131,7 @@ TEST_F(Keyboard, MWithArrowsMovesThePixelsOfTheSelection) {
     EXPECT_EQ(Where(), "4,0 0,0-3,0");
 }
 
-// Mend: Alt with a top menu's access letter opens the menu, not a key row.
+// Alt with a top menu's access letter opens the menu, not a key row.
 TEST_F(Keyboard, AltWithAMenuLetterReachesNoRow) {
     for (int key : {'D', 'H', 'E'}) Type(key, kAlt);
     EXPECT_EQ(s.drawingMode, DrawingMode::PixelAndColor);
