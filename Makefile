@@ -12,7 +12,7 @@ FUZZ_PACKAGES := cmake clang libclang-rt-dev ninja-build 64tass qt6-base-dev
 PACKAGE_PACKAGES := $(RUN_PACKAGES) dpkg-dev file
 
 .PHONY: run test check-format bench fuzz fuzz-smoke package build build-test deps-run \
-	deps-test deps-bench deps-fuzz deps-package clean
+	deps-test deps-bench deps-fuzz deps-package clean desktop-check
 
 run: deps-run build
 	./build/pixolat
@@ -39,6 +39,11 @@ fuzz-smoke: deps-fuzz
 package: deps-package build
 	cd build && cpack -G DEB
 	cp build/pixolat_*.deb .
+
+# The real editor under a virtual X server, driven with xdotool: first run,
+# arrow keys, F1, and the settings written at close read back at the next start.
+desktop-check: deps-run build
+	tools/desktop_check.sh
 
 build:
 	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DPIXOLAT_TESTS=OFF

@@ -89,6 +89,10 @@ public:
     virtual std::optional<std::string> OpenFileDialog(const FileDialogOptions& options) = 0;
     virtual std::optional<std::string> SaveFileDialog(const FileDialogOptions& options) = 0;
     virtual std::optional<std::string> OpenPictureDialog() = 0;
+    // The folder the file dialogs open in: the folder of the file last chosen
+    // in any of them, kept across runs in the settings.
+    virtual std::string DialogFolder() = 0;
+    virtual void SetDialogFolder(const std::string& folder) = 0;
 
     // The Gfx Data window, modal: shows text and returns what it holds when closed.
     virtual std::string ShowTextWindow(const std::string& text, TextWindowPurpose purpose) = 0;
@@ -107,6 +111,9 @@ public:
     virtual std::vector<uint8_t> ReadFile(const std::string& path, std::size_t maxBytes) = 0;
     virtual void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) = 0;
     virtual std::string ProgramPath() = 0;
+
+    // Where the view picture is written beside the clipboard copy.
+    virtual std::string ExportPicturePath() = 0;
 
     // Pictures.
     virtual Picture LoadPicture(const std::string& path) = 0;

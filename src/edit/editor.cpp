@@ -1,21 +1,15 @@
 #include "edit/editor.h"
 
-#include "document/colors.h"
-#include "document/pixels.h"
 #include "edit/key_map.h"
+#include "edit/start_editor.h"
 
 namespace pixolat {
 
 Editor::Editor(Platform& platform) : platform_(platform), menu_(BuildMainMenu()) {
     AddKeyHints(menu_);
-    BuildRgbTable(state_.rgbTable);
-    SetUpDefaultImage(store_);
-    // The zoom the view starts with when no valid zoom was stored.
-    if (state_.zoom <= 0 || state_.zoom > 64) state_.zoom = 10;
     view_.xScroll.onChange = [this] { xScrollChange(); };
     view_.yScroll.onChange = [this] { yScrollChange(); };
-    SetStatusText(2, "Pixel & Color");
-    ShowStatus("Ready.");
+    StartEditor(*this);
 }
 
 void Editor::SetStatusText(int panel, const std::string& text) {
@@ -47,6 +41,7 @@ void Editor::RunMenuCommand(const std::string& name) {
 
 void Editor::FormKeyDown(int key, ShiftState shift) {
     Dispatch([&] {
+        if (IsMenuAccessKey(menu_, {key, shift})) return;
         if (const KeyRow* row = FindKeyRow(KeyDownRows(), *this, {key, shift}))
             RunKeyRow(*row, *this, {key, shift});
     });

@@ -112,6 +112,10 @@ public:
     void SetCaption(const std::string& text);
     const std::string& caption() const { return caption_; }
 
+    // The help file asked for by the Help menu, F1 and the menu items' help.
+    void SetHelpFile(const std::string& path) { helpFile_ = path; }
+    const std::string& helpFile() const { return helpFile_; }
+
     const std::vector<MenuItem>& menu() const { return menu_; }
     MenuItem& menuItem(const std::string& name);
     const MenuItem& menuItem(const std::string& name) const;
@@ -130,6 +134,7 @@ private:
     EditorState state_;
     std::array<std::string, kStatusPanels> statusTexts_;
     std::string caption_ = kEditorCaption;
+    std::string helpFile_;
     std::vector<MenuItem> menu_;
     View view_;
     // Where a drag last was while outside the image: the next line starts

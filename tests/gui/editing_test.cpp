@@ -84,7 +84,7 @@ private slots:
         QAction* selectAll = form.action("EditSelectAll");
         QAction* deselect = form.action("mnuEditDeselect");
         QVERIFY(fill && selectAll && deselect && form.action("mnuDrawSetColor"));
-        QCOMPARE(form.action("mnuDrawPixel0")->text(), QString("Draw Pixel #0"));
+        QCOMPARE(form.action("mnuDrawPixel0")->text(), QString("Draw Pixel #0\t0"));
         QCOMPARE(selectAll->shortcut(), QKeySequence("Ctrl+A"));
         QCOMPARE(deselect->shortcut(), QKeySequence("Ctrl+D"));
 

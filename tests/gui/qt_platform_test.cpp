@@ -62,6 +62,8 @@ QString BuiltHelpFile() {
 class QtPlatformTest : public QObject {
     Q_OBJECT
 private slots:
+    void init() { testing::ClearSettings(); }
+
     void writeFileReplacesTheWholeFileOrNothing() {
         QtPlatform platform;
         QTemporaryDir dir;

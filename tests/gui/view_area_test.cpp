@@ -27,6 +27,8 @@ QRect InClient(QWidget* widget, TFormEditor& form) {
 class ViewAreaTest : public QObject {
     Q_OBJECT
 private slots:
+    void init() { testing::ClearSettings(); }
+
     void controlsFollowTheCoreLayout() {
         QtPlatform platform;
         TFormEditor form(platform);

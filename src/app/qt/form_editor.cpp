@@ -1,6 +1,7 @@
 #include "app/qt/form_editor.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
@@ -16,7 +17,9 @@
 
 #include "app/qt/view_widgets.h"
 #include "app/qt/virtual_key.h"
+#include "edit/commands/help_commands.h"
 #include "edit/image_files.h"
+#include "edit/start_editor.h"
 
 namespace pixolat {
 
@@ -50,10 +53,11 @@ TFormEditor::TFormEditor(QtPlatform& platform, QWidget* parent)
     : QMainWindow(parent), platform_(platform) {
     setObjectName("TFormEditor");
     BuildStatusBar();
+    // The default bounds come first: the stored ones, read at start-up, replace them.
+    setGeometry(240, 100, 780, 580);
     platform_.Attach(this);
     editor_ = std::make_unique<Editor>(platform_);
     setWindowTitle(QString::fromStdString(editor_->caption()));
-    setGeometry(240, 100, 780, 580);
     BuildViewArea();
     BuildMenus();
     setAcceptDrops(true);
@@ -62,6 +66,26 @@ TFormEditor::TFormEditor(QtPlatform& platform, QWidget* parent)
 
 TFormEditor::~TFormEditor() {
     platform_.Attach(nullptr);
+}
+
+void TFormEditor::closeEvent(QCloseEvent* event) {
+    Run([this] { SaveSettings(*editor_); });
+    platform_.SyncSettings();
+    QMainWindow::closeEvent(event);
+}
+
+// F1 on a highlighted menu item asks for that item's help; on an open menu
+// with nothing highlighted, for the menu's.
+bool TFormEditor::eventFilter(QObject* watched, QEvent* event) {
+    auto* menu = qobject_cast<QMenu*>(watched);
+    if (menu && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
+        const QAction* active = menu->activeAction();
+        const std::string name = (active ? active->objectName() : menu->objectName()).toStdString();
+        Run([&] { ShowMenuItemHelp(*editor_, name); });
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TFormEditor::dragEnterEvent(QDragEnterEvent* event) {
@@ -116,6 +140,7 @@ void TFormEditor::BuildMenus() {
         if (item.kind == MenuItem::Kind::Menu) {
             current = menuBar()->addMenu(QString::fromStdString(item.caption));
             current->setObjectName(name);
+            current->installEventFilter(this);
             continue;
         }
         if (!current) continue;
