@@ -111,6 +111,59 @@ TEST_F(DrawingTest, ADragDrawsWhereThePointerWentAndStopsAtTheImageEdge) {
     EXPECT_EQ(image().plane.at(2, 10), 0);
 }
 
+// The view after the mouse events must be the picture a full redraw gives:
+// an outline left behind or half erased shows as stray XOR pixels.
+TEST_F(DrawingTest, ShiftClickAndShiftDragSelectAndTheOutlineStaysWhole) {
+    MakeImage(320, 200, 1, ColorMapKind::Normal);
+    state().currentPixelValue = 1;
+    auto expectSteadyPicture = [&](const char* what) {
+        const std::vector<uint32_t> shown = view().pixels;
+        editor.FullRedraw();
+        EXPECT_TRUE(shown == view().pixels) << what;
+    };
+    editor.imgMouseMove(0, 25, 35);  // hover to (2, 3)
+    Press(6, 8, kShift);
+    EXPECT_TRUE(state().selectionActive);
+    EXPECT_EQ(state().selectionAnchorX, 6);
+    EXPECT_EQ(state().selectionEndX, 2);
+    EXPECT_EQ(editor.SelectionRect().y1, 3);
+    EXPECT_EQ(editor.SelectionRect().y2, 8);
+    EXPECT_EQ(image().plane.at(6, 8), 0);  // Shift-click selects, it does not draw
+    expectSteadyPicture("shift-click");
+    // The pointer passing over the outline's corner block leaves it whole.
+    editor.imgMouseMove(0, 25, 35);
+    editor.imgMouseMove(0, 105, 105);
+    expectSteadyPicture("hover");
+    // So does drawing along its edge, in the cell colors too.
+    Press(2, 3);
+    DragTo(65, 35);
+    EXPECT_EQ(image().plane.at(6, 3), 1);
+    expectSteadyPicture("drawing");
+    state().drawingMode = DrawingMode::PixelOnly;
+    Press(2, 8);
+    DragTo(25, 55);
+    expectSteadyPicture("drawing pixels only");
+
+    // A Shift-drag with no selection starts one where the pointer is.
+    editor.RunMenuCommand("mnuEditDeselect");
+    editor.imgMouseMove(kLeftButton | kShift, 45, 45);
+    editor.imgMouseMove(kLeftButton | kShift, 95, 75);
+    EXPECT_EQ(editor.SelectionRect().x1, 4);
+    EXPECT_EQ(editor.SelectionRect().y1, 4);
+    EXPECT_EQ(editor.SelectionRect().x2, 9);
+    EXPECT_EQ(editor.SelectionRect().y2, 7);
+    EXPECT_EQ(state().cursorX, 9);
+    EXPECT_EQ(image().plane.at(9, 7) + image().plane.at(4, 4), 0);
+    expectSteadyPicture("shift-drag");
+    // Letting go of the left button keeps it; another button let go while
+    // the left one is held ends it, outline and all.
+    editor.imgMouseUp(MouseButton::Left, kShift, 0, 0);
+    EXPECT_TRUE(state().selectionActive);
+    editor.imgMouseUp(MouseButton::Right, kLeftButton, 0, 0);
+    EXPECT_FALSE(state().selectionActive);
+    expectSteadyPicture("release");
+}
+
 TEST_F(DrawingTest, TogglingHiresAndMultiAlignsCursorAndSelectionCorners) {
     MakeImage(320, 200, 1, ColorMapKind::Normal);
     state().cursorX = 5;
