@@ -49,6 +49,11 @@ TEST_F(DrawingTest, AClickDrawsThePixelAndColorsOnlyTheEntryOfItsRows) {
     Press(3, 5);
     EXPECT_EQ(CellColor(1, 0, 0, 0), 0x26);
     EXPECT_EQ(CellColor(1, 1, 0, 0), 0x31);
+    // Draw Pixel #3 on a hires image is a set bit in cell color 1.
+    state().drawColor1 = 0x45;
+    editor.RunMenuCommand("mnuDrawPixel3");
+    EXPECT_EQ(CellColor(1, 0, 0, 0), 0x45);
+    EXPECT_EQ(state().currentPixelValue, 1);
 
     // Multicolor value 3 in "Color only" changes nothing at all.
     MakeImage(320, 200, 2, ColorMapKind::Normal);
@@ -57,6 +62,9 @@ TEST_F(DrawingTest, AClickDrawsThePixelAndColorsOnlyTheEntryOfItsRows) {
     Press(3, 5);
     EXPECT_EQ(image().plane.at(0, 5) + image().plane.at(1, 5), 0);
     EXPECT_EQ(CellColor(1, 0, 0, 0), 0x31);
+    // Giving value 0 a color repaints every pixel of that value at once.
+    SetValueColor(editor, 0, 0x22, true);
+    EXPECT_EQ(view().at(45, 5), Color(0x22));
 }
 
 TEST_F(DrawingTest, APixelDrawnWithASelectionRecolorsTheWholeSelection) {
@@ -78,6 +86,11 @@ TEST_F(DrawingTest, LinesRoundHalvesToEven) {
     const int ys[] = {0, 0, 1, 1, 1, 2, 2, 2, 2, 3, 3};
     for (int x = 0; x <= 10; ++x)
         for (int y = 0; y <= 3; ++y) EXPECT_EQ(image().plane.at(x, y), y == ys[x]) << x << "," << y;
+    // Every half goes to the even row: 0.5 -> 0, 2.5 -> 2, 4.5 -> 4.
+    MakeImage(320, 200, 1, ColorMapKind::Normal);
+    DrawLine(editor, 0, 0, 10, 5, 1);
+    const int halves[] = {0, 0, 1, 2, 2, 2, 3, 4, 4, 4, 5};
+    for (int x = 0; x <= 10; ++x) EXPECT_EQ(image().plane.at(x, halves[x]), 1) << x;
     // Steep lines step the rows; a multicolor x falls to its pixel's left column.
     MakeImage(320, 200, 2, ColorMapKind::Normal);
     DrawLine(editor, 0, 0, 6, 4, 1);
@@ -175,6 +188,10 @@ TEST_F(DrawingTest, TogglingHiresAndMultiAlignsCursorAndSelectionCorners) {
     EXPECT_EQ(editor.SelectionRect().x2, 6);
     editor.RunMenuCommand("mnuDrawHires");
     EXPECT_EQ(image().desc.pixelWidth, 1);
+    // The scroll bar counts the columns of the new pixel width: 640 - 40 visible.
+    MakeImage(640, 200, 2, ColorMapKind::Normal);
+    editor.RunMenuCommand("mnuDrawHires");
+    EXPECT_EQ(editor.view().xScroll.max(), 600);
 
     editor.RunMenuCommand("mnuDrawToggleDrawingMode");
     EXPECT_EQ(platform.statusTexts[2], "Color only");
