@@ -1,4 +1,5 @@
 #pragma once
+// Defined in editor.cpp and editor_view.cpp, editor_palette.cpp, editor_mouse.cpp (by area).
 // The editor window without widgets: it owns the image store, the copy
 // buffer and the editor state, and every handler the window has is a call on
 // it. It reaches the desktop only through the Platform interface. The

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "document/colors.h"
-#include "render/view_fixture.h"
+#include "support/view_fixture.h"
 
 namespace pixolat::testing {
 namespace {
@@ -14,7 +14,7 @@ class DrawingTest : public ViewTest {
 protected:
     void SetUp() override {
         ResizeView(400, 300);
-        SetZoomAndGrid(10, NoGrid);
+        SetZoomAndGrid(10, GridSetting::NoGrid);
     }
     int CellColor(int which, int bank, int cx, int cy) {
         const uint8_t a = image().colmap.at(bank, cx, cy), b = image().lummap.at(bank, cx, cy);

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "document/colors.h"
-#include "render/view_fixture.h"
+#include "support/view_fixture.h"
 
 namespace pixolat::testing {
 namespace {
@@ -12,7 +12,7 @@ class EditingCommandsTest : public ViewTest {
 protected:
     void SetUp() override {
         ResizeView(400, 300);
-        SetZoomAndGrid(4, CornerDots);
+        SetZoomAndGrid(4, GridSetting::CornerDots);
     }
     void Run(const char* command) { editor.RunMenuCommand(command); }
     int Color1() { return CellColor1(image().colmap.at(0, 0, 0), image().lummap.at(0, 0, 0)); }

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "render/view_fixture.h"
+#include "support/view_fixture.h"
 
 namespace pixolat::testing {
 namespace {

@@ -17,6 +17,7 @@
 #include "edit/menu.h"
 #include "formats/prg_format.h"
 #include "gui/gui_test.h"
+#include "render/rgb_buffer.h"
 
 using namespace pixolat;
 

@@ -7,6 +7,7 @@
 
 #include "document/errors.h"
 #include "edit/image_properties.h"
+#include "render/rgb_buffer.h"
 
 namespace pixolat::testing {
 

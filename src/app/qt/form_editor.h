@@ -1,5 +1,6 @@
 #pragma once
-// TFormEditor: the editor window. It translates Qt events into calls on the
+// TFormEditor, the editor window: form_editor.cpp, its view area in form_editor_view.cpp.
+// It translates Qt events into calls on the
 // editor core and mirrors the core's state (texts, menu) into its widgets.
 #include <QMainWindow>
 #include <QMap>

@@ -24,6 +24,7 @@
 #include "app/qt/form_data.h"
 #include "app/qt/form_properties.h"
 #include "document/errors.h"
+#include "render/rgb_buffer.h"
 
 namespace pixolat {
 

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "app/platform.h"
+#include "render/rgb_buffer.h"
 
 namespace pixolat {
 
