@@ -140,6 +140,11 @@ private:
     // Where a drag last was while outside the image: the next line starts
     // there, so that only what lies inside the image of the pointer's path is drawn.
     std::optional<ImagePoint> dragOutside_;
+    // While a mouse step redraws blocks, the outline is off and the toggles
+    // inside the step leave it off; it is drawn whole once the step is done.
+    bool outlineHeldOff_ = false;
+    template <class Step>
+    void WithOutlineOff(Step step);
 
     Scene scene() { return Scene{currentImage(), state_, view_}; }
     PaletteScene paletteScene() {

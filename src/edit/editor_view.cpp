@@ -57,6 +57,7 @@ void Editor::DrawCursorAndStatus() {
 }
 
 void Editor::ToggleSelectionOutline() {
+    if (outlineHeldOff_) return;
     pixolat::ToggleSelectionOutline(scene());
 }
 
