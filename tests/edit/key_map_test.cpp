@@ -30,6 +30,8 @@ std::string Seen(Twin& t) {
                        std::to_string(t.platform.closeRequested);
     for (const std::string& text : t.platform.textWindows) seen += " text " + text;
     for (const std::string& message : t.platform.messages) seen += " message " + message;
+    for (const std::string& prompt : t.platform.inputPrompts) seen += " asked " + prompt;
+    for (const std::string& help : t.platform.helpRequests) seen += " help " + help;
     return seen;
 }
 
@@ -55,6 +57,9 @@ TEST(KeyMap, KeysOfMenuCommandsRunThoseCommands) {
         {'S', kCtrl | kShift, "mnuFileExportPRG"},
         {'C', kShift, "mnuViewColorPaletteAndPreview"},
         {kKeyF12, kCtrl, "mnuFileExit"},
+        {kKeyF1, kShift, "mnuHelpKeyb"},
+        {'R', kShift, "mnuDrawReplaceColors"},
+        {'R', kCtrl, "mnuDrawRemapColors"},
     };
     const std::string untouched = [] {
         Twin fresh;
@@ -63,6 +68,9 @@ TEST(KeyMap, KeysOfMenuCommandsRunThoseCommands) {
     for (const auto& c : cases) {
         SCOPED_TRACE("key " + std::to_string(c.key) + " shift " + std::to_string(c.shift));
         Twin keyed, menu;
+        // Multicolor, where Remap Colors asks for pixel values, not color codes.
+        keyed.editor.currentImage().desc.pixelWidth = menu.editor.currentImage().desc.pixelWidth =
+            2;
         keyed.editor.FormKeyDown(c.key, c.shift);
         keyed.editor.FormKeyUp(c.key, c.shift);
         if (c.menuItem) {

@@ -50,7 +50,7 @@ TEST_F(Keyboard, MovesStopAtTheEdgesAndShiftMovesSelect) {
         ShiftState shift;
         const char* to;
     } cases[] = {
-        {2, 320, 316, kKeyRight, 0, "318,5"},     {2, 320, 318, kKeyRight, 0, "318,5"},
+        {2, 320, 316, kKeyRight, 0, "318,5"},     {2, 320, 318, kKeyRight, kShift, "318,5"},
         {1, 320, 5, kKeyLeft, kCtrl, "0,5"},      {1, 320, 310, kKeyRight, kCtrl, "318,5"},
         {1, 320, 315, kKeyRight, kCtrl, "319,5"}, {2, 321, 318, kKeyRight, 0, "318,5"},
         {2, 321, 100, kKeyEnd, 0, "318,5"},  // never on the half pixel at an odd edge
@@ -82,6 +82,10 @@ TEST_F(Keyboard, MovesStopAtTheEdgesAndShiftMovesSelect) {
     EXPECT_EQ(Where(), "12,8 11,8-12,8");
     Type(kKeyUp, kShift | kCtrl);
     EXPECT_EQ(Where(), "12,0 11,0-12,8");
+    Type(kKeyHome);  // the next Shift move would start a fresh selection
+    Type(kKeyLeft, kShift);
+    Type(kKeyUp, kShift);
+    EXPECT_EQ(Where(), "0,0 11,0-12,8");  // at the edge: no move and no new selection
 }
 
 TEST_F(Keyboard, HeldValueKeysDrawAlongThePath) {
@@ -103,6 +107,7 @@ TEST_F(Keyboard, HeldValueKeysDrawAlongThePath) {
 // rectangle from the new anchor to the old selection's end corner.
 TEST_F(Keyboard, ThePenOfAFreshShiftSelectionColorsOnlyTheNewSelection) {
     for (int key : {kKeyDown, kKeyDown, kKeyRight, kKeyRight}) Type(key, kShift | kCtrl);
+    EXPECT_EQ(Where(), "16,16 0,0-16,16");  // the first Shift move after start selects
     s.cursorX = 199, s.cursorY = 150;
     Type(kKeyRight);
     s.drawColor1 = 0x46;
@@ -129,6 +134,38 @@ TEST_F(Keyboard, MWithArrowsMovesThePixelsOfTheSelection) {
     editor.FormKeyUp('M', 0);
     Type(kKeyLeft);
     EXPECT_EQ(Where(), "4,0 0,0-3,0");
+}
+
+// Alt with an arrow walks the palette and Alt with a value key gives that
+// value the palette's color; neither moves the cursor or draws. Ctrl+C copies
+// only a selection, V pastes it at the cursor as the new selection, I inverts.
+TEST_F(Keyboard, AltKeysWorkOnThePaletteCtrlCCopiesOnlyASelection) {
+    s.cursorX = s.cursorY = 4;
+    for (int key : {kKeyRight, kKeyRight, kKeyDown, kKeyDown, kKeyUp, kKeyLeft}) Type(key, kAlt);
+    EXPECT_EQ(std::to_string(s.paletteColumn) + "," + std::to_string(s.paletteRow), "1,1");
+    const ColorCode color = editor.SelectedPaletteColor();
+    ASSERT_NE(color, s.drawColor2);
+    Type('1', kAlt | kShift);
+    Type(kKeySpace, kAlt | kShift);
+    EXPECT_EQ(s.drawColor1, color);
+    EXPECT_EQ(s.drawColor2, color);
+    EXPECT_EQ(Color1At(4, 4), color);
+    EXPECT_EQ(PixelValueAt(image, 4, 4), 0);
+    EXPECT_EQ(Where(), "4,4");
+
+    Type('C', kCtrl);  // nothing selected: nothing copied, so V pastes nothing
+    Type('V');
+    EXPECT_EQ(Where(), "4,4");
+    StorePixelValue(image, 5, 4, 1);
+    for (int key : {kKeyRight, kKeyRight}) Type(key, kShift);
+    Type('C', kCtrl);
+    Type(kKeyDown);
+    Type('V');
+    EXPECT_EQ(Where(), "6,5 6,5-8,5");
+    Type('I');
+    std::string row;
+    for (int x = 6; x <= 9; ++x) row += char('0' + PixelValueAt(image, x, 5));
+    EXPECT_EQ(row, "1010");  // 0 1 0 pasted, inverted inside the selection only
 }
 
 // Alt with a top menu's access letter opens the menu, not a key row.

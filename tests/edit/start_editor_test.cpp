@@ -58,6 +58,8 @@ TEST(StartEditor, StoredSettingsAreClampedAndABadValueEndsTheReadingThere) {
         {With("Grid", "260"), "10 20 900 700 2 4 5 0 /p/a.prg"},  // the low byte
         {With("Zoom", "0"), "10 20 900 700 2 2 10 0 /p/a.prg"},
         {With("Zoom", "65"), "10 20 900 700 2 2 10 0 /p/a.prg"},
+        {With("Zoom", "64"), "10 20 900 700 2 2 64 0 /p/a.prg"},
+        {With("Zoom", "1"), "10 20 900 700 2 2 1 0 /p/a.prg"},
         {With("Zoom", "-"), "10 20 900 700 2 2 10 1 "},                // Grid but no Zoom
         {With("WindowState", "1"), "10 20 900 700 0 2 5 0 /p/a.prg"},  // never starts minimized
         {With("WindowTop", "abc"), "10 100 780 580 0 3 10 1 "},
