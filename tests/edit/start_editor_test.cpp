@@ -87,6 +87,12 @@ TEST(StartEditor, WhatCloseWritesTheNextStartReads) {
         platform.bounds = {0, 0, 1920, 1080};
         platform.windowState = WindowState::Maximized;
         SaveSettings(editor);
+        EXPECT_EQ(platform.settings["WindowState"], "2");
+        // Minimized, the state stored is 0 and the bounds are again left alone.
+        platform.bounds = {-32000, -32000, 160, 28};
+        platform.windowState = WindowState::Minimized;
+        SaveSettings(editor);
+        EXPECT_EQ(platform.settings["WindowState"], "0");
     }
     platform.dialogFolder.clear();
     Editor next(platform);
