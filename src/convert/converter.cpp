@@ -221,15 +221,11 @@ private:
 
     // From image 0 on, one image for each section of the text.
     SourceLoadResult ReadSource(const std::string& path) {
-        const std::vector<uint8_t> bytes = ReadWholeFile(path, std::size_t(1) << 31);
-        std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-        // Text editors often start a UTF-8 file with a byte order mark, which
-        // would make the first header line a line of data.
-        if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+        const std::vector<uint8_t> bytes = ReadWholeFile(path, kSourceFileLimit);
         state_.currentImage = 0;
         SourceLoadResult result;
         try {
-            result = LoadSourceText(store_, state_, text);
+            result = LoadSourceFile(store_, state_, bytes);
         } catch (const Error& e) {
             throw Error(path + ": " + e.what());
         }
@@ -276,8 +272,7 @@ private:
                 break;
             }
             case FileKind::Source: {
-                const std::string text = SaveSourceText(store_);
-                WriteWholeFile(path, std::vector<uint8_t>(text.begin(), text.end()));
+                WriteWholeFile(path, SourceFileBytes(store_));
                 break;
             }
             default:

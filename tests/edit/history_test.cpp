@@ -1,0 +1,217 @@
+// The undo history on its own: random edits on random images, undone and
+// redone against fingerprints of every image they touched.
+#include "edit/history.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <memory>
+#include <random>
+#include <string_view>
+
+#include "formats/source_text.h"
+
+using namespace pixolat;
+
+namespace {
+
+constexpr int kImagesUsed = 4;
+
+// The descriptor, and a hash of every byte of the three planes.
+struct Print {
+    ImageDescriptor desc;
+    std::size_t bytes = 0;
+    bool operator==(const Print& o) const {
+        return desc.name == o.desc.name && desc.width == o.desc.width &&
+               desc.height == o.desc.height && desc.pixelWidth == o.desc.pixelWidth &&
+               desc.layout == o.desc.layout && desc.colorMapKind == o.desc.colorMapKind &&
+               desc.color0 == o.desc.color0 && desc.color3 == o.desc.color3 && bytes == o.bytes;
+    }
+};
+
+Print PrintOf(const Image& image) {
+    auto hash = [](const uint8_t* p, std::size_t n) {
+        return std::hash<std::string_view>()(std::string_view(reinterpret_cast<const char*>(p), n));
+    };
+    return Print{image.desc, hash(image.plane.data(), kPlaneBytes) * 31 +
+                                 hash(image.colmap.data(), kAttributeBytes) * 7 +
+                                 hash(image.lummap.data(), kAttributeBytes)};
+}
+
+struct Snapshot {
+    int current = 0;
+    std::array<Print, kImagesUsed> images;
+    bool operator==(const Snapshot&) const = default;
+};
+
+Snapshot SnapshotOf(const ImageStore& store, int current) {
+    Snapshot s{current, {}};
+    for (int i = 0; i < kImagesUsed; ++i) s.images[std::size_t(i)] = PrintOf(store.image(i));
+    return s;
+}
+
+// A rectangle of the plane and a few cells set to random values, sometimes a
+// descriptor field, sometimes nothing at all.
+void RandomEdit(Image& image, std::mt19937& rng) {
+    auto pick = [&rng](int n) { return int(rng() % unsigned(n)); };
+    switch (pick(5)) {
+        case 0:
+            return;  // an event that changes nothing
+        case 1:
+            image.desc.width = pick(641);
+            image.desc.name = "n" + std::to_string(pick(100));
+            image.desc.colorMapKind = ColorMapKind(pick(3));
+            return;
+        default:
+            break;
+    }
+    const int x0 = pick(640), y0 = pick(1024);
+    const int x1 = x0 + pick(std::min(640 - x0, 1 + pick(300))), y1 = y0 + pick(1024 - y0);
+    const uint8_t bit = uint8_t(pick(2));
+    for (int x = x0; x <= x1 && x < kPlaneWidth; ++x)
+        for (int y = y0; y <= y1 && y < kPlaneHeight; ++y) image.plane.at(x, y) = bit;
+    for (int n = pick(40); n > 0; --n) {
+        image.colmap.at(pick(4), pick(80), pick(128)) = uint8_t(rng());
+        image.lummap.at(pick(4), pick(80), pick(128)) = uint8_t(rng());
+    }
+}
+
+}  // namespace
+
+TEST(History, UndoAndRedoGiveBackExactlyTheImagesOfEveryStep) {
+    auto store = std::make_unique<ImageStore>();
+    std::mt19937 rng(12);
+    History history;
+    int current = 0;
+    history.Sync(*store, current);
+    // timeline[k] is the store after k steps, `at` where undo has brought it;
+    // step k began on image before[k] and ended on image after[k].
+    std::vector<Snapshot> timeline{SnapshotOf(*store, current)};
+    std::vector<int> before{0}, after{0};
+    std::size_t at = 0;
+    for (int round = 0; round < 400; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        const int action = int(rng() % 10);
+        if (action < 2 && history.CanUndo()) {
+            ASSERT_GT(at, 0u);
+            current = history.Undo(*store);
+            EXPECT_EQ(current, before[at]);
+            --at;
+        } else if (action < 4 && history.CanRedo()) {
+            ASSERT_LT(at + 1, timeline.size());
+            current = history.Redo(*store);
+            ++at;
+            EXPECT_EQ(current, after[at]);
+        } else if (action == 4) {
+            current = int(rng() % kImagesUsed);  // switching images is not a step
+            EXPECT_EQ(history.EndStep(*store, current, "Switch"), History::StepEnd::Unchanged);
+        } else {
+            // Edits of the current image, and sometimes of others announced first,
+            // as the source reader announces them; the step may end elsewhere.
+            const int start = current;
+            RandomEdit(store->image(current), rng);
+            for (int other = int(rng() % 3); other > 0; --other) {
+                const int index = int(rng() % kImagesUsed);
+                history.BeforeChange(*store, index);
+                RandomEdit(store->image(index), rng);
+            }
+            if (rng() % 4 == 0) current = int(rng() % kImagesUsed);
+            const Snapshot now = SnapshotOf(*store, current);
+            const bool changed = now.images != timeline[at].images;
+            const History::StepEnd end = history.EndStep(*store, current, "Edit");
+            ASSERT_EQ(end, changed ? History::StepEnd::Recorded : History::StepEnd::Unchanged);
+            if (changed) {
+                ++at;
+                timeline.resize(at);
+                before.resize(at);
+                after.resize(at);
+                timeline.push_back(now);
+                before.push_back(start);
+                after.push_back(current);
+                EXPECT_FALSE(history.CanRedo());
+                EXPECT_EQ(history.undoName(), "Edit");
+            }
+        }
+        ASSERT_EQ(SnapshotOf(*store, current).images, timeline[at].images);
+        ASSERT_EQ(history.undoSteps(), at);
+        ASSERT_EQ(history.CanRedo(), at + 1 < timeline.size());
+    }
+    EXPECT_GT(timeline.size(), 100u);
+}
+
+TEST(History, KeepsAHundredWholeImageStepsAndDropsTheOldestPastTheBudget) {
+    auto store = std::make_unique<ImageStore>();
+    History history;
+    history.Sync(*store, 0);
+    Image& image = store->image(0);
+    for (int step = 1; step <= 100; ++step) {
+        std::fill_n(image.plane.data(), kPlaneBytes, uint8_t(step & 1));
+        std::fill_n(image.colmap.data(), kAttributeBytes, uint8_t(step));
+        ASSERT_EQ(history.EndStep(*store, 0, "Fill"), History::StepEnd::Recorded);
+    }
+    EXPECT_EQ(history.undoSteps(), 100u);
+    EXPECT_LE(history.bytes(), kHistoryBudget);
+
+    // A budget of three such steps keeps the newest three.
+    History small(3 * (2 * (kPlaneBytes + kAttributeBytes) + 64 * 1024));
+    small.Sync(*store, 0);
+    for (int step = 1; step <= 6; ++step) {
+        std::fill_n(image.plane.data(), kPlaneBytes, uint8_t(step & 1));
+        std::fill_n(image.colmap.data(), kAttributeBytes, uint8_t(step));
+        small.EndStep(*store, 0, "Fill");
+    }
+    EXPECT_EQ(small.undoSteps(), 3u);
+    EXPECT_LE(small.bytes(), small.budget());
+    while (small.CanUndo()) small.Undo(*store);
+    EXPECT_EQ(image.colmap.at(0, 0, 0), 3);
+}
+
+TEST(History, AStepLargerThanTheBudgetStaysDoneAndDropsTheHistory) {
+    auto store = std::make_unique<ImageStore>();
+    History history(kPlaneBytes);  // room for half a plane's before and after bytes
+    history.Sync(*store, 0);
+    store->image(0).plane.at(3, 3) = 1;
+    ASSERT_EQ(history.EndStep(*store, 0, "Draw"), History::StepEnd::Recorded);
+    history.Undo(*store);
+    ASSERT_TRUE(history.CanRedo());
+
+    std::fill_n(store->image(0).plane.data(), kPlaneBytes, uint8_t(1));
+    EXPECT_EQ(history.EndStep(*store, 0, "Fill"), History::StepEnd::TooLarge);
+    EXPECT_FALSE(history.CanUndo());
+    EXPECT_FALSE(history.CanRedo());
+    EXPECT_EQ(history.bytes(), 0u);
+    EXPECT_EQ(store->image(0).plane.at(639, 1023), 1);
+
+    // The same goes for a step spread over several images; the next step records again.
+    for (int i = 1; i <= 3; ++i) {
+        history.BeforeChange(*store, i);
+        std::fill_n(store->image(i).plane.data(), kPlaneBytes / 3, uint8_t(1));
+    }
+    EXPECT_EQ(history.EndStep(*store, 3, "Load"), History::StepEnd::TooLarge);
+    store->image(3).desc.width = 8;
+    EXPECT_EQ(history.EndStep(*store, 3, "Properties"), History::StepEnd::Recorded);
+    EXPECT_EQ(history.Undo(*store), 3);
+    EXPECT_EQ(store->image(3).desc.width, 0);
+    EXPECT_EQ(store->image(3).plane.at(0, 0), 1);
+}
+
+TEST(History, ASourceLoadIsOneStepOverEveryImageItFilled) {
+    auto store = std::make_unique<ImageStore>();
+    EditorState state;
+    state.currentImage = 1;
+    store->image(1).desc = {"Old", 8, 8, 1, Layout::Bitmap, ColorMapKind::None, 0, 0};
+    store->image(1).plane.at(0, 0) = 1;
+    const Snapshot before = SnapshotOf(*store, 1);
+    History history;
+    history.Sync(*store, 1);
+    LoadSourceText(*store, state, "A; 8*8 h none\n\tDB $0F\nB; 8*8 m\n\tDB $F0\nC; 16*8 h\n",
+                   [&](int index) { history.BeforeChange(*store, index); });
+    ASSERT_EQ(state.currentImage, 3);
+    const Snapshot after = SnapshotOf(*store, 3);
+    ASSERT_EQ(history.EndStep(*store, 3, "Load"), History::StepEnd::Recorded);
+    EXPECT_EQ(history.undoSteps(), 1u);
+    EXPECT_EQ(history.Undo(*store), 1);
+    EXPECT_EQ(SnapshotOf(*store, 1), before);
+    EXPECT_EQ(history.Redo(*store), 3);
+    EXPECT_EQ(SnapshotOf(*store, 3), after);
+}
