@@ -2,6 +2,7 @@
 
 #include "document/colors.h"
 #include "document/pixels.h"
+#include "edit/source_files.h"
 
 namespace pixolat {
 
@@ -14,6 +15,9 @@ Editor::Editor(Platform& platform) : platform_(platform), menu_(BuildMainMenu())
     view_.yScroll.onChange = [this] { yScrollChange(); };
     SetStatusText(2, "Pixel & Color");
     ShowStatus("Ready.");
+    history_.Sync(store_, state_.currentImage);
+    UpdateUndoItems();
+    UpdateRecoverItem(*this);
 }
 
 void Editor::SetStatusText(int panel, const std::string& text) {
@@ -39,7 +43,11 @@ const MenuItem& Editor::menuItem(const std::string& name) const {
 void Editor::RunMenuCommand(const std::string& name) {
     Dispatch([&] {
         const MenuItem& item = menuItem(name);
-        if (item.command) item.command(*this);
+        if (!item.command) return;
+        // A command is never part of a gesture: what came before is a step of its own.
+        EndStep();
+        NameStep(StepName(item));
+        item.command(*this);
     });
 }
 

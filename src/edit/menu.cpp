@@ -1,6 +1,7 @@
 #include "edit/menu.h"
 
 #include "edit/editor.h"
+#include "edit/source_files.h"
 
 namespace pixolat {
 
@@ -65,6 +66,9 @@ std::vector<MenuItem> BuildMainMenu() {
         Menu("mnuFile", "&File", 2100),
         Item("mnuFileLoad", "&Load (as source)", "L", "", 2101, Run(&Editor::mnuFileLoadClick)),
         Item("mnuFileSave", "&Save (as source)", "S", "", 2102, Run(&Editor::mnuFileSaveClick)),
+        Item("mnuFileOpenSource", "Open Source File...", "", "", 2107, mnuFileOpenSourceClick),
+        Item("mnuFileSaveSource", "Save Source File...", "", "", 2108, mnuFileSaveSourceClick),
+        Item("mnuFileRecover", "Recover Last Session", "", "", 2109, mnuFileRecoverClick),
         Separator("mnuFile1"),
         Item("mnuFileImportPRG", "Import .PRG", "", "Ctrl+L", 2103,
              Run(&Editor::mnuFileImportPRGClick)),
@@ -82,6 +86,10 @@ std::vector<MenuItem> BuildMainMenu() {
         Separator("mnuFile4", false),
         Item("mnuFileExit", "E&xit", "", "", 2106,
              [](Editor& e) { e.platform().CloseMainWindow(); }),
+
+        Menu("mnuEdit", "&Edit", 2200),
+        Item("mnuEditUndo", "&Undo", "", "Ctrl+Z", 2206, Run(&Editor::Undo)),
+        Item("mnuEditRedo", "&Redo", "", "Ctrl+Y; Ctrl+Shift+Z", 2207, Run(&Editor::Redo)),
 
         Menu("mnuView", "&View", 2300),
         Item("mnuViewToggleGrid", "Toggle &Grid", "G", "", 2304,

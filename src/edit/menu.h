@@ -21,6 +21,7 @@ struct MenuItem {
     bool checkable = false;
     bool checked = false;
     bool visible = true;
+    bool enabled = true;  // greyed when false
     std::string hint;  // status tip
     std::function<void(Editor&)> command;
 
@@ -29,6 +30,10 @@ struct MenuItem {
         return keyHint.empty() ? caption : caption + "\t" + keyHint;
     }
 };
+
+// What an undo step made by the item's command is called: the caption without
+// "&" and "...", or a shorter name ("Fill" for "Fill Image").
+std::string StepName(const MenuItem& item);
 
 // The main menu in menu order: each Menu item is followed by its entries.
 std::vector<MenuItem> BuildMainMenu();

@@ -41,6 +41,7 @@ public:
     WindowBounds bounds{240, 100, 780, 580};
     WindowState windowState = WindowState::Normal;
     std::string programPath = "/opt/pixolat/pixolat";
+    std::string dataFolder;  // none unless a test gives one
     int textCharWidth = 6;  // the width of one label character
 
     void SetStatusText(int panel, const std::string& text) override;
@@ -75,6 +76,7 @@ public:
     std::vector<uint8_t> ReadFile(const std::string& path, std::size_t maxBytes) override;
     void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) override;
     std::string ProgramPath() override { return programPath; }
+    std::string DataFolder() override { return dataFolder; }
 
     Picture LoadPicture(const std::string& path) override;
     void SavePictureAsBitmap(const std::string& path, const Picture& picture) override;

@@ -1,6 +1,8 @@
 #include "app/qt/form_editor.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
@@ -14,6 +16,7 @@
 #include <QUrl>
 
 #include "app/qt/view_widgets.h"
+#include "edit/source_files.h"
 
 namespace pixolat {
 
@@ -35,6 +38,9 @@ TFormEditor::TFormEditor(QtPlatform& platform, QWidget* parent)
     BuildViewArea();
     BuildMenus();
     setAcceptDrops(true);
+    // A session that ends may never close the window: keep the images then too.
+    connect(qApp, &QGuiApplication::commitDataRequest, this,
+            [this] { Run([this] { WriteRecoveryFile(*editor_); }); });
     MirrorCore();
 }
 
@@ -92,8 +98,10 @@ void TFormEditor::BuildMenus() {
         action->setObjectName(name);
         if (item.kind == MenuItem::Kind::Command) {
             action->setCheckable(item.checkable);
+            // "Ctrl+Y; Ctrl+Shift+Z": one action, several shortcuts.
             if (!item.shortcut.empty())
-                action->setShortcut(QKeySequence(QString::fromStdString(item.shortcut)));
+                action->setShortcuts(
+                    QKeySequence::listFromString(QString::fromStdString(item.shortcut)));
             action->setStatusTip(QString::fromStdString(item.hint));
             const std::string command = item.name;
             connect(action, &QAction::triggered, this,
@@ -101,6 +109,12 @@ void TFormEditor::BuildMenus() {
         }
         actions_.insert(name, action);
     }
+}
+
+// Nothing asks a question: the images go to the recovery file.
+void TFormEditor::closeEvent(QCloseEvent* event) {
+    Run([this] { WriteRecoveryFile(*editor_); });
+    QMainWindow::closeEvent(event);
 }
 
 void TFormEditor::changeEvent(QEvent* event) {
@@ -150,6 +164,7 @@ void TFormEditor::MirrorCore() {
             action->setText(QString::fromStdString(item.DisplayCaption()));
         action->setChecked(item.checked);
         action->setVisible(item.visible);
+        action->setEnabled(item.enabled);
     }
     for (int i = 0; i < kStatusPanels; ++i)
         panels_[i]->setText(QString::fromStdString(editor_->statusText(i)));

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -17,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QSaveFile>
 #include <QSettings>
+#include <QStandardPaths>
 #include <algorithm>
 
 #include "app/qt/form_data.h"
@@ -280,6 +282,12 @@ void QtPlatform::WriteFile(const std::string& path, const std::vector<uint8_t>& 
 
 std::string QtPlatform::ProgramPath() {
     return S(QCoreApplication::applicationFilePath());
+}
+
+std::string QtPlatform::DataFolder() {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (folder.isEmpty() || !QDir().mkpath(folder)) return std::string();
+    return S(folder);
 }
 
 Picture QtPlatform::LoadPicture(const std::string& path) {
