@@ -45,7 +45,7 @@ void Editor::RunMenuCommand(const std::string& name) {
         const MenuItem& item = menuItem(name);
         if (!item.command) return;
         // A command is never part of a gesture: what came before is a step of its own.
-        EndStep();
+        if (InGesture()) EndStep();
         NameStep(StepName(item));
         item.command(*this);
     });

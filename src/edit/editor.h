@@ -186,6 +186,7 @@ private:
     unsigned changes_ = 0;
     unsigned savedChanges_ = 0;
 
+    bool InGesture() const;
     void AfterEvent();
     // Makes `image` current after an undo or redo and shows what it restored.
     void ShowRestored(int image);

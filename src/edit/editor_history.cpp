@@ -22,9 +22,9 @@ MenuItem* FindItem(std::vector<MenuItem>& menu, const char* name) {
 
 std::string StepName(const MenuItem& item) {
     static const std::map<std::string, std::string, std::less<>> shorter = {
-        {"mnuDrawFill", "Fill"},         {"mnuDrawPixel0", "Draw"},
-        {"mnuDrawPixel1", "Draw"},       {"mnuDrawPixel2", "Draw"},
-        {"mnuDrawPixel3", "Draw"},       {"mnuFileLoad", "Load"},
+        {"mnuDrawFill", "Fill"},        {"mnuDrawPixel0", "Draw"},
+        {"mnuDrawPixel1", "Draw"},      {"mnuDrawPixel2", "Draw"},
+        {"mnuDrawPixel3", "Draw"},      {"mnuFileLoad", "Load"},
         {"mnuFileMRU1", "Import .PRG"}, {"mnuFileMRU2", "Import .PRG"},
         {"mnuFileMRU3", "Import .PRG"}, {"mnuFileMRU4", "Import .PRG"},
     };
@@ -40,17 +40,20 @@ void Editor::NameStep(std::string_view name) {
     if (stepName_.empty()) stepName_ = name;
 }
 
+bool Editor::InGesture() const {
+    return strokeActive_ || std::any_of(state_.drawKeyHeld.begin(), state_.drawKeyHeld.end(),
+                                        [](bool held) { return held; });
+}
+
 void Editor::AfterEvent() {
-    const bool keyRun = std::any_of(state_.drawKeyHeld.begin(), state_.drawKeyHeld.end(),
-                                    [](bool held) { return held; });
     // A gesture that moved to another image ends there: the shadow must follow.
-    if ((strokeActive_ || keyRun) && state_.currentImage == history_.shadowIndex()) return;
+    if (InGesture() && state_.currentImage == history_.shadowIndex()) return;
     EndStep();
 }
 
 void Editor::EndStep() {
-    const History::StepEnd end = history_.EndStep(
-        store_, state_.currentImage, stepName_.empty() ? kUnnamedStep : stepName_);
+    const History::StepEnd end =
+        history_.EndStep(store_, state_.currentImage, stepName_.empty() ? kUnnamedStep : stepName_);
     stepName_.clear();
     if (end != History::StepEnd::Unchanged) ++changes_;
     if (end == History::StepEnd::TooLarge) ShowStatus("This step cannot be undone.");
@@ -58,7 +61,7 @@ void Editor::EndStep() {
 }
 
 void Editor::Undo() {
-    EndStep();  // a stroke still under way becomes a step of its own first
+    if (InGesture()) EndStep();  // a stroke still under way becomes a step of its own first
     if (!history_.CanUndo()) return;
     const std::string name = history_.undoName();
     ShowRestored(history_.Undo(store_));
@@ -66,7 +69,7 @@ void Editor::Undo() {
 }
 
 void Editor::Redo() {
-    EndStep();
+    if (InGesture()) EndStep();
     if (!history_.CanRedo()) return;
     const std::string name = history_.redoName();
     ShowRestored(history_.Redo(store_));
@@ -78,7 +81,7 @@ void Editor::ShowRestored(int image) {
     state_.currentImage = image;
     // The restored size may leave the cursor outside the image.
     NormalizeCurrentImage(store_, state_);
-    history_.Sync(store_, image);
+    history_.SyncDescriptor(store_);
     ++changes_;
     if (switched) SetCaption("Editing Image #" + std::to_string(image));
     UpdateScrollRanges();

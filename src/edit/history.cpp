@@ -150,8 +150,13 @@ void History::Apply(ImageStore& store, const ImageChange& change, bool forward) 
     Image& image = store.image(change.index);
     image.desc = forward ? change.after : change.before;
     const std::vector<uint8_t>& bytes = forward ? change.afterBytes : change.beforeBytes;
-    for (std::size_t i = 0; i < change.tiles.size(); ++i)
-        std::memcpy(TileOf(image, change.tiles[i]), bytes.data() + i * kTileBytes, kTileBytes);
+    const bool shadowed = change.index == shadow_.index;
+    if (shadowed) shadow_.desc = image.desc;
+    for (std::size_t i = 0; i < change.tiles.size(); ++i) {
+        const uint8_t* tile = bytes.data() + i * kTileBytes;
+        std::memcpy(TileOf(image, change.tiles[i]), tile, kTileBytes);
+        if (shadowed) std::memcpy(shadow_.bytes.data() + change.tiles[i], tile, kTileBytes);
+    }
 }
 
 int History::Undo(ImageStore& store) {
@@ -162,7 +167,7 @@ int History::Undo(ImageStore& store) {
         Apply(store, *change, false);
     const int current = step.imageBefore;
     redo_.push_back(std::move(step));
-    Sync(store, current);
+    if (current != shadow_.index) Sync(store, current);
     return current;
 }
 
@@ -173,7 +178,7 @@ int History::Redo(ImageStore& store) {
     for (const ImageChange& change : step.changes) Apply(store, change, true);
     const int current = step.imageAfter;
     undo_.push_back(std::move(step));
-    Sync(store, current);
+    if (current != shadow_.index) Sync(store, current);
     return current;
 }
 

@@ -44,6 +44,11 @@ public:
 
     // Makes the shadow a copy of image `index`, as it is now.
     void Sync(const ImageStore& store, int index) { Take(store, index, shadow_); }
+    // The shadow takes the descriptor of its image again (after a fix-up of
+    // the descriptor that is no step of its own).
+    void SyncDescriptor(const ImageStore& store) {
+        if (shadow_.index >= 0) shadow_.desc = store.image(shadow_.index).desc;
+    }
     int shadowIndex() const { return shadow_.index; }
 
     // An operation is about to change image `index` (any image). Images other
@@ -63,7 +68,8 @@ public:
     const std::string& redoName() const;
 
     // Restores the images of the last step as they were before it and returns
-    // the image that was current then; the shadow follows that image.
+    // the image that was current then; the shadow follows that image. Call
+    // it between steps (right after EndStep, Undo or Redo).
     int Undo(ImageStore& store);
     // Does the last undone step again and returns the image current after it.
     int Redo(ImageStore& store);
@@ -103,7 +109,9 @@ private:
     // Adds the differences between `copy` and the store to the open step and
     // brings `copy` up to date.
     void Compare(const ImageStore& store, Copy& copy);
-    static void Apply(ImageStore& store, const ImageChange& change, bool forward);
+    // Writes a change's before- or after-state into the store, and into the
+    // shadow when it holds that image.
+    void Apply(ImageStore& store, const ImageChange& change, bool forward);
     static std::size_t Size(const Step& step);
 
     std::size_t budget_;

@@ -22,7 +22,7 @@ struct MenuItem {
     bool checked = false;
     bool visible = true;
     bool enabled = true;  // greyed when false
-    std::string hint;  // status tip
+    std::string hint;     // status tip
     std::function<void(Editor&)> command;
 
     // The caption as shown: the key hint follows a tab.

@@ -16,8 +16,8 @@ void Editor::mnuFileLoadClick() {
     const std::string text = platform_.ShowTextWindow(std::string(), TextWindowPurpose::Load);
     // A value that is not a number unwinds from here: what was read stays,
     // and the view is left as it was.
-    const SourceLoadResult result = LoadSourceText(
-        store_, state_, text, [this](int index) { BeforeImageChange(index); });
+    const SourceLoadResult result =
+        LoadSourceText(store_, state_, text, [this](int index) { BeforeImageChange(index); });
     NormalizeCurrentImage(store_, state_);
     UpdateScrollRanges();
     FullRedraw();
