@@ -8,6 +8,7 @@
 #include <random>
 
 #include "edit/editor.h"
+#include "edit/image_files.h"
 #include "formats/prg_format.h"
 #include "support/scripted_platform.h"
 
@@ -72,7 +73,7 @@ void BM_ImportPrgFile(benchmark::State& state) {
     const std::vector<uint8_t> file = SampleFile();
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
-    for (auto _ : state) editor.ImportPrgFile(path);
+    for (auto _ : state) ImportPrgFile(editor, path);
     std::filesystem::remove(path);
 }
 BENCHMARK(BM_ImportPrgFile);
@@ -81,7 +82,7 @@ void BM_ExportPrgFile(benchmark::State& state) {
     testing::ScriptedPlatform platform;
     Editor editor(platform);
     const std::string path = TempPath("pixolat-bench-export.prg");
-    for (auto _ : state) editor.ExportPrgFile(path);
+    for (auto _ : state) ExportPrgFile(editor, path);
     std::filesystem::remove(path);
 }
 BENCHMARK(BM_ExportPrgFile);

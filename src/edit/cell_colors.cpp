@@ -38,17 +38,18 @@ void SetAreaCellColors(Image& image, const ImageRect& area, ColorCode c1, ColorC
     }
 }
 
-void Editor::SetCellColors(ColorCode c1, ColorCode c2) {
-    const ImageRect area = state_.selectionActive ? SelectionRect()
-                                                  : ImageRect{state_.cursorX, state_.cursorY,
-                                                              state_.cursorX, state_.cursorY};
-    SetAreaCellColors(currentImage(), area, c1, c2);
-    if (state_.selectionActive)
-        RedrawSelectionArea();
+void SetCellColors(Editor& editor, ColorCode c1, ColorCode c2) {
+    const EditorState& state = editor.state();
+    const ImageRect area = state.selectionActive ? editor.SelectionRect()
+                                                 : ImageRect{state.cursorX, state.cursorY,
+                                                             state.cursorX, state.cursorY};
+    SetAreaCellColors(editor.currentImage(), area, c1, c2);
+    if (state.selectionActive)
+        editor.RedrawSelectionArea();
     else
-        RedrawCursorCell();
-    DrawCursorAndStatus();
-    ToggleSelectionOutline();
+        editor.RedrawCursorCell();
+    editor.DrawCursorAndStatus();
+    editor.ToggleSelectionOutline();
 }
 
 }  // namespace pixolat

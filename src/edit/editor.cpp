@@ -2,11 +2,13 @@
 
 #include "document/colors.h"
 #include "document/pixels.h"
+#include "edit/key_map.h"
 #include "edit/source_files.h"
 
 namespace pixolat {
 
 Editor::Editor(Platform& platform) : platform_(platform), menu_(BuildMainMenu()) {
+    AddKeyHints(menu_);
     BuildRgbTable(state_.rgbTable);
     SetUpDefaultImage(store_);
     // The zoom the view starts with when no valid zoom was stored.
@@ -48,6 +50,24 @@ void Editor::RunMenuCommand(const std::string& name) {
         if (InGesture()) EndStep();
         NameStep(StepName(item));
         item.command(*this);
+    });
+}
+
+void Editor::FormKeyDown(int key, ShiftState shift) {
+    Dispatch([&] {
+        if (const KeyRow* row = FindKeyRow(KeyDownRows(), *this, {key, shift})) {
+            NameStep(StepNameOf(row->action));
+            RunKeyRow(*row, *this, {key, shift});
+        }
+    });
+}
+
+void Editor::FormKeyUp(int key, ShiftState shift) {
+    Dispatch([&] {
+        if (const KeyRow* row = FindKeyRow(KeyUpRows(), *this, {key, shift})) {
+            NameStep(StepNameOf(row->action));
+            RunKeyRow(*row, *this, {key, shift});
+        }
     });
 }
 

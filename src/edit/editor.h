@@ -1,7 +1,8 @@
 #pragma once
 // The editor window without widgets: it owns the image store, the copy
 // buffer and the editor state, and every handler the window has is a call on
-// it. It reaches the desktop only through the Platform interface.
+// it. It reaches the desktop only through the Platform interface. The
+// commands are free functions in edit/commands/, one file per menu.
 #include <array>
 #include <exception>
 #include <string>
@@ -14,6 +15,7 @@
 #include "document/errors.h"
 #include "document/image_store.h"
 #include "edit/history.h"
+#include "edit/key_map.h"
 #include "edit/menu.h"
 #include "render/canvas.h"
 #include "render/palette.h"
@@ -53,6 +55,8 @@ public:
     // cursor moves drawn while a pixel value key is held. The first name
     // given names the step ("Fill" gives "Undo Fill").
     void NameStep(std::string_view name);
+    // The step name of a key row's action: its menu item's, or its own.
+    std::string StepNameOf(const KeyAction& action) const;
     void EndStep();
     void Undo();
     void Redo();
@@ -74,9 +78,6 @@ public:
     // Fits the scroll bars to the current image's size and the view.
     void UpdateScrollRanges();
 
-    // File > Save (as source) and Load (as source), through the Gfx Data window.
-    void mnuFileSaveClick();
-    void mnuFileLoadClick();
     // The view area: pictures, scroll bars and control placement.
     View& view() { return view_; }
     const View& view() const { return view_; }
@@ -103,13 +104,6 @@ public:
     ImagePoint ViewToImage(int vx, int vy) const;
     void ScrollCursorIntoView();
 
-    // View menu commands.
-    void mnuViewToggleGridClick();
-    void mnuViewZoomToggleClick();
-    void mnuViewZoomInClick();
-    void mnuViewZoomOutClick();
-    void mnuViewColorPaletteAndPreviewClick();
-
     // The color palette.
     void DrawPalette();
     void DrawPaletteMarker();
@@ -124,32 +118,12 @@ public:
     void SplitterColorPaletteMoved(int top);
     void SplitterPreviewMoved(int left);
 
-    // Writes c1 into cell color 1 and c2 into cell color 2 of the selection,
-    // or of the cursor's cell; a negative value leaves that color as it is.
-    void SetCellColors(ColorCode c1, ColorCode c2);
-
     // Runs the command of the menu item with this component name.
     void RunMenuCommand(const std::string& name);
-
-    // .PRG files, pictures and the recent files (file_commands.cpp).
-    void mnuFileImportPRGClick();
-    void mnuFileExportPRGClick();
-    void mnuFileImportBMPClick();
-    // Recognises the file's layout and decodes it into the current image.
-    void ImportPrgFile(const std::string& path);
-    // Writes the current image as a 10050-byte file loading at $1800, then
-    // lists the path among the recent files.
-    void ExportPrgFile(const std::string& path);
-    // Copies a picture's pixels into the current image, asking first whether
-    // to enlarge the image when the picture is larger.
-    void ImportPictureFile(const std::string& path);
-    // Puts a new path at the top of the four recent files (a listed path stays
-    // where it is) and brings the recent-file menu items up to date.
-    void AddRecentFile(const std::string& path);
-    // Imports recent file n (1..4).
-    void OpenRecentFile(int n);
-    // Imports the first .prg file of a drop, or else its last path.
-    void AcceptDroppedFiles(const std::vector<std::string>& paths);
+    // A key press (auto-repeated presses too) and a key release, answered by
+    // the key map.
+    void FormKeyDown(int key, ShiftState shift);
+    void FormKeyUp(int key, ShiftState shift);
 
     // Status panel 3 shows the last message.
     void ShowStatus(const std::string& text) { SetStatusText(3, text); }

@@ -36,6 +36,14 @@ std::string StepName(const MenuItem& item) {
     return name;
 }
 
+std::string Editor::StepNameOf(const KeyAction& action) const {
+    if (const Command* command = std::get_if<Command>(&action)) {
+        for (const MenuItem& item : menu_)
+            if (item.command && item.command == *command) return StepName(item);
+    }
+    return std::string();
+}
+
 void Editor::NameStep(std::string_view name) {
     if (stepName_.empty()) stepName_ = name;
 }

@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "document/text.h"
+#include "edit/cell_colors.h"
 #include "edit/editor.h"
 
 namespace pixolat {
@@ -54,9 +55,9 @@ void Editor::imgColorPaletteMouseUp(MouseButton button, ShiftState, int x, int y
     if (code == state_.paletteLastClickColor &&
         now - state_.paletteLastClickTime < kDoubleClickMs && button != MouseButton::Middle) {
         if (button == MouseButton::Left)
-            SetCellColors(code, -1);
+            SetCellColors(*this, code, -1);
         else
-            SetCellColors(-1, code);
+            SetCellColors(*this, -1, code);
         RedrawSelectionArea();
         DrawCursorAndStatus();
         ToggleSelectionOutline();

@@ -1,5 +1,5 @@
 // The editor's view: window events, the redraw operations the commands call,
-// scrolling, and the grid and zoom commands.
+// and scrolling.
 #include <algorithm>
 
 #include "edit/editor.h"
@@ -7,8 +7,6 @@
 namespace pixolat {
 
 namespace {
-
-constexpr int kMaxZoom = 64;
 
 // Whole cursor moves left to the scroll bars stay well inside this.
 constexpr int kMaxScrollSteps = 4 * (kPlaneWidth + kPlaneHeight);
@@ -152,51 +150,6 @@ void Editor::ScrollCursorIntoView() {
     }
     view_.xScroll.SetPosition(c);
     view_.yScroll.SetPosition(r);
-}
-
-void Editor::mnuViewToggleGridClick() {
-    state_.gridSetting = state_.gridSetting >= NoGrid ? PixelAndCellLines : state_.gridSetting + 1;
-    UpdateScrollRanges();
-    FullRedraw();
-    ScrollCursorIntoView();
-}
-
-void Editor::mnuViewZoomToggleClick() {
-    if (state_.zoom == 1) {
-        state_.zoom = state_.savedZoom < 1 ? 16 : std::min(state_.savedZoom, kMaxZoom);
-    } else {
-        state_.savedZoom = state_.zoom;
-        state_.zoom = 1;
-    }
-    FullRedraw();
-    UpdateScrollRanges();
-    ScrollCursorIntoView();
-    ShowStatus("Zoom: " + std::to_string(state_.zoom));
-}
-
-void Editor::mnuViewZoomInClick() {
-    state_.zoom = std::clamp(state_.zoom, 0, kMaxZoom - 1) + 1;
-    FullRedraw();
-    UpdateScrollRanges();
-    ScrollCursorIntoView();
-    ShowStatus("Zoom: " + std::to_string(state_.zoom));
-}
-
-void Editor::mnuViewZoomOutClick() {
-    if (state_.zoom > 1) {
-        --state_.zoom;
-        FullRedraw();
-        UpdateScrollRanges();
-    }
-    ShowStatus("Zoom: " + std::to_string(state_.zoom));
-}
-
-void Editor::mnuViewColorPaletteAndPreviewClick() {
-    MenuItem& item = menuItem("mnuViewColorPaletteAndPreview");
-    item.checked = !item.checked;
-    LayoutView();
-    DrawPalette();
-    DrawPaletteMarker();
 }
 
 }  // namespace pixolat

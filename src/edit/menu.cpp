@@ -1,17 +1,12 @@
 #include "edit/menu.h"
 
-#include "edit/editor.h"
-#include "edit/source_files.h"
+#include "edit/commands/edit_commands.h"
+#include "edit/commands/file_commands.h"
+#include "edit/commands/view_commands.h"
 
 namespace pixolat {
 
 namespace {
-
-using Command = std::function<void(Editor&)>;
-
-Command Run(void (Editor::*handler)()) {
-    return [handler](Editor& editor) { (editor.*handler)(); };
-}
 
 MenuItem Menu(const char* name, const char* caption, int help) {
     MenuItem item;
@@ -30,77 +25,77 @@ MenuItem Separator(const char* name, bool visible = true) {
     return item;
 }
 
-// keyHint is only shown (the key map handles the key); shortcut is served by the menu.
-MenuItem Item(const char* name, const char* caption, const char* keyHint, const char* shortcut,
-              int help, Command command) {
+// The shortcut is served by the menu itself; key hints come from the key map.
+MenuItem Item(const char* name, const char* caption, const char* shortcut, int help,
+              Command command) {
     MenuItem item;
     item.name = name;
     item.caption = caption;
-    item.keyHint = keyHint;
     item.shortcut = shortcut;
     item.helpContext = help;
-    item.command = std::move(command);
+    item.command = command;
     return item;
 }
 
-// Recent-file items stay hidden until a file enters the list.
-MenuItem RecentFile(int n) {
-    const std::string name = "mnuFileMRU" + std::to_string(n);
-    MenuItem item = Item(name.c_str(), "", "", "", 0, [n](Editor& e) { e.OpenRecentFile(n); });
+MenuItem Hidden(MenuItem item) {
     item.visible = false;
+    return item;
+}
+
+MenuItem Checked(MenuItem item) {
+    item.checkable = true;
+    item.checked = true;
+    return item;
+}
+
+MenuItem WithHint(MenuItem item, const char* hint) {
+    item.hint = hint;
     return item;
 }
 
 }  // namespace
 
 std::vector<MenuItem> BuildMainMenu() {
-    MenuItem importP4S = Item("mnuFileImportP4S", "Import .P4S", "", "", 2106, nullptr);
-    importP4S.hint = "Not implemented";
-    importP4S.visible = false;
-    MenuItem palette = Item("mnuViewColorPaletteAndPreview", "Color Palette and Preview", "", "",
-                            2309, Run(&Editor::mnuViewColorPaletteAndPreviewClick));
-    palette.checkable = true;
-    palette.checked = true;
-
+    // Recent-file items stay hidden until a file enters the list; Import .P4S
+    // is never shown and does nothing.
+    // clang-format off
     return {
         Menu("mnuFile", "&File", 2100),
-        Item("mnuFileLoad", "&Load (as source)", "L", "", 2101, Run(&Editor::mnuFileLoadClick)),
-        Item("mnuFileSave", "&Save (as source)", "S", "", 2102, Run(&Editor::mnuFileSaveClick)),
-        Item("mnuFileOpenSource", "Open Source File...", "", "", 2107, mnuFileOpenSourceClick),
-        Item("mnuFileSaveSource", "Save Source File...", "", "", 2108, mnuFileSaveSourceClick),
-        Item("mnuFileRecover", "Recover Last Session", "", "", 2109, mnuFileRecoverClick),
+        Item("mnuFileLoad",       "&Load (as source)", "",       2101, mnuFileLoadClick),
+        Item("mnuFileSave",       "&Save (as source)", "",       2102, mnuFileSaveClick),
+        Item("mnuFileOpenSource", "Open Source File...", "",     2107, mnuFileOpenSourceClick),
+        Item("mnuFileSaveSource", "Save Source File...", "",     2108, mnuFileSaveSourceClick),
+        Item("mnuFileRecover",    "Recover Last Session", "",    2109, mnuFileRecoverClick),
         Separator("mnuFile1"),
-        Item("mnuFileImportPRG", "Import .PRG", "", "Ctrl+L", 2103,
-             Run(&Editor::mnuFileImportPRGClick)),
-        Item("mnuFileExportPRG", "Export .PRG", "", "Ctrl+S", 2104,
-             Run(&Editor::mnuFileExportPRGClick)),
+        Item("mnuFileImportPRG",  "Import .PRG",       "Ctrl+L", 2103, mnuFileImportPRGClick),
+        Item("mnuFileExportPRG",  "Export .PRG",       "Ctrl+S", 2104, mnuFileExportPRGClick),
         Separator("mnuFile2"),
-        Item("mnuFileImportBMP", "Import .BMP", "", "Ctrl+O", 2105,
-             Run(&Editor::mnuFileImportBMPClick)),
-        importP4S,
+        Item("mnuFileImportBMP",  "Import .BMP",       "Ctrl+O", 2105, mnuFileImportBMPClick),
+        Hidden(WithHint(Item("mnuFileImportP4S", "Import .P4S", "", 2106, nullptr),
+                        "Not implemented")),
         Separator("mnuFile3"),
-        RecentFile(1),
-        RecentFile(2),
-        RecentFile(3),
-        RecentFile(4),
+        Hidden(Item("mnuFileMRU1", "", "", 0, mnuFileMRU1Click)),
+        Hidden(Item("mnuFileMRU2", "", "", 0, mnuFileMRU2Click)),
+        Hidden(Item("mnuFileMRU3", "", "", 0, mnuFileMRU3Click)),
+        Hidden(Item("mnuFileMRU4", "", "", 0, mnuFileMRU4Click)),
         Separator("mnuFile4", false),
-        Item("mnuFileExit", "E&xit", "", "", 2106,
-             [](Editor& e) { e.platform().CloseMainWindow(); }),
+        Item("mnuFileExit",       "E&xit",             "",       2106, mnuFileExitClick),
 
         Menu("mnuEdit", "&Edit", 2200),
-        Item("mnuEditUndo", "&Undo", "", "Ctrl+Z", 2206, Run(&Editor::Undo)),
-        Item("mnuEditRedo", "&Redo", "", "Ctrl+Y; Ctrl+Shift+Z", 2207, Run(&Editor::Redo)),
+        Item("mnuEditUndo",       "&Undo",             "Ctrl+Z", 2206, mnuEditUndoClick),
+        Item("mnuEditRedo",       "&Redo",             "Ctrl+Y; Ctrl+Shift+Z", 2207,
+             mnuEditRedoClick),
 
         Menu("mnuView", "&View", 2300),
-        Item("mnuViewToggleGrid", "Toggle &Grid", "G", "", 2304,
-             Run(&Editor::mnuViewToggleGridClick)),
-        Item("mnuViewZoomToggle", "Toggle &Zoom", "Z", "", 2305,
-             Run(&Editor::mnuViewZoomToggleClick)),
-        Item("mnuViewZoomIn", "Zoom In", "+", "", 2306, Run(&Editor::mnuViewZoomInClick)),
-        Item("mnuViewZoomOut", "Zoom Out", "-", "", 2307, Run(&Editor::mnuViewZoomOutClick)),
+        Item("mnuViewToggleGrid", "Toggle &Grid",      "",       2304, mnuViewToggleGridClick),
+        Item("mnuViewZoomToggle", "Toggle &Zoom",      "",       2305, mnuViewZoomToggleClick),
+        Item("mnuViewZoomIn",     "Zoom In",           "",       2306, mnuViewZoomInClick),
+        Item("mnuViewZoomOut",    "Zoom Out",          "",       2307, mnuViewZoomOutClick),
         Separator("mnuView1"),
-        palette,
+        Checked(Item("mnuViewColorPaletteAndPreview", "Color Palette and Preview", "", 2309,
+                     mnuViewColorPaletteAndPreviewClick)),
     };
+    // clang-format on
 }
 
 }  // namespace pixolat

@@ -2,7 +2,6 @@
 // The main menu as data: the window builds its menus from this list and runs
 // an item's command through the editor; captions, check marks and visibility
 // are mirrored from here after every event.
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -10,20 +9,23 @@ namespace pixolat {
 
 class Editor;
 
+// A command of the menu or of the key map (edit/commands/).
+using Command = void (*)(Editor&);
+
 struct MenuItem {
     enum class Kind { Menu, Command, Separator };
     Kind kind = Kind::Command;
     std::string name;      // component name, for example "mnuFileImportPRG"
     std::string caption;   // "&" marks the access key
-    std::string keyHint;   // shown after a tab; the key map handles the key itself
-    std::string shortcut;  // served by the menu itself, for example "Ctrl+L"
+    std::string keyHint;   // shown after a tab; taken from the key map, which handles the key
+    std::string shortcut;  // served by the menu itself, for example "Ctrl+L"; several split by "; "
     int helpContext = 0;
     bool checkable = false;
     bool checked = false;
     bool visible = true;
     bool enabled = true;  // greyed when false
     std::string hint;     // status tip
-    std::function<void(Editor&)> command;
+    Command command = nullptr;
 
     // The caption as shown: the key hint follows a tab.
     std::string DisplayCaption() const {

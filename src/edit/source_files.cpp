@@ -8,10 +8,6 @@ namespace pixolat {
 
 namespace {
 
-const FileDialogOptions kSourceFiles{
-    "Source text (*.asm *.s *.inc *.src *.txt)|*.asm;*.s;*.inc;*.src;*.txt|All Files (*.*)|*.*",
-    "asm"};
-
 constexpr const char* kRecoveryFileName = "recovery.asm";
 
 std::string ImageCount(int n) {
@@ -36,17 +32,7 @@ int ReadSourceFile(Editor& editor, const std::string& path) {
 
 }  // namespace
 
-void mnuFileOpenSourceClick(Editor& editor) {
-    if (const auto path = editor.platform().OpenFileDialog(kSourceFiles))
-        OpenSourceFile(editor, *path);
-}
-
-void mnuFileSaveSourceClick(Editor& editor) {
-    if (const auto path = editor.platform().SaveFileDialog(kSourceFiles))
-        SaveSourceFile(editor, *path);
-}
-
-void mnuFileRecoverClick(Editor& editor) {
+void RecoverLastSession(Editor& editor) {
     const std::string path = RecoveryFilePath(editor.platform());
     if (path.empty() || !editor.platform().FileExists(path)) {
         UpdateRecoverItem(editor);

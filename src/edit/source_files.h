@@ -8,16 +8,13 @@ namespace pixolat {
 class Editor;
 class Platform;
 
-// File > Open Source File..., Save Source File... and Recover Last Session.
-void mnuFileOpenSourceClick(Editor& editor);
-void mnuFileSaveSourceClick(Editor& editor);
-void mnuFileRecoverClick(Editor& editor);
-
 // Reads a source file into the store from the current image on, as Load (as
 // source) reads pasted text; one undo step over every image it filled.
 void OpenSourceFile(Editor& editor, const std::string& path);
 // Writes the text of Save (as source) to the file, whole or not at all.
 void SaveSourceFile(Editor& editor, const std::string& path);
+// Reads the recovery file as OpenSourceFile reads a file.
+void RecoverLastSession(Editor& editor);
 
 // The recovery file in the user's data folder; empty when there is no folder.
 std::string RecoveryFilePath(Platform& platform);

@@ -23,13 +23,13 @@ TEST_F(CellColorsTest, NormalImagesChangeTheCursorCellOnly) {
     MakeImage(320, 200, 1, ColorMapKind::Normal);
     state().cursorX = 12;
     state().cursorY = 20;
-    editor.SetCellColors(0x52, -1);
+    SetCellColors(editor, 0x52, -1);
     EXPECT_EQ(Colors(0, 1, 2), "$52/$51");
     EXPECT_EQ(Colors(0, 0, 2), "$31/$51");
     EXPECT_EQ(Colors(0, 1, 1), "$31/$51");
-    editor.SetCellColors(-1, 0x7E);
+    SetCellColors(editor, -1, 0x7E);
     EXPECT_EQ(Colors(0, 1, 2), "$52/$7E");
-    editor.SetCellColors(0x1A3, 0x1FF);  // only the two nibbles of each count
+    SetCellColors(editor, 0x1A3, 0x1FF);  // only the two nibbles of each count
     EXPECT_EQ(Colors(0, 1, 2), "$A3/$FF");
     EXPECT_EQ(Colors(1, 1, 2), "$31/$51");  // the other banks are not used
     // The cell is redrawn at once: every block of it shows color 2.
@@ -43,7 +43,7 @@ TEST_F(CellColorsTest, DfliImagesChangeTheRowPairsOfTheArea) {
     MakeImage(320, 200, 1, ColorMapKind::Dfli);
     state().cursorX = 3;
     state().cursorY = 5;  // row pair 2 of cell (0, 0): bank 2
-    editor.SetCellColors(0x52, -1);
+    SetCellColors(editor, 0x52, -1);
     EXPECT_EQ(Colors(2, 0, 0), "$52/$51");
     for (int bank : {0, 1, 3}) EXPECT_EQ(Colors(bank, 0, 0), "$31/$51");
 
@@ -53,7 +53,7 @@ TEST_F(CellColorsTest, DfliImagesChangeTheRowPairsOfTheArea) {
     state().selectionAnchorY = 15;
     state().selectionEndX = 0;
     state().selectionEndY = 0;
-    editor.SetCellColors(-1, 0x26);
+    SetCellColors(editor, -1, 0x26);
     for (int bank = 0; bank < 4; ++bank)
         for (int cx = 0; cx < 2; ++cx)
             for (int cy = 0; cy < 2; ++cy) EXPECT_EQ(Colors(bank, cx, cy).substr(4), "$26");
@@ -68,7 +68,7 @@ TEST_F(CellColorsTest, NothingOutsideTheImageChanges) {
     state().selectionAnchorY = -5;
     state().selectionEndX = 5000;
     state().selectionEndY = 5000;
-    editor.SetCellColors(0x00, 0x00);
+    SetCellColors(editor, 0x00, 0x00);
     EXPECT_EQ(Colors(0, 2, 1), "$00/$00");  // the last cell of the image
     EXPECT_EQ(Colors(0, 3, 0), "$31/$51");
     EXPECT_EQ(Colors(0, 0, 2), "$31/$51");
@@ -77,7 +77,7 @@ TEST_F(CellColorsTest, NothingOutsideTheImageChanges) {
     // An empty image: the cursor is undefined and nothing is written.
     MakeImage(0, 0, 1, ColorMapKind::Normal);
     state().selectionActive = false;
-    editor.SetCellColors(0x00, 0x00);
+    SetCellColors(editor, 0x00, 0x00);
     EXPECT_EQ(Colors(0, 0, 0), "$31/$51");
 }
 

@@ -7,6 +7,7 @@
 
 #include "document/colors.h"
 #include "edit/editor.h"
+#include "edit/image_files.h"
 #include "formats/prg_format.h"
 #include "support/scripted_platform.h"
 #include "support/temp_folder.h"
@@ -90,7 +91,7 @@ TEST_F(PrgCommands, ImportThroughTheMenuDecodesIntoTheCurrentImage) {
 TEST_F(PrgCommands, UnknownUnreadableAndCancelledImportsChangeNothing) {
     const std::string path = folder / "odd.prg";
     WriteBytes(path, std::vector<uint8_t>(1234, 0x55));
-    editor.ImportPrgFile(path);
+    ImportPrgFile(editor, path);
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(platform.messages[0], kUnknownPrg);
     EXPECT_EQ(editor.statusText(3), "Ready.");
@@ -120,7 +121,7 @@ TEST_F(PrgCommands, A50MegabyteFileImportsOnlyWhatALayoutNeeds) {
             chunk[0] = chunk[1] = chunk[1020] = char(0xAA);
         }
     }
-    editor.ImportPrgFile(path);
+    ImportPrgFile(editor, path);
     EXPECT_TRUE(platform.messages.empty());
     EXPECT_EQ(editor.statusText(3), "Loaded PRG file (" + path + ")");
     EXPECT_EQ(editor.currentImage().plane.at(0, 0), 1);
@@ -152,7 +153,7 @@ TEST_F(PrgCommands, ExportWritesTheFileAndListsIt) {
 }
 
 TEST_F(PrgCommands, FailedExportLeavesFilesAndRecentListAlone) {
-    editor.AddRecentFile("C:\\gfx\\pic.prg");
+    AddRecentFile(editor, "C:\\gfx\\pic.prg");
     const std::string path = folder / "nofolder/out.prg";
     platform.fileDialogAnswers.push_back(path);
     editor.RunMenuCommand("mnuFileExportPRG");
@@ -171,7 +172,7 @@ using RecentFiles = EditorFixture;
 TEST_F(RecentFiles, NewestFirstFourKeptListedPathsStay) {
     EXPECT_TRUE(RecentCaptions().empty());
     EXPECT_FALSE(editor.menuItem("mnuFile4").visible);
-    editor.AddRecentFile("");
+    AddRecentFile(editor, "");
     EXPECT_TRUE(RecentCaptions().empty());
     EXPECT_FALSE(editor.menuItem("mnuFile4").visible);
 
@@ -192,7 +193,7 @@ TEST_F(RecentFiles, NewestFirstFourKeptListedPathsStay) {
               (std::vector<std::string>{"(1) B.prg", "(2) e.prg", "(3) d.prg", "(4) c.prg"}));
 
     editor.state().recentFiles = {"C:\\gfx\\pic.prg", "", "D:old.prg", ""};
-    editor.AddRecentFile("");
+    AddRecentFile(editor, "");
     EXPECT_EQ(RecentCaptions(), (std::vector<std::string>{"(1) pic.prg", "(3) old.prg"}));
     EXPECT_FALSE(editor.menuItem("mnuFileMRU2").visible);
     EXPECT_TRUE(editor.menuItem("mnuFile4").visible);
@@ -202,7 +203,7 @@ TEST_F(RecentFiles, ChoosingAnEntryImportsIt) {
     const std::string path = folder / "pic.prg";
     WriteBytes(path, SamplePrg());
     editor.state().recentFiles = {folder / "gone.prg", path, "", ""};
-    editor.AddRecentFile("");
+    AddRecentFile(editor, "");
     editor.RunMenuCommand("mnuFileMRU2");
     EXPECT_EQ(editor.statusText(3), "Loaded PRG file (" + path + ")");
     EXPECT_EQ(editor.currentImage().desc.pixelWidth, 2);
@@ -223,20 +224,20 @@ TEST_F(DroppedFiles, TheFirstPrgOrElseTheLastExistingFileIsImported) {
     WriteBytes(prg, SamplePrg());
     WriteBytes(other, SamplePrg());
 
-    editor.AcceptDroppedFiles({folder / "missing.prg", picture, prg, other});
+    AcceptDroppedFiles(editor, {folder / "missing.prg", picture, prg, other});
     EXPECT_EQ(editor.statusText(3), "Loaded PRG file (" + prg + ")");
     EXPECT_TRUE(platform.messages.empty());
 
     // A lone picture is imported as a .PRG, with that import's own result.
-    editor.AcceptDroppedFiles({picture});
+    AcceptDroppedFiles(editor, {picture});
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(platform.messages[0], kUnknownPrg);
 
     // A folder or a missing last path imports nothing.
     editor.ShowStatus("idle");
-    editor.AcceptDroppedFiles({folder / "."});
-    editor.AcceptDroppedFiles({picture, folder / "missing.bmp"});
-    editor.AcceptDroppedFiles({});
+    AcceptDroppedFiles(editor, {folder / "."});
+    AcceptDroppedFiles(editor, {picture, folder / "missing.bmp"});
+    AcceptDroppedFiles(editor, {});
     EXPECT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(editor.statusText(3), "idle");
 }
@@ -263,7 +264,7 @@ TEST_F(PictureCommands, LargerPicturesAskBeforeEnlarging) {
     EXPECT_EQ(image.plane.at(0, 150), 0);
 
     platform.yesNoAnswers.push_back(true);
-    editor.ImportPictureFile("big.bmp");
+    ImportPictureFile(editor, "big.bmp");
     EXPECT_EQ(image.desc.width, 400);
     EXPECT_EQ(image.desc.height, 150);
 
@@ -272,7 +273,7 @@ TEST_F(PictureCommands, LargerPicturesAskBeforeEnlarging) {
     picture.height = 100;
     picture.pixels.assign(100 * 100, 0);
     platform.pictures["small.bmp"] = picture;
-    editor.ImportPictureFile("small.bmp");
+    ImportPictureFile(editor, "small.bmp");
     EXPECT_EQ(platform.questions.size(), 2u);
     EXPECT_EQ(image.desc.width, 400);
     EXPECT_EQ(image.plane.at(99, 99), 0);

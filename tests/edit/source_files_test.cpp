@@ -9,6 +9,7 @@
 #include <random>
 
 #include "edit/editor.h"
+#include "edit/image_files.h"
 #include "formats/source_text.h"
 #include "support/scripted_platform.h"
 #include "support/temp_folder.h"
@@ -174,8 +175,8 @@ TEST(SourceFiles, TheFileItemsFollowSaveAndTheRecentFilesKeepTheirSeparator) {
     expected.push_back("E&xit");
     EXPECT_EQ(VisibleFileMenu(editor), expected);
 
-    editor.AddRecentFile("/gfx/a.prg");
-    editor.AddRecentFile("C:\\gfx\\b.prg");
+    AddRecentFile(editor, "/gfx/a.prg");
+    AddRecentFile(editor, "C:\\gfx\\b.prg");
     expected = head;
     for (const char* line : {"(1) b.prg", "(2) a.prg", "-", "E&xit"}) expected.push_back(line);
     EXPECT_EQ(VisibleFileMenu(editor), expected);

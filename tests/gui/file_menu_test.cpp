@@ -16,6 +16,7 @@
 #include <csignal>
 
 #include "app/qt/form_editor.h"
+#include "edit/image_files.h"
 #include "gui/gui_test.h"
 
 using namespace pixolat;
@@ -85,7 +86,7 @@ private slots:
         QtPlatform platform;
         TFormEditor form(platform);
         const QString path = folder.filePath("pic.prg");
-        form.Run([&] { form.editor().ExportPrgFile(path.toStdString()); });
+        form.Run([&] { ExportPrgFile(form.editor(), path.toStdString()); });
         QCOMPARE(ReadFile(path).size(), 10050);
         QVERIFY(form.action("mnuFileMRU1")->isVisible());
         QCOMPARE(form.action("mnuFileMRU1")->text(), QString("(1) pic.prg"));
@@ -109,7 +110,7 @@ private slots:
         setrlimit(RLIMIT_FSIZE, &small);
         bool failed = false;
         try {
-            form.editor().ExportPrgFile(path.toStdString());
+            ExportPrgFile(form.editor(), path.toStdString());
         } catch (const Error&) {
             failed = true;
         }
@@ -139,7 +140,7 @@ private slots:
             timer.stop();
         });
         timer.start();
-        form.Run([&] { form.editor().ImportPrgFile(path.toStdString()); });
+        form.Run([&] { ImportPrgFile(form.editor(), path.toStdString()); });
         QCOMPARE(shown,
                  QString("Could not determine PRG format.\nPlease email this file to the author!"));
     }

@@ -1,4 +1,6 @@
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -99,10 +101,18 @@ private slots:
 
         QTest::keyClick(&form, Qt::Key_G);
         QCOMPARE(int(editor.state().gridSetting), int(NoGrid));
-        QTest::keyClick(&form, Qt::Key_Plus);
+        // Zoom is on the keypad's + and -; the main block's + does nothing.
+        QTest::keyClick(&form, Qt::Key_Plus, Qt::ShiftModifier);
+        QCOMPARE(editor.state().zoom, 10);
+        QTest::keyClick(&form, Qt::Key_Plus, Qt::KeypadModifier);
         QCOMPARE(editor.state().zoom, 11);
         QCOMPARE(form.statusPanel(3)->text(), QString("Zoom: 11"));
-        QTest::keyClick(&form, Qt::Key_Minus);
+        // A held key's repeated presses repeat the command.
+        QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Plus, Qt::KeypadModifier, "+", true);
+        QApplication::sendEvent(&form, &repeat);
+        QCOMPARE(editor.state().zoom, 12);
+        QTest::keyClick(&form, Qt::Key_Minus, Qt::KeypadModifier);
+        QTest::keyClick(&form, Qt::Key_Minus, Qt::KeypadModifier);
         QTest::keyClick(&form, Qt::Key_Z);
         QCOMPARE(editor.state().zoom, 1);
         QVERIFY(!xScroll->isEnabled());

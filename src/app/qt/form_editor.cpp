@@ -16,6 +16,8 @@
 #include <QUrl>
 
 #include "app/qt/view_widgets.h"
+#include "app/qt/virtual_key.h"
+#include "edit/image_files.h"
 #include "edit/source_files.h"
 
 namespace pixolat {
@@ -60,7 +62,7 @@ void TFormEditor::dropEvent(QDropEvent* event) {
     // Imported once the drop is over: a message box opened inside the drop
     // would keep the application the files came from waiting.
     QMetaObject::invokeMethod(
-        this, [this, paths] { Run([&] { editor_->AcceptDroppedFiles(paths); }); },
+        this, [this, paths] { Run([&] { AcceptDroppedFiles(*editor_, paths); }); },
         Qt::QueuedConnection);
 }
 
@@ -123,37 +125,17 @@ void TFormEditor::changeEvent(QEvent* event) {
         Run([this] { editor_->FormActivate(); });
 }
 
-// The single keys of the commands built so far, until the keyboard map takes them over.
+// Every key goes to the core's key map; menu shortcuts never get here.
 void TFormEditor::keyPressEvent(QKeyEvent* event) {
-    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
-        return QMainWindow::keyPressEvent(event);
-    const char* command = nullptr;
-    switch (event->key()) {
-        case Qt::Key_G:
-            command = "mnuViewToggleGrid";
-            break;
-        case Qt::Key_Z:
-            command = "mnuViewZoomToggle";
-            break;
-        case Qt::Key_Plus:
-            command = "mnuViewZoomIn";
-            break;
-        case Qt::Key_Minus:
-            command = "mnuViewZoomOut";
-            break;
-        case Qt::Key_L:
-            command = "mnuFileLoad";
-            break;
-        case Qt::Key_S:
-            command = "mnuFileSave";
-            break;
-        case Qt::Key_X:
-            Run([this] { editor_->platform().OpenMaskProcessor(); });
-            return;
-        default:
-            return QMainWindow::keyPressEvent(event);
-    }
-    Run([this, command] { editor_->RunMenuCommand(command); });
+    const KeyPress press = KeyPressOf(*event);
+    Run([&] { editor_->FormKeyDown(press.key, press.shift); });
+}
+
+// A held key repeats its presses but is released once, when it comes up.
+void TFormEditor::keyReleaseEvent(QKeyEvent* event) {
+    if (event->isAutoRepeat()) return;
+    const KeyPress press = KeyPressOf(*event);
+    Run([&] { editor_->FormKeyUp(press.key, press.shift); });
 }
 
 void TFormEditor::MirrorCore() {

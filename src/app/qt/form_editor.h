@@ -50,6 +50,7 @@ protected:
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
 
 private:
     void BuildMenus();
@@ -64,16 +65,17 @@ private:
     QLabel* panels_[kStatusPanels] = {};
 
     ClientArea* client_ = nullptr;
-    QWidget* scrollBox_ = nullptr;
-    BufferWidget* img_ = nullptr;
-    QScrollBar* xScroll_ = nullptr;
-    QScrollBar* yScroll_ = nullptr;
-    SplitterWidget* splitterColorPalette_ = nullptr;
-    QWidget* panelColorPalette_ = nullptr;
-    BufferWidget* imgColorPalette_ = nullptr;
-    SplitterWidget* splitterPreview_ = nullptr;
-    QWidget* panelPreview_ = nullptr;
-    BufferWidget* imgPreview_ = nullptr;
+    // The view area's controls, named as their object names.
+    QWidget* ScrollBox1 = nullptr;
+    BufferWidget* img = nullptr;
+    QScrollBar* xScroll = nullptr;
+    QScrollBar* yScroll = nullptr;
+    SplitterWidget* SplitterColorPalette = nullptr;
+    QWidget* PanelColorPalette = nullptr;
+    BufferWidget* imgColorPalette = nullptr;
+    SplitterWidget* SplitterPreview = nullptr;
+    QWidget* PanelPreview = nullptr;
+    BufferWidget* imgPreview = nullptr;
 };
 
 }  // namespace pixolat

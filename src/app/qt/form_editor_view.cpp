@@ -44,35 +44,35 @@ void TFormEditor::BuildViewArea() {
     View& view = editor_->view();
     client_ = new ClientArea(this);
     setCentralWidget(client_);
-    scrollBox_ = NewPanel("ScrollBox1", client_);
-    img_ = new BufferWidget(view.view, "img", scrollBox_);
-    xScroll_ = NewScrollBar(Qt::Horizontal, "xScroll", scrollBox_);
-    yScroll_ = NewScrollBar(Qt::Vertical, "yScroll", scrollBox_);
-    splitterColorPalette_ = new SplitterWidget(Qt::Horizontal, "SplitterColorPalette", client_);
-    panelColorPalette_ = NewPanel("PanelColorPalette", client_);
-    imgColorPalette_ = new BufferWidget(view.palette, "imgColorPalette", panelColorPalette_);
-    splitterPreview_ = new SplitterWidget(Qt::Vertical, "SplitterPreview", panelColorPalette_);
-    panelPreview_ = NewPanel("PanelPreview", panelColorPalette_);
-    imgPreview_ = new BufferWidget(view.preview, "imgPreview", panelPreview_);
+    ScrollBox1 = NewPanel("ScrollBox1", client_);
+    img = new BufferWidget(view.view, "img", ScrollBox1);
+    xScroll = NewScrollBar(Qt::Horizontal, "xScroll", ScrollBox1);
+    yScroll = NewScrollBar(Qt::Vertical, "yScroll", ScrollBox1);
+    SplitterColorPalette = new SplitterWidget(Qt::Horizontal, "SplitterColorPalette", client_);
+    PanelColorPalette = NewPanel("PanelColorPalette", client_);
+    imgColorPalette = new BufferWidget(view.palette, "imgColorPalette", PanelColorPalette);
+    SplitterPreview = new SplitterWidget(Qt::Vertical, "SplitterPreview", PanelColorPalette);
+    PanelPreview = NewPanel("PanelPreview", PanelColorPalette);
+    imgPreview = new BufferWidget(view.preview, "imgPreview", PanelPreview);
 
     client_->onResize = [this] { ClientResized(); };
-    connect(xScroll_, &QScrollBar::valueChanged, this,
+    connect(xScroll, &QScrollBar::valueChanged, this,
             [this](int v) { Run([&] { editor_->view().xScroll.SetPosition(v); }); });
-    connect(yScroll_, &QScrollBar::valueChanged, this,
+    connect(yScroll, &QScrollBar::valueChanged, this,
             [this](int v) { Run([&] { editor_->view().yScroll.SetPosition(v); }); });
-    splitterColorPalette_->onMoved = [this](int top) {
+    SplitterColorPalette->onMoved = [this](int top) {
         Run([&] { editor_->SplitterColorPaletteMoved(top); });
     };
-    splitterPreview_->onMoved = [this](int left) {
+    SplitterPreview->onMoved = [this](int left) {
         Run([&] { editor_->SplitterPreviewMoved(left); });
     };
-    imgColorPalette_->onMouseDown = [this](MouseButton b, ShiftState s, int x, int y) {
+    imgColorPalette->onMouseDown = [this](MouseButton b, ShiftState s, int x, int y) {
         Run([&] { editor_->imgColorPaletteMouseDown(b, s, x, y); });
     };
-    imgColorPalette_->onMouseMove = [this](ShiftState s, int x, int y) {
+    imgColorPalette->onMouseMove = [this](ShiftState s, int x, int y) {
         Run([&] { editor_->imgColorPaletteMouseMove(s, x, y); });
     };
-    imgColorPalette_->onMouseUp = [this](MouseButton b, ShiftState s, int x, int y) {
+    imgColorPalette->onMouseUp = [this](MouseButton b, ShiftState s, int x, int y) {
         Run([&] { editor_->imgColorPaletteMouseUp(b, s, x, y); });
     };
     client_->setFocus();
@@ -88,23 +88,23 @@ void TFormEditor::ClientResized() {
 void TFormEditor::MirrorView() {
     const View& view = editor_->view();
     const ViewControls& c = view.controls;
-    Place(scrollBox_, c.scrollBox);
-    Place(img_, c.img);
-    Place(xScroll_, c.xScroll);
-    Place(yScroll_, c.yScroll);
-    Place(splitterColorPalette_, c.splitterColorPalette);
-    Place(panelColorPalette_, c.panelColorPalette);
-    Place(imgColorPalette_, c.imgColorPalette);
-    Place(splitterPreview_, c.splitterPreview);
-    Place(panelPreview_, c.panelPreview);
-    Place(imgPreview_, c.imgPreview);
-    splitterColorPalette_->setVisible(view.paletteVisible);
-    panelColorPalette_->setVisible(view.paletteVisible);
-    Mirror(xScroll_, view.xScroll);
-    Mirror(yScroll_, view.yScroll);
-    img_->update();
-    imgColorPalette_->update();
-    imgPreview_->update();
+    Place(ScrollBox1, c.scrollBox);
+    Place(img, c.img);
+    Place(xScroll, c.xScroll);
+    Place(yScroll, c.yScroll);
+    Place(SplitterColorPalette, c.splitterColorPalette);
+    Place(PanelColorPalette, c.panelColorPalette);
+    Place(imgColorPalette, c.imgColorPalette);
+    Place(SplitterPreview, c.splitterPreview);
+    Place(PanelPreview, c.panelPreview);
+    Place(imgPreview, c.imgPreview);
+    SplitterColorPalette->setVisible(view.paletteVisible);
+    PanelColorPalette->setVisible(view.paletteVisible);
+    Mirror(xScroll, view.xScroll);
+    Mirror(yScroll, view.yScroll);
+    img->update();
+    imgColorPalette->update();
+    imgPreview->update();
 }
 
 }  // namespace pixolat

@@ -47,15 +47,16 @@ private:
 
     Platform& platform_;
     MaskProcessor processor_;
-    QLabel* Label1;
-    QLineEdit* EditCharSet;
-    QLabel* Label2;
-    QLineEdit* EditMask1;
-    QLabel* Label3;
-    QLineEdit* EditMask2;
-    QPushButton* cmdPreProcess;
-    QPushButton* cmdProcess;
-    QTableWidget* grid;
+    // The controls, named as their object names.
+    QLabel* Label1 = nullptr;
+    QLineEdit* EditCharSet = nullptr;
+    QLabel* Label2 = nullptr;
+    QLineEdit* EditMask1 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLineEdit* EditMask2 = nullptr;
+    QPushButton* cmdPreProcess = nullptr;
+    QPushButton* cmdProcess = nullptr;
+    QTableWidget* grid = nullptr;
 };
 
 }  // namespace pixolat

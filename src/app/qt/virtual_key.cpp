@@ -2,6 +2,8 @@
 
 #include <QKeyEvent>
 
+#include "app/qt/view_widgets.h"
+
 namespace pixolat {
 
 namespace {
@@ -136,6 +138,10 @@ int VirtualKeyCode(const QKeyEvent& event) {
     const int digit = ShiftedDigitCode(key);
     if (digit >= 0) return digit;
     return OtherCode(key);
+}
+
+KeyPress KeyPressOf(const QKeyEvent& event) {
+    return {VirtualKeyCode(event), ShiftStateOf(event.modifiers(), Qt::NoButton)};
 }
 
 }  // namespace pixolat

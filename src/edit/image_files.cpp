@@ -1,5 +1,5 @@
-// File menu commands: .PRG import and export, picture import, recent files
-// and dropped files.
+#include "edit/image_files.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -11,9 +11,6 @@
 namespace pixolat {
 
 namespace {
-
-const FileDialogOptions kOpenPrg{"PRG Files (*.prg)|*.prg;*.p4i|All Files (*.*)|*.*", "prg"};
-const FileDialogOptions kSavePrg{"PRG Files (*.prg)|*.prg|All Files (*.*)|*.*", "prg"};
 
 // The file-name part of a path. "/" counts as a folder separator besides "\"
 // and ":", so paths on every system show just the name.
@@ -32,58 +29,47 @@ bool HasPrgExtension(const std::string& path) {
 
 }  // namespace
 
-void Editor::mnuFileImportPRGClick() {
-    if (const auto path = platform_.OpenFileDialog(kOpenPrg)) ImportPrgFile(*path);
-}
-
-void Editor::mnuFileExportPRGClick() {
-    if (const auto path = platform_.SaveFileDialog(kSavePrg)) ExportPrgFile(*path);
-}
-
-void Editor::mnuFileImportBMPClick() {
-    if (const auto path = platform_.OpenPictureDialog()) ImportPictureFile(*path);
-}
-
-void Editor::ImportPrgFile(const std::string& path) {
-    const std::vector<uint8_t> bytes = platform_.ReadFile(path, kPrgReadLimit);
-    if (DecodePrg(bytes, currentImage()) == 0) {
-        platform_.ShowMessage(
+void ImportPrgFile(Editor& editor, const std::string& path) {
+    const std::vector<uint8_t> bytes = editor.platform().ReadFile(path, kPrgReadLimit);
+    if (DecodePrg(bytes, editor.currentImage()) == 0) {
+        editor.platform().ShowMessage(
             "Could not determine PRG format.\rPlease email this file to the author!");
         return;
     }
     // The new size and pixel width may leave the cursor outside the image or
     // on the right half of a multicolor pixel.
-    NormalizeCurrentImage(store_, state_);
-    UpdateScrollRanges();
-    FullRedraw();
-    ShowStatus("Loaded PRG file (" + path + ")");
+    NormalizeCurrentImage(editor.store(), editor.state());
+    editor.UpdateScrollRanges();
+    editor.FullRedraw();
+    editor.ShowStatus("Loaded PRG file (" + path + ")");
 }
 
-void Editor::ExportPrgFile(const std::string& path) {
+void ExportPrgFile(Editor& editor, const std::string& path) {
     // WriteFile replaces the file whole or not at all and throws on failure,
     // so a failed export never reaches the recent files.
-    platform_.WriteFile(path, EncodePrg(currentImage()));
-    AddRecentFile(path);
+    editor.platform().WriteFile(path, EncodePrg(editor.currentImage()));
+    AddRecentFile(editor, path);
 }
 
-void Editor::ImportPictureFile(const std::string& path) {
-    const Picture picture = platform_.LoadPicture(path);
+void ImportPictureFile(Editor& editor, const std::string& path) {
+    const Picture picture = editor.platform().LoadPicture(path);
     const PictureArea area = PictureImportArea(picture);
-    ImageDescriptor& desc = currentImage().desc;
+    ImageDescriptor& desc = editor.currentImage().desc;
     if (desc.width < area.width || desc.height < area.height) {
-        if (platform_.AskYesNo("The bitmap is larger than the current picture. Enlarge it?")) {
+        if (editor.platform().AskYesNo(
+                "The bitmap is larger than the current picture. Enlarge it?")) {
             desc.width = area.width;
             desc.height = area.height;
         }
     }
-    ImportPicturePixels(picture, currentImage());
-    NormalizeCurrentImage(store_, state_);
-    UpdateScrollRanges();
-    FullRedraw();
+    ImportPicturePixels(picture, editor.currentImage());
+    NormalizeCurrentImage(editor.store(), editor.state());
+    editor.UpdateScrollRanges();
+    editor.FullRedraw();
 }
 
-void Editor::AddRecentFile(const std::string& path) {
-    auto& files = state_.recentFiles;
+void AddRecentFile(Editor& editor, const std::string& path) {
+    auto& files = editor.state().recentFiles;
     if (!path.empty() && std::find(files.begin(), files.end(), path) == files.end()) {
         std::move_backward(files.begin(), files.end() - 1, files.end());
         files[0] = path;
@@ -91,7 +77,7 @@ void Editor::AddRecentFile(const std::string& path) {
     bool anyShown = false;
     for (int n = 1; n <= 4; ++n) {
         const std::string& file = files[std::size_t(n - 1)];
-        MenuItem& item = menuItem("mnuFileMRU" + std::to_string(n));
+        MenuItem& item = editor.menuItem("mnuFileMRU" + std::to_string(n));
         item.visible = !file.empty();
         std::string caption = "(";
         caption += char('0' + n);
@@ -100,20 +86,20 @@ void Editor::AddRecentFile(const std::string& path) {
         item.caption = std::move(caption);
         anyShown = anyShown || item.visible;
     }
-    menuItem("mnuFile4").visible = anyShown;
+    editor.menuItem("mnuFile4").visible = anyShown;
 }
 
-void Editor::OpenRecentFile(int n) {
+void OpenRecentFile(Editor& editor, int n) {
     if (n < 1 || n > 4) return;
-    const std::string path = state_.recentFiles[std::size_t(n - 1)];
-    if (!path.empty()) ImportPrgFile(path);
+    const std::string path = editor.state().recentFiles[std::size_t(n - 1)];
+    if (!path.empty()) ImportPrgFile(editor, path);
 }
 
-void Editor::AcceptDroppedFiles(const std::vector<std::string>& paths) {
+void AcceptDroppedFiles(Editor& editor, const std::vector<std::string>& paths) {
     for (std::size_t i = 0; i < paths.size(); ++i) {
-        if (!platform_.FileExists(paths[i])) continue;
+        if (!editor.platform().FileExists(paths[i])) continue;
         if (HasPrgExtension(paths[i]) || i + 1 == paths.size()) {
-            ImportPrgFile(paths[i]);
+            ImportPrgFile(editor, paths[i]);
             return;
         }
     }

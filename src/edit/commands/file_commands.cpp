@@ -1,0 +1,88 @@
+#include "edit/commands/file_commands.h"
+
+#include <string>
+
+#include "document/pixels.h"
+#include "edit/editor.h"
+#include "edit/image_files.h"
+#include "edit/source_files.h"
+#include "formats/source_text.h"
+
+namespace pixolat {
+
+namespace {
+
+const FileDialogOptions kOpenPrg{"PRG Files (*.prg)|*.prg;*.p4i|All Files (*.*)|*.*", "prg"};
+const FileDialogOptions kSavePrg{"PRG Files (*.prg)|*.prg|All Files (*.*)|*.*", "prg"};
+const FileDialogOptions kSourceFiles{
+    "Source text (*.asm *.s *.inc *.src *.txt)|*.asm;*.s;*.inc;*.src;*.txt|All Files (*.*)|*.*",
+    "asm"};
+
+}  // namespace
+
+void mnuFileSaveClick(Editor& editor) {
+    editor.platform().ShowTextWindow(SaveSourceText(editor.store()), TextWindowPurpose::Save);
+}
+
+void mnuFileLoadClick(Editor& editor) {
+    // The window has no cancel: whatever it holds when closed is read.
+    const std::string text =
+        editor.platform().ShowTextWindow(std::string(), TextWindowPurpose::Load);
+    // A value that is not a number unwinds from here: what was read stays,
+    // and the view is left as it was.
+    const SourceLoadResult result =
+        LoadSourceText(editor.store(), editor.state(), text,
+                       [&editor](int index) { editor.BeforeImageChange(index); });
+    NormalizeCurrentImage(editor.store(), editor.state());
+    editor.UpdateScrollRanges();
+    editor.FullRedraw();
+    std::string status = "Loaded source text (" + std::to_string(result.sections) +
+                         (result.sections == 1 ? " image)." : " images).");
+    if (result.truncated) status += " Images past #256 were dropped.";
+    editor.ShowStatus(status);
+}
+
+void mnuFileImportPRGClick(Editor& editor) {
+    if (const auto path = editor.platform().OpenFileDialog(kOpenPrg)) ImportPrgFile(editor, *path);
+}
+
+void mnuFileExportPRGClick(Editor& editor) {
+    if (const auto path = editor.platform().SaveFileDialog(kSavePrg)) ExportPrgFile(editor, *path);
+}
+
+void mnuFileImportBMPClick(Editor& editor) {
+    if (const auto path = editor.platform().OpenPictureDialog()) ImportPictureFile(editor, *path);
+}
+
+void mnuFileMRU1Click(Editor& editor) {
+    OpenRecentFile(editor, 1);
+}
+void mnuFileMRU2Click(Editor& editor) {
+    OpenRecentFile(editor, 2);
+}
+void mnuFileMRU3Click(Editor& editor) {
+    OpenRecentFile(editor, 3);
+}
+void mnuFileMRU4Click(Editor& editor) {
+    OpenRecentFile(editor, 4);
+}
+
+void mnuFileExitClick(Editor& editor) {
+    editor.platform().CloseMainWindow();
+}
+
+void mnuFileOpenSourceClick(Editor& editor) {
+    if (const auto path = editor.platform().OpenFileDialog(kSourceFiles))
+        OpenSourceFile(editor, *path);
+}
+
+void mnuFileSaveSourceClick(Editor& editor) {
+    if (const auto path = editor.platform().SaveFileDialog(kSourceFiles))
+        SaveSourceFile(editor, *path);
+}
+
+void mnuFileRecoverClick(Editor& editor) {
+    RecoverLastSession(editor);
+}
+
+}  // namespace pixolat

@@ -1,0 +1,69 @@
+#include "edit/commands/view_commands.h"
+
+#include <algorithm>
+#include <string>
+
+#include "edit/editor.h"
+
+namespace pixolat {
+
+namespace {
+
+constexpr int kMaxZoom = 64;
+
+void ShowZoom(Editor& editor) {
+    editor.ShowStatus("Zoom: " + std::to_string(editor.state().zoom));
+}
+
+}  // namespace
+
+void mnuViewToggleGridClick(Editor& editor) {
+    EditorState& state = editor.state();
+    state.gridSetting = state.gridSetting >= NoGrid ? PixelAndCellLines : state.gridSetting + 1;
+    editor.UpdateScrollRanges();
+    editor.FullRedraw();
+    editor.ScrollCursorIntoView();
+}
+
+void mnuViewZoomToggleClick(Editor& editor) {
+    EditorState& state = editor.state();
+    if (state.zoom == 1) {
+        state.zoom = state.savedZoom < 1 ? 16 : std::min(state.savedZoom, kMaxZoom);
+    } else {
+        state.savedZoom = state.zoom;
+        state.zoom = 1;
+    }
+    editor.FullRedraw();
+    editor.UpdateScrollRanges();
+    editor.ScrollCursorIntoView();
+    ShowZoom(editor);
+}
+
+void mnuViewZoomInClick(Editor& editor) {
+    EditorState& state = editor.state();
+    state.zoom = std::clamp(state.zoom, 0, kMaxZoom - 1) + 1;
+    editor.FullRedraw();
+    editor.UpdateScrollRanges();
+    editor.ScrollCursorIntoView();
+    ShowZoom(editor);
+}
+
+void mnuViewZoomOutClick(Editor& editor) {
+    EditorState& state = editor.state();
+    if (state.zoom > 1) {
+        --state.zoom;
+        editor.FullRedraw();
+        editor.UpdateScrollRanges();
+    }
+    ShowZoom(editor);
+}
+
+void mnuViewColorPaletteAndPreviewClick(Editor& editor) {
+    MenuItem& item = editor.menuItem("mnuViewColorPaletteAndPreview");
+    item.checked = !item.checked;
+    editor.LayoutView();
+    editor.DrawPalette();
+    editor.DrawPaletteMarker();
+}
+
+}  // namespace pixolat

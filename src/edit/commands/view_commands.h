@@ -1,0 +1,15 @@
+#pragma once
+// The View menu's commands.
+namespace pixolat {
+
+class Editor;
+
+void mnuViewToggleGridClick(Editor& editor);
+// Zoom 1 and the last other zoom in turn.
+void mnuViewZoomToggleClick(Editor& editor);
+void mnuViewZoomInClick(Editor& editor);
+void mnuViewZoomOutClick(Editor& editor);
+// Shows or hides the palette and preview panel.
+void mnuViewColorPaletteAndPreviewClick(Editor& editor);
+
+}  // namespace pixolat

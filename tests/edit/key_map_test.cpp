@@ -1,0 +1,157 @@
+// The key map: key presses through the editor's table, the menu's key hints
+// read from it, and the search rules rows rely on.
+#include "edit/key_map.h"
+
+#include <gtest/gtest.h>
+
+#include "edit/editor.h"
+#include "support/scripted_platform.h"
+
+using namespace pixolat;
+using pixolat::testing::ScriptedPlatform;
+
+namespace {
+
+struct Twin {
+    ScriptedPlatform platform;
+    Editor editor{platform};
+    Twin() { editor.FormResize(660, 700, 20); }
+};
+
+// What a user can see of an editor after a key: view settings, texts shown,
+// dialogs asked for, windows opened, messages, status and caption.
+std::string Seen(Twin& t) {
+    std::string seen = "grid " + std::to_string(t.editor.state().gridSetting) + " zoom " +
+                       std::to_string(t.editor.state().zoom) + " mask " +
+                       std::to_string(t.platform.maskProcessorOpenings) + " dialog " +
+                       t.platform.lastDialogOptions.filter + " caption " + t.editor.caption() +
+                       " status " + t.editor.statusText(3);
+    for (const std::string& text : t.platform.textWindows) seen += " text " + text;
+    for (const std::string& message : t.platform.messages) seen += " message " + message;
+    return seen;
+}
+
+}  // namespace
+
+TEST(KeyMap, TodaysKeysRunTheirMenuCommandsAndOtherKeysNothing) {
+    const struct {
+        int key;
+        ShiftState shift;
+        const char* menuItem;  // what the key should do; nullptr: nothing
+    } cases[] = {
+        {'G', 0, "mnuViewToggleGrid"},
+        {'G', kCtrl | kAlt | kShift, "mnuViewToggleGrid"},
+        {'Z', 0, "mnuViewZoomToggle"},
+        {'Z', kShift, "mnuViewZoomToggle"},
+        {kKeypadPlus, 0, "mnuViewZoomIn"},
+        {kKeypadPlus, kShift, "mnuViewZoomIn"},
+        {kKeypadMinus, 0, "mnuViewZoomOut"},
+        {'L', 0, "mnuFileLoad"},
+        {'L', kShift, "mnuFileLoad"},
+        {'L', kCtrl, "mnuFileImportPRG"},
+        {'S', 0, "mnuFileSave"},
+        {'S', kCtrl | kShift, "mnuFileExportPRG"},
+        {187, kShift, nullptr},  // + of the main block
+        {189, 0, nullptr},       // - of the main block
+        {'Q', 0, nullptr},
+        {'0', 0, nullptr},
+        {16, kShift, nullptr},
+        {0, 0, nullptr},
+    };
+    const std::string untouched = [] {
+        Twin fresh;
+        return Seen(fresh);
+    }();
+    for (const auto& c : cases) {
+        SCOPED_TRACE("key " + std::to_string(c.key) + " shift " + std::to_string(c.shift));
+        Twin keyed, menu;
+        keyed.editor.FormKeyDown(c.key, c.shift);
+        keyed.editor.FormKeyUp(c.key, c.shift);
+        if (c.menuItem) {
+            menu.editor.RunMenuCommand(c.menuItem);
+            EXPECT_NE(Seen(menu), untouched);
+        }
+        EXPECT_EQ(Seen(keyed), Seen(menu));
+    }
+}
+
+TEST(KeyMap, XOpensTheMaskProcessorWhateverTheModifiers) {
+    ScriptedPlatform platform;
+    Editor editor(platform);
+    for (ShiftState shift : {0u, unsigned(kShift), unsigned(kCtrl), unsigned(kAlt)})
+        editor.FormKeyDown('X', shift);
+    EXPECT_EQ(platform.maskProcessorOpenings, 4);
+    EXPECT_EQ(editor.caption(), kEditorCaption);
+}
+
+TEST(KeyMap, MenuHintsAreTheKeysThatRunTheItemsCommands) {
+    ScriptedPlatform platform;
+    Editor editor(platform);
+    const std::pair<const char*, const char*> shown[] = {
+        {"mnuFileLoad", "&Load (as source)\tL"},  {"mnuFileSave", "&Save (as source)\tS"},
+        {"mnuViewToggleGrid", "Toggle &Grid\tG"}, {"mnuViewZoomToggle", "Toggle &Zoom\tZ"},
+        {"mnuViewZoomIn", "Zoom In\t+"},          {"mnuViewZoomOut", "Zoom Out\t-"},
+        {"mnuFileImportPRG", "Import .PRG"},      {"mnuFileExportPRG", "Export .PRG"},
+    };
+    for (const auto& [name, caption] : shown)
+        EXPECT_EQ(editor.menuItem(name).DisplayCaption(), caption);
+
+    // Every hint: pressing the key as the hint reads finds that very row, and
+    // the row runs the item's own command.
+    int hints = 0;
+    for (const KeyRow& row : KeyDownRows()) {
+        if (!row.menuHint) continue;
+        ++hints;
+        SCOPED_TRACE(row.menuHint);
+        const MenuItem& item = editor.menuItem(row.menuHint);
+        EXPECT_EQ(item.keyHint, KeyHintText(row));
+        EXPECT_EQ(FindKeyRow(KeyDownRows(), editor, {row.keys[0], row.modifiers.held}), &row);
+        const Command* command = std::get_if<Command>(&row.action);
+        ASSERT_TRUE(command);
+        EXPECT_EQ(*command, item.command);
+    }
+    EXPECT_EQ(hints, 6);
+}
+
+// The search rules on a table of their own: rows of one key in order, the
+// first whose modifiers and condition hold wins; a key with rows of its own
+// never reaches the row of every other key.
+TEST(KeyMap, FirstHoldingRowWinsAndEveryOtherKeyTakesOnlyUnlistedKeys) {
+    static bool cursorAtLeft;
+    const KeyCondition canMoveLeft = [](const Editor&) { return !cursorAtLeft; };
+    const Command any = [](Editor&) {};
+    const KeyRow rows[] = {
+        {{kKeyLeft}, {kAlt}, nullptr, any},     {{kKeyLeft}, kOtherwise, canMoveLeft, any},
+        {{'C'}, {kCtrl | kAlt}, nullptr, any},  {{'C'}, {kCtrl, kAlt}, nullptr, any},
+        {{'C'}, {kShift, kCtrl}, nullptr, any}, {{'1', '2', '3'}, kShiftHeld, nullptr, any},
+        {{'F'}, {kAlt}, nullptr, Command{}},    {{kEveryOtherKey}, kAny, nullptr, any},
+    };
+    ScriptedPlatform platform;
+    Editor editor(platform);
+    const auto row = [&](int key, ShiftState shift) -> int {
+        const KeyRow* found = FindKeyRow(rows, editor, {key, shift});
+        return found ? int(found - rows) : -1;
+    };
+    cursorAtLeft = false;
+    EXPECT_EQ(row(kKeyLeft, kAlt | kCtrl), 0);
+    EXPECT_EQ(row(kKeyLeft, kCtrl), 1);
+    cursorAtLeft = true;
+    EXPECT_EQ(row(kKeyLeft, kCtrl), -1);  // the key has rows: nothing, not "every other key"
+    EXPECT_EQ(row('C', kCtrl | kAlt | kShift), 2);
+    EXPECT_EQ(row('C', kCtrl), 3);
+    EXPECT_EQ(row('C', kShift), 4);
+    EXPECT_EQ(row('C', kShift | kCtrl), 3);
+    EXPECT_EQ(row('C', kAlt), -1);
+    EXPECT_EQ(row('2', kShift), 5);
+    EXPECT_EQ(row('3', kShift | kAlt), 5);
+    EXPECT_EQ(row('4', kShift), 7);
+    EXPECT_EQ(row(16, kShift), 7);
+    EXPECT_EQ(row('F', 0), -1);
+    RunKeyRow(rows[6], editor, {'F', kAlt});  // a row with no command does nothing
+
+    EXPECT_EQ(KeyHintText({{'H'}, kShiftHeld, nullptr, Command{}}), "Shift + H");
+    EXPECT_EQ(KeyHintText({{kKeypadPlus}, kShiftHeld, nullptr, Command{}}), "Shift +");
+    EXPECT_EQ(KeyHintText({{kKeypadMinus}, kOtherwise, nullptr, Command{}}), "-");
+    EXPECT_EQ(KeyHintText({{'0', kKeySpace}, kOtherwise, nullptr, Command{}}), "0");
+    EXPECT_EQ(KeyHintText({{kKeyF1}, kAny, nullptr, Command{}}), "F1");
+}
