@@ -42,31 +42,33 @@ struct EditorFixture {
     }
 };
 
-// One event of a stroke: the pixel under the pointer gets the next value and
-// its block is redrawn, as a drag at zoom 64 does.
-void DragEvent(Editor& editor, int& step) {
-    EditorState& state = editor.state();
-    state.cursorX = 2 * (step % 8);
-    state.cursorY = step % 16;
-    StorePixelValue(editor.currentImage(), state.cursorX, state.cursorY, step & 3);
-    editor.RedrawCursorBlock();
-    ++step;
-}
-
-void BM_DragEventZoom64(benchmark::State& state) {
+// One event of a drag at zoom 64, as the window sends it (through the
+// dispatch point, where a step would end), beside the same event called
+// directly, which records nothing: the pointer moves one pixel and the line
+// to it is drawn. "recording" 1 is the first kind.
+void BM_DragEventRecording(benchmark::State& state) {
     EditorFixture f(64);
+    Editor& editor = f.editor;
     const bool recording = state.range(0) != 0;
-    f.editor.SetStrokeActive(true);
+    editor.state().currentPixelValue = 1;
+    editor.Dispatch([&] { editor.imgMouseDown(MouseButton::Left, kLeftButton, 32, 32); });
     int step = 0;
     for (auto _ : state) {
+        const int i = step++ % 20;
+        const int x = i < 10 ? i : 19 - i;
+        const auto move = [&] { editor.imgMouseMove(kLeftButton, x * 64 + 32, (x / 2) * 64 + 32); };
         if (recording)
-            f.editor.Dispatch([&] { DragEvent(f.editor, step); });
+            editor.Dispatch(move);
         else
-            DragEvent(f.editor, step);
+            move();
     }
-    f.editor.SetStrokeActive(false);
+    editor.Dispatch([&] { editor.imgMouseUp(MouseButton::Left, 0, 0, 0); });
 }
-BENCHMARK(BM_DragEventZoom64)->ArgName("recording")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DragEventRecording)
+    ->ArgName("recording")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMicrosecond);
 
 // The end of a stroke of 100 pixels: the image compared, the changed tiles kept.
 void BM_StrokeEnd(benchmark::State& state) {

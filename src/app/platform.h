@@ -11,6 +11,8 @@
 
 namespace pixolat {
 
+class ImagePropertiesDialog;
+
 // A 32-bit picture: pixels row by row, each 0xFFRRGGBB (the desktop's native
 // 32-bit RGB). The view, preview and palette buffers are of this kind.
 struct RgbBuffer {
@@ -157,6 +159,10 @@ public:
     virtual void ProcessPendingEvents() = 0;
     // Milliseconds, wrapping at 2^32.
     virtual uint32_t TickCount() = 0;
+
+    // Runs the Image Properties dialog modally on its model; true when it
+    // closed with OK.
+    virtual bool ShowImageProperties(ImagePropertiesDialog& dialog) = 0;
 
     // Opens the Mask Processor window modally.
     virtual void OpenMaskProcessor() = 0;

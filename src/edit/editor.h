@@ -5,6 +5,7 @@
 // commands are free functions in edit/commands/, one file per menu.
 #include <array>
 #include <exception>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -64,8 +65,6 @@ public:
     // Announces that an operation is about to change image `index`: needed
     // for every image but the current one.
     void BeforeImageChange(int index) { history_.BeforeChange(store_, index); }
-    // A stroke on the view begins with the left button's press and ends with its release.
-    void SetStrokeActive(bool active) { strokeActive_ = active; }
     // Whether image data changed since start or since the last source file
     // was opened or saved.
     bool ChangedSinceSaved() const { return changes_ != savedChanges_; }
@@ -118,6 +117,13 @@ public:
     void SplitterColorPaletteMoved(int top);
     void SplitterPreviewMoved(int left);
 
+    // Mouse actions on the view: a click draws, a drag draws lines from the
+    // last point (up to the image's edge when the pointer leaves it), Shift
+    // selects, and the cursor follows the pointer over the image.
+    void imgMouseDown(MouseButton button, ShiftState shift, int x, int y);
+    void imgMouseMove(ShiftState shift, int x, int y);
+    void imgMouseUp(MouseButton button, ShiftState shift, int x, int y);
+
     // Runs the command of the menu item with this component name.
     void RunMenuCommand(const std::string& name);
     // A key press (auto-repeated presses too) and a key release, answered by
@@ -152,6 +158,9 @@ private:
     std::string caption_ = kEditorCaption;
     std::vector<MenuItem> menu_;
     View view_;
+    // Where a drag last was while outside the image: the next line starts
+    // there, so that only what lies inside the image of the pointer's path is drawn.
+    std::optional<ImagePoint> dragOutside_;
 
     History history_;
     std::string stepName_;

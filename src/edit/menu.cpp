@@ -1,5 +1,6 @@
 #include "edit/menu.h"
 
+#include "edit/commands/draw_commands.h"
 #include "edit/commands/edit_commands.h"
 #include "edit/commands/file_commands.h"
 #include "edit/commands/view_commands.h"
@@ -85,8 +86,17 @@ std::vector<MenuItem> BuildMainMenu() {
         Item("mnuEditUndo",       "&Undo",             "Ctrl+Z", 2206, mnuEditUndoClick),
         Item("mnuEditRedo",       "&Redo",             "Ctrl+Y; Ctrl+Shift+Z", 2207,
              mnuEditRedoClick),
+        Separator("mnuEditUndoSeparator"),
+        Item("mnuEditCopy",       "Copy",              "",       2201, mnuEditCopyClick),
+        Item("mnuEditPaste",      "&Paste",            "",       2202, mnuEditPasteClick),
+        Separator("mnuEdit0"),
+        Item("EditSelectAll",     "&Select All",       "Ctrl+A", 2204, EditSelectAllClick),
+        Item("mnuEditDeselect",   "Deselect",          "Ctrl+D", 2205, mnuEditDeselectClick),
 
         Menu("mnuView", "&View", 2300),
+        Item("mnuViewImageNext",  "&Next Image",       "",       2301, mnuViewImageNextClick),
+        Item("mnuViewImagePrev",  "&Prev. Image",      "",       2302, mnuViewImagePrevClick),
+        Separator("mnuView0"),
         Item("mnuViewToggleGrid", "Toggle &Grid",      "",       2304, mnuViewToggleGridClick),
         Item("mnuViewZoomToggle", "Toggle &Zoom",      "",       2305, mnuViewZoomToggleClick),
         Item("mnuViewZoomIn",     "Zoom In",           "",       2306, mnuViewZoomInClick),
@@ -94,6 +104,25 @@ std::vector<MenuItem> BuildMainMenu() {
         Separator("mnuView1"),
         Checked(Item("mnuViewColorPaletteAndPreview", "Color Palette and Preview", "", 2309,
                      mnuViewColorPaletteAndPreviewClick)),
+        Separator("mnuView2"),
+        Item("mnuViewImageProperties", "Image Properties", "", 2311, mnuViewImagePropertiesClick),
+
+        Menu("mnuDraw", "&Draw", 2406),
+        Item("mnuDrawPixel0",            "Draw Pixel #0",       "", 2401, mnuDrawPixel0Click),
+        Item("mnuDrawPixel1",            "Draw Pixel #1",       "", 2402, mnuDrawPixel1Click),
+        Item("mnuDrawPixel2",            "Draw Pixel #2",       "", 2403, mnuDrawPixel2Click),
+        Item("mnuDrawPixel3",            "Draw Pixel #3",       "", 2404, mnuDrawPixel3Click),
+        Separator("mnuDraw0"),
+        Item("mnuDrawFill",              "Fill Image",          "", 2405, mnuDrawFillClick),
+        Item("mnuDrawReplaceColors",     "Replace Colors",      "", 0,    mnuDrawReplaceColorsClick),
+        Item("mnuDrawRemapColors",       "&Remap Colors",       "", 0,    mnuDrawRemapColorsClick),
+        Item("mnuDrawFlipHorizontally",  "Flip Horizontally",   "", 2407, mnuDrawFlipHorizontallyClick),
+        Item("mnuDrawFlipVertically",    "Flip Vertically",     "", 2408, mnuDrawFlipVerticallyClick),
+        Separator("mnuDraw1"),
+        Item("mnuDrawToggleDrawingMode", "Toggle Drawing Mode", "", 2410, mnuDrawToggleDrawingModeClick),
+        Item("mnuDrawHires",             "Toggle Hires/Multi",  "", 2411, mnuDrawHiresClick),
+        WithHint(Item("mnuDrawSetColor", "Set &Color",          "", 2412, mnuDrawSetColorClick),
+                 "Under cursor or for selection"),
     };
     // clang-format on
 }

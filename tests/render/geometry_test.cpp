@@ -151,10 +151,12 @@ TEST_F(GeometryTest, ViewMenuItemsInMenuOrder) {
         if (inView) names.push_back(item.name + "|" + item.DisplayCaption());
     }
     EXPECT_EQ(names, (std::vector<std::string>{
-                         "mnuView|&View", "mnuViewToggleGrid|Toggle &Grid\tG",
-                         "mnuViewZoomToggle|Toggle &Zoom\tZ", "mnuViewZoomIn|Zoom In\t+",
-                         "mnuViewZoomOut|Zoom Out\t-", "mnuView1|",
-                         "mnuViewColorPaletteAndPreview|Color Palette and Preview"}));
+                         "mnuView|&View", "mnuViewImageNext|&Next Image",
+                         "mnuViewImagePrev|&Prev. Image", "mnuView0|",
+                         "mnuViewToggleGrid|Toggle &Grid\tG", "mnuViewZoomToggle|Toggle &Zoom\tZ",
+                         "mnuViewZoomIn|Zoom In\t+", "mnuViewZoomOut|Zoom Out\t-", "mnuView1|",
+                         "mnuViewColorPaletteAndPreview|Color Palette and Preview", "mnuView2|",
+                         "mnuViewImageProperties|Image Properties"}));
     EXPECT_TRUE(editor.menuItem("mnuViewColorPaletteAndPreview").checkable);
     EXPECT_TRUE(editor.menuItem("mnuViewColorPaletteAndPreview").checked);
 }

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "document/errors.h"
+#include "edit/image_properties.h"
 
 namespace pixolat::testing {
 
@@ -155,6 +156,12 @@ void ScriptedPlatform::ShowHelpTopic(const std::string& helpFile, const std::str
 
 void ScriptedPlatform::ShowHelpContext(const std::string& helpFile, int context) {
     helpRequests.push_back(helpFile + "#" + std::to_string(context));
+}
+
+bool ScriptedPlatform::ShowImageProperties(ImagePropertiesDialog& dialog) {
+    ++propertiesOpenings;
+    dialog.FormActivate();
+    return propertiesScript ? propertiesScript(dialog) : false;
 }
 
 }  // namespace pixolat::testing

@@ -4,6 +4,7 @@
 // Cancel". Files are real (tests use temporary folders); settings live in a
 // map; pictures are kept in a map by path.
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -93,6 +94,13 @@ public:
     void ProcessPendingEvents() override { ++pendingEventRuns; }
     uint32_t TickCount() override { return tickCount; }
     void OpenMaskProcessor() override { ++maskProcessorOpenings; }
+
+    // The user's work in the Image Properties dialog: gets the dialog after
+    // its activation and returns whether it closed with OK. Without a
+    // script the dialog is cancelled.
+    std::function<bool(ImagePropertiesDialog&)> propertiesScript;
+    int propertiesOpenings = 0;
+    bool ShowImageProperties(ImagePropertiesDialog& dialog) override;
 
     // The file dialogs' options, as last asked.
     FileDialogOptions lastDialogOptions;

@@ -66,6 +66,15 @@ void TFormEditor::BuildViewArea() {
     SplitterPreview->onMoved = [this](int left) {
         Run([&] { editor_->SplitterPreviewMoved(left); });
     };
+    img->onMouseDown = [this](MouseButton b, ShiftState s, int x, int y) {
+        Run([&] { editor_->imgMouseDown(b, s, x, y); });
+    };
+    img->onMouseMove = [this](ShiftState s, int x, int y) {
+        Run([&] { editor_->imgMouseMove(s, x, y); });
+    };
+    img->onMouseUp = [this](MouseButton b, ShiftState s, int x, int y) {
+        Run([&] { editor_->imgMouseUp(b, s, x, y); });
+    };
     imgColorPalette->onMouseDown = [this](MouseButton b, ShiftState s, int x, int y) {
         Run([&] { editor_->imgColorPaletteMouseDown(b, s, x, y); });
     };

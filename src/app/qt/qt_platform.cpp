@@ -22,6 +22,7 @@
 #include <algorithm>
 
 #include "app/qt/form_data.h"
+#include "app/qt/form_properties.h"
 #include "document/errors.h"
 
 namespace pixolat {
@@ -375,6 +376,11 @@ uint32_t QtPlatform::TickCount() {
     // count from the program's start would make a first palette click on the
     // black cell (the remembered click is color 0 at time 0) a double-click.
     return uint32_t(clock_.msecsSinceReference());
+}
+
+bool QtPlatform::ShowImageProperties(ImagePropertiesDialog& dialog) {
+    TFormProperties form(dialog, parentWidget());
+    return form.exec() == QDialog::Accepted;
 }
 
 void QtPlatform::OpenMaskProcessor() {

@@ -1,5 +1,6 @@
 #include "edit/commands/edit_commands.h"
 
+#include "edit/copy_paste.h"
 #include "edit/editor.h"
 
 namespace pixolat {
@@ -10,6 +11,49 @@ void mnuEditUndoClick(Editor& editor) {
 
 void mnuEditRedoClick(Editor& editor) {
     editor.Redo();
+}
+
+void mnuEditCopyClick(Editor& editor) {
+    CopyArea(editor.currentImage(), editor.SelectionRect(), editor.store().copyBuffer());
+}
+
+void CopySelection(Editor& editor) {
+    if (editor.state().selectionActive) mnuEditCopyClick(editor);
+}
+
+void mnuEditPasteClick(Editor& editor) {
+    EditorState& s = editor.state();
+    const auto block = PasteBuffer(editor.currentImage(), editor.store().copyBuffer(), s.cursorX,
+                                   s.cursorY, s.drawingMode);
+    if (!block) return;
+    s.selectionAnchorX = block->x1;
+    s.selectionAnchorY = block->y1;
+    s.selectionEndX = block->x2;
+    s.selectionEndY = block->y2;
+    s.selectionActive = true;
+    editor.FullRedraw();
+}
+
+void EditSelectAllClick(Editor& editor) {
+    EditorState& s = editor.state();
+    const ImageDescriptor& desc = editor.currentImage().desc;
+    editor.ToggleSelectionOutline();
+    s.selectionAnchorX = 0;
+    s.selectionAnchorY = 0;
+    s.selectionEndX = desc.width - (desc.pixelWidth == 2 ? 2 : 1);
+    s.selectionEndY = desc.height - 1;
+    s.selectionActive = true;
+    s.selectionStartPending = true;
+    editor.ToggleSelectionOutline();
+    editor.ShowStatus("All pixels selected.");
+}
+
+void mnuEditDeselectClick(Editor& editor) {
+    EditorState& s = editor.state();
+    editor.ToggleSelectionOutline();
+    s.selectionActive = false;
+    s.selectionStartPending = true;
+    editor.ShowStatus("Selection cleared.");
 }
 
 }  // namespace pixolat

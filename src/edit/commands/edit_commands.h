@@ -1,5 +1,5 @@
 #pragma once
-// The Edit menu's commands.
+// The Edit menu: undo and redo, the copy buffer and the selection.
 namespace pixolat {
 
 class Editor;
@@ -7,5 +7,13 @@ class Editor;
 // Undo takes back the last step, Redo does the last undone step again.
 void mnuEditUndoClick(Editor& editor);
 void mnuEditRedoClick(Editor& editor);
+// Copies the selection, or the whole image, into the copy buffer.
+void mnuEditCopyClick(Editor& editor);
+// Copies only while a selection is active (the Ctrl+C key).
+void CopySelection(Editor& editor);
+// Pastes the copy buffer at the cursor; the pasted block becomes the selection.
+void mnuEditPasteClick(Editor& editor);
+void EditSelectAllClick(Editor& editor);
+void mnuEditDeselectClick(Editor& editor);
 
 }  // namespace pixolat

@@ -4,6 +4,8 @@
 #include <string>
 
 #include "edit/editor.h"
+#include "edit/image_properties.h"
+#include "edit/image_switching.h"
 
 namespace pixolat {
 
@@ -64,6 +66,18 @@ void mnuViewColorPaletteAndPreviewClick(Editor& editor) {
     editor.LayoutView();
     editor.DrawPalette();
     editor.DrawPaletteMarker();
+}
+
+void mnuViewImageNextClick(Editor& editor) {
+    NextImage(editor);
+}
+
+void mnuViewImagePrevClick(Editor& editor) {
+    PrevImage(editor);
+}
+
+void mnuViewImagePropertiesClick(Editor& editor) {
+    EditImageProperties(editor);
 }
 
 }  // namespace pixolat

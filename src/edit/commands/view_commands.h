@@ -11,5 +11,9 @@ void mnuViewZoomInClick(Editor& editor);
 void mnuViewZoomOutClick(Editor& editor);
 // Shows or hides the palette and preview panel.
 void mnuViewColorPaletteAndPreviewClick(Editor& editor);
+// Image switching and the Image Properties dialog.
+void mnuViewImageNextClick(Editor& editor);
+void mnuViewImagePrevClick(Editor& editor);
+void mnuViewImagePropertiesClick(Editor& editor);
 
 }  // namespace pixolat

@@ -1,0 +1,102 @@
+#include "edit/copy_paste.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "document/pixels.h"
+#include "edit/area_operations.h"
+#include "render/view_grid.h"
+
+namespace pixolat {
+
+namespace {
+
+// DFLI bank of a row offset, counted from the block's first row.
+int DfliBank(int row) {
+    return (row % 8) / 2;
+}
+
+void CopyEntry(const Image& from, int fromBank, int fx, int fy, Image& to, int toBank, int tx,
+               int ty) {
+    to.colmap.at(toBank, tx, ty) = from.colmap.at(fromBank, fx, fy);
+    to.lummap.at(toBank, tx, ty) = from.lummap.at(fromBank, fx, fy);
+}
+
+void CopyPixels(const Image& image, const ImageRect& a, CopyBuffer& buffer) {
+    const int pw = PixelWidthOf(image.desc);
+    const std::size_t rows = std::size_t(a.y2 - a.y1 + 1);
+    for (int c = a.x1; c <= a.x2 + pw - 1; ++c)
+        std::memcpy(buffer.plane.column(c - a.x1), image.plane.column(c) + a.y1, rows);
+}
+
+void CopyEntries(const Image& image, const ImageRect& a, CopyBuffer& buffer) {
+    const int cx0 = a.x1 / 8;
+    switch (image.desc.colorMapKind) {
+        case ColorMapKind::Normal:
+            for (int cy = a.y1 / 8; cy <= a.y2 / 8; ++cy)
+                for (int cx = cx0; cx <= a.x2 / 8; ++cx)
+                    CopyEntry(image, 0, cx, cy, buffer, 0, cx - cx0, cy - a.y1 / 8);
+            break;
+        case ColorMapKind::Dfli:
+            for (int y = a.y1; y <= a.y2; y += 2)
+                for (int cx = cx0; cx <= a.x2 / 8; ++cx)
+                    CopyEntry(image, BankOf(image.desc, y), cx, y / 8, buffer, DfliBank(y - a.y1),
+                              cx - cx0, (y - a.y1) / 8);
+            break;
+        case ColorMapKind::None:
+            break;
+    }
+}
+
+}  // namespace
+
+void CopyArea(const Image& image, const ImageRect& area, CopyBuffer& buffer) {
+    const auto a = ClipToImage(image.desc, area);
+    if (!a) return;
+    CopyPixels(image, *a, buffer);
+    CopyEntries(image, *a, buffer);
+    buffer.desc.width = a->x2 - a->x1 + 1;
+    buffer.desc.height = a->y2 - a->y1 + 1;
+    buffer.desc.pixelWidth = PixelWidthOf(image.desc);
+}
+
+std::optional<ImageRect> PasteBuffer(Image& image, const CopyBuffer& buffer, int x, int y,
+                                     DrawingMode mode) {
+    const int w = std::min(buffer.desc.width, kPlaneWidth);
+    const int h = std::min(buffer.desc.height, kPlaneHeight);
+    const int bufferPw = PixelWidthOf(buffer.desc);
+    const int width = std::clamp(image.desc.width, 0, kPlaneWidth);
+    const int height = std::clamp(image.desc.height, 0, kPlaneHeight);
+    if (w <= 0 || h <= 0 || x < 0 || y < 0 || x >= width || y >= height) return std::nullopt;
+
+    if (mode != DrawingMode::ColorOnly) {
+        const int columns = std::min({w + bufferPw - 1, kPlaneWidth, kPlaneWidth - x});
+        const std::size_t rows = std::size_t(std::min(h, kPlaneHeight - y));
+        for (int c = 0; c < columns; ++c)
+            std::memcpy(image.plane.column(x + c) + y, buffer.plane.column(c), rows);
+    }
+    if (mode != DrawingMode::PixelOnly) {
+        const int cx0 = x / 8;
+        const int cellColumns = std::min((w - 1) / 8 + 1, kCellColumns - cx0);
+        if (image.desc.colorMapKind == ColorMapKind::Normal) {
+            const int cellRows = std::min((h - 1) / 8 + 1, kCellRows - y / 8);
+            for (int r = 0; r < cellRows; ++r)
+                for (int c = 0; c < cellColumns; ++c)
+                    CopyEntry(buffer, 0, c, r, image, 0, cx0 + c, y / 8 + r);
+        } else if (image.desc.colorMapKind == ColorMapKind::Dfli) {
+            for (int dy = 0; dy < h && y + dy < kPlaneHeight; dy += 2)
+                for (int c = 0; c < cellColumns; ++c)
+                    CopyEntry(buffer, DfliBank(dy), c, dy / 8, image, BankOf(image.desc, y + dy),
+                              cx0 + c, (y + dy) / 8);
+        }
+    }
+
+    // The last pasted column aligned down to this image's pixels: a
+    // multicolor block keeps its width through copy and paste again.
+    const int pw = PixelWidthOf(image.desc);
+    const int endX = (x + w + bufferPw - 2) / pw * pw;
+    const int lastX = std::max((width - pw) / pw * pw, 0);
+    return ImageRect{x, y, std::min(endX, lastX), std::min(y + h - 1, height - 1)};
+}
+
+}  // namespace pixolat

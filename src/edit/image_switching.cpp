@@ -1,0 +1,36 @@
+#include "edit/image_switching.h"
+
+#include "document/pixels.h"
+#include "edit/editor.h"
+
+namespace pixolat {
+
+void NextImage(Editor& editor) {
+    if (editor.state().currentImage >= kLastImage) return;
+    ++editor.state().currentImage;
+    ShowCurrentImage(editor);
+}
+
+void PrevImage(Editor& editor) {
+    if (editor.state().currentImage <= 0) return;
+    --editor.state().currentImage;
+    ShowCurrentImage(editor);
+}
+
+void ShowCurrentImage(Editor& editor) {
+    EditorState& s = editor.state();
+    NormalizeCurrentImage(editor.store(), s);
+    // The scroll bars must fit the new image before it is drawn: the old
+    // image's scroll position could leave a smaller one off the view.
+    editor.UpdateScrollRanges();
+    editor.FullRedraw();
+    editor.DrawPalette();
+    editor.DrawPaletteMarker();
+    s.selectionStartPending = true;
+    const std::string number = "Editing Image #" + std::to_string(s.currentImage);
+    editor.SetCaption(number);
+    const std::string& name = editor.currentImage().desc.name;
+    editor.ShowStatus(number + ": " + (name.empty() ? "(untitled)" : name));
+}
+
+}  // namespace pixolat

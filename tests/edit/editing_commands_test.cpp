@@ -1,0 +1,125 @@
+// The Draw, Edit and View menu commands as a user meets them: the input
+// boxes, the messages, the selection and the image switch.
+#include <gtest/gtest.h>
+
+#include "document/colors.h"
+#include "render/view_fixture.h"
+
+namespace pixolat::testing {
+namespace {
+
+class EditingCommandsTest : public ViewTest {
+protected:
+    void SetUp() override {
+        ResizeView(400, 300);
+        SetZoomAndGrid(4, CornerDots);
+    }
+    void Run(const char* command) { editor.RunMenuCommand(command); }
+    int Color1() { return CellColor1(image().colmap.at(0, 0, 0), image().lummap.at(0, 0, 0)); }
+};
+
+TEST_F(EditingCommandsTest, SetColorProposesTheCellColorsAndRejectsBadNumbers) {
+    image().colmap.at(0, 0, 0) = 0x21;
+    image().lummap.at(0, 0, 0) = 0x57;
+    platform.inputAnswers = {"$52", std::nullopt};
+    Run("mnuDrawSetColor");
+    EXPECT_EQ(platform.inputPrompts.at(0), "Color 1: Enter Color 1 (-1 to leave unchanged) [$72]");
+    EXPECT_EQ(platform.inputPrompts.at(1), "Color 2: Enter Color 2 (-1 to leave unchanged) [$51]");
+    EXPECT_EQ(Color1(), 0x72);  // Cancel in the second box changes nothing
+    EXPECT_EQ(state().drawColor1, 0x31);
+
+    for (const char* bad : {"-$10", "12345678901"}) {
+        platform.inputAnswers = {bad};
+        Run("mnuDrawSetColor");
+        EXPECT_EQ(platform.messages.back(),
+                  std::string("'") + bad + "' is not a valid integer value");
+        EXPECT_EQ(Color1(), 0x72);
+    }
+    platform.inputAnswers = {"$52", "-1"};
+    Run("mnuDrawSetColor");
+    EXPECT_EQ(Color1(), 0x52);
+    EXPECT_EQ(state().drawColor1, 0x52);
+    EXPECT_EQ(state().drawColor2, 0x51);
+}
+
+TEST_F(EditingCommandsTest, ReplaceAndRemapRefuseInvalidColors) {
+    const std::size_t shown = platform.messages.size();
+    platform.inputAnswers = {"$51", "$51"};
+    Run("mnuDrawReplaceColors");
+    platform.inputAnswers = {std::nullopt, std::nullopt};  // both Cancel: $00 and $00
+    Run("mnuDrawReplaceColors");
+    ASSERT_EQ(platform.messages.size(), shown + 2);
+    EXPECT_EQ(platform.messages.back(), "Invalid colors selected.");
+    platform.inputAnswers = {"$51", "$31"};
+    Run("mnuDrawReplaceColors");
+    EXPECT_EQ(CellColor2(image().colmap.at(0, 0, 0), image().lummap.at(0, 0, 0)), 0x31);
+    EXPECT_EQ(CellColor2(image().colmap.at(0, 39, 24), image().lummap.at(0, 39, 24)), 0x31);
+
+    // On a hires image Remap asks for color codes; on a multicolor one for values.
+    platform.inputPrompts.clear();
+    platform.inputAnswers = {"abc", "$31"};
+    Run("mnuDrawRemapColors");
+    EXPECT_EQ(platform.inputPrompts.at(0), "Enter color code to replace: Color code [$00]");
+    MakeImage(320, 200, 2, ColorMapKind::Normal);
+    image().plane.at(1, 0) = 1;  // value 1 at (0, 0)
+    platform.inputAnswers = {"1", "2"};
+    Run("mnuDrawRemapColors");
+    EXPECT_EQ(PixelValueAt(image(), 0, 0), 2);
+    EXPECT_EQ(PixelValueAt(image(), 2, 0), 0);
+    platform.inputAnswers = {"1", "4"};
+    Run("mnuDrawRemapColors");
+    EXPECT_EQ(platform.messages.back(), "Invalid colors selected.");
+    EXPECT_EQ(PixelValueAt(image(), 0, 0), 2);
+}
+
+TEST_F(EditingCommandsTest, SelectAllCopyAndPaste) {
+    MakeImage(320, 200, 2, ColorMapKind::Normal);
+    Run("EditSelectAll");
+    EXPECT_EQ(editor.SelectionRect().x2, 318);
+    Run("mnuEditDeselect");
+
+    // Nothing copied yet: Paste changes nothing, the selection included.
+    Run("mnuEditPaste");
+    EXPECT_FALSE(state().selectionActive);
+
+    // Fill and copy a 4 x 2 block, paste it elsewhere: it is the new selection.
+    state().selectionActive = true;
+    state().selectionAnchorX = 8;
+    state().selectionAnchorY = 8;
+    state().selectionEndX = 14;
+    state().selectionEndY = 9;
+    state().currentPixelValue = 3;
+    Run("mnuDrawFill");
+    Run("mnuEditCopy");
+    state().cursorX = 20;
+    state().cursorY = 10;
+    Run("mnuEditPaste");
+    EXPECT_EQ(editor.SelectionRect().x1, 20);
+    EXPECT_EQ(editor.SelectionRect().x2, 26);
+    EXPECT_EQ(editor.SelectionRect().y2, 11);
+    EXPECT_EQ(PixelValueAt(image(), 26, 11), 3);
+    EXPECT_EQ(PixelValueAt(image(), 28, 11), 0);
+    // The full redraw shows the pasted pixel (multicolor 3 shows color3).
+    EXPECT_EQ(view().at(13 * 8 + 5, 11 * 4 + 2), Color(0x71));
+    EXPECT_EQ(view().at(14 * 8 + 5, 11 * 4 + 2), Color(0x00));
+}
+
+TEST_F(EditingCommandsTest, NextAndPrevImageShowTheImageInCaptionAndStatus) {
+    Run("mnuViewImagePrev");
+    EXPECT_EQ(platform.caption, "");
+    Run("mnuViewImageNext");
+    EXPECT_EQ(platform.caption, "Editing Image #1");
+    EXPECT_EQ(platform.statusTexts[3], "Editing Image #1: (untitled)");
+    EXPECT_EQ(image().desc.pixelWidth, 1);
+    EXPECT_EQ(platform.statusTexts[0], "undefined");
+    state().currentImage = kLastImage;
+    Run("mnuViewImageNext");
+    EXPECT_EQ(state().currentImage, kLastImage);
+    EXPECT_EQ(platform.caption, "Editing Image #1");
+    editor.store().image(kLastImage - 1).desc.name = "logo";
+    Run("mnuViewImagePrev");
+    EXPECT_EQ(platform.statusTexts[3], "Editing Image #255: logo");
+}
+
+}  // namespace
+}  // namespace pixolat::testing
