@@ -62,6 +62,7 @@ public:
     void Undo();
     void Redo();
     const History& history() const { return history_; }
+    History& history() { return history_; }
     // Announces that an operation is about to change image `index`: needed
     // for every image but the current one.
     void BeforeImageChange(int index) { history_.BeforeChange(store_, index); }

@@ -3,6 +3,7 @@
 #include <map>
 
 #include "document/pixels.h"
+#include "edit/commands/draw_commands.h"
 #include "edit/editor.h"
 
 namespace pixolat {
@@ -37,9 +38,13 @@ std::string StepName(const MenuItem& item) {
 }
 
 std::string Editor::StepNameOf(const KeyAction& action) const {
+    // Commands that only keys reach.
+    static const std::pair<Command, const char*> keyCommands[] = {{Invert, "Invert"}};
     if (const Command* command = std::get_if<Command>(&action)) {
         for (const MenuItem& item : menu_)
             if (item.command && item.command == *command) return StepName(item);
+        for (const auto& [keyCommand, name] : keyCommands)
+            if (keyCommand == *command) return name;
     }
     return std::string();
 }

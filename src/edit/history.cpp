@@ -182,6 +182,18 @@ int History::Redo(ImageStore& store) {
     return current;
 }
 
+void History::SetBudget(std::size_t budget) {
+    budget_ = budget;
+    while (bytes_ > budget_ && !redo_.empty()) {
+        bytes_ -= redo_.front().bytes;
+        redo_.erase(redo_.begin());
+    }
+    while (bytes_ > budget_ && !undo_.empty()) {
+        bytes_ -= undo_.front().bytes;
+        undo_.pop_front();
+    }
+}
+
 void History::Clear() {
     undo_.clear();
     redo_.clear();

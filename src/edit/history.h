@@ -78,6 +78,8 @@ public:
     std::size_t bytes() const { return bytes_; }
     std::size_t undoSteps() const { return undo_.size(); }
     std::size_t budget() const { return budget_; }
+    // A smaller budget drops the oldest steps that no longer fit.
+    void SetBudget(std::size_t budget);
 
 private:
     // One image's changes: descriptors and the changed tiles, each tile's

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "formats/source_text.h"
+#include "support/image_print.h"
 
 using namespace pixolat;
 
@@ -17,37 +18,10 @@ namespace {
 
 constexpr int kImagesUsed = 4;
 
-// The descriptor, and a hash of every byte of the three planes.
-struct Print {
-    ImageDescriptor desc;
-    std::size_t bytes = 0;
-    bool operator==(const Print& o) const {
-        return desc.name == o.desc.name && desc.width == o.desc.width &&
-               desc.height == o.desc.height && desc.pixelWidth == o.desc.pixelWidth &&
-               desc.layout == o.desc.layout && desc.colorMapKind == o.desc.colorMapKind &&
-               desc.color0 == o.desc.color0 && desc.color3 == o.desc.color3 && bytes == o.bytes;
-    }
-};
-
-Print PrintOf(const Image& image) {
-    auto hash = [](const uint8_t* p, std::size_t n) {
-        return std::hash<std::string_view>()(std::string_view(reinterpret_cast<const char*>(p), n));
-    };
-    return Print{image.desc, hash(image.plane.data(), kPlaneBytes) * 31 +
-                                 hash(image.colmap.data(), kAttributeBytes) * 7 +
-                                 hash(image.lummap.data(), kAttributeBytes)};
-}
-
-struct Snapshot {
-    int current = 0;
-    std::array<Print, kImagesUsed> images;
-    bool operator==(const Snapshot&) const = default;
-};
+using Snapshot = pixolat::testing::StorePrint<kImagesUsed>;
 
 Snapshot SnapshotOf(const ImageStore& store, int current) {
-    Snapshot s{current, {}};
-    for (int i = 0; i < kImagesUsed; ++i) s.images[std::size_t(i)] = PrintOf(store.image(i));
-    return s;
+    return pixolat::testing::PrintOf<kImagesUsed>(store, current);
 }
 
 // A rectangle of the plane and a few cells set to random values, sometimes a

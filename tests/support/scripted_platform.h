@@ -43,7 +43,7 @@ public:
     WindowState windowState = WindowState::Normal;
     std::string programPath = "/opt/pixolat/pixolat";
     std::string dataFolder;  // none unless a test gives one
-    int textCharWidth = 6;  // the width of one label character
+    int textCharWidth = 6;   // the width of one label character
 
     void SetStatusText(int panel, const std::string& text) override;
     void SetCaption(const std::string& text) override { caption = text; }
