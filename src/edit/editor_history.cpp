@@ -5,6 +5,7 @@
 #include "document/pixels.h"
 #include "edit/commands/draw_commands.h"
 #include "edit/editor.h"
+#include "edit/image_switching.h"
 
 namespace pixolat {
 
@@ -90,15 +91,18 @@ void Editor::Redo() {
 }
 
 void Editor::ShowRestored(int image) {
-    const bool switched = image != state_.currentImage;
-    state_.currentImage = image;
-    // The restored size may leave the cursor outside the image.
-    NormalizeCurrentImage(store_, state_);
-    history_.SyncDescriptor(store_);
     ++changes_;
-    if (switched) SetCaption("Editing Image #" + std::to_string(image));
-    UpdateScrollRanges();
-    FullRedraw();
+    if (image != state_.currentImage) {
+        // Back on another image: as switching to it shows it.
+        state_.currentImage = image;
+        ShowCurrentImage(*this);
+    } else {
+        // The restored size may leave the cursor outside the image.
+        NormalizeCurrentImage(store_, state_);
+        UpdateScrollRanges();
+        FullRedraw();
+    }
+    history_.SyncDescriptor(store_);
     UpdateUndoItems();
 }
 
