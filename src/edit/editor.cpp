@@ -45,19 +45,30 @@ const MenuItem& Editor::menuItem(const std::string& name) const {
 void Editor::RunMenuCommand(const std::string& name) {
     Dispatch([&] {
         const MenuItem& item = menuItem(name);
-        if (!item.command) return;
-        // A command is never part of a gesture: what came before is a step of its own.
-        if (InGesture()) EndStep();
-        NameStep(StepName(item));
-        item.command(*this);
+        if (item.command) RunCommandStep(StepName(item), [&] { item.command(*this); });
     });
+}
+
+void Editor::RunCommandStep(std::string_view name, const std::function<void()>& command) {
+    // Inside a gesture, what the gesture did so far is a step of its own.
+    if (InGesture()) EndStep();
+    NameStep(name);
+    command();
+    if (InGesture()) EndStep();
 }
 
 void Editor::FormKeyDown(int key, ShiftState shift) {
     Dispatch([&] {
         if (const KeyRow* row = FindKeyRow(KeyDownRows(), *this, {key, shift})) {
-            NameStep(StepNameOf(row->action));
-            RunKeyRow(*row, *this, {key, shift});
+            const Command* command = std::get_if<Command>(&row->action);
+            // Cursor moves and drawing keys make the steps of a key run;
+            // a command is a step of its own.
+            if (command && *command)
+                RunCommandStep(StepNameOf(row->action), [&] { (*command)(*this); });
+            else {
+                NameStep(StepNameOf(row->action));
+                RunKeyRow(*row, *this, {key, shift});
+            }
         }
     });
 }

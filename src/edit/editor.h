@@ -5,6 +5,7 @@
 // commands are free functions in edit/commands/, one file per menu.
 #include <array>
 #include <exception>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -171,6 +172,8 @@ private:
     unsigned savedChanges_ = 0;
 
     bool InGesture() const;
+    // Runs a command (of the menu, or a key row's) as one step.
+    void RunCommandStep(std::string_view name, const std::function<void()>& command);
     void AfterEvent();
     // Makes `image` current after an undo or redo and shows what it restored.
     void ShowRestored(int image);
