@@ -120,40 +120,26 @@ TEST(SourceFiles, AFailedOpenKeepsWhatWasReadAsOneStepToUndo) {
     EXPECT_TRUE(std::filesystem::exists(RecoveryFilePath(platform)));
 }
 
-TEST(SourceFiles, TheRecoveryFileKeepsAChangedSessionForRecoverLastSession) {
+TEST(SourceFiles, TheRecoveryFileIsWrittenOnlyWhenImagesChangedSinceStartOrTheLastSourceFile) {
     TempFolder folder;
     ScriptedPlatform platform;
     platform.dataFolder = folder.path();
     const std::string recovery = RecoveryFilePath(platform);
-    {
-        Editor editor(platform);
-        EXPECT_FALSE(editor.menuItem("mnuFileRecover").enabled);
-        WriteRecoveryFile(editor);  // nothing changed: nothing written
-        EXPECT_FALSE(std::filesystem::exists(recovery));
-        editor.Dispatch([&] { FillSampleImages(editor.store()); });
-        WriteRecoveryFile(editor);
-        EXPECT_EQ(ReadText(recovery), SaveSourceText(editor.store()));
-    }
-    ScriptedPlatform nextPlatform;
-    nextPlatform.dataFolder = folder.path();
-    Editor next(nextPlatform);
-    // The next start is as always: the default image, and nothing asked.
-    EXPECT_EQ(next.store().image(0).desc.width, 320);
-    EXPECT_TRUE(nextPlatform.messages.empty());
-    EXPECT_TRUE(next.menuItem("mnuFileRecover").enabled);
-    next.RunMenuCommand("mnuFileRecover");
-    EXPECT_EQ(SaveSourceText(next.store()), ReadText(recovery));
-    EXPECT_EQ(next.statusText(3), "Recovered last session (3 images).");
-    EXPECT_EQ(next.menuItem("mnuEditUndo").caption, "&Undo Recover Last Session");
-
-    // Recovered, or saved to a file, and not changed since: the file stays as it is.
-    std::filesystem::remove(recovery);
-    WriteRecoveryFile(next);
+    Editor editor(platform);
+    EXPECT_FALSE(editor.menuItem("mnuFileRecover").enabled);
+    WriteRecoveryFile(editor);
     EXPECT_FALSE(std::filesystem::exists(recovery));
-    next.Dispatch([&] { next.store().image(0).desc.name = "Changed"; });
-    nextPlatform.fileDialogAnswers.push_back(folder / "saved.s");
-    next.RunMenuCommand("mnuFileSaveSource");
-    WriteRecoveryFile(next);
+    editor.Dispatch([&] { FillSampleImages(editor.store()); });
+    WriteRecoveryFile(editor);
+    EXPECT_EQ(ReadText(recovery), SaveSourceText(editor.store()));
+    EXPECT_TRUE(Editor(platform).menuItem("mnuFileRecover").enabled);
+
+    // Saved to a file and not changed since: the recovery file stays as it is.
+    std::filesystem::remove(recovery);
+    editor.Dispatch([&] { editor.store().image(0).desc.name = "Changed"; });
+    platform.fileDialogAnswers.push_back(folder / "saved.s");
+    editor.RunMenuCommand("mnuFileSaveSource");
+    WriteRecoveryFile(editor);
     EXPECT_FALSE(std::filesystem::exists(recovery));
 }
 

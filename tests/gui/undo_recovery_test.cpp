@@ -56,14 +56,6 @@ private slots:
         QCOMPARE(undone.pixel(95, 55), before.pixel(95, 55));
         QVERIFY(!form.action("mnuEditUndo")->isEnabled());
         QVERIFY(form.action("mnuEditRedo")->isEnabled());
-
-        // Greyed, Undo still keeps Ctrl+Z from the zoom; Shift+Z toggles it.
-        QTest::keyClick(&form, Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(editor.state().zoom, zoom);
-        QTest::keyClick(&form, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(int(editor.currentImage().plane.at(5, 2)), 1);
-        QTest::keyClick(&form, Qt::Key_Z, Qt::ShiftModifier);
-        QVERIFY(editor.state().zoom != zoom);
     }
 
     void closingAChangedSessionKeepsItForRecoverLastSession() {
@@ -76,12 +68,6 @@ private slots:
             TFormEditor form(platform);
             form.show();
             QVERIFY(!form.action("mnuFileRecover")->isEnabled());
-            form.close();  // nothing changed: nothing written
-            QVERIFY(!QFile::exists(recovery));
-        }
-        {
-            TFormEditor form(platform);
-            form.show();
             form.editor().state().currentPixelValue = 1;
             form.action("mnuDrawFill")->trigger();
             form.editor().currentImage().desc.name = "Kept";
