@@ -18,6 +18,7 @@
 #include "formats/picture_files.h"
 #include "formats/picture_import.h"
 #include "formats/prg_format.h"
+#include "formats/runnable_prg.h"
 #include "formats/source_text.h"
 
 namespace pixolat {
@@ -26,6 +27,7 @@ namespace {
 
 const char* const kUsage =
     "usage: pixolat-convert [--multicolor] [--image N] INPUT OUTPUT\n"
+    "       pixolat-convert --runnable [--image N] INPUT OUTPUT.prg\n"
     "       pixolat-convert --info FILE\n"
     "\n"
     "Converts Plus/4 graphics the way the editor imports and exports them.\n"
@@ -39,7 +41,10 @@ const char* const kUsage =
     "\n"
     "  --multicolor   import a picture as multicolor (default hires)\n"
     "  --image N      the image of a source text to write as .prg or picture (default 0)\n"
-    "  --info FILE    print the recognised layout, size, pixel width and color map kind\n";
+    "  --runnable     write a .prg that shows the picture on the Plus/4: LOAD and RUN it,\n"
+    "                 any key returns to BASIC (hires and multicolor, not DFLI)\n"
+    "  --info FILE    print the recognised layout, size, pixel width and color map kind\n"
+    "  --version      print the program's version\n";
 
 enum class FileKind { Unknown, Prg, Source, Picture };
 
@@ -168,6 +173,7 @@ struct Options {
     std::vector<std::string> files;
     bool multicolor = false;
     bool info = false;
+    bool runnable = false;
     int image = 0;
 };
 
@@ -182,7 +188,10 @@ public:
         try {
             if (options.info) return Info(options.files[0]);
             Read(options.files[0], options.multicolor);
-            Write(options.files[1], options.image);
+            if (options.runnable)
+                WriteWholeFile(options.files[1], EncodeRunnablePrg(Chosen(options.image)));
+            else
+                Write(options.files[1], options.image);
             return 0;
         } catch (const Error& e) {
             err_ << "pixolat-convert: " << e.what() << "\n";
@@ -336,8 +345,14 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
             out << kUsage;
             return 0;
         }
+        if (arg == "--version") {
+            out << "pixolat-convert " << PIXOLAT_VERSION << "\n";
+            return 0;
+        }
         if (arg == "--multicolor") {
             options.multicolor = true;
+        } else if (arg == "--runnable") {
+            options.runnable = true;
         } else if (arg == "--info") {
             options.info = true;
         } else if (arg == "--image" || arg.rfind("--image=", 0) == 0) {
@@ -359,6 +374,10 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
     }
     if (options.files.size() != (options.info ? 1u : 2u)) {
         err << kUsage;
+        return 2;
+    }
+    if (options.runnable && (options.info || KindOf(options.files[1]) != FileKind::Prg)) {
+        err << "pixolat-convert: --runnable writes a .prg file\n";
         return 2;
     }
     // The store is large; it is reserved only once the arguments are known good.

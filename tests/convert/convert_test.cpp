@@ -10,6 +10,7 @@
 #include "document/pixels.h"
 #include "formats/picture_files.h"
 #include "formats/prg_format.h"
+#include "formats/runnable_prg.h"
 #include "formats/source_text.h"
 
 using namespace pixolat;
@@ -258,4 +259,25 @@ TEST_F(ConvertTest, SourceTextWithSeveralImagesPicksOne) {
     EXPECT_EQ(Convert(Path("bad.txt") + " " + Path("bad.prg")), 1);
     EXPECT_NE(err.find("'1st' is not a valid integer value"), std::string::npos) << err;
     EXPECT_FALSE(fs::exists(Path("bad.prg")));
+}
+
+TEST_F(ConvertTest, RunnableWrapsTheExportAndRefusesDfli) {
+    static ImageStore store;
+    RandomImage(store.image(1), 2, 41);
+    Write(Path("multi.prg"), EncodePrg(store.image(1)));
+    ASSERT_EQ(Convert("--runnable " + Path("multi.prg") + " " + Path("show.prg")), 0) << err;
+    EXPECT_EQ(Bytes(Path("show.prg")), EncodeRunnablePrg(store.image(1)));
+
+    // A DFLI picture is refused with the reason, and nothing is written.
+    std::vector<uint8_t> dfli(17146, 0);
+    dfli[0] = 0x01;
+    dfli[1] = 0x10;
+    Write(Path("dfli.p4i"), dfli);
+    EXPECT_EQ(Convert("--runnable " + Path("dfli.p4i") + " " + Path("dfli-show.prg")), 1);
+    EXPECT_NE(err.find(kRunnableDfliMessage), std::string::npos) << err;
+    EXPECT_EQ(Convert("--runnable " + Path("multi.prg") + " " + Path("show.png")), 2);
+    EXPECT_EQ(Leftovers({"multi.prg", "show.prg", "dfli.p4i"}), std::vector<std::string>{});
+
+    EXPECT_EQ(Convert("--version"), 0);
+    EXPECT_EQ(out, "pixolat-convert " PIXOLAT_VERSION "\n");
 }

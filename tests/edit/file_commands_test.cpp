@@ -9,6 +9,7 @@
 #include "edit/editor.h"
 #include "edit/image_files.h"
 #include "formats/prg_format.h"
+#include "formats/runnable_prg.h"
 #include "support/scripted_platform.h"
 #include "support/temp_folder.h"
 
@@ -285,4 +286,23 @@ TEST_F(PictureCommands, LargerPicturesAskBeforeEnlarging) {
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_NE(platform.messages[0].find("nothing.bmp"), std::string::npos);
     EXPECT_EQ(image.desc.width, 400);
+}
+
+TEST_F(PrgCommands, RunnableExportWritesTheProgramAndRefusesDfliBeforeAsking) {
+    Image& image = editor.currentImage();
+    image.plane.at(0, 0) = 1;
+    const std::string path = folder / "show.prg";
+    platform.fileDialogAnswers.push_back(path);
+    editor.RunMenuCommand("mnuFileExportRunnablePRG");
+    EXPECT_EQ(platform.lastDialogOptions.filter, "PRG Files (*.prg)|*.prg|All Files (*.*)|*.*");
+    EXPECT_EQ(ReadBytes(path), EncodeRunnablePrg(image));
+    EXPECT_TRUE(platform.messages.empty());
+    EXPECT_EQ(editor.state().recentFiles[0], "");
+
+    image.desc.colorMapKind = ColorMapKind::Dfli;
+    platform.fileDialogAnswers.push_back(folder / "dfli.prg");
+    editor.RunMenuCommand("mnuFileExportRunnablePRG");
+    EXPECT_EQ(platform.messages, std::vector<std::string>{kRunnableDfliMessage});
+    EXPECT_EQ(platform.fileDialogAnswers.size(), 1u) << "no save dialog for a DFLI image";
+    EXPECT_FALSE(fs::exists(folder / "dfli.prg"));
 }

@@ -154,6 +154,7 @@ TEST(SourceFiles, TheFileItemsFollowSaveAndTheRecentFilesKeepTheirSeparator) {
                                            "-",
                                            "Import .PRG",
                                            "Export .PRG",
+                                           "Export Runnable .PRG...",
                                            "-",
                                            "Import .BMP",
                                            "-"};

@@ -53,10 +53,12 @@ private slots:
         QVERIFY(file);
         QStringList names;
         for (QAction* action : file->actions()) names << action->objectName();
-        const QStringList expected{"mnuFileImportPRG", "mnuFileExportPRG", "mnuFile2",
-                                   "mnuFileImportBMP", "mnuFileImportP4S", "mnuFile3",
-                                   "mnuFileMRU1",      "mnuFileMRU2",      "mnuFileMRU3",
-                                   "mnuFileMRU4",      "mnuFile4",         "mnuFileExit"};
+        const QStringList expected{
+            "mnuFileImportPRG", "mnuFileExportPRG", "mnuFileExportRunnablePRG",
+            "mnuFile2",         "mnuFileImportBMP", "mnuFileImportP4S",
+            "mnuFile3",         "mnuFileMRU1",      "mnuFileMRU2",
+            "mnuFileMRU3",      "mnuFileMRU4",      "mnuFile4",
+            "mnuFileExit"};
         const int start = int(names.indexOf("mnuFileImportPRG"));
         QVERIFY(start >= 0);
         QCOMPARE(names.mid(start), expected);
@@ -67,6 +69,7 @@ private slots:
             const char* shortcut;
         } items[] = {{"mnuFileImportPRG", "Import .PRG", "Ctrl+L"},
                      {"mnuFileExportPRG", "Export .PRG", "Ctrl+S"},
+                     {"mnuFileExportRunnablePRG", "Export Runnable .PRG...", ""},
                      {"mnuFileImportBMP", "Import .BMP", "Ctrl+O"}};
         for (const auto& item : items) {
             QAction* action = form.action(item.name);

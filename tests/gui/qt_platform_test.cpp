@@ -274,6 +274,25 @@ private slots:
         QVERIFY(viewer->plainText().contains("/no/such/folder/varnospixolat.hlp"));
     }
 
+    void anInstalledProgramFindsTheHelpFileInShare() {
+        QTemporaryDir prefix;
+        QVERIFY(prefix.isValid());
+        QVERIFY(QDir(prefix.path()).mkpath("bin") && QDir(prefix.path()).mkpath("share/pixolat"));
+        const QString bin = prefix.filePath("bin");
+        const QString beside = prefix.filePath("bin/varnospixolat.hlp");
+        const QString installed = prefix.filePath("share/pixolat/varnospixolat.hlp");
+        QVERIFY(QFile::copy(BuiltHelpFile(), installed));
+
+        // The bare name and the path beside the program both reach share/pixolat.
+        QCOMPARE(ResolveHelpPath("varnospixolat.hlp", bin), installed);
+        QCOMPARE(ResolveHelpPath(beside, bin), installed);
+        // A copy beside the program wins; a folder of the caller's own is kept.
+        QVERIFY(QFile::copy(BuiltHelpFile(), beside));
+        QCOMPARE(ResolveHelpPath("varnospixolat.hlp", bin), beside);
+        QCOMPARE(ResolveHelpPath("/no/such/folder/varnospixolat.hlp", bin),
+                 QString("/no/such/folder/varnospixolat.hlp"));
+    }
+
     void theHelpFileCoversEveryMenuContext() {
         const std::optional<HelpFile> file = HelpFile::Load(BuiltHelpFile());
         QVERIFY(file.has_value());

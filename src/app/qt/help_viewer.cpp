@@ -111,9 +111,20 @@ QString TopicHtml(const HelpTopic& topic) {
     return html;
 }
 
-QString ResolveHelpPath(const QString& helpFile) {
-    if (QFileInfo(helpFile).isFile() || QFileInfo(helpFile).isAbsolute()) return helpFile;
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QFileInfo(helpFile).fileName());
+QString ResolveHelpPath(const QString& helpFile, const QString& programDir) {
+    const QFileInfo given(helpFile);
+    if (given.isFile()) return helpFile;
+    const QDir program(programDir.isEmpty() ? QCoreApplication::applicationDirPath() : programDir);
+    // A path into some other folder is the caller's to answer for.
+    if (given.isAbsolute() &&
+        QDir::cleanPath(given.absolutePath()) != QDir::cleanPath(program.absolutePath()))
+        return helpFile;
+    const QString beside = program.filePath(given.fileName());
+    const QString installed =
+        QDir::cleanPath(program.filePath("../share/pixolat/" + given.fileName()));
+    if (QFileInfo(beside).isFile()) return beside;
+    if (QFileInfo(installed).isFile()) return installed;
+    return given.isAbsolute() ? helpFile : beside;
 }
 
 HelpViewer::HelpViewer(QWidget* parent) : QDialog(parent), browser_(new QTextBrowser(this)) {

@@ -44,10 +44,12 @@ private:
 // The topic as HTML for the browser.
 QString TopicHtml(const HelpTopic& topic);
 
-// Where the help file is: the path as given when it names a file, else the
-// same name beside the program (a bare name must not depend on the folder
-// the program was started from).
-QString ResolveHelpPath(const QString& helpFile);
+// Where the help file is: the path as given when it names a file, else, for
+// a bare name or a path beside the program, the same name beside the program
+// (a bare name must not depend on the folder the program was started from)
+// or in share/pixolat of the installation the program belongs to
+// (programDir/../share/pixolat). programDir defaults to the program's folder.
+QString ResolveHelpPath(const QString& helpFile, const QString& programDir = {});
 
 class HelpViewer : public QDialog {
     Q_OBJECT

@@ -1,10 +1,29 @@
 #include <QApplication>
+#include <QMetaObject>
+#include <cstdio>
+#include <cstring>
+#include <string>
 
 #include "app/qt/form_editor.h"
 #include "app/qt/form_mask.h"
 #include "app/qt/qt_platform.h"
+#include "edit/image_files.h"
 
 int main(int argc, char* argv[]) {
+    // Answered before any window system is needed, so they work in a terminal without one.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("pixolat %s\n", PIXOLAT_VERSION);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::printf(
+                "usage: pixolat [FILE.prg]\n"
+                "Starts the Plus/4 graphics editor; a file given is imported as with File >\n"
+                "Import .PRG. pixolat-convert converts files without a window.\n");
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName("Pixolat");
     pixolat::QtPlatform platform;
@@ -13,5 +32,15 @@ int main(int argc, char* argv[]) {
     };
     pixolat::TFormEditor editor(platform);
     editor.show();
+    // A file from the command line or the desktop's "Open With" is imported
+    // once the window is up, so a message about it has a window to sit on.
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() > 1) {
+        const std::string path = arguments[1].toStdString();
+        QMetaObject::invokeMethod(
+            &editor,
+            [&editor, path] { editor.Run([&] { pixolat::ImportPrgFile(editor.editor(), path); }); },
+            Qt::QueuedConnection);
+    }
     return app.exec();
 }

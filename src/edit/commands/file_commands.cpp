@@ -6,6 +6,7 @@
 #include "edit/editor.h"
 #include "edit/image_files.h"
 #include "edit/source_files.h"
+#include "formats/runnable_prg.h"
 #include "formats/source_text.h"
 
 namespace pixolat {
@@ -48,6 +49,17 @@ void mnuFileImportPRGClick(Editor& editor) {
 
 void mnuFileExportPRGClick(Editor& editor) {
     if (const auto path = editor.platform().SaveFileDialog(kSavePrg)) ExportPrgFile(editor, *path);
+}
+
+void mnuFileExportRunnablePRGClick(Editor& editor) {
+    if (!CanExportRunnable(editor.currentImage())) {
+        editor.platform().ShowMessage(kRunnableDfliMessage);
+        return;
+    }
+    // Not listed among the recent files: they are imported when chosen, and
+    // a runnable file is a program, not a layout the import knows.
+    if (const auto path = editor.platform().SaveFileDialog(kSavePrg))
+        editor.platform().WriteFile(*path, EncodeRunnablePrg(editor.currentImage()));
 }
 
 void mnuFileImportBMPClick(Editor& editor) {

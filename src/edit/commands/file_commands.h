@@ -10,6 +10,9 @@ void mnuFileSaveClick(Editor& editor);
 void mnuFileLoadClick(Editor& editor);
 void mnuFileImportPRGClick(Editor& editor);
 void mnuFileExportPRGClick(Editor& editor);
+// Writes the current image as a .PRG the Plus/4 LOADs and RUNs to show it; a
+// DFLI image is refused before the save dialog.
+void mnuFileExportRunnablePRGClick(Editor& editor);
 void mnuFileImportBMPClick(Editor& editor);
 // The four recent-file items.
 void mnuFileMRU1Click(Editor& editor);
