@@ -7,7 +7,9 @@ namespace pixolat {
 
 void Editor::imgMouseDown(MouseButton button, ShiftState shift, int vx, int vy) {
     if (button != MouseButton::Left) return;
-    // Until the release, everything drawn is one undo step.
+    // Until the release, everything drawn is one undo step, apart from what
+    // a held value key drew before.
+    if (InGesture()) EndStep();
     strokeActive_ = true;
     NameStep("Draw");
     const ImagePoint p = ViewToImage(vx, vy);
@@ -84,7 +86,10 @@ void Editor::imgMouseMove(ShiftState shift, int vx, int vy) {
 void Editor::imgMouseUp(MouseButton button, ShiftState shift, int, int) {
     if (button == MouseButton::Left) {
         dragOutside_.reset();
-        strokeActive_ = false;
+        if (strokeActive_) {
+            strokeActive_ = false;
+            EndStep();
+        }
     }
     // Another button let go while the left one is held ends the selection.
     if (shift & kLeftButton) state_.selectionActive = false;
