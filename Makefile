@@ -4,9 +4,9 @@ SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 
 RUN_PACKAGES := cmake g++ make ninja-build qt6-base-dev fonts-dejavu-core 64tass
-TEST_PACKAGES := $(RUN_PACKAGES) libgtest-dev xvfb xauth
+TEST_PACKAGES := $(RUN_PACKAGES) libgtest-dev xvfb xauth strace
 BENCH_PACKAGES := $(RUN_PACKAGES) libbenchmark-dev
-FUZZ_PACKAGES := cmake clang libclang-rt-dev ninja-build 64tass
+FUZZ_PACKAGES := cmake clang libclang-rt-dev ninja-build 64tass qt6-base-dev
 # dpkg-shlibdeps (dpkg-dev) finds the .deb's dependencies; it needs file.
 PACKAGE_PACKAGES := $(RUN_PACKAGES) dpkg-dev file
 

@@ -5,7 +5,7 @@
 include(GNUInstallDirs)
 
 # Both programs print this with --version; the tests check it.
-foreach(target pixolat pixolat-convert pixolat_tests)
+foreach(target pixolat pixolat_converter pixolat_tests pixolat_convert_tests)
     if(TARGET ${target})
         target_compile_definitions(${target} PRIVATE PIXOLAT_VERSION="${PROJECT_VERSION}")
     endif()

@@ -9,19 +9,26 @@ trap 'rm -rf "$log"' EXIT
 # Qt and the font libraries keep caches until exit; leaks are checked in the core tests.
 ASAN_OPTIONS=detect_leaks=1 "$dir/pixolat_tests" 2>&1 | tee "$log/core"
 core_status=${PIPESTATUS[0]}
+ASAN_OPTIONS=detect_leaks=1 "$dir/pixolat_convert_tests" 2>&1 | tee "$log/convert"
+convert_status=${PIPESTATUS[0]}
 QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 "$dir/pixolat_gui_tests" 2>&1 | tee "$log/gui"
 gui_status=${PIPESTATUS[0]}
 
-passed=$(grep -oP '^\[  PASSED  \] \K[0-9]+' "$log/core" | tail -1)
-failed=$(grep -oP '^\[  FAILED  \] \K[0-9]+(?= tests?, listed)' "$log/core" | tail -1)
-passed=${passed:-0}
-failed=${failed:-0}
+passed=0
+failed=0
+for part in core convert; do
+    p=$(grep -oP '^\[  PASSED  \] \K[0-9]+' "$log/$part" | tail -1)
+    f=$(grep -oP '^\[  FAILED  \] \K[0-9]+(?= tests?, listed)' "$log/$part" | tail -1)
+    passed=$((passed + ${p:-0}))
+    failed=$((failed + ${f:-0}))
+done
 while read -r p f; do
     passed=$((passed + p))
     failed=$((failed + f))
 done < <(grep -oP '^Totals: \K[0-9]+ passed, [0-9]+ failed' "$log/gui" | sed 's/ passed, / /; s/ failed//')
 # A crash counts as a failure even when the counts look clean.
 if [ "$core_status" -ne 0 ] && [ "$failed" -eq 0 ]; then failed=1; fi
+if [ "$convert_status" -ne 0 ] && [ "$failed" -eq 0 ]; then failed=1; fi
 if [ "$gui_status" -ne 0 ] && [ "$failed" -eq 0 ]; then failed=1; fi
 echo
 echo "$passed passed, $failed failed"

@@ -1,21 +1,20 @@
 #include "convert/converter.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <memory>
+#include <new>
 #include <ostream>
 
+#include "app/picture/picture_codec.h"
+#include "convert/messages.h"
+#include "convert/options.h"
+#include "convert/output_file.h"
 #include "document/colors.h"
 #include "document/errors.h"
 #include "document/pixels.h"
-#include "formats/picture_files.h"
 #include "formats/picture_import.h"
 #include "formats/prg_format.h"
 #include "formats/runnable_prg.h"
@@ -24,104 +23,6 @@
 namespace pixolat {
 
 namespace {
-
-const char* const kUsage =
-    "usage: pixolat-convert [--multicolor] [--image N] INPUT OUTPUT\n"
-    "       pixolat-convert --runnable [--image N] INPUT OUTPUT.prg\n"
-    "       pixolat-convert --info FILE\n"
-    "\n"
-    "Converts Plus/4 graphics the way the editor imports and exports them.\n"
-    "The kind of each file follows from its extension:\n"
-    "  .prg .p4i                  Plus/4 program file (output: 10050 bytes at $1800)\n"
-    "  .asm .s .inc .src .txt     the editor's source text (all images)\n"
-    "  .png .bmp                  picture (input: pixel values from bits of red;\n"
-    "                             output: the image 1:1 in the editor's colors)\n"
-    "Picture input reads PNG and uncompressed BMP; other picture kinds must be\n"
-    "converted to one of them first.\n"
-    "\n"
-    "  --multicolor   import a picture as multicolor (default hires)\n"
-    "  --image N      the image of a source text to write as .prg or picture (default 0)\n"
-    "  --runnable     write a .prg that shows the picture on the Plus/4: LOAD and RUN it,\n"
-    "                 any key returns to BASIC (hires and multicolor, not DFLI)\n"
-    "  --info FILE    print the recognised layout, size, pixel width and color map kind\n"
-    "  --version      print the program's version\n";
-
-enum class FileKind { Unknown, Prg, Source, Picture };
-
-std::string Extension(const std::string& path) {
-    const std::size_t dot = path.find_last_of('.');
-    const std::size_t slash = path.find_last_of('/');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
-    std::string ext = path.substr(dot);
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
-    return ext;
-}
-
-FileKind KindOf(const std::string& path) {
-    const std::string ext = Extension(path);
-    if (ext == ".prg" || ext == ".p4i") return FileKind::Prg;
-    if (ext == ".png" || ext == ".bmp") return FileKind::Picture;
-    if (ext == ".asm" || ext == ".s" || ext == ".inc" || ext == ".src" || ext == ".txt")
-        return FileKind::Source;
-    return FileKind::Unknown;
-}
-
-std::vector<uint8_t> ReadWholeFile(const std::string& path, std::size_t maxBytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw Error("cannot read " + path + ": " + std::strerror(errno));
-    std::vector<uint8_t> bytes;
-    char chunk[65536];
-    while (bytes.size() < maxBytes && in) {
-        in.read(chunk, std::streamsize(std::min(sizeof chunk, maxBytes - bytes.size())));
-        bytes.insert(bytes.end(), chunk, chunk + in.gcount());
-    }
-    if (in.bad()) throw Error("cannot read " + path);
-    return bytes;
-}
-
-// Writes to a temporary file beside the target and renames it over the
-// target only when every byte is on disk, so a failure leaves no cut file.
-void WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::string temporary = path + ".XXXXXX";
-    const int fd = mkstemp(temporary.data());
-    if (fd < 0) throw Error("cannot write " + path + ": " + std::strerror(errno));
-    const auto fail = [&](int error) {
-        ::close(fd);
-        std::remove(temporary.c_str());
-        throw Error("cannot write " + path + ": " + std::strerror(error != 0 ? error : EIO));
-    };
-    // mkstemp makes the file private; the output gets the usual permissions.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    if (::fchmod(fd, 0666 & ~mask) != 0) fail(errno);
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n <= 0) fail(n < 0 ? errno : EIO);
-        done += std::size_t(n);
-    }
-    if (::fsync(fd) != 0) fail(errno);
-    if (::close(fd) != 0) {
-        const int error = errno;
-        std::remove(temporary.c_str());
-        throw Error("cannot write " + path + ": " + std::strerror(error));
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        const int error = errno;
-        std::remove(temporary.c_str());
-        throw Error("cannot write " + path + ": " + std::strerror(error));
-    }
-}
-
-Picture LoadPictureFile(const std::string& path) {
-    const std::vector<uint8_t> bytes = ReadWholeFile(path, std::size_t(1) << 30);
-    try {
-        return Extension(path) == ".png" ? DecodePng(bytes) : DecodeBmp(bytes);
-    } catch (const Error& e) {
-        throw Error(path + ": " + e.what());
-    }
-}
 
 const char* ColorMapName(ColorMapKind kind) {
     switch (kind) {
@@ -169,14 +70,6 @@ Picture RenderImage(const Image& stored, const RgbTable& rgb) {
     return picture;
 }
 
-struct Options {
-    std::vector<std::string> files;
-    bool multicolor = false;
-    bool info = false;
-    bool runnable = false;
-    int image = 0;
-};
-
 class Converter {
 public:
     Converter(std::ostream& out, std::ostream& err) : out_(out), err_(err) {
@@ -184,27 +77,22 @@ public:
         SetUpDefaultImage(store_);
     }
 
-    int Run(const Options& options) {
-        try {
-            if (options.info) return Info(options.files[0]);
-            Read(options.files[0], options.multicolor);
-            if (options.runnable)
-                WriteWholeFile(options.files[1], EncodeRunnablePrg(Chosen(options.image)));
-            else
-                Write(options.files[1], options.image);
-            return 0;
-        } catch (const Error& e) {
-            err_ << "pixolat-convert: " << e.what() << "\n";
-            return 1;
-        }
+    void Run(const Options& options) {
+        if (options.info) return Info(options.files[0], options.multicolor);
+        Read(options.files[0], options.multicolor);
+        if (options.runnable)
+            WriteWholeFile(options.files[1],
+                           EncodeRunnablePrg(Chosen(options.files[0], options.image)));
+        else
+            Write(options.files[1], options.files[0], options.image);
     }
 
 private:
     // Reads the input into the store the way the editor would.
     void Read(const std::string& path, bool multicolor) {
-        switch (KindOf(path)) {
+        switch (InputKindOf(path)) {
             case FileKind::Prg:
-                ReadPrg(path);
+                ReadPrg(path, ReadFileStart(path, kPrgReadLimit));
                 break;
             case FileKind::Source:
                 ReadSource(path);
@@ -217,10 +105,6 @@ private:
         }
     }
 
-    int ReadPrg(const std::string& path) {
-        return ReadPrg(path, ReadWholeFile(path, kPrgReadLimit));
-    }
-
     int ReadPrg(const std::string& path, const std::vector<uint8_t>& bytes) {
         const int format = DecodePrg(bytes, store_.image(0));
         if (format == 0) throw Error(path + ": Could not determine PRG format.");
@@ -228,28 +112,29 @@ private:
         return format;
     }
 
-    // From image 0 on, one image for each section of the text.
+    // From image 0 on, one image for each section of the text. The text is
+    // read whole; a file past the limit is refused, never cut.
     SourceLoadResult ReadSource(const std::string& path) {
-        const std::vector<uint8_t> bytes = ReadWholeFile(path, kSourceFileLimit);
+        const std::vector<uint8_t> bytes = ReadWholeFile(path, kSourceFileLimit, "2 GiB");
         state_.currentImage = 0;
         SourceLoadResult result;
         try {
             result = LoadSourceFile(store_, state_, bytes);
         } catch (const Error& e) {
-            throw Error(path + ": " + e.what());
+            throw Error(path + ": " + ShownCoreMessage(e.text()));
         }
-        if (result.sections == 0) throw Error(path + ": the text holds no image");
+        if (result.values == 0) throw Error(path + " holds no image data");
+        if (result.truncated)
+            Warn(path + ": the store holds 257 images; the sections after the 257th were dropped");
         NormalizeCurrentImage(store_, state_);
         return result;
     }
 
     // Into the default 320 x 200 image, enlarged to the picture as the editor
     // does when the user answers Yes.
-    void ReadPicture(const std::string& path, bool multicolor) {
-        ImportPicture(LoadPictureFile(path), multicolor);
-    }
-
-    void ImportPicture(const Picture& picture, bool multicolor) {
+    PictureSize ReadPicture(const std::string& path, bool multicolor) {
+        PictureSize size;
+        const Picture picture = ReadPictureFile(path, kPlaneWidth, kPlaneHeight, &size);
         Image& image = store_.image(0);
         image.desc.pixelWidth = multicolor ? 2 : 1;
         const PictureArea area = PictureImportArea(picture);
@@ -258,26 +143,26 @@ private:
             image.desc.height = area.height;
         }
         ImportPicturePixels(picture, image);
+        return size;
     }
 
-    const Image& Chosen(int index) const {
-        if (index < 0 || index > kLastImage)
-            throw Error("there is no image " + std::to_string(index));
+    const Image& Chosen(const std::string& input, int index) const {
         const Image& image = store_.image(index);
         if (image.desc.width <= 0 || image.desc.height <= 0)
-            throw Error("image " + std::to_string(index) + " is empty");
+            throw Error(input + ": image " + std::to_string(index) + " is empty");
         return image;
     }
 
-    void Write(const std::string& path, int index) {
-        switch (KindOf(path)) {
+    void Write(const std::string& path, const std::string& input, int index) {
+        switch (OutputKindOf(path)) {
             case FileKind::Prg:
-                WriteWholeFile(path, EncodePrg(Chosen(index)));
+                WriteWholeFile(path, EncodePrg(Chosen(input, index)));
                 break;
             case FileKind::Picture: {
-                const Picture picture = RenderImage(Chosen(index), state_.rgbTable);
-                WriteWholeFile(path,
-                               Extension(path) == ".png" ? EncodePng(picture) : EncodeBmp(picture));
+                const Picture picture = RenderImage(Chosen(input, index), state_.rgbTable);
+                WriteWholeFile(path, EncodePictureFile(picture, Extension(path) == ".png"
+                                                                    ? PictureFileType::Png
+                                                                    : PictureFileType::Bmp));
                 break;
             }
             case FileKind::Source: {
@@ -289,36 +174,38 @@ private:
         }
     }
 
-    int Info(const std::string& path) {
-        switch (KindOf(path)) {
+    void Info(const std::string& path, bool multicolor) {
+        const std::string shown = EscapeControls(path);
+        switch (InputKindOf(path)) {
             case FileKind::Prg: {
-                const std::vector<uint8_t> bytes = ReadWholeFile(path, kPrgReadLimit);
+                const std::vector<uint8_t> bytes = ReadFileStart(path, kPrgReadLimit);
                 const int format = ReadPrg(path, bytes);
                 char load[8];
                 std::snprintf(load, sizeof load, "$%04X", bytes[0] + 256 * bytes[1]);
-                out_ << path << ": PRG format " << format << " (" << PrgFormatName(format)
+                out_ << shown << ": PRG format " << format << " (" << PrgFormatName(format)
                      << "), load address " << load << ", " << bytes.size()
                      << (bytes.size() == kPrgReadLimit ? " bytes or more" : " bytes") << "\n";
                 out_ << "image 0: " << Describe(store_.image(0)) << "\n";
                 break;
             }
             case FileKind::Picture: {
-                const Picture picture = LoadPictureFile(path);
-                out_ << path << ": picture, " << picture.width << " x " << picture.height << "\n";
-                ImportPicture(picture, false);
+                const PictureSize size = ReadPicture(path, multicolor);
+                out_ << shown << ": picture, " << size.width << " x " << size.height << "\n";
                 out_ << "image 0: " << Describe(store_.image(0)) << "\n";
                 break;
             }
             case FileKind::Source: {
                 const SourceLoadResult result = ReadSource(path);
-                out_ << path << ": source text, " << result.sections
+                out_ << shown << ": source text, " << result.sections
                      << (result.sections == 1 ? " image" : " images")
                      << (result.truncated ? " (sections past image 256 dropped)" : "") << "\n";
                 for (int i = 0; i < kImageCount; ++i) {
                     const Image& image = store_.image(i);
                     if (image.desc.width > 0 && image.desc.height > 0)
                         out_ << "image " << i << ": " << Describe(image)
-                             << (image.desc.name.empty() ? "" : ", \"" + image.desc.name + "\"")
+                             << (image.desc.name.empty()
+                                     ? ""
+                                     : ", \"" + EscapeControls(image.desc.name) + "\"")
                              << "\n";
                 }
                 break;
@@ -326,7 +213,10 @@ private:
             default:
                 throw Error(path + ": unknown kind of file (see --help)");
         }
-        return 0;
+    }
+
+    void Warn(const std::string& text) {
+        err_ << "pixolat-convert: warning: " << EscapeControls(text) << "\n";
     }
 
     std::ostream& out_;
@@ -335,54 +225,57 @@ private:
     EditorState state_;
 };
 
+void Report(std::ostream& err, const std::string& text) {
+    err << "pixolat-convert: " << EscapeControls(text) << "\n";
+}
+
+// Everything written to stdout must have arrived: a full disk or a closed
+// pipe is a failure, not a success with a cut report.
+void CheckOutput(std::ostream& out) {
+    errno = 0;
+    out.flush();
+    if (!out)
+        throw Error(std::string("cannot write the standard output: ") +
+                    std::strerror(errno != 0 ? errno : EIO));
+}
+
+int Convert(const Options& options, std::ostream& out, std::ostream& err) {
+    // The store is large; it is reserved only once the arguments are known good.
+    auto converter = std::make_unique<Converter>(out, err);
+    converter->Run(options);
+    CheckOutput(out);
+    return 0;
+}
+
 }  // namespace
 
 int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    Options options;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--help" || arg == "-h") {
-            out << kUsage;
-            return 0;
-        }
-        if (arg == "--version") {
-            out << "pixolat-convert " << PIXOLAT_VERSION << "\n";
-            return 0;
-        }
-        if (arg == "--multicolor") {
-            options.multicolor = true;
-        } else if (arg == "--runnable") {
-            options.runnable = true;
-        } else if (arg == "--info") {
-            options.info = true;
-        } else if (arg == "--image" || arg.rfind("--image=", 0) == 0) {
-            std::string value =
-                arg == "--image" ? (i + 1 < args.size() ? args[++i] : "") : arg.substr(8);
-            char* end = nullptr;
-            const long n = std::strtol(value.c_str(), &end, 10);
-            if (value.empty() || *end != '\0' || n < 0 || n > kLastImage) {
-                err << "pixolat-convert: --image needs a number from 0 to " << kLastImage << "\n";
-                return 2;
-            }
-            options.image = int(n);
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            err << "pixolat-convert: unknown option " << arg << "\n" << kUsage;
+    try {
+        const ParsedOptions parsed = ParseOptions(args);
+        if (!parsed.usageError.empty()) {
+            Report(err, parsed.usageError);
+            err << "Try 'pixolat-convert --help'.\n";
             return 2;
-        } else {
-            options.files.push_back(arg);
         }
+        if (parsed.options.help || parsed.options.version) {
+            if (parsed.options.help)
+                out << kUsage;
+            else
+                out << "pixolat-convert " << PIXOLAT_VERSION << "\n";
+            CheckOutput(out);
+            return 0;
+        }
+        return Convert(parsed.options, out, err);
+    } catch (const Error& e) {
+        Report(err, e.text());
+    } catch (const std::bad_alloc&) {
+        Report(err, "out of memory");
+    } catch (const std::exception& e) {
+        Report(err, e.what());
+    } catch (...) {
+        Report(err, "unexpected failure");
     }
-    if (options.files.size() != (options.info ? 1u : 2u)) {
-        err << kUsage;
-        return 2;
-    }
-    if (options.runnable && (options.info || KindOf(options.files[1]) != FileKind::Prg)) {
-        err << "pixolat-convert: --runnable writes a .prg file\n";
-        return 2;
-    }
-    // The store is large; it is reserved only once the arguments are known good.
-    auto converter = std::make_unique<Converter>(out, err);
-    return converter->Run(options);
+    return 1;
 }
 
 }  // namespace pixolat

@@ -10,7 +10,8 @@ namespace pixolat {
 
 // Runs the converter on its arguments (without the program name). Returns
 // the exit status: 0 done, 1 a file could not be read, recognised or
-// written, 2 the arguments were wrong.
+// written (or memory ran out), 2 the arguments were wrong. Every failure is
+// one line on err; nothing it raises escapes.
 int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace pixolat

@@ -9,7 +9,12 @@ namespace pixolat {
 
 class Error : public std::runtime_error {
 public:
-    explicit Error(const std::string& text) : std::runtime_error(text) {}
+    explicit Error(const std::string& text) : std::runtime_error(text), text_(text) {}
+    // The whole text, also past a NUL byte, where what() would stop.
+    const std::string& text() const { return text_; }
+
+private:
+    std::string text_;
 };
 
 }  // namespace pixolat

@@ -28,9 +28,12 @@ void NormalizeCurrentImage(ImageStore& store, EditorState& state) {
         *x = std::min(*x, desc.width - 1);
     for (int32_t* y : {&state.cursorY, &state.selectionAnchorY, &state.selectionEndY})
         *y = std::min(*y, desc.height - 1);
-    // Pulling the cursor back to an odd width - 1 would leave a multicolor
-    // cursor between two pixels; it stays on the pixel's left column.
-    if (state.cursorX > 0) state.cursorX = desc.pixelWidth * (state.cursorX / desc.pixelWidth);
+    // Pulling the cursor or a selection corner back to an odd width - 1 (or
+    // a switch to multicolor) would leave it between two pixels, and a
+    // selection would then be redrawn a column off; they stay on the pixel's
+    // left column.
+    for (int32_t* x : {&state.cursorX, &state.selectionAnchorX, &state.selectionEndX})
+        if (*x > 0) *x = desc.pixelWidth * (*x / desc.pixelWidth);
 }
 
 void SetUpDefaultImage(ImageStore& store) {

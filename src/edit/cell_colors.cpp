@@ -20,6 +20,21 @@ void UpdateEntry(uint8_t& colmap, uint8_t& lummap, ColorCode c1, ColorCode c2) {
     }
 }
 
+// Redraws the area widened to the whole attribute entries it touches (8 x 8
+// cells in a Normal image, 8 x 2 strips in None and DFLI ones): a changed
+// entry recolors its pixels outside the area too.
+void RedrawWholeCells(Editor& editor, const ImageRect& area) {
+    editor.ToggleSelectionOutline();
+    const ImageDescriptor& desc = editor.currentImage().desc;
+    const int rowStep = desc.colorMapKind == ColorMapKind::Normal ? 8 : 2;
+    const int pw = PixelWidthOf(desc);
+    const int x2 = std::min((area.x2 / 8 + 1) * 8, std::min(desc.width, kPlaneWidth)) - 1;
+    const int y2 =
+        std::min((area.y2 / rowStep + 1) * rowStep, std::min(desc.height, kPlaneHeight)) - 1;
+    for (int y = std::max(area.y1, 0) / rowStep * rowStep; y <= y2; ++y)
+        for (int x = std::max(area.x1, 0) / 8 * 8; x <= x2; x += pw) editor.DrawBlock(x, y);
+}
+
 }  // namespace
 
 void SetAreaCellColors(Image& image, const ImageRect& area, ColorCode c1, ColorCode c2) {
@@ -45,7 +60,7 @@ void SetCellColors(Editor& editor, ColorCode c1, ColorCode c2) {
                                                              state.cursorX, state.cursorY};
     SetAreaCellColors(editor.currentImage(), area, c1, c2);
     if (state.selectionActive)
-        editor.RedrawSelectionArea();
+        RedrawWholeCells(editor, area);
     else
         editor.RedrawCursorCell();
     editor.DrawCursorAndStatus();

@@ -52,7 +52,8 @@ void ExportPrgFile(Editor& editor, const std::string& path) {
 }
 
 void ImportPictureFile(Editor& editor, const std::string& path) {
-    const Picture picture = editor.platform().LoadPicture(path);
+    // Only the part that fits a pixel plane is used, so only that is loaded.
+    const Picture picture = editor.platform().LoadPictureCorner(path, kPlaneWidth, kPlaneHeight);
     const PictureArea area = PictureImportArea(picture);
     ImageDescriptor& desc = editor.currentImage().desc;
     if (desc.width < area.width || desc.height < area.height) {

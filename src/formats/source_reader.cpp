@@ -129,8 +129,10 @@ class ValueReader {
 public:
     explicit ValueReader(std::string_view text) : text_(text) {}
     bool more() const { return pos_ < text_.size(); }
+    std::size_t taken() const { return taken_; }
 
     uint8_t Next() {
+        ++taken_;
         const char* p = text_.data() + pos_;
         if (text_.size() - pos_ >= 3 && p[0] == '$') {
             const int high = kHexDigit(p[1]);
@@ -160,6 +162,7 @@ private:
 
     std::string_view text_;
     std::size_t pos_ = 0;
+    std::size_t taken_ = 0;
 };
 
 // Where the color-map values of a section go: per bank a luminance block and
@@ -198,12 +201,13 @@ void StoreCellByte(Image& image, int x, int y, uint8_t v) {
 // Reads one section's data into the image. A 320 x 200 section switches to
 // color-map data after the 8192 values of a Plus/4 bitmap; a section of
 // another size with a Normal or DFLI color map switches after its whole cells.
-void ParseSectionData(Image& image, std::string_view data, bool colorMapMode) {
+// Returns the number of values read.
+std::size_t ParseSectionData(Image& image, std::string_view data, bool colorMapMode) {
     const std::string clean = CleanData(data);
     ValueReader values(clean);
     if (colorMapMode) {
         ReadColorMaps(values, image, kScreenShape);
-        return;
+        return values.taken();
     }
     const ImageDescriptor& d = image.desc;
     CellWalk walk(d);
@@ -229,6 +233,7 @@ void ParseSectionData(Image& image, std::string_view data, bool colorMapMode) {
         walk.Step();
     }
     if (n == switchAt) ReadColorMaps(values, image, shape);
+    return values.taken();
 }
 
 // Splits the text into lines at runs of CR and LF and hands each non-empty
@@ -291,7 +296,8 @@ private:
     void Flush() {
         Touch();
         NormalizeCurrentImage(store_, state_);
-        ParseSectionData(store_.image(state_.currentImage), pending_, colorMapMode_);
+        result_.values +=
+            ParseSectionData(store_.image(state_.currentImage), pending_, colorMapMode_);
         pending_.clear();
         ++result_.sections;
         touched_ = false;

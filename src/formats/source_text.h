@@ -22,6 +22,7 @@ std::string SaveSourceText(const ImageStore& store);
 struct SourceLoadResult {
     int sections = 0;        // images that received a header or data
     bool truncated = false;  // sections past image 256 were dropped
+    std::size_t values = 0;  // data values read, in every section
 };
 
 // Told the index of each image just before the reader first changes it;

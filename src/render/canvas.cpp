@@ -89,10 +89,12 @@ void DrawBlock(const Scene& scene, int x, int y) {
     FillRect(view, v.x, v.y, v.x + grid.blockWidth(), v.y + grid.zoom(), color);
     if (grid.dots() && v.x >= 0 && v.y >= 0 && v.x < view.width && v.y < view.height)
         view.row(v.y)[v.x] = DotColor(desc, x, y);
-    // Like the full preview redraw, only whole multicolor pixels are shown,
-    // so the preview does not depend on which redraw drew it.
+    // Like the full preview redraw, only whole multicolor pixels inside the
+    // image's width are shown (an odd width leaves its last half pixel as
+    // background), so the preview does not depend on which redraw drew it.
     RgbBuffer& preview = scene.view.preview;
-    if (y >= preview.height || x + grid.pixelWidth() > preview.width) return;
+    const int previewEnd = std::min(ImageExtent(desc).width, preview.width);
+    if (y >= preview.height || x + grid.pixelWidth() > previewEnd) return;
     std::fill_n(preview.row(y) + x, grid.pixelWidth(), color);
 }
 

@@ -20,9 +20,14 @@ int PreviewRoom(const View& view) {
     return std::max(view.clientWidth - kSplitterThickness, 0);
 }
 
+int ShownPaletteHeight(const View& view) {
+    return std::clamp(view.paletteHeight, 0,
+                      std::max(PaletteAreaRoom(view) - kMinViewAreaHeight, 0));
+}
+
 int ViewAreaHeight(const View& view) {
     int h = view.clientHeight - view.statusBarHeight;
-    if (view.paletteVisible) h -= view.paletteHeight + kSplitterThickness;
+    if (view.paletteVisible) h -= ShownPaletteHeight(view) + kSplitterThickness;
     return h;
 }
 
@@ -42,7 +47,7 @@ void PlaceControls(View& view) {
 
     const int paletteTop = std::max(h, 0);
     c.splitterColorPalette = Rect(0, paletteTop, w, kSplitterThickness);
-    c.panelColorPalette = Rect(0, paletteTop + kSplitterThickness, w, view.paletteHeight);
+    c.panelColorPalette = Rect(0, paletteTop + kSplitterThickness, w, ShownPaletteHeight(view));
     const int previewWidth = std::clamp(view.previewWidth, 0, std::max(w, 0));
     const int panelHeight = c.panelColorPalette.height;
     c.panelPreview = Rect(w - previewWidth, 0, previewWidth, panelHeight);

@@ -14,6 +14,11 @@ inline constexpr int kScrollPageStep = 32;
 inline constexpr int kSplitterThickness = 4;
 inline constexpr int kInitialPaletteHeight = 200;
 inline constexpr int kInitialPreviewWidth = 320;
+// The smallest view area: one block of the highest zoom (multicolor, with a
+// pixel and a cell line) beside and above the scroll bars and the frame. The
+// palette area gives way before the view area gets smaller than this.
+inline constexpr int kMinViewAreaWidth = 2 * 64 + 2 + kScrollBarThickness + 4;
+inline constexpr int kMinViewAreaHeight = 64 + 2 + kScrollBarThickness + 4;
 
 // A control's place in the client area (left, top, width, height).
 struct ControlRect {
@@ -65,6 +70,10 @@ struct View {
 
 // Height left for the view area above the palette area.
 int ViewAreaHeight(const View& view);
+// Height the palette area is shown at: its own height, less what the view
+// area needs to keep kMinViewAreaHeight. The palette height itself stays,
+// so the area grows back with the window.
+int ShownPaletteHeight(const View& view);
 
 // Places every control for the current sizes and resizes the view picture.
 // A layout that leaves no room keeps the view picture's previous width or

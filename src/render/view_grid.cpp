@@ -51,9 +51,17 @@ int ViewGrid::Invert(int v, int phase, int period, int pitch) const {
     return p;
 }
 
+// Left of or above the view the mapping divides truncating toward zero, as
+// the editor always has: a drag that overshoots the view's edge by less than
+// a block stays on the first visible column or row instead of leaving it.
+int ViewGrid::TruncatedBlock(int v, int period, int pitch) const {
+    const int lines = cellLines_ ? v / pitch / period : 0;
+    return (v - lines) / pitch;
+}
+
 ImagePoint ViewGrid::ViewToImage(int vx, int vy) const {
-    const int px = Invert(vx, c_ % f_, f_, pitchW_);
-    const int py = Invert(vy, r_ % g_, g_, pitchH_);
+    const int px = vx < 0 ? TruncatedBlock(vx, f_, pitchW_) : Invert(vx, c_ % f_, f_, pitchW_);
+    const int py = vy < 0 ? TruncatedBlock(vy, g_, pitchH_) : Invert(vy, r_ % g_, g_, pitchH_);
     return {(px + c_) * pw_, py + r_};
 }
 

@@ -60,6 +60,7 @@ private:
         return cellLines_ ? (phase + p) / period + p * pitch : p * pitch;
     }
     int Invert(int v, int phase, int period, int pitch) const;
+    int TruncatedBlock(int v, int period, int pitch) const;
 
     int pw_;
     int zoom_;

@@ -5,10 +5,10 @@
 #include <fstream>
 #include <random>
 
+#include "app/picture/picture_codec.h"
 #include "document/colors.h"
 #include "document/image_store.h"
 #include "document/pixels.h"
-#include "formats/picture_files.h"
 #include "formats/prg_format.h"
 #include "formats/runnable_prg.h"
 #include "formats/source_text.h"
@@ -31,10 +31,11 @@ protected:
 
     std::string Path(const std::string& name) const { return (folder_ / name).string(); }
 
-    // Runs the program with the arguments; stdout and stderr land in out and err.
-    int Convert(const std::string& arguments) {
-        const std::string command = "umask 022; " + std::string(PIXOLAT_CONVERT_PROGRAM) + " " +
-                                    arguments + " >" + Path("stdout.txt") + " 2>" +
+    // Runs the program with the arguments; stdout and stderr land in out and
+    // err. `before` is shell text in front of the program (limits, a tracer).
+    int Convert(const std::string& arguments, const std::string& before = "") {
+        const std::string command = "umask 022; " + before + std::string(PIXOLAT_CONVERT_PROGRAM) +
+                                    " " + arguments + " >" + Path("stdout.txt") + " 2>" +
                                     Path("stderr.txt");
         const int status = std::system(command.c_str());
         out = Text(Path("stdout.txt"));
@@ -106,9 +107,7 @@ TEST_F(ConvertTest, PrgBecomesAPictureInTheEditorsColors) {
             // Readable by others as any new file, not private like a temporary one.
             EXPECT_NE(fs::status(Path(output)).permissions() & fs::perms::others_read,
                       fs::perms::none);
-            const std::vector<uint8_t> bytes = Bytes(Path(output));
-            const Picture picture =
-                std::string(output) == "out.png" ? DecodePng(bytes) : DecodeBmp(bytes);
+            const Picture picture = ReadPictureFile(Path(output), 640, 1024);
             ASSERT_EQ(picture.width, 320);
             ASSERT_EQ(picture.height, 200);
             int wrong = 0;
@@ -128,7 +127,7 @@ TEST_F(ConvertTest, PrgBecomesAPictureInTheEditorsColors) {
     Write(Path("in.prg"), EncodePrg(image));
     ASSERT_EQ(Convert(Path("in.prg") + " " + Path("out.png")), 0) << err;
     const auto& triplet = kColorTriplets[0x3E];
-    EXPECT_EQ(DecodePng(Bytes(Path("out.png"))).at(0, 0),
+    EXPECT_EQ(ReadPictureFile(Path("out.png"), 640, 1024).at(0, 0),
               uint32_t(triplet[0]) | uint32_t(triplet[1]) << 8 | uint32_t(triplet[2]) << 16);
 }
 
@@ -140,7 +139,7 @@ TEST_F(ConvertTest, PicturesImportAsTheEditorDoes) {
     picture.height = 150;
     picture.pixels.assign(400 * 150, 0);
     for (int x = 0; x < 8; x += 2) picture.at(x, 0) = uint32_t(0x40 * (x / 2)) | 0xFF00;
-    Write(Path("in.png"), EncodePng(picture));
+    Write(Path("in.png"), EncodePictureFile(picture, PictureFileType::Png));
     ASSERT_EQ(Convert("--multicolor " + Path("in.png") + " " + Path("out.prg")), 0) << err;
     std::vector<uint8_t> prg = Bytes(Path("out.prg"));
     ASSERT_EQ(prg.size(), 10050u);
@@ -150,7 +149,7 @@ TEST_F(ConvertTest, PicturesImportAsTheEditorDoes) {
     ASSERT_EQ(Convert("--info " + Path("in.png")), 0) << err;
     EXPECT_NE(out.find("400 x 150, hires"), std::string::npos) << out;
 
-    Write(Path("in.bmp"), EncodeBmp(picture));
+    Write(Path("in.bmp"), EncodePictureFile(picture, PictureFileType::Bmp));
     ASSERT_EQ(Convert(Path("in.bmp") + " " + Path("hires.prg")), 0) << err;
     prg = Bytes(Path("hires.prg"));
     EXPECT_EQ(prg[2050], 0);  // even reds: hires bit 0 of red
@@ -180,7 +179,7 @@ TEST_F(ConvertTest, FailuresSayWhyAndWriteNothing) {
 
     Write(Path("broken.png"), {0x89, 'P', 'N', 'G', 1, 2});
     EXPECT_EQ(Convert(Path("broken.png") + " " + Path("out.prg")), 1);
-    EXPECT_NE(err.find("PNG"), std::string::npos) << err;
+    EXPECT_NE(err.find("Cannot load picture \"" + Path("broken.png")), std::string::npos) << err;
 
     static ImageStore store;
     Write(Path("good.prg"), EncodePrg(store.image(0)));
@@ -231,7 +230,7 @@ TEST_F(ConvertTest, SourceTextWithSeveralImagesPicksOne) {
     Write(Path("two.s"), std::vector<uint8_t>(text.begin(), text.end()));
 
     ASSERT_EQ(Convert("--image 1 " + Path("two.s") + " " + Path("second.png")), 0) << err;
-    const Picture picture = DecodePng(Bytes(Path("second.png")));
+    const Picture picture = ReadPictureFile(Path("second.png"), 640, 1024);
     ASSERT_EQ(picture.width, 48);
     ASSERT_EQ(picture.height, 24);
     int wrong = 0;
@@ -246,7 +245,7 @@ TEST_F(ConvertTest, SourceTextWithSeveralImagesPicksOne) {
               std::string::npos)
         << out;
     EXPECT_EQ(Convert("--image 2 " + Path("two.s") + " " + Path("third.png")), 1);
-    EXPECT_NE(err.find("image 2 is empty"), std::string::npos) << err;
+    EXPECT_NE(err.find(Path("two.s") + ": image 2 is empty"), std::string::npos) << err;
 
     // A byte order mark in front of the first header, as text editors write it.
     const std::string marked = "\xEF\xBB\xBF" + text;
@@ -259,6 +258,157 @@ TEST_F(ConvertTest, SourceTextWithSeveralImagesPicksOne) {
     EXPECT_EQ(Convert(Path("bad.txt") + " " + Path("bad.prg")), 1);
     EXPECT_NE(err.find("'1st' is not a valid integer value"), std::string::npos) << err;
     EXPECT_FALSE(fs::exists(Path("bad.prg")));
+}
+
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+constexpr bool kAddressSanitizer = __has_feature(address_sanitizer);
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
+int Lines(const std::string& text) {
+    return int(std::count(text.begin(), text.end(), '\n'));
+}
+
+}  // namespace
+
+TEST_F(ConvertTest, EveryFailureIsOneLineAndAStatus) {
+    static ImageStore store;
+    Write(Path("in.prg"), EncodePrg(store.image(0)));
+    // Out of memory: the address sanitizer cannot run under a small address
+    // space, but its allocator can be told to refuse large blocks.
+    const std::string lowMemory =
+        kAddressSanitizer ? "ASAN_OPTIONS=allocator_may_return_null=1:max_allocation_size_mb=64 "
+                          : "ulimit -v 100000; ";
+    EXPECT_EQ(Convert(Path("in.prg") + " " + Path("out.png"), lowMemory), 1);
+    EXPECT_TRUE(err.ends_with("\npixolat-convert: out of memory\n") ||
+                err == "pixolat-convert: out of memory\n")
+        << err;
+
+    // A text without a single value is no image, whatever its headers say.
+    Write(Path("letter.txt"), {'H', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '\r', '\n'});
+    Write(Path("blank.txt"), {'\r', '\n'});
+    for (const char* text : {"letter.txt", "blank.txt"}) {
+        EXPECT_EQ(Convert(Path(text) + " " + Path("letter.prg")), 1);
+        EXPECT_EQ(err, "pixolat-convert: " + Path(text) + " holds no image data\n");
+    }
+
+    // Values and names are shown escaped, cut to 40 characters, on one line.
+    EXPECT_EQ(Convert("\"$(printf %b '--x\\033[2J\\r')\" a.prg b.prg"), 2);
+    EXPECT_NE(err.find("unknown option --x\\x1b[2J\\x0d\n"), std::string::npos) << err;
+    EXPECT_EQ(Convert("--image " + std::string(60, '7') + " a.prg b.prg"), 2);
+    EXPECT_NE(err.find("not '" + std::string(40, '7') + "...'"), std::string::npos) << err;
+    Write(Path("nul.s"), {'D', 'B', ' ', '$', '0', '0', ',', '1', 0, '\x07'});
+    EXPECT_EQ(Convert(Path("nul.s") + " " + Path("nul.prg")), 1);
+    EXPECT_EQ(err, "pixolat-convert: " + Path("nul.s") +
+                       ": '1\\x00\\x07' is not a valid integer value\n");
+
+    // What is written to stdout must arrive.
+    const std::string full = std::string(PIXOLAT_CONVERT_PROGRAM) + " --info " + Path("in.prg") +
+                             " >/dev/full 2>" + Path("stderr.txt");
+    EXPECT_EQ(WEXITSTATUS(std::system(full.c_str())), 1);
+    EXPECT_EQ(Text(Path("stderr.txt")),
+              "pixolat-convert: cannot write the standard output: No space left on device\n");
+}
+
+TEST_F(ConvertTest, OptionsWithoutMeaningForTheFilesAreUsageErrors) {
+    static ImageStore store;
+    SetUpDefaultImage(store);
+    Write(Path("in.prg"), EncodePrg(store.image(0)));
+    Write(Path("in.png"), EncodePictureFile(Picture{1, 1, {0}}, PictureFileType::Png));
+    const std::string text = SaveSourceText(store);
+    Write(Path("in.s"), std::vector<uint8_t>(text.begin(), text.end()));
+    for (const std::string& arguments :
+         {"--image 1 " + Path("in.prg") + " " + Path("out.png"),
+          "--image 1 " + Path("in.png") + " " + Path("out.prg"),
+          "--image 0 " + Path("in.s") + " " + Path("out.s"), "--image 0 --info " + Path("in.s"),
+          "--multicolor " + Path("in.prg") + " " + Path("o.png"),
+          "--multicolor " + Path("in.s") + " " + Path("out.prg"),
+          Path("in.prg") + " " + Path("in.prg"), std::string("--image")}) {
+        SCOPED_TRACE(arguments);
+        EXPECT_EQ(Convert(arguments), 2);
+        EXPECT_EQ(Lines(err), 2) << err;  // the reason and where to find help
+    }
+    EXPECT_EQ(Convert("--image 0 " + Path("in.s") + " " + Path("out.png")), 0) << err;
+    EXPECT_EQ(Convert("--multicolor --info " + Path("in.png")), 0) << err;
+    EXPECT_NE(out.find("multicolor"), std::string::npos) << out;
+    EXPECT_EQ(Leftovers({"in.prg", "in.png", "in.s", "out.png"}), std::vector<std::string>{});
+}
+
+TEST_F(ConvertTest, InputsPastTheStoreOrTheReadLimitAreNeverCutSilently) {
+    static ImageStore store;
+    for (int i = 0; i < kImageCount; ++i) store.image(i).desc = store.image(0).desc;
+    store.image(0).desc.width = 320;
+    store.image(0).desc.height = 200;
+    for (int i = 1; i < kImageCount; ++i)
+        store.image(i).desc = {"", 8, 8, 1, Layout::Bitmap, ColorMapKind::None, 0, 0};
+    std::string text = SaveSourceText(store);
+    text += "; one too many\r\nDB $FF\r\n";
+    Write(Path("many.s"), std::vector<uint8_t>(text.begin(), text.end()));
+    ASSERT_EQ(Convert(Path("many.s") + " " + Path("many.prg")), 0) << err;
+    EXPECT_NE(err.find("warning: " + Path("many.s") + ": the store holds 257 images"),
+              std::string::npos)
+        << err;
+    // Writing that back over the input would lose the last section.
+    EXPECT_EQ(Convert(Path("many.s") + " " + Path("many.s")), 2);
+    ASSERT_EQ(symlink(Path("many.s").c_str(), Path("alias.s").c_str()), 0);
+    EXPECT_EQ(Convert(Path("many.s") + " " + Path("alias.s")), 2);
+    EXPECT_EQ(Text(Path("many.s")), text);
+
+    ASSERT_EQ(std::system(("truncate -s 3G " + Path("huge.txt")).c_str()), 0);
+    EXPECT_EQ(Convert(Path("huge.txt") + " " + Path("huge.prg")), 1);
+    EXPECT_EQ(err, "pixolat-convert: " + Path("huge.txt") +
+                       " is larger than 2 GiB; files up to 2 GiB are read\n");
+}
+
+TEST_F(ConvertTest, OutputsKeepLinksAndModesAndNeverLeaveTemporaries) {
+    static ImageStore store;
+    Write(Path("in.prg"), EncodePrg(store.image(0)));
+    const std::vector<uint8_t> old{1, 2, 3};
+
+    Write(Path("target.png"), old);
+    ASSERT_EQ(symlink("target.png", Path("link.png").c_str()), 0);
+    ASSERT_EQ(symlink("missing.png", Path("dangling.png").c_str()), 0);
+    Write(Path("private.png"), old);
+    fs::permissions(Path("private.png"), fs::perms::owner_read | fs::perms::owner_write);
+    for (const char* name : {"link.png", "dangling.png", "private.png"})
+        ASSERT_EQ(Convert(Path("in.prg") + " " + Path(name)), 0) << name << err;
+    EXPECT_TRUE(fs::is_symlink(Path("link.png")));
+    EXPECT_TRUE(fs::is_symlink(Path("dangling.png")));
+    EXPECT_EQ(Bytes(Path("target.png"))[0], 0x89);
+    EXPECT_EQ(Bytes(Path("missing.png"))[0], 0x89);
+    EXPECT_EQ(fs::status(Path("private.png")).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+
+    // A name at the system's limit of 255 bytes.
+    const std::string longName = std::string(251, 'n') + ".prg";
+    ASSERT_EQ(Convert(Path("in.prg") + " " + Path(longName)), 0) << err;
+    EXPECT_EQ(Bytes(Path(longName)).size(), 10050u);
+
+    // Past a file size limit the old file stays and nothing is left behind.
+    Write(Path("kept.bmp"), old);
+    EXPECT_EQ(Convert(Path("in.prg") + " " + Path("kept.bmp"), "ulimit -f 40; "), 1);
+    EXPECT_NE(err.find("File too large"), std::string::npos) << err;
+    EXPECT_EQ(Bytes(Path("kept.bmp")), old);
+    // Interrupted while the data goes to disk: the temporary file goes too.
+    if (std::system("strace -V >/dev/null 2>&1") == 0) {
+        for (const char* signal : {"SIGINT", "SIGTERM"}) {
+            const std::string tracer =
+                "strace -f -o /dev/null -e trace=fsync -e inject=fsync:signal=" +
+                std::string(signal) + " ";
+            EXPECT_NE(Convert(Path("in.prg") + " " + Path("kept.bmp"), tracer), 0) << signal;
+            EXPECT_EQ(Bytes(Path("kept.bmp")), old);
+        }
+    } else {
+        ADD_FAILURE() << "strace is missing (make test installs it)";
+    }
+    EXPECT_EQ(Leftovers({"in.prg", "target.png", "link.png", "dangling.png", "missing.png",
+                         "private.png", longName, "kept.bmp"}),
+              std::vector<std::string>{});
 }
 
 TEST_F(ConvertTest, RunnableWrapsTheExportAndRefusesDfli) {

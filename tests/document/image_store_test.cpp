@@ -201,6 +201,22 @@ TEST_F(Normalize, ANeverUsedImageBecomesHiresWithTheCursorOutside) {
     EXPECT_EQ(state.selectionEndY, -1);
 }
 
+// A selection corner on the right half of a multicolor pixel would make
+// the selection's redraw pair the wrong columns.
+TEST_F(Normalize, AlignsTheSelectionCornersAsTheCursor) {
+    desc() = {"", 160, 100, 2, Layout::Bitmap, ColorMapKind::Normal, 0, 0};
+    SetSelection(163, 5, 7, 99);
+    NormalizeCurrentImage(store, state);
+    EXPECT_EQ(state.selectionAnchorX, 158);
+    EXPECT_EQ(state.selectionEndX, 6);
+    EXPECT_EQ(state.selectionAnchorY, 5);
+    EXPECT_EQ(state.selectionEndY, 99);
+    desc().width = 0;  // nothing to select: corners outside, not pulled to 0
+    NormalizeCurrentImage(store, state);
+    EXPECT_EQ(state.selectionAnchorX, -1);
+    EXPECT_EQ(state.selectionEndX, -1);
+}
+
 TEST_F(Normalize, AlignsTheCursorAndLimitsTheDrawingValue) {
     desc() = {"", 320, 200, 2, Layout::Bitmap, ColorMapKind::Normal, 0, 0};
     SetCursor(7, 5);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "render/view_fixture.h"
 
 namespace pixolat::testing {
@@ -59,6 +61,35 @@ TEST_F(CellColorsTest, DfliImagesChangeTheRowPairsOfTheArea) {
             for (int cy = 0; cy < 2; ++cy) EXPECT_EQ(Colors(bank, cx, cy).substr(4), "$26");
     EXPECT_EQ(Colors(0, 2, 0), "$31/$51");
     EXPECT_EQ(Colors(0, 0, 2), "$31/$51");
+}
+
+// What the partial redraw after a change of cell colors shows is what a full
+// redraw shows, for random selections that cut cells, in every color map
+// kind and pixel width; among them a double-click on the palette with the
+// selection (3,3)-(4,4) of the default image, which recolors cell (0,0).
+TEST_F(CellColorsTest, ThePartialRedrawShowsWholeChangedCells) {
+    ResizeView(400, 300);
+    state().zoom = 3;
+    std::mt19937 random(17);
+    for (int round = 0; round < 60; ++round) {
+        const int pw = 1 + round % 2;
+        const ColorMapKind kind = ColorMapKind(round % 3);
+        MakeImage(100 + int(random() % 60), 50 + int(random() % 40), pw, kind);
+        editor.FullRedraw();
+        state().selectionActive = true;
+        const bool fixed = round == 0;
+        state().selectionAnchorX = fixed ? 3 : int(random() % 100) / pw * pw;
+        state().selectionAnchorY = fixed ? 3 : int(random() % 50);
+        state().selectionEndX = fixed ? 4 : int(random() % 100) / pw * pw;
+        state().selectionEndY = fixed ? 4 : int(random() % 50);
+        editor.FullRedraw();
+        SetCellColors(editor, int(random() & 0x7F), int(random() & 0x7F));
+        const std::vector<uint32_t> partialView = view().pixels;
+        const std::vector<uint32_t> partialPreview = editor.view().preview.pixels;
+        editor.FullRedraw();
+        ASSERT_EQ(partialView, view().pixels) << "round " << round;
+        ASSERT_EQ(partialPreview, editor.view().preview.pixels) << "round " << round;
+    }
 }
 
 TEST_F(CellColorsTest, NothingOutsideTheImageChanges) {

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 
 #include "document/colors.h"
@@ -286,6 +287,73 @@ TEST_F(PictureCommands, LargerPicturesAskBeforeEnlarging) {
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_NE(platform.messages[0].find("nothing.bmp"), std::string::npos);
     EXPECT_EQ(image.desc.width, 400);
+}
+
+// After every command that brings in a new picture, the view, the preview
+// and the scroll bars show it at once: what a later full redraw would show.
+TEST_F(PictureCommands, EveryImportRedrawsAndFitsTheScrollBars) {
+    editor.FormResize(420, 544, 20);
+    editor.state().zoom = 4;
+    Picture picture;
+    picture.width = 640;
+    picture.height = 400;
+    for (int i = 0; i < 640 * 400; ++i) picture.pixels.push_back(uint32_t(i % 7 == 0));
+    platform.pictures["wide.png"] = picture;
+    const std::string prg = folder / "pic.prg";
+    WriteBytes(prg, SamplePrg());
+    const struct {
+        const char* name;
+        std::function<void()> run;
+    } commands[] = {{"Import .PRG", [&] { ImportPrgFile(editor, prg); }},
+                    {"Import .BMP",
+                     [&] {
+                         platform.yesNoAnswers.push_back(true);
+                         ImportPictureFile(editor, "wide.png");
+                     }},
+                    {"Load", [&] {
+                         platform.textWindowAnswers.push_back("Big; 600*900 m\n\tDB $C0,$30\n");
+                         editor.RunMenuCommand("mnuFileLoad");
+                     }}};
+    for (const auto& command : commands) {
+        SCOPED_TRACE(command.name);
+        ImageDescriptor& desc = editor.currentImage().desc;
+        desc.width = 16;
+        desc.height = 8;
+        editor.UpdateScrollRanges();
+        editor.FullRedraw();
+        command.run();
+        const View& view = editor.view();
+        const std::vector<uint32_t> shown = view.view.pixels, preview = view.preview.pixels;
+        const int xMax = view.xScroll.max(), yMax = view.yScroll.max();
+        EXPECT_GT(xMax + yMax, 0);
+        editor.UpdateScrollRanges();
+        editor.FullRedraw();
+        EXPECT_EQ(xMax, view.xScroll.max());
+        EXPECT_EQ(yMax, view.yScroll.max());
+        EXPECT_TRUE(shown == view.view.pixels);
+        EXPECT_TRUE(preview == view.preview.pixels);
+    }
+}
+
+// The question comes when the picture is larger in either direction.
+TEST_F(PictureCommands, TallerOrWiderPicturesAskBeforeEnlarging) {
+    for (const auto& [width, height] : {std::pair{100, 300}, std::pair{400, 100}}) {
+        SCOPED_TRACE(width);
+        ImageDescriptor& desc = editor.currentImage().desc;
+        desc.width = 320;
+        desc.height = 200;
+        Picture picture;
+        picture.width = width;
+        picture.height = height;
+        picture.pixels.assign(std::size_t(width * height), 1);
+        platform.pictures["p.bmp"] = picture;
+        platform.questions.clear();
+        platform.yesNoAnswers.push_back(true);
+        ImportPictureFile(editor, "p.bmp");
+        EXPECT_EQ(platform.questions.size(), 1u);
+        EXPECT_EQ(desc.width, width);
+        EXPECT_EQ(desc.height, height);
+    }
 }
 
 TEST_F(PrgCommands, RunnableExportWritesTheProgramAndRefusesDfliBeforeAsking) {

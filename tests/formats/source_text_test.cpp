@@ -401,3 +401,20 @@ TEST(LoadSourceText, AColmapLummapSectionReadsOnlyColorMaps) {
     EXPECT_EQ(CellRow(im, 0, 0), 0);
     EXPECT_EQ(CellRow(f.image(1), 0, 0), 0x80);  // the next header returns to pixels
 }
+
+// The reader leaves every image it writes into hires or multicolor, also the
+// ones it passes on its way: a never used image (pixel width 0) or one with a
+// stray pixel width that a section without a size names.
+TEST(SourceText, EveryImageALoadPassesReadsAsHiresOrMulticolor) {
+    static ImageStore store;
+    EditorState state;
+    store.image(4).desc.pixelWidth = 0;
+    store.image(5).desc.pixelWidth = 7;
+    state.currentImage = 4;
+    LoadSourceText(store, state, "Title\r\nDB $FF\r\nOther\r\nDB $00\r\n; 8*8 h\r\nDB $01\r\n");
+    EXPECT_EQ(store.image(4).desc.name, "Title");
+    EXPECT_EQ(store.image(4).desc.pixelWidth, 1);
+    EXPECT_EQ(store.image(5).desc.name, "Other");
+    EXPECT_EQ(store.image(5).desc.pixelWidth, 2);
+    EXPECT_EQ(state.currentImage, 6);
+}

@@ -23,8 +23,8 @@ private slots:
         QCOMPARE(form.windowTitle(), QString("Varno's Plus/4 Graphics Editor"));
         QCOMPARE(form.geometry().size(), QSize(780, 580));
         QCOMPARE(form.statusBar()->objectName(), QString("StatusBar1"));
-        const int widths[] = {80, 80, 80, 200};
-        for (int i = 0; i < 4; ++i) QCOMPARE(form.statusPanel(i)->width(), widths[i]);
+        for (int i = 0; i < 3; ++i) QCOMPARE(form.statusPanel(i)->width(), 80);
+        QVERIFY(form.statusPanel(3)->width() >= 200);  // the rest of the bar
         QVERIFY(form.statusPanel(0)->alignment() & Qt::AlignRight);
         QVERIFY(form.statusPanel(1)->alignment() & Qt::AlignRight);
         QVERIFY(form.statusPanel(2)->alignment() & Qt::AlignLeft);

@@ -1,5 +1,7 @@
 #include "app/qt/form_mask.h"
 
+#include <sys/resource.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QHeaderView>
@@ -12,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <csignal>
 
 #include "app/qt/qt_platform.h"
 #include "gui/gui_test.h"
@@ -166,11 +169,18 @@ private slots:
         QTest::keyClick(grid, Qt::Key_Plus, Qt::KeypadModifier);
         QCOMPARE(grid->item(1, 2)->text(), QString("2"));
         QCOMPARE(grid->currentRow(), 1);
-        // Keys in the color column are left to the grid: "2" finds the row of 255.
-        QTest::qWait(searchPause);
-        grid->setCurrentCell(1, 0);
-        QTest::keyClick(grid, Qt::Key_2);
+        // Every other key is consumed too: neither "2" in the color column
+        // (the row of 255) nor "M" in the role column (the row of "Mask1")
+        // moves the current row, so the next role key edits this color.
+        for (const auto& [column, key] : {std::pair{0, Qt::Key_2}, std::pair{1, Qt::Key_M}}) {
+            QTest::qWait(searchPause);
+            grid->setCurrentCell(1, column);
+            QTest::keyClick(grid, key);
+            QCOMPARE(grid->currentRow(), 1);
+        }
+        QTest::keyClick(grid, Qt::Key_Up);  // moving by arrow keys stays the grid's
         QCOMPARE(grid->currentRow(), 0);
+        QCOMPARE(grid->item(1, 1)->text(), QString("Color"));
 
         Click(form, "cmdProcess");
         QCOMPARE(form.windowTitle(), QString("Finished!"));
@@ -221,6 +231,47 @@ private slots:
             QCOMPARE(form.windowTitle(), QString("1/2"));
         }
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);  // no stray temporary file
+    }
+
+    void aWriteCutByAFileSizeLimitKeepsTheOldOutput() {
+        QTemporaryDir dir;
+        // 200 x 100 pixels: a 60,054-byte bitmap, past a limit of 50,000 bytes.
+        const QString mask = WriteBitmap(
+            dir, "mask.bmp", std::vector<std::vector<QRgb>>(100, std::vector<QRgb>(200, 7)));
+        const QString pattern = WriteBitmap(dir, "pattern.bmp", {{qRgb(255, 255, 255)}});
+        QFile old(mask + ".NEW.BMP");
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("a good older output");
+        old.close();
+        QtPlatform platform;
+        TFormMask form(platform);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        TypePath(form, "EditCharSet", mask);
+        TypePath(form, "EditMask1", pattern);
+        TypePath(form, "EditMask2", pattern);
+        Click(form, "cmdPreProcess");
+
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit small = saved;
+        small.rlim_cur = 50000;
+        auto previous = std::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &small);
+        QString shown;
+        {
+            MessageCatcher catcher;
+            Click(form, "cmdProcess");
+            shown = catcher.text;
+        }
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previous);
+        QVERIFY2(shown.contains("mask.bmp.NEW.BMP") && shown.contains("File too large"),
+                 qPrintable(shown));
+        QCOMPARE(form.windowTitle(), QString("99/100"));  // the last row's progress
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("a good older output"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 3);  // no stray temporary file
     }
 };
 

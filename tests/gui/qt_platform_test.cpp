@@ -12,7 +12,10 @@
 
 #include "app/qt/help_viewer.h"
 #include "document/errors.h"
+#include "edit/editor.h"
+#include "edit/image_files.h"
 #include "edit/menu.h"
+#include "formats/prg_format.h"
 #include "gui/gui_test.h"
 
 using namespace pixolat;
@@ -195,6 +198,44 @@ private slots:
         QVERIFY(!ErrorOf([&] {
                      platform.SavePictureAsBitmap(S(dir.filePath("no/dir/x.bmp")), picture);
                  }).empty());
+    }
+
+    void theEditorAndTheConverterReadA16BitPictureAlike() {
+        QTemporaryDir dir;
+        // 16-bit reds around every rounding edge: 0x00FF is 1 once rounded to 8 bits.
+        QImage image(320, 200, QImage::Format_RGBX64);
+        for (int y = 0; y < 200; ++y) {
+            auto* line = reinterpret_cast<quint16*>(image.scanLine(y));
+            for (int x = 0; x < 320; ++x) {
+                const quint16 red = quint16((x * 0x0101 + y * 0x80 + (x & 1) * 0x7F) & 0xFFFF);
+                line[4 * x] = red;
+                line[4 * x + 1] = line[4 * x + 2] = 0x1234;
+                line[4 * x + 3] = 0xFFFF;
+            }
+        }
+        auto* first = reinterpret_cast<quint16*>(image.scanLine(0));
+        first[0] = 0x00FF;
+        const QString path = dir.filePath("deep.png");
+        QVERIFY(image.save(path, "PNG"));
+        QtPlatform platform;
+        Editor window(platform);
+        for (int pixelWidth : {1, 2}) {
+            Image& editor = window.currentImage();
+            editor.desc.pixelWidth = pixelWidth;
+            ImportPictureFile(window, S(path));  // File > Import .BMP, the picture chosen
+            const QString out = dir.filePath("out.prg");
+            const QString command = QString(PIXOLAT_CONVERT_PROGRAM) +
+                                    (pixelWidth == 2 ? " --multicolor " : " ") + path + " " + out;
+            QCOMPARE(std::system(command.toLocal8Bit().constData()), 0);
+            const QByteArray converted = FileBytes(out);
+            const std::vector<uint8_t> imported = EncodePrg(editor);
+            QCOMPARE(converted.size(), qsizetype(imported.size()));
+            int differ = 0;
+            for (std::size_t i = 2050; i < imported.size(); ++i)
+                differ += imported[i] != uint8_t(converted[qsizetype(i)]);
+            QCOMPARE(differ, 0);
+            if (pixelWidth == 1) QCOMPARE(editor.plane.at(0, 0), uint8_t(1));
+        }
     }
 
     void fileFiltersBecomeQtNameFilters() {

@@ -140,6 +140,49 @@ private slots:
         QCOMPARE(Child(form, "imgPreview")->width(), 280);
         QCOMPARE(form.editor().view().preview.width, 280);
     }
+
+    // A small window keeps a view with one block of the highest zoom: the
+    // palette area gives way first, and the window goes no smaller.
+    void aSmallWindowKeepsTheViewAndShrinksThePaletteFirst() {
+        QtPlatform platform;
+        TFormEditor form(platform);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.editor().state().zoom = 64;
+        form.resize(420, 300);
+        QTRY_COMPARE(form.size(), QSize(420, 300));
+        QWidget* img = Child(form, "img");
+        QVERIFY(img->isVisible() && Child(form, "xScroll")->isVisible());
+        QVERIFY(img->width() >= 130);  // a multicolor block with its lines at zoom 64
+        QVERIFY(img->height() >= 66);
+        QVERIFY(Child(form, "PanelColorPalette")->height() < 200);
+        QCOMPARE(form.editor().view().paletteHeight, 200);  // back at full size once room returns
+        form.resize(780, 580);
+        QTRY_COMPARE(Child(form, "PanelColorPalette")->height(), 200);
+
+        form.resize(50, 50);
+        QTest::qWait(20);
+        QVERIFY(form.width() >= 130 && form.height() > 66);
+        QVERIFY(img->width() >= 130 && img->height() >= 66);
+    }
+
+    // The last status panel takes the bar's free width; a text too long even
+    // for that is cut with "…" and shown whole as the tooltip.
+    void theLastStatusPanelTakesTheRestOfTheBar() {
+        QtPlatform platform;
+        TFormEditor form(platform);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QLabel* last = form.statusPanel(3);
+        QVERIFY(last->width() > 780 - 3 * 80 - 60);
+        const QString text = "Loaded PRG file (/home/user/pictures/" + QString(60, 'p') + ".prg)";
+        form.Run([&] { form.editor().ShowStatus(text.toStdString()); });
+        QCOMPARE(last->text(), text);
+        QCOMPARE(last->toolTip(), text);
+        form.resize(400, 580);
+        QTRY_VERIFY(last->width() < 200);
+        QCOMPARE(last->text(), text);  // cut only where it is drawn
+    }
 };
 
 PIXOLAT_GUI_TEST(ViewAreaTest);

@@ -126,5 +126,38 @@ TEST(FullRedraw, MatchesBlockByBlockDrawing) {
         }
 }
 
+// Redrawing every block one by one after a change gives the same view and
+// preview as a full redraw of the changed image, at widths that cut a
+// multicolor pixel and previews narrower and wider than the image.
+TEST(FullRedraw, BlockByBlockRedrawMatchesTheFullRedraw) {
+    Planes planes;
+    Image& image = planes.image;
+    EditorState state;
+    BuildRgbTable(state.rgbTable);
+    state.zoom = 3;
+    state.gridSetting = 1;
+    View view;
+    view.view.Resize(700, 200);
+    std::mt19937 random(9);
+    for (int pw = 1; pw <= 2; ++pw)
+        for (int width : {100, 101, 37})
+            for (int previewWidth : {64, 101, 102, 200}) {
+                SCOPED_TRACE(::testing::Message()
+                             << "pw " << pw << " width " << width << " preview " << previewWidth);
+                image.desc =
+                    ImageDescriptor{"", width, 40, pw, Layout::Bitmap, ColorMapKind::Normal, 0, 0};
+                view.controls.imgPreview = ControlRect{0, 0, previewWidth, 30};
+                const Scene scene{image, state, view};
+                Randomize(image, random);
+                RedrawPreview(scene);
+                Randomize(image, random);
+                for (int y = 0; y < 40; ++y)
+                    for (int x = 0; x < width; x += pw) DrawBlock(scene, x, y);
+                const std::vector<uint32_t> partial = view.preview.pixels;
+                RedrawPreview(scene);
+                EXPECT_EQ(partial, view.preview.pixels);
+            }
+}
+
 }  // namespace
 }  // namespace pixolat

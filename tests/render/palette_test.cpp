@@ -128,6 +128,12 @@ TEST_F(PaletteTest, DoubleClickSetsTheCellColorsOfTheCursorCell) {
     Release(MouseButton::Middle, 28 + 5, 5, 100);
     Release(MouseButton::Middle, 28 + 5, 5, 150);
     EXPECT_EQ(image().colmap.at(0, 1, 1), 0x20);
+    // 350 ms apart is too slow already; 349 ms is a double-click.
+    Release(MouseButton::Left, 5, 5, 5000);
+    Release(MouseButton::Left, 5, 5, 5350);
+    EXPECT_EQ(image().colmap.at(0, 1, 1), 0x20);
+    Release(MouseButton::Left, 5, 5, 5699);
+    EXPECT_EQ(image().colmap.at(0, 1, 1), 0x00);
 }
 
 TEST_F(PaletteTest, SplittersResizeThePaletteArea) {
@@ -157,10 +163,12 @@ TEST_F(PaletteTest, SplittersResizeThePaletteArea) {
 // previous move: right at the start, or after the window changed size.
 TEST_F(PaletteTest, SplitterMovesToTheRememberedPlaceAreLaidOut) {
     editor.FormResize(780, 560, kStatusBar);
-    editor.SplitterColorPaletteMoved(0);  // the palette area takes the whole height
-    EXPECT_EQ(editor.view().controls.splitterColorPalette.top, 0);
-    EXPECT_EQ(palette().height, 536);
-    EXPECT_EQ(state().paletteCellHeight, 67);
+    // The palette area takes the whole height but what the view keeps: one
+    // block of the highest zoom beside its scroll bars.
+    editor.SplitterColorPaletteMoved(0);
+    EXPECT_EQ(editor.view().controls.splitterColorPalette.top, kMinViewAreaHeight);
+    EXPECT_EQ(palette().height, 536 - kMinViewAreaHeight);
+    EXPECT_EQ(state().paletteCellHeight, (536 - kMinViewAreaHeight) / 8);
     editor.SplitterPreviewMoved(0);  // the preview takes the whole width
     EXPECT_EQ(editor.view().controls.panelPreview.width, 776);
     EXPECT_EQ(editor.view().preview.width, 776);

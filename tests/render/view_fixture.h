@@ -23,10 +23,13 @@ protected:
     Image& image() { return editor.currentImage(); }
     const RgbBuffer& view() { return editor.view().view; }
 
-    // Lays the window out so that the view picture is w x h.
+    // Lays the window out so that the view picture is w x h. A view lower
+    // than the palette area lets stand beside it takes a window too low for
+    // any palette.
     void ResizeView(int w, int h) {
         const View& v = editor.view();
-        const int palette = v.paletteVisible ? v.paletteHeight + kSplitterThickness : 0;
+        const int shown = h + 20 >= kMinViewAreaHeight ? v.paletteHeight : 0;
+        const int palette = v.paletteVisible ? shown + kSplitterThickness : 0;
         editor.FormResize(w + 20, h + 20 + palette + kStatusBar, kStatusBar);
         ASSERT_EQ(view().width, w);
         ASSERT_EQ(view().height, h);

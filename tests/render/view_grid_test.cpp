@@ -28,9 +28,17 @@ EditorState StateWith(int zoom, int grid) {
     return s;
 }
 
-// Every view point from the block left of the view to a few cells in maps
-// back to the pixel whose block (or the grid line after it) holds it, at
-// every scroll phase, zoom, grid, pixel width and color map kind.
+// Left of and above the view: the division truncates toward zero, with the
+// cell lines counted as if the view began at a cell boundary.
+int TruncatedBlock(int v, int pitch, int period, bool cellLines) {
+    const int lines = cellLines ? (v / pitch) / period : 0;
+    return (v - lines) / pitch;
+}
+
+// Every view point in the view maps back to the pixel whose block (or the
+// grid line after it) holds it, and every point in the two blocks before the
+// view follows the truncating division, at every scroll phase, zoom, grid,
+// pixel width and color map kind.
 TEST(ViewGrid, ViewToImageIsTheExactInverseOfImageToView) {
     for (int zoom = 1; zoom <= 64; ++zoom)
         for (int grid = 0; grid <= 4; ++grid)
@@ -46,12 +54,23 @@ TEST(ViewGrid, ViewToImageIsTheExactInverseOfImageToView) {
                             const int y = scroll + p;
                             const ViewPoint from = g.ImageToView(x, y);
                             const ViewPoint to = g.ImageToView(x + pw, y + 1);
+                            const bool lines = zoom >= 2 && (grid == 0 || grid == 2);
+                            const int rows = kind == ColorMapKind::Dfli ? 2 : 8;
                             for (int vx = from.x; vx < to.x; ++vx)
-                                ASSERT_EQ(g.ViewToImage(vx, 0).x, x)
+                                ASSERT_EQ(g.ViewToImage(vx, 0).x,
+                                          vx >= 0
+                                              ? x
+                                              : (TruncatedBlock(vx, g.pitchWidth(), 8 / pw, lines) +
+                                                 scroll) *
+                                                    pw)
                                     << "zoom " << zoom << " grid " << grid << " pw " << pw
                                     << " scroll " << scroll << " vx " << vx;
                             for (int vy = from.y; vy < to.y; ++vy)
-                                ASSERT_EQ(g.ViewToImage(0, vy).y, y)
+                                ASSERT_EQ(
+                                    g.ViewToImage(0, vy).y,
+                                    vy >= 0
+                                        ? y
+                                        : TruncatedBlock(vy, g.pitchHeight(), rows, lines) + scroll)
                                     << "zoom " << zoom << " grid " << grid << " kind " << int(kind)
                                     << " scroll " << scroll << " vy " << vy;
                         }
@@ -87,6 +106,18 @@ TEST(ViewGrid, CellLinesFollowTheImageCellsWhateverTheScrollPosition) {
                         0);
     EXPECT_EQ(both.ColumnToView(7), 77);
     EXPECT_EQ(both.ColumnToView(8), 89);
+}
+
+// A drag that overshoots the view's top-left corner by less than a block
+// still lands on the first visible pixel; a whole block further is the one
+// before it.
+TEST(ViewGrid, PointsJustOutsideTheViewMapToTheFirstVisiblePixel) {
+    const ViewGrid g(Descriptor(2, ColorMapKind::Normal), StateWith(8, PixelAndCellLines), 0, 0);
+    EXPECT_EQ(g.ViewToImage(-1, -1).x, 0);
+    EXPECT_EQ(g.ViewToImage(-1, -1).y, 0);
+    EXPECT_EQ(g.ViewToImage(-(g.pitchWidth() - 1), -(g.pitchHeight() - 1)).x, 0);
+    EXPECT_EQ(g.ViewToImage(-g.pitchWidth(), 0).x, -2);
+    EXPECT_EQ(g.ViewToImage(0, -g.pitchHeight()).y, -1);
 }
 
 // Zoom and grid values from outside their ranges still give a usable grid.

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPainter>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStatusBar>
@@ -23,10 +24,29 @@
 namespace pixolat {
 
 namespace {
+// The last panel's width is its least; it takes the rest of the bar.
 constexpr int kPanelWidths[kStatusPanels] = {80, 80, 80, 200};
 constexpr Qt::Alignment kPanelAlignments[kStatusPanels] = {
     Qt::AlignRight | Qt::AlignVCenter, Qt::AlignRight | Qt::AlignVCenter,
     Qt::AlignLeft | Qt::AlignVCenter, Qt::AlignLeft | Qt::AlignVCenter};
+
+// A status panel that shows a text too long for it cut with "…" at the end
+// (the whole text is its tooltip), instead of cut off mid-word.
+class ElidingPanel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QFrame::paintEvent(event);
+        QPainter painter(this);
+        const QRect room =
+            contentsRect().adjusted(margin() + 2, margin(), -margin() - 2, -margin());
+        painter.drawText(room, int(alignment()),
+                         fontMetrics().elidedText(text(), Qt::ElideRight, room.width()));
+    }
+};
+
 }  // namespace
 
 TFormEditor::TFormEditor(QtPlatform& platform, QWidget* parent)
@@ -71,18 +91,28 @@ void TFormEditor::BuildStatusBar() {
     bar->setObjectName("StatusBar1");
     bar->setSizeGripEnabled(false);
     for (int i = 0; i < kStatusPanels; ++i) {
-        panels_[i] = new QLabel(bar);
+        const bool last = i == kStatusPanels - 1;
+        panels_[i] = last ? new ElidingPanel(bar) : new QLabel(bar);
         panels_[i]->setObjectName(QString("StatusPanel%1").arg(i));
-        panels_[i]->setFixedWidth(kPanelWidths[i]);
+        if (last) {
+            // As on the desktop this layout comes from, the last panel takes
+            // the rest of the bar's width; it shrinks below 200 only with the window.
+            panels_[i]->setMinimumWidth(40);
+            panels_[i]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        } else {
+            panels_[i]->setFixedWidth(kPanelWidths[i]);
+        }
         panels_[i]->setAlignment(kPanelAlignments[i]);
         panels_[i]->setFrameShape(QFrame::Panel);
         panels_[i]->setFrameShadow(QFrame::Sunken);
-        bar->addWidget(panels_[i]);
+        bar->addWidget(panels_[i], last ? 1 : 0);
     }
 }
 
 void TFormEditor::SetPanelText(int panel, const QString& text) {
-    if (panel >= 0 && panel < kStatusPanels) panels_[panel]->setText(text);
+    if (panel < 0 || panel >= kStatusPanels) return;
+    panels_[panel]->setText(text);
+    if (panel == kStatusPanels - 1) panels_[panel]->setToolTip(text);
 }
 
 void TFormEditor::BuildMenus() {
@@ -149,7 +179,7 @@ void TFormEditor::MirrorCore() {
         action->setEnabled(item.enabled);
     }
     for (int i = 0; i < kStatusPanels; ++i)
-        panels_[i]->setText(QString::fromStdString(editor_->statusText(i)));
+        SetPanelText(i, QString::fromStdString(editor_->statusText(i)));
     setWindowTitle(QString::fromStdString(editor_->caption()));
     MirrorView();
 }

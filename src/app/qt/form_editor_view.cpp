@@ -55,6 +55,10 @@ void TFormEditor::BuildViewArea() {
     PanelPreview = NewPanel("PanelPreview", PanelColorPalette);
     imgPreview = new BufferWidget(view.preview, "imgPreview", PanelPreview);
 
+    // Small enough for any screen, large enough that the view keeps one
+    // block of the highest zoom beside its scroll bars (the palette area
+    // gives way first).
+    client_->setMinimumSize(kMinViewAreaWidth, kMinViewAreaHeight + kSplitterThickness);
     client_->onResize = [this] { ClientResized(); };
     connect(xScroll, &QScrollBar::valueChanged, this,
             [this](int v) { Run([&] { editor_->view().xScroll.SetPosition(v); }); });

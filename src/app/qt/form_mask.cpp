@@ -117,7 +117,24 @@ bool TFormMask::gridKeyDown(QKeyEvent* event) {
     const bool handled = processor_.GridKeyDown(grid->currentRow() + 1, grid->currentColumn(),
                                                 VirtualKeyCode(*event));
     if (handled) MirrorGrid();
-    return handled;
+    // Keys that move the current cell stay the grid's; every other key is
+    // consumed, because the grid's type-ahead search would move the current
+    // row and the next role key would then edit another color.
+    switch (event->key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+        case Qt::Key_Home:
+        case Qt::Key_End:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+            return handled;
+        default:
+            return true;
+    }
 }
 
 bool TFormMask::eventFilter(QObject* watched, QEvent* event) {

@@ -20,7 +20,9 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <algorithm>
+#include <climits>
 
+#include "app/picture/picture_codec.h"
 #include "app/qt/form_data.h"
 #include "app/qt/form_properties.h"
 #include "document/errors.h"
@@ -292,24 +294,11 @@ std::string QtPlatform::DataFolder() {
 }
 
 Picture QtPlatform::LoadPicture(const std::string& path) {
-    QImageReader reader(Q(path));
-    QImage image = reader.read();
-    if (image.isNull())
-        throw Error("Cannot load picture \"" + path + "\". " + S(reader.errorString()));
-    image = image.convertToFormat(QImage::Format_RGB32);
-    Picture picture;
-    picture.width = image.width();
-    picture.height = image.height();
-    picture.pixels.resize(std::size_t(picture.width) * std::size_t(picture.height));
-    for (int y = 0; y < picture.height; ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < picture.width; ++x) {
-            const QRgb c = line[x];
-            picture.at(x, y) =
-                uint32_t(qRed(c)) | uint32_t(qGreen(c)) << 8 | uint32_t(qBlue(c)) << 16;
-        }
-    }
-    return picture;
+    return ReadPictureFile(path, INT_MAX, INT_MAX);
+}
+
+Picture QtPlatform::LoadPictureCorner(const std::string& path, int maxWidth, int maxHeight) {
+    return ReadPictureFile(path, maxWidth, maxHeight);
 }
 
 namespace {
@@ -329,9 +318,9 @@ QImage ToQImage(const Picture& picture) {
 }  // namespace
 
 void QtPlatform::SavePictureAsBitmap(const std::string& path, const Picture& picture) {
-    QSaveFile file(Q(path));
-    if (!file.open(QIODevice::WriteOnly) || !ToQImage(picture).save(&file, "BMP") || !file.commit())
-        throw Error("Cannot write file \"" + path + "\". " + S(file.errorString()));
+    // Encoded whole in memory first, then the same checked, atomic write as
+    // every other file: a failure leaves the old file and reports it.
+    WriteFile(path, EncodePictureFile(picture, PictureFileType::Bmp));
 }
 
 void QtPlatform::CopyPictureToClipboard(const Picture& picture) {

@@ -64,6 +64,7 @@ public:
     std::string DataFolder() override;
 
     Picture LoadPicture(const std::string& path) override;
+    Picture LoadPictureCorner(const std::string& path, int maxWidth, int maxHeight) override;
     void SavePictureAsBitmap(const std::string& path, const Picture& picture) override;
     void CopyPictureToClipboard(const Picture& picture) override;
 

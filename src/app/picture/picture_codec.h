@@ -1,0 +1,40 @@
+#pragma once
+// The one picture codec of the editor and the converter: every picture file is
+// read and written through the toolkit's image readers and writers, so both
+// programs read the same pixels from the same file. Needs no window system and
+// no application object. Failures throw Error with the text the user sees.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/platform.h"
+
+namespace pixolat {
+
+// A decoded picture never takes more than this many bytes before it is cut
+// to the part that is used, whatever its file claims.
+inline constexpr std::int64_t kPictureDecodeBudget = std::int64_t(96) << 20;
+
+struct PictureSize {
+    int width = 0;
+    int height = 0;
+};
+
+// Reads the picture file at path; only its top-left maxWidth x maxHeight part
+// is kept, and where the format allows it only that part is decoded. A picture
+// whose decoding would take more than the budget is refused with a message
+// that names its size. fullSize, when given, receives the size of the whole
+// picture.
+Picture ReadPictureFile(const std::string& path, int maxWidth, int maxHeight,
+                        PictureSize* fullSize = nullptr);
+
+// Whether the codec reads pictures of this type (a file extension without
+// its dot, lower case: "png", "jpg", ...).
+bool CanReadPictureType(const std::string& extension);
+
+enum class PictureFileType { Bmp, Png };
+
+// The picture as the bytes of a 24-bit picture file of that type.
+std::vector<uint8_t> EncodePictureFile(const Picture& picture, PictureFileType type);
+
+}  // namespace pixolat

@@ -1,0 +1,21 @@
+#pragma once
+// Texts of the converter's messages: whatever the input holds, a message is
+// one line of printable text.
+#include <string>
+#include <string_view>
+
+namespace pixolat {
+
+// The text with control characters and bytes that are not UTF-8 written as
+// \xNN, so a file name or a value cannot move the terminal's cursor or cut
+// the line.
+std::string EscapeControls(std::string_view text);
+
+// A value from the input as a message shows it: escaped, at most 40
+// characters, "..." marking a cut.
+std::string ShownValue(std::string_view value);
+
+// An error text of the editor's core with its quoted value shown as ShownValue.
+std::string ShownCoreMessage(const std::string& text);
+
+}  // namespace pixolat

@@ -1,0 +1,150 @@
+#include "convert/options.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <string_view>
+
+#include "app/picture/picture_codec.h"
+#include "convert/messages.h"
+#include "convert/output_file.h"
+#include "document/image_store.h"
+
+namespace pixolat {
+
+const char* const kUsage =
+    "usage: pixolat-convert [--multicolor] [--image N] INPUT OUTPUT\n"
+    "       pixolat-convert --runnable [--multicolor] [--image N] INPUT OUTPUT.prg\n"
+    "       pixolat-convert [--multicolor] --info FILE\n"
+    "\n"
+    "Converts Plus/4 graphics the way the editor imports and exports them.\n"
+    "The kind of each file follows from its extension:\n"
+    "  .prg .p4i                  Plus/4 program file (output: 10050 bytes at $1800)\n"
+    "  .asm .s .inc .src .txt     the editor's source text (all images)\n"
+    "  .png .bmp                  picture (input: pixel values from bits of red;\n"
+    "                             output: the image 1:1 in the editor's colors)\n"
+    "Picture input also reads every other kind the editor reads (.jpg, .gif,\n"
+    ".ppm, ...); picture output is .png or .bmp.\n"
+    "\n"
+    "  --multicolor   import a picture as multicolor (default hires)\n"
+    "  --image N      the image of a source text to write as .prg or picture (default 0)\n"
+    "  --runnable     write a .prg that shows the picture on the Plus/4: LOAD and RUN it,\n"
+    "                 any key returns to BASIC (hires and multicolor, not DFLI)\n"
+    "  --info FILE    print the recognised layout, size, pixel width and color map kind\n"
+    "  --version      print the program's version\n";
+
+namespace {
+
+// Applies an option to the options; returns an error text, or "" when good.
+using ApplyOption = std::string (*)(Options& options, const std::string& value);
+
+struct OptionRow {
+    std::string_view name;
+    bool takesValue;
+    ApplyOption apply;
+};
+
+std::string ImageOption(Options& options, const std::string& value) {
+    char* end = nullptr;
+    const long n = std::strtol(value.c_str(), &end, 10);
+    if (value.empty() || *end != '\0' || n < 0 || n > kLastImage)
+        return "--image needs a number from 0 to " + std::to_string(kLastImage) + ", not '" +
+               ShownValue(value) + "'";
+    options.image = int(n);
+    options.imageGiven = true;
+    return "";
+}
+
+// The options, searched in order; one row each.
+const OptionRow kOptionTable[] = {
+    {"--help", false, [](Options& o, const std::string&) { return o.help = true, std::string(); }},
+    {"-h", false, [](Options& o, const std::string&) { return o.help = true, std::string(); }},
+    {"--version", false,
+     [](Options& o, const std::string&) { return o.version = true, std::string(); }},
+    {"--info", false, [](Options& o, const std::string&) { return o.info = true, std::string(); }},
+    {"--runnable", false,
+     [](Options& o, const std::string&) { return o.runnable = true, std::string(); }},
+    {"--multicolor", false,
+     [](Options& o, const std::string&) { return o.multicolor = true, std::string(); }},
+    {"--image", true, ImageOption},
+};
+
+// "--name", "--name value" or "--name=value"; returns the error text or "".
+std::string ApplyArgument(Options& options, const std::vector<std::string>& args, std::size_t& i) {
+    const std::string& arg = args[i];
+    for (const OptionRow& row : kOptionTable) {
+        if (arg == row.name) {
+            if (!row.takesValue) return row.apply(options, "");
+            if (i + 1 >= args.size()) return std::string(row.name) + " needs a value";
+            return row.apply(options, args[++i]);
+        }
+        if (row.takesValue && arg.size() > row.name.size() && arg.starts_with(row.name) &&
+            arg[row.name.size()] == '=')
+            return row.apply(options, arg.substr(row.name.size() + 1));
+    }
+    return "unknown option " + ShownValue(arg);
+}
+
+// Options that would be silently ignored for these files are errors.
+std::string CheckMeaning(const Options& options) {
+    if (options.files.size() != (options.info ? 1u : 2u))
+        return options.info ? "--info takes one file" : "give one input and one output file";
+    if (options.runnable && (options.info || OutputKindOf(options.files[1]) != FileKind::Prg))
+        return "--runnable writes a .prg file";
+    const FileKind input = InputKindOf(options.files[0]);
+    if (options.multicolor && input != FileKind::Picture)
+        return "--multicolor applies to picture input only";
+    if (options.imageGiven && (options.info || input != FileKind::Source ||
+                               OutputKindOf(options.files[1]) == FileKind::Source))
+        return "--image picks the image of a source text to write as .prg or picture";
+    // Writing the output over the input would lose what it could not convert.
+    if (!options.info && SameFile(options.files[0], options.files[1]))
+        return "the output " + ShownValue(options.files[1]) + " is the input file";
+    return "";
+}
+
+}  // namespace
+
+std::string Extension(const std::string& path) {
+    const std::size_t dot = path.find_last_of('.');
+    const std::size_t slash = path.find_last_of('/');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
+    std::string ext = path.substr(dot);
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return char(c >= 'A' && c <= 'Z' ? c + 32 : c); });
+    return ext;
+}
+
+FileKind OutputKindOf(const std::string& path) {
+    const std::string ext = Extension(path);
+    if (ext == ".prg" || ext == ".p4i") return FileKind::Prg;
+    if (ext == ".png" || ext == ".bmp") return FileKind::Picture;
+    if (ext == ".asm" || ext == ".s" || ext == ".inc" || ext == ".src" || ext == ".txt")
+        return FileKind::Source;
+    return FileKind::Unknown;
+}
+
+FileKind InputKindOf(const std::string& path) {
+    const FileKind kind = OutputKindOf(path);
+    if (kind != FileKind::Unknown) return kind;
+    const std::string ext = Extension(path);
+    return ext.size() > 1 && CanReadPictureType(ext.substr(1)) ? FileKind::Picture
+                                                               : FileKind::Unknown;
+}
+
+ParsedOptions ParseOptions(const std::vector<std::string>& args) {
+    ParsedOptions parsed;
+    Options& options = parsed.options;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg.size() > 1 && arg[0] == '-') {
+            parsed.usageError = ApplyArgument(options, args, i);
+            if (!parsed.usageError.empty()) return parsed;
+        } else {
+            options.files.push_back(arg);
+        }
+    }
+    if (!options.help && !options.version) parsed.usageError = CheckMeaning(options);
+    return parsed;
+}
+
+}  // namespace pixolat

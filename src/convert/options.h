@@ -1,0 +1,39 @@
+#pragma once
+// The converter's command line: options, file kinds and the usage text.
+#include <string>
+#include <vector>
+
+namespace pixolat {
+
+extern const char* const kUsage;
+
+enum class FileKind { Unknown, Prg, Source, Picture };
+
+// The lower-case extension with its dot, "" when the name has none.
+std::string Extension(const std::string& path);
+// What a file is read as: pictures are every kind the picture codec reads.
+FileKind InputKindOf(const std::string& path);
+// What a file is written as: pictures are .png and .bmp.
+FileKind OutputKindOf(const std::string& path);
+
+struct Options {
+    std::vector<std::string> files;
+    bool help = false;
+    bool version = false;
+    bool info = false;
+    bool runnable = false;
+    bool multicolor = false;
+    int image = 0;
+    bool imageGiven = false;
+};
+
+struct ParsedOptions {
+    Options options;
+    std::string usageError;  // empty when the command line is good
+};
+
+// Parses and checks the arguments (without the program name): an option that
+// has no meaning for the given files is an error, not silently ignored.
+ParsedOptions ParseOptions(const std::vector<std::string>& args);
+
+}  // namespace pixolat

@@ -1,0 +1,203 @@
+#include "convert/output_file.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "document/errors.h"
+
+namespace pixolat {
+
+namespace {
+
+// The temporary file being written, for the signal handler. Only ever set
+// while the signals that read it are blocked.
+char gTemporary[4096];
+
+void RemoveTemporaryAndDie(int signal) {
+    if (gTemporary[0] != '\0') ::unlink(gTemporary);
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
+}
+
+constexpr int kCleanUpSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+class BlockedSignals {
+public:
+    BlockedSignals() {
+        sigset_t set;
+        sigemptyset(&set);
+        for (int s : kCleanUpSignals) sigaddset(&set, s);
+        sigprocmask(SIG_BLOCK, &set, &old_);
+    }
+    ~BlockedSignals() { sigprocmask(SIG_SETMASK, &old_, nullptr); }
+    BlockedSignals(const BlockedSignals&) = delete;
+    BlockedSignals& operator=(const BlockedSignals&) = delete;
+
+private:
+    sigset_t old_;
+};
+
+void InstallHandlers() {
+    static bool installed = false;
+    if (installed) return;
+    installed = true;
+    for (int s : kCleanUpSignals) {
+        struct sigaction action {};
+        action.sa_handler = RemoveTemporaryAndDie;
+        sigemptyset(&action.sa_mask);
+        // A signal the caller chose to ignore stays ignored.
+        struct sigaction old {};
+        sigaction(s, nullptr, &old);
+        if (old.sa_handler != SIG_IGN) sigaction(s, &action, nullptr);
+    }
+    // Past a file size limit the write fails with "File too large" and the
+    // temporary file is removed, instead of the process being killed.
+    ::signal(SIGXFSZ, SIG_IGN);
+}
+
+[[noreturn]] void Fail(const std::string& what, const std::string& path, int error) {
+    throw Error("cannot " + what + " " + path + ": " + std::strerror(error != 0 ? error : EIO));
+}
+
+std::string Folder(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? "" : path.substr(0, slash + 1);
+}
+
+// The path with every symlink at its end followed, so the link's target is
+// replaced and the link stays.
+std::string FollowLinks(const std::string& path) {
+    std::string current = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat info {};
+        if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return current;
+        std::string target(std::size_t(info.st_size > 0 ? info.st_size : 255) + 1, '\0');
+        const ssize_t n = ::readlink(current.c_str(), target.data(), target.size());
+        if (n < 0) Fail("write", path, errno);
+        target.resize(std::size_t(n));
+        current = target.starts_with('/') ? target : Folder(current) + target;
+    }
+    Fail("write", path, ELOOP);
+}
+
+void WriteAll(int fd, const std::vector<uint8_t>& bytes, const auto& fail) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) fail(n < 0 ? errno : EIO);
+        done += std::size_t(n);
+    }
+}
+
+// Devices and pipes cannot be replaced by a rename: they are written directly.
+void WriteInPlace(const std::string& path, const std::vector<uint8_t>& bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0) Fail("write", path, errno);
+    WriteAll(fd, bytes, [&](int error) {
+        ::close(fd);
+        Fail("write", path, error);
+    });
+    if (::close(fd) != 0) Fail("write", path, errno);
+}
+
+}  // namespace
+
+std::vector<uint8_t> ReadFileStart(const std::string& path, std::size_t limit) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) Fail("read", path, errno);
+    std::vector<uint8_t> bytes;
+    uint8_t chunk[65536];
+    while (bytes.size() < limit) {
+        const ssize_t n = ::read(fd, chunk, std::min(sizeof chunk, limit - bytes.size()));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            const int error = errno;
+            ::close(fd);
+            Fail("read", path, error);
+        }
+        if (n == 0) break;
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    }
+    ::close(fd);
+    return bytes;
+}
+
+std::vector<uint8_t> ReadWholeFile(const std::string& path, std::size_t limit,
+                                   const std::string& limitText) {
+    const auto refuse = [&] {
+        throw Error(path + " is larger than " + limitText + "; files up to " + limitText +
+                    " are read");
+    };
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+        std::size_t(info.st_size) > limit)
+        refuse();
+    // A pipe or a file that grew since tells its size only by its end.
+    std::vector<uint8_t> bytes = ReadFileStart(path, limit + 1);
+    if (bytes.size() > limit) refuse();
+    return bytes;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat first {
+    }, second{};
+    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+void WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+    const std::string target = FollowLinks(path);
+    struct stat existing {};
+    const bool exists = ::stat(target.c_str(), &existing) == 0;
+    if (exists && S_ISDIR(existing.st_mode)) Fail("write", path, EISDIR);
+    if (exists && !S_ISREG(existing.st_mode)) return WriteInPlace(target, bytes);
+    mode_t mode = existing.st_mode & 07777;
+    if (!exists) {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+
+    InstallHandlers();
+    // A short name of its own, so a target name near the length limit still works.
+    std::string temporary = Folder(target) + ".pixolat-XXXXXX";
+    if (temporary.size() >= sizeof gTemporary) Fail("write", path, ENAMETOOLONG);
+    int fd = -1;
+    {
+        const BlockedSignals blocked;
+        fd = ::mkstemp(temporary.data());
+        if (fd < 0) Fail("write", path, errno);
+        std::memcpy(gTemporary, temporary.c_str(), temporary.size() + 1);
+    }
+    const auto fail = [&](int error) {
+        ::close(fd);
+        const BlockedSignals blocked;
+        ::unlink(temporary.c_str());
+        gTemporary[0] = '\0';
+        Fail("write", path, error);
+    };
+    if (::fchmod(fd, mode) != 0) fail(errno);
+    WriteAll(fd, bytes, fail);
+    if (::fsync(fd) != 0) fail(errno);
+    if (::close(fd) != 0) {
+        fd = -1;
+        fail(errno);
+    }
+    const BlockedSignals blocked;
+    if (::rename(temporary.c_str(), target.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.c_str());
+        gTemporary[0] = '\0';
+        Fail("write", path, error);
+    }
+    gTemporary[0] = '\0';
+}
+
+}  // namespace pixolat
