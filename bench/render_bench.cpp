@@ -100,12 +100,12 @@ BENCHMARK(BM_FillView1920x1080);
 void BM_RedrawView(benchmark::State& state) {
     Fixture& f = Shared();
     f.state.zoom = int(state.range(0));
-    f.state.gridSetting = uint8_t(state.range(1));
-    f.view.view.Resize(1920, 1080);
-    const FillTimes fill = FillSeconds(f.view.view, 0, 0, 1920, 1080);
+    f.state.gridSetting = GridSetting(state.range(1));
+    f.view.canvas.Resize(1920, 1080);
+    const FillTimes fill = FillSeconds(f.view.canvas, 0, 0, 1920, 1080);
     for (auto _ : state) {
         RedrawViewPicture(f.scene());
-        benchmark::DoNotOptimize(f.view.view.pixels.data());
+        benchmark::DoNotOptimize(f.view.canvas.pixels.data());
     }
     ReportRatio(state, fill);
 }
@@ -132,14 +132,14 @@ BENCHMARK(BM_RedrawPreview640x1024)->Unit(benchmark::kMicrosecond);
 void BM_DrawBlockZoom64(benchmark::State& state) {
     Fixture& f = Shared();
     f.state.zoom = 64;
-    f.state.gridSetting = CornerDots;
-    f.view.view.Resize(1920, 1080);
+    f.state.gridSetting = GridSetting::CornerDots;
+    f.view.canvas.Resize(1920, 1080);
     f.view.controls.imgPreview = {0, 0, 640, 1024};
     f.view.preview.Resize(640, 1024);
-    const FillTimes fill = FillSeconds(f.view.view, 4 * 128, 4 * 64, 128, 64);
+    const FillTimes fill = FillSeconds(f.view.canvas, 4 * 128, 4 * 64, 128, 64);
     for (auto _ : state) {
         DrawBlock(f.scene(), 8, 4);
-        benchmark::DoNotOptimize(f.view.view.pixels.data());
+        benchmark::DoNotOptimize(f.view.canvas.pixels.data());
     }
     ReportRatio(state, fill);
 }

@@ -16,5 +16,5 @@ add_custom_command(
     DEPENDS ${VIEWER_SOURCE} ${CMAKE_CURRENT_LIST_DIR}/embed_bytes.cmake
     COMMENT "Assembling the runnable .PRG viewer"
     VERBATIM)
-target_sources(pixolat_core PRIVATE ${VIEWER_HEADER})
-target_include_directories(pixolat_core PUBLIC ${VIEWER_DIR})
+target_sources(pixolat_formats PRIVATE ${VIEWER_HEADER})
+target_include_directories(pixolat_formats PUBLIC ${VIEWER_DIR})

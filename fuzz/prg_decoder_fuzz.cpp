@@ -13,9 +13,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const std::span<const uint8_t> bytes(data, std::min(size, pixolat::kPrgReadLimit));
     // The last image: a read or write past its planes leaves the store.
     pixolat::Image& image = store->image(pixolat::kLastImage);
-    const int format = pixolat::DecodePrg(bytes, image);
+    const pixolat::PrgFormat format = pixolat::DecodePrg(bytes, image);
     if (format != pixolat::RecognizePrg(bytes).format) __builtin_trap();
-    if (format != 0 &&
+    if (format != pixolat::PrgFormat::Unknown &&
         (image.desc.width > pixolat::kPlaneWidth || image.desc.height > pixolat::kPlaneHeight))
         __builtin_trap();
     return 0;

@@ -13,7 +13,9 @@ dir=build/fuzz
 
 CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DPIXOLAT_FUZZ=ON -DPIXOLAT_GUI=OFF -DPIXOLAT_TESTS=OFF >/dev/null
-cmake --build "$dir" -j "${JOBS:-2}"
+targets=()
+for source in fuzz/*.cpp; do targets+=("$(basename "$source" .cpp)"); done
+cmake --build "$dir" -j "${JOBS:-2}" --target "${targets[@]}"
 
 failed=()
 for source in fuzz/*.cpp; do

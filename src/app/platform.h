@@ -10,46 +10,15 @@
 #include <string>
 #include <vector>
 
+#include "document/picture.h"
+
 namespace pixolat {
 
 class ImagePropertiesDialog;
 
-// A 32-bit picture: pixels row by row, each 0xFFRRGGBB (the desktop's native
-// 32-bit RGB). The view, preview and palette buffers are of this kind.
-struct RgbBuffer {
-    int width = 0;
-    int height = 0;
-    std::vector<uint32_t> pixels;
-
-    void Resize(int w, int h) {
-        width = w > 0 ? w : 0;
-        height = h > 0 ? h : 0;
-        pixels.assign(std::size_t(width) * std::size_t(height), 0xFF000000u);
-    }
-    uint32_t* row(int y) { return pixels.data() + std::size_t(y) * std::size_t(width); }
-    const uint32_t* row(int y) const { return pixels.data() + std::size_t(y) * std::size_t(width); }
-    uint32_t at(int x, int y) const { return row(y)[x]; }
-};
-
-inline constexpr uint32_t PackRgb(int r, int g, int b) {
-    return 0xFF000000u | (uint32_t(r & 0xFF) << 16) | (uint32_t(g & 0xFF) << 8) |
-           uint32_t(b & 0xFF);
-}
-
-// A loaded picture file: each pixel 24-bit RGB with red in the low byte
-// (red + 256 * green + 65536 * blue).
-struct Picture {
-    int width = 0;
-    int height = 0;
-    std::vector<uint32_t> pixels;  // row by row
-
-    uint32_t at(int x, int y) const {
-        return pixels[std::size_t(y) * std::size_t(width) + std::size_t(x)];
-    }
-    uint32_t& at(int x, int y) {
-        return pixels[std::size_t(y) * std::size_t(width) + std::size_t(x)];
-    }
-};
+// The render layer's picture buffer: only DrawText takes one, by reference,
+// so the interface names it without reaching up into render.
+struct RgbBuffer;
 
 // Modifier keys and mouse buttons held during an event.
 enum ShiftFlag : unsigned {
@@ -120,6 +89,10 @@ public:
     virtual std::optional<std::string> OpenFileDialog(const FileDialogOptions& options) = 0;
     virtual std::optional<std::string> SaveFileDialog(const FileDialogOptions& options) = 0;
     virtual std::optional<std::string> OpenPictureDialog() = 0;
+    // The folder the file dialogs open in: the folder of the file last chosen
+    // in any of them, kept across runs in the settings.
+    virtual std::string DialogFolder() = 0;
+    virtual void SetDialogFolder(const std::string& folder) = 0;
 
     // The Gfx Data window, modal: shows text and returns what it holds when closed.
     virtual std::string ShowTextWindow(const std::string& text, TextWindowPurpose purpose) = 0;
@@ -142,6 +115,9 @@ public:
     // when the system has none.
     virtual std::string DataFolder() = 0;
 
+    // Where the view picture is written beside the clipboard copy.
+    virtual std::string ExportPicturePath() = 0;
+
     // Pictures.
     virtual Picture LoadPicture(const std::string& path) = 0;
     // The top-left maxWidth x maxHeight part of a picture, for an import that
@@ -160,7 +136,8 @@ public:
     virtual void SavePictureAsBitmap(const std::string& path, const Picture& picture) = 0;
     virtual void CopyPictureToClipboard(const Picture& picture) = 0;
 
-    // Text in the palette's small font, transparent background.
+    // Text in the palette's small font, transparent background; color is a
+    // DisplayPixel (0xFFRRGGBB).
     virtual int TextWidth(const std::string& text) = 0;
     virtual void DrawText(RgbBuffer& target, int x, int y, const std::string& text,
                           uint32_t color) = 0;

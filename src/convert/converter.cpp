@@ -65,8 +65,7 @@ Picture RenderImage(const Image& stored, const RgbTable& rgb) {
     const int step = image.desc.pixelWidth == 2 ? 2 : 1;
     for (int y = 0; y < picture.height; ++y)
         for (int x = 0; x < picture.width; ++x)
-            picture.at(x, y) =
-                uint32_t(rgb[std::size_t(ColorCodeAt(image, x - x % step, y))]) & 0xFFFFFF;
+            picture.at(x, y) = rgb[std::size_t(ColorCodeAt(image, x - x % step, y))];
     return picture;
 }
 
@@ -105,9 +104,9 @@ private:
         }
     }
 
-    int ReadPrg(const std::string& path, const std::vector<uint8_t>& bytes) {
-        const int format = DecodePrg(bytes, store_.image(0));
-        if (format == 0) throw Error(path + ": Could not determine PRG format.");
+    PrgFormat ReadPrg(const std::string& path, const std::vector<uint8_t>& bytes) {
+        const PrgFormat format = DecodePrg(bytes, store_.image(0));
+        if (format == PrgFormat::Unknown) throw Error(path + ": Could not determine PRG format.");
         NormalizeCurrentImage(store_, state_);
         return format;
     }
@@ -179,10 +178,10 @@ private:
         switch (InputKindOf(path)) {
             case FileKind::Prg: {
                 const std::vector<uint8_t> bytes = ReadFileStart(path, kPrgReadLimit);
-                const int format = ReadPrg(path, bytes);
+                const PrgFormat format = ReadPrg(path, bytes);
                 char load[8];
                 std::snprintf(load, sizeof load, "$%04X", bytes[0] + 256 * bytes[1]);
-                out_ << shown << ": PRG format " << format << " (" << PrgFormatName(format)
+                out_ << shown << ": PRG format " << int(format) << " (" << PrgFormatName(format)
                      << "), load address " << load << ", " << bytes.size()
                      << (bytes.size() == kPrgReadLimit ? " bytes or more" : " bytes") << "\n";
                 out_ << "image 0: " << Describe(store_.image(0)) << "\n";

@@ -37,7 +37,7 @@ const std::array<std::array<uint8_t, 3>, 128> kColorTriplets = {
 void BuildRgbTable(RgbTable& table) {
     for (int n = 0; n < 256; ++n) {
         const auto& t = ColorTriplet(n);
-        table[std::size_t(n)] = t[0] + 256 * t[1] + 65536 * t[2];
+        table[std::size_t(n)] = MakeRgbColor(t[0], t[1], t[2]);
     }
 }
 

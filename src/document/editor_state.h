@@ -7,11 +7,12 @@
 #include <string>
 
 #include "document/image_store.h"
+#include "document/rgb_color.h"
 
 namespace pixolat {
 
 // How the view grid is drawn; stored and persisted as the number.
-enum GridSetting : uint8_t {
+enum class GridSetting : uint8_t {
     PixelAndCellLines = 0,
     PixelLines = 1,
     CellLines = 2,
@@ -19,13 +20,20 @@ enum GridSetting : uint8_t {
     NoGrid = 4,
 };
 
-using RgbTable = std::array<int32_t, 256>;
+// The Toggle Grid order: each setting to the next, NoGrid (and any number
+// past it) back to the first.
+inline GridSetting NextGridSetting(GridSetting g) {
+    return g >= GridSetting::NoGrid ? GridSetting::PixelAndCellLines : GridSetting(uint8_t(g) + 1);
+}
+
+// The display color of each color code.
+using RgbTable = std::array<RgbColor, 256>;
 
 struct EditorState {
     int32_t currentImage = 0;
     int32_t zoom = -1;  // not yet set until the settings are read
     int32_t savedZoom = 0;
-    uint8_t gridSetting = CornerDots;
+    GridSetting gridSetting = GridSetting::CornerDots;
     RgbTable rgbTable{};
     int32_t selectionAnchorX = 0;
     int32_t selectionAnchorY = 0;

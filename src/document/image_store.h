@@ -48,6 +48,28 @@ struct ImageDescriptor {
     ColorCode color3 = 0;
 };
 
+// A size as far as the planes hold it: width 0..640, height 0..1024.
+struct Extent {
+    int width;
+    int height;
+};
+
+// Clips a width and height to the plane; negative sizes become 0.
+inline Extent ClipToPlane(int width, int height) {
+    return {width < 0             ? 0
+            : width > kPlaneWidth ? kPlaneWidth
+                                  : width,
+            height < 0              ? 0
+            : height > kPlaneHeight ? kPlaneHeight
+                                    : height};
+}
+
+// The image's extent clipped to the plane: every loop over an image's pixels
+// or cells stays inside it, whatever size the descriptor claims.
+inline Extent ImageExtent(const ImageDescriptor& desc) {
+    return ClipToPlane(desc.width, desc.height);
+}
+
 // One image's pixel bytes, 640 x 1024, column-major.
 class PixelPlane {
 public:

@@ -16,8 +16,9 @@ void NormalizeCurrentImage(ImageStore& store, EditorState& state) {
     ImageDescriptor& desc = store.image(state.currentImage).desc;
     // A size beyond the plane (from a damaged source text, say) would let the
     // cursor and every area operation reach past the plane, so it is cut to it.
-    desc.width = std::clamp(desc.width, 0, kPlaneWidth);
-    desc.height = std::clamp(desc.height, 0, kPlaneHeight);
+    const Extent extent = ImageExtent(desc);
+    desc.width = extent.width;
+    desc.height = extent.height;
     if (desc.pixelWidth <= 0) desc.pixelWidth = 1;
     if (desc.pixelWidth > 2) desc.pixelWidth = 2;
     state.cursorX = desc.pixelWidth * (state.cursorX / desc.pixelWidth);

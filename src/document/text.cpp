@@ -1,8 +1,7 @@
 #include "document/text.h"
 
+#include <cstring>
 #include <vector>
-
-#include "document/errors.h"
 
 namespace pixolat {
 
@@ -74,6 +73,33 @@ std::string ReplaceAll(std::string_view s, std::string_view find, std::string_vi
     return out;
 }
 
+std::string EraseAll(std::string_view s, std::string_view find) {
+    if (find.empty()) return std::string(s);
+    std::string result(s.size(), '\0');
+    char* const out = result.data();
+    const char* const f = find.data();
+    const std::size_t m = find.size();
+    const char last = f[m - 1];
+    std::size_t n = 0;
+    std::size_t i = 0;
+    // The output never holds find, so only a copied `last` can complete a new
+    // occurrence: the text between two of them is copied whole.
+    while (i < s.size()) {
+        const void* hit = std::memchr(s.data() + i, last, s.size() - i);
+        const std::size_t end =
+            hit ? std::size_t(static_cast<const char*>(hit) - s.data()) + 1 : s.size();
+        std::memcpy(out + n, s.data() + i, end - i);
+        n += end - i;
+        i = end;
+        if (!hit || n < m) continue;
+        std::size_t k = 1;
+        while (k < m && out[n - 1 - k] == f[m - 1 - k]) ++k;
+        if (k == m) n -= m;
+    }
+    result.resize(n);
+    return result;
+}
+
 std::string TrimChars(std::string_view s, std::string_view set) {
     std::size_t begin = 0;
     std::size_t end = s.size();
@@ -83,11 +109,12 @@ std::string TrimChars(std::string_view s, std::string_view set) {
 }
 
 std::string TrimBlanks(std::string_view s) {
-    static constexpr char kBlanks[] = {'\t', '\n', '\r', ' ', '\xA0'};
-    return TrimChars(s, std::string_view(kBlanks, sizeof kBlanks));
+    std::size_t begin = 0;
+    std::size_t end = s.size();
+    while (begin < end && IsBlank(s[begin])) ++begin;
+    while (end > begin && IsBlank(s[end - 1])) --end;
+    return std::string(s.substr(begin, end - begin));
 }
-
-namespace {
 
 std::string_view TrimControls(std::string_view s) {
     std::size_t begin = 0;
@@ -97,15 +124,10 @@ std::string_view TrimControls(std::string_view s) {
     return s.substr(begin, end - begin);
 }
 
+namespace {
+
 bool IsDecimalDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-int HexDigitValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
 }
 
 }  // namespace
@@ -127,7 +149,7 @@ int32_t ParseNumber(std::string_view input) {
     for (char c : TrimControls(input))
         if (c != ',') text.push_back(c);
     if (!IsNumber(text)) return 0;
-    const auto fail = [&text]() { return Error("'" + text + "' is not a valid integer value"); };
+    const auto fail = [&text]() { return InvalidIntegerError(text); };
 
     std::string_view s = TrimControls(text);
     const bool negative = s.front() == '-';
@@ -150,9 +172,19 @@ int32_t ParseNumber(std::string_view input) {
     return static_cast<int32_t>(negative ? -value : value);
 }
 
+int32_t ParseWholeNumber(std::string_view s) {
+    const bool clean =
+        !s.empty() && TrimControls(s).size() == s.size() && s.find(',') == std::string_view::npos;
+    if (!clean || !IsNumber(s)) throw InvalidIntegerError(s);
+    return ParseNumber(s);
+}
+
+Error InvalidIntegerError(std::string_view text) {
+    return Error("'" + std::string(text) + "' is not a valid integer value");
+}
+
 std::string HexByte(int v) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    return {kDigits[(v >> 4) & 0xF], kDigits[v & 0xF]};
+    return {kHexDigits[(v >> 4) & 0xF], kHexDigits[v & 0xF]};
 }
 
 }  // namespace pixolat

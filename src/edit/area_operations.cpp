@@ -23,8 +23,8 @@ void ForEachByteColumn(const ImageDescriptor& desc, const ImageRect& a, F f) {
 
 std::optional<ImageRect> ClipToImage(const ImageDescriptor& desc, const ImageRect& area) {
     const int pw = PixelWidthOf(desc);
-    const int width = std::clamp(desc.width, 0, kPlaneWidth);
-    const int height = std::clamp(desc.height, 0, kPlaneHeight);
+    const int width = ImageExtent(desc).width;
+    const int height = ImageExtent(desc).height;
     ImageRect r{std::max(area.x1, 0), std::max(area.y1, 0), std::min(area.x2, width - pw),
                 std::min(area.y2, height - 1)};
     if (r.x1 > r.x2 || r.y1 > r.y2) return std::nullopt;

@@ -40,8 +40,8 @@ void RedrawWholeCells(Editor& editor, const ImageRect& area) {
 void SetAreaCellColors(Image& image, const ImageRect& area, ColorCode c1, ColorCode c2) {
     const int x1 = std::max(area.x1, 0);
     const int y1 = std::max(area.y1, 0);
-    const int x2 = std::min(area.x2, std::min(image.desc.width, kPlaneWidth) - 1);
-    const int y2 = std::min(area.y2, std::min(image.desc.height, kPlaneHeight) - 1);
+    const int x2 = std::min(area.x2, ImageExtent(image.desc).width - 1);
+    const int y2 = std::min(area.y2, ImageExtent(image.desc).height - 1);
     if (x1 > x2 || y1 > y2) return;
     const bool normal = image.desc.colorMapKind == ColorMapKind::Normal;
     // A Normal image has one entry per cell; the others one per row pair.

@@ -62,11 +62,11 @@ void CopyArea(const Image& image, const ImageRect& area, CopyBuffer& buffer) {
 
 std::optional<ImageRect> PasteBuffer(Image& image, const CopyBuffer& buffer, int x, int y,
                                      DrawingMode mode) {
-    const int w = std::min(buffer.desc.width, kPlaneWidth);
-    const int h = std::min(buffer.desc.height, kPlaneHeight);
+    const int w = ImageExtent(buffer.desc).width;
+    const int h = ImageExtent(buffer.desc).height;
     const int bufferPw = PixelWidthOf(buffer.desc);
-    const int width = std::clamp(image.desc.width, 0, kPlaneWidth);
-    const int height = std::clamp(image.desc.height, 0, kPlaneHeight);
+    const int width = ImageExtent(image.desc).width;
+    const int height = ImageExtent(image.desc).height;
     if (w <= 0 || h <= 0 || x < 0 || y < 0 || x >= width || y >= height) return std::nullopt;
 
     if (mode != DrawingMode::ColorOnly) {

@@ -12,8 +12,8 @@ namespace pixolat {
 
 bool InCurrentImage(const Editor& editor, int x, int y) {
     const ImageDescriptor& desc = editor.currentImage().desc;
-    return x >= 0 && y >= 0 && x < std::min(desc.width, kPlaneWidth) &&
-           y < std::min(desc.height, kPlaneHeight) && x + PixelWidthOf(desc) <= kPlaneWidth;
+    return x >= 0 && y >= 0 && x < ImageExtent(desc).width && y < ImageExtent(desc).height &&
+           x + PixelWidthOf(desc) <= kPlaneWidth;
 }
 
 void PutPixel(Editor& editor, int x, int y, PixelValue value, bool redraw) {

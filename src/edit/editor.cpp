@@ -1,22 +1,17 @@
 #include "edit/editor.h"
 
-#include "document/colors.h"
-#include "document/pixels.h"
 #include "edit/key_map.h"
 #include "edit/source_files.h"
+#include "edit/start_editor.h"
 
 namespace pixolat {
 
 Editor::Editor(Platform& platform) : platform_(platform), menu_(BuildMainMenu()) {
     AddKeyHints(menu_);
-    BuildRgbTable(state_.rgbTable);
-    SetUpDefaultImage(store_);
-    // The zoom the view starts with when no valid zoom was stored.
-    if (state_.zoom <= 0 || state_.zoom > 64) state_.zoom = 10;
     view_.xScroll.onChange = [this] { xScrollChange(); };
     view_.yScroll.onChange = [this] { yScrollChange(); };
-    SetStatusText(2, "Pixel & Color");
-    ShowStatus("Ready.");
+    StartEditor(*this);
+    // The history starts from the images as the start-up left them.
     history_.Sync(store_, state_.currentImage);
     UpdateUndoItems();
     UpdateRecoverItem(*this);
@@ -59,6 +54,7 @@ void Editor::RunCommandStep(std::string_view name, const std::function<void()>& 
 
 void Editor::FormKeyDown(int key, ShiftState shift) {
     Dispatch([&] {
+        if (IsMenuAccessKey(menu_, {key, shift})) return;
         if (const KeyRow* row = FindKeyRow(KeyDownRows(), *this, {key, shift})) {
             const Command* command = std::get_if<Command>(&row->action);
             // Cursor moves and drawing keys make the steps of a key run;

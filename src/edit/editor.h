@@ -1,4 +1,5 @@
 #pragma once
+// Defined in editor.cpp and editor_view.cpp, editor_palette.cpp, editor_mouse.cpp (by area).
 // The editor window without widgets: it owns the image store, the copy
 // buffer and the editor state, and every handler the window has is a call on
 // it. It reaches the desktop only through the Platform interface. The
@@ -140,6 +141,10 @@ public:
     void SetCaption(const std::string& text);
     const std::string& caption() const { return caption_; }
 
+    // The help file asked for by the Help menu, F1 and the menu items' help.
+    void SetHelpFile(const std::string& path) { helpFile_ = path; }
+    const std::string& helpFile() const { return helpFile_; }
+
     const std::vector<MenuItem>& menu() const { return menu_; }
     MenuItem& menuItem(const std::string& name);
     const MenuItem& menuItem(const std::string& name) const;
@@ -158,11 +163,17 @@ private:
     EditorState state_;
     std::array<std::string, kStatusPanels> statusTexts_;
     std::string caption_ = kEditorCaption;
+    std::string helpFile_;
     std::vector<MenuItem> menu_;
     View view_;
     // Where a drag last was while outside the image: the next line starts
     // there, so that only what lies inside the image of the pointer's path is drawn.
     std::optional<ImagePoint> dragOutside_;
+    // While a mouse step redraws blocks, the outline is off and the toggles
+    // inside the step leave it off; it is drawn whole once the step is done.
+    bool outlineHeldOff_ = false;
+    template <class Step>
+    void WithOutlineOff(Step step);
 
     History history_;
     std::string stepName_;

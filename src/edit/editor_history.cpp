@@ -4,6 +4,7 @@
 
 #include "document/pixels.h"
 #include "edit/commands/draw_commands.h"
+#include "edit/commands/key_commands.h"
 #include "edit/editor.h"
 #include "edit/image_switching.h"
 
@@ -39,13 +40,23 @@ std::string StepName(const MenuItem& item) {
 }
 
 std::string Editor::StepNameOf(const KeyAction& action) const {
-    // Commands that only keys reach.
-    static const std::pair<Command, const char*> keyCommands[] = {{Invert, "Invert"}};
+    // What only keys reach.
+    static const std::pair<Command, const char*> commands[] = {
+        {Invert, "Invert"},        {MoveAreaLeft, "Move Area"}, {MoveAreaRight, "Move Area"},
+        {MoveAreaUp, "Move Area"}, {MoveAreaDown, "Move Area"},
+    };
+    static const std::pair<KeyCommand, const char*> keyCommands[] = {
+        {DrawPixelValue, "Draw"},
+        {SetValueColorKey, "Set Color"},
+    };
     if (const Command* command = std::get_if<Command>(&action)) {
         for (const MenuItem& item : menu_)
             if (item.command && item.command == *command) return StepName(item);
-        for (const auto& [keyCommand, name] : keyCommands)
-            if (keyCommand == *command) return name;
+        for (const auto& [known, name] : commands)
+            if (known == *command) return name;
+    } else {
+        for (const auto& [known, name] : keyCommands)
+            if (known == std::get<KeyCommand>(action)) return name;
     }
     return std::string();
 }

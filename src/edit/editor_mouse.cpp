@@ -5,6 +5,24 @@
 
 namespace pixolat {
 
+// The blocks a mouse step redraws may hold parts of the selection outline,
+// and a drawn pixel's cell colors redraw whole cells under it: the outline
+// is taken away first and drawn once, whole, on top at the end.
+template <class Step>
+void Editor::WithOutlineOff(Step step) {
+    ToggleSelectionOutline();
+    struct Hold {
+        bool& off;
+        explicit Hold(bool& flag) : off(flag) { off = true; }
+        ~Hold() { off = false; }
+    };
+    {
+        Hold hold(outlineHeldOff_);
+        step();
+    }
+    ToggleSelectionOutline();
+}
+
 void Editor::imgMouseDown(MouseButton button, ShiftState shift, int vx, int vy) {
     if (button != MouseButton::Left) return;
     // Until the release, everything drawn is one undo step, apart from what
@@ -32,10 +50,12 @@ void Editor::imgMouseDown(MouseButton button, ShiftState shift, int vx, int vy) 
         ScrollCursorIntoView();
         return;
     }
-    RedrawCursorBlock();
-    state_.cursorX = p.x;
-    state_.cursorY = p.y;
-    PutPixel(*this, p.x, p.y, state_.currentPixelValue, true);
+    WithOutlineOff([&] {
+        RedrawCursorBlock();
+        state_.cursorX = p.x;
+        state_.cursorY = p.y;
+        PutPixel(*this, p.x, p.y, state_.currentPixelValue, true);
+    });
 }
 
 void Editor::imgMouseMove(ShiftState shift, int vx, int vy) {
@@ -46,17 +66,19 @@ void Editor::imgMouseMove(ShiftState shift, int vx, int vy) {
     if ((shift & kLeftButton) && !(shift & kShift)) {
         const ImagePoint from =
             dragOutside_ ? *dragOutside_ : ImagePoint{state_.cursorX, state_.cursorY};
-        RedrawCursorBlock();
-        // The line leaves the cursor on its last pixel inside the image.
-        DrawLine(*this, from.x, from.y, p.x, p.y, state_.currentPixelValue);
-        if (inside) {
-            state_.cursorX = p.x;
-            state_.cursorY = p.y;
-            dragOutside_.reset();
-        } else {
-            dragOutside_ = p;
-        }
-        DrawCursorAndStatus();
+        WithOutlineOff([&] {
+            RedrawCursorBlock();
+            // The line leaves the cursor on its last pixel inside the image.
+            DrawLine(*this, from.x, from.y, p.x, p.y, state_.currentPixelValue);
+            if (inside) {
+                state_.cursorX = p.x;
+                state_.cursorY = p.y;
+                dragOutside_.reset();
+            } else {
+                dragOutside_ = p;
+            }
+            DrawCursorAndStatus();
+        });
         return;
     }
     dragOutside_.reset();
@@ -77,10 +99,12 @@ void Editor::imgMouseMove(ShiftState shift, int vx, int vy) {
         ToggleSelectionOutline();
         return;
     }
-    RedrawCursorBlock();
-    state_.cursorX = p.x;
-    state_.cursorY = p.y;
-    DrawCursorAndStatus();
+    WithOutlineOff([&] {
+        RedrawCursorBlock();
+        state_.cursorX = p.x;
+        state_.cursorY = p.y;
+        DrawCursorAndStatus();
+    });
 }
 
 void Editor::imgMouseUp(MouseButton button, ShiftState shift, int, int) {
@@ -91,8 +115,12 @@ void Editor::imgMouseUp(MouseButton button, ShiftState shift, int, int) {
             EndStep();
         }
     }
-    // Another button let go while the left one is held ends the selection.
-    if (shift & kLeftButton) state_.selectionActive = false;
+    // Another button let go while the left one is held ends the selection;
+    // its outline goes with it.
+    if (shift & kLeftButton) {
+        ToggleSelectionOutline();
+        state_.selectionActive = false;
+    }
 }
 
 }  // namespace pixolat

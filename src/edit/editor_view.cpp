@@ -57,6 +57,7 @@ void Editor::DrawCursorAndStatus() {
 }
 
 void Editor::ToggleSelectionOutline() {
+    if (outlineHeldOff_) return;
     pixolat::ToggleSelectionOutline(scene());
 }
 
@@ -85,8 +86,8 @@ void Editor::RedrawSelectionArea() {
     const ImageRect r = SelectionRect();
     // Only blocks inside the image are drawn; bounding the loops keeps a
     // stray corner from turning into a long walk over nothing.
-    const int x2 = std::min(r.x2, std::min(desc.width, kPlaneWidth) - 1);
-    const int y2 = std::min(r.y2, std::min(desc.height, kPlaneHeight) - 1);
+    const int x2 = std::min(r.x2, ImageExtent(desc).width - 1);
+    const int y2 = std::min(r.y2, ImageExtent(desc).height - 1);
     const int pw = PixelWidthOf(desc);
     for (int y = std::max(r.y1, 0); y <= y2; ++y)
         for (int x = std::max(r.x1, 0); x <= x2; x += pw) DrawBlock(x, y);
@@ -104,8 +105,8 @@ ImagePoint Editor::ViewToImage(int vx, int vy) const {
 void Editor::UpdateScrollRanges() {
     const ImageDescriptor& desc = currentImage().desc;
     const ViewGrid grid(desc, state_, 0, 0);
-    const int vw = view_.view.width;
-    const int vh = view_.view.height;
+    const int vw = view_.canvas.width;
+    const int vh = view_.canvas.height;
     const int pitchW = grid.pitchWidth();
     const int pitchH = grid.pitchHeight();
     int columns = vw / pitchW;
@@ -114,8 +115,8 @@ void Editor::UpdateScrollRanges() {
         columns = (vw - (vw / pitchW) / grid.blocksPerCell()) / pitchW;
         rows = (vh - (vh / pitchH) / grid.rowsPerCell()) / pitchH;
     }
-    const int imageColumns = std::clamp(desc.width, 0, kPlaneWidth) / grid.pixelWidth();
-    const int imageRows = std::clamp(desc.height, 0, kPlaneHeight);
+    const int imageColumns = ImageExtent(desc).width / grid.pixelWidth();
+    const int imageRows = ImageExtent(desc).height;
     // A bar that is not needed rests at 0 with nothing to scroll.
     const bool scrollX = columns < imageColumns;
     view_.xScroll.SetEnabled(scrollX);
@@ -129,8 +130,8 @@ void Editor::ScrollCursorIntoView() {
     if (state_.zoom <= 0) return;
     const ImageDescriptor& desc = currentImage().desc;
     const ViewGrid start(desc, state_, 0, 0);
-    const int vw = view_.view.width;
-    const int vh = view_.view.height;
+    const int vw = view_.canvas.width;
+    const int vh = view_.canvas.height;
     if (vw < start.pitchWidth() || vh < start.pitchHeight()) return;
     int c = view_.xScroll.position();
     int r = view_.yScroll.position();

@@ -31,7 +31,7 @@ bool HasPrgExtension(const std::string& path) {
 
 void ImportPrgFile(Editor& editor, const std::string& path) {
     const std::vector<uint8_t> bytes = editor.platform().ReadFile(path, kPrgReadLimit);
-    if (DecodePrg(bytes, editor.currentImage()) == 0) {
+    if (DecodePrg(bytes, editor.currentImage()) == PrgFormat::Unknown) {
         editor.platform().ShowMessage(
             "Could not determine PRG format.\rPlease email this file to the author!");
         return;

@@ -1,9 +1,12 @@
 #include "edit/key_map.h"
 
 #include <algorithm>
+#include <cctype>
 
+#include "edit/commands/draw_commands.h"
 #include "edit/commands/edit_commands.h"
 #include "edit/commands/file_commands.h"
+#include "edit/commands/help_commands.h"
 #include "edit/commands/key_commands.h"
 #include "edit/commands/view_commands.h"
 #include "edit/editor.h"
@@ -12,29 +15,90 @@ namespace pixolat {
 
 namespace {
 
-// Key presses. Ctrl+L, Ctrl+S, Ctrl+Z, Ctrl+Y and Ctrl+Shift+Z are menu
-// shortcuts, served before a key press reaches this table; their rows run
-// the same commands (and keep Ctrl+Z from the zoom while Undo is greyed).
+// Modifier conditions of the key table beyond the common ones.
+constexpr Modifiers kAltHeld{kAlt};
+constexpr Modifiers kCtrlAndAlt{kCtrl | kAlt};
+constexpr Modifiers kCtrlWithoutAlt{kCtrl, kAlt};
+constexpr Modifiers kShiftWithoutCtrl{kShift, kCtrl};
+// A row that only stops the search.
+constexpr Command kNothing = nullptr;
+
+// Key presses, in the order they are searched. Ctrl+L, Ctrl+S, Ctrl+Z, Ctrl+Y
+// and Ctrl+Shift+Z are menu shortcuts, served before a key press reaches this
+// table; their rows run the same commands (and keep Ctrl+Z from the zoom
+// while Undo is greyed). Alt with the access letter of a top menu opens that menu
+// and never gets here (see IsMenuAccessKey).
 // clang-format off
 const KeyRow kKeyDownRows[] = {
-    // keys            modifiers    condition  action                  menu hint
-    {{'G'},            kAny,        nullptr,   mnuViewToggleGridClick, "mnuViewToggleGrid"},
-    {{'L'},            kCtrlHeld,   nullptr,   mnuFileImportPRGClick,  nullptr},
-    {{'L'},            kOtherwise,  nullptr,   mnuFileLoadClick,       "mnuFileLoad"},
-    {{'S'},            kCtrlHeld,   nullptr,   mnuFileExportPRGClick,  nullptr},
-    {{'S'},            kOtherwise,  nullptr,   mnuFileSaveClick,       "mnuFileSave"},
-    {{'X'},            kAny,        nullptr,   OpenMaskProcessor,      nullptr},
-    {{'Y'},            kCtrlHeld,   nullptr,   mnuEditRedoClick,       nullptr},
-    {{'Z'},            {kCtrl | kShift}, nullptr, mnuEditRedoClick,    nullptr},
-    {{'Z'},            kCtrlHeld,   nullptr,   mnuEditUndoClick,       nullptr},
-    {{'Z'},            kOtherwise,  nullptr,   mnuViewZoomToggleClick, "mnuViewZoomToggle"},
-    {{kKeypadPlus},    kOtherwise,  nullptr,   mnuViewZoomInClick,     "mnuViewZoomIn"},
-    {{kKeypadMinus},   kOtherwise,  nullptr,   mnuViewZoomOutClick,    "mnuViewZoomOut"},
+    // keys                    modifiers           condition           action                          menu hint
+    {{'0', kKeySpace},         kAltHeld,           nullptr,            SetValueColorKey,               nullptr},
+    {{'0', kKeySpace},         kShiftHeld,         nullptr,            ChoosePixelValue,               nullptr},
+    {{'0', kKeySpace},         kOtherwise,         nullptr,            DrawPixelValue,                 "mnuDrawPixel0"},
+    {{'1', '2', '3'},          kAltHeld,           nullptr,            SetValueColorKey,               nullptr},
+    {{'1', '2', '3'},          kShiftHeld,         nullptr,            ChoosePixelValue,               nullptr},
+    {{'1'},                    kOtherwise,         nullptr,            DrawPixelValue,                 "mnuDrawPixel1"},
+    {{'2'},                    kOtherwise,         nullptr,            DrawPixelValue,                 "mnuDrawPixel2"},
+    {{'3'},                    kOtherwise,         nullptr,            DrawPixelValue,                 "mnuDrawPixel3"},
+    {{kKeyLeft},               kAltHeld,           nullptr,            PaletteLeft,                    nullptr},
+    {{kKeyLeft},               kOtherwise,         MoveKeyHeld,        MoveAreaLeft,                   nullptr},
+    {{kKeyLeft},               kOtherwise,         CursorCanMoveLeft,  MoveCursorLeft,                 nullptr},
+    {{kKeyRight},              kAltHeld,           nullptr,            PaletteRight,                   nullptr},
+    {{kKeyRight},              kOtherwise,         MoveKeyHeld,        MoveAreaRight,                  nullptr},
+    {{kKeyRight},              kOtherwise,         CursorCanMoveRight, MoveCursorRight,                nullptr},
+    {{kKeyUp},                 kAltHeld,           nullptr,            PaletteUp,                      nullptr},
+    {{kKeyUp},                 kOtherwise,         MoveKeyHeld,        MoveAreaUp,                     nullptr},
+    {{kKeyUp},                 kOtherwise,         CursorCanMoveUp,    MoveCursorUp,                   nullptr},
+    {{kKeyDown},               kAltHeld,           nullptr,            PaletteDown,                    nullptr},
+    {{kKeyDown},               kOtherwise,         MoveKeyHeld,        MoveAreaDown,                   nullptr},
+    {{kKeyDown},               kOtherwise,         CursorCanMoveDown,  MoveCursorDown,                 nullptr},
+    {{kKeyHome},               kAny,               CursorCanMoveLeft,  MoveCursorToLeftEdge,           nullptr},
+    {{kKeyHome},               kAny,               CursorCanMoveUp,    MoveCursorToTop,                nullptr},
+    {{kKeyEnd},                kAny,               CursorCanMoveRight, MoveCursorToRightEdge,          nullptr},
+    {{kKeyEnd},                kAny,               CursorCanMoveDown,  MoveCursorToBottom,             nullptr},
+    {{'C'},                    kCtrlAndAlt,        nullptr,            CopyView,                       nullptr},
+    {{'C'},                    kCtrlWithoutAlt,    nullptr,            CopySelection,                  nullptr},
+    {{'C'},                    kShiftWithoutCtrl,  nullptr,            mnuViewColorPaletteAndPreviewClick, nullptr},
+    {{'C'},                    kOtherwise,         nullptr,            mnuDrawSetColorClick,           "mnuDrawSetColor"},
+    {{'D'},                    kAny,               nullptr,            mnuDrawToggleDrawingModeClick,  "mnuDrawToggleDrawingMode"},
+    {{'F'},                    kAltHeld,           nullptr,            kNothing,                       nullptr},
+    {{'F'},                    kOtherwise,         nullptr,            mnuDrawFillClick,               "mnuDrawFill"},
+    {{'G'},                    kAny,               nullptr,            mnuViewToggleGridClick,         "mnuViewToggleGrid"},
+    {{'H'},                    kShiftHeld,         nullptr,            mnuDrawFlipHorizontallyClick,   "mnuDrawFlipHorizontally"},
+    {{'H'},                    kOtherwise,         nullptr,            mnuDrawHiresClick,              "mnuDrawHires"},
+    {{'I'},                    kAny,               nullptr,            Invert,                         nullptr},
+    {{'L'},                    kCtrlHeld,          nullptr,            mnuFileImportPRGClick,          nullptr},
+    {{'L'},                    kOtherwise,         nullptr,            mnuFileLoadClick,               "mnuFileLoad"},
+    {{'M'},                    kAny,               nullptr,            HoldMoveKey,                    nullptr},
+    {{'P'},                    kAny,               nullptr,            mnuViewImagePropertiesClick,    "mnuViewImageProperties"},
+    {{'R'},                    kShiftHeld,         nullptr,            mnuDrawReplaceColorsClick,      nullptr},
+    {{'R'},                    kOtherwise,         nullptr,            mnuDrawRemapColorsClick,        "mnuDrawRemapColors"},
+    {{'S'},                    kCtrlHeld,          nullptr,            mnuFileExportPRGClick,          nullptr},
+    {{'S'},                    kOtherwise,         nullptr,            mnuFileSaveClick,               "mnuFileSave"},
+    {{'V'},                    kShiftHeld,         nullptr,            mnuDrawFlipVerticallyClick,     "mnuDrawFlipVertically"},
+    {{'V'},                    kAltHeld,           nullptr,            kNothing,                       nullptr},
+    {{'V'},                    kOtherwise,         nullptr,            mnuEditPasteClick,              nullptr},
+    {{'X'},                    kAny,               nullptr,            OpenMaskProcessor,              nullptr},
+    {{'Y'},                    kCtrlHeld,          nullptr,            mnuEditRedoClick,               nullptr},
+    {{'Y'},                    kOtherwise,         nullptr,            ShowUnhandledKey,               nullptr},
+    {{'Z'},                    {kCtrl | kShift},   nullptr,            mnuEditRedoClick,               nullptr},
+    {{'Z'},                    kCtrlHeld,          nullptr,            mnuEditUndoClick,               nullptr},
+    {{'Z'},                    kOtherwise,         nullptr,            mnuViewZoomToggleClick,         "mnuViewZoomToggle"},
+    {{kKeypadPlus},            kShiftHeld,         nullptr,            mnuViewImageNextClick,          "mnuViewImageNext"},
+    {{kKeypadPlus},            kOtherwise,         nullptr,            mnuViewZoomInClick,             "mnuViewZoomIn"},
+    {{kKeypadMinus},           kShiftHeld,         nullptr,            mnuViewImagePrevClick,          "mnuViewImagePrev"},
+    {{kKeypadMinus},           kOtherwise,         nullptr,            mnuViewZoomOutClick,            "mnuViewZoomOut"},
+    {{kKeyF1},                 kAny,               nullptr,            mnuHelpKeybClick,               nullptr},
+    {{kKeyF12},                kAny,               nullptr,            mnuFileExitClick,               nullptr},
+    {{kEveryOtherKey},         kAny,               nullptr,            ShowUnhandledKey,               nullptr},
+};
+
+// Key releases: the value keys and M stop drawing and moving.
+const KeyRow kKeyUpRows[] = {
+    {{'0', kKeySpace},         kAny,               nullptr,            ReleaseValueKey,                nullptr},
+    {{'1', '2', '3'},          kAny,               nullptr,            ReleaseValueKey,                nullptr},
+    {{'M'},                    kAny,               nullptr,            ReleaseMoveKey,                 nullptr},
 };
 // clang-format on
-
-// Key releases: no key acts on its release.
-const std::array<KeyRow, 0> kKeyUpRows{};
 
 bool Names(const KeyRow& row, int key) {
     return key != 0 && std::find(row.keys.begin(), row.keys.end(), key) != row.keys.end();
@@ -97,6 +161,19 @@ void RunKeyRow(const KeyRow& row, Editor& editor, KeyPress press) {
     } else if (const KeyCommand keyCommand = std::get<KeyCommand>(row.action)) {
         keyCommand(editor, press);
     }
+}
+
+bool IsMenuAccessKey(const std::vector<MenuItem>& menu, KeyPress press) {
+    // AltGr is Ctrl + Alt on Windows and types characters; it opens no menu.
+    if ((press.shift & (kAlt | kCtrl)) != kAlt) return false;
+    for (const MenuItem& item : menu) {
+        if (item.kind != MenuItem::Kind::Menu || !item.visible) continue;
+        const std::size_t amp = item.caption.find('&');
+        if (amp == std::string::npos || amp + 1 >= item.caption.size()) continue;
+        const char letter = item.caption[amp + 1];
+        if (std::toupper(static_cast<unsigned char>(letter)) == press.key) return true;
+    }
+    return false;
 }
 
 std::string KeyHintText(const KeyRow& row) {

@@ -78,6 +78,10 @@ std::span<const KeyRow> KeyUpRows();
 const KeyRow* FindKeyRow(std::span<const KeyRow> rows, const Editor& editor, KeyPress press);
 void RunKeyRow(const KeyRow& row, Editor& editor, KeyPress press);
 
+// Alt with the access letter of a top menu ("&Draw": Alt+D): the menu bar
+// opens that menu, and the key table never sees the key.
+bool IsMenuAccessKey(const std::vector<MenuItem>& menu, KeyPress press);
+
 // The key as a menu shows it: "L", "+", "Shift + H", "Shift +".
 std::string KeyHintText(const KeyRow& row);
 // Puts the hint of every key-down row that names a menu item on that item.

@@ -3,6 +3,7 @@
 #include "edit/commands/draw_commands.h"
 #include "edit/commands/edit_commands.h"
 #include "edit/commands/file_commands.h"
+#include "edit/commands/help_commands.h"
 #include "edit/commands/view_commands.h"
 
 namespace pixolat {
@@ -125,6 +126,10 @@ std::vector<MenuItem> BuildMainMenu() {
         Item("mnuDrawHires",             "Toggle Hires/Multi",  "", 2411, mnuDrawHiresClick),
         WithHint(Item("mnuDrawSetColor", "Set &Color",          "", 2412, mnuDrawSetColorClick),
                  "Under cursor or for selection"),
+
+        Menu("mnuHelp", "&Help", 2500),
+        Item("mnuHelpKeyb",       "Keyboard Commands", "",       2501, mnuHelpKeybClick),
+        Item("mnuHelpAbout",      "&About",            "",       2502, mnuHelpAboutClick),
     };
     // clang-format on
 }

@@ -5,12 +5,10 @@
 namespace pixolat {
 
 PictureArea PictureImportArea(const Picture& picture) {
-    int width = std::clamp(picture.width, 0, kPlaneWidth);
-    int height = std::clamp(picture.height, 0, kPlaneHeight);
+    const Extent extent = ClipToPlane(picture.width, picture.height);
     // A picture whose pixel list is shorter than its size claims gives only the rows it holds.
     const std::size_t rows = picture.pixels.size() / std::size_t(std::max(picture.width, 1));
-    height = int(std::min<std::size_t>(std::size_t(height), rows));
-    return {width, height};
+    return {extent.width, int(std::min<std::size_t>(std::size_t(extent.height), rows))};
 }
 
 void ImportPicturePixels(const Picture& picture, Image& image) {
@@ -19,7 +17,7 @@ void ImportPicturePixels(const Picture& picture, Image& image) {
     for (int x = 0; x <= area.width - step; x += step) {
         uint8_t* column = image.plane.column(x);
         for (int y = 0; y < area.height; ++y) {
-            const uint32_t red = picture.at(x, y) & 0xFF;
+            const int red = RedOf(picture.at(x, y));
             if (step == 1) {
                 column[y] = uint8_t(red & 1);
             } else {

@@ -2,8 +2,8 @@
 // Copies the shapes of a PC picture into an image's pixel plane, taking each
 // pixel's value from bits of its red component: no color matching, the picture
 // is expected to be prepared for it.
-#include "app/platform.h"
 #include "document/image_store.h"
+#include "document/picture.h"
 
 namespace pixolat {
 

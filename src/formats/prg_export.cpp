@@ -4,10 +4,6 @@ namespace pixolat {
 
 namespace {
 
-int SwapNibbles(ColorCode v) {
-    return (v & 0x0F) << 4 | (v >> 4 & 0x0F);
-}
-
 void AppendBank0(std::vector<uint8_t>& out, const AttributePlane& plane) {
     for (int cy = 0; cy < 25; ++cy)
         for (int cx = 0; cx < 40; ++cx) out.push_back(plane.at(0, cx, cy));
@@ -24,8 +20,8 @@ std::vector<uint8_t> EncodePrg(const Image& image) {
     if (image.desc.pixelWidth == 2) {
         out.insert(out.end(), 18, 0x00);
         out.insert(out.end(), {'M', 'U', 'L', 'T'});
-        out.push_back(uint8_t(SwapNibbles(image.desc.color3)));
-        out.push_back(uint8_t(SwapNibbles(image.desc.color0)));
+        out.push_back(SwapNibbles(image.desc.color3));
+        out.push_back(SwapNibbles(image.desc.color0));
     } else {
         out.insert(out.end(), 24, 0x00);
     }

@@ -54,10 +54,6 @@ void DecodeBank(const FileBytes& file, Image& image, int bank, std::size_t offse
     }
 }
 
-int SwapNibbles(int v) {
-    return (v & 0x0F) << 4 | (v >> 4 & 0x0F);
-}
-
 void SetShape(Image& image, int width, int height, int pixelWidth, ColorMapKind kind) {
     image.desc.width = width;
     image.desc.height = height;
@@ -67,32 +63,34 @@ void SetShape(Image& image, int width, int height, int pixelWidth, ColorMapKind 
 
 }  // namespace
 
+using enum PrgFormat;
+
 PrgRecognition RecognizePrg(std::span<const uint8_t> bytes) {
     const FileBytes file(bytes);
     const std::size_t size = file.size();
     const int load = file[0] + 256 * file[1];
     PrgRecognition result;
     if ((load == 0x1800 || load == 0x7800) && size >= 10048) {
-        result = {file[1020] == 0x4D ? 2 : 1, 2};
+        result = {file[1020] == 0x4D ? MulticolorBitmap : HiresBitmap, 2};
     } else if (size == 10048 || size == 10049 || size == 8002) {
-        result = {1, 2};
+        result = {HiresBitmap, 2};
     }
-    if (load == 0x4FFC) result.format = 8;
-    if (size == 16784) result.format = 7;
-    if (size == 10132 && load == 0x1001) result = {1, 84};
-    if (size == 10342 && load == 0x1001) result = {2, 100};
-    if (size == 16403 && load == 0x1001) result = {3, 211};
-    if (size == 17146 && load == 0x1001) result = {4, 362};
-    if (size == 2050) result = {load == 0x3800 ? 6 : 5, 2};
+    if (load == 0x4FFC) result.format = TwoCharsets;
+    if (size == 16784) result.format = MulticolorDfli16784;
+    if (size == 10132 && load == 0x1001) result = {HiresBitmap, 84};
+    if (size == 10342 && load == 0x1001) result = {MulticolorBitmap, 100};
+    if (size == 16403 && load == 0x1001) result = {HiresDfli, 211};
+    if (size == 17146 && load == 0x1001) result = {MulticolorDfli, 362};
+    if (size == 2050) result = {load == 0x3800 ? CharsetColumns : CharsetRows, 2};
     return result;
 }
 
-int DecodePrg(std::span<const uint8_t> bytes, Image& image) {
+PrgFormat DecodePrg(std::span<const uint8_t> bytes, Image& image) {
     const FileBytes file(bytes);
     const PrgRecognition recognition = RecognizePrg(bytes);
     const std::size_t base = recognition.base;
     switch (recognition.format) {
-        case 1:
+        case HiresBitmap:
             SetShape(image, 320, 200, 1, ColorMapKind::Normal);
             if (file.size() > 8194) {
                 DecodeBank(file, image, 0, base);
@@ -101,7 +99,7 @@ int DecodePrg(std::span<const uint8_t> bytes, Image& image) {
                 DecodeBitmap(file, image, base);
             }
             break;
-        case 2:
+        case MulticolorBitmap:
             SetShape(image, 320, 200, 2, ColorMapKind::Normal);
             DecodeBank(file, image, 0, base);
             DecodeBitmap(file, image, base + 2048);
@@ -109,31 +107,31 @@ int DecodePrg(std::span<const uint8_t> bytes, Image& image) {
             image.desc.color3 = SwapNibbles(file[1024]);
             image.desc.color0 = SwapNibbles(file[1025]);
             break;
-        case 3:
-        case 4:
-        case 7: {
-            // Format 7 counts from the file's first byte whatever base an
-            // earlier test chose.
-            const std::size_t start = recognition.format == 7 ? 0 : base;
-            SetShape(image, 320, 200, recognition.format == 3 ? 1 : 2, ColorMapKind::Dfli);
+        case HiresDfli:
+        case MulticolorDfli:
+        case MulticolorDfli16784: {
+            // The 16784-byte layout counts from the file's first byte whatever
+            // base an earlier test chose.
+            const std::size_t start = recognition.format == MulticolorDfli16784 ? 0 : base;
+            SetShape(image, 320, 200, recognition.format == HiresDfli ? 1 : 2, ColorMapKind::Dfli);
             for (int bank = 0; bank < kBanks; ++bank)
                 DecodeBank(file, image, bank, start + 2048 * std::size_t(bank));
             DecodeBitmap(file, image, start + 8192);
             break;
         }
-        case 5:
+        case CharsetRows:
             SetShape(image, 256, 64, 2, ColorMapKind::None);
             DecodeCells(file, image, 32, 8, [base](int cx, int cy) {
                 return base + std::size_t(cy) * 256 + std::size_t(cx) * 8;
             });
             break;
-        case 6:
+        case CharsetColumns:
             SetShape(image, 256, 64, 2, ColorMapKind::None);
             DecodeCells(file, image, 32, 8, [base](int cx, int cy) {
                 return base + std::size_t(cx) * 64 + std::size_t(cy) * 8;
             });
             break;
-        case 8:
+        case TwoCharsets:
             // Two character sets at $5000 and $5800, each 40 columns of 6 characters.
             SetShape(image, 320, 96, 2, ColorMapKind::Normal);
             DecodeCells(file, image, 40, 12, [](int cx, int cy) {
@@ -141,33 +139,34 @@ int DecodePrg(std::span<const uint8_t> bytes, Image& image) {
                 return 2048 * set + 6 + 48 * std::size_t(cx) + 8 * std::size_t(cy % 6);
             });
             break;
-        default:
+        case Unknown:
             break;
     }
     return recognition.format;
 }
 
-const char* PrgFormatName(int format) {
+const char* PrgFormatName(PrgFormat format) {
     switch (format) {
-        case 1:
+        case HiresBitmap:
             return "hires bitmap with attributes";
-        case 2:
+        case MulticolorBitmap:
             return "multicolor bitmap with attributes";
-        case 3:
+        case HiresDfli:
             return "hires DFLI";
-        case 4:
+        case MulticolorDfli:
             return "multicolor DFLI";
-        case 5:
+        case CharsetRows:
             return "character set, rows";
-        case 6:
+        case CharsetColumns:
             return "character set, columns";
-        case 7:
+        case MulticolorDfli16784:
             return "multicolor DFLI, 16784 bytes";
-        case 8:
+        case TwoCharsets:
             return "two character sets as a 40 x 12 character screen";
-        default:
-            return "not recognised";
+        case Unknown:
+            break;
     }
+    return "not recognised";
 }
 
 }  // namespace pixolat

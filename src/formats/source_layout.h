@@ -10,19 +10,11 @@
 //   2x2 charset: 16 x 16 blocks; first the top-left cell of every block
 //                (blocks row by row), then every top-right, bottom-left and
 //                bottom-right cell.
-#include <algorithm>
 #include <cstddef>
 
 #include "document/image_store.h"
 
-namespace pixolat::source {
-
-inline int ClampedWidth(const ImageDescriptor& d) {
-    return std::clamp(d.width, 0, kPlaneWidth);
-}
-inline int ClampedHeight(const ImageDescriptor& d) {
-    return std::clamp(d.height, 0, kPlaneHeight);
-}
+namespace pixolat {
 
 // Images of exactly this size keep the Plus/4 memory layout: 8000 bitmap
 // bytes padded to 8192, then per bank 1000 luminance and 1000 color bytes,
@@ -40,10 +32,10 @@ class CellWalk {
 public:
     explicit CellWalk(const ImageDescriptor& desc)
         : layout_(desc.layout),
-          columns_((ClampedWidth(desc) + 7) / 8),
-          rows_((ClampedHeight(desc) + 7) / 8),
-          blockColumns_((ClampedWidth(desc) + 15) / 16),
-          blockRows_((ClampedHeight(desc) + 15) / 16) {}
+          columns_((ImageExtent(desc).width + 7) / 8),
+          rows_((ImageExtent(desc).height + 7) / 8),
+          blockColumns_((ImageExtent(desc).width + 15) / 16),
+          blockRows_((ImageExtent(desc).height + 15) / 16) {}
 
     // Values in one full pass over the cells (whole blocks in the 2x2 layout).
     std::size_t valueCount() const {
@@ -117,4 +109,4 @@ private:
     int x_ = 0, y_ = 0;
 };
 
-}  // namespace pixolat::source
+}  // namespace pixolat

@@ -1,8 +1,6 @@
 // Reads source text into the store.
 #include <algorithm>
-#include <cstring>
 
-#include "document/errors.h"
 #include "document/pixels.h"
 #include "document/text.h"
 #include "formats/source_layout.h"
@@ -11,27 +9,6 @@
 namespace pixolat {
 
 namespace {
-
-using source::CellWalk;
-
-// Removes characters of code 32 or less from both ends.
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && static_cast<unsigned char>(s.front()) <= 32) s.remove_prefix(1);
-    while (!s.empty() && static_cast<unsigned char>(s.back()) <= 32) s.remove_suffix(1);
-    return s;
-}
-
-bool IsBlank(char c) {
-    return c == '\t' || c == '\n' || c == '\r' || c == ' ' || c == '\xA0';
-}
-
-char UpperAscii(char c) {
-    return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
-}
-
-bool EndsWith(std::string_view s, std::string_view tail) {
-    return s.size() >= tail.size() && s.substr(s.size() - tail.size()) == tail;
-}
 
 // Header lines start with a letter or ";", except those starting with "DB"
 // in any case, which are data lines like everything else.
@@ -58,16 +35,16 @@ void ParseHeader(std::string_view line, ImageDescriptor& desc, bool& colorMapMod
         desc.name = std::string(line);
         return;
     }
-    desc.name = std::string(Trim(line.substr(0, semicolon)));
-    std::string_view rest = Trim(line.substr(semicolon + 1));
+    desc.name = std::string(TrimControls(line.substr(0, semicolon)));
+    std::string_view rest = TrimControls(line.substr(semicolon + 1));
     if (rest.find('*') != std::string_view::npos) {
         desc.pixelWidth = 2;
         desc.layout = Layout::Bitmap;
         desc.colorMapKind = ColorMapKind::Normal;
     }
     const auto take = [&rest](std::string_view keyword) {
-        if (!EndsWith(rest, keyword)) return false;
-        rest = Trim(rest.substr(0, rest.size() - keyword.size()));
+        if (!rest.ends_with(keyword)) return false;
+        rest = TrimControls(rest.substr(0, rest.size() - keyword.size()));
         return true;
     };
     if (take("colmap/lummap")) colorMapMode = true;
@@ -80,48 +57,24 @@ void ParseHeader(std::string_view line, ImageDescriptor& desc, bool& colorMapMod
 
     const std::size_t star = rest.find('*');
     if (star == std::string_view::npos) return;
-    std::string_view widthText = Trim(rest.substr(0, star));
-    const std::string_view heightText = Trim(rest.substr(star + 1));
+    std::string_view widthText = TrimControls(rest.substr(0, star));
+    const std::string_view heightText = TrimControls(rest.substr(star + 1));
     const std::size_t blank = widthText.find(' ');
     if (blank != std::string_view::npos) {
-        desc.name = std::string(Trim(widthText.substr(0, blank)));
-        widthText = Trim(widthText.substr(blank + 1));
+        desc.name = std::string(TrimControls(widthText.substr(0, blank)));
+        widthText = TrimControls(widthText.substr(blank + 1));
     }
     desc.width = ClampedSize(widthText, kPlaneWidth);
     desc.height = ClampedSize(heightText, kPlaneHeight);
 }
 
 // The data text without "DB " (removed as often as removing creates a new
-// one), TABs and blanks. One pass: the output never holds "DB ", so the only
-// new occurrence can end at the character just added.
+// one), TABs and blanks.
 std::string CleanData(std::string_view data) {
-    std::string out(data.size(), '\0');
-    std::size_t n = 0;
-    for (char c : data) {
-        out[n++] = c;
-        if (c == ' ' && n >= 3 && out[n - 2] == 'B' && out[n - 3] == 'D') n -= 3;
-    }
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < n; ++i)
-        if (out[i] != '\t' && out[i] != ' ') out[kept++] = out[i];
-    out.resize(kept);
+    std::string out = EraseAll(data, "DB ");
+    std::erase_if(out, [](char c) { return c == '\t' || c == ' '; });
     return out;
 }
-
-// Value of each character as a hexadecimal digit, -1 for other characters.
-struct HexDigits {
-    int8_t value[256];
-    HexDigits() {
-        for (int c = 0; c < 256; ++c) value[c] = -1;
-        for (int d = 0; d < 10; ++d) value['0' + d] = int8_t(d);
-        for (int d = 0; d < 6; ++d) {
-            value['A' + d] = int8_t(10 + d);
-            value['a' + d] = int8_t(10 + d);
-        }
-    }
-    int operator()(char c) const { return value[static_cast<unsigned char>(c)]; }
-};
-const HexDigits kHexDigit;
 
 // Values of three characters each ("$XX" or three decimal digits), each
 // optionally followed by a comma.
@@ -135,8 +88,8 @@ public:
         ++taken_;
         const char* p = text_.data() + pos_;
         if (text_.size() - pos_ >= 3 && p[0] == '$') {
-            const int high = kHexDigit(p[1]);
-            const int low = kHexDigit(p[2]);
+            const int high = HexDigitValue(p[1]);
+            const int low = HexDigitValue(p[2]);
             if ((high | low) >= 0) {
                 pos_ += 3;
                 if (pos_ < text_.size() && text_[pos_] == ',') ++pos_;
@@ -146,20 +99,10 @@ public:
         const std::string_view chars = text_.substr(pos_, 3);
         pos_ += chars.size();
         if (pos_ < text_.size() && text_[pos_] == ',') ++pos_;
-        return Convert(chars);
+        return uint8_t(ParseWholeNumber(chars) & 0xFF);
     }
 
 private:
-    // The strict conversion: anything but a whole number is an error.
-    static uint8_t Convert(std::string_view chars) {
-        const bool clean = std::none_of(chars.begin(), chars.end(), [](char c) {
-            return static_cast<unsigned char>(c) <= 32 || c == ',';
-        });
-        if (!clean || !IsNumber(chars))
-            throw Error("'" + std::string(chars) + "' is not a valid integer value");
-        return uint8_t(ParseNumber(chars) & 0xFF);
-    }
-
     std::string_view text_;
     std::size_t pos_ = 0;
     std::size_t taken_ = 0;
@@ -191,8 +134,7 @@ void ReadColorMaps(ValueReader& values, Image& image, ColorMapShape shape) {
     }
 }
 
-constexpr ColorMapShape kScreenShape{source::kScreenCellColumns, source::kScreenCells,
-                                     source::kScreenBlock};
+constexpr ColorMapShape kScreenShape{kScreenCellColumns, kScreenCells, kScreenBlock};
 
 void StoreCellByte(Image& image, int x, int y, uint8_t v) {
     for (int k = 0; k < 8; ++k) image.plane.at(x + k, y) = uint8_t((v >> (7 - k)) & 1);
@@ -216,10 +158,10 @@ std::size_t ParseSectionData(Image& image, std::string_view data, bool colorMapM
     std::size_t switchAt = kNever;
     std::size_t storeLimit = cellValues == 0 ? 0 : kNever;
     ColorMapShape shape = kScreenShape;
-    if (source::IsScreenSized(d)) {
-        switchAt = source::kScreenPaddedValues;
+    if (IsScreenSized(d)) {
+        switchAt = kScreenPaddedValues;
         // The padding after the 8000 bitmap bytes is not part of the image.
-        if (d.layout != Layout::Charset2x2) storeLimit = source::kScreenPixelValues;
+        if (d.layout != Layout::Charset2x2) storeLimit = kScreenPixelValues;
     } else if (cellValues > 0 &&
                (d.colorMapKind == ColorMapKind::Normal || d.colorMapKind == ColorMapKind::Dfli)) {
         switchAt = cellValues;

@@ -1,4 +1,5 @@
 #pragma once
+// Source text: source_reader.cpp reads it into the store, source_writer.cpp writes it.
 // The source text: every non-empty image as assembler byte directives
 // ("DB $XX,...") behind one header line per image. It travels through the
 // Gfx Data window, never through a file. Both directions are pure text

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "document/text.h"
 #include "formats/source_layout.h"
 #include "formats/source_text.h"
 
@@ -10,15 +11,12 @@ namespace pixolat {
 
 namespace {
 
-using source::CellWalk;
-
 // "$XX," for every byte, so a value costs one four-byte copy.
 struct HexTable {
     std::array<std::array<char, 4>, 256> text;
     HexTable() {
-        static constexpr char kDigits[] = "0123456789ABCDEF";
         for (int v = 0; v < 256; ++v)
-            text[std::size_t(v)] = {'$', kDigits[v >> 4], kDigits[v & 15], ','};
+            text[std::size_t(v)] = {'$', kHexDigits[v >> 4], kHexDigits[v & 15], ','};
     }
 };
 const HexTable kHex;
@@ -120,9 +118,9 @@ private:
 // plus empty lines, padding and the header.
 std::size_t TextBound(const Image& image) {
     const CellWalk walk(image.desc);
-    const std::size_t values = walk.valueCount() + 2 * kBanks * source::kScreenBlock +
+    const std::size_t values = walk.valueCount() + 2 * kBanks * kScreenBlock +
                                2 * kBanks * std::size_t(walk.columns() * walk.rows()) +
-                               source::kScreenPaddedValues;
+                               kScreenPaddedValues;
     return image.desc.name.size() + 64 + values / 8 * 37 + 37 +
            2 * std::size_t(2 * kCellColumns + kCellRows + 32);
 }
@@ -164,7 +162,7 @@ void AppendPixels(SourceBuilder& out, const Image& image) {
             // A 320 x 200 image keeps the 8192 bytes of a Plus/4 bitmap:
             // 1024 characters, which hold every character inside the image.
             std::size_t cellsLeft = walk.valueCount() / 8;
-            if (source::IsScreenSized(image.desc)) cellsLeft = source::kScreenPaddedValues / 8;
+            if (IsScreenSized(image.desc)) cellsLeft = kScreenPaddedValues / 8;
             for (int quarter = 0; quarter < 4 && cellsLeft > 0; ++quarter) {
                 if (quarter > 0) out.Append("\r\n");
                 for (int by = 0; by < blockRows && cellsLeft > 0; ++by)
@@ -184,14 +182,14 @@ void AppendPixels(SourceBuilder& out, const Image& image) {
 
 void AppendColorMap(SourceBuilder& out, const Image& image) {
     const ImageDescriptor& d = image.desc;
-    const bool screen = source::IsScreenSized(d);
+    const bool screen = IsScreenSized(d);
     const CellWalk walk(d);
     const int banks = d.colorMapKind == ColorMapKind::Dfli ? kBanks : 1;
     if (screen && d.layout != Layout::Charset2x2) {
         out.EndLine();
-        out.AppendZeros(int(source::kScreenPaddedValues - source::kScreenPixelValues));
+        out.AppendZeros(int(kScreenPaddedValues - kScreenPixelValues));
     }
-    const int padding = screen ? source::kScreenBlock - source::kScreenCells : 0;
+    const int padding = screen ? kScreenBlock - kScreenCells : 0;
     for (int bank = 0; bank < banks; ++bank) {
         for (const AttributePlane* plane : {&image.lummap, &image.colmap}) {
             out.EndLine();

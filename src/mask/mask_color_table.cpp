@@ -2,7 +2,7 @@
 
 namespace pixolat {
 
-int MaskColorTable::FindOrAdd(uint32_t color) {
+int MaskColorTable::FindOrAdd(RgbColor color) {
     int slot = Hash(color);
     while (slots_[std::size_t(slot)] != 0) {
         if (keys_[std::size_t(slot)] == color) return slots_[std::size_t(slot)] - 1;

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "document/rgb_color.h"
+
 namespace pixolat {
 
 // Where a mask color takes its grey level from. The values are the ones the
@@ -13,7 +15,7 @@ namespace pixolat {
 enum class MaskRole : uint8_t { Mask1 = 0, Mask2 = 1, Color = 2 };
 
 struct MaskColorEntry {
-    uint32_t color = 0;  // 24-bit RGB, red in the low byte
+    RgbColor color = 0;
     MaskRole role = MaskRole::Color;
     int32_t levelOffset = 0;
 };
@@ -25,7 +27,7 @@ public:
 
     // The index of color's entry; a color not met before gets a new entry
     // (role Color, offset 0). -1 when the table is full.
-    int FindOrAdd(uint32_t color);
+    int FindOrAdd(RgbColor color);
     void Clear();
 
     int size() const { return int(entries_.size()); }

@@ -28,8 +28,9 @@ MaskRenderer::MaskRenderer(const MaskColorTable& table, const Picture& pattern1,
                 int64_t level = entry.levelOffset;
                 if (entry.role == MaskRole::Mask1) level += level1;
                 if (entry.role == MaskRole::Mask2) level += level2;
+                const int grey = LevelToGrey(level);
                 pixelFor_[std::size_t(i * 16 + level1 * 4 + level2)] =
-                    uint32_t(LevelToGrey(level)) * 0x010101u;
+                    MakeRgbColor(grey, grey, grey);
             }
     }
 }
@@ -42,7 +43,7 @@ MaskRenderer::LevelMap MaskRenderer::LevelsOf(const Picture& pattern) {
     map.height = pattern.height;
     map.levels.resize(std::size_t(map.width) * std::size_t(map.height));
     for (std::size_t i = 0; i < map.levels.size(); ++i)
-        map.levels[i] = uint8_t(GreyToLevel(int(pattern.pixels[i] & 0xFF)));
+        map.levels[i] = uint8_t(GreyToLevel(RedOf(pattern.pixels[i])));
     return map;
 }
 
@@ -61,7 +62,7 @@ void MaskRenderer::TileRow(const LevelMap& map, int y, std::vector<uint8_t>& row
     }
 }
 
-void MaskRenderer::RenderRow(int y, const uint8_t* classes, int width, uint32_t* target) {
+void MaskRenderer::RenderRow(int y, const uint8_t* classes, int width, RgbColor* target) {
     if (width <= 0) return;
     TileRow(levels1_, y, row1_, width);
     TileRow(levels2_, y, row2_, width);
@@ -70,7 +71,7 @@ void MaskRenderer::RenderRow(int y, const uint8_t* classes, int width, uint32_t*
     uint8_t* levels = row1_.data();
     const uint8_t* levels2 = row2_.data();
     for (int x = 0; x < width; ++x) levels[x] = uint8_t(levels[x] << 2 | levels2[x]);
-    const uint32_t* pixelFor = pixelFor_.data();
+    const RgbColor* pixelFor = pixelFor_.data();
     for (int x = 0; x < width; ++x) target[x] = pixelFor[unsigned(classes[x]) << 4 | levels[x]];
 }
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/platform.h"
+#include "document/picture.h"
 #include "mask/mask_color_table.h"
 
 namespace pixolat {
@@ -23,7 +23,7 @@ public:
 
     // Output row y (24-bit grey, red in the low byte) from that row's entry
     // indices; every index must be below the table's size.
-    void RenderRow(int y, const uint8_t* classes, int width, uint32_t* target);
+    void RenderRow(int y, const uint8_t* classes, int width, RgbColor* target);
 
 private:
     // A pattern as grey levels, one byte per pixel.
@@ -38,7 +38,7 @@ private:
     LevelMap levels1_;
     LevelMap levels2_;
     // The output pixel by entry * 16 + pattern-1 level * 4 + pattern-2 level.
-    std::vector<uint32_t> pixelFor_;
+    std::vector<RgbColor> pixelFor_;
     std::vector<uint8_t> row1_;
     std::vector<uint8_t> row2_;
 };

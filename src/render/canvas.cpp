@@ -22,16 +22,6 @@ void FillRect(RgbBuffer& b, int x0, int y0, int x1, int y1, uint32_t color) {
 
 namespace {
 
-// The image's size as far as the planes hold it.
-struct Extent {
-    int width;
-    int height;
-};
-
-Extent ImageExtent(const ImageDescriptor& desc) {
-    return {std::clamp(desc.width, 0, kPlaneWidth), std::clamp(desc.height, 0, kPlaneHeight)};
-}
-
 bool BlockInImage(const ImageDescriptor& desc, int x, int y) {
     const Extent e = ImageExtent(desc);
     return x >= 0 && y >= 0 && x < e.width && y < e.height && x + PixelWidthOf(desc) <= kPlaneWidth;
@@ -85,7 +75,7 @@ void DrawBlock(const Scene& scene, int x, int y) {
         DisplayColor(scene.state.rgbTable[ColorCodeAt(scene.image, x, y) & 0xFF]);
     const ViewGrid grid = GridOf(scene);
     const ViewPoint v = grid.ImageToView(x, y);
-    RgbBuffer& view = scene.view.view;
+    RgbBuffer& view = scene.view.canvas;
     FillRect(view, v.x, v.y, v.x + grid.blockWidth(), v.y + grid.zoom(), color);
     if (grid.dots() && v.x >= 0 && v.y >= 0 && v.x < view.width && v.y < view.height)
         view.row(v.y)[v.x] = DotColor(desc, x, y);
@@ -103,7 +93,7 @@ namespace {
 // At zoom 1 there are no lines or dots: the blocks' colors go straight
 // into the view rows, a cell row at a time.
 void RedrawAtZoomOne(const Scene& scene, const DisplayTable& display, int x0, int xEnd, int yEnd) {
-    RgbBuffer& view = scene.view.view;
+    RgbBuffer& view = scene.view.canvas;
     const int pw = PixelWidthOf(scene.image.desc);
     const int r = scene.view.yScroll.position();
     const int count = xEnd > x0 ? (xEnd - x0 + pw - 1) / pw : 0;
@@ -136,7 +126,7 @@ void RedrawAtZoomOne(const Scene& scene, const DisplayTable& display, int x0, in
 // background row; otherwise only its margin is filled.
 void RedrawZoomed(const Scene& scene, const DisplayTable& display, const ViewGrid& grid, int xEnd,
                   int yEnd) {
-    RgbBuffer& view = scene.view.view;
+    RgbBuffer& view = scene.view.canvas;
     const ImageDescriptor& desc = scene.image.desc;
     const int pw = grid.pixelWidth();
     const int zoom = grid.zoom();
@@ -235,7 +225,7 @@ void RedrawZoomed(const Scene& scene, const DisplayTable& display, const ViewGri
 }  // namespace
 
 void RedrawViewPicture(const Scene& scene) {
-    RgbBuffer& view = scene.view.view;
+    RgbBuffer& view = scene.view.canvas;
     if (scene.state.zoom <= 0 || view.width == 0 || view.height == 0) return;
     const DisplayTable display = DisplayColors(scene.state.rgbTable);
     const ViewGrid grid = GridOf(scene);
@@ -278,10 +268,10 @@ void DrawCursorMark(const Scene& scene) {
     const int w = grid.blockWidth();
     int i = zoom / 5;
     if (zoom > 5) {
-        FillRect(scene.view.view, v.x + i, v.y + i, v.x + w - i, v.y + zoom - i, kCursorRing);
+        FillRect(scene.view.canvas, v.x + i, v.y + i, v.x + w - i, v.y + zoom - i, kCursorRing);
         ++i;
     }
-    FillRect(scene.view.view, v.x + i, v.y + i, v.x + w - i, v.y + zoom - i, kCursorFill);
+    FillRect(scene.view.canvas, v.x + i, v.y + i, v.x + w - i, v.y + zoom - i, kCursorFill);
 }
 
 std::string CursorPositionText(const ImageDescriptor& desc, const EditorState& s) {
@@ -297,7 +287,7 @@ std::string CursorValueText(const Image& image, const EditorState& s) {
 
 void ToggleSelectionOutline(const Scene& scene) {
     const EditorState& s = scene.state;
-    RgbBuffer& view = scene.view.view;
+    RgbBuffer& view = scene.view.canvas;
     if (!s.selectionActive || s.zoom <= 0) return;
     const ImageRect rect = SelectionRect(scene.image.desc, s);
     const ViewGrid grid = GridOf(scene);

@@ -11,9 +11,9 @@
 #include <cstdint>
 #include <string>
 
-#include "app/platform.h"
 #include "document/editor_state.h"
 #include "document/image_store.h"
+#include "render/rgb_buffer.h"
 #include "render/view.h"
 #include "render/view_grid.h"
 
@@ -36,12 +36,7 @@ struct Scene {
     View& view;
 };
 
-// The color table entry (red in the low byte) as a picture pixel.
-inline uint32_t DisplayColor(int32_t rgbEntry) {
-    const uint32_t v = uint32_t(rgbEntry);
-    return 0xFF000000u | ((v & 0xFF) << 16) | (v & 0xFF00) | ((v >> 16) & 0xFF);
-}
-using DisplayTable = std::array<uint32_t, 256>;
+using DisplayTable = std::array<DisplayPixel, 256>;
 DisplayTable DisplayColors(const RgbTable& table);
 
 // Inclusive image coordinates.

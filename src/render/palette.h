@@ -11,6 +11,7 @@
 #include "app/platform.h"
 #include "document/editor_state.h"
 #include "document/image_store.h"
+#include "render/rgb_buffer.h"
 #include "render/view.h"
 
 namespace pixolat {

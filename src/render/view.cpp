@@ -42,8 +42,8 @@ void PlaceControls(View& view) {
     c.yScroll = Rect(yLeft, 0, kScrollBarThickness, h - kScrollBarThickness - view.frameHeight);
     if (yLeft > 0) c.img.width = yLeft;
     if (xTop > 0) c.img.height = xTop;
-    if (view.view.width != c.img.width || view.view.height != c.img.height)
-        view.view.Resize(c.img.width, c.img.height);
+    if (view.canvas.width != c.img.width || view.canvas.height != c.img.height)
+        view.canvas.Resize(c.img.width, c.img.height);
 
     const int paletteTop = std::max(h, 0);
     c.splitterColorPalette = Rect(0, paletteTop, w, kSplitterThickness);

@@ -4,7 +4,7 @@
 // placement of every control of the area, computed from the window's client
 // size, the palette area's height and the preview's width. The window places
 // its widgets where this says and paints the pictures one to one.
-#include "app/platform.h"
+#include "render/rgb_buffer.h"
 #include "render/scroll_bar.h"
 
 namespace pixolat {
@@ -42,7 +42,7 @@ struct ViewControls {
 };
 
 struct View {
-    RgbBuffer view;     // img
+    RgbBuffer canvas;   // img: the image zoomed, with grid and cursor
     RgbBuffer preview;  // imgPreview
     RgbBuffer palette;  // imgColorPalette
     ScrollBar xScroll;  // the scroll column

@@ -19,7 +19,8 @@ ViewGrid::ViewGrid(const ImageDescriptor& desc, const EditorState& state, int sc
       zoom_(std::clamp(state.zoom, 1, 64)),
       c_(scrollColumn),
       r_(scrollRow) {
-    const int grid = state.gridSetting;
+    using enum GridSetting;
+    const GridSetting grid = state.gridSetting;
     const bool pixelLines = zoom_ >= 2 && (grid == PixelAndCellLines || grid == PixelLines);
     cellLines_ = zoom_ >= 2 && (grid == PixelAndCellLines || grid == CellLines);
     dots_ = zoom_ >= 3 && grid == CornerDots;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <climits>
 #include <optional>
 #include <random>
@@ -198,4 +199,48 @@ TEST(ReplaceAll, CollapsesAMegabyteOfEmptyLines) {
     for (int i = 0; i < (1 << 20) / 2; ++i) text += "\r\n";
     text += "bottom";
     EXPECT_EQ(ReplaceAll(text, "\r\n\r\n", "\r\n"), "top\r\nbottom");
+}
+
+TEST(EraseAll, GivesTheResultsOfRescanningFromTheStart) {
+    EXPECT_EQ(EraseAll("DDB B DB 12", "DB "), "12");  // each cut completes an earlier one
+    std::mt19937 random(7);
+    const std::string alphabet = "DB ab";
+    auto text = [&](int maxLength) {
+        std::string s(std::size_t(random() % unsigned(maxLength + 1)), ' ');
+        for (char& c : s) c = alphabet[random() % alphabet.size()];
+        return s;
+    };
+    for (int round = 0; round < 20000; ++round) {
+        const std::string s = text(16);
+        std::string find = text(3);
+        if (find.empty()) find = "DB ";
+        ASSERT_EQ(EraseAll(s, find), *NaiveReplaceAll(s, find, ""))
+            << "s=" << ::testing::PrintToString(s) << " find=" << ::testing::PrintToString(find);
+    }
+}
+
+TEST(ParseWholeNumber, AcceptsOnlyANumberWithNothingAroundIt) {
+    EXPECT_EQ(ParseWholeNumber("$7f"), 127);
+    EXPECT_EQ(ParseWholeNumber("255"), 255);
+    for (const char* text : {" 12", "1,2", "$", "1 2", "x", ""}) {
+        try {
+            ParseWholeNumber(text);
+            ADD_FAILURE() << text;
+        } catch (const Error& e) {
+            EXPECT_EQ(std::string(e.what()),
+                      std::string("'") + text + "' is not a valid integer value");
+        }
+    }
+}
+
+TEST(HexDigits, EncodeAndDecodeEveryByte) {
+    for (int v = 0; v < 256; ++v) {
+        const std::string hex = HexByte(v);
+        ASSERT_EQ(HexDigitValue(hex[0]) * 16 + HexDigitValue(hex[1]), v) << hex;
+        ASSERT_EQ(ParseNumber("$" + hex), v);
+    }
+    for (int c = 0; c < 256; ++c) {
+        const bool digit = std::isxdigit(c) != 0;
+        EXPECT_EQ(HexDigitValue(char(c)) >= 0, digit) << c;
+    }
 }

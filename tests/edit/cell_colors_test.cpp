@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "render/view_fixture.h"
+#include "support/view_fixture.h"
 
 namespace pixolat::testing {
 namespace {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "document/colors.h"
-#include "render/view_fixture.h"
+#include "support/view_fixture.h"
 
 namespace pixolat::testing {
 namespace {
@@ -14,7 +14,7 @@ class DrawingTest : public ViewTest {
 protected:
     void SetUp() override {
         ResizeView(400, 300);
-        SetZoomAndGrid(10, NoGrid);
+        SetZoomAndGrid(10, GridSetting::NoGrid);
     }
     int CellColor(int which, int bank, int cx, int cy) {
         const uint8_t a = image().colmap.at(bank, cx, cy), b = image().lummap.at(bank, cx, cy);
@@ -49,6 +49,11 @@ TEST_F(DrawingTest, AClickDrawsThePixelAndColorsOnlyTheEntryOfItsRows) {
     Press(3, 5);
     EXPECT_EQ(CellColor(1, 0, 0, 0), 0x26);
     EXPECT_EQ(CellColor(1, 1, 0, 0), 0x31);
+    // Draw Pixel #3 on a hires image is a set bit in cell color 1.
+    state().drawColor1 = 0x45;
+    editor.RunMenuCommand("mnuDrawPixel3");
+    EXPECT_EQ(CellColor(1, 0, 0, 0), 0x45);
+    EXPECT_EQ(state().currentPixelValue, 1);
 
     // Multicolor value 3 in "Color only" changes nothing at all.
     MakeImage(320, 200, 2, ColorMapKind::Normal);
@@ -57,6 +62,9 @@ TEST_F(DrawingTest, AClickDrawsThePixelAndColorsOnlyTheEntryOfItsRows) {
     Press(3, 5);
     EXPECT_EQ(image().plane.at(0, 5) + image().plane.at(1, 5), 0);
     EXPECT_EQ(CellColor(1, 0, 0, 0), 0x31);
+    // Giving value 0 a color repaints every pixel of that value at once.
+    SetValueColor(editor, 0, 0x22, true);
+    EXPECT_EQ(view().at(45, 5), Color(0x22));
 }
 
 TEST_F(DrawingTest, APixelDrawnWithASelectionRecolorsTheWholeSelection) {
@@ -78,6 +86,11 @@ TEST_F(DrawingTest, LinesRoundHalvesToEven) {
     const int ys[] = {0, 0, 1, 1, 1, 2, 2, 2, 2, 3, 3};
     for (int x = 0; x <= 10; ++x)
         for (int y = 0; y <= 3; ++y) EXPECT_EQ(image().plane.at(x, y), y == ys[x]) << x << "," << y;
+    // Every half goes to the even row: 0.5 -> 0, 2.5 -> 2, 4.5 -> 4.
+    MakeImage(320, 200, 1, ColorMapKind::Normal);
+    DrawLine(editor, 0, 0, 10, 5, 1);
+    const int halves[] = {0, 0, 1, 2, 2, 2, 3, 4, 4, 4, 5};
+    for (int x = 0; x <= 10; ++x) EXPECT_EQ(image().plane.at(x, halves[x]), 1) << x;
     // Steep lines step the rows; a multicolor x falls to its pixel's left column.
     MakeImage(320, 200, 2, ColorMapKind::Normal);
     DrawLine(editor, 0, 0, 6, 4, 1);
@@ -111,6 +124,59 @@ TEST_F(DrawingTest, ADragDrawsWhereThePointerWentAndStopsAtTheImageEdge) {
     EXPECT_EQ(image().plane.at(2, 10), 0);
 }
 
+// The view after the mouse events must be the picture a full redraw gives:
+// an outline left behind or half erased shows as stray XOR pixels.
+TEST_F(DrawingTest, ShiftClickAndShiftDragSelectAndTheOutlineStaysWhole) {
+    MakeImage(320, 200, 1, ColorMapKind::Normal);
+    state().currentPixelValue = 1;
+    auto expectSteadyPicture = [&](const char* what) {
+        const std::vector<uint32_t> shown = view().pixels;
+        editor.FullRedraw();
+        EXPECT_TRUE(shown == view().pixels) << what;
+    };
+    editor.imgMouseMove(0, 25, 35);  // hover to (2, 3)
+    Press(6, 8, kShift);
+    EXPECT_TRUE(state().selectionActive);
+    EXPECT_EQ(state().selectionAnchorX, 6);
+    EXPECT_EQ(state().selectionEndX, 2);
+    EXPECT_EQ(editor.SelectionRect().y1, 3);
+    EXPECT_EQ(editor.SelectionRect().y2, 8);
+    EXPECT_EQ(image().plane.at(6, 8), 0);  // Shift-click selects, it does not draw
+    expectSteadyPicture("shift-click");
+    // The pointer passing over the outline's corner block leaves it whole.
+    editor.imgMouseMove(0, 25, 35);
+    editor.imgMouseMove(0, 105, 105);
+    expectSteadyPicture("hover");
+    // So does drawing along its edge, in the cell colors too.
+    Press(2, 3);
+    DragTo(65, 35);
+    EXPECT_EQ(image().plane.at(6, 3), 1);
+    expectSteadyPicture("drawing");
+    state().drawingMode = DrawingMode::PixelOnly;
+    Press(2, 8);
+    DragTo(25, 55);
+    expectSteadyPicture("drawing pixels only");
+
+    // A Shift-drag with no selection starts one where the pointer is.
+    editor.RunMenuCommand("mnuEditDeselect");
+    editor.imgMouseMove(kLeftButton | kShift, 45, 45);
+    editor.imgMouseMove(kLeftButton | kShift, 95, 75);
+    EXPECT_EQ(editor.SelectionRect().x1, 4);
+    EXPECT_EQ(editor.SelectionRect().y1, 4);
+    EXPECT_EQ(editor.SelectionRect().x2, 9);
+    EXPECT_EQ(editor.SelectionRect().y2, 7);
+    EXPECT_EQ(state().cursorX, 9);
+    EXPECT_EQ(image().plane.at(9, 7) + image().plane.at(4, 4), 0);
+    expectSteadyPicture("shift-drag");
+    // Letting go of the left button keeps it; another button let go while
+    // the left one is held ends it, outline and all.
+    editor.imgMouseUp(MouseButton::Left, kShift, 0, 0);
+    EXPECT_TRUE(state().selectionActive);
+    editor.imgMouseUp(MouseButton::Right, kLeftButton, 0, 0);
+    EXPECT_FALSE(state().selectionActive);
+    expectSteadyPicture("release");
+}
+
 TEST_F(DrawingTest, TogglingHiresAndMultiAlignsCursorAndSelectionCorners) {
     MakeImage(320, 200, 1, ColorMapKind::Normal);
     state().cursorX = 5;
@@ -122,6 +188,10 @@ TEST_F(DrawingTest, TogglingHiresAndMultiAlignsCursorAndSelectionCorners) {
     EXPECT_EQ(editor.SelectionRect().x2, 6);
     editor.RunMenuCommand("mnuDrawHires");
     EXPECT_EQ(image().desc.pixelWidth, 1);
+    // The scroll bar counts the columns of the new pixel width: 640 - 40 visible.
+    MakeImage(640, 200, 2, ColorMapKind::Normal);
+    editor.RunMenuCommand("mnuDrawHires");
+    EXPECT_EQ(editor.view().xScroll.max(), 600);
 
     editor.RunMenuCommand("mnuDrawToggleDrawingMode");
     EXPECT_EQ(platform.statusTexts[2], "Color only");

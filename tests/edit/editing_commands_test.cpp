@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "document/colors.h"
-#include "render/view_fixture.h"
+#include "support/view_fixture.h"
 
 namespace pixolat::testing {
 namespace {
@@ -12,7 +12,7 @@ class EditingCommandsTest : public ViewTest {
 protected:
     void SetUp() override {
         ResizeView(400, 300);
-        SetZoomAndGrid(4, CornerDots);
+        SetZoomAndGrid(4, GridSetting::CornerDots);
     }
     void Run(const char* command) { editor.RunMenuCommand(command); }
     int Color1() { return CellColor1(image().colmap.at(0, 0, 0), image().lummap.at(0, 0, 0)); }
@@ -74,8 +74,10 @@ TEST_F(EditingCommandsTest, ReplaceAndRemapRefuseInvalidColors) {
 
 TEST_F(EditingCommandsTest, SelectAllCopyAndPaste) {
     MakeImage(320, 200, 2, ColorMapKind::Normal);
+    state().selectionStartPending = false;
     Run("EditSelectAll");
     EXPECT_EQ(editor.SelectionRect().x2, 318);
+    EXPECT_TRUE(state().selectionStartPending);  // the next Shift-move starts anew
     Run("mnuEditDeselect");
 
     // Nothing copied yet: Paste changes nothing, the selection included.
@@ -107,7 +109,9 @@ TEST_F(EditingCommandsTest, SelectAllCopyAndPaste) {
 TEST_F(EditingCommandsTest, NextAndPrevImageShowTheImageInCaptionAndStatus) {
     Run("mnuViewImagePrev");
     EXPECT_EQ(platform.caption, "");
+    state().selectionStartPending = false;
     Run("mnuViewImageNext");
+    EXPECT_TRUE(state().selectionStartPending);
     EXPECT_EQ(platform.caption, "Editing Image #1");
     EXPECT_EQ(platform.statusTexts[3], "Editing Image #1: (untitled)");
     EXPECT_EQ(image().desc.pixelWidth, 1);

@@ -323,14 +323,14 @@ TEST_F(PictureCommands, EveryImportRedrawsAndFitsTheScrollBars) {
         editor.FullRedraw();
         command.run();
         const View& view = editor.view();
-        const std::vector<uint32_t> shown = view.view.pixels, preview = view.preview.pixels;
+        const std::vector<uint32_t> shown = view.canvas.pixels, preview = view.preview.pixels;
         const int xMax = view.xScroll.max(), yMax = view.yScroll.max();
         EXPECT_GT(xMax + yMax, 0);
         editor.UpdateScrollRanges();
         editor.FullRedraw();
         EXPECT_EQ(xMax, view.xScroll.max());
         EXPECT_EQ(yMax, view.yScroll.max());
-        EXPECT_TRUE(shown == view.view.pixels);
+        EXPECT_TRUE(shown == view.canvas.pixels);
         EXPECT_TRUE(preview == view.preview.pixels);
     }
 }

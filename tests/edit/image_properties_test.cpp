@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "render/view_fixture.h"
+#include "support/view_fixture.h"
 
 namespace pixolat::testing {
 namespace {
@@ -43,7 +43,9 @@ TEST_F(ImagePropertiesTest, PixelAndCharBoxesFollowEachOtherWithinTheirLimits) {
     EXPECT_EQ(d.text(D::EditHeight), "96");
     EXPECT_EQ(d.text(D::EditHeightC), "12");
 
-    d.Change(D::EditWidth, "640");
+    d.Change(D::EditWidth, "639");
+    EXPECT_FALSE(d.KeyPress(D::EditWidth, '+'));
+    EXPECT_EQ(d.text(D::EditWidthC), "80");  // the limit itself is in range
     EXPECT_FALSE(d.KeyPress(D::EditWidth, '+'));
     EXPECT_EQ(d.text(D::EditWidth), "640");
     d.Change(D::EditWidthC, "40");
@@ -73,8 +75,8 @@ TEST_F(ImagePropertiesTest, OkChecksTheRangesAndAppliesTheDescriptor) {
     EXPECT_TRUE(d.cmdOkClick());
 
     // Applied: a smaller multicolor DFLI image with the cursor pulled inside.
-    state().cursorX = 150;
-    state().cursorY = 150;
+    state().cursorX = 101;  // just outside the new size
+    state().cursorY = 0;
     state().selectionActive = true;
     state().selectionEndX = 7;
     platform.propertiesScript = [](D& dialog) {
@@ -107,6 +109,15 @@ TEST_F(ImagePropertiesTest, OkChecksTheRangesAndAppliesTheDescriptor) {
     editor.RunMenuCommand("mnuViewImageProperties");
     EXPECT_EQ(desc.width, 101);
     EXPECT_EQ(platform.propertiesOpenings, 2);
+
+    // An empty image given a size gets a cursor the keys can draw at.
+    platform.propertiesScript = [](D& dialog) {
+        dialog.Change(D::EditHeight, "8");
+        return dialog.cmdOkClick();
+    };
+    editor.RunMenuCommand("mnuViewImageProperties");
+    EXPECT_EQ(state().cursorY, 0);
+    EXPECT_EQ(platform.statusTexts[0], "50,0");
 }
 
 }  // namespace

@@ -10,7 +10,6 @@
 
 #include "document/colors.h"
 #include "document/text.h"
-#include "edit/commands/draw_commands.h"
 #include "edit/editor.h"
 #include "edit/image_properties.h"
 #include "edit/key_map.h"
@@ -120,12 +119,20 @@ const std::vector<StepKind>& Kinds() {
     static const std::vector<StepKind> kinds = {
         {"Draw", Stroke},
         {"Fill", [](UndoFixture& f) { Menu(f, "mnuDrawFill"); }},
-        {"Invert",
+        {"Invert", [](UndoFixture& f) { f.editor.FormKeyDown('I', 0); }},
+        // A value key held through a run of cursor moves, and M with an arrow.
+        {"Draw",
          [](UndoFixture& f) {
-             f.editor.Dispatch([&] {
-                 f.editor.NameStep(f.editor.StepNameOf(Command(Invert)));
-                 Invert(f.editor);
-             });
+             f.editor.FormKeyDown('1', 0);
+             for (int i = 0; i < 3; ++i) f.editor.FormKeyDown(kKeyRight, 0);
+             f.editor.FormKeyDown(kKeyDown, 0);
+             f.editor.FormKeyUp('1', 0);
+         }},
+        {"Move Area",
+         [](UndoFixture& f) {
+             f.editor.FormKeyDown('M', 0);
+             f.editor.FormKeyDown(kKeyRight, 0);
+             f.editor.FormKeyUp('M', 0);
          }},
         {"Flip Horizontally", [](UndoFixture& f) { Menu(f, "mnuDrawFlipHorizontally"); }},
         {"Flip Vertically", [](UndoFixture& f) { Menu(f, "mnuDrawFlipVertically"); }},

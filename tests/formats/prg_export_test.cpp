@@ -92,7 +92,7 @@ TEST(PrgExport, ImportingTheExportGivesThePictureBack) {
             "", 400, 300, pixelWidth, Layout::Bitmap, ColorMapKind::Dfli, 0x42, 0x24};
         target.desc = ImageDescriptor{"kept", 8, 8, 1, Layout::Charset, ColorMapKind::None, 0, 0};
         const std::vector<uint8_t> bytes = EncodePrg(source);
-        ASSERT_EQ(DecodePrg(bytes, target), pixelWidth);
+        ASSERT_EQ(int(DecodePrg(bytes, target)), pixelWidth);  // 1 hires, 2 multicolor bitmap
         EXPECT_EQ(target.desc.width, 320);
         EXPECT_EQ(target.desc.height, 200);
         EXPECT_EQ(target.desc.pixelWidth, pixelWidth);

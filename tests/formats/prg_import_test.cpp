@@ -140,7 +140,7 @@ TEST(PrgImport, EachLayoutDecodesItsPixelsBanksAndDescriptor) {
         std::vector<uint8_t> file = RandomFile(c.size, c.load, seed++);
         if (c.load == 0x1800 || c.load == 0x7800) file[1020] = c.format == 2 ? 0x4D : 0x4C;
         MarkImage(image);
-        ASSERT_EQ(DecodePrg(file, image), c.format);
+        ASSERT_EQ(int(DecodePrg(file, image)), c.format);
 
         EXPECT_EQ(image.desc.width, c.width);
         EXPECT_EQ(image.desc.height, c.height);
@@ -193,7 +193,7 @@ TEST(PrgImport, BitsAndCellsSitWhereThePlus4KeepsThem) {
     file[1026 + 39] = 0xA5;   // color of cell (39,0)
     static ImageStore store;
     Image& image = store.image(0);
-    ASSERT_EQ(DecodePrg(file, image), 1);
+    ASSERT_EQ(int(DecodePrg(file, image)), 1);
     EXPECT_EQ(image.plane.at(0, 0), 1);
     EXPECT_EQ(image.plane.at(1, 0), 0);
     EXPECT_EQ(image.plane.at(7, 1), 1);
@@ -228,18 +228,18 @@ TEST(PrgImport, RecognitionFollowsTheTestOrder) {
             file[1] = uint8_t(c.load >> 8);
         }
         const PrgRecognition r = RecognizePrg(file);
-        EXPECT_EQ(r.format, c.format);
+        EXPECT_EQ(int(r.format), c.format);
         EXPECT_EQ(r.base, c.base);
     }
     // The multicolor marker only counts at $1800 and $7800.
     std::vector<uint8_t> marked(10050, 0);
     marked[1] = 0x18;
     marked[1020] = 'M';
-    EXPECT_EQ(RecognizePrg(marked).format, 2);
+    EXPECT_EQ(int(RecognizePrg(marked).format), 2);
     marked[1] = 0x19;
-    EXPECT_EQ(RecognizePrg(marked).format, 0);
+    EXPECT_EQ(int(RecognizePrg(marked).format), 0);
     marked.resize(10049);
-    EXPECT_EQ(RecognizePrg(marked).format, 1);
+    EXPECT_EQ(int(RecognizePrg(marked).format), 1);
 }
 
 TEST(PrgImport, UnknownFilesAndShortFilesAreSafe) {
@@ -247,7 +247,7 @@ TEST(PrgImport, UnknownFilesAndShortFilesAreSafe) {
     Image& image = store.image(2);
     MarkImage(image);
     const std::vector<uint8_t> unknown = RandomFile(5000, 0x1234, 9);
-    EXPECT_EQ(DecodePrg(unknown, image), 0);
+    EXPECT_EQ(int(DecodePrg(unknown, image)), 0);
     EXPECT_EQ(image.desc.width, 17);
     EXPECT_EQ(image.plane.at(0, 0), 7);
     EXPECT_EQ(image.lummap.at(0, 0, 0), 0xDD);
@@ -257,7 +257,7 @@ TEST(PrgImport, UnknownFilesAndShortFilesAreSafe) {
     file[0] = 0x00;
     file[1] = 0x18;
     file[1020] = 0;
-    ASSERT_EQ(DecodePrg(file, image), 1);
+    ASSERT_EQ(int(DecodePrg(file, image)), 1);
     for (int x = 312; x < 320; ++x) {
         EXPECT_EQ(image.plane.at(x, 197), 1);
         EXPECT_EQ(image.plane.at(x, 198), 0);
@@ -274,7 +274,7 @@ TEST(PrgImport, RandomFilesOfEverySizeDecodeWithinTheirBounds) {
     int recognised = 0;
     for (std::size_t size = 0; size <= 20000; ++size) {
         const std::size_t start = (size * 7919) % 20000;
-        recognised += DecodePrg(std::span(pool).subspan(start, size), image) != 0;
+        recognised += DecodePrg(std::span(pool).subspan(start, size), image) != PrgFormat::Unknown;
     }
     EXPECT_GT(recognised, 0);
     std::vector<uint8_t> file;

@@ -73,8 +73,8 @@ private slots:
         QCOMPARE(form.statusPanel(0)->text(), QString("9,7"));
         // The widget shows the drawn pixel in cell color 1 ($31).
         const QImage shown = img->grab().toImage();
-        QCOMPARE(shown.pixel(55, 25) | 0xFF000000u, editor.view().view.at(55, 25));
-        QCOMPARE(editor.view().view.at(55, 25), DisplayColor(editor.state().rgbTable[0x31]));
+        QCOMPARE(shown.pixel(55, 25) | 0xFF000000u, editor.view().canvas.at(55, 25));
+        QCOMPARE(editor.view().canvas.at(55, 25), DisplayColor(editor.state().rgbTable[0x31]));
     }
 
     void drawAndEditMenusRunTheirCommands() {
@@ -84,7 +84,7 @@ private slots:
         QAction* selectAll = form.action("EditSelectAll");
         QAction* deselect = form.action("mnuEditDeselect");
         QVERIFY(fill && selectAll && deselect && form.action("mnuDrawSetColor"));
-        QCOMPARE(form.action("mnuDrawPixel0")->text(), QString("Draw Pixel #0"));
+        QCOMPARE(form.action("mnuDrawPixel0")->text(), QString("Draw Pixel #0\t0"));
         QCOMPARE(selectAll->shortcut(), QKeySequence("Ctrl+A"));
         QCOMPARE(deselect->shortcut(), QKeySequence("Ctrl+D"));
 

@@ -46,6 +46,8 @@ QByteArray ReadFile(const QString& path) {
 class FileMenuTest : public QObject {
     Q_OBJECT
 private slots:
+    void init() { testing::ClearSettings(); }
+
     void fileMenuListsTheTransferItemsInOrder() {
         QtPlatform platform;
         TFormEditor form(platform);

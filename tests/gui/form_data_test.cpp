@@ -45,10 +45,10 @@ class FormDataTest : public QObject {
 private slots:
     void fileMenuHasLoadAndSave() {
         QtPlatform platform;
-        TFormEditor editor(platform);
-        QAction* load = editor.action("mnuFileLoad");
-        QAction* save = editor.action("mnuFileSave");
-        QAction* separator = editor.action("mnuFile1");
+        TFormEditor window(platform);
+        QAction* load = window.action("mnuFileLoad");
+        QAction* save = window.action("mnuFileSave");
+        QAction* separator = window.action("mnuFile1");
         QVERIFY(load && save && separator);
         QCOMPARE(load->text(), QString("&Load (as source)\tL"));
         QCOMPARE(save->text(), QString("&Save (as source)\tS"));
@@ -57,13 +57,13 @@ private slots:
 
     void saveShowsTheStoreAsText() {
         QtPlatform platform;
-        TFormEditor editor(platform);
-        editor.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&editor));
-        editor.editor().store().image(0).plane.at(0, 0) = 1;
+        TFormEditor window(platform);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.editor().store().image(0).plane.at(0, 0) = 1;
         const QString expected =
-            QString::fromStdString(SaveSourceText(editor.editor().store())).remove('\r');
-        WithGfxDataWindow([&] { editor.action("mnuFileSave")->trigger(); },
+            QString::fromStdString(SaveSourceText(window.editor().store())).remove('\r');
+        WithGfxDataWindow([&] { window.action("mnuFileSave")->trigger(); },
                           [&](TFormData& form) {
                               QCOMPARE(form.windowTitle(), QString("Gfx Data"));
                               QCOMPARE(form.geometry(), QRect(268, 143, 411, 275));
@@ -85,11 +85,11 @@ private slots:
 
     void loadReadsWhatWasPasted() {
         QtPlatform platform;
-        TFormEditor editor(platform);
-        editor.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&editor));
-        const QRect editorBounds = editor.geometry();
-        WithGfxDataWindow([&] { editor.action("mnuFileLoad")->trigger(); },
+        TFormEditor window(platform);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QRect editorBounds = window.geometry();
+        WithGfxDataWindow([&] { window.action("mnuFileLoad")->trigger(); },
                           [&](TFormData& form) {
                               QCOMPARE(form.geometry(), editorBounds.adjusted(40, 40, -40, -40));
                               QVERIFY(form.memoText->toPlainText().isEmpty());
@@ -97,12 +97,12 @@ private slots:
                               QTest::keyClicks(form.memoText, "Pic; 16*8 h none");
                               form.memoText->insertPlainText("\n\tDB $FF,$00\n");
                           });
-        const Image& image = editor.editor().store().image(0);
+        const Image& image = window.editor().store().image(0);
         QCOMPARE(QString::fromStdString(image.desc.name), QString("Pic"));
         QCOMPARE(image.desc.width, 16);
         QCOMPARE(int(image.plane.at(7, 0)), 1);
         QCOMPARE(int(image.plane.at(7, 1)), 0);
-        QCOMPARE(editor.statusPanel(3)->text(), QString("Loaded source text (1 image)."));
+        QCOMPARE(window.statusPanel(3)->text(), QString("Loaded source text (1 image)."));
     }
 };
 

@@ -15,6 +15,8 @@ using namespace pixolat;
 class FormEditorTest : public QObject {
     Q_OBJECT
 private slots:
+    void init() { testing::ClearSettings(); }
+
     void opensWithCaptionBoundsAndStatusPanels() {
         QtPlatform platform;
         TFormEditor form(platform);

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -9,6 +10,12 @@ namespace pixolat::testing {
 std::vector<std::function<QObject*()>>& GuiTestRegistry() {
     static std::vector<std::function<QObject*()>> registry;
     return registry;
+}
+
+void ClearSettings() {
+    QSettings settings("Varno", "Pixolat");
+    settings.clear();
+    settings.sync();
 }
 }  // namespace pixolat::testing
 

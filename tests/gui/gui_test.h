@@ -8,6 +8,10 @@ namespace pixolat::testing {
 
 std::vector<std::function<QObject*()>>& GuiTestRegistry();
 
+// Empties the settings store the test program uses (a temporary one), so
+// that what one test's window saved at close does not start the next.
+void ClearSettings();
+
 struct GuiTestRegistration {
     explicit GuiTestRegistration(std::function<QObject*()> make) {
         GuiTestRegistry().push_back(std::move(make));

@@ -17,6 +17,7 @@
 #include "edit/menu.h"
 #include "formats/prg_format.h"
 #include "gui/gui_test.h"
+#include "render/rgb_buffer.h"
 
 using namespace pixolat;
 
@@ -61,6 +62,8 @@ QString BuiltHelpFile() {
 class QtPlatformTest : public QObject {
     Q_OBJECT
 private slots:
+    void init() { testing::ClearSettings(); }
+
     void writeFileReplacesTheWholeFileOrNothing() {
         QtPlatform platform;
         QTemporaryDir dir;

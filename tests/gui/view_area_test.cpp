@@ -27,6 +27,8 @@ QRect InClient(QWidget* widget, TFormEditor& form) {
 class ViewAreaTest : public QObject {
     Q_OBJECT
 private slots:
+    void init() { testing::ClearSettings(); }
+
     void controlsFollowTheCoreLayout() {
         QtPlatform platform;
         TFormEditor form(platform);
@@ -44,8 +46,8 @@ private slots:
         QCOMPARE(InClient(Child(form, "imgColorPalette"), form), QRect(0, view + 4, w - 324, 200));
         QCOMPARE(InClient(Child(form, "SplitterPreview"), form), QRect(w - 324, view + 4, 4, 200));
         QCOMPARE(InClient(Child(form, "imgPreview"), form), QRect(w - 320, view + 4, 320, 200));
-        QCOMPARE(form.editor().view().view.width, w - 20);
-        QCOMPARE(form.editor().view().view.height, view - 20);
+        QCOMPARE(form.editor().view().canvas.width, w - 20);
+        QCOMPARE(form.editor().view().canvas.height, view - 20);
 
         QAction* palette = form.action("mnuViewColorPaletteAndPreview");
         QVERIFY(palette && palette->isCheckable() && palette->isChecked());
@@ -68,8 +70,9 @@ private slots:
         const struct {
             const char* name;
             const RgbBuffer* buffer;
-        } cases[] = {
-            {"img", &view.view}, {"imgColorPalette", &view.palette}, {"imgPreview", &view.preview}};
+        } cases[] = {{"img", &view.canvas},
+                     {"imgColorPalette", &view.palette},
+                     {"imgPreview", &view.preview}};
         for (const auto& c : cases) {
             QWidget* widget = Child(form, c.name);
             const QImage shown = widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -100,7 +103,7 @@ private slots:
         QCOMPARE(editor.view().xScroll.position(), 7);
 
         QTest::keyClick(&form, Qt::Key_G);
-        QCOMPARE(int(editor.state().gridSetting), int(NoGrid));
+        QCOMPARE(int(editor.state().gridSetting), int(GridSetting::NoGrid));
         // Zoom is on the keypad's + and -; the main block's + does nothing.
         QTest::keyClick(&form, Qt::Key_Plus, Qt::ShiftModifier);
         QCOMPARE(editor.state().zoom, 10);

@@ -3,7 +3,7 @@
 #include <climits>
 #include <random>
 
-#include "render/view_fixture.h"
+#include "support/view_fixture.h"
 
 namespace pixolat::testing {
 namespace {
@@ -21,7 +21,7 @@ protected:
 
 TEST_F(CanvasTest, DefaultImageAtZoomTenShowsCornerDotsAndTheCursor) {
     ASSERT_EQ(state().zoom, 10);
-    ASSERT_EQ(state().gridSetting, CornerDots);
+    ASSERT_EQ(state().gridSetting, GridSetting::CornerDots);
     const uint32_t paper = Color(0x51);
     // Block (0, 0) carries the cursor: ring inset 2, fill inset 3.
     EXPECT_EQ(At(1, 1), paper);
@@ -47,15 +47,16 @@ TEST_F(CanvasTest, EachGridSettingSpacesTheBlocks) {
     image().plane.at(0, 8) = 1;  // and so does block row 8
     const uint32_t paper = Color(0x51), ink = Color(0x31);
     struct Case {
-        int grid;
+        GridSetting grid;
         int block8X;  // view x of block column 8
         int block1X;  // view x of block column 1
         int block8Y;  // view y of block row 8
     };
     for (Case c :
-         {Case{PixelAndCellLines, 41, 5, 41}, Case{PixelLines, 40, 5, 40},
-          Case{CellLines, 33, 4, 33}, Case{CornerDots, 32, 4, 32}, Case{NoGrid, 32, 4, 32}}) {
-        SCOPED_TRACE(c.grid);
+         {Case{GridSetting::PixelAndCellLines, 41, 5, 41}, Case{GridSetting::PixelLines, 40, 5, 40},
+          Case{GridSetting::CellLines, 33, 4, 33}, Case{GridSetting::CornerDots, 32, 4, 32},
+          Case{GridSetting::NoGrid, 32, 4, 32}}) {
+        SCOPED_TRACE(int(c.grid));
         SetZoomAndGrid(4, c.grid);
         EXPECT_EQ(At(c.block8X + 1, 1), ink);
         EXPECT_EQ(At(c.block8X - 1, 1), c.block8X > 32 ? kViewBackground : paper);
@@ -63,29 +64,29 @@ TEST_F(CanvasTest, EachGridSettingSpacesTheBlocks) {
         EXPECT_EQ(At(c.block1X - 1, 1), c.block1X > 4 ? kViewBackground : paper);
         EXPECT_EQ(At(1, c.block8Y + 1), ink);
         EXPECT_EQ(At(1, c.block8Y - 1), c.block8Y > 32 ? kViewBackground : paper);
-        EXPECT_EQ(At(c.block1X, 0), c.grid == CornerDots ? kCellDot : paper);
-        EXPECT_EQ(At(c.block1X, c.block1X), c.grid == CornerDots ? kPixelDot : paper);
+        EXPECT_EQ(At(c.block1X, 0), c.grid == GridSetting::CornerDots ? kCellDot : paper);
+        EXPECT_EQ(At(c.block1X, c.block1X), c.grid == GridSetting::CornerDots ? kPixelDot : paper);
     }
 }
 
 TEST_F(CanvasTest, AtZoomOneEveryGridGivesTheSamePicture) {
     MakeImage(320, 200, 2, ColorMapKind::Dfli);
     image().plane.at(6, 3) = 1;
-    SetZoomAndGrid(1, 0);
+    SetZoomAndGrid(1, GridSetting::PixelAndCellLines);
     const std::vector<uint32_t> first = view().pixels;
     EXPECT_EQ(At(6, 3), Color(0x51));  // multicolor value 2: cell color 2
     EXPECT_EQ(At(7, 3), Color(0x51));
     EXPECT_EQ(At(320, 3), kViewBackground);
     for (int grid = 1; grid <= 4; ++grid) {
-        SetZoomAndGrid(1, grid);
+        SetZoomAndGrid(1, GridSetting(grid));
         EXPECT_EQ(view().pixels, first) << grid;
     }
     // Zoom 2: no dots yet; pixel lines put hires blocks 3 apart.
     MakeImage(320, 200, 1, ColorMapKind::Normal);
     ParkCursor();
-    SetZoomAndGrid(2, CornerDots);
+    SetZoomAndGrid(2, GridSetting::CornerDots);
     EXPECT_EQ(At(0, 0), Color(0x51));
-    SetZoomAndGrid(2, PixelLines);
+    SetZoomAndGrid(2, GridSetting::PixelLines);
     EXPECT_EQ(At(1, 1), Color(0x51));
     EXPECT_EQ(At(2, 1), kViewBackground);
     EXPECT_EQ(At(3, 1), Color(0x51));
@@ -100,14 +101,14 @@ TEST_F(CanvasTest, ColorMapKindsChooseBanksAndGrid) {
         ParkCursor();
         for (int bank = 0; bank < 4; ++bank)
             image().lummap.at(bank, 0, 0) = uint8_t(0x03 + 0x10 * bank);
-        SetZoomAndGrid(4, CornerDots);
+        SetZoomAndGrid(4, GridSetting::CornerDots);
         const bool normal = kind == ColorMapKind::Normal;
         for (int y = 0; y < 8; ++y)
             EXPECT_EQ(At(1, 4 * y + 1), Color(normal ? 0x01 : 0x01 + 0x10 * (y / 2))) << y;
         const bool dfli = kind == ColorMapKind::Dfli;
         EXPECT_EQ(At(4, 8), dfli ? kCellDot : kPixelDot);  // block (1, 2)
         EXPECT_EQ(At(4, 12), kPixelDot);                   // block (1, 3)
-        SetZoomAndGrid(4, CellLines);
+        SetZoomAndGrid(4, GridSetting::CellLines);
         EXPECT_EQ(At(1, 8), dfli ? kViewBackground : Color(normal ? 0x01 : 0x11));
     }
 }
@@ -117,21 +118,21 @@ TEST_F(CanvasTest, CursorMarkRingsDependOnZoom) {
     state().cursorX = 1;
     state().cursorY = 0;
     const uint32_t paper = Color(0x51);
-    SetZoomAndGrid(4, NoGrid);  // no ring, whole block filled
+    SetZoomAndGrid(4, GridSetting::NoGrid);  // no ring, whole block filled
     EXPECT_EQ(At(4, 0), kCursorFill);
     EXPECT_EQ(At(7, 3), kCursorFill);
     EXPECT_EQ(At(8, 0), paper);
-    SetZoomAndGrid(5, NoGrid);  // fill inset 1
+    SetZoomAndGrid(5, GridSetting::NoGrid);  // fill inset 1
     EXPECT_EQ(At(5, 0), paper);
     EXPECT_EQ(At(6, 1), kCursorFill);
-    SetZoomAndGrid(6, NoGrid);  // ring inset 1, fill inset 2
+    SetZoomAndGrid(6, GridSetting::NoGrid);  // ring inset 1, fill inset 2
     EXPECT_EQ(At(6, 0), paper);
     EXPECT_EQ(At(7, 1), kCursorRing);
     EXPECT_EQ(At(10, 4), kCursorRing);
     EXPECT_EQ(At(8, 2), kCursorFill);
     EXPECT_EQ(At(11, 5), paper);
     state().cursorX = 0;
-    SetZoomAndGrid(64, NoGrid);  // ring inset 12, fill inset 13
+    SetZoomAndGrid(64, GridSetting::NoGrid);  // ring inset 12, fill inset 13
     EXPECT_EQ(At(11, 11), paper);
     EXPECT_EQ(At(12, 12), kCursorRing);
     EXPECT_EQ(At(51, 30), kCursorRing);
@@ -157,7 +158,7 @@ TEST_F(CanvasTest, StatusPanelsFollowTheCursor) {
 TEST_F(CanvasTest, SelectionOutlineEnclosesTheBlocksAndTogglesAway) {
     MakeImage(64, 64, 1, ColorMapKind::Normal);
     ParkCursor();
-    SetZoomAndGrid(4, NoGrid);
+    SetZoomAndGrid(4, GridSetting::NoGrid);
     const std::vector<uint32_t> plain = view().pixels;
     state().selectionActive = true;
     state().selectionAnchorX = 2;
@@ -180,7 +181,7 @@ TEST_F(CanvasTest, SelectionOutlineEnclosesTheBlocksAndTogglesAway) {
 
     // A wide pen at zoom 64, partly outside the view, also comes off again.
     for (int zoom : {10, 23, 64}) {
-        SetZoomAndGrid(zoom, PixelAndCellLines);
+        SetZoomAndGrid(zoom, GridSetting::PixelAndCellLines);
         const std::vector<uint32_t> drawn = view().pixels;
         editor.ToggleSelectionOutline();
         EXPECT_NE(view().pixels, drawn);
@@ -230,12 +231,12 @@ TEST_F(CanvasTest, PreviewShowsEachPixelsColorCode) {
                     if (preview.at(x, y) != Color(ColorCodeAt(image(), x / pw * pw, y))) ++wrong;
             EXPECT_EQ(wrong, 0) << pw << " " << int(kind);
             // At zoom 1 the view shows the same pixels.
-            SetZoomAndGrid(1, CornerDots);
+            SetZoomAndGrid(1, GridSetting::CornerDots);
             for (int y = 1; y < 190; ++y)
                 for (int x = 2; x < 300; ++x)
                     if (view().at(x, y) != preview.at(x, y)) ++wrong;
             EXPECT_EQ(wrong, 0) << pw << " " << int(kind);
-            SetZoomAndGrid(10, CornerDots);
+            SetZoomAndGrid(10, GridSetting::CornerDots);
         }
 }
 
@@ -251,7 +252,7 @@ TEST_F(CanvasTest, PartialRedrawsMatchTheFullRedraw) {
                                  << pw << " " << int(kind) << " " << grid << " " << zoom);
                     MakeImage(200, 160, pw, kind);
                     state().zoom = zoom;
-                    state().gridSetting = uint8_t(grid);
+                    state().gridSetting = GridSetting(grid);
                     editor.UpdateScrollRanges();
                     editor.view().xScroll.SetPosition(3);
                     editor.view().yScroll.SetPosition(5);
@@ -300,7 +301,7 @@ TEST_F(CanvasTest, FullRedrawMatchesDrawingEveryVisibleBlock) {
         d.width = random() % 4 == 0 ? 640 : int(random() % 641);
         d.height = random() % 4 == 0 ? 1024 : int(random() % 1025);
         state().zoom = zooms[random() % 12];
-        state().gridSetting = uint8_t(random() % 5);
+        state().gridSetting = GridSetting(random() % 5);
         editor.UpdateScrollRanges();
         // Often at the start, else anywhere in range.
         const ScrollBar& xs = editor.view().xScroll;
@@ -310,7 +311,7 @@ TEST_F(CanvasTest, FullRedrawMatchesDrawingEveryVisibleBlock) {
         editor.RedrawView();
         const std::vector<uint32_t> full = view().pixels;
 
-        RgbBuffer& v = editor.view().view;
+        RgbBuffer& v = editor.view().canvas;
         std::fill(v.pixels.begin(), v.pixels.end(), kViewBackground);
         const int pw = d.pixelWidth, zoom = state().zoom;
         const int c = editor.view().xScroll.position(), r = editor.view().yScroll.position();
@@ -333,7 +334,7 @@ TEST_F(CanvasTest, OddSizesAndSettingsDrawNothingOutsideTheBuffers) {
                 for (int grid : {0, 3, 9}) {
                     MakeImage(w, h, w % 2 ? 1 : 2, ColorMapKind::Dfli);
                     state().zoom = zoom;
-                    state().gridSetting = uint8_t(grid);
+                    state().gridSetting = GridSetting(grid);
                     state().selectionActive = true;
                     editor.UpdateScrollRanges();
                     editor.FullRedraw();

@@ -42,7 +42,7 @@ std::vector<uint32_t> ReferenceView(const Image& image, const EditorState& state
     const ImageDescriptor& d = image.desc;
     const int pw = d.pixelWidth == 2 ? 2 : 1;
     const int zoom = state.zoom;
-    const int grid = state.gridSetting;
+    const int grid = int(state.gridSetting);
     const bool pixelLines = zoom >= 2 && (grid == 0 || grid == 1);
     const bool cellLines = zoom >= 2 && (grid == 0 || grid == 2);
     const bool dots = zoom >= 3 && grid == 3;
@@ -96,7 +96,7 @@ TEST(FullRedraw, MatchesBlockByBlockDrawing) {
             image.desc.colorMapKind = kind;
             // A view that cuts the image and one wider than it at low zooms.
             for (Size size : {Size{333, 157}, Size{900, 120}}) {
-                view.view.Resize(size.width, size.height);
+                view.canvas.Resize(size.width, size.height);
                 for (Scroll scroll : {Scroll{0, 0}, Scroll{3, 5}, Scroll{13, 27}})
                     for (int zoom : {1, 2, 3, 5, 7, 64})
                         for (int grid = 0; grid <= 4; ++grid) {
@@ -106,14 +106,14 @@ TEST(FullRedraw, MatchesBlockByBlockDrawing) {
                                          << scroll.column << "," << scroll.row << " zoom " << zoom
                                          << " grid " << grid);
                             state.zoom = zoom;
-                            state.gridSetting = uint8_t(grid);
+                            state.gridSetting = GridSetting(grid);
                             view.xScroll.SetPosition(scroll.column);
                             view.yScroll.SetPosition(scroll.row);
                             RedrawViewPicture(Scene{image, state, view});
                             const std::vector<uint32_t> expected = ReferenceView(
                                 image, state, size.width, size.height, scroll.column, scroll.row);
                             const auto wrong = std::mismatch(expected.begin(), expected.end(),
-                                                             view.view.pixels.begin());
+                                                             view.canvas.pixels.begin());
                             if (wrong.first != expected.end()) {
                                 const auto at = wrong.first - expected.begin();
                                 ADD_FAILURE() << "first wrong view pixel at " << at % size.width
@@ -135,9 +135,9 @@ TEST(FullRedraw, BlockByBlockRedrawMatchesTheFullRedraw) {
     EditorState state;
     BuildRgbTable(state.rgbTable);
     state.zoom = 3;
-    state.gridSetting = 1;
+    state.gridSetting = GridSetting::PixelLines;
     View view;
-    view.view.Resize(700, 200);
+    view.canvas.Resize(700, 200);
     std::mt19937 random(9);
     for (int pw = 1; pw <= 2; ++pw)
         for (int width : {100, 101, 37})

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "render/view_fixture.h"
+#include "support/view_fixture.h"
 
 namespace pixolat::testing {
 namespace {
@@ -32,39 +32,31 @@ TEST_F(GeometryTest, ControlsAreLaidOutAsTheWindowTable) {
     EXPECT_EQ(view().height, 316);
     EXPECT_EQ(editor.view().palette.width, 456);
     EXPECT_EQ(editor.view().preview.height, 200);
-
-    // Hiding the palette area gives its height and the splitter's to the view.
-    editor.RunMenuCommand("mnuViewColorPaletteAndPreview");
-    EXPECT_FALSE(editor.menuItem("mnuViewColorPaletteAndPreview").checked);
-    EXPECT_FALSE(editor.view().paletteVisible);
-    EXPECT_EQ(view().height, 520);
-    editor.RunMenuCommand("mnuViewColorPaletteAndPreview");
-    EXPECT_EQ(view().height, 316);
 }
 
 TEST_F(GeometryTest, ScrollRangesCountWholeVisibleBlocks) {
     ResizeView(600, 240);
     MakeImage(320, 200, 1, ColorMapKind::Normal);
-    SetZoomAndGrid(10, NoGrid);
+    SetZoomAndGrid(10, GridSetting::NoGrid);
     EXPECT_TRUE(xScroll().enabled());
     EXPECT_EQ(xScroll().max(), 260);
     EXPECT_EQ(yScroll().max(), 176);
-    SetZoomAndGrid(10, PixelAndCellLines);  // 54 columns fit
+    SetZoomAndGrid(10, GridSetting::PixelAndCellLines);  // 54 columns fit
     EXPECT_EQ(xScroll().max(), 266);
-    SetZoomAndGrid(1, PixelAndCellLines);  // the grid plays no part at zoom 1
+    SetZoomAndGrid(1, GridSetting::PixelAndCellLines);  // the grid plays no part at zoom 1
     EXPECT_FALSE(xScroll().enabled());
     EXPECT_FALSE(yScroll().enabled());
 
     // A multicolor image scrolls by double-wide pixels.
     MakeImage(320, 200, 2, ColorMapKind::Normal);
-    SetZoomAndGrid(2, NoGrid);
+    SetZoomAndGrid(2, GridSetting::NoGrid);
     EXPECT_TRUE(xScroll().enabled());
     EXPECT_EQ(xScroll().max(), 160 - 150);
 
     // DFLI with cell lines at zoom 4 in a view 400 high: 87 rows fit.
     ResizeView(600, 400);
     MakeImage(320, 200, 1, ColorMapKind::Dfli);
-    SetZoomAndGrid(4, CellLines);
+    SetZoomAndGrid(4, GridSetting::CellLines);
     EXPECT_EQ(yScroll().max(), 200 - 87);
 
     // Shrinking the image pulls the position back into range and redraws.
@@ -80,7 +72,7 @@ TEST_F(GeometryTest, ScrollRangesCountWholeVisibleBlocks) {
 TEST_F(GeometryTest, ScrollingRedrawsAndKeepsTheCursorInView) {
     ResizeView(600, 240);
     MakeImage(320, 200, 1, ColorMapKind::Normal);
-    SetZoomAndGrid(10, NoGrid);
+    SetZoomAndGrid(10, GridSetting::NoGrid);
     image().plane.at(5, 0) = 1;
     editor.view().xScroll.SetPosition(5);
     EXPECT_EQ(view().at(1, 1), Color(0x31));  // column 5 now comes first
@@ -105,60 +97,6 @@ TEST_F(GeometryTest, ScrollingRedrawsAndKeepsTheCursorInView) {
     state().cursorX = 200;
     editor.ScrollCursorIntoView();
     EXPECT_EQ(xScroll().position(), 3);
-}
-
-TEST_F(GeometryTest, GridAndZoomCommands) {
-    ResizeView(600, 240);
-    state().gridSetting = NoGrid;
-    editor.RunMenuCommand("mnuViewToggleGrid");
-    EXPECT_EQ(state().gridSetting, PixelAndCellLines);
-    editor.RunMenuCommand("mnuViewToggleGrid");
-    EXPECT_EQ(state().gridSetting, PixelLines);
-    EXPECT_EQ(view().at(10, 1), kViewBackground);
-
-    ASSERT_EQ(state().zoom, 10);
-    editor.RunMenuCommand("mnuViewZoomToggle");
-    EXPECT_EQ(state().zoom, 1);
-    EXPECT_EQ(platform.statusTexts[3], "Zoom: 1");
-    editor.RunMenuCommand("mnuViewZoomToggle");
-    EXPECT_EQ(state().zoom, 10);
-    EXPECT_EQ(platform.statusTexts[3], "Zoom: 10");
-
-    state().zoom = 2;
-    editor.RunMenuCommand("mnuViewZoomOut");
-    EXPECT_EQ(state().zoom, 1);
-    editor.RunMenuCommand("mnuViewZoomOut");
-    EXPECT_EQ(state().zoom, 1);
-    EXPECT_EQ(platform.statusTexts[3], "Zoom: 1");
-    state().savedZoom = 0;
-    editor.RunMenuCommand("mnuViewZoomToggle");
-    EXPECT_EQ(state().zoom, 16);
-
-    state().zoom = 63;
-    editor.RunMenuCommand("mnuViewZoomIn");
-    editor.RunMenuCommand("mnuViewZoomIn");
-    EXPECT_EQ(state().zoom, 64);
-    EXPECT_EQ(platform.statusTexts[3], "Zoom: 64");
-    EXPECT_EQ(view().at(64, 1), kViewBackground);  // pixel lines at zoom 64
-    EXPECT_EQ(view().at(65, 1), Color(0x51));
-}
-
-TEST_F(GeometryTest, ViewMenuItemsInMenuOrder) {
-    std::vector<std::string> names;
-    bool inView = false;
-    for (const MenuItem& item : editor.menu()) {
-        if (item.kind == MenuItem::Kind::Menu) inView = item.name == "mnuView";
-        if (inView) names.push_back(item.name + "|" + item.DisplayCaption());
-    }
-    EXPECT_EQ(names, (std::vector<std::string>{
-                         "mnuView|&View", "mnuViewImageNext|&Next Image",
-                         "mnuViewImagePrev|&Prev. Image", "mnuView0|",
-                         "mnuViewToggleGrid|Toggle &Grid\tG", "mnuViewZoomToggle|Toggle &Zoom\tZ",
-                         "mnuViewZoomIn|Zoom In\t+", "mnuViewZoomOut|Zoom Out\t-", "mnuView1|",
-                         "mnuViewColorPaletteAndPreview|Color Palette and Preview", "mnuView2|",
-                         "mnuViewImageProperties|Image Properties"}));
-    EXPECT_TRUE(editor.menuItem("mnuViewColorPaletteAndPreview").checkable);
-    EXPECT_TRUE(editor.menuItem("mnuViewColorPaletteAndPreview").checked);
 }
 
 }  // namespace

@@ -21,10 +21,10 @@ ImageDescriptor Descriptor(int pixelWidth, ColorMapKind kind) {
     return d;
 }
 
-EditorState StateWith(int zoom, int grid) {
+EditorState StateWith(int zoom, GridSetting grid) {
     EditorState s;
     s.zoom = zoom;
-    s.gridSetting = uint8_t(grid);
+    s.gridSetting = grid;
     return s;
 }
 
@@ -45,7 +45,7 @@ TEST(ViewGrid, ViewToImageIsTheExactInverseOfImageToView) {
             for (int pw = 1; pw <= 2; ++pw)
                 for (ColorMapKind kind : {ColorMapKind::Normal, ColorMapKind::Dfli}) {
                     const ImageDescriptor d = Descriptor(pw, kind);
-                    const EditorState s = StateWith(zoom, grid);
+                    const EditorState s = StateWith(zoom, GridSetting(grid));
                     for (int scroll = 0; scroll < 17; ++scroll) {
                         const ViewGrid g(d, s, scroll, scroll);
                         const int blocks = zoom > 16 ? 4 : 19;
@@ -81,14 +81,16 @@ TEST(ViewGrid, ViewToImageIsTheExactInverseOfImageToView) {
 TEST(ViewGrid, CellLinesFollowTheImageCellsWhateverTheScrollPosition) {
     // Hires at zoom 4 with cell lines, scrolled to column 3: blocks sit 4
     // apart and the first extra view pixel comes after 5 block columns.
-    const ViewGrid hires(Descriptor(1, ColorMapKind::Normal), StateWith(4, CellLines), 3, 0);
+    const ViewGrid hires(Descriptor(1, ColorMapKind::Normal), StateWith(4, GridSetting::CellLines),
+                         3, 0);
     EXPECT_EQ(hires.pitchWidth(), 4);
     for (int px = 0; px < 5; ++px) EXPECT_EQ(hires.ColumnToView(px), 4 * px);
     EXPECT_EQ(hires.ColumnToView(5), 21);
     EXPECT_EQ(hires.ColumnToView(13), 54);
 
     // Multicolor: blocks 8 x 4, a line after every 4 blocks and every 8 rows.
-    const ViewGrid multi(Descriptor(2, ColorMapKind::Normal), StateWith(4, CellLines), 0, 0);
+    const ViewGrid multi(Descriptor(2, ColorMapKind::Normal), StateWith(4, GridSetting::CellLines),
+                         0, 0);
     EXPECT_EQ(multi.blockWidth(), 8);
     EXPECT_EQ(multi.ImageToView(6, 7).x, 24);
     EXPECT_EQ(multi.ImageToView(8, 7).x, 33);
@@ -96,14 +98,15 @@ TEST(ViewGrid, CellLinesFollowTheImageCellsWhateverTheScrollPosition) {
     EXPECT_EQ(multi.ImageToView(8, 8).y, 33);
 
     // DFLI: a line after every second row.
-    const ViewGrid dfli(Descriptor(1, ColorMapKind::Dfli), StateWith(4, CellLines), 0, 0);
+    const ViewGrid dfli(Descriptor(1, ColorMapKind::Dfli), StateWith(4, GridSetting::CellLines), 0,
+                        0);
     EXPECT_EQ(dfli.RowToView(1), 4);
     EXPECT_EQ(dfli.RowToView(2), 9);
     EXPECT_EQ(dfli.RowToView(4), 18);
 
     // Pixel and cell lines at zoom 10: pitch 11, and 12 across a cell border.
-    const ViewGrid both(Descriptor(1, ColorMapKind::Normal), StateWith(10, PixelAndCellLines), 0,
-                        0);
+    const ViewGrid both(Descriptor(1, ColorMapKind::Normal),
+                        StateWith(10, GridSetting::PixelAndCellLines), 0, 0);
     EXPECT_EQ(both.ColumnToView(7), 77);
     EXPECT_EQ(both.ColumnToView(8), 89);
 }
@@ -112,7 +115,8 @@ TEST(ViewGrid, CellLinesFollowTheImageCellsWhateverTheScrollPosition) {
 // still lands on the first visible pixel; a whole block further is the one
 // before it.
 TEST(ViewGrid, PointsJustOutsideTheViewMapToTheFirstVisiblePixel) {
-    const ViewGrid g(Descriptor(2, ColorMapKind::Normal), StateWith(8, PixelAndCellLines), 0, 0);
+    const ViewGrid g(Descriptor(2, ColorMapKind::Normal),
+                     StateWith(8, GridSetting::PixelAndCellLines), 0, 0);
     EXPECT_EQ(g.ViewToImage(-1, -1).x, 0);
     EXPECT_EQ(g.ViewToImage(-1, -1).y, 0);
     EXPECT_EQ(g.ViewToImage(-(g.pitchWidth() - 1), -(g.pitchHeight() - 1)).x, 0);
@@ -125,7 +129,7 @@ TEST(ViewGrid, SettingsOutOfRangeStayUsable) {
     const ImageDescriptor never;  // pixel width 0
     for (int zoom : {-1, 0, 65, 100000})
         for (int grid : {5, 255}) {
-            const ViewGrid g(never, StateWith(zoom, grid), 0, 0);
+            const ViewGrid g(never, StateWith(zoom, GridSetting(grid)), 0, 0);
             EXPECT_LE(g.zoom(), 64);
             EXPECT_EQ(g.ViewToImage(g.ImageToView(7, 9).x, g.ImageToView(7, 9).y).x, 7);
         }

@@ -7,6 +7,7 @@
 
 #include "document/errors.h"
 #include "edit/image_properties.h"
+#include "render/rgb_buffer.h"
 
 namespace pixolat::testing {
 
@@ -85,10 +86,11 @@ std::string ScriptedPlatform::ReadSettingText(const std::string& name) {
 }
 
 void ScriptedPlatform::WriteSettingInt(const std::string& name, int32_t value) {
-    settings[name] = std::to_string(value);
+    WriteSettingText(name, std::to_string(value));
 }
 
 void ScriptedPlatform::WriteSettingText(const std::string& name, const std::string& value) {
+    if (!settingsWritable) throw Error("Cannot write the settings.");
     settings[name] = value;
 }
 

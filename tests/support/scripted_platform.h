@@ -36,7 +36,10 @@ public:
     std::deque<std::string> textWindowAnswers;  // what the user left in the window
 
     std::map<std::string, std::string> settings;  // every value as text
-    std::map<std::string, Picture> pictures;      // pictures "on disk" by path
+    bool settingsWritable = true;  // false: every write fails, as a read-only store does
+    std::string dialogFolder;
+    std::string exportPicturePath = "/home/user/export.bmp";
+    std::map<std::string, Picture> pictures;  // pictures "on disk" by path
     std::map<std::string, Picture> savedBitmaps;
     uint32_t tickCount = 0;
     WindowBounds bounds{240, 100, 780, 580};
@@ -65,6 +68,8 @@ public:
     std::optional<std::string> OpenFileDialog(const FileDialogOptions& options) override;
     std::optional<std::string> SaveFileDialog(const FileDialogOptions& options) override;
     std::optional<std::string> OpenPictureDialog() override;
+    std::string DialogFolder() override { return dialogFolder; }
+    void SetDialogFolder(const std::string& folder) override { dialogFolder = folder; }
     std::string ShowTextWindow(const std::string& text, TextWindowPurpose purpose) override;
 
     bool SettingExists(const std::string& name) override { return settings.count(name) > 0; }
@@ -79,6 +84,7 @@ public:
     std::string ProgramPath() override { return programPath; }
     std::string DataFolder() override { return dataFolder; }
 
+    std::string ExportPicturePath() override { return exportPicturePath; }
     Picture LoadPicture(const std::string& path) override;
     void SavePictureAsBitmap(const std::string& path, const Picture& picture) override;
     void CopyPictureToClipboard(const Picture& picture) override { clipboard.push_back(picture); }

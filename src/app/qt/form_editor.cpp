@@ -18,8 +18,10 @@
 
 #include "app/qt/view_widgets.h"
 #include "app/qt/virtual_key.h"
+#include "edit/commands/help_commands.h"
 #include "edit/image_files.h"
 #include "edit/source_files.h"
+#include "edit/start_editor.h"
 
 namespace pixolat {
 
@@ -53,10 +55,11 @@ TFormEditor::TFormEditor(QtPlatform& platform, QWidget* parent)
     : QMainWindow(parent), platform_(platform) {
     setObjectName("TFormEditor");
     BuildStatusBar();
+    // The default bounds come first: the stored ones, read at start-up, replace them.
+    setGeometry(240, 100, 780, 580);
     platform_.Attach(this);
     editor_ = std::make_unique<Editor>(platform_);
     setWindowTitle(QString::fromStdString(editor_->caption()));
-    setGeometry(240, 100, 780, 580);
     BuildViewArea();
     BuildMenus();
     setAcceptDrops(true);
@@ -68,6 +71,28 @@ TFormEditor::TFormEditor(QtPlatform& platform, QWidget* parent)
 
 TFormEditor::~TFormEditor() {
     platform_.Attach(nullptr);
+}
+
+// Nothing asks a question: changed images go to the recovery file.
+void TFormEditor::closeEvent(QCloseEvent* event) {
+    Run([this] { WriteRecoveryFile(*editor_); });
+    Run([this] { SaveSettings(*editor_); });
+    platform_.SyncSettings();
+    QMainWindow::closeEvent(event);
+}
+
+// F1 on a highlighted menu item asks for that item's help; on an open menu
+// with nothing highlighted, for the menu's.
+bool TFormEditor::eventFilter(QObject* watched, QEvent* event) {
+    auto* menu = qobject_cast<QMenu*>(watched);
+    if (menu && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
+        const QAction* active = menu->activeAction();
+        const std::string name = (active ? active->objectName() : menu->objectName()).toStdString();
+        Run([&] { ShowMenuItemHelp(*editor_, name); });
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TFormEditor::dragEnterEvent(QDragEnterEvent* event) {
@@ -122,6 +147,7 @@ void TFormEditor::BuildMenus() {
         if (item.kind == MenuItem::Kind::Menu) {
             current = menuBar()->addMenu(QString::fromStdString(item.caption));
             current->setObjectName(name);
+            current->installEventFilter(this);
             continue;
         }
         if (!current) continue;
@@ -141,12 +167,6 @@ void TFormEditor::BuildMenus() {
         }
         actions_.insert(name, action);
     }
-}
-
-// Nothing asks a question: the images go to the recovery file.
-void TFormEditor::closeEvent(QCloseEvent* event) {
-    Run([this] { WriteRecoveryFile(*editor_); });
-    QMainWindow::closeEvent(event);
 }
 
 void TFormEditor::changeEvent(QEvent* event) {

@@ -1,5 +1,6 @@
 #pragma once
-// TFormEditor: the editor window. It translates Qt events into calls on the
+// TFormEditor, the editor window: form_editor.cpp, its view area in form_editor_view.cpp.
+// It translates Qt events into calls on the
 // editor core and mirrors the core's state (texts, menu) into its widgets.
 #include <QMainWindow>
 #include <QMap>
@@ -48,7 +49,9 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void changeEvent(QEvent* event) override;
+    // Closing keeps the images in the recovery file and writes the settings.
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
 

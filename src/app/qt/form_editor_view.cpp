@@ -45,7 +45,7 @@ void TFormEditor::BuildViewArea() {
     client_ = new ClientArea(this);
     setCentralWidget(client_);
     ScrollBox1 = NewPanel("ScrollBox1", client_);
-    img = new BufferWidget(view.view, "img", ScrollBox1);
+    img = new BufferWidget(view.canvas, "img", ScrollBox1);
     xScroll = NewScrollBar(Qt::Horizontal, "xScroll", ScrollBox1);
     yScroll = NewScrollBar(Qt::Vertical, "yScroll", ScrollBox1);
     SplitterColorPalette = new SplitterWidget(Qt::Horizontal, "SplitterColorPalette", client_);

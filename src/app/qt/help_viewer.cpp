@@ -129,6 +129,11 @@ QString ResolveHelpPath(const QString& helpFile, const QString& programDir) {
 
 HelpViewer::HelpViewer(QWidget* parent) : QDialog(parent), browser_(new QTextBrowser(this)) {
     setObjectName("HelpViewer");
+    // A window of its own beside the editor, not a dialog: it can be
+    // minimized, maximized and resized, and it blocks nothing.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    setModal(false);
     browser_->setObjectName("HelpText");
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -17,6 +17,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QSaveFile>
+#include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
 #include <algorithm>
@@ -26,6 +27,7 @@
 #include "app/qt/form_data.h"
 #include "app/qt/form_properties.h"
 #include "document/errors.h"
+#include "render/rgb_buffer.h"
 
 namespace pixolat {
 
@@ -45,11 +47,6 @@ QString MessageText(const std::string& s) {
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return text;
-}
-
-QSettings& Settings() {
-    static QSettings settings("Varno", "Pixolat");
-    return settings;
 }
 
 QFont LabelFont() {
@@ -79,6 +76,19 @@ QtPlatform::QtPlatform() {
     clock_.start();
 }
 
+QSettings& QtPlatform::Settings() {
+    if (!settings_) settings_ = std::make_unique<QSettings>("Varno", "Pixolat");
+    return *settings_;
+}
+
+void QtPlatform::UseSettingsFile(const QString& path) {
+    settings_ = std::make_unique<QSettings>(path, QSettings::IniFormat);
+}
+
+void QtPlatform::SyncSettings() {
+    Settings().sync();
+}
+
 QtPlatform::~QtPlatform() {
     // A help window without a parent is not deleted by any window.
     if (helpViewer_ && !helpViewer_->parent()) delete helpViewer_;
@@ -103,8 +113,49 @@ WindowBounds QtPlatform::GetWindowBounds() {
     return {r.x(), r.y(), r.width(), r.height()};
 }
 
+namespace {
+// Smaller than this, the menu bar and the status panels no longer fit.
+constexpr int kMinWindowWidth = 200;
+constexpr int kMinWindowHeight = 150;
+// How much of the top edge must lie on a screen for the window to be reachable.
+constexpr int kGrabWidth = 40;
+constexpr QPoint kDefaultPlace(240, 100);
+}  // namespace
+
+QRect BoundsOnScreens(const QRect& stored, const QList<QRect>& screens,
+                      const QPoint& defaultPlace) {
+    if (screens.isEmpty()) return stored;
+    QRect bounds = stored;
+    const QRect& first = screens.front();
+    bounds.setWidth(
+        std::clamp(bounds.width(), kMinWindowWidth, std::max(kMinWindowWidth, first.width())));
+    bounds.setHeight(
+        std::clamp(bounds.height(), kMinWindowHeight, std::max(kMinWindowHeight, first.height())));
+    const QRect topEdge(bounds.left(), bounds.top(), bounds.width(), 1);
+    for (const QRect& screen : screens) {
+        const QRect shared = screen.intersected(topEdge);
+        if (!shared.isEmpty() && shared.width() >= std::min(kGrabWidth, bounds.width()))
+            return bounds;
+    }
+    bounds.moveTopLeft(first.topLeft() + defaultPlace);
+    // A default place that leaves the window hanging off a small screen moves in.
+    if (bounds.right() > first.right()) bounds.moveRight(first.right());
+    if (bounds.bottom() > first.bottom()) bounds.moveBottom(first.bottom());
+    bounds.moveLeft(std::max(bounds.left(), first.left()));
+    bounds.moveTop(std::max(bounds.top(), first.top()));
+    return bounds;
+}
+
 void QtPlatform::SetWindowBounds(const WindowBounds& b) {
-    if (window_) window_->window()->setGeometry(b.left, b.top, b.width, b.height);
+    if (!window_) return;
+    // Stored bounds may come from a monitor that is no longer connected.
+    QList<QRect> screens;
+    if (QScreen* primary = QGuiApplication::primaryScreen())
+        screens << primary->availableGeometry();
+    for (QScreen* screen : QGuiApplication::screens())
+        if (screen != QGuiApplication::primaryScreen()) screens << screen->availableGeometry();
+    const QRect wanted(b.left, b.top, b.width, b.height);
+    window_->window()->setGeometry(BoundsOnScreens(wanted, screens, kDefaultPlace));
 }
 
 WindowState QtPlatform::GetWindowState() {
@@ -168,8 +219,17 @@ std::optional<std::string> QtPlatform::InputQuery(const std::string& caption,
 }
 
 namespace {
+// The dialog opens in the folder last used; choosing a file makes its folder that.
+std::optional<std::string> RunDialog(QFileDialog& dialog, std::string& folder) {
+    if (!folder.empty() && QFileInfo(Q(folder)).isDir()) dialog.setDirectory(Q(folder));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    const QString path = dialog.selectedFiles().front();
+    folder = S(QFileInfo(path).absolutePath());
+    return S(path);
+}
+
 std::optional<std::string> RunFileDialog(QWidget* parent, const FileDialogOptions& options,
-                                         QFileDialog::AcceptMode mode) {
+                                         QFileDialog::AcceptMode mode, std::string& folder) {
     QFileDialog dialog(parent);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile
@@ -177,17 +237,16 @@ std::optional<std::string> RunFileDialog(QWidget* parent, const FileDialogOption
     dialog.setNameFilter(QtNameFilter(options.filter));
     dialog.setDefaultSuffix(Q(options.defaultExtension));
     // Qt's save dialog asks before overwriting unless told otherwise.
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return S(dialog.selectedFiles().front());
+    return RunDialog(dialog, folder);
 }
 }  // namespace
 
 std::optional<std::string> QtPlatform::OpenFileDialog(const FileDialogOptions& options) {
-    return RunFileDialog(parentWidget(), options, QFileDialog::AcceptOpen);
+    return RunFileDialog(parentWidget(), options, QFileDialog::AcceptOpen, dialogFolder_);
 }
 
 std::optional<std::string> QtPlatform::SaveFileDialog(const FileDialogOptions& options) {
-    return RunFileDialog(parentWidget(), options, QFileDialog::AcceptSave);
+    return RunFileDialog(parentWidget(), options, QFileDialog::AcceptSave, dialogFolder_);
 }
 
 std::optional<std::string> QtPlatform::OpenPictureDialog() {
@@ -197,8 +256,7 @@ std::optional<std::string> QtPlatform::OpenPictureDialog() {
     QFileDialog dialog(parentWidget());
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilter("All pictures (" + patterns.join(' ') + ");;All Files (*)");
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return S(dialog.selectedFiles().front());
+    return RunDialog(dialog, dialogFolder_);
 }
 
 std::string QtPlatform::ShowTextWindow(const std::string& text, TextWindowPurpose purpose) {
@@ -212,10 +270,12 @@ std::string QtPlatform::ShowTextWindow(const std::string& text, TextWindowPurpos
 }
 
 bool QtPlatform::SettingExists(const std::string& name) {
-    return Settings().contains(Q(name));
+    return Settings().status() == QSettings::NoError && Settings().contains(Q(name));
 }
 
 int32_t QtPlatform::ReadSettingInt(const std::string& name) {
+    // A store that cannot be read counts as one without the value.
+    if (Settings().status() != QSettings::NoError) throw Error("Cannot read the settings.");
     const QVariant value = Settings().value(Q(name));
     bool ok = false;
     const qlonglong number = value.toLongLong(&ok);
@@ -228,11 +288,20 @@ std::string QtPlatform::ReadSettingText(const std::string& name) {
     return S(Settings().value(Q(name)).toString());
 }
 
+namespace {
+void CheckWritable(QSettings& settings) {
+    if (!settings.isWritable() || settings.status() != QSettings::NoError)
+        throw Error("Cannot write the settings.");
+}
+}  // namespace
+
 void QtPlatform::WriteSettingInt(const std::string& name, int32_t value) {
+    CheckWritable(Settings());
     Settings().setValue(Q(name), value);
 }
 
 void QtPlatform::WriteSettingText(const std::string& name, const std::string& value) {
+    CheckWritable(Settings());
     Settings().setValue(Q(name), Q(value));
 }
 
@@ -291,6 +360,14 @@ std::string QtPlatform::DataFolder() {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     if (folder.isEmpty() || !QDir().mkpath(folder)) return std::string();
     return S(folder);
+}
+
+std::string QtPlatform::ExportPicturePath() {
+#ifdef Q_OS_WIN
+    return "c:\\export.bmp";
+#else
+    return S(QDir::home().filePath("export.bmp"));
+#endif
 }
 
 Picture QtPlatform::LoadPicture(const std::string& path) {

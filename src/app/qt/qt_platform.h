@@ -2,14 +2,18 @@
 // The platform services on Qt: dialogs, settings, files, pictures, text,
 // help and the event loop. Window-bound services go to the attached window.
 #include <QElapsedTimer>
+#include <QList>
 #include <QPointer>
+#include <QRect>
 #include <functional>
+#include <memory>
 
 #include "app/platform.h"
 #include "app/qt/help_viewer.h"
 
 class QWidget;
 class QMainWindow;
+class QSettings;
 
 namespace pixolat {
 
@@ -49,6 +53,8 @@ public:
     std::optional<std::string> OpenFileDialog(const FileDialogOptions& options) override;
     std::optional<std::string> SaveFileDialog(const FileDialogOptions& options) override;
     std::optional<std::string> OpenPictureDialog() override;
+    std::string DialogFolder() override { return dialogFolder_; }
+    void SetDialogFolder(const std::string& folder) override { dialogFolder_ = folder; }
     std::string ShowTextWindow(const std::string& text, TextWindowPurpose purpose) override;
 
     bool SettingExists(const std::string& name) override;
@@ -62,6 +68,7 @@ public:
     void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) override;
     std::string ProgramPath() override;
     std::string DataFolder() override;
+    std::string ExportPicturePath() override;
 
     Picture LoadPicture(const std::string& path) override;
     Picture LoadPictureCorner(const std::string& path, int maxWidth, int maxHeight) override;
@@ -87,13 +94,28 @@ public:
     // The help window, once help was asked for; it stays open beside the editor.
     HelpViewer* helpViewer() const { return helpViewer_; }
 
+    // The settings go to this file instead of the user's store (tests).
+    void UseSettingsFile(const QString& path);
+    // Writes the settings out now, not only when the program ends.
+    void SyncSettings();
+
 private:
     QWidget* parentWidget();
     HelpViewer& EnsureHelpViewer();
+    QSettings& Settings();
     PlatformWindow* window_ = nullptr;
     QElapsedTimer clock_;
     QPointer<HelpViewer> helpViewer_;
+    std::unique_ptr<QSettings> settings_;
+    std::string dialogFolder_;
 };
+
+// Window bounds as stored, made safe for the screens there are now: kept when
+// the window's top edge lies on one of them (so its title bar can be grabbed),
+// else moved to the default place on the first screen; a size larger than
+// that screen shrinks to it, and a size below the smallest usable window grows
+// to it.
+QRect BoundsOnScreens(const QRect& stored, const QList<QRect>& screens, const QPoint& defaultPlace);
 
 // "Text|*.a;*.b|All|*.*" as a Qt name filter "Text (*.a *.b);;All (*)".
 QString QtNameFilter(const std::string& filter);

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "app/platform.h"
+#include "render/rgb_buffer.h"
 
 namespace pixolat {
 
@@ -65,6 +66,9 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    // Tab and Shift+Tab are keys of the editor, not a walk between controls:
+    // none of them takes the focus.
+    bool focusNextPrevChild(bool) override { return false; }
 };
 
 }  // namespace pixolat

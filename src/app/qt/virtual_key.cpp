@@ -1,6 +1,8 @@
 #include "app/qt/virtual_key.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <cstring>
 
 #include "app/qt/view_widgets.h"
 
@@ -125,16 +127,46 @@ int OtherCode(int key) {
     }
 }
 
+// The digit or letter of a key by its place on the keyboard, from the X and
+// Wayland key code (the Linux input code + 8), as on a US keyboard; 0 for
+// other keys.
+int PlaceCode(quint32 scanCode) {
+    static const char* const kRows[] = {"1234567890", "QWERTYUIOP", "ASDFGHJKL", "ZXCVBNM"};
+    static const quint32 kRowStarts[] = {10, 24, 38, 52};
+    for (int row = 0; row < 4; ++row) {
+        const quint32 start = kRowStarts[row];
+        if (scanCode >= start && scanCode < start + std::strlen(kRows[row]))
+            return kRows[row][scanCode - start];
+    }
+    return 0;
+}
+
 }  // namespace
 
 int VirtualKeyCode(const QKeyEvent& event) {
+#ifdef Q_OS_WIN
+    // Windows reports the code itself.
+    if (event.nativeVirtualKey() > 0 && event.nativeVirtualKey() < 256)
+        return int(event.nativeVirtualKey());
+#endif
+    const QString platform = QGuiApplication::platformName();
+    return VirtualKeyCode(event, platform == "xcb" || platform.startsWith("wayland"));
+}
+
+int VirtualKeyCode(const QKeyEvent& event, bool placeScanCodes) {
     const int key = event.key();
     if (event.modifiers() & Qt::KeypadModifier) {
         const int code = KeypadCode(key);
         if (code >= 0) return code;
     }
+    // As on Windows, the digit keys give their digit whatever the layout puts
+    // on them (with or without Shift), and a layout without Latin letters
+    // gives the letter of the US key at that place.
+    const int place = placeScanCodes ? PlaceCode(event.nativeScanCode()) : 0;
+    if (place >= '0' && place <= '9') return place;
     if (key >= Qt::Key_0 && key <= Qt::Key_9) return key;  // same codes as '0'..'9'
     if (key >= Qt::Key_A && key <= Qt::Key_Z) return key;  // same codes as 'A'..'Z'
+    if (place != 0) return place;
     const int digit = ShiftedDigitCode(key);
     if (digit >= 0) return digit;
     return OtherCode(key);

@@ -9,6 +9,9 @@ namespace pixolat {
 
 // 0 for a key without a code.
 int VirtualKeyCode(const QKeyEvent& event);
+// The same, the event's native scan code read as an X or Wayland key code
+// when placeScanCodes is set (the platform's own choice above).
+int VirtualKeyCode(const QKeyEvent& event, bool placeScanCodes);
 // The key's code with the Shift, Alt and Ctrl keys held.
 KeyPress KeyPressOf(const QKeyEvent& event);
 

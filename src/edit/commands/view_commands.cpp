@@ -21,7 +21,7 @@ void ShowZoom(Editor& editor) {
 
 void mnuViewToggleGridClick(Editor& editor) {
     EditorState& state = editor.state();
-    state.gridSetting = state.gridSetting >= NoGrid ? PixelAndCellLines : state.gridSetting + 1;
+    state.gridSetting = NextGridSetting(state.gridSetting);
     editor.UpdateScrollRanges();
     editor.FullRedraw();
     editor.ScrollCursorIntoView();

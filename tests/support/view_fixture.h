@@ -21,7 +21,7 @@ protected:
 
     EditorState& state() { return editor.state(); }
     Image& image() { return editor.currentImage(); }
-    const RgbBuffer& view() { return editor.view().view; }
+    const RgbBuffer& view() { return editor.view().canvas; }
 
     // Lays the window out so that the view picture is w x h. A view lower
     // than the palette area lets stand beside it takes a window too low for
@@ -34,6 +34,15 @@ protected:
         ASSERT_EQ(view().width, w);
         ASSERT_EQ(view().height, h);
     }
+
+    // Palette picture w x h (the preview takes 320 + 4 of the client width).
+    void ResizePalette(int w, int h) {
+        editor.view().paletteHeight = h;
+        editor.FormResize(w + 324, h + 400, kStatusBar);
+        ASSERT_EQ(palette().width, w);
+        ASSERT_EQ(palette().height, h);
+    }
+    const RgbBuffer& palette() { return editor.view().palette; }
 
     // The display color of a color code.
     uint32_t Color(int code) { return DisplayColor(state().rgbTable[std::size_t(code)]); }
@@ -51,9 +60,9 @@ protected:
         NormalizeCurrentImage(editor.store(), state());
     }
 
-    void SetZoomAndGrid(int zoom, int grid) {
+    void SetZoomAndGrid(int zoom, GridSetting grid) {
         state().zoom = zoom;
-        state().gridSetting = uint8_t(grid);
+        state().gridSetting = grid;
         editor.UpdateScrollRanges();
         editor.FullRedraw();
     }
