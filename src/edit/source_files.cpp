@@ -1,5 +1,6 @@
 #include "edit/source_files.h"
 
+#include "document/errors.h"
 #include "document/pixels.h"
 #include "edit/editor.h"
 #include "formats/source_text.h"
@@ -16,7 +17,11 @@ std::string ImageCount(int n) {
 
 // Reads the file as one step; returns the number of images read.
 int ReadSourceFile(Editor& editor, const std::string& path) {
-    const std::vector<uint8_t> bytes = editor.platform().ReadFile(path, kSourceFileLimit);
+    // One byte past the limit tells a file that is too large from one that
+    // just fits: a cut file would load as if it were whole.
+    const std::vector<uint8_t> bytes = editor.platform().ReadFile(path, kSourceFileLimit + 1);
+    if (bytes.size() > kSourceFileLimit)
+        throw Error(path + " is larger than 2 GiB; files up to 2 GiB are read");
     // A value that is not a number unwinds from the reader: what was read
     // stays, and is one step to undo.
     const SourceLoadResult result =
