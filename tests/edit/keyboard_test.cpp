@@ -86,7 +86,9 @@ TEST_F(Keyboard, MovesStopAtTheEdgesAndShiftMovesSelect) {
     Type(kKeyHome);  // the next Shift move would start a fresh selection
     Type(kKeyLeft, kShift);
     Type(kKeyUp, kShift);
-    EXPECT_EQ(Where(), "0,0 11,0-12,8");  // at the edge: no move and no new selection
+    s.cursorY = 199;
+    Type(kKeyDown, kShift);
+    EXPECT_EQ(Where(), "0,199 11,0-12,8");  // at the edge: no move and no new selection
 }
 
 TEST_F(Keyboard, HeldValueKeysDrawAlongThePath) {
@@ -132,6 +134,13 @@ TEST_F(Keyboard, MWithArrowsMovesThePixelsOfTheSelection) {
     for (int x = 0; x < 5; ++x) row += char('0' + PixelValueAt(image, x, 0));
     EXPECT_EQ(row, "00110");
     EXPECT_EQ(Where(), "5,0 0,0-3,0");
+    Type(kKeyRight);  // the free column is now the left one
+    row.clear();
+    for (int x = 0; x < 5; ++x) row += char('0' + PixelValueAt(image, x, 0));
+    EXPECT_EQ(row, "10010");
+    Type(kKeyDown);  // a one-row area: the row itself is the free one
+    EXPECT_EQ(PixelValueAt(image, 1, 0), 1);
+    EXPECT_EQ(Where(), "5,0 0,0-3,0");  // moves pixels, never the cursor
     editor.FormKeyUp('M', 0);
     Type(kKeyLeft);
     EXPECT_EQ(Where(), "4,0 0,0-3,0");
