@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "document/colors.h"
+#include "render/canvas.h"
 #include "support/view_fixture.h"
 
 namespace pixolat::testing {
@@ -123,6 +124,21 @@ TEST_F(EditingCommandsTest, NextAndPrevImageShowTheImageInCaptionAndStatus) {
     editor.store().image(kLastImage - 1).desc.name = "logo";
     Run("mnuViewImagePrev");
     EXPECT_EQ(platform.statusTexts[3], "Editing Image #255: logo");
+}
+
+// An empty image has nothing to select: the selection ends there, and back
+// on an image with pixels the area commands reach the whole image again.
+TEST_F(EditingCommandsTest, ASelectionEndsOnAnEmptyImage) {
+    state().selectionActive = true;
+    state().selectionAnchorX = state().selectionAnchorY = 8;
+    state().selectionEndX = state().selectionEndY = 12;
+    Run("mnuViewImageNext");
+    EXPECT_FALSE(state().selectionActive);
+    Run("mnuViewImagePrev");
+    editor.FormKeyDown('I', 0);
+    EXPECT_EQ(PixelValueAt(image(), 0, 0), 1);
+    EXPECT_EQ(PixelValueAt(image(), 319, 199), 1);
+    EXPECT_EQ(view().at(2, 0), kCursorFill);  // no outline left over the cursor
 }
 
 }  // namespace
