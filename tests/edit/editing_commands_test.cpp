@@ -141,5 +141,33 @@ TEST_F(EditingCommandsTest, ASelectionEndsOnAnEmptyImage) {
     EXPECT_EQ(view().at(2, 0), kCursorFill);  // no outline left over the cursor
 }
 
+// A pixel drawn by key or menu at a corner of the selection redraws its
+// block under the outline: the outline stays whole, and deselecting leaves
+// no piece of it behind.
+TEST_F(EditingCommandsTest, DrawingOnTheSelectionOutlineKeepsItWhole) {
+    SetZoomAndGrid(10, GridSetting::NoGrid);
+    for (const DrawingMode mode : {DrawingMode::PixelAndColor, DrawingMode::PixelOnly})
+        for (const bool menu : {false, true}) {
+            state().drawingMode = mode;
+            state().selectionActive = true;
+            state().selectionAnchorX = state().selectionAnchorY = 8;
+            state().selectionEndX = state().selectionEndY = 12;
+            state().cursorX = state().cursorY = 8;
+            editor.FullRedraw();
+            if (menu)
+                Run("mnuDrawPixel1");
+            else
+                editor.FormKeyDown('1', 0);
+            const std::vector<DisplayPixel> drawn = view().pixels;
+            Run("mnuEditDeselect");
+            const std::vector<DisplayPixel> deselected = view().pixels;
+            editor.FullRedraw();
+            EXPECT_EQ(deselected, view().pixels) << int(mode) << menu;
+            state().selectionActive = true;
+            editor.FullRedraw();
+            EXPECT_EQ(drawn, view().pixels) << int(mode) << menu;
+        }
+}
+
 }  // namespace
 }  // namespace pixolat::testing
