@@ -2,6 +2,9 @@
 // boxes, the messages, the selection and the image switch.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <utility>
+
 #include "document/colors.h"
 #include "render/canvas.h"
 #include "support/view_fixture.h"
@@ -141,32 +144,37 @@ TEST_F(EditingCommandsTest, ASelectionEndsOnAnEmptyImage) {
     EXPECT_EQ(view().at(2, 0), kCursorFill);  // no outline left over the cursor
 }
 
-// A pixel drawn by key or menu at a corner of the selection redraws its
-// block under the outline: the outline stays whole, and deselecting leaves
-// no piece of it behind.
-TEST_F(EditingCommandsTest, DrawingOnTheSelectionOutlineKeepsItWhole) {
+// A pixel drawn by key or menu at a corner of the selection, and the view
+// copied to the clipboard, redraw the cursor's block under the outline: the
+// outline stays whole, and deselecting leaves no piece of it behind.
+TEST_F(EditingCommandsTest, RedrawingTheCursorOnTheSelectionOutlineKeepsItWhole) {
     SetZoomAndGrid(10, GridSetting::NoGrid);
-    for (const DrawingMode mode : {DrawingMode::PixelAndColor, DrawingMode::PixelOnly})
-        for (const bool menu : {false, true}) {
-            state().drawingMode = mode;
-            state().selectionActive = true;
-            state().selectionAnchorX = state().selectionAnchorY = 8;
-            state().selectionEndX = state().selectionEndY = 12;
-            state().cursorX = state().cursorY = 8;
-            editor.FullRedraw();
-            if (menu)
-                Run("mnuDrawPixel1");
-            else
-                editor.FormKeyDown('1', 0);
-            const std::vector<DisplayPixel> drawn = view().pixels;
-            Run("mnuEditDeselect");
-            const std::vector<DisplayPixel> deselected = view().pixels;
-            editor.FullRedraw();
-            EXPECT_EQ(deselected, view().pixels) << int(mode) << menu;
-            state().selectionActive = true;
-            editor.FullRedraw();
-            EXPECT_EQ(drawn, view().pixels) << int(mode) << menu;
-        }
+    const std::pair<DrawingMode, std::function<void()>> cases[] = {
+        {DrawingMode::PixelAndColor, [&] { editor.FormKeyDown('1', 0); }},
+        {DrawingMode::PixelOnly, [&] { editor.FormKeyDown('1', 0); }},
+        {DrawingMode::PixelAndColor, [&] { Run("mnuDrawPixel1"); }},
+        {DrawingMode::PixelOnly, [&] { Run("mnuDrawPixel0"); }},
+        {DrawingMode::PixelOnly, [&] { editor.FormKeyDown('C', kCtrl | kAlt); }},
+    };
+    int n = 0;
+    for (const auto& [mode, action] : cases) {
+        state().drawingMode = mode;
+        state().selectionActive = true;
+        state().selectionAnchorX = state().selectionAnchorY = 8;
+        state().selectionEndX = state().selectionEndY = 12;
+        state().cursorX = state().cursorY = 8;
+        editor.FullRedraw();
+        action();
+        const std::vector<DisplayPixel> drawn = view().pixels;
+        Run("mnuEditDeselect");
+        const std::vector<DisplayPixel> deselected = view().pixels;
+        editor.FullRedraw();
+        EXPECT_EQ(deselected, view().pixels) << "case " << n;
+        state().selectionActive = true;
+        editor.FullRedraw();
+        EXPECT_EQ(drawn, view().pixels) << "case " << n;
+        ++n;
+    }
 }
 
 }  // namespace
