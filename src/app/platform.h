@@ -111,6 +111,9 @@ public:
     virtual std::vector<uint8_t> ReadFile(const std::string& path, std::size_t maxBytes) = 0;
     virtual void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) = 0;
     virtual std::string ProgramPath() = 0;
+    // The user's data folder for this program, created when missing; empty
+    // when the system has none.
+    virtual std::string DataFolder() = 0;
 
     // Where the view picture is written beside the clipboard copy.
     virtual std::string ExportPicturePath() = 0;

@@ -24,9 +24,6 @@ namespace pixolat {
 
 namespace {
 
-// A source text is read whole; anything longer is refused, never cut.
-constexpr std::size_t kSourceReadLimit = std::size_t(1) << 31;
-
 const char* ColorMapName(ColorMapKind kind) {
     switch (kind) {
         case ColorMapKind::Normal:
@@ -114,17 +111,14 @@ private:
         return format;
     }
 
-    // From image 0 on, one image for each section of the text.
+    // From image 0 on, one image for each section of the text. The text is
+    // read whole; a file past the limit is refused, never cut.
     SourceLoadResult ReadSource(const std::string& path) {
-        const std::vector<uint8_t> bytes = ReadWholeFile(path, kSourceReadLimit, "2 GiB");
-        std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-        // Text editors often start a UTF-8 file with a byte order mark, which
-        // would make the first header line a line of data.
-        if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+        const std::vector<uint8_t> bytes = ReadWholeFile(path, kSourceFileLimit, "2 GiB");
         state_.currentImage = 0;
         SourceLoadResult result;
         try {
-            result = LoadSourceText(store_, state_, text);
+            result = LoadSourceFile(store_, state_, bytes);
         } catch (const Error& e) {
             throw Error(path + ": " + ShownCoreMessage(e.text()));
         }
@@ -171,8 +165,7 @@ private:
                 break;
             }
             case FileKind::Source: {
-                const std::string text = SaveSourceText(store_);
-                WriteWholeFile(path, std::vector<uint8_t>(text.begin(), text.end()));
+                WriteWholeFile(path, SourceFileBytes(store_));
                 break;
             }
             default:

@@ -6,8 +6,10 @@
 // commands are free functions in edit/commands/, one file per menu.
 #include <array>
 #include <exception>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -15,6 +17,8 @@
 #include "document/editor_state.h"
 #include "document/errors.h"
 #include "document/image_store.h"
+#include "edit/history.h"
+#include "edit/key_map.h"
 #include "edit/menu.h"
 #include "render/canvas.h"
 #include "render/palette.h"
@@ -35,14 +39,39 @@ public:
     // Runs one event handler. An error it raises ends it where it stands: the
     // error's text is shown in a message box, earlier changes stay, and the
     // editor goes on.
+    // After the outermost handler the undo step under way ends, unless a
+    // gesture is still going on.
     template <class Handler>
     void Dispatch(Handler&& handler) {
+        ++dispatchDepth_;
         try {
             std::forward<Handler>(handler)();
         } catch (const std::exception& e) {
             platform_.ShowMessage(e.what());
         }
+        if (--dispatchDepth_ == 0) AfterEvent();
     }
+
+    // Undo and redo (editor_history.cpp). Every change of image data between
+    // two step ends is one step; the step ends after each dispatched event
+    // except inside a gesture: a stroke of the left button on the view, or the
+    // cursor moves drawn while a pixel value key is held. The first name
+    // given names the step ("Fill" gives "Undo Fill").
+    void NameStep(std::string_view name);
+    // The step name of a key row's action: its menu item's, or its own.
+    std::string StepNameOf(const KeyAction& action) const;
+    void EndStep();
+    void Undo();
+    void Redo();
+    const History& history() const { return history_; }
+    History& history() { return history_; }
+    // Announces that an operation is about to change image `index`: needed
+    // for every image but the current one.
+    void BeforeImageChange(int index) { history_.BeforeChange(store_, index); }
+    // Whether image data changed since start or since the last source file
+    // was opened or saved.
+    bool ChangedSinceSaved() const { return changes_ != savedChanges_; }
+    void MarkSaved() { savedChanges_ = changes_; }
 
     // The full redraw sequence after a change that can affect the whole
     // picture: view, preview and palette, then the cursor mark with status
@@ -149,6 +178,21 @@ private:
     bool outlineHeldOff_ = false;
     template <class Step>
     void WithOutlineOff(Step step);
+
+    History history_;
+    std::string stepName_;
+    int dispatchDepth_ = 0;
+    bool strokeActive_ = false;
+    unsigned changes_ = 0;
+    unsigned savedChanges_ = 0;
+
+    bool InGesture() const;
+    // Runs a command (of the menu, or a key row's) as one step.
+    void RunCommandStep(std::string_view name, const std::function<void()>& command);
+    void AfterEvent();
+    // Makes `image` current after an undo or redo and shows what it restored.
+    void ShowRestored(int image);
+    void UpdateUndoItems();
 
     Scene scene() { return Scene{currentImage(), state_, view_}; }
     PaletteScene paletteScene() {

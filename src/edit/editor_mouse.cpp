@@ -25,6 +25,11 @@ void Editor::WithOutlineOff(Step step) {
 
 void Editor::imgMouseDown(MouseButton button, ShiftState shift, int vx, int vy) {
     if (button != MouseButton::Left) return;
+    // Until the release, everything drawn is one undo step, apart from what
+    // a held value key drew before.
+    if (InGesture()) EndStep();
+    strokeActive_ = true;
+    NameStep("Draw");
     const ImagePoint p = ViewToImage(vx, vy);
     dragOutside_.reset();
     if (!InCurrentImage(*this, p.x, p.y)) {
@@ -54,6 +59,8 @@ void Editor::imgMouseDown(MouseButton button, ShiftState shift, int vx, int vy) 
 }
 
 void Editor::imgMouseMove(ShiftState shift, int vx, int vy) {
+    // A release that went elsewhere (a dialog, another window) still ends the stroke.
+    if (!(shift & kLeftButton)) strokeActive_ = false;
     const ImagePoint p = ViewToImage(vx, vy);
     const bool inside = InCurrentImage(*this, p.x, p.y);
     if ((shift & kLeftButton) && !(shift & kShift)) {
@@ -105,7 +112,13 @@ void Editor::DrawPixelAtCursor(PixelValue value) {
 }
 
 void Editor::imgMouseUp(MouseButton button, ShiftState shift, int, int) {
-    if (button == MouseButton::Left) dragOutside_.reset();
+    if (button == MouseButton::Left) {
+        dragOutside_.reset();
+        if (strokeActive_) {
+            strokeActive_ = false;
+            EndStep();
+        }
+    }
     // Another button let go while the left one is held ends the selection;
     // its outline goes with it.
     if (shift & kLeftButton) {

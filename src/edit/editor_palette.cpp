@@ -54,6 +54,7 @@ void Editor::imgColorPaletteMouseUp(MouseButton button, ShiftState, int x, int y
     const uint32_t now = platform_.TickCount();
     if (code == state_.paletteLastClickColor &&
         now - state_.paletteLastClickTime < kDoubleClickMs && button != MouseButton::Middle) {
+        NameStep("Set Color");
         if (button == MouseButton::Left)
             SetCellColors(*this, code, -1);
         else

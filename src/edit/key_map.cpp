@@ -23,9 +23,10 @@ constexpr Modifiers kShiftWithoutCtrl{kShift, kCtrl};
 // A row that only stops the search.
 constexpr Command kNothing = nullptr;
 
-// Key presses, in the order they are searched. Ctrl+L and Ctrl+S are menu
-// shortcuts, served before a key press reaches this table; their rows run the
-// same commands. Alt with the access letter of a top menu opens that menu
+// Key presses, in the order they are searched. Ctrl+L, Ctrl+S, Ctrl+Z, Ctrl+Y
+// and Ctrl+Shift+Z are menu shortcuts, served before a key press reaches this
+// table; their rows run the same commands (and keep Ctrl+Z from the zoom
+// while Undo is greyed). Alt with the access letter of a top menu opens that menu
 // and never gets here (see IsMenuAccessKey).
 // clang-format off
 const KeyRow kKeyDownRows[] = {
@@ -77,7 +78,11 @@ const KeyRow kKeyDownRows[] = {
     {{'V'},                    kAltHeld,           nullptr,            kNothing,                       nullptr},
     {{'V'},                    kOtherwise,         nullptr,            mnuEditPasteClick,              nullptr},
     {{'X'},                    kAny,               nullptr,            OpenMaskProcessor,              nullptr},
-    {{'Z'},                    kAny,               nullptr,            mnuViewZoomToggleClick,         "mnuViewZoomToggle"},
+    {{'Y'},                    kCtrlHeld,          nullptr,            mnuEditRedoClick,               nullptr},
+    {{'Y'},                    kOtherwise,         nullptr,            ShowUnhandledKey,               nullptr},
+    {{'Z'},                    {kCtrl | kShift},   nullptr,            mnuEditRedoClick,               nullptr},
+    {{'Z'},                    kCtrlHeld,          nullptr,            mnuEditUndoClick,               nullptr},
+    {{'Z'},                    kOtherwise,         nullptr,            mnuViewZoomToggleClick,         "mnuViewZoomToggle"},
     {{kKeypadPlus},            kShiftHeld,         nullptr,            mnuViewImageNextClick,          "mnuViewImageNext"},
     {{kKeypadPlus},            kOtherwise,         nullptr,            mnuViewZoomInClick,             "mnuViewZoomIn"},
     {{kKeypadMinus},           kShiftHeld,         nullptr,            mnuViewImagePrevClick,          "mnuViewImagePrev"},

@@ -18,12 +18,13 @@ struct MenuItem {
     std::string name;      // component name, for example "mnuFileImportPRG"
     std::string caption;   // "&" marks the access key
     std::string keyHint;   // shown after a tab; taken from the key map, which handles the key
-    std::string shortcut;  // served by the menu itself, for example "Ctrl+L"
+    std::string shortcut;  // served by the menu itself, for example "Ctrl+L"; several split by "; "
     int helpContext = 0;
     bool checkable = false;
     bool checked = false;
     bool visible = true;
-    std::string hint;  // status tip
+    bool enabled = true;  // greyed when false
+    std::string hint;     // status tip
     Command command = nullptr;
 
     // The caption as shown: the key hint follows a tab.
@@ -31,6 +32,10 @@ struct MenuItem {
         return keyHint.empty() ? caption : caption + "\t" + keyHint;
     }
 };
+
+// What an undo step made by the item's command is called: the caption without
+// "&" and "...", or a shorter name ("Fill" for "Fill Image").
+std::string StepName(const MenuItem& item);
 
 // The main menu in menu order: each Menu item is followed by its entries.
 std::vector<MenuItem> BuildMainMenu();

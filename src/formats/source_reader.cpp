@@ -199,7 +199,8 @@ std::string_view CutComment(std::string_view line) {
 
 class SourceLoader {
 public:
-    SourceLoader(ImageStore& store, EditorState& state) : store_(store), state_(state) {
+    SourceLoader(ImageStore& store, EditorState& state, const BeforeImageChange& beforeChange)
+        : store_(store), state_(state), beforeChange_(beforeChange) {
         state_.currentImage = std::clamp(state_.currentImage, 0, kLastImage);
     }
 
@@ -217,9 +218,11 @@ public:
                 return false;
             }
             ++state_.currentImage;
+            Touch();
             ResetImageColors(store_.image(state_.currentImage));
         }
         colorMapMode_ = false;
+        Touch();
         ParseHeader(line, store_.image(state_.currentImage).desc, colorMapMode_);
         touched_ = true;
         return true;
@@ -233,6 +236,7 @@ public:
 
 private:
     void Flush() {
+        Touch();
         NormalizeCurrentImage(store_, state_);
         result_.values +=
             ParseSectionData(store_.image(state_.currentImage), pending_, colorMapMode_);
@@ -241,8 +245,17 @@ private:
         touched_ = false;
     }
 
+    // Announces the current image before its first change.
+    void Touch() {
+        if (state_.currentImage == announced_) return;
+        announced_ = state_.currentImage;
+        if (beforeChange_) beforeChange_(announced_);
+    }
+
     ImageStore& store_;
     EditorState& state_;
+    const BeforeImageChange& beforeChange_;
+    int announced_ = -1;
     std::string pending_;
     bool colorMapMode_ = false;
     bool touched_ = false;
@@ -251,10 +264,19 @@ private:
 
 }  // namespace
 
-SourceLoadResult LoadSourceText(ImageStore& store, EditorState& state, std::string_view text) {
-    SourceLoader loader(store, state);
+SourceLoadResult LoadSourceText(ImageStore& store, EditorState& state, std::string_view text,
+                                const BeforeImageChange& beforeChange) {
+    SourceLoader loader(store, state, beforeChange);
     ForEachLine(text, [&loader](std::string_view line) { return loader.Line(line); });
     return loader.Finish();
+}
+
+SourceLoadResult LoadSourceFile(ImageStore& store, EditorState& state,
+                                const std::vector<uint8_t>& bytes,
+                                const BeforeImageChange& beforeChange) {
+    std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    return LoadSourceText(store, state, text, beforeChange);
 }
 
 }  // namespace pixolat

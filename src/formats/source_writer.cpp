@@ -220,4 +220,9 @@ std::string SaveSourceText(const ImageStore& store) {
     return out.Take();
 }
 
+std::vector<uint8_t> SourceFileBytes(const ImageStore& store) {
+    const std::string text = SaveSourceText(store);
+    return std::vector<uint8_t>(text.begin(), text.end());
+}
+
 }  // namespace pixolat

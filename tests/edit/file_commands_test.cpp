@@ -12,31 +12,17 @@
 #include "formats/prg_format.h"
 #include "formats/runnable_prg.h"
 #include "support/scripted_platform.h"
+#include "support/temp_folder.h"
 
 using namespace pixolat;
 using pixolat::testing::ScriptedPlatform;
+using pixolat::testing::TempFolder;
 namespace fs = std::filesystem;
 
 namespace {
 
 const char* const kUnknownPrg =
     "Could not determine PRG format.\rPlease email this file to the author!";
-
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "pixolat-XXXXXX").string();
-        path_ = mkdtemp(pattern.data());
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    fs::path path_;
-};
 
 std::vector<uint8_t> ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

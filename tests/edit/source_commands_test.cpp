@@ -87,12 +87,13 @@ TEST(SourceCommands, TheFileMenuListsLoadAndSaveFirst) {
     ScriptedPlatform platform;
     Editor editor(platform);
     const std::vector<MenuItem>& menu = editor.menu();
-    ASSERT_GE(menu.size(), 4u);
+    ASSERT_GE(menu.size(), 7u);
     EXPECT_EQ(menu[0].name, "mnuFile");
     EXPECT_EQ(menu[1].DisplayCaption(), "&Load (as source)\tL");
     EXPECT_EQ(menu[1].helpContext, 2101);
     EXPECT_EQ(menu[2].DisplayCaption(), "&Save (as source)\tS");
     EXPECT_EQ(menu[2].helpContext, 2102);
-    EXPECT_EQ(menu[3].name, "mnuFile1");
-    EXPECT_EQ(menu[3].kind, MenuItem::Kind::Separator);
+    // The source file items come between Save (as source) and the separator.
+    EXPECT_EQ(menu[6].name, "mnuFile1");
+    EXPECT_EQ(menu[6].kind, MenuItem::Kind::Separator);
 }

@@ -26,6 +26,8 @@ int main(int argc, char* argv[]) {
     // mode is not used: it sends them to ~/.qttest, inside the user's home.)
     QTemporaryDir home;
     qputenv("XDG_CONFIG_HOME", home.path().toUtf8());
+    // The recovery file too.
+    qputenv("XDG_DATA_HOME", (home.path() + "/data").toUtf8());
     QApplication app(argc, argv);
     QApplication::setApplicationName("Pixolat");
     int failures = 0;

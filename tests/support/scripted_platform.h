@@ -45,7 +45,8 @@ public:
     WindowBounds bounds{240, 100, 780, 580};
     WindowState windowState = WindowState::Normal;
     std::string programPath = "/opt/pixolat/pixolat";
-    int textCharWidth = 6;  // the width of one label character
+    std::string dataFolder;  // none unless a test gives one
+    int textCharWidth = 6;   // the width of one label character
 
     void SetStatusText(int panel, const std::string& text) override;
     void SetCaption(const std::string& text) override { caption = text; }
@@ -81,6 +82,7 @@ public:
     std::vector<uint8_t> ReadFile(const std::string& path, std::size_t maxBytes) override;
     void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) override;
     std::string ProgramPath() override { return programPath; }
+    std::string DataFolder() override { return dataFolder; }
 
     std::string ExportPicturePath() override { return exportPicturePath; }
     Picture LoadPicture(const std::string& path) override;

@@ -1,6 +1,7 @@
 #include "app/qt/form_editor.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -19,6 +20,7 @@
 #include "app/qt/virtual_key.h"
 #include "edit/commands/help_commands.h"
 #include "edit/image_files.h"
+#include "edit/source_files.h"
 #include "edit/start_editor.h"
 
 namespace pixolat {
@@ -61,6 +63,9 @@ TFormEditor::TFormEditor(QtPlatform& platform, QWidget* parent)
     BuildViewArea();
     BuildMenus();
     setAcceptDrops(true);
+    // A session that ends may never close the window: keep the images then too.
+    connect(qApp, &QGuiApplication::commitDataRequest, this,
+            [this] { Run([this] { WriteRecoveryFile(*editor_); }); });
     MirrorCore();
 }
 
@@ -68,7 +73,9 @@ TFormEditor::~TFormEditor() {
     platform_.Attach(nullptr);
 }
 
+// Nothing asks a question: changed images go to the recovery file.
 void TFormEditor::closeEvent(QCloseEvent* event) {
+    Run([this] { WriteRecoveryFile(*editor_); });
     Run([this] { SaveSettings(*editor_); });
     platform_.SyncSettings();
     QMainWindow::closeEvent(event);
@@ -149,8 +156,10 @@ void TFormEditor::BuildMenus() {
         action->setObjectName(name);
         if (item.kind == MenuItem::Kind::Command) {
             action->setCheckable(item.checkable);
+            // "Ctrl+Y; Ctrl+Shift+Z": one action, several shortcuts.
             if (!item.shortcut.empty())
-                action->setShortcut(QKeySequence(QString::fromStdString(item.shortcut)));
+                action->setShortcuts(
+                    QKeySequence::listFromString(QString::fromStdString(item.shortcut)));
             action->setStatusTip(QString::fromStdString(item.hint));
             const std::string command = item.name;
             connect(action, &QAction::triggered, this,
@@ -187,6 +196,7 @@ void TFormEditor::MirrorCore() {
             action->setText(QString::fromStdString(item.DisplayCaption()));
         action->setChecked(item.checked);
         action->setVisible(item.visible);
+        action->setEnabled(item.enabled);
     }
     for (int i = 0; i < kStatusPanels; ++i)
         SetPanelText(i, QString::fromStdString(editor_->statusText(i)));

@@ -19,6 +19,7 @@
 #include <QSaveFile>
 #include <QScreen>
 #include <QSettings>
+#include <QStandardPaths>
 #include <algorithm>
 #include <climits>
 
@@ -353,6 +354,12 @@ void QtPlatform::WriteFile(const std::string& path, const std::vector<uint8_t>& 
 
 std::string QtPlatform::ProgramPath() {
     return S(QCoreApplication::applicationFilePath());
+}
+
+std::string QtPlatform::DataFolder() {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (folder.isEmpty() || !QDir().mkpath(folder)) return std::string();
+    return S(folder);
 }
 
 std::string QtPlatform::ExportPicturePath() {

@@ -67,6 +67,7 @@ public:
     std::vector<uint8_t> ReadFile(const std::string& path, std::size_t maxBytes) override;
     void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) override;
     std::string ProgramPath() override;
+    std::string DataFolder() override;
     std::string ExportPicturePath() override;
 
     Picture LoadPicture(const std::string& path) override;

@@ -5,6 +5,14 @@
 
 namespace pixolat {
 
+void mnuEditUndoClick(Editor& editor) {
+    editor.Undo();
+}
+
+void mnuEditRedoClick(Editor& editor) {
+    editor.Redo();
+}
+
 void mnuEditCopyClick(Editor& editor) {
     CopyArea(editor.currentImage(), editor.SelectionRect(), editor.store().copyBuffer());
 }

@@ -1,9 +1,12 @@
 #pragma once
-// The Edit menu: the copy buffer and the selection.
+// The Edit menu: undo and redo, the copy buffer and the selection.
 namespace pixolat {
 
 class Editor;
 
+// Undo takes back the last step, Redo does the last undone step again.
+void mnuEditUndoClick(Editor& editor);
+void mnuEditRedoClick(Editor& editor);
 // Copies the selection, or the whole image, into the copy buffer.
 void mnuEditCopyClick(Editor& editor);
 // Copies only while a selection is active (the Ctrl+C key).

@@ -5,6 +5,7 @@
 #include "document/pixels.h"
 #include "edit/editor.h"
 #include "edit/image_files.h"
+#include "edit/source_files.h"
 #include "formats/runnable_prg.h"
 #include "formats/source_text.h"
 
@@ -14,6 +15,9 @@ namespace {
 
 const FileDialogOptions kOpenPrg{"PRG Files (*.prg)|*.prg;*.p4i|All Files (*.*)|*.*", "prg"};
 const FileDialogOptions kSavePrg{"PRG Files (*.prg)|*.prg|All Files (*.*)|*.*", "prg"};
+const FileDialogOptions kSourceFiles{
+    "Source text (*.asm *.s *.inc *.src *.txt)|*.asm;*.s;*.inc;*.src;*.txt|All Files (*.*)|*.*",
+    "asm"};
 
 }  // namespace
 
@@ -28,7 +32,9 @@ void mnuFileLoadClick(Editor& editor) {
     const int firstImage = editor.state().currentImage;
     // A value that is not a number unwinds from here: what was read stays,
     // and the view is left as it was.
-    const SourceLoadResult result = LoadSourceText(editor.store(), editor.state(), text);
+    const SourceLoadResult result =
+        LoadSourceText(editor.store(), editor.state(), text,
+                       [&editor](int index) { editor.BeforeImageChange(index); });
     NormalizeCurrentImage(editor.store(), editor.state());
     editor.UpdateScrollRanges();
     editor.FullRedraw();
@@ -80,6 +86,20 @@ void mnuFileMRU4Click(Editor& editor) {
 
 void mnuFileExitClick(Editor& editor) {
     editor.platform().CloseMainWindow();
+}
+
+void mnuFileOpenSourceClick(Editor& editor) {
+    if (const auto path = editor.platform().OpenFileDialog(kSourceFiles))
+        OpenSourceFile(editor, *path);
+}
+
+void mnuFileSaveSourceClick(Editor& editor) {
+    if (const auto path = editor.platform().SaveFileDialog(kSourceFiles))
+        SaveSourceFile(editor, *path);
+}
+
+void mnuFileRecoverClick(Editor& editor) {
+    RecoverLastSession(editor);
 }
 
 }  // namespace pixolat

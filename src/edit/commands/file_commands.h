@@ -20,5 +20,9 @@ void mnuFileMRU2Click(Editor& editor);
 void mnuFileMRU3Click(Editor& editor);
 void mnuFileMRU4Click(Editor& editor);
 void mnuFileExitClick(Editor& editor);
+// Source text in files, and the recovery file the last session left.
+void mnuFileOpenSourceClick(Editor& editor);
+void mnuFileSaveSourceClick(Editor& editor);
+void mnuFileRecoverClick(Editor& editor);
 
 }  // namespace pixolat

@@ -1,0 +1,133 @@
+// Undo and redo: where steps end, and what the editor shows after an undo.
+#include <algorithm>
+#include <map>
+
+#include "document/pixels.h"
+#include "edit/commands/draw_commands.h"
+#include "edit/commands/key_commands.h"
+#include "edit/editor.h"
+#include "edit/image_switching.h"
+
+namespace pixolat {
+
+namespace {
+
+// The name of a step no command named.
+constexpr const char* kUnnamedStep = "Change";
+
+MenuItem* FindItem(std::vector<MenuItem>& menu, const char* name) {
+    const auto item = std::find_if(menu.begin(), menu.end(),
+                                   [name](const MenuItem& i) { return i.name == name; });
+    return item == menu.end() ? nullptr : &*item;
+}
+
+}  // namespace
+
+std::string StepName(const MenuItem& item) {
+    static const std::map<std::string, std::string, std::less<>> shorter = {
+        {"mnuDrawFill", "Fill"},        {"mnuDrawPixel0", "Draw"},
+        {"mnuDrawPixel1", "Draw"},      {"mnuDrawPixel2", "Draw"},
+        {"mnuDrawPixel3", "Draw"},      {"mnuFileLoad", "Load"},
+        {"mnuFileMRU1", "Import .PRG"}, {"mnuFileMRU2", "Import .PRG"},
+        {"mnuFileMRU3", "Import .PRG"}, {"mnuFileMRU4", "Import .PRG"},
+    };
+    if (const auto found = shorter.find(item.name); found != shorter.end()) return found->second;
+    std::string name;
+    for (char c : item.caption)
+        if (c != '&') name += c;
+    if (name.ends_with("...")) name.resize(name.size() - 3);
+    return name;
+}
+
+std::string Editor::StepNameOf(const KeyAction& action) const {
+    // What only keys reach.
+    static const std::pair<Command, const char*> commands[] = {
+        {Invert, "Invert"},        {MoveAreaLeft, "Move Area"}, {MoveAreaRight, "Move Area"},
+        {MoveAreaUp, "Move Area"}, {MoveAreaDown, "Move Area"},
+    };
+    static const std::pair<KeyCommand, const char*> keyCommands[] = {
+        {DrawPixelValue, "Draw"},
+        {SetValueColorKey, "Set Color"},
+    };
+    if (const Command* command = std::get_if<Command>(&action)) {
+        for (const MenuItem& item : menu_)
+            if (item.command && item.command == *command) return StepName(item);
+        for (const auto& [known, name] : commands)
+            if (known == *command) return name;
+    } else {
+        for (const auto& [known, name] : keyCommands)
+            if (known == std::get<KeyCommand>(action)) return name;
+    }
+    return std::string();
+}
+
+void Editor::NameStep(std::string_view name) {
+    if (stepName_.empty()) stepName_ = name;
+}
+
+bool Editor::InGesture() const {
+    return strokeActive_ || std::any_of(state_.drawKeyHeld.begin(), state_.drawKeyHeld.end(),
+                                        [](bool held) { return held; });
+}
+
+void Editor::AfterEvent() {
+    // A gesture that moved to another image ends there: the shadow must follow.
+    if (InGesture() && state_.currentImage == history_.shadowIndex()) return;
+    EndStep();
+}
+
+void Editor::EndStep() {
+    const History::StepEnd end =
+        history_.EndStep(store_, state_.currentImage, stepName_.empty() ? kUnnamedStep : stepName_);
+    stepName_.clear();
+    if (end != History::StepEnd::Unchanged) ++changes_;
+    if (end == History::StepEnd::TooLarge) ShowStatus("This step cannot be undone.");
+    UpdateUndoItems();
+}
+
+void Editor::Undo() {
+    if (InGesture()) EndStep();  // a stroke still under way becomes a step of its own first
+    if (!history_.CanUndo()) return;
+    const std::string name = history_.undoName();
+    ShowRestored(history_.Undo(store_));
+    ShowStatus("Undone: " + name);
+}
+
+void Editor::Redo() {
+    if (InGesture()) EndStep();
+    if (!history_.CanRedo()) return;
+    const std::string name = history_.redoName();
+    ShowRestored(history_.Redo(store_));
+    ShowStatus("Redone: " + name);
+}
+
+void Editor::ShowRestored(int image) {
+    ++changes_;
+    if (image != state_.currentImage) {
+        // Back on another image: as switching to it shows it.
+        state_.currentImage = image;
+        ShowCurrentImage(*this);
+    } else {
+        // The restored size may leave the cursor outside the image.
+        NormalizeCurrentImage(store_, state_);
+        UpdateScrollRanges();
+        FullRedraw();
+    }
+    history_.SyncDescriptor(store_);
+    UpdateUndoItems();
+}
+
+void Editor::UpdateUndoItems() {
+    if (MenuItem* undo = FindItem(menu_, "mnuEditUndo")) {
+        const std::string& name = history_.undoName();
+        undo->caption = name.empty() ? "&Undo" : "&Undo " + name;
+        undo->enabled = history_.CanUndo();
+    }
+    if (MenuItem* redo = FindItem(menu_, "mnuEditRedo")) {
+        const std::string& name = history_.redoName();
+        redo->caption = name.empty() ? "&Redo" : "&Redo " + name;
+        redo->enabled = history_.CanRedo();
+    }
+}
+
+}  // namespace pixolat

@@ -1,0 +1,129 @@
+#pragma once
+// Undo and redo without a hook in every operation.
+//
+// The history keeps a shadow copy of one image, the current one. When a step
+// ends (after an event that is not inside a gesture), the current image is
+// compared with the shadow in tiles; the tiles that differ, before and after,
+// and the descriptors make the step, and the shadow catches up. Operations
+// that change other images than the current one announce each image before
+// they touch it (BeforeChange), and that image is compared the same way.
+//
+// Memory: only the changed tiles are kept, within a byte budget. The oldest
+// steps go first; a single step larger than the whole budget drops the
+// history (the step itself stays done).
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "document/image_store.h"
+
+namespace pixolat {
+
+inline constexpr std::size_t kHistoryBudget = std::size_t(256) << 20;
+// The bytes of one image as the history sees them: plane, colmap, lummap.
+inline constexpr std::size_t kImageBytes = kPlaneBytes + 2 * kAttributeBytes;
+// Compared and kept in runs of this many bytes: a quarter of a pixel column,
+// or 256 cells of an attribute bank.
+inline constexpr std::size_t kTileBytes = 256;
+static_assert(kPlaneBytes % kTileBytes == 0 && kAttributeBytes % kTileBytes == 0);
+
+class History {
+public:
+    enum class StepEnd {
+        Unchanged,  // nothing changed: no step
+        Recorded,   // a step was added to the undo list
+        TooLarge,   // the changes did not fit the budget: the history is gone
+    };
+
+    explicit History(std::size_t budget = kHistoryBudget) : budget_(budget) {}
+    History(const History&) = delete;
+    History& operator=(const History&) = delete;
+
+    // Makes the shadow a copy of image `index`, as it is now.
+    void Sync(const ImageStore& store, int index) { Take(store, index, shadow_); }
+    // The shadow takes the descriptor of its image again (after a fix-up of
+    // the descriptor that is no step of its own).
+    void SyncDescriptor(const ImageStore& store) {
+        if (shadow_.index >= 0) shadow_.desc = store.image(shadow_.index).desc;
+    }
+    int shadowIndex() const { return shadow_.index; }
+
+    // An operation is about to change image `index` (any image). Images other
+    // than the shadow's are copied here and compared at the step's end, or
+    // when the next image is announced: announce an image when the previous
+    // one is done with.
+    void BeforeChange(const ImageStore& store, int index);
+
+    // Ends the step begun at the last end, sync or undo: whatever changed
+    // becomes one step called `name`, which makes `currentImage` current again
+    // on redo. The shadow then follows `currentImage`.
+    StepEnd EndStep(const ImageStore& store, int currentImage, std::string_view name);
+
+    bool CanUndo() const { return !undo_.empty(); }
+    bool CanRedo() const { return !redo_.empty(); }
+    const std::string& undoName() const;
+    const std::string& redoName() const;
+
+    // Restores the images of the last step as they were before it and returns
+    // the image that was current then; the shadow follows that image. Call
+    // it between steps (right after EndStep, Undo or Redo).
+    int Undo(ImageStore& store);
+    // Does the last undone step again and returns the image current after it.
+    int Redo(ImageStore& store);
+
+    void Clear();
+    std::size_t bytes() const { return bytes_; }
+    std::size_t undoSteps() const { return undo_.size(); }
+    std::size_t budget() const { return budget_; }
+    // A smaller budget drops the oldest steps that no longer fit.
+    void SetBudget(std::size_t budget);
+
+private:
+    // One image's changes: descriptors and the changed tiles, each tile's
+    // before- and after-bytes in tile order.
+    struct ImageChange {
+        int index = 0;
+        ImageDescriptor before;
+        ImageDescriptor after;
+        std::vector<uint32_t> tiles;  // first byte of each tile in the image's bytes
+        std::vector<uint8_t> beforeBytes;
+        std::vector<uint8_t> afterBytes;
+        std::size_t size() const;
+    };
+    struct Step {
+        std::string name;
+        int imageBefore = 0;
+        int imageAfter = 0;
+        std::vector<ImageChange> changes;
+        std::size_t bytes = 0;
+    };
+    // One image as it was when the step began.
+    struct Copy {
+        int index = -1;
+        ImageDescriptor desc;
+        std::vector<uint8_t> bytes;  // kImageBytes once used
+    };
+
+    static void Take(const ImageStore& store, int index, Copy& copy);
+    // Adds the differences between `copy` and the store to the open step and
+    // brings `copy` up to date.
+    void Compare(const ImageStore& store, Copy& copy);
+    // Writes a change's before- or after-state into the store, and into the
+    // shadow when it holds that image.
+    void Apply(ImageStore& store, const ImageChange& change, bool forward);
+    static std::size_t Size(const Step& step);
+
+    std::size_t budget_;
+    std::size_t bytes_ = 0;
+    Copy shadow_;
+    Copy announced_;  // the other image announced last
+    Step open_;       // the changes found so far in the step under way
+    bool overBudget_ = false;
+    std::deque<Step> undo_;
+    std::vector<Step> redo_;
+};
+
+}  // namespace pixolat
