@@ -126,6 +126,10 @@ public:
     void imgMouseDown(MouseButton button, ShiftState shift, int x, int y);
     void imgMouseMove(ShiftState shift, int x, int y);
     void imgMouseUp(MouseButton button, ShiftState shift, int x, int y);
+    // A pixel drawn at the cursor by a value key or a Draw Pixel command: as
+    // with the mouse, the selection outline is drawn whole over the blocks
+    // the pixel redraws.
+    void DrawPixelAtCursor(PixelValue value);
 
     // Runs the command of the menu item with this component name.
     void RunMenuCommand(const std::string& name);
