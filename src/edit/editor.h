@@ -1,5 +1,6 @@
 #pragma once
-// Defined in editor.cpp and editor_view.cpp, editor_palette.cpp, editor_mouse.cpp (by area).
+// Defined in editor.cpp and, by area, editor_view.cpp, editor_palette.cpp, editor_mouse.cpp and
+// editor_history.cpp.
 // The editor window without widgets: it owns the image store, the copy
 // buffer and the editor state, and every handler the window has is a call on
 // it. It reaches the desktop only through the Platform interface. The
