@@ -101,7 +101,10 @@ void MoveArea(Editor& editor, int dx, int dy) {
 }
 
 void CopyViewPicture(Editor& editor) {
+    // The cursor's block is redrawn under the outline, which goes on top again.
+    editor.ToggleSelectionOutline();
     editor.RedrawCursorBlock();
+    editor.ToggleSelectionOutline();
     const Picture picture = PictureOf(editor.view().canvas);
     Platform& platform = editor.platform();
     platform.CopyPictureToClipboard(picture);
@@ -109,7 +112,9 @@ void CopyViewPicture(Editor& editor) {
     // Written beside the clipboard copy; a failure shows its message and
     // leaves the cursor mark off until the next redraw.
     platform.SavePictureAsBitmap(platform.ExportPicturePath(), picture);
+    editor.ToggleSelectionOutline();
     editor.DrawCursorAndStatus();
+    editor.ToggleSelectionOutline();
 }
 
 }  // namespace pixolat

@@ -1,5 +1,6 @@
 #pragma once
-// Defined in editor.cpp and editor_view.cpp, editor_palette.cpp, editor_mouse.cpp (by area).
+// Defined in editor.cpp and, by area, editor_view.cpp, editor_palette.cpp, editor_mouse.cpp and
+// editor_history.cpp.
 // The editor window without widgets: it owns the image store, the copy
 // buffer and the editor state, and every handler the window has is a call on
 // it. It reaches the desktop only through the Platform interface. The
@@ -126,6 +127,10 @@ public:
     void imgMouseDown(MouseButton button, ShiftState shift, int x, int y);
     void imgMouseMove(ShiftState shift, int x, int y);
     void imgMouseUp(MouseButton button, ShiftState shift, int x, int y);
+    // A pixel drawn at the cursor by a value key or a Draw Pixel command: as
+    // with the mouse, the selection outline is drawn whole over the blocks
+    // the pixel redraws.
+    void DrawPixelAtCursor(PixelValue value);
 
     // Runs the command of the menu item with this component name.
     void RunMenuCommand(const std::string& name);

@@ -1,5 +1,5 @@
 // The mouse on the view: drawing, lines while dragging, Shift selection and
-// the cursor following the pointer.
+// the cursor following the pointer; and a pixel drawn at the cursor by key.
 #include "edit/drawing.h"
 #include "edit/editor.h"
 
@@ -105,6 +105,10 @@ void Editor::imgMouseMove(ShiftState shift, int vx, int vy) {
         state_.cursorY = p.y;
         DrawCursorAndStatus();
     });
+}
+
+void Editor::DrawPixelAtCursor(PixelValue value) {
+    WithOutlineOff([&] { PutPixel(*this, state_.cursorX, state_.cursorY, value, true); });
 }
 
 void Editor::imgMouseUp(MouseButton button, ShiftState shift, int, int) {

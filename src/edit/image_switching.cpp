@@ -20,6 +20,11 @@ void PrevImage(Editor& editor) {
 void ShowCurrentImage(Editor& editor) {
     EditorState& s = editor.state();
     NormalizeCurrentImage(editor.store(), s);
+    // An empty image has nothing to select: its corners fall to -1, and a
+    // selection kept there would come back to the next image outlined off
+    // the view, with every area command working on nothing.
+    const ImageDescriptor& desc = editor.currentImage().desc;
+    if (desc.width <= 0 || desc.height <= 0) s.selectionActive = false;
     // The scroll bars must fit the new image before it is drawn: the old
     // image's scroll position could leave a smaller one off the view.
     editor.UpdateScrollRanges();

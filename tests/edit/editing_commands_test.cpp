@@ -2,7 +2,11 @@
 // boxes, the messages, the selection and the image switch.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <utility>
+
 #include "document/colors.h"
+#include "render/canvas.h"
 #include "support/view_fixture.h"
 
 namespace pixolat::testing {
@@ -123,6 +127,54 @@ TEST_F(EditingCommandsTest, NextAndPrevImageShowTheImageInCaptionAndStatus) {
     editor.store().image(kLastImage - 1).desc.name = "logo";
     Run("mnuViewImagePrev");
     EXPECT_EQ(platform.statusTexts[3], "Editing Image #255: logo");
+}
+
+// An empty image has nothing to select: the selection ends there, and back
+// on an image with pixels the area commands reach the whole image again.
+TEST_F(EditingCommandsTest, ASelectionEndsOnAnEmptyImage) {
+    state().selectionActive = true;
+    state().selectionAnchorX = state().selectionAnchorY = 8;
+    state().selectionEndX = state().selectionEndY = 12;
+    Run("mnuViewImageNext");
+    EXPECT_FALSE(state().selectionActive);
+    Run("mnuViewImagePrev");
+    editor.FormKeyDown('I', 0);
+    EXPECT_EQ(PixelValueAt(image(), 0, 0), 1);
+    EXPECT_EQ(PixelValueAt(image(), 319, 199), 1);
+    EXPECT_EQ(view().at(2, 0), kCursorFill);  // no outline left over the cursor
+}
+
+// A pixel drawn by key or menu at a corner of the selection, and the view
+// copied to the clipboard, redraw the cursor's block under the outline: the
+// outline stays whole, and deselecting leaves no piece of it behind.
+TEST_F(EditingCommandsTest, RedrawingTheCursorOnTheSelectionOutlineKeepsItWhole) {
+    SetZoomAndGrid(10, GridSetting::NoGrid);
+    const std::pair<DrawingMode, std::function<void()>> cases[] = {
+        {DrawingMode::PixelAndColor, [&] { editor.FormKeyDown('1', 0); }},
+        {DrawingMode::PixelOnly, [&] { editor.FormKeyDown('1', 0); }},
+        {DrawingMode::PixelAndColor, [&] { Run("mnuDrawPixel1"); }},
+        {DrawingMode::PixelOnly, [&] { Run("mnuDrawPixel0"); }},
+        {DrawingMode::PixelOnly, [&] { editor.FormKeyDown('C', kCtrl | kAlt); }},
+    };
+    int n = 0;
+    for (const auto& [mode, action] : cases) {
+        state().drawingMode = mode;
+        state().selectionActive = true;
+        state().selectionAnchorX = state().selectionAnchorY = 8;
+        state().selectionEndX = state().selectionEndY = 12;
+        state().cursorX = state().cursorY = 8;
+        editor.FullRedraw();
+        action();
+        const std::vector<DisplayPixel> drawn = view().pixels;
+        Run("mnuEditDeselect");
+        const std::vector<DisplayPixel> deselected = view().pixels;
+        editor.FullRedraw();
+        EXPECT_EQ(deselected, view().pixels) << "case " << n;
+        state().selectionActive = true;
+        editor.FullRedraw();
+        EXPECT_EQ(drawn, view().pixels) << "case " << n;
+        ++n;
+    }
 }
 
 }  // namespace

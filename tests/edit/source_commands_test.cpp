@@ -56,6 +56,8 @@ TEST(SourceCommands, LoadReadsWhatTheUserPastedFromTheCurrentImageOn) {
     // The cursor is kept inside the image that is now current.
     EXPECT_EQ(editor.state().cursorX, 7);
     EXPECT_EQ(editor.statusText(3), "Loaded source text (2 images).");
+    // The last image read is the one now edited, and the caption says so.
+    EXPECT_EQ(platform.caption, "Editing Image #3");
 }
 
 TEST(SourceCommands, ALoadThatFailsShowsTheErrorAndKeepsWhatWasRead) {

@@ -18,15 +18,9 @@
 #include "gui/gui_test.h"
 
 using namespace pixolat;
+using pixolat::testing::DragTo;
 
 namespace {
-
-// A mouse move with the left button held, which QTest cannot send.
-void DragTo(QWidget* widget, QPoint p) {
-    QMouseEvent move(QEvent::MouseMove, p, widget->mapToGlobal(p), Qt::NoButton, Qt::LeftButton,
-                     Qt::NoModifier);
-    QApplication::sendEvent(widget, &move);
-}
 
 // Runs `open`, which shows the Image Properties dialog modally, and `inside`
 // once the dialog is up.

@@ -1,6 +1,9 @@
 #pragma once
 // Qt Test classes register themselves here; gui_main runs each in turn.
+#include <QApplication>
+#include <QMouseEvent>
 #include <QObject>
+#include <QWidget>
 #include <functional>
 #include <vector>
 
@@ -11,6 +14,13 @@ std::vector<std::function<QObject*()>>& GuiTestRegistry();
 // Empties the settings store the test program uses (a temporary one), so
 // that what one test's window saved at close does not start the next.
 void ClearSettings();
+
+// A mouse move with the left button held, which QTest cannot send.
+inline void DragTo(QWidget* widget, QPoint p) {
+    QMouseEvent move(QEvent::MouseMove, p, widget->mapToGlobal(p), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(widget, &move);
+}
 
 struct GuiTestRegistration {
     explicit GuiTestRegistration(std::function<QObject*()> make) {

@@ -12,16 +12,7 @@
 #include "gui/gui_test.h"
 
 using namespace pixolat;
-
-namespace {
-
-void DragTo(QWidget* widget, QPoint p) {
-    QMouseEvent move(QEvent::MouseMove, p, widget->mapToGlobal(p), Qt::NoButton, Qt::LeftButton,
-                     Qt::NoModifier);
-    QApplication::sendEvent(widget, &move);
-}
-
-}  // namespace
+using pixolat::testing::DragTo;
 
 class UndoRecoveryTest : public QObject {
     Q_OBJECT

@@ -101,6 +101,18 @@ private slots:
         QCOMPARE(xScroll->pageStep(), 32);
         xScroll->setValue(7);
         QCOMPARE(editor.view().xScroll.position(), 7);
+        // The wheel over the view scrolls down by its lines per notch, with Shift sideways.
+        const auto wheel = [&](QPoint delta, Qt::KeyboardModifiers modifiers) {
+            QWheelEvent event(QPointF(5, 5), QPointF(5, 5), {}, delta, Qt::NoButton, modifiers,
+                              Qt::NoScrollPhase, false);
+            QApplication::sendEvent(Child(form, "img"), &event);
+        };
+        const int lines = QApplication::wheelScrollLines();
+        wheel(QPoint(0, -120), Qt::NoModifier);
+        QCOMPARE(editor.view().yScroll.position(), lines);
+        wheel(QPoint(0, 120), Qt::ShiftModifier);
+        QCOMPARE(editor.view().xScroll.position(), 7 - lines);
+        QCOMPARE(editor.view().yScroll.position(), lines);
 
         QTest::keyClick(&form, Qt::Key_G);
         QCOMPARE(int(editor.state().gridSetting), int(GridSetting::NoGrid));

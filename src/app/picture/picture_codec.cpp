@@ -7,6 +7,7 @@
 #include <QImageWriter>
 #include <algorithm>
 
+#include "app/picture/picture_qimage.h"
 #include "document/errors.h"
 
 namespace pixolat {
@@ -41,6 +42,8 @@ void CheckDecodedSize(const std::string& path, const QImageReader& reader, QSize
                                       " pixels are read."));
 }
 
+}  // namespace
+
 QImage ToQImage(const Picture& picture) {
     QImage image(picture.width, picture.height, QImage::Format_RGB888);
     for (int y = 0; y < picture.height; ++y) {
@@ -54,8 +57,6 @@ QImage ToQImage(const Picture& picture) {
     }
     return image;
 }
-
-}  // namespace
 
 Picture ReadPictureFile(const std::string& path, int maxWidth, int maxHeight,
                         PictureSize* fullSize) {

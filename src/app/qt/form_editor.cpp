@@ -15,6 +15,8 @@
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QUrl>
+#include <QWheelEvent>
+#include <cstdlib>
 
 #include "app/qt/view_widgets.h"
 #include "app/qt/virtual_key.h"
@@ -90,6 +92,19 @@ bool TFormEditor::eventFilter(QObject* watched, QEvent* event) {
         const QAction* active = menu->activeAction();
         const std::string name = (active ? active->objectName() : menu->objectName()).toStdString();
         Run([&] { ShowMenuItemHelp(*editor_, name); });
+        return true;
+    }
+    // The wheel over the view scrolls it by the desktop's lines per notch
+    // (blocks here): vertical by default, horizontal with Shift or a sideways wheel.
+    if (watched == img && event->type() == QEvent::Wheel) {
+        auto* wheel = static_cast<QWheelEvent*>(event);
+        const bool sideways = wheel->modifiers().testFlag(Qt::ShiftModifier) ||
+                              std::abs(wheel->angleDelta().x()) > std::abs(wheel->angleDelta().y());
+        QScrollBar* bar = sideways ? xScroll : yScroll;
+        const QPoint delta = wheel->angleDelta();
+        const int steps = (sideways && delta.x() != 0 ? delta.x() : delta.y()) / 120;
+        if (bar->isEnabled() && steps != 0)
+            bar->setValue(bar->value() - steps * QApplication::wheelScrollLines());
         return true;
     }
     return QMainWindow::eventFilter(watched, event);

@@ -46,6 +46,7 @@ void TFormEditor::BuildViewArea() {
     setCentralWidget(client_);
     ScrollBox1 = NewPanel("ScrollBox1", client_);
     img = new BufferWidget(view.canvas, "img", ScrollBox1);
+    img->installEventFilter(this);
     xScroll = NewScrollBar(Qt::Horizontal, "xScroll", ScrollBox1);
     yScroll = NewScrollBar(Qt::Vertical, "yScroll", ScrollBox1);
     SplitterColorPalette = new SplitterWidget(Qt::Horizontal, "SplitterColorPalette", client_);

@@ -24,6 +24,7 @@
 #include <climits>
 
 #include "app/picture/picture_codec.h"
+#include "app/picture/picture_qimage.h"
 #include "app/qt/form_data.h"
 #include "app/qt/form_properties.h"
 #include "document/errors.h"
@@ -377,22 +378,6 @@ Picture QtPlatform::LoadPicture(const std::string& path) {
 Picture QtPlatform::LoadPictureCorner(const std::string& path, int maxWidth, int maxHeight) {
     return ReadPictureFile(path, maxWidth, maxHeight);
 }
-
-namespace {
-QImage ToQImage(const Picture& picture) {
-    QImage image(picture.width, picture.height, QImage::Format_RGB888);
-    for (int y = 0; y < picture.height; ++y) {
-        uchar* line = image.scanLine(y);
-        for (int x = 0; x < picture.width; ++x) {
-            const uint32_t c = picture.at(x, y);
-            line[3 * x] = uchar(c);
-            line[3 * x + 1] = uchar(c >> 8);
-            line[3 * x + 2] = uchar(c >> 16);
-        }
-    }
-    return image;
-}
-}  // namespace
 
 void QtPlatform::SavePictureAsBitmap(const std::string& path, const Picture& picture) {
     // Encoded whole in memory first, then the same checked, atomic write as

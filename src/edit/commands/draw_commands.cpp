@@ -16,7 +16,7 @@ namespace {
 constexpr const char* kInvalidColors = "Invalid colors selected.";
 
 void DrawPixelAtCursor(Editor& editor, PixelValue value) {
-    PutPixel(editor, editor.state().cursorX, editor.state().cursorY, value, true);
+    editor.DrawPixelAtCursor(value);
 }
 
 // Runs an operation on the selection, or the whole image, and redraws it all.

@@ -29,6 +29,7 @@ void mnuFileLoadClick(Editor& editor) {
     // The window has no cancel: whatever it holds when closed is read.
     const std::string text =
         editor.platform().ShowTextWindow(std::string(), TextWindowPurpose::Load);
+    const int firstImage = editor.state().currentImage;
     // A value that is not a number unwinds from here: what was read stays,
     // and the view is left as it was.
     const SourceLoadResult result =
@@ -41,6 +42,10 @@ void mnuFileLoadClick(Editor& editor) {
                          (result.sections == 1 ? " image)." : " images).");
     if (result.truncated) status += " Images past #256 were dropped.";
     editor.ShowStatus(status);
+    // Several sections leave the last one current: the caption follows, as
+    // after Next Image, so that it never names an image no longer edited.
+    if (editor.state().currentImage != firstImage)
+        editor.SetCaption("Editing Image #" + std::to_string(editor.state().currentImage));
 }
 
 void mnuFileImportPRGClick(Editor& editor) {

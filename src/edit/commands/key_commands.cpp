@@ -55,7 +55,7 @@ void DrawPixelValue(Editor& editor, KeyPress press) {
     const PixelValue n = ValueOfKey(press.key);
     state.drawKeyHeld[std::size_t(n)] = true;
     state.currentPixelValue = n;
-    PutPixel(editor, state.cursorX, state.cursorY, n, true);
+    editor.DrawPixelAtCursor(n);
 }
 
 void ReleaseValueKey(Editor& editor, KeyPress press) {
