@@ -12,7 +12,7 @@ FUZZ_PACKAGES := cmake clang libclang-rt-dev ninja-build 64tass qt6-base-dev
 PACKAGE_PACKAGES := $(RUN_PACKAGES) dpkg-dev file
 
 .PHONY: run test check-format bench fuzz fuzz-smoke package build build-test deps-run \
-	deps-test deps-bench deps-fuzz deps-package clean desktop-check build-default
+	deps-test deps-bench deps-fuzz deps-package clean desktop-check build-default mutate
 
 run: deps-run build
 	./build/pixolat
@@ -34,6 +34,12 @@ fuzz: deps-fuzz
 # Every fuzz target for 10 seconds: a quick check for CI.
 fuzz-smoke: deps-fuzz
 	FUZZ_SECONDS=10 tools/run_fuzz.sh
+
+# Mutation testing of the core tests (slow, not in CI): see README.md.
+MUTATE_PATHS ?= src/edit src/render
+MUTATE_MAX ?= 0
+mutate: deps-test
+	tools/mutate.py --max $(MUTATE_MAX) $(MUTATE_PATHS)
 
 # pixolat_VERSION_ARCH.deb in this folder, for `apt install ./pixolat_*.deb`.
 package: deps-package build

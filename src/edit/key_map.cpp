@@ -23,14 +23,16 @@ constexpr Modifiers kShiftWithoutCtrl{kShift, kCtrl};
 // A row that only stops the search.
 constexpr Command kNothing = nullptr;
 
-// Key presses, in the order they are searched. Ctrl+L, Ctrl+S, Ctrl+Z, Ctrl+Y
-// and Ctrl+Shift+Z are menu shortcuts, served before a key press reaches this
-// table; their rows run the same commands (and keep Ctrl+Z from the zoom
-// while Undo is greyed). Alt with the access letter of a top menu opens that menu
-// and never gets here (see IsMenuAccessKey).
+// Key presses, in the order they are searched. The rows marked kShortcut are
+// the menu's shortcuts: the window's menu serves them before a key press
+// reaches this table, and their rows run the same commands (and keep Ctrl+Z
+// from the zoom while Undo is greyed). Alt with the access letter of a top
+// menu opens that menu and never gets here (see IsMenuAccessKey).
 // clang-format off
 const KeyRow kKeyDownRows[] = {
     // keys                    modifiers           condition           action                          menu hint
+    {{'A'},                    kCtrlHeld,          nullptr,            EditSelectAllClick,             "EditSelectAll", kShortcut},
+    {{'A'},                    kOtherwise,         nullptr,            ShowUnhandledKey,               nullptr},
     {{'0', kKeySpace},         kAltHeld,           nullptr,            SetValueColorKey,               nullptr},
     {{'0', kKeySpace},         kShiftHeld,         nullptr,            ChoosePixelValue,               nullptr},
     {{'0', kKeySpace},         kOtherwise,         nullptr,            DrawPixelValue,                 "mnuDrawPixel0"},
@@ -59,6 +61,7 @@ const KeyRow kKeyDownRows[] = {
     {{'C'},                    kCtrlWithoutAlt,    nullptr,            CopySelection,                  nullptr},
     {{'C'},                    kShiftWithoutCtrl,  nullptr,            mnuViewColorPaletteAndPreviewClick, nullptr},
     {{'C'},                    kOtherwise,         nullptr,            mnuDrawSetColorClick,           "mnuDrawSetColor"},
+    {{'D'},                    kCtrlHeld,          nullptr,            mnuEditDeselectClick,           "mnuEditDeselect", kShortcut},
     {{'D'},                    kAny,               nullptr,            mnuDrawToggleDrawingModeClick,  "mnuDrawToggleDrawingMode"},
     {{'F'},                    kAltHeld,           nullptr,            kNothing,                       nullptr},
     {{'F'},                    kOtherwise,         nullptr,            mnuDrawFillClick,               "mnuDrawFill"},
@@ -66,22 +69,24 @@ const KeyRow kKeyDownRows[] = {
     {{'H'},                    kShiftHeld,         nullptr,            mnuDrawFlipHorizontallyClick,   "mnuDrawFlipHorizontally"},
     {{'H'},                    kOtherwise,         nullptr,            mnuDrawHiresClick,              "mnuDrawHires"},
     {{'I'},                    kAny,               nullptr,            Invert,                         nullptr},
-    {{'L'},                    kCtrlHeld,          nullptr,            mnuFileImportPRGClick,          nullptr},
+    {{'L'},                    kCtrlHeld,          nullptr,            mnuFileImportPRGClick,          "mnuFileImportPRG", kShortcut},
     {{'L'},                    kOtherwise,         nullptr,            mnuFileLoadClick,               "mnuFileLoad"},
     {{'M'},                    kAny,               nullptr,            HoldMoveKey,                    nullptr},
+    {{'O'},                    kCtrlHeld,          nullptr,            mnuFileImportBMPClick,          "mnuFileImportBMP", kShortcut},
+    {{'O'},                    kOtherwise,         nullptr,            ShowUnhandledKey,               nullptr},
     {{'P'},                    kAny,               nullptr,            mnuViewImagePropertiesClick,    "mnuViewImageProperties"},
     {{'R'},                    kShiftHeld,         nullptr,            mnuDrawReplaceColorsClick,      nullptr},
     {{'R'},                    kOtherwise,         nullptr,            mnuDrawRemapColorsClick,        "mnuDrawRemapColors"},
-    {{'S'},                    kCtrlHeld,          nullptr,            mnuFileExportPRGClick,          nullptr},
+    {{'S'},                    kCtrlHeld,          nullptr,            mnuFileExportPRGClick,          "mnuFileExportPRG", kShortcut},
     {{'S'},                    kOtherwise,         nullptr,            mnuFileSaveClick,               "mnuFileSave"},
     {{'V'},                    kShiftHeld,         nullptr,            mnuDrawFlipVerticallyClick,     "mnuDrawFlipVertically"},
     {{'V'},                    kAltHeld,           nullptr,            kNothing,                       nullptr},
     {{'V'},                    kOtherwise,         nullptr,            mnuEditPasteClick,              nullptr},
     {{'X'},                    kAny,               nullptr,            OpenMaskProcessor,              nullptr},
-    {{'Y'},                    kCtrlHeld,          nullptr,            mnuEditRedoClick,               nullptr},
+    {{'Y'},                    kCtrlHeld,          nullptr,            mnuEditRedoClick,               "mnuEditRedo", kShortcut},
     {{'Y'},                    kOtherwise,         nullptr,            ShowUnhandledKey,               nullptr},
-    {{'Z'},                    {kCtrl | kShift},   nullptr,            mnuEditRedoClick,               nullptr},
-    {{'Z'},                    kCtrlHeld,          nullptr,            mnuEditUndoClick,               nullptr},
+    {{'Z'},                    {kCtrl | kShift},   nullptr,            mnuEditRedoClick,               "mnuEditRedo", kShortcut},
+    {{'Z'},                    kCtrlHeld,          nullptr,            mnuEditUndoClick,               "mnuEditUndo", kShortcut},
     {{'Z'},                    kOtherwise,         nullptr,            mnuViewZoomToggleClick,         "mnuViewZoomToggle"},
     {{kKeypadPlus},            kShiftHeld,         nullptr,            mnuViewImageNextClick,          "mnuViewImageNext"},
     {{kKeypadPlus},            kOtherwise,         nullptr,            mnuViewZoomInClick,             "mnuViewZoomIn"},
@@ -176,6 +181,14 @@ bool IsMenuAccessKey(const std::vector<MenuItem>& menu, KeyPress press) {
     return false;
 }
 
+std::string KeyShortcutText(const KeyRow& row) {
+    std::string text;
+    if (row.modifiers.held & kCtrl) text += "Ctrl+";
+    if (row.modifiers.held & kShift) text += "Shift+";
+    if (row.modifiers.held & kAlt) text += "Alt+";
+    return text + KeyName(row.keys[0]);
+}
+
 std::string KeyHintText(const KeyRow& row) {
     const std::string key = KeyName(row.keys[0]);
     // "Shift +" rather than "Shift + +".
@@ -190,8 +203,15 @@ std::string KeyHintText(const KeyRow& row) {
 void AddKeyHints(std::vector<MenuItem>& menu) {
     for (const KeyRow& row : kKeyDownRows) {
         if (!row.menuHint) continue;
-        for (MenuItem& item : menu)
-            if (item.name == row.menuHint) item.keyHint = KeyHintText(row);
+        for (MenuItem& item : menu) {
+            if (item.name != row.menuHint) continue;
+            if (row.shows == kHint) {
+                item.keyHint = KeyHintText(row);
+            } else {
+                if (!item.shortcut.empty()) item.shortcut += "; ";
+                item.shortcut += KeyShortcutText(row);
+            }
+        }
     }
 }
 

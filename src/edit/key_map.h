@@ -61,13 +61,22 @@ using KeyCommand = void (*)(Editor&, KeyPress);
 // command. A null command does nothing, for rows that only stop the search.
 using KeyAction = std::variant<Command, KeyCommand>;
 
+// How a row's key shows on its menu item: as the hint after the caption
+// (this table answers the key), or as the item's shortcut (the window's menu
+// answers the key before this table sees it; the row runs the same command,
+// so the core answers the key as the window does).
+enum class MenuKey { Hint, Shortcut };
+inline constexpr MenuKey kHint = MenuKey::Hint;
+inline constexpr MenuKey kShortcut = MenuKey::Shortcut;
+
 struct KeyRow {
     std::array<int, 3> keys{};  // unused places are 0
     Modifiers modifiers;
     KeyCondition condition = nullptr;
     KeyAction action;
-    // The menu item that shows this row's key as its hint, or nullptr.
+    // The menu item that shows this row's key, or nullptr.
     const char* menuHint = nullptr;
+    MenuKey shows = kHint;
 };
 
 // The rows of key presses (auto-repeated presses included) and of releases.
@@ -84,7 +93,10 @@ bool IsMenuAccessKey(const std::vector<MenuItem>& menu, KeyPress press);
 
 // The key as a menu shows it: "L", "+", "Shift + H", "Shift +".
 std::string KeyHintText(const KeyRow& row);
-// Puts the hint of every key-down row that names a menu item on that item.
+// The key as a shortcut: "Ctrl+L", "Ctrl+Shift+Z".
+std::string KeyShortcutText(const KeyRow& row);
+// Puts the hint or shortcut of every key-down row that names a menu item on
+// that item; several shortcuts of one item are split by "; ".
 void AddKeyHints(std::vector<MenuItem>& menu);
 
 }  // namespace pixolat

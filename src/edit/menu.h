@@ -15,10 +15,12 @@ using Command = void (*)(Editor&);
 struct MenuItem {
     enum class Kind { Menu, Command, Separator };
     Kind kind = Kind::Command;
-    std::string name;      // component name, for example "mnuFileImportPRG"
-    std::string caption;   // "&" marks the access key
-    std::string keyHint;   // shown after a tab; taken from the key map, which handles the key
-    std::string shortcut;  // served by the menu itself, for example "Ctrl+L"; several split by "; "
+    std::string name;     // component name, for example "mnuFileImportPRG"
+    std::string caption;  // "&" marks the access key
+    std::string keyHint;  // shown after a tab; taken from the key map, which handles the key
+    // Served by the menu itself, for example "Ctrl+L"; several split by "; ".
+    // Taken from the key map's rows marked as the menu's shortcuts.
+    std::string shortcut;
     int helpContext = 0;
     bool checkable = false;
     bool checked = false;

@@ -101,6 +101,14 @@ TEST(KeyMap, MenuHintsAreTheKeysThatRunTheItemsCommands) {
     };
     for (const auto& [name, caption] : shown)
         EXPECT_EQ(editor.menuItem(name).DisplayCaption(), caption);
+    const std::pair<const char*, const char*> shortcuts[] = {
+        {"mnuFileImportPRG", "Ctrl+L"},          {"mnuFileExportPRG", "Ctrl+S"},
+        {"mnuFileImportBMP", "Ctrl+O"},          {"mnuEditUndo", "Ctrl+Z"},
+        {"mnuEditRedo", "Ctrl+Y; Ctrl+Shift+Z"}, {"EditSelectAll", "Ctrl+A"},
+        {"mnuEditDeselect", "Ctrl+D"},
+    };
+    for (const auto& [name, shortcut] : shortcuts)
+        EXPECT_EQ(editor.menuItem(name).shortcut, shortcut);
 
     // Every hint: pressing the key as the hint reads finds that very row, and
     // the row runs the item's own command (the value keys draw the item's
@@ -108,9 +116,15 @@ TEST(KeyMap, MenuHintsAreTheKeysThatRunTheItemsCommands) {
     int hints = 0;
     for (const KeyRow& row : KeyDownRows()) {
         if (!row.menuHint) continue;
-        ++hints;
         SCOPED_TRACE(row.menuHint);
         const MenuItem& item = editor.menuItem(row.menuHint);
+        if (row.shows == kShortcut) {
+            // The menu's shortcuts are this table's rows too.
+            EXPECT_NE(item.shortcut.find(KeyShortcutText(row)), std::string::npos);
+            EXPECT_EQ(std::get<Command>(row.action), item.command);
+            continue;
+        }
+        ++hints;
         EXPECT_EQ(item.keyHint, KeyHintText(row));
         EXPECT_EQ(FindKeyRow(KeyDownRows(), editor, {row.keys[0], row.modifiers.held}), &row);
         if (const Command* command = std::get_if<Command>(&row.action))

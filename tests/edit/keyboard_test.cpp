@@ -211,3 +211,20 @@ TEST_F(Keyboard, EveryKeyWithEveryModifierGivesTheTablesAnswer) {
     EXPECT_EQ(platform.clipboard.size(), 2u);  // Ctrl+Alt+C with and without Shift
     EXPECT_EQ(platform.savedBitmaps.count(platform.exportPicturePath), 1u);
 }
+
+// The menu's shortcuts are rows of the key table: the core answers Ctrl+A and
+// Ctrl+D as the window's Edit menu does, and D alone still toggles the mode.
+TEST_F(Keyboard, CtrlAAndCtrlDSelectAndDeselectAsTheMenuDoes) {
+    const DrawingMode mode = s.drawingMode;
+    Type('A', kCtrl);
+    EXPECT_TRUE(s.selectionActive);
+    EXPECT_EQ(editor.SelectionRect().x2, image.desc.width - 1);
+    EXPECT_EQ(editor.SelectionRect().y2, image.desc.height - 1);
+    Type('D', kCtrl);
+    EXPECT_FALSE(s.selectionActive);
+    EXPECT_EQ(s.drawingMode, mode);
+    Type('D');
+    EXPECT_NE(s.drawingMode, mode);
+    Type('O');
+    EXPECT_EQ(editor.caption(), "Unhandled keypress: 79");
+}

@@ -8,7 +8,6 @@
 #include <sstream>
 
 #include "edit/image_files.h"
-#include "edit/key_map.h"
 #include "support/view_fixture.h"
 
 namespace pixolat::testing {
@@ -52,32 +51,8 @@ TEST_F(ViewMenuTest, GridAndZoomCommands) {
     EXPECT_EQ(view().at(65, 1), Color(0x51));
 }
 
-// Checks that follow from the menu and key tables rather than copy them.
-TEST_F(ViewMenuTest, EveryKeyHintIsTheKeyThatRunsTheItem) {
-    int hints = 0;
-    for (const KeyRow& row : KeyDownRows()) {
-        if (!row.menuHint) continue;
-        ++hints;
-        const MenuItem& item = editor.menuItem(row.menuHint);
-        EXPECT_EQ(item.keyHint, KeyHintText(row)) << item.name;
-        // No row above takes the hinted key first.
-        const KeyPress press{row.keys[0], row.modifiers.held};
-        EXPECT_EQ(FindKeyRow(KeyDownRows(), editor, press), &row) << item.name;
-    }
-    EXPECT_GT(hints, 10);
-    for (const MenuItem& item : editor.menu()) {
-        if (item.keyHint.empty()) continue;
-        EXPECT_TRUE(std::any_of(KeyDownRows().begin(), KeyDownRows().end(), [&](const KeyRow& row) {
-            return row.menuHint && item.name == row.menuHint;
-        })) << item.name;
-    }
-    // How a hint reads: the key's name, modifiers first, "Shift +" for the keypad's plus.
-    EXPECT_EQ(editor.menuItem("mnuViewZoomIn").DisplayCaption(), "Zoom In\t+");
-    EXPECT_EQ(editor.menuItem("mnuViewImageNext").DisplayCaption(), "&Next Image\tShift +");
-    EXPECT_EQ(editor.menuItem("mnuDrawFlipHorizontally").DisplayCaption(),
-              "Flip Horizontally\tShift + H");
-}
-
+// Checks that follow from the menu table rather than copy it; the key
+// hints are checked with the key table.
 TEST_F(ViewMenuTest, EveryHelpContextIsUniqueAndHasATopic) {
     std::ifstream file(std::string(PIXOLAT_SOURCE_DIR) + "/data/varnospixolat.hlp");
     ASSERT_TRUE(file);

@@ -1,0 +1,93 @@
+// One list of key bindings: every key the window can send, with every set of
+// modifiers, reaches the same command in the real window (its menu's
+// shortcuts, its menu access keys, then the core's key table) as in the core
+// alone (the key table).
+#include <QAction>
+#include <QKeyEvent>
+#include <QKeySequence>
+#include <QTest>
+
+#include "app/qt/form_editor.h"
+#include "app/qt/virtual_key.h"
+#include "gui/gui_test.h"
+
+using namespace pixolat;
+
+namespace {
+
+// Every key the keyboard has that the window translates to a code.
+std::vector<int> QtKeys() {
+    std::vector<int> keys;
+    for (int key = Qt::Key_Space; key <= Qt::Key_AsciiTilde; ++key) keys.push_back(key);
+    for (int key = Qt::Key_Escape; key <= Qt::Key_PageDown; ++key) keys.push_back(key);
+    for (int key = Qt::Key_F1; key <= Qt::Key_F24; ++key) keys.push_back(key);
+    for (int key : {Qt::Key_Shift, Qt::Key_Control, Qt::Key_Alt}) keys.push_back(key);
+    return keys;
+}
+
+// The command a key row or a menu item runs; nullptr for none.
+const void* CommandOf(const KeyRow* row) {
+    if (!row) return nullptr;
+    if (const Command* command = std::get_if<Command>(&row->action))
+        return reinterpret_cast<const void*>(*command);
+    return reinterpret_cast<const void*>(std::get<KeyCommand>(row->action));
+}
+
+}  // namespace
+
+class KeyTableTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { testing::ClearSettings(); }
+
+    void everyKeyWithEveryModifierRunsWhatTheCoreRuns() {
+        QtPlatform platform;
+        TFormEditor form(platform);
+        form.show();
+        Editor& editor = form.editor();
+        const Qt::KeyboardModifier modifiers[] = {Qt::ShiftModifier, Qt::ControlModifier,
+                                                  Qt::AltModifier};
+        int shortcuts = 0;
+        for (const int qtKey : QtKeys()) {
+            for (unsigned set = 0; set < 8; ++set) {
+                Qt::KeyboardModifiers mods;
+                for (unsigned m = 0; m < 3; ++m)
+                    if (set & (1u << m)) mods |= modifiers[m];
+                for (const bool keypad : {false, true}) {
+                    const Qt::KeyboardModifiers sent =
+                        mods | (keypad ? Qt::KeypadModifier : Qt::NoModifier);
+                    const QKeyEvent event(QEvent::KeyPress, qtKey, sent);
+                    const KeyPress press = KeyPressOf(event);
+                    if (press.key == 0) continue;
+                    const QString what =
+                        QKeySequence(QKeyCombination(mods, Qt::Key(qtKey))).toString() +
+                        (keypad ? " (keypad)" : "") + " code " + QString::number(press.key);
+                    // The core alone: the key table, after the access keys.
+                    const bool coreMenu = IsMenuAccessKey(editor.menu(), press);
+                    const KeyRow* coreRow = FindKeyRow(KeyDownRows(), editor, press);
+                    // The window: a menu shortcut first (none is on the keypad).
+                    QAction* shortcut = nullptr;
+                    const QKeySequence sequence(QKeyCombination(mods, Qt::Key(qtKey)));
+                    for (QAction* action : form.findChildren<QAction*>())
+                        for (const QKeySequence& s : action->shortcuts())
+                            if (!keypad && s.matches(sequence) == QKeySequence::ExactMatch)
+                                shortcut = action;
+                    if (shortcut) {
+                        ++shortcuts;
+                        QVERIFY2(!coreMenu, qPrintable(what));
+                        const MenuItem& item =
+                            editor.menuItem(shortcut->objectName().toStdString());
+                        QVERIFY2(coreRow, qPrintable(what));
+                        QVERIFY2(CommandOf(coreRow) == reinterpret_cast<const void*>(item.command),
+                                 qPrintable(what + " runs " + shortcut->objectName()));
+                    }
+                }
+            }
+        }
+        // Ctrl+L, S, O, Z, Y, Shift+Z, A, D at least.
+        QVERIFY(shortcuts >= 8);
+    }
+};
+
+PIXOLAT_GUI_TEST(KeyTableTest);
+#include "key_table_test.moc"
