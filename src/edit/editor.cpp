@@ -13,7 +13,6 @@ Editor::Editor(EditorPlatform& platform) : platform_(platform), menu_(BuildMainM
     StartEditor(*this);
     // The history starts from the images as the start-up left them.
     history_.Sync(store_, state_.currentImage);
-    UpdateUndoItems();
     UpdateRecoverItem(*this);
 }
 
@@ -27,20 +26,22 @@ void Editor::SetCaption(const std::string& text) {
     platform_.SetCaption(text);
 }
 
-MenuItem& Editor::menuItem(const std::string& name) {
-    for (MenuItem& item : menu_)
+const std::vector<MenuItem>& Editor::menu() const {
+    RefreshMenu(menu_, *this);
+    return menu_;
+}
+
+const MenuItem& Editor::menuItem(const std::string& name) const {
+    for (const MenuItem& item : menu())
         if (item.name == name) return item;
     throw std::out_of_range("no menu item " + name);
 }
 
-const MenuItem& Editor::menuItem(const std::string& name) const {
-    return const_cast<Editor*>(this)->menuItem(name);
-}
-
 void Editor::RunMenuCommand(const std::string& name) {
     Dispatch([&] {
-        const MenuItem& item = menuItem(name);
-        if (item.command) RunCommandStep(StepName(item), [&] { item.command(*this); });
+        const CommandRecord* record = menuItem(name).record;
+        if (record && (record->run || record->runWith))
+            RunCommandStep(UndoNameOf(*record), [&] { RunCommand(*record, *this); });
     });
 }
 

@@ -150,9 +150,12 @@ public:
     void SetHelpFile(const std::string& path) { helpFile_ = path; }
     const std::string& helpFile() const { return helpFile_; }
 
-    const std::vector<MenuItem>& menu() const { return menu_; }
-    MenuItem& menuItem(const std::string& name);
+    // The menu as it shows now: its state is asked of the command records.
+    const std::vector<MenuItem>& menu() const;
     const MenuItem& menuItem(const std::string& name) const;
+    // Whether the last session left a recovery file when last looked.
+    bool recoveryFileFound() const { return recoveryFileFound_; }
+    void SetRecoveryFileFound(bool found) { recoveryFileFound_ = found; }
 
     EditorPlatform& platform() { return platform_; }
     ImageStore& store() { return store_; }
@@ -169,7 +172,8 @@ private:
     std::array<std::string, kStatusPanels> statusTexts_;
     std::string caption_ = kEditorCaption;
     std::string helpFile_;
-    std::vector<MenuItem> menu_;
+    mutable std::vector<MenuItem> menu_;
+    bool recoveryFileFound_ = false;
     View view_;
     // Where a drag last was while outside the image: the next line starts
     // there, so that only what lies inside the image of the pointer's path is drawn.
@@ -193,7 +197,6 @@ private:
     void AfterEvent();
     // Makes `image` current after an undo or redo and shows what it restored.
     void ShowRestored(int image);
-    void UpdateUndoItems();
 
     Scene scene() { return Scene{currentImage(), state_, view_}; }
     PaletteScene paletteScene() {

@@ -15,45 +15,16 @@ namespace {
 // The name of a step no command named.
 constexpr const char* kUnnamedStep = "Change";
 
-MenuItem* FindItem(std::vector<MenuItem>& menu, const char* name) {
-    const auto item = std::find_if(menu.begin(), menu.end(),
-                                   [name](const MenuItem& i) { return i.name == name; });
-    return item == menu.end() ? nullptr : &*item;
-}
-
 }  // namespace
 
-std::string StepName(const MenuItem& item) {
-    static const std::map<std::string, std::string, std::less<>> shorter = {
-        {"mnuDrawFill", "Fill"},        {"mnuDrawPixel0", "Draw"},
-        {"mnuDrawPixel1", "Draw"},      {"mnuDrawPixel2", "Draw"},
-        {"mnuDrawPixel3", "Draw"},      {"mnuFileLoad", "Load"},
-        {"mnuFileMRU1", "Import .PRG"}, {"mnuFileMRU2", "Import .PRG"},
-        {"mnuFileMRU3", "Import .PRG"}, {"mnuFileMRU4", "Import .PRG"},
-    };
-    if (const auto found = shorter.find(item.name); found != shorter.end()) return found->second;
-    std::string name;
-    for (char c : item.caption)
-        if (c != '&') name += c;
-    if (name.ends_with("...")) name.resize(name.size() - 3);
-    return name;
-}
-
 std::string Editor::StepNameOf(const KeyAction& action) const {
-    // What only keys reach.
-    static const std::pair<Command, const char*> commands[] = {
-        {Invert, "Invert"},        {MoveAreaLeft, "Move Area"}, {MoveAreaRight, "Move Area"},
-        {MoveAreaUp, "Move Area"}, {MoveAreaDown, "Move Area"},
-    };
+    // The key commands that draw or color: the key decides the value.
     static const std::pair<KeyCommand, const char*> keyCommands[] = {
         {DrawPixelValue, "Draw"},
         {SetValueColorKey, "Set Color"},
     };
     if (const Command* command = std::get_if<Command>(&action)) {
-        for (const MenuItem& item : menu_)
-            if (item.command && item.command == *command) return StepName(item);
-        for (const auto& [known, name] : commands)
-            if (known == *command) return name;
+        if (const CommandRecord* record = FindCommand(*command)) return UndoNameOf(*record);
     } else {
         for (const auto& [known, name] : keyCommands)
             if (known == std::get<KeyCommand>(action)) return name;
@@ -82,7 +53,6 @@ void Editor::EndStep() {
     stepName_.clear();
     if (end != History::StepEnd::Unchanged) ++changes_;
     if (end == History::StepEnd::TooLarge) ShowStatus("This step cannot be undone.");
-    UpdateUndoItems();
 }
 
 void Editor::Undo() {
@@ -114,20 +84,6 @@ void Editor::ShowRestored(int image) {
         FullRedraw();
     }
     history_.SyncDescriptor(store_);
-    UpdateUndoItems();
-}
-
-void Editor::UpdateUndoItems() {
-    if (MenuItem* undo = FindItem(menu_, "mnuEditUndo")) {
-        const std::string& name = history_.undoName();
-        undo->caption = name.empty() ? "&Undo" : "&Undo " + name;
-        undo->enabled = history_.CanUndo();
-    }
-    if (MenuItem* redo = FindItem(menu_, "mnuEditRedo")) {
-        const std::string& name = history_.redoName();
-        redo->caption = name.empty() ? "&Redo" : "&Redo " + name;
-        redo->enabled = history_.CanRedo();
-    }
 }
 
 }  // namespace pixolat

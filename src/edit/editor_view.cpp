@@ -27,7 +27,6 @@ void Editor::FormActivate() {
 void Editor::LayoutView() {
     view_.frameWidth = platform_.FrameWidth();
     view_.frameHeight = platform_.FrameHeight();
-    view_.paletteVisible = menuItem("mnuViewColorPaletteAndPreview").checked;
     PlaceControls(view_);
     UpdateScrollRanges();
     if (state_.zoom > 0) {

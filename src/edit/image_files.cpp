@@ -75,19 +75,18 @@ void AddRecentFile(Editor& editor, const std::string& path) {
         std::move_backward(files.begin(), files.end() - 1, files.end());
         files[0] = path;
     }
-    bool anyShown = false;
-    for (int n = 1; n <= 4; ++n) {
-        const std::string& file = files[std::size_t(n - 1)];
-        MenuItem& item = editor.menuItem("mnuFileMRU" + std::to_string(n));
-        item.visible = !file.empty();
-        std::string caption = "(";
-        caption += char('0' + n);
-        caption += ") ";
-        caption += FileNamePart(file);
-        item.caption = std::move(caption);
-        anyShown = anyShown || item.visible;
-    }
-    editor.menuItem("mnuFile4").visible = anyShown;
+}
+
+std::string RecentFileCaption(const Editor& editor, int n) {
+    std::string caption = "(";
+    caption += char('0' + n);
+    caption += ") ";
+    return caption + FileNamePart(editor.state().recentFiles[std::size_t(n - 1)]);
+}
+
+bool HasRecentFiles(const Editor& editor) {
+    const auto& files = editor.state().recentFiles;
+    return std::any_of(files.begin(), files.end(), [](const std::string& f) { return !f.empty(); });
 }
 
 void OpenRecentFile(Editor& editor, int n) {

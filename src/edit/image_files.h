@@ -17,8 +17,11 @@ void ExportPrgFile(Editor& editor, const std::string& path);
 // enlarge the image when the picture is larger.
 void ImportPictureFile(Editor& editor, const std::string& path);
 // Puts a new path at the top of the four recent files (a listed path stays
-// where it is) and brings the recent-file menu items up to date.
+// where it is).
 void AddRecentFile(Editor& editor, const std::string& path);
+// Recent file n's menu caption: "(n) name".
+std::string RecentFileCaption(const Editor& editor, int n);
+bool HasRecentFiles(const Editor& editor);
 // Imports recent file n (1..4).
 void OpenRecentFile(Editor& editor, int n);
 // Imports the first .prg file of a drop, or else its last path.

@@ -163,7 +163,7 @@ void EditImageProperties(Editor& editor) {
                   : dialog.layout == 1 ? Layout::Charset
                                        : Layout::Charset2x2;
     View& view = editor.view();
-    if (editor.menuItem("mnuViewColorPaletteAndPreview").checked) {
+    if (view.paletteVisible) {
         // The preview shows the image at 1:1: the panels take its size, as far as the window has
         // room.
         view.previewWidth = std::clamp(desc.width, 0, PreviewRoom(view));

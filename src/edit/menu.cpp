@@ -1,10 +1,9 @@
 #include "edit/menu.h"
 
-#include "edit/commands/draw_commands.h"
-#include "edit/commands/edit_commands.h"
-#include "edit/commands/file_commands.h"
-#include "edit/commands/help_commands.h"
-#include "edit/commands/view_commands.h"
+#include <algorithm>
+#include <stdexcept>
+
+#include "edit/image_files.h"
 
 namespace pixolat {
 
@@ -19,116 +18,131 @@ MenuItem Menu(const char* name, const char* caption, int help) {
     return item;
 }
 
-MenuItem Separator(const char* name, bool visible = true) {
+MenuItem Separator(const char* name, EditorQuery visible = nullptr) {
     MenuItem item;
     item.kind = MenuItem::Kind::Separator;
     item.name = name;
-    item.visible = visible;
+    item.separatorVisible = visible;
     return item;
 }
 
-// Key hints and shortcuts come from the key map.
-MenuItem Item(const char* name, const char* caption, int help, Command command) {
+// The item of a command record; key hints and shortcuts come from the key map.
+MenuItem Item(const char* id) {
+    const CommandRecord* record = FindCommand(id);
+    if (!record) throw std::logic_error(std::string("no command record ") + id);
     MenuItem item;
-    item.name = name;
-    item.caption = caption;
-    item.helpContext = help;
-    item.command = command;
+    item.name = id;
+    item.caption = record->caption;
+    item.helpContext = record->helpContext;
+    item.checkable = record->checked != nullptr;
+    item.hint = record->hint;
+    item.command = record->run;
+    item.record = record;
     return item;
 }
 
-MenuItem Hidden(MenuItem item) {
-    item.visible = false;
-    return item;
-}
+// The menu's rows in order.
+std::vector<MenuItem> MenuRows() {
+    return {
+        Menu("mnuFile", "&File", 2100),
+        Item("mnuFileLoad"),
+        Item("mnuFileSave"),
+        Item("mnuFileOpenSource"),
+        Item("mnuFileSaveSource"),
+        Item("mnuFileRecover"),
+        Separator("mnuFile1"),
+        Item("mnuFileImportPRG"),
+        Item("mnuFileExportPRG"),
+        Item("mnuFileExportRunnablePRG"),
+        Separator("mnuFile2"),
+        Item("mnuFileImportBMP"),
+        Item("mnuFileImportP4S"),
+        Separator("mnuFile3"),
+        Item("mnuFileMRU1"),
+        Item("mnuFileMRU2"),
+        Item("mnuFileMRU3"),
+        Item("mnuFileMRU4"),
+        Separator("mnuFile4", HasRecentFiles),
+        Item("mnuFileExit"),
 
-MenuItem Checked(MenuItem item) {
-    item.checkable = true;
-    item.checked = true;
-    return item;
-}
+        Menu("mnuEdit", "&Edit", 2200),
+        Item("mnuEditUndo"),
+        Item("mnuEditRedo"),
+        Separator("mnuEditUndoSeparator"),
+        Item("mnuEditCopy"),
+        Item("mnuEditPaste"),
+        Separator("mnuEdit0"),
+        Item("EditSelectAll"),
+        Item("mnuEditDeselect"),
 
-MenuItem WithHint(MenuItem item, const char* hint) {
-    item.hint = hint;
-    return item;
+        Menu("mnuView", "&View", 2300),
+        Item("mnuViewImageNext"),
+        Item("mnuViewImagePrev"),
+        Separator("mnuView0"),
+        Item("mnuViewToggleGrid"),
+        Item("mnuViewZoomToggle"),
+        Item("mnuViewZoomIn"),
+        Item("mnuViewZoomOut"),
+        Separator("mnuView1"),
+        Item("mnuViewColorPaletteAndPreview"),
+        Separator("mnuView2"),
+        Item("mnuViewImageProperties"),
+
+        Menu("mnuDraw", "&Draw", 2406),
+        Item("mnuDrawPixel0"),
+        Item("mnuDrawPixel1"),
+        Item("mnuDrawPixel2"),
+        Item("mnuDrawPixel3"),
+        Separator("mnuDraw0"),
+        Item("mnuDrawFill"),
+        Item("mnuDrawReplaceColors"),
+        Item("mnuDrawRemapColors"),
+        Item("mnuDrawFlipHorizontally"),
+        Item("mnuDrawFlipVertically"),
+        Separator("mnuDraw1"),
+        Item("mnuDrawToggleDrawingMode"),
+        Item("mnuDrawHires"),
+        Item("mnuDrawSetColor"),
+
+        Menu("mnuHelp", "&Help", 2500),
+        Item("mnuHelpKeyb"),
+        Item("mnuHelpAbout"),
+    };
 }
 
 }  // namespace
 
 std::vector<MenuItem> BuildMainMenu() {
-    // Recent-file items stay hidden until a file enters the list; Import .P4S
-    // is never shown and does nothing.
-    // clang-format off
-    return {
-        Menu("mnuFile", "&File", 2100),
-        Item("mnuFileLoad",       "&Load (as source)", 2101, mnuFileLoadClick),
-        Item("mnuFileSave",       "&Save (as source)", 2102, mnuFileSaveClick),
-        Item("mnuFileOpenSource", "Open Source File...", 2110, mnuFileOpenSourceClick),
-        Item("mnuFileSaveSource", "Save Source File...", 2111, mnuFileSaveSourceClick),
-        Item("mnuFileRecover",    "Recover Last Session", 2112, mnuFileRecoverClick),
-        Separator("mnuFile1"),
-        Item("mnuFileImportPRG",  "Import .PRG",       2103, mnuFileImportPRGClick),
-        Item("mnuFileExportPRG",  "Export .PRG",       2104, mnuFileExportPRGClick),
-        Item("mnuFileExportRunnablePRG", "Export Runnable .PRG...", 2107,
-             mnuFileExportRunnablePRGClick),
-        Separator("mnuFile2"),
-        Item("mnuFileImportBMP",  "Import .BMP",       2105, mnuFileImportBMPClick),
-        Hidden(WithHint(Item("mnuFileImportP4S", "Import .P4S", 2106, nullptr),
-                        "Not implemented")),
-        Separator("mnuFile3"),
-        Hidden(Item("mnuFileMRU1", "", 0, mnuFileMRU1Click)),
-        Hidden(Item("mnuFileMRU2", "", 0, mnuFileMRU2Click)),
-        Hidden(Item("mnuFileMRU3", "", 0, mnuFileMRU3Click)),
-        Hidden(Item("mnuFileMRU4", "", 0, mnuFileMRU4Click)),
-        Separator("mnuFile4", false),
-        Item("mnuFileExit",       "E&xit",             2106, mnuFileExitClick),
+    std::vector<MenuItem> menu = MenuRows();
+    // A record that names its menu but no row places goes to that menu's end.
+    for (const CommandRecord& record : CommandRecords()) {
+        if (!record.menu) continue;
+        const auto placed = std::any_of(
+            menu.begin(), menu.end(), [&](const MenuItem& item) { return item.record == &record; });
+        if (placed) continue;
+        auto top = std::find_if(menu.begin(), menu.end(), [&](const MenuItem& item) {
+            return item.kind == MenuItem::Kind::Menu && item.name == record.menu;
+        });
+        if (top == menu.end()) throw std::logic_error(std::string("no menu ") + record.menu);
+        const auto end = std::find_if(top + 1, menu.end(), [](const MenuItem& item) {
+            return item.kind == MenuItem::Kind::Menu;
+        });
+        menu.insert(end, Item(record.id));
+    }
+    return menu;
+}
 
-        Menu("mnuEdit", "&Edit", 2200),
-        Item("mnuEditUndo",       "&Undo",             2206, mnuEditUndoClick),
-        Item("mnuEditRedo",       "&Redo",             2207, mnuEditRedoClick),
-        Separator("mnuEditUndoSeparator"),
-        Item("mnuEditCopy",       "Copy",              2201, mnuEditCopyClick),
-        Item("mnuEditPaste",      "&Paste",            2202, mnuEditPasteClick),
-        Separator("mnuEdit0"),
-        Item("EditSelectAll",     "&Select All",       2204, EditSelectAllClick),
-        Item("mnuEditDeselect",   "Deselect",          2205, mnuEditDeselectClick),
-
-        Menu("mnuView", "&View", 2300),
-        Item("mnuViewImageNext",  "&Next Image",       2301, mnuViewImageNextClick),
-        Item("mnuViewImagePrev",  "&Prev. Image",      2302, mnuViewImagePrevClick),
-        Separator("mnuView0"),
-        Item("mnuViewToggleGrid", "Toggle &Grid",      2304, mnuViewToggleGridClick),
-        Item("mnuViewZoomToggle", "Toggle &Zoom",      2305, mnuViewZoomToggleClick),
-        Item("mnuViewZoomIn",     "Zoom In",           2306, mnuViewZoomInClick),
-        Item("mnuViewZoomOut",    "Zoom Out",          2307, mnuViewZoomOutClick),
-        Separator("mnuView1"),
-        Checked(Item("mnuViewColorPaletteAndPreview", "Color Palette and Preview", 2309,
-                     mnuViewColorPaletteAndPreviewClick)),
-        Separator("mnuView2"),
-        Item("mnuViewImageProperties", "Image Properties", 2311, mnuViewImagePropertiesClick),
-
-        Menu("mnuDraw", "&Draw", 2406),
-        Item("mnuDrawPixel0",            "Draw Pixel #0",       2401, mnuDrawPixel0Click),
-        Item("mnuDrawPixel1",            "Draw Pixel #1",       2402, mnuDrawPixel1Click),
-        Item("mnuDrawPixel2",            "Draw Pixel #2",       2403, mnuDrawPixel2Click),
-        Item("mnuDrawPixel3",            "Draw Pixel #3",       2404, mnuDrawPixel3Click),
-        Separator("mnuDraw0"),
-        Item("mnuDrawFill",              "Fill Image",          2405, mnuDrawFillClick),
-        Item("mnuDrawReplaceColors",     "Replace Colors",      0,    mnuDrawReplaceColorsClick),
-        Item("mnuDrawRemapColors",       "&Remap Colors",       0,    mnuDrawRemapColorsClick),
-        Item("mnuDrawFlipHorizontally",  "Flip Horizontally",   2407, mnuDrawFlipHorizontallyClick),
-        Item("mnuDrawFlipVertically",    "Flip Vertically",     2408, mnuDrawFlipVerticallyClick),
-        Separator("mnuDraw1"),
-        Item("mnuDrawToggleDrawingMode", "Toggle Drawing Mode", 2410, mnuDrawToggleDrawingModeClick),
-        Item("mnuDrawHires",             "Toggle Hires/Multi",  2411, mnuDrawHiresClick),
-        WithHint(Item("mnuDrawSetColor", "Set &Color",          2412, mnuDrawSetColorClick),
-                 "Under cursor or for selection"),
-
-        Menu("mnuHelp", "&Help", 2500),
-        Item("mnuHelpKeyb",       "Keyboard Commands", 2501, mnuHelpKeybClick),
-        Item("mnuHelpAbout",      "&About",            2502, mnuHelpAboutClick),
-    };
-    // clang-format on
+void RefreshMenu(std::vector<MenuItem>& menu, const Editor& editor) {
+    for (MenuItem& item : menu) {
+        if (item.kind == MenuItem::Kind::Separator && item.separatorVisible)
+            item.visible = item.separatorVisible(editor);
+        const CommandRecord* record = item.record;
+        if (!record) continue;
+        item.caption = CaptionOf(*record, editor);
+        item.enabled = !record->enabled || record->enabled(editor);
+        item.checked = record->checked && record->checked(editor);
+        item.visible = !record->visible || record->visible(editor);
+    }
 }
 
 }  // namespace pixolat

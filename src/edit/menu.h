@@ -1,16 +1,16 @@
 #pragma once
-// The main menu as data: the window builds its menus from this list and runs
-// an item's command through the editor; captions, check marks and visibility
-// are mirrored from here after every event.
+// The main menu as data: rows that name command records (edit/commands/
+// command_table.h). The window builds its menus from this list and runs an
+// item's command through the editor; captions, check marks, visibility and
+// whether an item is enabled are asked of the records whenever the menu is read.
 #include <string>
 #include <vector>
+
+#include "edit/commands/command_table.h"
 
 namespace pixolat {
 
 class Editor;
-
-// A command of the menu or of the key map (edit/commands/).
-using Command = void (*)(Editor&);
 
 struct MenuItem {
     enum class Kind { Menu, Command, Separator };
@@ -28,6 +28,9 @@ struct MenuItem {
     bool enabled = true;  // greyed when false
     std::string hint;     // status tip
     Command command = nullptr;
+    // A command item's record; a separator's own visibility query.
+    const CommandRecord* record = nullptr;
+    EditorQuery separatorVisible = nullptr;
 
     // The caption as shown: the key hint follows a tab.
     std::string DisplayCaption() const {
@@ -35,11 +38,11 @@ struct MenuItem {
     }
 };
 
-// What an undo step made by the item's command is called: the caption without
-// "&" and "...", or a shorter name ("Fill" for "Fill Image").
-std::string StepName(const MenuItem& item);
-
 // The main menu in menu order: each Menu item is followed by its entries.
 std::vector<MenuItem> BuildMainMenu();
+
+// Sets the items' caption, check mark, visibility and enabled state from
+// their records.
+void RefreshMenu(std::vector<MenuItem>& menu, const Editor& editor);
 
 }  // namespace pixolat

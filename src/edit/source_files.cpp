@@ -76,7 +76,7 @@ void WriteRecoveryFile(Editor& editor) {
 
 void UpdateRecoverItem(Editor& editor) {
     const std::string path = RecoveryFilePath(editor.platform());
-    editor.menuItem("mnuFileRecover").enabled = !path.empty() && editor.platform().FileExists(path);
+    editor.SetRecoveryFileFound(!path.empty() && editor.platform().FileExists(path));
 }
 
 }  // namespace pixolat

@@ -62,7 +62,6 @@ void ReadStoredValues(Editor& editor) {
     state.gridSetting = StoredGrid(platform.ReadSettingInt("Grid"));
     state.zoom = platform.ReadSettingInt("Zoom");
     const bool paletteShown = platform.ReadSettingInt("ColorPalette") != 0;
-    editor.menuItem("mnuViewColorPaletteAndPreview").checked = paletteShown;
     editor.view().paletteVisible = paletteShown;
     for (std::size_t i = 0; i < kRecentFileSettings.size(); ++i)
         state.recentFiles[i] = platform.ReadSettingText(kRecentFileSettings[i]);
@@ -130,8 +129,7 @@ void SaveSettings(Editor& editor) {
         }
         platform.WriteSettingInt("Grid", int32_t(state.gridSetting));
         platform.WriteSettingInt("Zoom", state.zoom);
-        platform.WriteSettingInt("ColorPalette",
-                                 editor.menuItem("mnuViewColorPaletteAndPreview").checked ? 1 : 0);
+        platform.WriteSettingInt("ColorPalette", editor.view().paletteVisible ? 1 : 0);
         for (std::size_t i = 0; i < kRecentFileSettings.size(); ++i)
             platform.WriteSettingText(kRecentFileSettings[i], state.recentFiles[i]);
         platform.WriteSettingText(kDialogFolderSetting, platform.DialogFolder());

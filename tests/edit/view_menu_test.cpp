@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "edit/image_files.h"
+#include "edit/key_map.h"
 #include "support/view_fixture.h"
 
 namespace pixolat::testing {
@@ -78,9 +79,24 @@ TEST_F(ViewMenuTest, EveryCommandIsReachable) {
     // Recent-file items show once a file is listed.
     for (int i = 0; i < 4; ++i) AddRecentFile(editor, "/pictures/" + std::to_string(i) + ".prg");
     for (const MenuItem& item : editor.menu()) {
-        if (item.kind != MenuItem::Kind::Command || !item.command) continue;
+        if (item.kind != MenuItem::Kind::Command) continue;
+        // Import .P4S is never shown and has nothing to run.
+        ASSERT_TRUE(item.record) << item.name;
+        if (!item.record->run && !item.record->runWith) continue;
         EXPECT_TRUE(item.visible) << item.name;
         EXPECT_FALSE(item.caption.empty()) << item.name;
+    }
+    // Every record is a menu item or the command of a key row.
+    for (const CommandRecord& record : CommandRecords()) {
+        const bool inMenu =
+            std::any_of(editor.menu().begin(), editor.menu().end(),
+                        [&](const MenuItem& item) { return item.record == &record; });
+        const bool keyed =
+            std::any_of(KeyDownRows().begin(), KeyDownRows().end(), [&](const KeyRow& row) {
+                const Command* run = std::get_if<Command>(&row.action);
+                return run && *run && *run == record.run;
+            });
+        EXPECT_TRUE(inMenu || keyed) << record.id;
     }
     // Every top menu has an access key of its own.
     std::set<char> letters;

@@ -32,17 +32,8 @@ int AskNumber(Editor& editor, const char* caption, const char* prompt, const cha
 
 }  // namespace
 
-void mnuDrawPixel0Click(Editor& editor) {
-    DrawPixelAtCursor(editor, 0);
-}
-void mnuDrawPixel1Click(Editor& editor) {
-    DrawPixelAtCursor(editor, 1);
-}
-void mnuDrawPixel2Click(Editor& editor) {
-    DrawPixelAtCursor(editor, 2);
-}
-void mnuDrawPixel3Click(Editor& editor) {
-    DrawPixelAtCursor(editor, 3);
+void mnuDrawPixelClick(Editor& editor, int value) {
+    DrawPixelAtCursor(editor, PixelValue(value & 3));
 }
 
 void mnuDrawFillClick(Editor& editor) {

@@ -5,10 +5,8 @@ namespace pixolat {
 class Editor;
 
 // Draw Pixel #0 ... #3: the value at the cursor; the current value stays.
-void mnuDrawPixel0Click(Editor& editor);
-void mnuDrawPixel1Click(Editor& editor);
-void mnuDrawPixel2Click(Editor& editor);
-void mnuDrawPixel3Click(Editor& editor);
+// Draw Pixel #0 .. #3: draws that value at the cursor.
+void mnuDrawPixelClick(Editor& editor, int value);
 // Fills the selection, or the whole image, with the current pixel value.
 void mnuDrawFillClick(Editor& editor);
 // Asks for a color code and its replacement in the cell colors of the area.

@@ -71,19 +71,6 @@ void mnuFileImportBMPClick(Editor& editor) {
     if (const auto path = editor.platform().OpenPictureDialog()) ImportPictureFile(editor, *path);
 }
 
-void mnuFileMRU1Click(Editor& editor) {
-    OpenRecentFile(editor, 1);
-}
-void mnuFileMRU2Click(Editor& editor) {
-    OpenRecentFile(editor, 2);
-}
-void mnuFileMRU3Click(Editor& editor) {
-    OpenRecentFile(editor, 3);
-}
-void mnuFileMRU4Click(Editor& editor) {
-    OpenRecentFile(editor, 4);
-}
-
 void mnuFileExitClick(Editor& editor) {
     editor.platform().CloseMainWindow();
 }

@@ -14,11 +14,6 @@ void mnuFileExportPRGClick(Editor& editor);
 // DFLI image is refused before the save dialog.
 void mnuFileExportRunnablePRGClick(Editor& editor);
 void mnuFileImportBMPClick(Editor& editor);
-// The four recent-file items.
-void mnuFileMRU1Click(Editor& editor);
-void mnuFileMRU2Click(Editor& editor);
-void mnuFileMRU3Click(Editor& editor);
-void mnuFileMRU4Click(Editor& editor);
 void mnuFileExitClick(Editor& editor);
 // Source text in files, and the recovery file the last session left.
 void mnuFileOpenSourceClick(Editor& editor);

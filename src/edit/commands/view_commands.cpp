@@ -61,8 +61,7 @@ void mnuViewZoomOutClick(Editor& editor) {
 }
 
 void mnuViewColorPaletteAndPreviewClick(Editor& editor) {
-    MenuItem& item = editor.menuItem("mnuViewColorPaletteAndPreview");
-    item.checked = !item.checked;
+    editor.view().paletteVisible = !editor.view().paletteVisible;
     editor.LayoutView();
     editor.DrawPalette();
     editor.DrawPaletteMarker();

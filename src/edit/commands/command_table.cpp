@@ -1,0 +1,158 @@
+#include "edit/commands/command_table.h"
+
+#include <algorithm>
+
+#include "edit/commands/draw_commands.h"
+#include "edit/commands/edit_commands.h"
+#include "edit/commands/file_commands.h"
+#include "edit/commands/help_commands.h"
+#include "edit/commands/key_commands.h"
+#include "edit/commands/view_commands.h"
+#include "edit/editor.h"
+#include "edit/image_files.h"
+
+namespace pixolat {
+
+namespace {
+
+std::string UndoCaption(const Editor& editor, int) {
+    const std::string& name = editor.history().undoName();
+    return name.empty() ? "&Undo" : "&Undo " + name;
+}
+std::string RedoCaption(const Editor& editor, int) {
+    const std::string& name = editor.history().redoName();
+    return name.empty() ? "&Redo" : "&Redo " + name;
+}
+bool CanUndo(const Editor& editor) {
+    return editor.history().CanUndo();
+}
+bool CanRedo(const Editor& editor) {
+    return editor.history().CanRedo();
+}
+bool PaletteShown(const Editor& editor) {
+    return editor.view().paletteVisible;
+}
+bool RecoveryFileFound(const Editor& editor) {
+    return editor.recoveryFileFound();
+}
+bool Never(const Editor&) {
+    return false;
+}
+template <int n>
+bool HasRecentFile(const Editor& editor) {
+    return !editor.state().recentFiles[std::size_t(n - 1)].empty();
+}
+
+}  // namespace
+
+// clang-format off
+const CommandRecord kCommandRecords[] = {
+    // File
+    {"mnuFileLoad", "&Load (as source)", mnuFileLoadClick, 2101, "Load"},
+    {"mnuFileSave", "&Save (as source)", mnuFileSaveClick, 2102},
+    {"mnuFileOpenSource", "Open Source File...", mnuFileOpenSourceClick, 2110},
+    {"mnuFileSaveSource", "Save Source File...", mnuFileSaveSourceClick, 2111},
+    {.id = "mnuFileRecover", .caption = "Recover Last Session", .run = mnuFileRecoverClick,
+     .helpContext = 2112, .enabled = RecoveryFileFound},
+    {"mnuFileImportPRG", "Import .PRG", mnuFileImportPRGClick, 2103},
+    {"mnuFileExportPRG", "Export .PRG", mnuFileExportPRGClick, 2104},
+    {"mnuFileExportRunnablePRG", "Export Runnable .PRG...", mnuFileExportRunnablePRGClick, 2107},
+    {"mnuFileImportBMP", "Import .BMP", mnuFileImportBMPClick, 2105},
+    {.id = "mnuFileImportP4S", .caption = "Import .P4S", .helpContext = 2106, .visible = Never,
+     .hint = "Not implemented"},
+    {.id = "mnuFileMRU1", .undoName = "Import .PRG", .visible = HasRecentFile<1>,
+     .runWith = OpenRecentFile, .parameter = 1, .captionOf = RecentFileCaption},
+    {.id = "mnuFileMRU2", .undoName = "Import .PRG", .visible = HasRecentFile<2>,
+     .runWith = OpenRecentFile, .parameter = 2, .captionOf = RecentFileCaption},
+    {.id = "mnuFileMRU3", .undoName = "Import .PRG", .visible = HasRecentFile<3>,
+     .runWith = OpenRecentFile, .parameter = 3, .captionOf = RecentFileCaption},
+    {.id = "mnuFileMRU4", .undoName = "Import .PRG", .visible = HasRecentFile<4>,
+     .runWith = OpenRecentFile, .parameter = 4, .captionOf = RecentFileCaption},
+    {"mnuFileExit", "E&xit", mnuFileExitClick, 2106},
+    // Edit
+    {.id = "mnuEditUndo", .caption = "&Undo", .run = mnuEditUndoClick, .helpContext = 2206,
+     .enabled = CanUndo, .captionOf = UndoCaption},
+    {.id = "mnuEditRedo", .caption = "&Redo", .run = mnuEditRedoClick, .helpContext = 2207,
+     .enabled = CanRedo, .captionOf = RedoCaption},
+    {"mnuEditCopy", "Copy", mnuEditCopyClick, 2201},
+    {"mnuEditPaste", "&Paste", mnuEditPasteClick, 2202},
+    {"EditSelectAll", "&Select All", EditSelectAllClick, 2204},
+    {"mnuEditDeselect", "Deselect", mnuEditDeselectClick, 2205},
+    // View
+    {"mnuViewImageNext", "&Next Image", mnuViewImageNextClick, 2301},
+    {"mnuViewImagePrev", "&Prev. Image", mnuViewImagePrevClick, 2302},
+    {"mnuViewToggleGrid", "Toggle &Grid", mnuViewToggleGridClick, 2304},
+    {"mnuViewZoomToggle", "Toggle &Zoom", mnuViewZoomToggleClick, 2305},
+    {"mnuViewZoomIn", "Zoom In", mnuViewZoomInClick, 2306},
+    {"mnuViewZoomOut", "Zoom Out", mnuViewZoomOutClick, 2307},
+    {.id = "mnuViewColorPaletteAndPreview", .caption = "Color Palette and Preview",
+     .run = mnuViewColorPaletteAndPreviewClick, .helpContext = 2309, .checked = PaletteShown},
+    {"mnuViewImageProperties", "Image Properties", mnuViewImagePropertiesClick, 2311},
+    // Draw
+    {.id = "mnuDrawPixel0", .caption = "Draw Pixel #0", .helpContext = 2401, .undoName = "Draw",
+     .runWith = mnuDrawPixelClick, .parameter = 0},
+    {.id = "mnuDrawPixel1", .caption = "Draw Pixel #1", .helpContext = 2402, .undoName = "Draw",
+     .runWith = mnuDrawPixelClick, .parameter = 1},
+    {.id = "mnuDrawPixel2", .caption = "Draw Pixel #2", .helpContext = 2403, .undoName = "Draw",
+     .runWith = mnuDrawPixelClick, .parameter = 2},
+    {.id = "mnuDrawPixel3", .caption = "Draw Pixel #3", .helpContext = 2404, .undoName = "Draw",
+     .runWith = mnuDrawPixelClick, .parameter = 3},
+    {"mnuDrawFill", "Fill Image", mnuDrawFillClick, 2405, "Fill"},
+    {"mnuDrawReplaceColors", "Replace Colors", mnuDrawReplaceColorsClick, 0},
+    {"mnuDrawRemapColors", "&Remap Colors", mnuDrawRemapColorsClick, 0},
+    {"mnuDrawFlipHorizontally", "Flip Horizontally", mnuDrawFlipHorizontallyClick, 2407},
+    {"mnuDrawFlipVertically", "Flip Vertically", mnuDrawFlipVerticallyClick, 2408},
+    {"mnuDrawToggleDrawingMode", "Toggle Drawing Mode", mnuDrawToggleDrawingModeClick, 2410},
+    {"mnuDrawHires", "Toggle Hires/Multi", mnuDrawHiresClick, 2411},
+    {.id = "mnuDrawSetColor", .caption = "Set &Color", .run = mnuDrawSetColorClick,
+     .helpContext = 2412, .hint = "Under cursor or for selection"},
+    // Help
+    {"mnuHelpKeyb", "Keyboard Commands", mnuHelpKeybClick, 2501},
+    {"mnuHelpAbout", "&About", mnuHelpAboutClick, 2502},
+    // Commands only keys reach: they have no menu row, only their step names.
+    {"Invert", "Invert", Invert},
+    {"MoveAreaLeft", "Move Area", MoveAreaLeft},
+    {"MoveAreaRight", "Move Area", MoveAreaRight},
+    {"MoveAreaUp", "Move Area", MoveAreaUp},
+    {"MoveAreaDown", "Move Area", MoveAreaDown},
+};
+// clang-format on
+
+std::span<const CommandRecord> CommandRecords() {
+    return kCommandRecords;
+}
+
+const CommandRecord* FindCommand(std::string_view id) {
+    for (const CommandRecord& record : kCommandRecords)
+        if (id == record.id) return &record;
+    return nullptr;
+}
+
+const CommandRecord* FindCommand(Command run) {
+    if (!run) return nullptr;
+    for (const CommandRecord& record : kCommandRecords)
+        if (record.run == run) return &record;
+    return nullptr;
+}
+
+void RunCommand(const CommandRecord& record, Editor& editor) {
+    if (record.run)
+        record.run(editor);
+    else if (record.runWith)
+        record.runWith(editor, record.parameter);
+}
+
+std::string CaptionOf(const CommandRecord& record, const Editor& editor) {
+    return record.captionOf ? record.captionOf(editor, record.parameter) : record.caption;
+}
+
+std::string UndoNameOf(const CommandRecord& record) {
+    if (record.undoName) return record.undoName;
+    std::string name;
+    for (const char* c = record.caption; *c; ++c)
+        if (*c != '&') name += *c;
+    if (name.ends_with("...")) name.resize(name.size() - 3);
+    return name;
+}
+
+}  // namespace pixolat
