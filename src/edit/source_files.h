@@ -7,12 +7,20 @@ namespace pixolat {
 
 class Editor;
 class Platform;
+struct SourceLoadResult;
 
-// Reads a source file into the store from the current image on, as Load (as
-// source) reads pasted text; one undo step over every image it filled.
+// Reads a source file into the store: images with their "//@" lines go back
+// to their own indices, a plain text goes from the current image on, as Load
+// (as source) reads pasted text. One undo step over every image it filled;
+// a file that fails half way changes nothing.
 void OpenSourceFile(Editor& editor, const std::string& path);
-// Writes the text of Save (as source) to the file, whole or not at all.
+// Writes the source text with the lines that make it read back exactly (see
+// SourceFileBytes), whole or not at all.
 void SaveSourceFile(Editor& editor, const std::string& path);
+// After a source text was read (firstImage was current before): the view,
+// caption and status follow the current image, and the images that did not
+// fit past image 256 are named in a message box.
+void ShowSourceLoad(Editor& editor, int firstImage, const SourceLoadResult& result);
 // Reads the recovery file as OpenSourceFile reads a file.
 void RecoverLastSession(Editor& editor);
 
