@@ -27,8 +27,14 @@ std::string DroppedMessage(const SourceLoadResult& result) {
            ". Read the text from a lower image to get them.";
 }
 
+SourceLoadResult ReadSourceFileSteps(Editor& editor, const std::string& path);
+
 // Reads the file as one step; a failure changes nothing.
 SourceLoadResult ReadSourceFile(Editor& editor, const std::string& path) {
+    return ReadAllOrNothing(editor, [&] { return ReadSourceFileSteps(editor, path); });
+}
+
+SourceLoadResult ReadSourceFileSteps(Editor& editor, const std::string& path) {
     const int firstImage = editor.state().currentImage;
     SourceTextReader reader(editor.store(), editor.state(),
                             [&editor](int index) { editor.BeforeImageChange(index); },
@@ -56,6 +62,17 @@ SourceLoadResult ReadSourceFile(Editor& editor, const std::string& path) {
 }
 
 }  // namespace
+
+SourceLoadResult ReadAllOrNothing(Editor& editor, const std::function<SourceLoadResult()>& read) {
+    try {
+        return read();
+    } catch (...) {
+        // The reader put every image back: what the history saw of the
+        // load is no change.
+        editor.history().DropOpenStep(editor.store());
+        throw;
+    }
+}
 
 void ShowSourceLoad(Editor& editor, int firstImage, const SourceLoadResult& result) {
     if (editor.state().currentImage != firstImage) {

@@ -66,10 +66,11 @@ TEST(SourceCommands, ALoadThatFailsShowsTheErrorAndChangesNothing) {
     Editor editor(platform);
     const std::string before = SaveSourceText(editor.store());
     platform.textWindowAnswers.push_back(
-        "Ok; 8*1 h none\r\n\tDB $AA\r\nBad; 8*2 h none\r\n\tDB $81,db $01\r\n");
+        "Ok; 8*1 h none\r\n\tDB $AA\r\nMid; 8*1 h none\r\n\tDB $01\r\n"
+        "Bad; 8*2 h none\r\n\tDB $81,db $01\r\n");
     editor.RunMenuCommand("mnuFileLoad");
     ASSERT_EQ(platform.messages.size(), 1u);
-    EXPECT_EQ(platform.messages[0], "line 4: 'db$' is not a valid integer value");
+    EXPECT_EQ(platform.messages[0], "line 6: 'db$' is not a valid integer value");
     EXPECT_EQ(SaveSourceText(editor.store()), before);
     EXPECT_EQ(editor.state().currentImage, 0);
     EXPECT_EQ(editor.statusText(3), "Ready.");  // no success reported

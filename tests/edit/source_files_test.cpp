@@ -141,7 +141,8 @@ TEST(SourceFiles, AFailedOpenChangesNothingAndSaysWhichLine) {
     const std::string path = folder / "bad.asm";
     // A text editor's byte order mark first, a value that is not a number later.
     std::ofstream(path, std::ios::binary)
-        << "\xEF\xBB\xBFOk; 8*8 h\r\n\tDB $FF\r\nBad; 8*8 h\r\n\tDB $G0\r\n";
+        << "\xEF\xBB\xBFOk; 8*8 h\r\n\tDB $FF\r\nNext; 8*8 h\r\n\tDB $FF\r\n"
+        << "Bad; 8*8 h\r\n\tDB $G0\r\n";
     ScriptedPlatform platform;
     platform.pieceBytes = 5;
     platform.dataFolder = folder.path();
@@ -150,7 +151,7 @@ TEST(SourceFiles, AFailedOpenChangesNothingAndSaysWhichLine) {
     platform.fileDialogAnswers.push_back(path);
     editor.RunMenuCommand("mnuFileOpenSource");
     EXPECT_EQ(platform.messages,
-              std::vector<std::string>{path + ", line 4: '$G0' is not a valid integer value"});
+              std::vector<std::string>{path + ", line 6: '$G0' is not a valid integer value"});
     EXPECT_EQ(SaveSourceText(editor.store()), before);
     EXPECT_EQ(editor.state().currentImage, 0);
     EXPECT_EQ(editor.caption(), kEditorCaption);

@@ -31,9 +31,10 @@ void mnuFileLoadClick(Editor& editor) {
     const int firstImage = editor.state().currentImage;
     // A value that is not a number unwinds from here with its line, and the
     // reader has put back everything it had read.
-    const SourceLoadResult result =
-        LoadSourceText(editor.store(), editor.state(), text,
-                       [&editor](int index) { editor.BeforeImageChange(index); });
+    const SourceLoadResult result = ReadAllOrNothing(editor, [&] {
+        return LoadSourceText(editor.store(), editor.state(), text,
+                              [&editor](int index) { editor.BeforeImageChange(index); });
+    });
     ShowSourceLoad(editor, firstImage, result);
     editor.ShowStatus("Loaded source text (" + std::to_string(result.sections) +
                       (result.sections == 1 ? " image)." : " images)."));
