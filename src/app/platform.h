@@ -119,6 +119,9 @@ public:
     virtual std::string ExportPicturePath() = 0;
 
     // Pictures.
+    // The type of picture the bytes (a file's first bytes) hold, judged by
+    // their content ("bmp", "png", ...); empty when no picture reader takes them.
+    virtual std::string PictureTypeOf(const std::vector<uint8_t>& head) = 0;
     virtual Picture LoadPicture(const std::string& path) = 0;
     // The top-left maxWidth x maxHeight part of a picture, for an import that
     // uses no more: a platform that can decode only that part keeps the

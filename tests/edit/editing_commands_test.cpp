@@ -110,6 +110,27 @@ TEST_F(EditingCommandsTest, SelectAllCopyAndPaste) {
     EXPECT_EQ(view().at(14 * 8 + 5, 11 * 4 + 2), Color(0x00));
 }
 
+TEST_F(EditingCommandsTest, SelectAllOnAnEmptyImageSelectsNothingForTheNextImage) {
+    Run("mnuViewImageNext");  // image 1 has never been used
+    Run("EditSelectAll");
+    EXPECT_FALSE(state().selectionActive);
+    Run("mnuViewImagePrev");
+    EXPECT_FALSE(state().selectionActive);
+    // Fill works on the whole image again, not on pixel (0, 0).
+    state().currentPixelValue = 1;
+    Run("mnuDrawFill");
+    EXPECT_EQ(PixelValueAt(image(), 319, 199), 1);
+
+    // Corners left outside by whatever means come back inside the next image.
+    editor.store().image(1).desc = image().desc;
+    state().selectionActive = true;
+    state().selectionAnchorX = state().selectionAnchorY = -1;
+    state().selectionEndX = state().selectionEndY = 10;
+    Run("mnuViewImageNext");
+    EXPECT_EQ(editor.SelectionRect().x1, 0);
+    EXPECT_EQ(editor.SelectionRect().y1, 0);
+}
+
 TEST_F(EditingCommandsTest, NextAndPrevImageShowTheImageInCaptionAndStatus) {
     Run("mnuViewImagePrev");
     EXPECT_EQ(platform.caption, "");
