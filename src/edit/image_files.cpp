@@ -47,9 +47,9 @@ bool LooksLikeSourceText(std::span<const uint8_t> head) {
             lineStart = true;
         } else if (lineStart && c != ' ' && c != '\t') {
             lineStart = false;
-            dataLine = dataLine || (i + 2 < head.size() && (c | 0x20) == 'd' &&
-                                    (head[i + 1] | 0x20) == 'b' &&
-                                    (head[i + 2] == ' ' || head[i + 2] == '\t'));
+            dataLine = dataLine ||
+                       (i + 2 < head.size() && (c | 0x20) == 'd' && (head[i + 1] | 0x20) == 'b' &&
+                        (head[i + 2] == ' ' || head[i + 2] == '\t'));
         }
     }
     return dataLine;

@@ -208,14 +208,16 @@ void PlainCopyPaste(const Image& src, const ImageRect& a, Image& dst, int x, int
     if (dst.desc.colorMapKind == ColorMapKind::Normal) {
         for (int r = 0; r <= (h - 1) / 8; ++r)
             for (int c = 0; c <= (w - 1) / 8; ++c) {
-                const int sourceY = from == ColorMapKind::Normal ? a.y1 / 8 * 8 + 8 * r : a.y1 + 8 * r;
+                const int sourceY =
+                    from == ColorMapKind::Normal ? a.y1 / 8 * 8 + 8 * r : a.y1 + 8 * r;
                 put(dst, 0, x / 8 + c, y / 8 + r,
                     entry(src, BankOf(src.desc, sourceY), a.x1 / 8 + c, sourceY / 8));
             }
     } else if (dst.desc.colorMapKind == ColorMapKind::Dfli) {
         for (int dy = 0; dy < h && y + dy < kPlaneHeight; dy += 2)
             for (int c = 0; c <= (w - 1) / 8; ++c) {
-                const int sourceY = from == ColorMapKind::Normal ? a.y1 / 8 * 8 + dy / 8 * 8 : a.y1 + dy;
+                const int sourceY =
+                    from == ColorMapKind::Normal ? a.y1 / 8 * 8 + dy / 8 * 8 : a.y1 + dy;
                 put(dst, BankOf(dst.desc, y + dy), x / 8 + c, (y + dy) / 8,
                     entry(src, BankOf(src.desc, sourceY), a.x1 / 8 + c, sourceY / 8));
             }
