@@ -141,12 +141,14 @@ void OpenFileByContent(Editor& editor, const std::string& path) {
     // A file named as a program and laid out as one is one, whatever its
     // first two bytes spell.
     const bool namedPrg = HasPrgExtension(path) || LowerTail(path, 4) == ".p4i";
+    // Source text before pictures: some picture readers take any text that
+    // starts with "P1" as a picture, while no text picture has data lines.
     if (namedPrg && RecognizePrg(head).format != PrgFormat::Unknown)
         ImportPrgFile(editor, path);
-    else if (!platform.PictureTypeOf(head).empty())
-        ImportPictureFile(editor, path);
     else if (LooksLikeSourceText(head))
         OpenSourceFile(editor, path);
+    else if (!platform.PictureTypeOf(head).empty())
+        ImportPictureFile(editor, path);
     else
         ImportPrgFile(editor, path);
 }

@@ -25,7 +25,7 @@ void OpenRecentFile(Editor& editor, int n);
 void AcceptDroppedFiles(Editor& editor, const std::vector<std::string>& paths);
 // Opens a file given by name alone (dropped, or named on the command line) the
 // way its content asks: a .prg or .p4i file the import recognises as a .PRG,
-// a picture as Import .BMP does, source text as Open Source File does, and
+// source text as Open Source File does, a picture as Import .BMP does, and
 // anything else as a .PRG (whose import says when it knows no such layout).
 void OpenFileByContent(Editor& editor, const std::string& path);
 
