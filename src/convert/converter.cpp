@@ -142,6 +142,7 @@ private:
             image.desc.height = area.height;
         }
         ImportPicturePixels(picture, image);
+        if (!picture.damage.empty()) Warn(picture.damage);
         return size;
     }
 
