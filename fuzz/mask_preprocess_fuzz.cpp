@@ -17,7 +17,7 @@ public:
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     if (size < 2) return 0;
-    static pixolat::ScriptedPlatform platform;
+    static pixolat::testing::ScriptedPlatform platform;
     static QuietView view;
     pixolat::Picture mask;
     mask.width = 1 + data[0] % 128;

@@ -14,7 +14,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     static QTemporaryDir dir;
-    static pixolat::ScriptedPlatform platform;
+    static pixolat::testing::ScriptedPlatform platform;
     static pixolat::Editor editor(platform);
     const QString path = dir.filePath("Pixolat.conf");
     {

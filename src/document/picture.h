@@ -14,7 +14,7 @@ struct Picture {
     std::vector<RgbColor> pixels;  // row by row
     // What was wrong with the file of a picture read anyway (cut short,
     // damaged), as the user is told it; empty for a whole file.
-    std::string damage;
+    std::string damage = {};
 
     RgbColor at(int x, int y) const {
         return pixels[std::size_t(y) * std::size_t(width) + std::size_t(x)];

@@ -337,7 +337,7 @@ TEST_F(ConvertTest, OptionsWithoutMeaningForTheFilesAreUsageErrors) {
     static ImageStore store;
     SetUpDefaultImage(store);
     Write(Path("in.prg"), EncodePrg(store.image(0)));
-    Write(Path("in.png"), EncodePictureFile(Picture{1, 1, {0}, {}}, PictureFileType::Png));
+    Write(Path("in.png"), EncodePictureFile(Picture{1, 1, {0}}, PictureFileType::Png));
     const std::string text = SaveSourceText(store);
     Write(Path("in.s"), std::vector<uint8_t>(text.begin(), text.end()));
     for (const std::string& arguments :
@@ -414,9 +414,12 @@ TEST_F(ConvertTest, OutputsKeepLinksAndModesAndNeverLeaveTemporaries) {
     EXPECT_EQ(Bytes(Path("kept.bmp")), old);
     // Interrupted while the data goes to disk: the temporary file goes too.
     if (std::system("strace -V >/dev/null 2>&1") == 0) {
-        for (const auto& [number, signal] :
-             {std::pair{SIGINT, "SIGINT"}, {SIGTERM, "SIGTERM"}, {SIGQUIT, "SIGQUIT"},
-              {SIGUSR1, "SIGUSR1"}, {SIGALRM, "SIGALRM"}, {SIGPIPE, "SIGPIPE"}}) {
+        for (const auto& [number, signal] : {std::pair{SIGINT, "SIGINT"},
+                                             {SIGTERM, "SIGTERM"},
+                                             {SIGQUIT, "SIGQUIT"},
+                                             {SIGUSR1, "SIGUSR1"},
+                                             {SIGALRM, "SIGALRM"},
+                                             {SIGPIPE, "SIGPIPE"}}) {
             // A signal ignored by whoever started the tests (SIGINT in a shell's
             // background job) stays ignored in the converter, on purpose.
             struct sigaction inherited {};

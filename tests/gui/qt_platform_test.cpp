@@ -155,6 +155,9 @@ private slots:
         close(reader);
         QCOMPARE(QByteArray(received), QByteArray("DB $00\r\n"));
         QVERIFY(QFileInfo(pipe).exists() && !QFileInfo(pipe).isFile());
+        // With nobody at the other end, the editor would wait for ever.
+        QCOMPARE(ErrorOf([&] { platform.WriteFile(S(pipe), Bytes("x")); }),
+                 "Cannot create file \"" + S(pipe) + "\". No program reads from it.");
 
         QCOMPARE(ErrorOf([&] { platform.WriteFile(S(dir.path()), Bytes("x")); }),
                  "Cannot create file \"" + S(dir.path()) + "\". It is a folder.");

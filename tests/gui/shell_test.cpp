@@ -3,8 +3,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
@@ -90,9 +90,9 @@ private slots:
             "The settings could not be read; the file is kept as Pixolat.conf.bad and new "
             "settings are saved at close.";
         // A section cut short, another format, a folder in the store's place.
-        for (const QByteArray bad : {QByteArray("[General\nZoom=3\n"),
-                                     QByteArray("<?xml version=\"1.0\"?>\n<settings>\n"),
-                                     QByteArray()}) {
+        for (const QByteArray bad :
+             {QByteArray("[General\nZoom=3\n"), QByteArray("<?xml version=\"1.0\"?>\n<settings>\n"),
+              QByteArray()}) {
             QTemporaryDir dir;
             const QString store = dir.filePath("Pixolat.conf");
             if (bad.isEmpty()) {

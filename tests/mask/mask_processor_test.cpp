@@ -51,7 +51,7 @@ Picture Rows(std::initializer_list<std::initializer_list<uint32_t>> rows) {
 
 Picture Sized(int width, int height, uint32_t color) {
     return Picture{width, height,
-                   std::vector<uint32_t>(std::size_t(width) * std::size_t(height), color), {}};
+                   std::vector<uint32_t>(std::size_t(width) * std::size_t(height), color)};
 }
 
 // A pattern one row high whose pixels have these reds (green and blue set
@@ -350,7 +350,7 @@ TEST_F(MaskProcessorTest, LoadAndSaveFailuresStopWithTheLastProgressCaption) {
 
     // A picture whose pixels do not cover its size counts as unreadable.
     platform.failSaving = false;
-    platform.pictures["p2.bmp"] = Picture{4, 4, std::vector<uint32_t>(3, kWhite), {}};
+    platform.pictures["p2.bmp"] = Picture{4, 4, std::vector<uint32_t>(3, kWhite)};
     EXPECT_THROW(Process(), Error);
     EXPECT_FALSE(Saved());
     Patterns(Sized(1, 1, kWhite), Sized(1, 1, kWhite));

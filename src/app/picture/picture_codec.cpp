@@ -168,8 +168,11 @@ DecodePlan PlanDecode(const QImageReader& reader, const std::optional<DeclaredPi
         return plan;
     }
     int bits = declared ? declared->bitsPerPixel : 32;
-    if (reader.imageFormat() != QImage::Format_Invalid)
-        bits = std::max<int>(bits, QImage::toPixelFormat(reader.imageFormat()).bitsPerPixel());
+    // The JPEG reader names an unset format when it could not read the
+    // header: the format counts only with a size, and only one in the table.
+    const int format = size.isValid() ? int(reader.imageFormat()) : 0;
+    if (format > QImage::Format_Invalid && format < QImage::NImageFormats)
+        bits = std::max<int>(bits, QImage::toPixelFormat(QImage::Format(format)).bitsPerPixel());
     // Only a reader that decodes a part of the picture on its own saves the rest.
     plan.decodedPixels = reader.supportsOption(QImageIOHandler::ClipRect)
                              ? std::min<std::int64_t>(plan.width, maxSize.width()) *
@@ -216,7 +219,8 @@ QImage Decode(QFile& file, const std::string& path, QSize maxSize, PictureSize* 
             reason = "It is cut short: " + cut;
         else if (messages.Mention("allocation limit"))
             reason = "It would take more than " + std::to_string(kPictureDecodeBudget >> 20) +
-                     " MB to decode; pictures that take up to that are read";
+                     " MB to decode; pictures that take up to " +
+                     std::to_string(kPictureDecodeBudget >> 20) + " MB are read";
         else if (!messages.empty())
             reason += " (" + messages.Joined() + ")";
         throw Error(LoadFailure(path, reason + "."));

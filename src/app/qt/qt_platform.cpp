@@ -21,7 +21,9 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <algorithm>
+#include <cerrno>
 #include <climits>
+#include <cstring>
 #include <utility>
 
 #include "app/picture/picture_codec.h"
@@ -31,6 +33,11 @@
 #include "document/errors.h"
 #include "document/escaped_text.h"
 #include "render/rgb_buffer.h"
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace pixolat {
 
@@ -106,7 +113,8 @@ void QtPlatform::OpenSettings(std::unique_ptr<QSettings> settings) {
     const bool moved = QDir().rename(file, kept);
     settings_ = std::make_unique<QSettings>(file, format);
     settingsNote_ = moved ? "The settings could not be read; the file is kept as " +
-                                S(QFileInfo(kept).fileName()) + " and new settings are saved at close."
+                                S(QFileInfo(kept).fileName()) +
+                                " and new settings are saved at close."
                           : "The settings could not be read (" + S(file) + ").";
 }
 
@@ -377,6 +385,29 @@ void WriteAll(QFileDevice& file, const std::vector<uint8_t>& bytes) {
     if (left > 0) throw Error(S(file.errorString()));
 }
 
+// Opens a pipe or a device for writing. A pipe nobody reads would keep the
+// editor waiting for ever: that is refused at once.
+void OpenInPlace(QFile& device, const std::string& path) {
+#ifdef Q_OS_UNIX
+    const int fd =
+        ::open(QFile::encodeName(Q(path)).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        throw Error("Cannot create file \"" + path + "\". " +
+                    (error == ENXIO ? std::string("No program reads from it.")
+                                    : std::string(std::strerror(error))));
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (device.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle))
+        return;
+    ::close(fd);
+#else
+    device.setFileName(Q(path));
+    if (device.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return;
+#endif
+    throw Error("Cannot create file \"" + path + "\". " + S(device.errorString()));
+}
+
 }  // namespace
 
 void QtPlatform::WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
@@ -385,9 +416,8 @@ void QtPlatform::WriteFile(const std::string& path, const std::vector<uint8_t>& 
     // A pipe or a device cannot be replaced by a renamed file (that would put
     // a plain file in its place): it is written directly.
     if (info.exists() && !info.isFile()) {
-        QFile device(Q(path));
-        if (!device.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-            throw Error("Cannot create file \"" + path + "\". " + S(device.errorString()));
+        QFile device;
+        OpenInPlace(device, path);
         try {
             WriteAll(device, bytes);
         } catch (const Error& e) {
