@@ -90,7 +90,7 @@ private slots:
             "The settings could not be read; the file is kept as Pixolat.conf.bad and new "
             "settings are saved at close.";
         // A section cut short, another format, a folder in the store's place.
-        for (const QByteArray bad :
+        for (const QByteArray& bad :
              {QByteArray("[General\nZoom=3\n"), QByteArray("<?xml version=\"1.0\"?>\n<settings>\n"),
               QByteArray()}) {
             QTemporaryDir dir;

@@ -101,6 +101,7 @@ void QtPlatform::UseSettingsFile(const QString& path) {
 void QtPlatform::OpenSettings(std::unique_ptr<QSettings> settings) {
     const QString file = settings->fileName();
     const QFileInfo info(file);
+    settings->allKeys();  // the store is read, and its status known, on first use
     if (!info.exists() || (info.isFile() && settings->status() != QSettings::FormatError)) {
         settings_ = std::move(settings);
         return;
