@@ -37,7 +37,7 @@ std::string LoadFailure(const std::string& path, const std::string& reason) {
 }
 
 std::int64_t Megabytes(std::int64_t bytes) {
-    return (bytes + (1 << 20) - 1) >> 20;
+    return (bytes >> 20) + ((bytes & ((1 << 20) - 1)) != 0);
 }
 
 // The toolkit's and its libraries' messages while a picture decodes
@@ -175,10 +175,12 @@ DecodePlan PlanDecode(const QImageReader& reader, const std::optional<DeclaredPi
         bits = std::max<int>(bits, QImage::toPixelFormat(QImage::Format(format)).bitsPerPixel());
     // Only a reader that decodes a part of the picture on its own saves the rest.
     plan.decodedPixels = reader.supportsOption(QImageIOHandler::ClipRect)
-                             ? std::min<std::int64_t>(plan.width, maxSize.width()) *
-                                   std::min<std::int64_t>(plan.height, maxSize.height())
-                             : plan.width * plan.height;
-    plan.bytes = (plan.decodedPixels * bits + 7) / 8 + (declared ? declared->decoderBytes : 0);
+                             ? SizeProduct(std::min<std::int64_t>(plan.width, maxSize.width()),
+                                           std::min<std::int64_t>(plan.height, maxSize.height()))
+                             : SizeProduct(plan.width, plan.height);
+    const std::int64_t decoderBytes = declared ? declared->decoderBytes : 0;
+    plan.bytes = std::min(SizeProduct(plan.decodedPixels, bits) / 8, INT64_MAX - decoderBytes) +
+                 decoderBytes;
     return plan;
 }
 
@@ -207,7 +209,7 @@ QImage Decode(QFile& file, const std::string& path, QSize maxSize, PictureSize* 
     // refuse what the budget lets through, and is the limit when nothing
     // told the size.
     const AllocationLimit limit(
-        std::max(kPictureDecodeBudget >> 20, Megabytes(checked.decodedPixels * 4) + 1));
+        std::max(kPictureDecodeBudget >> 20, Megabytes(SizeProduct(checked.decodedPixels, 4)) + 1));
     const QSize kept = size.boundedTo(maxSize);
     if (size.isValid() && kept != size) reader.setClipRect(QRect(QPoint(0, 0), kept));
     QImage image = reader.read();

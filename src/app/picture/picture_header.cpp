@@ -147,7 +147,7 @@ Header Bmp(Bytes b) {
     // Uncompressed rows (plain or with bit fields) are padded to 4 bytes.
     if (picture && bpp > 0 && bpp <= 32 && (compression == 0 || compression == 3)) {
         picture->pixelDataOffset = Little32(b, 10);
-        picture->pixelDataBytes = (width * bpp + 31) / 32 * 4 * height;
+        picture->pixelDataBytes = SizeProduct((width * bpp + 31) / 32 * 4, height);
     }
     return picture;
 }
@@ -185,7 +185,7 @@ Header Netpbm(Bytes b) {
                                       : kind == '5' ? width * sampleBytes
                                                     : 3 * width * sampleBytes;
         picture->pixelDataOffset = std::int64_t(at) + 1;
-        picture->pixelDataBytes = rowBytes * picture->height;
+        picture->pixelDataBytes = SizeProduct(rowBytes, picture->height);
     }
     return picture;
 }
@@ -235,7 +235,7 @@ Header Gif(Bytes b) {
     if (b.size() < 10) return std::nullopt;
     Header picture = Declared(Little16(b, 6), Little16(b, 8), 32);
     // Frames that restore what was under them keep a second picture.
-    if (picture) picture->decoderBytes = picture->width * picture->height * 4;
+    if (picture) picture->decoderBytes = SizeProduct(picture->width * picture->height, 4);
     return picture;
 }
 

@@ -4,6 +4,7 @@
 // telling the size they declare, and do not tell the memory their decoder
 // holds besides the picture. Lets the codec refuse a picture by its size
 // before anything is decoded, and tell a cut file from a whole one.
+#include <climits>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -24,6 +25,12 @@ struct DeclaredPicture {
     std::int64_t pixelDataOffset = 0;
     std::int64_t pixelDataBytes = 0;
 };
+
+// a * b for sizes (both at least 0), held at the largest value instead of
+// overflowing: declared sizes multiply past 64 bits.
+inline std::int64_t SizeProduct(std::int64_t a, std::int64_t b) {
+    return a != 0 && b > INT64_MAX / a ? INT64_MAX : a * b;
+}
 
 // The header at the start of a picture file (head: its first bytes, at least
 // the header); nothing when the format is none this reads or the header is
