@@ -155,6 +155,7 @@ private:
             image.desc.height = area.height;
         }
         ImportPicturePixels(picture, image);
+        if (!picture.damage.empty()) Warn(picture.damage);
         return size;
     }
 

@@ -4,12 +4,9 @@
 #include <string>
 #include <string_view>
 
-namespace pixolat {
+#include "document/escaped_text.h"
 
-// The text with control characters and bytes that are not UTF-8 written as
-// \xNN, so a file name or a value cannot move the terminal's cursor or cut
-// the line.
-std::string EscapeControls(std::string_view text);
+namespace pixolat {
 
 // A value from the input as a message shows it: escaped, at most 40
 // characters, "..." marking a cut.

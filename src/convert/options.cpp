@@ -12,9 +12,9 @@
 namespace pixolat {
 
 const char* const kUsage =
-    "usage: pixolat-convert [--multicolor] [--image N] INPUT OUTPUT\n"
-    "       pixolat-convert --runnable [--multicolor] [--image N] INPUT OUTPUT.prg\n"
-    "       pixolat-convert [--multicolor] --info FILE\n"
+    "usage: pixolat-convert [--multicolor] [--image N] [--] INPUT OUTPUT\n"
+    "       pixolat-convert --runnable [--multicolor] [--image N] [--] INPUT OUTPUT.prg\n"
+    "       pixolat-convert [--multicolor] --info [--] FILE\n"
     "\n"
     "Converts Plus/4 graphics the way the editor imports and exports them.\n"
     "The kind of each file follows from its extension:\n"
@@ -30,7 +30,8 @@ const char* const kUsage =
     "  --runnable     write a .prg that shows the picture on the Plus/4: LOAD and RUN it,\n"
     "                 any key returns to BASIC (hires and multicolor, not DFLI)\n"
     "  --info FILE    print the recognised layout, size, pixel width and color map kind\n"
-    "  --version      print the program's version\n";
+    "  --version      print the program's version\n"
+    "  --             every argument after it is a file name\n";
 
 namespace {
 
@@ -134,9 +135,13 @@ FileKind InputKindOf(const std::string& path) {
 ParsedOptions ParseOptions(const std::vector<std::string>& args) {
     ParsedOptions parsed;
     Options& options = parsed.options;
+    bool optionsEnd = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (arg.size() > 1 && arg[0] == '-') {
+        // After "--" every argument is a file name, also one that starts with "-".
+        if (arg == "--" && !optionsEnd) {
+            optionsEnd = true;
+        } else if (!optionsEnd && arg.size() > 1 && arg[0] == '-') {
             parsed.usageError = ApplyArgument(options, args, i);
             if (!parsed.usageError.empty()) return parsed;
         } else {

@@ -26,14 +26,23 @@ void RemoveTemporaryAndDie(int signal) {
     ::raise(signal);
 }
 
-constexpr int kCleanUpSignals[] = {SIGINT, SIGTERM, SIGHUP};
+// Every signal sent from outside whose default action ends the program.
+// (Faults of the program itself, such as SIGSEGV, are left to the system and
+// the sanitizers.)
+sigset_t CleanUpSignals() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (int s : {SIGHUP, SIGINT, SIGQUIT, SIGPIPE, SIGALRM, SIGTERM, SIGUSR1, SIGUSR2, SIGPOLL,
+                  SIGPROF, SIGVTALRM, SIGXCPU, SIGSTKFLT, SIGPWR})
+        sigaddset(&set, s);
+    for (int s = SIGRTMIN; s <= SIGRTMAX; ++s) sigaddset(&set, s);
+    return set;
+}
 
 class BlockedSignals {
 public:
     BlockedSignals() {
-        sigset_t set;
-        sigemptyset(&set);
-        for (int s : kCleanUpSignals) sigaddset(&set, s);
+        const sigset_t set = CleanUpSignals();
         sigprocmask(SIG_BLOCK, &set, &old_);
     }
     ~BlockedSignals() { sigprocmask(SIG_SETMASK, &old_, nullptr); }
@@ -48,7 +57,9 @@ void InstallHandlers() {
     static bool installed = false;
     if (installed) return;
     installed = true;
-    for (int s : kCleanUpSignals) {
+    const sigset_t set = CleanUpSignals();
+    for (int s = 1; s < NSIG; ++s) {
+        if (sigismember(&set, s) != 1) continue;
         struct sigaction action {};
         action.sa_handler = RemoveTemporaryAndDie;
         sigemptyset(&action.sa_mask);

@@ -28,8 +28,8 @@ std::vector<uint8_t> ReadFileStart(const std::string& path, std::size_t limit);
 // temporary file in the target's folder, which is renamed over the target
 // once every byte is on disk. A symlink is followed and its target replaced;
 // an existing file keeps its permission bits (but, being a new file, not its
-// other hard links). The temporary file is removed on failure and on
-// SIGINT, SIGTERM and SIGXFSZ.
+// other hard links). The temporary file is removed on failure, past a file
+// size limit and on every signal from outside that ends the program.
 void WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes);
 
 // True when both paths name the same existing file (same device and inode).

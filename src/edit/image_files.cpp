@@ -95,6 +95,8 @@ void ImportPictureFile(Editor& editor, const std::string& path) {
     NormalizeCurrentImage(editor.store(), editor.state());
     editor.UpdateScrollRanges();
     editor.FullRedraw();
+    // Shown over what was read, so the user sees what the cut left.
+    if (!picture.damage.empty()) editor.platform().ShowMessage(picture.damage);
 }
 
 void AddRecentFile(Editor& editor, const std::string& path) {

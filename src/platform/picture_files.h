@@ -23,6 +23,7 @@ public:
         Picture corner;
         corner.width = std::min(whole.width, maxWidth);
         corner.height = std::min(whole.height, maxHeight);
+        corner.damage = whole.damage;
         for (int y = 0; y < corner.height; ++y)
             for (int x = 0; x < corner.width; ++x) corner.pixels.push_back(whole.at(x, y));
         return corner;

@@ -193,11 +193,27 @@ TEST_F(ConvertTest, FailuresSayWhyAndWriteNothing) {
     EXPECT_EQ(Leftovers({"odd.prg", "kept.png", "broken.png", "good.prg"}),
               std::vector<std::string>{});
 
+    // A pipe in place of a picture is refused at once instead of waiting for a writer.
+    ASSERT_EQ(mkfifo(Path("pipe.png").c_str(), 0600), 0);
+    EXPECT_EQ(Convert(Path("pipe.png") + " " + Path("out.prg")), 1);
+    EXPECT_EQ(err, "pixolat-convert: Cannot load picture \"" + Path("pipe.png") +
+                       "\". It is not a regular file.\n");
+    fs::remove(Path("pipe.png"));
+
     EXPECT_EQ(Convert(Path("good.prg")), 2);
     EXPECT_EQ(Convert("--image 300 " + Path("good.prg") + " " + Path("x.png")), 2);
     EXPECT_EQ(Convert("--bogus " + Path("good.prg") + " " + Path("x.png")), 2);
     EXPECT_EQ(Convert("--help"), 0);
     EXPECT_NE(out.find("usage: pixolat-convert"), std::string::npos);
+
+    // After "--" a name that starts with "-" is a file, not an option.
+    Write(Path("-dash.prg"), EncodePrg(store.image(0)));
+    EXPECT_EQ(Convert("-- " + Path("-dash.prg") + " " + Path("-dash.png")), 0) << err;
+    const std::string folder = folder_.string();
+    EXPECT_EQ(Convert("--info -- -dash.prg", "cd " + folder + " && "), 0) << err;
+    EXPECT_EQ(out.rfind("-dash.prg: PRG format", 0), 0u) << out;
+    EXPECT_EQ(Convert("-dash.prg x.png", "cd " + folder + " && "), 2);
+    EXPECT_NE(err.find("unknown option -dash.prg"), std::string::npos) << err;
 }
 
 TEST_F(ConvertTest, PrgThroughSourceTextComesBackByteForByte) {
@@ -467,7 +483,12 @@ TEST_F(ConvertTest, OutputsKeepLinksAndModesAndNeverLeaveTemporaries) {
     EXPECT_EQ(Bytes(Path("kept.bmp")), old);
     // Interrupted while the data goes to disk: the temporary file goes too.
     if (std::system("strace -V >/dev/null 2>&1") == 0) {
-        for (const auto& [number, signal] : {std::pair{SIGINT, "SIGINT"}, {SIGTERM, "SIGTERM"}}) {
+        for (const auto& [number, signal] : {std::pair{SIGINT, "SIGINT"},
+                                             {SIGTERM, "SIGTERM"},
+                                             {SIGQUIT, "SIGQUIT"},
+                                             {SIGUSR1, "SIGUSR1"},
+                                             {SIGALRM, "SIGALRM"},
+                                             {SIGPIPE, "SIGPIPE"}}) {
             // A signal ignored by whoever started the tests (SIGINT in a shell's
             // background job) stays ignored in the converter, on purpose.
             struct sigaction inherited {};

@@ -161,8 +161,8 @@ TEST(PictureCodec, KeepsOnlyTheUsedCornerAndRefusesHugePicturesByTheirSize) {
     const std::string huge = dir.filePath("huge.png").toStdString();
     WriteBytes(huge, PngHeaderOnly(8192, 8192));
     EXPECT_EQ(ErrorOf(huge), "Cannot load picture \"" + huge +
-                                 "\". It is 8192 \u00D7 8192 pixels; pictures up to 12582912 "
-                                 "pixels are read.");
+                                 "\". It is 8192 \u00D7 8192 pixels and would take 512 MB to "
+                                 "decode; pictures that take up to 96 MB are read.");
     const std::string broken = dir.filePath("broken.png").toStdString();
     WriteBytes(broken, {0x89, 'P', 'N', 'G'});
     EXPECT_EQ(ErrorOf(broken).rfind("Cannot load picture \"" + broken + "\". ", 0), 0u);

@@ -355,6 +355,13 @@ TEST_F(PictureCommands, LargerPicturesAskBeforeEnlarging) {
     EXPECT_EQ(image.plane.at(99, 99), 0);
     EXPECT_EQ(image.plane.at(100, 99), 1);
 
+    // A picture cut short is read as far as it goes, and the user is told.
+    picture.damage = "Picture \"cut.bmp\" is cut short: the file holds 10 of the 30000 bytes.";
+    platform.pictures["cut.bmp"] = picture;
+    ImportPictureFile(editor, "cut.bmp");
+    EXPECT_EQ(platform.messages, std::vector<std::string>{picture.damage});
+    platform.messages.clear();
+
     // A picture the loader cannot read changes nothing.
     platform.fileDialogAnswers.push_back("nothing.bmp");
     editor.RunMenuCommand("mnuFileImportBMP");

@@ -1,5 +1,7 @@
 #include "app/qt/qt_platform.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -131,6 +133,37 @@ private slots:
         QVERIFY(platform.FileExists(S(path)));
         QVERIFY(!platform.FileExists(missing));
         QVERIFY(!platform.FileExists(S(dir.path())));
+    }
+
+    void pipesAreWrittenInPlaceAndNeverReadAndFoldersRefused() {
+        QtPlatform platform;
+        QTemporaryDir dir;
+        const QString pipe = dir.filePath("pipe.asm");
+        QVERIFY(mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+        // Reading would wait for a writer for ever: refused at once.
+        QCOMPARE(ErrorOf([&] { platform.ReadFile(S(pipe), 100); }),
+                 "Cannot open file \"" + S(pipe) + "\". It is not a regular file.");
+        QCOMPARE(ErrorOf([&] { platform.LoadPicture(S(pipe)); }),
+                 "Cannot load picture \"" + S(pipe) + "\". It is not a regular file.");
+        // Written, it stays a pipe and the reader at its other end gets the bytes.
+        const int reader = open(QFile::encodeName(pipe).constData(), O_RDONLY | O_NONBLOCK);
+        QVERIFY(reader >= 0);
+        fcntl(reader, F_SETFL, 0);
+        platform.WriteFile(S(pipe), Bytes("DB $00\r\n"));
+        char received[16] = {};
+        QCOMPARE(read(reader, received, sizeof received), ssize_t(8));
+        close(reader);
+        QCOMPARE(QByteArray(received), QByteArray("DB $00\r\n"));
+        QVERIFY(QFileInfo(pipe).exists() && !QFileInfo(pipe).isFile());
+        // With nobody at the other end, the editor would wait for ever.
+        QCOMPARE(ErrorOf([&] { platform.WriteFile(S(pipe), Bytes("x")); }),
+                 "Cannot create file \"" + S(pipe) + "\". No program reads from it.");
+
+        QCOMPARE(ErrorOf([&] { platform.WriteFile(S(dir.path()), Bytes("x")); }),
+                 "Cannot create file \"" + S(dir.path()) + "\". It is a folder.");
+        QCOMPARE(ErrorOf([&] { platform.ReadFile(S(dir.path()), 100); }),
+                 "Cannot open file \"" + S(dir.path()) + "\". It is a folder.");
+        QVERIFY(QFileInfo(dir.path()).isDir());
     }
 
     void settingsRoundTripInATemporaryStore() {

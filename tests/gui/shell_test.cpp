@@ -2,7 +2,9 @@
 // bounds must lie on, dropped files, keys and help, the dialogs' folder.
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
@@ -81,6 +83,49 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         form.close();
         QVERIFY(!form.isVisible());
+    }
+
+    void anUnreadableStoreIsKeptAsideAndWrittenAfreshAtClose() {
+        const QString note =
+            "The settings could not be read; the file is kept as Pixolat.conf.bad and new "
+            "settings are saved at close.";
+        // A section cut short, another format, a folder in the store's place.
+        for (const QByteArray& bad :
+             {QByteArray("[General\nZoom=3\n"), QByteArray("<?xml version=\"1.0\"?>\n<settings>\n"),
+              QByteArray()}) {
+            QTemporaryDir dir;
+            const QString store = dir.filePath("Pixolat.conf");
+            if (bad.isEmpty()) {
+                QVERIFY(QDir().mkdir(store));
+            } else {
+                QFile file(store);
+                QVERIFY(file.open(QIODevice::WriteOnly));
+                file.write(bad);
+            }
+            QtPlatform platform;
+            platform.UseSettingsFile(store);
+            {
+                TFormEditor form(platform);
+                form.show();
+                QVERIFY(QTest::qWaitForWindowExposed(&form));
+                QCOMPARE(form.statusPanel(3)->text(), note);
+                form.close();
+            }
+            const QFileInfo kept(store + ".bad");
+            QVERIFY(bad.isEmpty() ? kept.isDir() : kept.isFile());
+            QSettings fresh(store, QSettings::IniFormat);
+            QCOMPARE(fresh.status(), QSettings::NoError);
+            QVERIFY(fresh.contains("WindowState"));
+        }
+        // A good store says nothing, and the next start reads it.
+        QTemporaryDir dir;
+        QtPlatform platform;
+        platform.UseSettingsFile(dir.filePath("Pixolat.conf"));
+        TFormEditor form(platform);
+        QVERIFY(form.statusPanel(3)->text() != note);
+        // Raw bytes in a status text show escaped, never as a cursor move or "?".
+        form.editor().ShowStatus("Loaded \x1b[2J\xff.prg");
+        QCOMPARE(form.statusPanel(3)->text(), QString("Loaded \\x1b[2J\\xff.prg"));
     }
 
     void droppedFoldersAndMissingFilesAreSkipped() {

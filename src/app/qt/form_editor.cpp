@@ -20,6 +20,7 @@
 
 #include "app/qt/view_widgets.h"
 #include "app/qt/virtual_key.h"
+#include "document/escaped_text.h"
 #include "edit/commands/help_commands.h"
 #include "edit/image_files.h"
 #include "edit/source_files.h"
@@ -68,6 +69,8 @@ TFormEditor::TFormEditor(QtPlatform& platform, QWidget* parent)
     // A session that ends may never close the window: keep the images then too.
     connect(qApp, &QGuiApplication::commitDataRequest, this,
             [this] { Run([this] { WriteRecoveryFile(*editor_); }); });
+    const std::string settingsNote = platform_.TakeSettingsNote();
+    if (!settingsNote.empty()) editor_->ShowStatus(settingsNote);
     MirrorCore();
 }
 
@@ -214,8 +217,8 @@ void TFormEditor::MirrorCore() {
         action->setEnabled(item.enabled);
     }
     for (int i = 0; i < kStatusPanels; ++i)
-        SetPanelText(i, QString::fromStdString(editor_->statusText(i)));
-    setWindowTitle(QString::fromStdString(editor_->caption()));
+        SetPanelText(i, QString::fromStdString(EscapeControls(editor_->statusText(i))));
+    setWindowTitle(QString::fromStdString(EscapeControls(editor_->caption())));
     MirrorView();
 }
 

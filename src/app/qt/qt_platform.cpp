@@ -21,14 +21,23 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <algorithm>
+#include <cerrno>
 #include <climits>
+#include <cstring>
+#include <utility>
 
 #include "app/picture/picture_codec.h"
 #include "app/picture/picture_qimage.h"
 #include "app/qt/form_data.h"
 #include "app/qt/form_properties.h"
 #include "document/errors.h"
+#include "document/escaped_text.h"
 #include "render/rgb_buffer.h"
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace pixolat {
 
@@ -44,7 +53,7 @@ std::string S(const QString& s) {
 // Message texts join their lines with CR, which Qt's labels do not break at:
 // every CR, alone or before LF, becomes the LF they do break at.
 QString MessageText(const std::string& s) {
-    QString text = Q(s);
+    QString text = Q(EscapeControls(s, true));
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return text;
@@ -78,12 +87,41 @@ QtPlatform::QtPlatform() {
 }
 
 QSettings& QtPlatform::Settings() {
-    if (!settings_) settings_ = std::make_unique<QSettings>("Varno", "Pixolat");
+    if (!settings_) OpenSettings(std::make_unique<QSettings>("Varno", "Pixolat"));
     return *settings_;
 }
 
 void QtPlatform::UseSettingsFile(const QString& path) {
-    settings_ = std::make_unique<QSettings>(path, QSettings::IniFormat);
+    OpenSettings(std::make_unique<QSettings>(path, QSettings::IniFormat));
+}
+
+// A store that cannot be read (a line cut short, another format, a folder in
+// its place) would read every setting as missing and never be written again:
+// it is kept beside, under ".bad", and a fresh store is written at close.
+void QtPlatform::OpenSettings(std::unique_ptr<QSettings> settings) {
+    const QString file = settings->fileName();
+    const QFileInfo info(file);
+    settings->allKeys();  // the store is read, and its status known, on first use
+    if (!info.exists() || (info.isFile() && settings->status() != QSettings::FormatError)) {
+        settings_ = std::move(settings);
+        return;
+    }
+    const QSettings::Format format = settings->format();
+    settings.reset();
+    settings_.reset();
+    const QString kept = file + ".bad";
+    if (QFileInfo(kept).isFile()) QFile::remove(kept);
+    const bool moved = QDir().rename(file, kept);
+    settings_ = std::make_unique<QSettings>(file, format);
+    settingsNote_ = moved ? "The settings could not be read; the file is kept as " +
+                                S(QFileInfo(kept).fileName()) +
+                                " and new settings are saved at close."
+                          : "The settings could not be read (" + S(file) + ").";
+}
+
+std::string QtPlatform::TakeSettingsNote() {
+    Settings();
+    return std::exchange(settingsNote_, std::string());
 }
 
 void QtPlatform::SyncSettings() {
@@ -101,11 +139,11 @@ QWidget* QtPlatform::parentWidget() {
 }
 
 void QtPlatform::SetStatusText(int panel, const std::string& text) {
-    if (window_) window_->SetPanelText(panel, Q(text));
+    if (window_) window_->SetPanelText(panel, Q(EscapeControls(text)));
 }
 
 void QtPlatform::SetCaption(const std::string& text) {
-    if (window_) window_->window()->setWindowTitle(Q(text));
+    if (window_) window_->window()->setWindowTitle(Q(EscapeControls(text)));
 }
 
 WindowBounds QtPlatform::GetWindowBounds() {
@@ -312,7 +350,12 @@ bool QtPlatform::FileExists(const std::string& path) {
 
 std::vector<uint8_t> QtPlatform::ReadFile(const std::string& path, std::size_t maxBytes) {
     QFile file(Q(path));
-    if (QFileInfo(file).isDir() || !file.open(QIODevice::ReadOnly))
+    // A pipe or a device would block the editor or never end.
+    const QFileInfo info(file);
+    if (info.exists() && !info.isFile())
+        throw Error("Cannot open file \"" + path + "\". " +
+                    (info.isDir() ? "It is a folder." : "It is not a regular file."));
+    if (!file.open(QIODevice::ReadOnly))
         throw Error("Cannot open file \"" + path + "\". " + S(file.errorString()));
     // Read in pieces: maxBytes is a limit, not a size to allocate up front.
     constexpr std::size_t kPiece = 1 << 16;
@@ -334,7 +377,8 @@ bool QtPlatform::ReadFileInPieces(const std::string& path, std::size_t maxBytes,
     // Opening a pipe would wait for a writer, and a device may never end.
     const QFileInfo info(Q(path));
     if (info.exists() && !info.isFile())
-        throw Error("Cannot open file \"" + path + "\". It is not a regular file.");
+        throw Error("Cannot open file \"" + path + "\". " +
+                    (info.isDir() ? "It is a folder." : "It is not a regular file."));
     QFile file(Q(path));
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         throw Error("Cannot open file \"" + path + "\". " + S(file.errorString()));
@@ -351,15 +395,9 @@ bool QtPlatform::ReadFileInPieces(const std::string& path, std::size_t maxBytes,
     }
 }
 
-void QtPlatform::WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    // QSaveFile writes a temporary file and renames it over the target only
-    // when everything was written, so a failure leaves the old file untouched.
-    // Unbuffered, because a buffered QSaveFile can report a commit as done
-    // when the final flush stopped short (a full disk, a file size limit),
-    // which would replace the old file with a cut one.
-    QSaveFile file(Q(path));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        throw Error("Cannot create file \"" + path + "\". " + S(file.errorString()));
+namespace {
+
+void WriteAll(QFileDevice& file, const std::vector<uint8_t>& bytes) {
     const char* data = reinterpret_cast<const char*>(bytes.data());
     qint64 left = qint64(bytes.size());
     while (left > 0) {
@@ -368,8 +406,65 @@ void QtPlatform::WriteFile(const std::string& path, const std::vector<uint8_t>& 
         data += written;
         left -= written;
     }
-    if (left > 0 || !file.commit()) {
-        const std::string reason = S(file.errorString());
+    if (left > 0) throw Error(S(file.errorString()));
+}
+
+// Opens a pipe or a device for writing. A pipe nobody reads would keep the
+// editor waiting for ever: that is refused at once.
+void OpenInPlace(QFile& device, const std::string& path) {
+#ifdef Q_OS_UNIX
+    const int fd =
+        ::open(QFile::encodeName(Q(path)).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        throw Error("Cannot create file \"" + path + "\". " +
+                    (error == ENXIO ? std::string("No program reads from it.")
+                                    : std::string(std::strerror(error))));
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (device.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle))
+        return;
+    ::close(fd);
+#else
+    device.setFileName(Q(path));
+    if (device.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return;
+#endif
+    throw Error("Cannot create file \"" + path + "\". " + S(device.errorString()));
+}
+
+}  // namespace
+
+void QtPlatform::WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+    const QFileInfo info(Q(path));
+    if (info.isDir()) throw Error("Cannot create file \"" + path + "\". It is a folder.");
+    // A pipe or a device cannot be replaced by a renamed file (that would put
+    // a plain file in its place): it is written directly.
+    if (info.exists() && !info.isFile()) {
+        QFile device;
+        OpenInPlace(device, path);
+        try {
+            WriteAll(device, bytes);
+        } catch (const Error& e) {
+            throw Error("Cannot write file \"" + path + "\". " + e.text());
+        }
+        return;
+    }
+    // QSaveFile writes a temporary file and renames it over the target only
+    // when everything was written, so a failure leaves the old file untouched.
+    // Unbuffered, because a buffered QSaveFile can report a commit as done
+    // when the final flush stopped short (a full disk, a file size limit),
+    // which would replace the old file with a cut one.
+    QSaveFile file(Q(path));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        throw Error("Cannot create file \"" + path + "\". " + S(file.errorString()));
+    std::string reason;
+    try {
+        WriteAll(file, bytes);
+    } catch (const Error& e) {
+        reason = e.text();
+    }
+    if (!reason.empty() || !file.commit()) {
+        if (reason.empty()) reason = S(file.errorString());
         file.cancelWriting();
         throw Error("Cannot write file \"" + path + "\". " + reason);
     }

@@ -101,16 +101,21 @@ public:
     void UseSettingsFile(const QString& path);
     // Writes the settings out now, not only when the program ends.
     void SyncSettings();
+    // What the user is told once about a settings store that could not be
+    // read and was set aside; empty when it was good.
+    std::string TakeSettingsNote();
 
 private:
     QWidget* parentWidget();
     HelpViewer& EnsureHelpViewer();
     QSettings& Settings();
+    void OpenSettings(std::unique_ptr<QSettings> settings);
     PlatformWindow* window_ = nullptr;
     QElapsedTimer clock_;
     QPointer<HelpViewer> helpViewer_;
     std::unique_ptr<QSettings> settings_;
     std::string dialogFolder_;
+    std::string settingsNote_;
 };
 
 // Window bounds as stored, made safe for the screens there are now: kept when
