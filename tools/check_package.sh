@@ -52,6 +52,7 @@ for package in pixolat pixolat-convert; do
     check "$package: a .deb is built" test -f "$deb"
     [ -f "$deb" ] || continue
     tree=$work/root/$package
+    mkdir -p "$tree"
     dpkg-deb -x "$deb" "$tree"
     doc=$tree/usr/share/doc/$package
 

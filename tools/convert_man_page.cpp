@@ -20,9 +20,12 @@ namespace {
 std::string Escaped(std::string_view text) {
     std::string out;
     for (const char c : text) {
-        if (c == '\\') out += "\\e";
-        else if (c == '-') out += "\\-";
-        else out += c;
+        if (c == '\\')
+            out += "\\e";
+        else if (c == '-')
+            out += "\\-";
+        else
+            out += c;
     }
     return out;
 }

@@ -38,22 +38,32 @@ std::string ImageOption(Options& options, const std::string& value) {
 // The options, searched in order; one row each. The usage text and the
 // manual page list them from here, in this order.
 const OptionRow kOptionTable[] = {
-    {"--multicolor", false,
+    {"--multicolor",
+     false,
      [](Options& o, const std::string&) { return o.multicolor = true, std::string(); },
      {"--multicolor", "import a picture as multicolor (default hires)"}},
-    {"--image", true, ImageOption,
+    {"--image",
+     true,
+     ImageOption,
      {"--image N", "the image of a source text to write as .prg or picture (default 0)"}},
-    {"--runnable", false,
+    {"--runnable",
+     false,
      [](Options& o, const std::string&) { return o.runnable = true, std::string(); },
-     {"--runnable", "write a .prg that shows the picture on the Plus/4: LOAD and RUN it, any "
-                    "key returns to BASIC (hires and multicolor, not DFLI)"}},
-    {"--info", false, [](Options& o, const std::string&) { return o.info = true, std::string(); },
+     {"--runnable",
+      "write a .prg that shows the picture on the Plus/4: LOAD and RUN it, any "
+      "key returns to BASIC (hires and multicolor, not DFLI)"}},
+    {"--info",
+     false,
+     [](Options& o, const std::string&) { return o.info = true, std::string(); },
      {"--info FILE", "print the recognised layout, size, pixel width and color map kind"}},
-    {"--version", false,
+    {"--version",
+     false,
      [](Options& o, const std::string&) { return o.version = true, std::string(); },
      {"--version", "print the program's version"}},
-    {"--help", false, [](Options& o, const std::string&) { return o.help = true, std::string(); },
-     {"-h, --help", "print this text"}},
+    {"--help",
+     false,
+     [](Options& o, const std::string&) { return o.help = true, std::string(); },
+     {"-h, --help", "print this usage text"}},
     {"-h", false, [](Options& o, const std::string&) { return o.help = true, std::string(); }, {}},
 };
 
@@ -74,11 +84,11 @@ const char* const kUsageBody =
     "Picture input also reads every other kind the editor reads (.jpg, .gif,\n"
     ".ppm, ...); picture output is .png or .bmp.\n";
 
-// Appends text in lines of at most 80 columns, each continuation line
+// Appends text in lines of at most 79 columns, each continuation line
 // indented to column indent.
 void AppendWrapped(std::string& out, std::string_view text, std::size_t column,
                    std::size_t indent) {
-    constexpr std::size_t kWidth = 80;
+    constexpr std::size_t kWidth = 79;
     while (!text.empty()) {
         std::size_t take = text.size();
         if (column + take > kWidth) {
