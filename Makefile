@@ -11,7 +11,8 @@ FUZZ_PACKAGES := cmake clang libclang-rt-dev ninja-build 64tass qt6-base-dev
 # dpkg-shlibdeps (dpkg-dev) finds the .debs' dependencies; it needs file.
 # rsvg-convert (librsvg2-bin) renders the icons.
 PACKAGE_PACKAGES := $(RUN_PACKAGES) dpkg-dev file librsvg2-bin
-PACKAGE_CHECK_PACKAGES := $(PACKAGE_PACKAGES) lintian binutils man-db shared-mime-info
+# ccache makes the check's second build of the same commit cheap.
+PACKAGE_CHECK_PACKAGES := $(PACKAGE_PACKAGES) lintian binutils man-db shared-mime-info ccache
 # Every file in the .debs gets the last commit's time, so two builds of one
 # commit give the same bytes (set it by hand to package a tree without git).
 SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null)

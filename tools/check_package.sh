@@ -131,5 +131,5 @@ done
 
 lintian --fail-on none --suppress-tags initial-upload-closes-no-bugs "$work"/one/*.deb 2>/dev/null |
     grep -E '^[EW]:' || true
-echo "Package check: $passed passed, $failed failed"
+echo "Package check: $passed of $((passed + failed)) checks passed"
 [ "$failed" -eq 0 ]
