@@ -18,7 +18,8 @@ PACKAGE_CHECK_PACKAGES := $(PACKAGE_PACKAGES) lintian binutils man-db shared-mim
 SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null)
 
 .PHONY: run test check-format bench fuzz fuzz-smoke package package-check build build-test \
-	deps-run deps-test deps-bench deps-fuzz deps-package deps-package-check clean desktop-check
+	deps-run deps-test deps-bench deps-fuzz deps-package deps-package-check clean desktop-check \
+	build-default
 
 run: deps-run build
 	./build/pixolat
@@ -63,6 +64,12 @@ desktop-check: deps-run build
 build:
 	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DPIXOLAT_TESTS=OFF
 	cmake --build build -j $(JOBS)
+
+# The default generator, as packagers and IDEs run CMake (Unix Makefiles
+# here): the core layers, their include checks and the converter, no tests.
+build-default: deps-run
+	cmake -S . -B build/default -DCMAKE_BUILD_TYPE=Release -DPIXOLAT_TESTS=OFF -DPIXOLAT_GUI=OFF
+	cmake --build build/default -j $(JOBS)
 
 build-test:
 	cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPIXOLAT_SANITIZE=ON \

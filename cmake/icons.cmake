@@ -14,6 +14,8 @@ if(RSVG_CONVERT)
     set(icons "")
     foreach(size ${PIXOLAT_ICON_SIZES})
         set(icon ${CMAKE_CURRENT_BINARY_DIR}/icons/${size}x${size}/pixolat.png)
+        # Ninja makes an output's folder itself; the other generators do not.
+        file(MAKE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/icons/${size}x${size})
         add_custom_command(
             OUTPUT ${icon}
             COMMAND ${RSVG_CONVERT} -w ${size} -h ${size} -o ${icon} ${svg}
