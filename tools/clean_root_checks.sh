@@ -62,7 +62,7 @@ xdotool windowfocus --sync "$window" key F12
 for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 INNER
 xvfb-run -a -s "-screen 0 1280x1024x24" bash editor.sh
-recovery=$(ls "$HOME"/.local/share/Pixolat/recovery*.asm 2>/dev/null | head -1 || true)
+recovery=$(find "$HOME/.local/share/Pixolat" -name '*.asm' 2>/dev/null | head -1 || true)
 echo "windows shown: $(tr '\n' '|' <windows.txt)"
 check "the editor showed no message over its window" test "$(wc -l <windows.txt)" = 1
 check "the editor imported the PNG as a picture (kept in the recovery file)" test -n "$recovery"
