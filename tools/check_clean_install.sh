@@ -22,8 +22,9 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/check"
 cp "$editor_deb" "$convert_deb" tools/clean_root_checks.sh "$work/check/"
-# A picture larger than the default image, so the import has to enlarge it.
-rsvg-convert -w 400 -h 264 -o "$work/check/picture.png" data/desktop/pixolat.svg
+# A picture of the default image's size: a larger one would make the editor
+# ask whether to enlarge the image.
+rsvg-convert -w 320 -h 200 -o "$work/check/picture.png" data/desktop/pixolat.svg
 
 mmdebstrap --variant=apt \
     --customize-hook="copy-in $work/check /tmp" \
