@@ -8,11 +8,18 @@ RUN_PACKAGES := cmake g++ make ninja-build qt6-base-dev fonts-dejavu-core 64tass
 TEST_PACKAGES := $(RUN_PACKAGES) libgtest-dev libbenchmark-dev clang-format xvfb xauth strace
 BENCH_PACKAGES := $(RUN_PACKAGES) libbenchmark-dev
 FUZZ_PACKAGES := cmake clang libclang-rt-dev ninja-build 64tass qt6-base-dev
-# dpkg-shlibdeps (dpkg-dev) finds the .deb's dependencies; it needs file.
-PACKAGE_PACKAGES := $(RUN_PACKAGES) dpkg-dev file
+# dpkg-shlibdeps (dpkg-dev) finds the .debs' dependencies; it needs file.
+# rsvg-convert (librsvg2-bin) renders the icons.
+PACKAGE_PACKAGES := $(RUN_PACKAGES) dpkg-dev file librsvg2-bin
+# ccache makes the check's second build of the same commit cheap.
+PACKAGE_CHECK_PACKAGES := $(PACKAGE_PACKAGES) lintian binutils man-db shared-mime-info ccache
+# Every file in the .debs gets the last commit's time, so two builds of one
+# commit give the same bytes (set it by hand to package a tree without git).
+SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null)
 
-.PHONY: run test check-format bench fuzz fuzz-smoke package build build-test deps-run \
-	deps-test deps-bench deps-fuzz deps-package clean desktop-check build-default mutate
+.PHONY: run test check-format bench fuzz fuzz-smoke package package-check build build-test \
+	deps-run deps-test deps-bench deps-fuzz deps-package deps-package-check clean desktop-check \
+	build-default mutate
 
 run: deps-run build
 	./build/pixolat
@@ -41,10 +48,19 @@ MUTATE_MAX ?= 0
 mutate: deps-test
 	tools/mutate.py --max $(MUTATE_MAX) $(MUTATE_PATHS)
 
-# pixolat_VERSION_ARCH.deb in this folder, for `apt install ./pixolat_*.deb`.
-package: deps-package build
-	cd build && cpack -G DEB
-	cp build/pixolat_*.deb .
+# pixolat_VERSION_ARCH.deb (the editor) and pixolat-convert_VERSION_ARCH.deb
+# (the converter alone) in this folder, for `apt install ./pixolat*.deb`.
+package: deps-package
+	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DPIXOLAT_TESTS=OFF -DPIXOLAT_PACKAGE=ON
+	cmake --build build -j $(JOBS)
+	rm -f build/pixolat*.deb pixolat*.deb
+	cd build && $(if $(SOURCE_DATE_EPOCH),SOURCE_DATE_EPOCH=$(SOURCE_DATE_EPOCH)) cpack -G DEB
+	cp build/pixolat*.deb .
+
+# Two packagings of the last commit in fresh trees: the copyright files, the
+# changelogs, the hardening (readelf), the icons, lintian, identical bytes.
+package-check: deps-package-check
+	tools/check_package.sh
 
 # The real editor under a virtual X server, driven with xdotool: first run,
 # arrow keys, F1, and the settings written at close read back at the next start.
@@ -53,7 +69,7 @@ desktop-check: deps-run build
 
 build:
 	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DPIXOLAT_TESTS=OFF
-	cmake --build build -j $(JOBS) --target pixolat pixolat-convert pixolat_man_pages
+	cmake --build build -j $(JOBS)
 
 # The default generator, as packagers and IDEs run CMake (Unix Makefiles
 # here): the core layers, their include checks and the converter, no tests.
@@ -76,6 +92,8 @@ deps-fuzz:
 	@tools/install_packages.sh $(FUZZ_PACKAGES)
 deps-package:
 	@tools/install_packages.sh $(PACKAGE_PACKAGES)
+deps-package-check:
+	@tools/install_packages.sh $(PACKAGE_CHECK_PACKAGES)
 
 clean:
 	rm -rf build

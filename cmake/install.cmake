@@ -1,7 +1,9 @@
 # Installing and packaging: `cmake --install build --prefix P` puts the two
 # programs in P/bin, the help file in P/share/pixolat (the editor looks there
-# when it is not beside the program), the menu entry, the icons, the AppStream
-# metainfo and the manual pages. `make package` wraps the same into a .deb.
+# when it is not beside the program), the menu entry, the file type, the
+# icons, the AppStream metainfo, the manual pages, the copyright file and the
+# changelog. `make package` wraps the same into two .debs (cmake/package.cmake):
+# component "editor" is the package pixolat, "convert" pixolat-convert.
 include(GNUInstallDirs)
 
 # Both programs print this with --version; the tests check it.
@@ -10,64 +12,86 @@ foreach(target pixolat pixolat_converter pixolat_tests pixolat_convert_tests)
         target_compile_definitions(${target} PRIVATE PIXOLAT_VERSION="${PROJECT_VERSION}")
     endif()
 endforeach()
-foreach(program pixolat pixolat-convert)
-    if(TARGET ${program})
-        install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-    endif()
-endforeach()
+
+# The release date is the changelog's: its newest heading, "## VERSION (DATE)",
+# must name this version, so no version goes out without its entry.
+file(STRINGS ${CMAKE_CURRENT_SOURCE_DIR}/CHANGELOG.md PIXOLAT_NEWEST_RELEASE
+     REGEX "^## " LIMIT_COUNT 1)
+if(NOT PIXOLAT_NEWEST_RELEASE MATCHES "^## ([^ ]+) \\(([0-9]+-[0-9]+-[0-9]+)\\)$"
+   OR NOT CMAKE_MATCH_1 STREQUAL PROJECT_VERSION)
+    message(FATAL_ERROR "CHANGELOG.md's newest heading \"${PIXOLAT_NEWEST_RELEASE}\" "
+                        "is not \"## ${PROJECT_VERSION} (YYYY-MM-DD)\"")
+endif()
+set(PIXOLAT_RELEASE_DATE ${CMAKE_MATCH_2})
+
+set(PIXOLAT_MAINTAINER "Pixolat developers <pixolat@example.org>"
+    CACHE STRING "The Maintainer field of the .debs and the copyright file's contact")
+option(PIXOLAT_PACKAGE "Fail instead of leaving out files whose tools are missing" OFF)
 
 set(PIXOLAT_DATA ${CMAKE_CURRENT_SOURCE_DIR}/data)
+set(PIXOLAT_GENERATED ${CMAKE_CURRENT_BINARY_DIR}/generated)
+
 if(TARGET pixolat)
+    install(TARGETS pixolat RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT editor)
     install(FILES ${PIXOLAT_DATA}/varnospixolat.hlp
-            DESTINATION ${CMAKE_INSTALL_DATADIR}/pixolat)
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/pixolat COMPONENT editor)
     install(FILES ${PIXOLAT_DATA}/desktop/org.pixolat.pixolat.desktop
-            DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-    install(FILES ${PIXOLAT_DATA}/desktop/org.pixolat.pixolat.metainfo.xml
-            DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-    # The PNG is the SVG rendered once: rsvg-convert -w 256 -h 256 pixolat.svg.
-    install(FILES ${PIXOLAT_DATA}/desktop/pixolat.svg
-            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
-    install(FILES ${PIXOLAT_DATA}/desktop/pixolat.png
-            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps)
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT editor)
+    # The .prg file type: the desktop's shared-mime-info database reads it.
+    install(FILES ${PIXOLAT_DATA}/desktop/org.pixolat.pixolat.xml
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages COMPONENT editor)
+    configure_file(${PIXOLAT_DATA}/desktop/org.pixolat.pixolat.metainfo.xml.in
+                   ${PIXOLAT_GENERATED}/org.pixolat.pixolat.metainfo.xml @ONLY)
+    install(FILES ${PIXOLAT_GENERATED}/org.pixolat.pixolat.metainfo.xml
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo COMPONENT editor)
+    include(cmake/icons.cmake)
 endif()
+install(TARGETS pixolat-convert RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT convert)
 
-# Manual pages, compressed as Debian keeps them.
+include(cmake/man_pages.cmake)
+
+# The copyright file in Debian's machine-readable form, its licence text and
+# holder taken from LICENSE; and the changelog, compressed as Debian keeps it.
+# Each package carries both.
+file(READ ${CMAKE_CURRENT_SOURCE_DIR}/LICENSE license)
+string(REGEX MATCH "Copyright \\(c\\) ([^\n]+)" copyright_line "${license}")
+set(PIXOLAT_COPYRIGHT "${CMAKE_MATCH_1}")
+string(FIND "${license}" "Permission is hereby granted" grant)
+string(SUBSTRING "${license}" ${grant} -1 license)
+string(STRIP "${license}" license)
+string(REPLACE "\n\n" "\n.\n" license "${license}")
+string(REPLACE "\n" "\n " PIXOLAT_LICENSE_TEXT " ${license}")
+configure_file(${PIXOLAT_DATA}/package/copyright.in ${PIXOLAT_GENERATED}/copyright @ONLY)
+
+# The packages carry a Debian revision, so CHANGELOG.md is their upstream
+# changelog as it is, and changelog.Debian.gz has one entry in Debian's
+# format for the packaging, dated with the release.
+set(PIXOLAT_DEB_REVISION 1)
+set(PIXOLAT_DEB_VERSION ${PROJECT_VERSION}-${PIXOLAT_DEB_REVISION})
+execute_process(COMMAND date -u -R -d "${PIXOLAT_RELEASE_DATE} 00:00:00"
+                OUTPUT_VARIABLE PIXOLAT_RELEASE_TIME OUTPUT_STRIP_TRAILING_WHITESPACE
+                COMMAND_ERROR_IS_FATAL ANY)
+configure_file(${PIXOLAT_DATA}/package/changelog.Debian.in
+               ${PIXOLAT_GENERATED}/changelog.Debian @ONLY)
 find_program(GZIP_PROGRAM gzip REQUIRED)
-set(PIXOLAT_MAN_PAGES "")
-foreach(page pixolat.1 pixolat-convert.1)
-    set(page_file ${CMAKE_CURRENT_BINARY_DIR}/man/${page})
-    set(compressed ${page_file}.gz)
-    configure_file(${PIXOLAT_DATA}/man/${page}.in ${page_file} @ONLY)
-    add_custom_command(
-        OUTPUT ${compressed}
-        COMMAND ${GZIP_PROGRAM} -9 -n -f -k ${page_file}
-        DEPENDS ${page_file}
-        VERBATIM)
-    list(APPEND PIXOLAT_MAN_PAGES ${compressed})
+add_custom_command(
+    OUTPUT ${PIXOLAT_GENERATED}/changelog.gz ${PIXOLAT_GENERATED}/changelog.Debian.gz
+    COMMAND ${GZIP_PROGRAM} -9 -n -c ${CMAKE_CURRENT_SOURCE_DIR}/CHANGELOG.md
+            > ${PIXOLAT_GENERATED}/changelog.gz
+    COMMAND ${GZIP_PROGRAM} -9 -n -c ${PIXOLAT_GENERATED}/changelog.Debian
+            > ${PIXOLAT_GENERATED}/changelog.Debian.gz
+    DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/CHANGELOG.md ${PIXOLAT_GENERATED}/changelog.Debian)
+add_custom_target(pixolat_changelog ALL DEPENDS ${PIXOLAT_GENERATED}/changelog.gz)
+foreach(package_component pixolat:editor pixolat-convert:convert)
+    string(REPLACE ":" ";" pair ${package_component})
+    list(GET pair 0 package)
+    list(GET pair 1 component)
+    if(component STREQUAL "editor" AND NOT TARGET pixolat)
+        continue()
+    endif()
+    install(FILES ${PIXOLAT_GENERATED}/copyright ${PIXOLAT_GENERATED}/changelog.gz
+                  ${PIXOLAT_GENERATED}/changelog.Debian.gz
+            DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${package} COMPONENT ${component})
 endforeach()
-add_custom_target(pixolat_man_pages ALL DEPENDS ${PIXOLAT_MAN_PAGES})
-install(FILES ${PIXOLAT_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
-set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_NAME pixolat)
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Pixel graphics editor for the Commodore Plus/4")
-# One string: the line breaks become the control file's continuation lines.
-set(CPACK_PACKAGE_DESCRIPTION "Pixolat edits hires and multicolor bitmaps, DFLI pictures
-and character sets of the Commodore Plus/4 (TED chip). It imports and exports
-.PRG files, writes pictures as assembler byte directives and exports .PRG files
-that show themselves on the machine. pixolat-convert does the same conversions
-from the command line.")
-set(PIXOLAT_MAINTAINER "Pixolat developers <pixolat@example.org>"
-    CACHE STRING "The Maintainer field of the .deb")
-set(CPACK_PACKAGE_CONTACT "${PIXOLAT_MAINTAINER}")
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${PIXOLAT_MAINTAINER}")
-set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Qt draws the editor's texts with whatever fonts there are; a bare system has none.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-dejavu-core)
-set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_STRIP_FILES ON)
-include(CPack)
+include(cmake/package.cmake)

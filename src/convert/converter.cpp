@@ -272,7 +272,7 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
         }
         if (parsed.options.help || parsed.options.version) {
             if (parsed.options.help)
-                out << kUsage;
+                out << UsageText();
             else
                 out << "pixolat-convert " << PIXOLAT_VERSION << "\n";
             CheckOutput(out);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <string_view>
 
 #include "app/picture/picture_codec.h"
@@ -10,28 +11,6 @@
 #include "document/image_store.h"
 
 namespace pixolat {
-
-const char* const kUsage =
-    "usage: pixolat-convert [--multicolor] [--image N] [--] INPUT OUTPUT\n"
-    "       pixolat-convert --runnable [--multicolor] [--image N] [--] INPUT OUTPUT.prg\n"
-    "       pixolat-convert [--multicolor] --info [--] FILE\n"
-    "\n"
-    "Converts Plus/4 graphics the way the editor imports and exports them.\n"
-    "The kind of each file follows from its extension:\n"
-    "  .prg .p4i                  Plus/4 program file (output: 10050 bytes at $1800)\n"
-    "  .asm .s .inc .src .txt     the editor's source text (all images)\n"
-    "  .png .bmp                  picture (input: pixel values from bits of red;\n"
-    "                             output: the image 1:1 in the editor's colors)\n"
-    "Picture input also reads every other kind the editor reads (.jpg, .gif,\n"
-    ".ppm, ...); picture output is .png or .bmp.\n"
-    "\n"
-    "  --multicolor   import a picture as multicolor (default hires)\n"
-    "  --image N      the image of a source text to write as .prg or picture (default 0)\n"
-    "  --runnable     write a .prg that shows the picture on the Plus/4: LOAD and RUN it,\n"
-    "                 any key returns to BASIC (hires and multicolor, not DFLI)\n"
-    "  --info FILE    print the recognised layout, size, pixel width and color map kind\n"
-    "  --version      print the program's version\n"
-    "  --             every argument after it is a file name\n";
 
 namespace {
 
@@ -42,6 +21,7 @@ struct OptionRow {
     std::string_view name;
     bool takesValue;
     ApplyOption apply;
+    OptionDoc doc;  // an alias has no text and is not listed
 };
 
 std::string ImageOption(Options& options, const std::string& value) {
@@ -55,19 +35,82 @@ std::string ImageOption(Options& options, const std::string& value) {
     return "";
 }
 
-// The options, searched in order; one row each.
+// The options, searched in order; one row each. The usage text and the
+// manual page list them from here, in this order.
 const OptionRow kOptionTable[] = {
-    {"--help", false, [](Options& o, const std::string&) { return o.help = true, std::string(); }},
-    {"-h", false, [](Options& o, const std::string&) { return o.help = true, std::string(); }},
-    {"--version", false,
-     [](Options& o, const std::string&) { return o.version = true, std::string(); }},
-    {"--info", false, [](Options& o, const std::string&) { return o.info = true, std::string(); }},
-    {"--runnable", false,
-     [](Options& o, const std::string&) { return o.runnable = true, std::string(); }},
-    {"--multicolor", false,
-     [](Options& o, const std::string&) { return o.multicolor = true, std::string(); }},
-    {"--image", true, ImageOption},
+    {"--multicolor",
+     false,
+     [](Options& o, const std::string&) { return o.multicolor = true, std::string(); },
+     {"--multicolor", "import a picture as multicolor (default hires)"}},
+    {"--image",
+     true,
+     ImageOption,
+     {"--image N", "the image of a source text to write as .prg or picture (default 0)"}},
+    {"--runnable",
+     false,
+     [](Options& o, const std::string&) { return o.runnable = true, std::string(); },
+     {"--runnable",
+      "write a .prg that shows the picture on the Plus/4: LOAD and RUN it, any "
+      "key returns to BASIC (hires and multicolor, not DFLI)"}},
+    {"--info",
+     false,
+     [](Options& o, const std::string&) { return o.info = true, std::string(); },
+     {"--info FILE", "print the recognised layout, size, pixel width and color map kind"}},
+    {"--version",
+     false,
+     [](Options& o, const std::string&) { return o.version = true, std::string(); },
+     {"--version", "print the program's version"}},
+    {"--help",
+     false,
+     [](Options& o, const std::string&) { return o.help = true, std::string(); },
+     {"-h, --help", "print this usage text"}},
+    {"-h", false, [](Options& o, const std::string&) { return o.help = true, std::string(); }, {}},
+    // Taken by ParseOptions itself; the row documents it.
+    {"--",
+     false,
+     [](Options&, const std::string&) { return std::string(); },
+     {"--", "every argument after it is a file name"}},
 };
+
+// The ways to call the program, after its name.
+const char* const kUsageForms[] = {
+    "[--multicolor] [--image N] [--] INPUT OUTPUT",
+    "--runnable [--multicolor] [--image N] [--] INPUT OUTPUT.prg",
+    "[--multicolor] --info [--] FILE",
+};
+
+const char* const kUsageBody =
+    "Converts Plus/4 graphics the way the editor imports and exports them.\n"
+    "The kind of each file follows from its extension:\n"
+    "  .prg .p4i                  Plus/4 program file (output: 10050 bytes at $1800)\n"
+    "  .asm .s .inc .src .txt     the editor's source text (all images)\n"
+    "  .png .bmp                  picture (input: pixel values from bits of red;\n"
+    "                             output: the image 1:1 in the editor's colors)\n"
+    "Picture input also reads every other kind the editor reads (.jpg, .gif,\n"
+    ".ppm, ...); picture output is .png or .bmp.\n";
+
+// Appends text in lines of at most 79 columns, each continuation line
+// indented to column indent.
+void AppendWrapped(std::string& out, std::string_view text, std::size_t column,
+                   std::size_t indent) {
+    constexpr std::size_t kWidth = 79;
+    while (!text.empty()) {
+        std::size_t take = text.size();
+        if (column + take > kWidth) {
+            const std::size_t space = text.rfind(' ', kWidth - column);
+            take = space == std::string_view::npos || space == 0 ? text.find(' ') : space;
+            if (take == std::string_view::npos) take = text.size();
+        }
+        out.append(text.substr(0, take));
+        text.remove_prefix(take);
+        while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+        if (!text.empty()) {
+            out.append("\n").append(indent, ' ');
+            column = indent;
+        }
+    }
+    out += '\n';
+}
 
 // "--name", "--name value" or "--name=value"; returns the error text or "".
 std::string ApplyArgument(Options& options, const std::vector<std::string>& args, std::size_t& i) {
@@ -130,6 +173,35 @@ FileKind InputKindOf(const std::string& path) {
     const std::string ext = Extension(path);
     return ext.size() > 1 && CanReadPictureType(ext.substr(1)) ? FileKind::Picture
                                                                : FileKind::Unknown;
+}
+
+std::vector<std::string_view> UsageForms() {
+    return {std::begin(kUsageForms), std::end(kUsageForms)};
+}
+
+std::vector<OptionDoc> OptionDocs() {
+    std::vector<OptionDoc> docs;
+    for (const OptionRow& row : kOptionTable)
+        if (!row.doc.help.empty()) docs.push_back(row.doc);
+    return docs;
+}
+
+std::string UsageText() {
+    constexpr std::size_t kHelpColumn = 17;
+    std::string text;
+    for (std::size_t i = 0; i < std::size(kUsageForms); ++i)
+        text.append(i == 0 ? "usage: " : "       ")
+            .append("pixolat-convert ")
+            .append(kUsageForms[i])
+            .append("\n");
+    text.append("\n").append(kUsageBody).append("\n");
+    for (const OptionDoc& doc : OptionDocs()) {
+        std::string line = "  " + std::string(doc.shown);
+        line.resize(std::max(line.size() + 1, kHelpColumn), ' ');
+        text += line;
+        AppendWrapped(text, doc.help, line.size(), kHelpColumn);
+    }
+    return text;
 }
 
 ParsedOptions ParseOptions(const std::vector<std::string>& args) {

@@ -1,11 +1,24 @@
 #pragma once
 // The converter's command line: options, file kinds and the usage text.
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pixolat {
 
-extern const char* const kUsage;
+// What the usage text and the manual page say of an option: the option as
+// written, with its argument, and one line of help.
+struct OptionDoc {
+    std::string_view shown;
+    std::string_view help;
+};
+
+// The ways to call the program, after its name ("[--multicolor] ... INPUT OUTPUT").
+std::vector<std::string_view> UsageForms();
+// Every option the program takes, in the order the usage text lists them.
+std::vector<OptionDoc> OptionDocs();
+// The text of --help; its synopsis and option lines come from the two above.
+std::string UsageText();
 
 enum class FileKind { Unknown, Prg, Source, Picture };
 
