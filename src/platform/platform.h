@@ -124,6 +124,9 @@ public:
     virtual std::string ExportPicturePath() = 0;
 
     // Pictures beyond the files (PictureFiles).
+    // The type of picture the bytes (a file's first bytes) hold, judged by
+    // their content ("bmp", "png", ...); empty when no picture reader takes them.
+    virtual std::string PictureTypeOf(const std::vector<uint8_t>& head) = 0;
     virtual void CopyPictureToClipboard(const Picture& picture) = 0;
 
     // Help viewer.

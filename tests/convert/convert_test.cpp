@@ -493,6 +493,14 @@ TEST_F(ConvertTest, RunnableWrapsTheExportAndRefusesDfli) {
     Write(Path("multi.prg"), EncodePrg(store.image(1)));
     ASSERT_EQ(Convert("--runnable " + Path("multi.prg") + " " + Path("show.prg")), 0) << err;
     EXPECT_EQ(Bytes(Path("show.prg")), EncodeRunnablePrg(store.image(1)));
+    // It reads back as the picture it shows.
+    ASSERT_EQ(Convert("--info " + Path("show.prg")), 0) << err;
+    EXPECT_NE(out.find(": PRG format 2 (multicolor bitmap with attributes), load address $1001, "
+                       "12097 bytes"),
+              std::string::npos)
+        << out;
+    ASSERT_EQ(Convert(Path("show.prg") + " " + Path("back.prg")), 0) << err;
+    EXPECT_EQ(Bytes(Path("back.prg")), Bytes(Path("multi.prg")));
 
     // A DFLI picture is refused with the reason, and nothing is written.
     std::vector<uint8_t> dfli(17146, 0);
@@ -502,7 +510,8 @@ TEST_F(ConvertTest, RunnableWrapsTheExportAndRefusesDfli) {
     EXPECT_EQ(Convert("--runnable " + Path("dfli.p4i") + " " + Path("dfli-show.prg")), 1);
     EXPECT_NE(err.find(kRunnableDfliMessage), std::string::npos) << err;
     EXPECT_EQ(Convert("--runnable " + Path("multi.prg") + " " + Path("show.png")), 2);
-    EXPECT_EQ(Leftovers({"multi.prg", "show.prg", "dfli.p4i"}), std::vector<std::string>{});
+    EXPECT_EQ(Leftovers({"multi.prg", "show.prg", "back.prg", "dfli.p4i"}),
+              std::vector<std::string>{});
 
     EXPECT_EQ(Convert("--version"), 0);
     EXPECT_EQ(out, "pixolat-convert " PIXOLAT_VERSION "\n");

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string_view>
 
 #include "document/errors.h"
 #include "edit/image_properties.h"
@@ -147,6 +148,17 @@ void ScriptedPlatform::WriteFile(const std::string& path, const std::vector<uint
         std::filesystem::remove(temporary, ec);
         throw Error("Cannot create file \"" + path + "\".");
     }
+}
+
+std::string ScriptedPlatform::PictureTypeOf(const std::vector<uint8_t>& head) {
+    const auto begins = [&head](std::string_view magic) {
+        return head.size() >= magic.size() &&
+               std::equal(magic.begin(), magic.end(), head.begin(),
+                          [](char m, uint8_t b) { return uint8_t(m) == b; });
+    };
+    if (begins("BM")) return "bmp";
+    if (begins("\x89PNG\r\n\x1A\n")) return "png";
+    return {};
 }
 
 Picture ScriptedPlatform::LoadPicture(const std::string& path) {

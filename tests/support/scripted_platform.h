@@ -90,6 +90,8 @@ public:
     std::string DataFolder() override { return dataFolder; }
 
     std::string ExportPicturePath() override { return exportPicturePath; }
+    // Knows the BMP and PNG signatures.
+    std::string PictureTypeOf(const std::vector<uint8_t>& head) override;
     Picture LoadPicture(const std::string& path) override;
     void SavePictureAsBitmap(const std::string& path, const Picture& picture) override;
     void CopyPictureToClipboard(const Picture& picture) override { clipboard.push_back(picture); }

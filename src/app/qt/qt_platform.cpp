@@ -401,6 +401,10 @@ Picture QtPlatform::LoadPictureCorner(const std::string& path, int maxWidth, int
     return ReadPictureFile(path, maxWidth, maxHeight);
 }
 
+std::string QtPlatform::PictureTypeOf(const std::vector<uint8_t>& head) {
+    return pixolat::PictureTypeOf(std::span<const uint8_t>(head));
+}
+
 void QtPlatform::SavePictureAsBitmap(const std::string& path, const Picture& picture) {
     // Encoded whole in memory first, then the same checked, atomic write as
     // every other file: a failure leaves the old file and reports it.

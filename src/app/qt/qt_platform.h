@@ -71,6 +71,7 @@ public:
     std::string ProgramPath() override;
     std::string DataFolder() override;
     std::string ExportPicturePath() override;
+    std::string PictureTypeOf(const std::vector<uint8_t>& head) override;
 
     Picture LoadPicture(const std::string& path) override;
     Picture LoadPictureCorner(const std::string& path, int maxWidth, int maxHeight) override;
