@@ -323,7 +323,7 @@ TEST_F(ConvertTest, EveryFailureIsOneLineAndAStatus) {
     Write(Path("nul.s"), {'D', 'B', ' ', '$', '0', '0', ',', '1', 0, '\x07'});
     EXPECT_EQ(Convert(Path("nul.s") + " " + Path("nul.prg")), 1);
     EXPECT_EQ(err, "pixolat-convert: " + Path("nul.s") +
-                       ": '1\\x00\\x07' is not a valid integer value\n");
+                       ": line 1: '1\\x00\\x07' is not a valid integer value\n");
 
     // What is written to stdout must arrive.
     const std::string full = std::string(PIXOLAT_CONVERT_PROGRAM) + " --info " + Path("in.prg") +
