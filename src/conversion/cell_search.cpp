@@ -20,7 +20,8 @@ MatchPoint MatchPointOf(const Lab& lab, ColorMetric metric) {
         const float sh = 1.0f + 0.015f * p.chroma;
         p.wl = 1.0f / (sl * sl);
         p.wh = 1.0f / (sh * sh);
-        p.wc = 1.0f / (sc * sc) - p.wh;
+        p.chromaScale = 0.5f;
+        (void)sc;
     }
     return p;
 }
@@ -28,7 +29,10 @@ MatchPoint MatchPointOf(const Lab& lab, ColorMetric metric) {
 float Distance(const MatchPoint& p, const PaletteColor& c) {
     const float dl = p.l - c.lab.l, da = p.a - c.lab.a, db = p.b - c.lab.b;
     const float dc = p.chroma - c.chroma;
-    return std::sqrt(std::max(0.0f, p.wl * dl * dl + p.wc * dc * dc + p.wh * (da * da + db * db)));
+    const float cm = p.chromaScale * (p.chroma + c.chroma);
+    const float sc = 1.0f + 0.045f * cm, sh = 1.0f + 0.015f * cm;
+    const float dh2 = da * da + db * db - dc * dc;
+    return std::sqrt(std::max(0.0f, p.wl * dl * dl + dc * dc / (sc * sc) + dh2 / (sh * sh)));
 }
 
 void CellDistances(const MatchPoint* points, int n, std::vector<float>& distances) {
@@ -36,10 +40,10 @@ void CellDistances(const MatchPoint* points, int n, std::vector<float>& distance
     const int padded = PaddedCount(n);
     distances.assign(palette.size() * std::size_t(padded), 0.0f);
     // Structure of arrays, so the loop over pixels runs in vectors.
-    std::array<float, kMaxCellPixels> l{}, a{}, b{}, ch{}, wl{}, wc{}, wh{};
+    std::array<float, kMaxCellPixels> l{}, a{}, b{}, ch{}, wl{}, cs{};
     for (int p = 0; p < n; ++p) {
         l[p] = points[p].l, a[p] = points[p].a, b[p] = points[p].b, ch[p] = points[p].chroma;
-        wl[p] = points[p].wl, wc[p] = points[p].wc, wh[p] = points[p].wh;
+        wl[p] = points[p].wl, cs[p] = points[p].chromaScale;
     }
     for (std::size_t c = 0; c < palette.size(); ++c) {
         const Lab lab = palette[c].lab;
@@ -48,7 +52,10 @@ void CellDistances(const MatchPoint* points, int n, std::vector<float>& distance
         for (int p = 0; p < n; ++p) {
             const float dl = l[p] - lab.l, da = a[p] - lab.a, db = b[p] - lab.b;
             const float dc = ch[p] - chroma;
-            const float sq = wl[p] * dl * dl + wc[p] * dc * dc + wh[p] * (da * da + db * db);
+            const float cm = cs[p] * (ch[p] + chroma);
+            const float sc = 1.0f + 0.045f * cm, sh = 1.0f + 0.015f * cm;
+            const float sq =
+                wl[p] * dl * dl + dc * dc / (sc * sc) + (da * da + db * db - dc * dc) / (sh * sh);
             row[p] = std::sqrt(sq > 0.0f ? sq : 0.0f);
         }
     }
@@ -65,15 +72,21 @@ float SumOfMin(const float* x, const float* y, int padded) {
     return ((acc[0] + acc[1]) + (acc[2] + acc[3])) + ((acc[4] + acc[5]) + (acc[6] + acc[7]));
 }
 
+// Each pixel's floor when no image-wide colors limit its cost.
+const float* NoFloor() {
+    static const std::array<float, kMaxCellPixels> none = [] {
+        std::array<float, kMaxCellPixels> a;
+        a.fill(std::numeric_limits<float>::max());
+        return a;
+    }();
+    return none.data();
+}
+
 }  // namespace
 
-namespace {
-
-// The cell's candidate colors into list; returns how many. The cheapest
-// `candidates` colors were each the cell's only color, and every color that
-// is some pixel's nearest (and nearer than the floor).
 int CandidateColors(const float* distances, int n, const float* floor, int candidates,
                     std::array<int, 128>& list) {
+    if (floor == nullptr) floor = NoFloor();
     const int colors = int(TedPalette().size());
     candidates = std::clamp(candidates, 1, colors);
     const int padded = PaddedCount(n);
@@ -110,14 +123,7 @@ int CandidateColors(const float* distances, int n, const float* floor, int candi
     return count;
 }
 
-const float* NoFloor() {
-    static const std::array<float, kMaxCellPixels> none = [] {
-        std::array<float, kMaxCellPixels> a;
-        a.fill(std::numeric_limits<float>::max());
-        return a;
-    }();
-    return none.data();
-}
+namespace {
 
 // A cell's pixels as arrays, for loops that run in vectors; the padding
 // pixels sit on every color (distance 0).
@@ -160,14 +166,20 @@ void MixCosts(const CellPoints& c, const PaletteColor& x, const PaletteColor& y,
 
 PairChoice BestPair(const float* distances, int n, const float* floor, int candidates) {
     if (floor == nullptr) floor = NoFloor();
-    const int padded = PaddedCount(n);
     std::array<int, 128> list{};
     const int count = CandidateColors(distances, n, floor, candidates, list);
+    return BestPairAmong(distances, n, floor, list.data(), count);
+}
+
+PairChoice BestPairAmong(const float* distances, int n, const float* floor, const int* list,
+                         int count) {
+    if (floor == nullptr) floor = NoFloor();
+    const int padded = PaddedCount(n);
     // Each candidate's distances already capped by the floor.
     thread_local std::vector<float> capped;
     capped.resize(std::size_t(count) * std::size_t(padded));
     for (int i = 0; i < count; ++i) {
-        const float* row = distances + std::size_t(list[std::size_t(i)]) * std::size_t(padded);
+        const float* row = distances + std::size_t(list[i]) * std::size_t(padded);
         for (int p = 0; p < padded; ++p)
             capped[std::size_t(i * padded + p)] = std::min(row[p], floor[p]);
     }
@@ -176,7 +188,7 @@ PairChoice BestPair(const float* distances, int n, const float* floor, int candi
         for (int j = i; j < count; ++j) {
             const float cost =
                 SumOfMin(&capped[std::size_t(i * padded)], &capped[std::size_t(j * padded)], padded);
-            if (cost < best.cost) best = {list[std::size_t(i)], list[std::size_t(j)], cost};
+            if (cost < best.cost) best = {list[i], list[j], cost};
         }
     return best;
 }

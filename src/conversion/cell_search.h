@@ -2,6 +2,7 @@
 // The choice of colors: each pixel's perceptual distance to every palette
 // color, and the search for the pair of colors per cell (and the image-wide
 // pair of a multicolor picture) that minimises the sum of those distances.
+#include <array>
 #include <cstddef>
 #include <vector>
 
@@ -20,7 +21,9 @@ enum class ColorMetric {
 // A target pixel as the metric needs it; the weights depend on the pixel alone.
 struct MatchPoint {
     float l = 0, a = 0, b = 0, chroma = 0;
-    float wl = 1, wc = 0, wh = 1;  // wc is the chroma weight less the hue weight
+    float wl = 1;           // lightness weight
+    float wh = 1;           // hue and chroma weight of the pixel alone, for mixes
+    float chromaScale = 0;  // 0.5 where chroma and hue are weighed by the pair's mean chroma
 };
 
 MatchPoint MatchPointOf(const Lab& lab, ColorMetric metric);
@@ -48,6 +51,16 @@ struct PairChoice {
 // PaddedCount(n) entries per color. Searched over the
 // `candidates` most promising colors.
 PairChoice BestPair(const float* distances, int n, const float* floor, int candidates);
+
+// The cell's most promising colors into list; returns how many: the
+// `candidates` cheapest as the cell's only color (above the floor, when
+// given), and every color that is some pixel's nearest.
+int CandidateColors(const float* distances, int n, const float* floor, int candidates,
+                    std::array<int, 128>& list);
+
+// BestPair among the count colors of list.
+PairChoice BestPairAmong(const float* distances, int n, const float* floor, const int* list,
+                         int count);
 
 // The best pair for a dithered cell: a pixel costs its distance to the
 // nearest mix of two of the cell's colors (with the image-wide pair

@@ -78,14 +78,21 @@ void GlobalFloor(const float* distances, int n, int g0, int g3, float* floor) {
     for (int p = 0; p < padded; ++p) floor[p] = std::min(x[p], y[p]);
 }
 
-float GlobalPairCost(const CellTables& tables, const std::vector<int>& cells, int g0, int g3,
-                     int candidates) {
+// A sample cell with its candidate colors, chosen once without image-wide colors.
+struct SampleCell {
+    int cell = 0;
+    std::array<int, 128> list{};
+    int count = 0;
+};
+
+float GlobalPairCost(const CellTables& tables, const std::vector<SampleCell>& sample, int g0,
+                     int g3) {
     std::array<float, kMaxCellPixels> floor;
     float cost = 0;
-    for (int cell : cells) {
-        const int n = tables.counts[std::size_t(cell)];
-        GlobalFloor(tables.of(cell), n, g0, g3, floor.data());
-        cost += BestPair(tables.of(cell), n, floor.data(), candidates).cost;
+    for (const SampleCell& s : sample) {
+        const int n = tables.counts[std::size_t(s.cell)];
+        GlobalFloor(tables.of(s.cell), n, g0, g3, floor.data());
+        cost += BestPairAmong(tables.of(s.cell), n, floor.data(), s.list.data(), s.count).cost;
     }
     return cost;
 }
@@ -111,18 +118,23 @@ std::pair<int, int> ChooseGlobalPair(const CellTables& tables) {
     std::stable_sort(order.begin(), order.end(), [&](int x, int y) {
         return nearestCount[std::size_t(x)] > nearestCount[std::size_t(y)];
     });
-    std::vector<int> sample;
+    std::vector<SampleCell> sample;
     const int cellCount = int(tables.counts.size());
     const int step = std::max(1, cellCount / kGlobalSampleCells);
-    for (int cell = step / 2; cell < cellCount; cell += step) sample.push_back(cell);
+    for (int cell = step / 2; cell < cellCount; cell += step) {
+        SampleCell s;
+        s.cell = cell;
+        s.count = CandidateColors(tables.of(cell), tables.counts[std::size_t(cell)], nullptr,
+                                  kGlobalSampleCandidates, s.list);
+        sample.push_back(s);
+    }
 
     std::pair<int, int> best{order[0], order[1]};
-    float bestCost = GlobalPairCost(tables, sample, best.first, best.second,
-                                    kGlobalSampleCandidates);
+    float bestCost = GlobalPairCost(tables, sample, best.first, best.second);
     for (int i = 0; i < kGlobalCandidates; ++i)
         for (int j = i + 1; j < kGlobalCandidates; ++j) {
             const int g0 = order[std::size_t(i)], g3 = order[std::size_t(j)];
-            const float cost = GlobalPairCost(tables, sample, g0, g3, kGlobalSampleCandidates);
+            const float cost = GlobalPairCost(tables, sample, g0, g3);
             if (cost < bestCost) bestCost = cost, best = {g0, g3};
         }
     for (int round = 0; round < 2; ++round)
@@ -131,8 +143,7 @@ std::pair<int, int> ChooseGlobalPair(const CellTables& tables) {
             std::pair<int, int> tried = best;
             (round == 0 ? tried.first : tried.second) = other;
             if (tried.first == tried.second) continue;
-            const float cost = GlobalPairCost(tables, sample, tried.first, tried.second,
-                                              kGlobalSampleCandidates);
+            const float cost = GlobalPairCost(tables, sample, tried.first, tried.second);
             if (cost < bestCost) bestCost = cost, best = tried;
         }
     return best;
