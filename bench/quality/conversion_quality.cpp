@@ -160,7 +160,8 @@ int main(int argc, char** argv) {
             options.multicolor = kModes[m].multicolor;
             options.dithering = kModes[m].dithering;
             options.metric = metric;
-            // The fastest of three runs: the time of the conversion, not of the machine's other work.
+            // The fastest of three runs: the time of the conversion, not of the machine's other
+            // work.
             double best = 1e9;
             for (int run = 0; run < 3; ++run) {
                 const std::clock_t start = std::clock();

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "document/image_store.h"
 #include "document/picture.h"
 
 namespace pixolat {
@@ -154,6 +155,11 @@ public:
     // Runs the Image Properties dialog modally on its model; true when it
     // closed with OK.
     virtual bool ShowImageProperties(ImagePropertiesDialog& dialog) = 0;
+
+    // Runs the Import Picture dialog on a picture: the user chooses how it is
+    // converted while a preview shows the result. On OK the converted image
+    // is in `result` (an image with planes of its own) and the answer is true.
+    virtual bool ShowImportPicture(const Picture& picture, Image& result) = 0;
 
     // Opens the Mask Processor window modally.
     virtual void OpenMaskProcessor() = 0;

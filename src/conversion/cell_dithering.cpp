@@ -14,8 +14,7 @@ int TargetGrid::CellPixelCount(int cell) const {
            std::min(cellHeight, height - cy * cellHeight);
 }
 
-int TargetGrid::GatherCell(int cell, const std::vector<MatchPoint>& points,
-                           MatchPoint* out) const {
+int TargetGrid::GatherCell(int cell, const std::vector<MatchPoint>& points, MatchPoint* out) const {
     const int x0 = (cell % cellsX) * cellWidth, y0 = (cell / cellsX) * cellHeight;
     const int x1 = std::min(x0 + cellWidth, width), y1 = std::min(y0 + cellHeight, height);
     int n = 0;
@@ -52,10 +51,10 @@ std::vector<uint8_t> Nearest(const TargetGrid& grid, const std::vector<MatchPoin
 
 // 8 x 8 Bayer matrix: thresholds (m + 0.5) / 64 spread evenly in every window.
 constexpr uint8_t kBayer[8][8] = {
-    {0, 32, 8, 40, 2, 34, 10, 42},   {48, 16, 56, 24, 50, 18, 58, 26},
-    {12, 44, 4, 36, 14, 46, 6, 38},  {60, 28, 52, 20, 62, 30, 54, 22},
-    {3, 35, 11, 43, 1, 33, 9, 41},   {51, 19, 59, 27, 49, 17, 57, 25},
-    {15, 47, 7, 39, 13, 45, 5, 37},  {63, 31, 55, 23, 61, 29, 53, 21},
+    {0, 32, 8, 40, 2, 34, 10, 42},  {48, 16, 56, 24, 50, 18, 58, 26},
+    {12, 44, 4, 36, 14, 46, 6, 38}, {60, 28, 52, 20, 62, 30, 54, 22},
+    {3, 35, 11, 43, 1, 33, 9, 41},  {51, 19, 59, 27, 49, 17, 57, 25},
+    {15, 47, 7, 39, 13, 45, 5, 37}, {63, 31, 55, 23, 61, 29, 53, 21},
 };
 
 struct Mix {

@@ -105,8 +105,9 @@ int CandidateColors(const float* distances, int n, const float* floor, int candi
     }
     std::array<int, 128> order{};
     for (int c = 0; c < colors; ++c) order[std::size_t(c)] = c;
-    std::partial_sort(order.begin(), order.begin() + candidates, order.begin() + colors,
-                      [&](int x, int y) { return single[std::size_t(x)] < single[std::size_t(y)]; });
+    std::partial_sort(
+        order.begin(), order.begin() + candidates, order.begin() + colors,
+        [&](int x, int y) { return single[std::size_t(x)] < single[std::size_t(y)]; });
     std::array<bool, 128> chosen{};
     int count = 0;
     for (int i = 0; i < candidates; ++i) {
@@ -186,15 +187,15 @@ PairChoice BestPairAmong(const float* distances, int n, const float* floor, cons
     PairChoice best{list[0], list[0], std::numeric_limits<float>::max()};
     for (int i = 0; i < count; ++i)
         for (int j = i; j < count; ++j) {
-            const float cost =
-                SumOfMin(&capped[std::size_t(i * padded)], &capped[std::size_t(j * padded)], padded);
+            const float cost = SumOfMin(&capped[std::size_t(i * padded)],
+                                        &capped[std::size_t(j * padded)], padded);
             if (cost < best.cost) best = {list[i], list[j], cost};
         }
     return best;
 }
 
-PairChoice BestMixPair(const float* distances, const MatchPoint* points, int n,
-                       const int* globals, int candidates, float noise) {
+PairChoice BestMixPair(const float* distances, const MatchPoint* points, int n, const int* globals,
+                       int candidates, float noise) {
     const std::vector<PaletteColor>& palette = TedPalette();
     const CellPoints cell = PointsOf(points, n);
     const int padded = cell.padded;

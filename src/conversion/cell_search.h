@@ -40,7 +40,7 @@ inline int PaddedCount(int n) {
 void CellDistances(const MatchPoint* points, int n, std::vector<float>& distances);
 
 struct PairChoice {
-    int first = 0;   // palette indices
+    int first = 0;  // palette indices
     int second = 0;
     float cost = 0;
 };
@@ -66,7 +66,7 @@ PairChoice BestPairAmong(const float* distances, int n, const float* floor, cons
 // nearest mix of two of the cell's colors (with the image-wide pair
 // `globals`, when given: two palette indices), plus a charge of `noise` for
 // the visible pattern of a mix.
-PairChoice BestMixPair(const float* distances, const MatchPoint* points, int n,
-                       const int* globals, int candidates, float noise);
+PairChoice BestMixPair(const float* distances, const MatchPoint* points, int n, const int* globals,
+                       int candidates, float noise);
 
 }  // namespace pixolat

@@ -94,10 +94,9 @@ double Ciede2000(const Lab& p, const Lab& q) {
         else
             hMean = (h1 + h2 < 360.0 ? h1 + h2 + 360.0 : h1 + h2 - 360.0) / 2.0;
     }
-    const double t = 1.0 - 0.17 * std::cos(Radians(hMean - 30.0)) +
-                     0.24 * std::cos(Radians(2.0 * hMean)) +
-                     0.32 * std::cos(Radians(3.0 * hMean + 6.0)) -
-                     0.20 * std::cos(Radians(4.0 * hMean - 63.0));
+    const double t =
+        1.0 - 0.17 * std::cos(Radians(hMean - 30.0)) + 0.24 * std::cos(Radians(2.0 * hMean)) +
+        0.32 * std::cos(Radians(3.0 * hMean + 6.0)) - 0.20 * std::cos(Radians(4.0 * hMean - 63.0));
     const double dTheta = 30.0 * std::exp(-std::pow((hMean - 275.0) / 25.0, 2.0));
     const double cMeanP7 = std::pow(cMean, 7.0);
     const double rC = 2.0 * std::sqrt(cMeanP7 / (cMeanP7 + std::pow(25.0, 7.0)));

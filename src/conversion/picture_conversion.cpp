@@ -64,8 +64,8 @@ CellTables AllCellDistances(const TargetGrid& grid, const std::vector<MatchPoint
     for (int cell = 0; cell < grid.CellCount(); ++cell) {
         const int n = grid.GatherCell(cell, points, cellPoints.data());
         CellDistances(cellPoints.data(), n, one);
-        std::copy(one.begin(), one.end(), tables.distances.begin() +
-                                              std::ptrdiff_t(tables.offsets[std::size_t(cell)]));
+        std::copy(one.begin(), one.end(),
+                  tables.distances.begin() + std::ptrdiff_t(tables.offsets[std::size_t(cell)]));
     }
     return tables;
 }
@@ -189,10 +189,9 @@ std::vector<CellSlots> ChooseCellColors(const TargetGrid& grid,
     for (int cell = 0; cell < grid.CellCount(); ++cell) {
         const int n = grid.GatherCell(cell, points, cellPoints.data());
         CellDistances(cellPoints.data(), n, distances);
-        const PairChoice pair =
-            mixes ? BestMixPair(distances.data(), cellPoints.data(), n, nullptr, kMixCandidates,
-                                kMixNoise)
-                  : BestPair(distances.data(), n, nullptr, kCellCandidates);
+        const PairChoice pair = mixes ? BestMixPair(distances.data(), cellPoints.data(), n, nullptr,
+                                                    kMixCandidates, kMixNoise)
+                                      : BestPair(distances.data(), n, nullptr, kCellCandidates);
         cells[std::size_t(cell)] = {{pair.first, pair.second, 0, 0}, 2};
     }
     return cells;
@@ -245,7 +244,8 @@ void Normalize(const TargetGrid& grid, std::vector<CellSlots>& cells, std::vecto
 }
 
 void WriteImage(const TargetGrid& grid, const std::vector<CellSlots>& cells,
-                const std::vector<uint8_t>& values, const ConversionOptions& options, Image& image) {
+                const std::vector<uint8_t>& values, const ConversionOptions& options,
+                Image& image) {
     const std::vector<PaletteColor>& palette = TedPalette();
     auto code = [&](int index) { return palette[std::size_t(index)].code; };
     image.desc.width = grid.width * grid.pixelWidth;
@@ -304,15 +304,14 @@ void ConvertScaled(const LinearPicture& scaled, const ConversionOptions& options
     LinearPicture picture = scaled;
     if (picture.width != grid.width || picture.height != grid.height ||
         picture.pixels.size() != std::size_t(grid.width) * std::size_t(grid.height))
-        picture = LinearPicture{grid.width, grid.height,
-                                std::vector<LinearRgb>(std::size_t(grid.width) *
-                                                       std::size_t(grid.height))};
+        picture = LinearPicture{
+            grid.width, grid.height,
+            std::vector<LinearRgb>(std::size_t(grid.width) * std::size_t(grid.height))};
     Adjust(picture, options.adjustments);
     const std::vector<MatchPoint> points = MatchPoints(picture, options.metric);
     std::vector<CellSlots> cells = ChooseCellColors(grid, points, options);
-    std::vector<uint8_t> values =
-        DitherPixels(grid, picture, points, cells, options.dithering, options.strength,
-                     options.metric);
+    std::vector<uint8_t> values = DitherPixels(grid, picture, points, cells, options.dithering,
+                                               options.strength, options.metric);
     Normalize(grid, cells, values, options.multicolor);
     Image& image = result.image();
     std::memset(image.plane.data(), 0, kPlaneBytes);

@@ -66,8 +66,9 @@ LinearPicture ScalePicture(const Picture& picture, int width, int height, int pi
     out.pixels.assign(std::size_t(out.width) * std::size_t(out.height), LinearRgb{});
     // A pixel list shorter than the size claims gives only the rows it holds.
     const int sw = std::max(picture.width, 0);
-    const int sh = sw == 0 ? 0 : int(std::min<std::size_t>(std::size_t(std::max(picture.height, 0)),
-                                                           picture.pixels.size() / std::size_t(sw)));
+    const int sh = sw == 0 ? 0
+                           : int(std::min<std::size_t>(std::size_t(std::max(picture.height, 0)),
+                                                       picture.pixels.size() / std::size_t(sw)));
     if (sw == 0 || sh == 0 || out.pixels.empty()) return out;
 
     // Scales in screen columns (hires pixels) per source pixel, then per target pixel.
@@ -77,6 +78,22 @@ LinearPicture ScalePicture(const Picture& picture, int width, int height, int pi
     if (fitting == Fitting::Crop) sx = sy = std::max(sx, sy);
     const double offsetX = (screenWidth / sx - sw) / 2.0;
     const double offsetY = (out.height / sy - sh) / 2.0;
+    // A picture of the image's own size on screen is taken as it is: each
+    // target pixel the average of the columns it covers.
+    if (sx == 1.0 && sy == 1.0 && offsetX == 0.0 && offsetY == 0.0) {
+        for (int y = 0; y < out.height; ++y)
+            for (int x = 0; x < out.width; ++x) {
+                LinearRgb sum;
+                for (int k = 0; k < pixelWidth; ++k) {
+                    const LinearRgb p = LinearOf(picture.at(x * pixelWidth + k, y));
+                    sum.r += p.r, sum.g += p.g, sum.b += p.b;
+                }
+                out.pixels[std::size_t(y) * std::size_t(out.width) + std::size_t(x)] = {
+                    sum.r / float(pixelWidth), sum.g / float(pixelWidth),
+                    sum.b / float(pixelWidth)};
+            }
+        return out;
+    }
     const std::vector<Taps> columns = AxisTaps(out.width, sw, sx / pixelWidth, offsetX);
     const std::vector<Taps> rows = AxisTaps(out.height, sh, sy, offsetY);
 

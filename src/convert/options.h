@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "conversion/picture_conversion.h"
+
 namespace pixolat {
 
 extern const char* const kUsage;
@@ -25,6 +27,13 @@ struct Options {
     bool multicolor = false;
     int image = 0;
     bool imageGiven = false;
+    // --convert: the picture's colors matched into a new image instead of
+    // its pixel values read from red.
+    bool convert = false;
+    ConversionOptions conversion;
+    // Conversion settings given without --convert are errors, named here.
+    std::string conversionOptionGiven;
+    bool strengthGiven = false;
 };
 
 struct ParsedOptions {

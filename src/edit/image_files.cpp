@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <memory>
 
+#include "conversion/picture_conversion.h"
 #include "document/pixels.h"
 #include "edit/editor.h"
 #include "formats/picture_import.h"
@@ -64,6 +66,18 @@ void ImportPictureFile(Editor& editor, const std::string& path) {
         }
     }
     ImportPicturePixels(picture, editor.currentImage());
+    NormalizeCurrentImage(editor.store(), editor.state());
+    editor.UpdateScrollRanges();
+    editor.FullRedraw();
+}
+
+void ImportConvertedPicture(Editor& editor, const std::string& path) {
+    // The picture's own decode budget bounds what this takes, not its sides.
+    constexpr int kWhole = 1 << 16;
+    const Picture picture = editor.platform().LoadPictureCorner(path, kWhole, kWhole);
+    auto result = std::make_unique<ConvertedImage>();
+    if (!editor.platform().ShowImportPicture(picture, result->image())) return;
+    StoreConvertedImage(result->image(), editor.currentImage());
     NormalizeCurrentImage(editor.store(), editor.state());
     editor.UpdateScrollRanges();
     editor.FullRedraw();

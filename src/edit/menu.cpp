@@ -75,6 +75,8 @@ std::vector<MenuItem> BuildMainMenu() {
              mnuFileExportRunnablePRGClick),
         Separator("mnuFile2"),
         Item("mnuFileImportBMP",  "Import .BMP",       "Ctrl+O", 2105, mnuFileImportBMPClick),
+        Item("mnuFileImportPicture", "Import Picture...", "",    2108,
+             mnuFileImportPictureClick),
         Hidden(WithHint(Item("mnuFileImportP4S", "Import .P4S", "", 2106, nullptr),
                         "Not implemented")),
         Separator("mnuFile3"),

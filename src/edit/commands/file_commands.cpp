@@ -71,6 +71,11 @@ void mnuFileImportBMPClick(Editor& editor) {
     if (const auto path = editor.platform().OpenPictureDialog()) ImportPictureFile(editor, *path);
 }
 
+void mnuFileImportPictureClick(Editor& editor) {
+    if (const auto path = editor.platform().OpenPictureDialog())
+        ImportConvertedPicture(editor, *path);
+}
+
 void mnuFileMRU1Click(Editor& editor) {
     OpenRecentFile(editor, 1);
 }

@@ -14,6 +14,7 @@ void mnuFileExportPRGClick(Editor& editor);
 // DFLI image is refused before the save dialog.
 void mnuFileExportRunnablePRGClick(Editor& editor);
 void mnuFileImportBMPClick(Editor& editor);
+void mnuFileImportPictureClick(Editor& editor);
 // The four recent-file items.
 void mnuFileMRU1Click(Editor& editor);
 void mnuFileMRU2Click(Editor& editor);
