@@ -188,6 +188,15 @@ TEST_F(Keyboard, AltWithAMenuLetterReachesNoRow) {
     EXPECT_EQ(s.drawingMode, DrawingMode::ColorOnly);
     Type(16, kShift);
     EXPECT_EQ(editor.caption(), "Unhandled keypress: 16");
+
+    // With Shift as well the menu bar opens nothing: the keys do their work.
+    Type('D', kShift | kAlt);
+    EXPECT_EQ(s.drawingMode, DrawingMode::PixelOnly);
+    image.plane.at(0, 0) = 1;
+    Type('H', kShift | kAlt);
+    EXPECT_EQ(image.plane.at(image.desc.width - 1, 0), 1);
+    Type('V', kShift | kAlt);
+    EXPECT_EQ(image.plane.at(image.desc.width - 1, image.desc.height - 1), 1);
 }
 
 TEST_F(Keyboard, EveryKeyWithEveryModifierGivesTheTablesAnswer) {
