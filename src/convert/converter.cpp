@@ -9,6 +9,7 @@
 #include <ostream>
 
 #include "app/picture/picture_codec.h"
+#include "conversion/picture_conversion.h"
 #include "convert/messages.h"
 #include "convert/options.h"
 #include "convert/output_file.h"
@@ -23,6 +24,9 @@
 namespace pixolat {
 
 namespace {
+
+// The codec's decode budget, not this, is what limits a converted picture.
+constexpr int kMaxConvertedPictureSide = 1 << 16;
 
 const char* ColorMapName(ColorMapKind kind) {
     switch (kind) {
@@ -78,7 +82,10 @@ public:
 
     void Run(const Options& options) {
         if (options.info) return Info(options.files[0], options.multicolor);
-        Read(options.files[0], options.multicolor);
+        if (options.convert)
+            ConvertInto(options.files[0], options);
+        else
+            Read(options.files[0], options.multicolor);
         if (options.runnable)
             WriteWholeFile(options.files[1],
                            EncodeRunnablePrg(Chosen(options.files[0], options.image)));
@@ -157,6 +164,19 @@ private:
         ImportPicturePixels(picture, image);
         if (!picture.damage.empty()) Warn(picture.damage);
         return size;
+    }
+
+    // A true-color picture, whole, converted into image 0. The codec refuses
+    // a picture too large to decode as the editor's import does.
+    void ConvertInto(const std::string& path, const Options& options) {
+        const Picture picture =
+            ReadPictureFile(path, kMaxConvertedPictureSide, kMaxConvertedPictureSide);
+        ConversionOptions conversion = options.conversion;
+        conversion.multicolor = conversion.multicolor || options.multicolor;
+        auto result = std::make_unique<ConvertedImage>();
+        ConvertPicture(picture, conversion, *result);
+        StoreConvertedImage(result->image(), store_.image(0));
+        NormalizeCurrentImage(store_, state_);
     }
 
     const Image& Chosen(const std::string& input, int index) const {

@@ -35,6 +35,86 @@ std::string ImageOption(Options& options, const std::string& value) {
     return "";
 }
 
+// A whole number from low to high, or an error text.
+std::string IntegerValue(const std::string& name, const std::string& value, int low, int high,
+                         int& target) {
+    char* end = nullptr;
+    const long n = std::strtol(value.c_str(), &end, 10);
+    if (value.empty() || *end != '\0' || n < low || n > high)
+        return name + " needs a number from " + std::to_string(low) + " to " +
+               std::to_string(high) + ", not '" + ShownValue(value) + "'";
+    target = int(n);
+    return "";
+}
+
+// One of the words, as its index, or an error text.
+std::string WordValue(const std::string& name, const std::string& value,
+                      std::initializer_list<const char*> words, int& target) {
+    int index = 0;
+    std::string list;
+    for (const char* word : words) {
+        if (value == word) {
+            target = index;
+            return "";
+        }
+        list += (index == 0                       ? ""
+                 : index + 1 == int(words.size()) ? " or "
+                                                  : ", ") +
+                std::string(word);
+        ++index;
+    }
+    return name + " takes " + list + ", not '" + ShownValue(value) + "'";
+}
+
+std::string ConvertOption(Options& options, const std::string& value) {
+    int mode = 0;
+    std::string error = WordValue("--convert", value, {"hires", "multicolor", "dfli"}, mode);
+    options.convert = true;
+    options.conversion.multicolor = mode == 1;
+    options.conversion.dfli = mode == 2;
+    return error;
+}
+
+// A conversion setting: remembered, so that one given without --convert is refused.
+template <std::string (*Apply)(ConversionOptions&, const std::string&)>
+std::string Setting(Options& options, const std::string& value) {
+    if (options.conversionOptionGiven.empty()) options.conversionOptionGiven = "given";
+    return Apply(options.conversion, value);
+}
+
+std::string DitherSetting(ConversionOptions& c, const std::string& value) {
+    int kind = 0;
+    std::string error = WordValue("--dither", value, {"none", "ordered", "diffusion"}, kind);
+    c.dithering = Dithering(kind);
+    return error;
+}
+std::string FitSetting(ConversionOptions& c, const std::string& value) {
+    int how = 0;
+    std::string error = WordValue("--fit", value, {"fit", "crop", "stretch"}, how);
+    c.fitting = Fitting(how);
+    return error;
+}
+std::string StrengthSetting(ConversionOptions& c, const std::string& value) {
+    return IntegerValue("--strength", value, 0, 100, c.strength);
+}
+std::string BrightnessSetting(ConversionOptions& c, const std::string& value) {
+    return IntegerValue("--brightness", value, -100, 100, c.adjustments.brightness);
+}
+std::string ContrastSetting(ConversionOptions& c, const std::string& value) {
+    return IntegerValue("--contrast", value, -100, 100, c.adjustments.contrast);
+}
+std::string SaturationSetting(ConversionOptions& c, const std::string& value) {
+    return IntegerValue("--saturation", value, -100, 100, c.adjustments.saturation);
+}
+std::string GammaSetting(ConversionOptions& c, const std::string& value) {
+    char* end = nullptr;
+    const double g = std::strtod(value.c_str(), &end);
+    if (value.empty() || *end != '\0' || !(g >= 0.2 && g <= 5.0))
+        return "--gamma needs a number from 0.2 to 5, not '" + ShownValue(value) + "'";
+    c.adjustments.gamma = g;
+    return "";
+}
+
 // The options, searched in order; one row each. The usage text and the
 // manual page list them from here, in this order.
 const OptionRow kOptionTable[] = {
@@ -46,6 +126,43 @@ const OptionRow kOptionTable[] = {
      true,
      ImageOption,
      {"--image N", "the image of a source text to write as .prg or picture (default 0)"}},
+    {"--convert",
+     true,
+     ConvertOption,
+     {"--convert MODE",
+      "convert a true-color picture into a 320 x 200 image of that mode (hires, multicolor or "
+      "dfli), matching its colors; dfli is hires with the cell colors per pair of rows, add "
+      "--multicolor for multicolor DFLI"}},
+    {"--dither",
+     true,
+     Setting<DitherSetting>,
+     {"--dither KIND", "none (default), ordered or diffusion"}},
+    {"--strength",
+     true,
+     [](Options& o, const std::string& v) {
+         o.strengthGiven = true;
+         return Setting<StrengthSetting>(o, v);
+     },
+     {"--strength N", "dithering strength in percent, 0..100 (default 100)"}},
+    {"--fit",
+     true,
+     Setting<FitSetting>,
+     {"--fit HOW",
+      "crop (default: fill the image, cut the rest), fit (whole picture, black bars) or "
+      "stretch"}},
+    {"--brightness",
+     true,
+     Setting<BrightnessSetting>,
+     {"--brightness N", "-100..100 (default 0)"}},
+    {"--contrast", true, Setting<ContrastSetting>, {"--contrast N", "-100..100 (default 0)"}},
+    {"--saturation",
+     true,
+     Setting<SaturationSetting>,
+     {"--saturation N", "-100..100 (default 0)"}},
+    {"--gamma",
+     true,
+     Setting<GammaSetting>,
+     {"--gamma X", "0.2..5 (default 1; above 1 brightens the mid tones)"}},
     {"--runnable",
      false,
      [](Options& o, const std::string&) { return o.runnable = true, std::string(); },
@@ -77,6 +194,9 @@ const char* const kUsageForms[] = {
     "[--multicolor] [--image N] [--] INPUT OUTPUT",
     "--runnable [--multicolor] [--image N] [--] INPUT OUTPUT.prg",
     "[--multicolor] --info [--] FILE",
+    "--convert hires|multicolor|dfli [--multicolor] [--dither none|ordered|diffusion] "
+    "[--strength N] [--fit fit|crop|stretch] [--brightness N] [--contrast N] [--saturation N] "
+    "[--gamma X] [--] PICTURE OUTPUT",
 };
 
 const char* const kUsageBody =
@@ -137,6 +257,15 @@ std::string CheckMeaning(const Options& options) {
     const FileKind input = InputKindOf(options.files[0]);
     if (options.multicolor && input != FileKind::Picture)
         return "--multicolor applies to picture input only";
+    if (!options.conversionOptionGiven.empty() && !options.convert)
+        return "--dither, --strength, --fit and the adjustments apply to --convert only";
+    if (options.convert && (options.info || input != FileKind::Picture))
+        return "--convert converts a picture file into an image";
+    if (options.convert && options.multicolor && !options.conversion.dfli &&
+        !options.conversion.multicolor)
+        return "--multicolor goes with --convert multicolor or dfli, not hires";
+    if (options.strengthGiven && options.conversion.dithering == Dithering::None)
+        return "--strength applies to --dither ordered or diffusion";
     if (options.imageGiven && (options.info || input != FileKind::Source ||
                                OutputKindOf(options.files[1]) == FileKind::Source))
         return "--image picks the image of a source text to write as .prg or picture";
@@ -189,11 +318,12 @@ std::vector<OptionDoc> OptionDocs() {
 std::string UsageText() {
     constexpr std::size_t kHelpColumn = 17;
     std::string text;
-    for (std::size_t i = 0; i < std::size(kUsageForms); ++i)
-        text.append(i == 0 ? "usage: " : "       ")
-            .append("pixolat-convert ")
-            .append(kUsageForms[i])
-            .append("\n");
+    const std::string program = "pixolat-convert ";
+    for (std::size_t i = 0; i < std::size(kUsageForms); ++i) {
+        text.append(i == 0 ? "usage: " : "       ").append(program);
+        const std::size_t column = 7 + program.size();
+        AppendWrapped(text, kUsageForms[i], column, column + 2);
+    }
     text.append("\n").append(kUsageBody).append("\n");
     for (const OptionDoc& doc : OptionDocs()) {
         std::string line = "  " + std::string(doc.shown);

@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "conversion/picture_conversion.h"
+
 namespace pixolat {
 
 // What the usage text and the manual page say of an option: the option as
@@ -38,6 +40,13 @@ struct Options {
     bool multicolor = false;
     int image = 0;
     bool imageGiven = false;
+    // --convert: the picture's colors matched into a new image instead of
+    // its pixel values read from red.
+    bool convert = false;
+    ConversionOptions conversion;
+    // Conversion settings given without --convert are errors, named here.
+    std::string conversionOptionGiven;
+    bool strengthGiven = false;
 };
 
 struct ParsedOptions {

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <memory>
 #include <span>
 
+#include "conversion/picture_conversion.h"
 #include "document/pixels.h"
 #include "edit/editor.h"
 #include "edit/source_files.h"
@@ -97,6 +99,18 @@ void ImportPictureFile(Editor& editor, const std::string& path) {
     editor.FullRedraw();
     // Shown over what was read, so the user sees what the cut left.
     if (!picture.damage.empty()) editor.platform().ShowMessage(picture.damage);
+}
+
+void ImportConvertedPicture(Editor& editor, const std::string& path) {
+    // The picture's own decode budget bounds what this takes, not its sides.
+    constexpr int kWhole = 1 << 16;
+    const Picture picture = editor.platform().LoadPictureCorner(path, kWhole, kWhole);
+    auto result = std::make_unique<ConvertedImage>();
+    if (!editor.platform().ShowImportPicture(picture, result->image())) return;
+    StoreConvertedImage(result->image(), editor.currentImage());
+    NormalizeCurrentImage(editor.store(), editor.state());
+    editor.UpdateScrollRanges();
+    editor.FullRedraw();
 }
 
 void AddRecentFile(Editor& editor, const std::string& path) {

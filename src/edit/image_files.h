@@ -16,6 +16,10 @@ void ExportPrgFile(Editor& editor, const std::string& path);
 // Copies a picture's pixels into the current image, asking first whether to
 // enlarge the image when the picture is larger.
 void ImportPictureFile(Editor& editor, const std::string& path);
+// Reads a true-color picture whole and, when the user confirms the Import
+// Picture dialog, puts its conversion into the current image: size, pixel
+// width, color map kind, colors and pixels, as one step of the history.
+void ImportConvertedPicture(Editor& editor, const std::string& path);
 // Puts a new path at the top of the four recent files (a listed path stays
 // where it is).
 void AddRecentFile(Editor& editor, const std::string& path);

@@ -56,6 +56,7 @@ std::vector<MenuItem> MenuRows() {
         Item("mnuFileExportRunnablePRG"),
         Separator("mnuFile2"),
         Item("mnuFileImportBMP"),
+        Item("mnuFileImportPicture"),
         Item("mnuFileImportP4S"),
         Separator("mnuFile3"),
         Item("mnuFileMRU1"),

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "document/image_store.h"
 #include "document/picture.h"
 #include "platform/picture_files.h"
 #include "platform/text_painter.h"
@@ -137,6 +138,11 @@ public:
     virtual void ProcessPendingEvents() = 0;
     // Milliseconds, wrapping at 2^32.
     virtual uint32_t TickCount() = 0;
+
+    // Runs the Import Picture dialog on a picture: the user chooses how it is
+    // converted while a preview shows the result. On OK the converted image
+    // is in `result` (an image with planes of its own) and the answer is true.
+    virtual bool ShowImportPicture(const Picture& picture, Image& result) = 0;
 
     // Opens the Mask Processor window modally.
     virtual void OpenMaskProcessor() = 0;

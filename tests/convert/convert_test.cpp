@@ -537,3 +537,64 @@ TEST_F(ConvertTest, RunnableWrapsTheExportAndRefusesDfli) {
     EXPECT_EQ(Convert("--version"), 0);
     EXPECT_EQ(out, "pixolat-convert " PIXOLAT_VERSION "\n");
 }
+
+TEST_F(ConvertTest, ConvertMatchesThePicturesColorsInEveryMode) {
+    // Two table colors per 8 x 8 cell, pixels two columns wide: every mode
+    // gives the picture back exactly.
+    std::mt19937 random(5);
+    Picture picture{320, 200, std::vector<RgbColor>(320 * 200)};
+    for (int cy = 0; cy < 25; ++cy)
+        for (int cx = 0; cx < 40; ++cx) {
+            const int codes[2] = {int(random() % 8) * 16 + 1 + int(random() % 15),
+                                  int(random() % 8) * 16};
+            for (int y = 8 * cy; y < 8 * cy + 8; ++y)
+                for (int x = 8 * cx; x < 8 * cx + 8; x += 2) {
+                    const auto& t = ColorTriplet(codes[random() % 2]);
+                    picture.at(x, y) = picture.at(x + 1, y) = MakeRgbColor(t[0], t[1], t[2]);
+                }
+        }
+    Write(Path("in.png"), EncodePictureFile(picture, PictureFileType::Png));
+    for (const std::string& mode :
+         {"--convert hires", "--convert multicolor --dither ordered --strength 50",
+          "--convert dfli --dither diffusion", "--convert dfli --multicolor --fit stretch"}) {
+        SCOPED_TRACE(mode);
+        ASSERT_EQ(Convert(mode + " " + Path("in.png") + " " + Path("out.png")), 0) << err;
+        EXPECT_EQ(ReadPictureFile(Path("out.png"), 640, 1024).pixels, picture.pixels);
+    }
+    ASSERT_EQ(Convert("--convert dfli --multicolor " + Path("in.png") + " " + Path("out.s")), 0);
+    EXPECT_NE(Text(Path("out.s")).find("320*200 m dfli"), std::string::npos);
+}
+
+TEST_F(ConvertTest, ConvertRefusesWhatThePictureImportRefusesAndMeaninglessOptions) {
+    // A bitmap that claims 20000 x 20000 pixels and holds none of them.
+    std::vector<uint8_t> bmp(1054, 0);
+    const uint32_t fields[] = {54 + 20000u * 20000u * 3u, 0, 54, 40, 20000, 20000};
+    bmp[0] = 'B', bmp[1] = 'M';
+    for (std::size_t f = 0; f < std::size(fields); ++f)
+        for (int k = 0; k < 4; ++k) bmp[2 + 4 * f + std::size_t(k)] = uint8_t(fields[f] >> 8 * k);
+    bmp[26] = 1, bmp[28] = 24;
+    Write(Path("huge.bmp"), bmp);
+    EXPECT_EQ(Convert(Path("huge.bmp") + " " + Path("plain.prg")), 1);
+    const std::string plainError = err;
+    EXPECT_EQ(Convert("--convert hires " + Path("huge.bmp") + " " + Path("out.prg")), 1);
+    EXPECT_EQ(err, plainError);
+    EXPECT_NE(err.find("Cannot load picture"), std::string::npos) << err;
+
+    Write(Path("in.png"),
+          EncodePictureFile(Picture{3, 5, std::vector<RgbColor>(15)}, PictureFileType::Png));
+    static ImageStore store;
+    Write(Path("in.prg"), EncodePrg(store.image(0)));
+    const std::string io = " " + Path("in.png") + " " + Path("out.prg");
+    for (const std::string& arguments :
+         {"--dither ordered" + io, "--convert hires --strength 20" + io,
+          "--convert hires --multicolor" + io, "--convert sepia" + io,
+          "--convert hires --dither blue" + io, "--convert hires --gamma 9" + io,
+          "--convert hires --contrast 101" + io, "--convert hires --fit zoom" + io,
+          "--convert hires " + Path("in.prg") + " " + Path("out.png"),
+          "--convert hires --info " + Path("in.png")}) {
+        SCOPED_TRACE(arguments);
+        EXPECT_EQ(Convert(arguments), 2);
+        EXPECT_EQ(Lines(err), 2) << err;
+    }
+    EXPECT_EQ(Leftovers({"huge.bmp", "in.png", "in.prg"}), std::vector<std::string>{});
+}

@@ -115,6 +115,16 @@ public:
     int propertiesOpenings = 0;
     bool ShowImageProperties(ImagePropertiesDialog& dialog) override;
 
+    // The user's work in the Import Picture dialog: gets the picture and the
+    // result image and returns whether it closed with OK. Without a script
+    // the dialog is cancelled.
+    std::function<bool(const Picture&, Image&)> importPictureScript;
+    int importPictureOpenings = 0;
+    bool ShowImportPicture(const Picture& picture, Image& result) override {
+        ++importPictureOpenings;
+        return importPictureScript ? importPictureScript(picture, result) : false;
+    }
+
     // The file dialogs' options, as last asked.
     FileDialogOptions lastDialogOptions;
 };

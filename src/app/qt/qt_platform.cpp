@@ -29,6 +29,7 @@
 #include "app/picture/picture_codec.h"
 #include "app/picture/picture_qimage.h"
 #include "app/qt/form_data.h"
+#include "app/qt/form_import_picture.h"
 #include "app/qt/form_properties.h"
 #include "document/errors.h"
 #include "document/escaped_text.h"
@@ -553,6 +554,13 @@ uint32_t QtPlatform::TickCount() {
 bool QtPlatform::ShowImageProperties(ImagePropertiesDialog& dialog) {
     TFormProperties form(dialog, parentWidget());
     return form.exec() == QDialog::Accepted;
+}
+
+bool QtPlatform::ShowImportPicture(const Picture& picture, Image& result) {
+    TFormImportPicture form(picture, parentWidget());
+    if (form.exec() != QDialog::Accepted) return false;
+    form.Convert(result);
+    return true;
 }
 
 void QtPlatform::OpenMaskProcessor() {

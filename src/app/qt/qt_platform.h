@@ -88,6 +88,7 @@ public:
     void ProcessPendingEvents() override;
     uint32_t TickCount() override;
     bool ShowImageProperties(ImagePropertiesDialog& dialog) override;
+    bool ShowImportPicture(const Picture& picture, Image& result) override;
     void OpenMaskProcessor() override;
 
     // Opens the Mask Processor; set by the program so the platform need not

@@ -58,6 +58,7 @@ const CommandRecord kCommandRecords[] = {
     {"mnuFileExportPRG", "Export .PRG", mnuFileExportPRGClick, 2104},
     {"mnuFileExportRunnablePRG", "Export Runnable .PRG...", mnuFileExportRunnablePRGClick, 2107},
     {"mnuFileImportBMP", "Import .BMP", mnuFileImportBMPClick, 2105},
+    {"mnuFileImportPicture", "Import Picture...", mnuFileImportPictureClick, 2108},
     {.id = "mnuFileImportP4S", .caption = "Import .P4S", .helpContext = 2106, .visible = Never,
      .hint = "Not implemented"},
     {.id = "mnuFileMRU1", .undoName = "Import .PRG", .visible = HasRecentFile<1>,

@@ -63,6 +63,11 @@ void mnuFileImportBMPClick(Editor& editor) {
     if (const auto path = editor.platform().OpenPictureDialog()) ImportPictureFile(editor, *path);
 }
 
+void mnuFileImportPictureClick(Editor& editor) {
+    if (const auto path = editor.platform().OpenPictureDialog())
+        ImportConvertedPicture(editor, *path);
+}
+
 void mnuFileExitClick(Editor& editor) {
     editor.platform().CloseMainWindow();
 }

@@ -14,6 +14,7 @@ void mnuFileExportPRGClick(Editor& editor);
 // DFLI image is refused before the save dialog.
 void mnuFileExportRunnablePRGClick(Editor& editor);
 void mnuFileImportBMPClick(Editor& editor);
+void mnuFileImportPictureClick(Editor& editor);
 void mnuFileExitClick(Editor& editor);
 // Source text in files, and the recovery file the last session left.
 void mnuFileOpenSourceClick(Editor& editor);

@@ -1,0 +1,203 @@
+// Measures how close converted pictures come to their photographs: each
+// picture is converted to 320 x 200 in every mode, the result shown in the
+// editor's colors, and the mean CIEDE2000 difference to the photograph taken
+// pixel by pixel (without dithering) or after a 3 x 3 Gaussian blur of both
+// in linear light (with dithering, as dither mixes on a screen). Prints a
+// table of differences per picture and mode, and the CPU time per conversion.
+//
+//   pixolat_conversion_quality [--metric lab|weighted] [PICTURE ...]
+//   pixolat_conversion_quality --prepare INPUT OUTPUT.png
+//
+// Without pictures it reads bench/pictures/*.png; --prepare crops a picture
+// of any size to 320 x 200 for that set.
+#include <algorithm>
+#include <cmath>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iomanip>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/picture/picture_codec.h"
+#include "conversion/picture_conversion.h"
+#include "document/colors.h"
+#include "document/errors.h"
+
+using namespace pixolat;
+
+namespace {
+
+struct Mode {
+    const char* name;
+    bool multicolor;
+    Dithering dithering;
+    bool blurred;
+    double goal;
+};
+
+const Mode kModes[] = {
+    {"hires", false, Dithering::None, false, 8.7},
+    {"hires diffusion", false, Dithering::Diffusion, true, 6.2},
+    {"hires ordered", false, Dithering::Ordered, true, 6.2},
+    {"multi", true, Dithering::None, false, 8.2},
+    {"multi diffusion", true, Dithering::Diffusion, true, 5.4},
+    {"multi ordered", true, Dithering::Ordered, true, 5.4},
+};
+
+using LinearImage = std::vector<LinearRgb>;
+
+LinearImage LinearPixels(const Picture& picture) {
+    LinearImage out(picture.pixels.size());
+    for (std::size_t i = 0; i < out.size(); ++i) out[i] = LinearOf(picture.pixels[i]);
+    return out;
+}
+
+// [1 2 1] x [1 2 1] / 16 with the edge pixels repeated.
+LinearImage Blur(const LinearImage& in, int width, int height) {
+    LinearImage out(in.size());
+    const float w[3] = {1.0f, 2.0f, 1.0f};
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            LinearRgb sum;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx) {
+                    const int sx = std::clamp(x + dx, 0, width - 1);
+                    const int sy = std::clamp(y + dy, 0, height - 1);
+                    const float k = w[dx + 1] * w[dy + 1] / 16.0f;
+                    const LinearRgb& p = in[std::size_t(sy * width + sx)];
+                    sum.r += k * p.r, sum.g += k * p.g, sum.b += k * p.b;
+                }
+            out[std::size_t(y * width + x)] = sum;
+        }
+    return out;
+}
+
+double MeanDifference(const LinearImage& a, const LinearImage& b) {
+    double sum = 0;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        sum += Ciede2000(LabFromLinear(a[i]), LabFromLinear(b[i]));
+    return sum / double(a.size());
+}
+
+Picture Shown(const Image& image) {
+    RgbTable table;
+    BuildRgbTable(table);
+    Picture picture{image.desc.width, image.desc.height, {}};
+    picture.pixels.resize(std::size_t(picture.width) * std::size_t(picture.height));
+    const int step = image.desc.pixelWidth == 2 ? 2 : 1;
+    for (int y = 0; y < picture.height; ++y)
+        for (int x = 0; x < picture.width; ++x)
+            picture.at(x, y) = table[std::size_t(ColorCodeAt(image, x - x % step, y))];
+    return picture;
+}
+
+double CpuMilliseconds(std::clock_t start) {
+    return 1000.0 * double(std::clock() - start) / CLOCKS_PER_SEC;
+}
+
+int Prepare(const std::string& input, const std::string& output) {
+    const Picture source = ReadPictureFile(input, 1 << 20, 1 << 20);
+    const LinearPicture scaled = ScalePicture(source, 320, 200, 1, Fitting::Crop);
+    Picture out{320, 200, std::vector<RgbColor>(320 * 200)};
+    for (std::size_t i = 0; i < out.pixels.size(); ++i) {
+        const LinearRgb& p = scaled.pixels[i];
+        auto byte = [](float v) { return int(std::lround(SrgbFromLinear(v) * 255.0f)); };
+        out.pixels[i] = MakeRgbColor(byte(p.r), byte(p.g), byte(p.b));
+    }
+    const std::vector<uint8_t> bytes = EncodePictureFile(out, PictureFileType::Png);
+    std::ofstream(output, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> files;
+    ColorMetric metric = ColorMetric::Weighted;
+    std::string writeFolder;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--prepare" && i + 2 < argc) return Prepare(argv[i + 1], argv[i + 2]);
+        if (arg == "--metric" && i + 1 < argc) {
+            metric = std::string(argv[++i]) == "lab" ? ColorMetric::Lab : ColorMetric::Weighted;
+            continue;
+        }
+        if (arg == "--write" && i + 1 < argc) {
+            writeFolder = argv[++i];
+            continue;
+        }
+        files.push_back(arg);
+    }
+    if (files.empty()) {
+        const std::filesystem::path folder =
+            std::filesystem::path(PIXOLAT_SOURCE_DIR) / "bench" / "pictures";
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            if (entry.path().extension() == ".png") files.push_back(entry.path().string());
+        std::sort(files.begin(), files.end());
+    }
+    std::cout << std::left << std::setw(22) << "picture";
+    for (const Mode& mode : kModes) std::cout << std::right << std::setw(17) << mode.name;
+    std::cout << "\n";
+    std::vector<double> sums(std::size(kModes)), worst(std::size(kModes)), times(std::size(kModes));
+    ConvertedImage result;
+    for (const std::string& file : files) {
+        Picture source;
+        try {
+            source = ReadPictureFile(file, 320, 200);
+        } catch (const Error& e) {
+            std::cerr << e.text() << "\n";
+            return 1;
+        }
+        const LinearImage plain = LinearPixels(source);
+        const LinearImage blurred = Blur(plain, source.width, source.height);
+        std::cout << std::left << std::setw(22)
+                  << std::filesystem::path(file).stem().string().substr(0, 21);
+        for (std::size_t m = 0; m < std::size(kModes); ++m) {
+            ConversionOptions options;
+            options.multicolor = kModes[m].multicolor;
+            options.dithering = kModes[m].dithering;
+            options.metric = metric;
+            // The fastest of three runs: the time of the conversion, not of the machine's other
+            // work.
+            double best = 1e9;
+            for (int run = 0; run < 3; ++run) {
+                const std::clock_t start = std::clock();
+                ConvertPicture(source, options, result);
+                best = std::min(best, CpuMilliseconds(start));
+            }
+            times[m] += best;
+            const Picture shownPicture = Shown(result.image());
+            if (!writeFolder.empty()) {
+                const std::vector<uint8_t> bytes =
+                    EncodePictureFile(shownPicture, PictureFileType::Png);
+                std::ofstream(writeFolder + "/" + std::filesystem::path(file).stem().string() +
+                                  "-" + std::to_string(m) + ".png",
+                              std::ios::binary)
+                    .write(reinterpret_cast<const char*>(bytes.data()),
+                           std::streamsize(bytes.size()));
+            }
+            const LinearImage shown = LinearPixels(shownPicture);
+            const double d = kModes[m].blurred
+                                 ? MeanDifference(blurred, Blur(shown, source.width, source.height))
+                                 : MeanDifference(plain, shown);
+            sums[m] += d;
+            worst[m] = std::max(worst[m], d / kModes[m].goal);
+            std::cout << std::right << std::setw(17) << std::fixed << std::setprecision(2) << d;
+        }
+        std::cout << "\n";
+    }
+    const double n = double(files.size());
+    std::cout << std::left << std::setw(22) << "mean";
+    for (double s : sums) std::cout << std::right << std::setw(17) << s / n;
+    std::cout << "\n" << std::left << std::setw(22) << "goal";
+    for (const Mode& mode : kModes) std::cout << std::right << std::setw(17) << mode.goal;
+    std::cout << "\n" << std::left << std::setw(22) << "worst / goal";
+    for (double w : worst) std::cout << std::right << std::setw(17) << w;
+    std::cout << "\n" << std::left << std::setw(22) << "CPU ms per picture";
+    for (double t : times) std::cout << std::right << std::setw(17) << t / n;
+    std::cout << "\n";
+    return 0;
+}

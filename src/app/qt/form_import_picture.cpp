@@ -1,0 +1,203 @@
+#include "app/qt/form_import_picture.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPixmap>
+#include <QSlider>
+#include <QVBoxLayout>
+#include <memory>
+
+#include "document/colors.h"
+
+namespace pixolat {
+
+namespace {
+
+// Previews are shown this much larger than the Plus/4's pixels.
+constexpr int kPreviewZoom = 2;
+
+QImage PictureImage(const LinearPicture& picture, int pixelWidth) {
+    QImage image(picture.width * pixelWidth, picture.height, QImage::Format_RGB32);
+    for (int y = 0; y < picture.height; ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const LinearRgb& p = picture.at(x / pixelWidth, y);
+            auto byte = [](float v) { return int(SrgbFromLinear(v) * 255.0f + 0.5f); };
+            image.setPixel(x, y, qRgb(byte(p.r), byte(p.g), byte(p.b)));
+        }
+    return image;
+}
+
+QImage ConvertedImageOf(const Image& image) {
+    QImage shown(image.desc.width, image.desc.height, QImage::Format_RGB32);
+    const int step = image.desc.pixelWidth == 2 ? 2 : 1;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x) {
+            const auto& t = ColorTriplet(ColorCodeAt(image, x - x % step, y));
+            shown.setPixel(x, y, qRgb(t[0], t[1], t[2]));
+        }
+    return shown;
+}
+
+QSlider* Slider(int low, int high, int value) {
+    auto* slider = new QSlider(Qt::Horizontal);
+    slider->setRange(low, high);
+    slider->setValue(value);
+    return slider;
+}
+
+}  // namespace
+
+TFormImportPicture::TFormImportPicture(const Picture& picture, QWidget* parent)
+    : QDialog(parent), picture_(picture) {
+    setObjectName("TFormImportPicture");
+    setWindowTitle("Import Picture");
+    BuildControls();
+    worker_ = std::thread([this] { Work(); });
+    RequestPreview();
+}
+
+TFormImportPicture::~TFormImportPicture() {
+    {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    wake_.notify_all();
+    worker_.join();
+}
+
+void TFormImportPicture::BuildControls() {
+    cboMode = new QComboBox;
+    cboMode->setObjectName("cboMode");
+    cboMode->addItems({"Hires", "Multicolor", "Hires DFLI", "Multicolor DFLI"});
+    cboDither = new QComboBox;
+    cboDither->setObjectName("cboDither");
+    cboDither->addItems({"None", "Ordered", "Error diffusion"});
+    cboFit = new QComboBox;
+    cboFit->setObjectName("cboFit");
+    cboFit->addItems({"Fit", "Crop", "Stretch"});
+    cboFit->setCurrentIndex(int(Fitting::Crop));
+    sldStrength = Slider(0, 100, 100);
+    sldBrightness = Slider(-100, 100, 0);
+    sldContrast = Slider(-100, 100, 0);
+    sldSaturation = Slider(-100, 100, 0);
+    spnGamma = new QDoubleSpinBox;
+    spnGamma->setRange(0.2, 5.0);
+    spnGamma->setSingleStep(0.1);
+    spnGamma->setValue(1.0);
+
+    auto* form = new QFormLayout;
+    form->addRow("Mode:", cboMode);
+    form->addRow("Dithering:", cboDither);
+    form->addRow("Strength:", sldStrength);
+    form->addRow("Size:", cboFit);
+    form->addRow("Brightness:", sldBrightness);
+    form->addRow("Contrast:", sldContrast);
+    form->addRow("Saturation:", sldSaturation);
+    form->addRow("Gamma:", spnGamma);
+
+    imgBefore = new QLabel;
+    imgAfter = new QLabel;
+    for (QLabel* label : {imgBefore, imgAfter}) {
+        label->setFixedSize(320 * kPreviewZoom, 200 * kPreviewZoom);
+        label->setAlignment(Qt::AlignCenter);
+    }
+    auto* previews = new QHBoxLayout;
+    previews->addWidget(imgBefore);
+    previews->addWidget(imgAfter);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(previews);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+
+    for (QComboBox* box : {cboMode, cboDither, cboFit})
+        connect(box, &QComboBox::currentIndexChanged, this, [this] { RequestPreview(); });
+    for (QSlider* slider : {sldStrength, sldBrightness, sldContrast, sldSaturation})
+        connect(slider, &QSlider::valueChanged, this, [this] { RequestPreview(); });
+    connect(spnGamma, &QDoubleSpinBox::valueChanged, this, [this] { RequestPreview(); });
+}
+
+ConversionOptions TFormImportPicture::Options() const {
+    ConversionOptions options;
+    options.multicolor = cboMode->currentIndex() % 2 == 1;
+    options.dfli = cboMode->currentIndex() >= 2;
+    options.dithering = Dithering(cboDither->currentIndex());
+    options.fitting = Fitting(cboFit->currentIndex());
+    options.strength = sldStrength->value();
+    options.adjustments = {sldBrightness->value(), sldContrast->value(), sldSaturation->value(),
+                           spnGamma->value()};
+    return options;
+}
+
+void TFormImportPicture::Convert(Image& result) const {
+    auto converted = std::make_unique<ConvertedImage>();
+    ConvertPicture(picture_, Options(), *converted);
+    StoreConvertedImage(converted->image(), result);
+}
+
+void TFormImportPicture::RequestPreview() {
+    sldStrength->setEnabled(cboDither->currentIndex() != int(Dithering::None));
+    {
+        std::lock_guard lock(mutex_);
+        pending_ = Options();
+        ++generation_;
+    }
+    wake_.notify_all();
+}
+
+void TFormImportPicture::ShowPreview(uint64_t generation, const QImage& before,
+                                     const QImage& after) {
+    {
+        // A preview of options changed since is dropped; the newer one comes.
+        std::lock_guard lock(mutex_);
+        if (generation != generation_) return;
+    }
+    const QSize size(320 * kPreviewZoom, 200 * kPreviewZoom);
+    imgBefore->setPixmap(
+        QPixmap::fromImage(before.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+    imgAfter->setPixmap(QPixmap::fromImage(after.scaled(size)));
+    ++previewsShown_;
+}
+
+// The worker: converts the newest options; the scaled picture is kept while
+// only the matching and dithering change.
+void TFormImportPicture::Work() {
+    auto converted = std::make_unique<ConvertedImage>();
+    LinearPicture scaled;
+    std::optional<std::pair<bool, Fitting>> scaledFor;
+    for (;;) {
+        ConversionOptions options;
+        uint64_t generation = 0;
+        {
+            std::unique_lock lock(mutex_);
+            wake_.wait(lock, [this] { return stop_ || pending_.has_value(); });
+            if (stop_) return;
+            options = *pending_;
+            pending_.reset();
+            generation = generation_;
+        }
+        const std::pair<bool, Fitting> key{options.multicolor, options.fitting};
+        if (scaledFor != key) {
+            scaled = ScaleForConversion(picture_, options);
+            scaledFor = key;
+        }
+        ConvertScaled(scaled, options, *converted);
+        LinearPicture adjusted = scaled;
+        Adjust(adjusted, options.adjustments);
+        const QImage before = PictureImage(adjusted, options.multicolor ? 2 : 1);
+        const QImage after = ConvertedImageOf(converted->image());
+        QMetaObject::invokeMethod(
+            this, [this, generation, before, after] { ShowPreview(generation, before, after); },
+            Qt::QueuedConnection);
+    }
+}
+
+}  // namespace pixolat

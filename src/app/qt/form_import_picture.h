@@ -1,0 +1,65 @@
+#pragma once
+// TFormImportPicture, the Import Picture dialog: how a true-color picture is
+// converted (mode, dithering, fitting, adjustments), with the picture and
+// its conversion side by side. Previews are converted in a worker thread, so
+// the window never waits for them; the newest options always win.
+#include <QDialog>
+#include <QImage>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+#include "conversion/picture_conversion.h"
+
+class QComboBox;
+class QDoubleSpinBox;
+class QLabel;
+class QSlider;
+
+namespace pixolat {
+
+class TFormImportPicture : public QDialog {
+    Q_OBJECT
+public:
+    TFormImportPicture(const Picture& picture, QWidget* parent = nullptr);
+    ~TFormImportPicture() override;
+
+    // The options the controls show.
+    ConversionOptions Options() const;
+    // Converts the picture with the shown options into result (on OK).
+    void Convert(Image& result) const;
+    // How many previews have been shown, for tests that wait for one.
+    int previewsShown() const { return previewsShown_; }
+
+    QComboBox* cboMode = nullptr;
+    QComboBox* cboDither = nullptr;
+    QComboBox* cboFit = nullptr;
+    QSlider* sldStrength = nullptr;
+    QSlider* sldBrightness = nullptr;
+    QSlider* sldContrast = nullptr;
+    QSlider* sldSaturation = nullptr;
+    QDoubleSpinBox* spnGamma = nullptr;
+    QLabel* imgBefore = nullptr;
+    QLabel* imgAfter = nullptr;
+
+private:
+    void BuildControls();
+    // Hands the shown options to the worker.
+    void RequestPreview();
+    void ShowPreview(uint64_t generation, const QImage& before, const QImage& after);
+    void Work();
+
+    const Picture& picture_;
+    int previewsShown_ = 0;
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::optional<ConversionOptions> pending_;
+    uint64_t generation_ = 0;
+    bool stop_ = false;
+    std::thread worker_;
+};
+
+}  // namespace pixolat

@@ -1,0 +1,44 @@
+#pragma once
+// The target's grid of cells, and the pixel values chosen once every cell
+// has its colors: the nearest of the cell's colors, or dithered between them
+// (ordered with a Bayer matrix, or by serpentine error diffusion).
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "conversion/cell_search.h"
+#include "conversion/source_picture.h"
+
+namespace pixolat {
+
+enum class Dithering;
+
+// Target pixels (double-wide in multicolor) in cells of cellWidth x cellHeight,
+// cells row by row; the last row or column of cells may be cut short.
+struct TargetGrid {
+    int pixelWidth = 1;
+    int width = 0, height = 0;
+    int cellWidth = 8, cellHeight = 8;
+    int cellsX = 0, cellsY = 0;
+
+    int CellCount() const { return cellsX * cellsY; }
+    int CellOf(int x, int y) const { return (y / cellHeight) * cellsX + x / cellWidth; }
+    int CellPixelCount(int cell) const;
+    // Copies the cell's pixels row by row into out; returns how many.
+    int GatherCell(int cell, const std::vector<MatchPoint>& points, MatchPoint* out) const;
+};
+
+// A cell's palette indices by pixel value; `count` of them are used (2 in
+// hires, 4 in multicolor where slots 0 and 3 are the image-wide colors).
+struct CellSlots {
+    std::array<int, 4> slots{};
+    int count = 2;
+};
+
+// Pixel values row by row, each an index into its cell's slots.
+std::vector<uint8_t> DitherPixels(const TargetGrid& grid, const LinearPicture& picture,
+                                  const std::vector<MatchPoint>& points,
+                                  const std::vector<CellSlots>& cells, Dithering dithering,
+                                  int strength, ColorMetric metric);
+
+}  // namespace pixolat

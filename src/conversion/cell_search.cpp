@@ -1,0 +1,241 @@
+#include "conversion/cell_search.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+
+namespace pixolat {
+
+MatchPoint MatchPointOf(const Lab& lab, ColorMetric metric) {
+    MatchPoint p;
+    p.l = lab.l;
+    p.a = lab.a;
+    p.b = lab.b;
+    p.chroma = std::hypot(lab.a, lab.b);
+    if (metric == ColorMetric::Weighted) {
+        const float l50 = (lab.l - 50.0f) * (lab.l - 50.0f);
+        const float sl = 1.0f + 0.015f * l50 / std::sqrt(20.0f + l50);
+        const float sc = 1.0f + 0.045f * p.chroma;
+        const float sh = 1.0f + 0.015f * p.chroma;
+        p.wl = 1.0f / (sl * sl);
+        p.wh = 1.0f / (sh * sh);
+        p.chromaScale = 0.5f;
+        (void)sc;
+    }
+    return p;
+}
+
+float Distance(const MatchPoint& p, const PaletteColor& c) {
+    const float dl = p.l - c.lab.l, da = p.a - c.lab.a, db = p.b - c.lab.b;
+    const float dc = p.chroma - c.chroma;
+    const float cm = p.chromaScale * (p.chroma + c.chroma);
+    const float sc = 1.0f + 0.045f * cm, sh = 1.0f + 0.015f * cm;
+    const float dh2 = da * da + db * db - dc * dc;
+    return std::sqrt(std::max(0.0f, p.wl * dl * dl + dc * dc / (sc * sc) + dh2 / (sh * sh)));
+}
+
+void CellDistances(const MatchPoint* points, int n, std::vector<float>& distances) {
+    const std::vector<PaletteColor>& palette = TedPalette();
+    const int padded = PaddedCount(n);
+    distances.assign(palette.size() * std::size_t(padded), 0.0f);
+    // Structure of arrays, so the loop over pixels runs in vectors.
+    std::array<float, kMaxCellPixels> l{}, a{}, b{}, ch{}, wl{}, cs{};
+    for (int p = 0; p < n; ++p) {
+        l[p] = points[p].l, a[p] = points[p].a, b[p] = points[p].b, ch[p] = points[p].chroma;
+        wl[p] = points[p].wl, cs[p] = points[p].chromaScale;
+    }
+    for (std::size_t c = 0; c < palette.size(); ++c) {
+        const Lab lab = palette[c].lab;
+        const float chroma = palette[c].chroma;
+        float* row = &distances[c * std::size_t(padded)];
+        for (int p = 0; p < n; ++p) {
+            const float dl = l[p] - lab.l, da = a[p] - lab.a, db = b[p] - lab.b;
+            const float dc = ch[p] - chroma;
+            const float cm = cs[p] * (ch[p] + chroma);
+            const float sc = 1.0f + 0.045f * cm, sh = 1.0f + 0.015f * cm;
+            const float sq =
+                wl[p] * dl * dl + dc * dc / (sc * sc) + (da * da + db * db - dc * dc) / (sh * sh);
+            row[p] = std::sqrt(sq > 0.0f ? sq : 0.0f);
+        }
+    }
+}
+
+namespace {
+
+// Sum over the padded pixels of min(x[p], y[p]), in 8 running sums so the
+// compiler keeps it in vectors.
+float SumOfMin(const float* x, const float* y, int padded) {
+    float acc[8] = {};
+    for (int p = 0; p < padded; p += 8)
+        for (int k = 0; k < 8; ++k) acc[k] += std::min(x[p + k], y[p + k]);
+    return ((acc[0] + acc[1]) + (acc[2] + acc[3])) + ((acc[4] + acc[5]) + (acc[6] + acc[7]));
+}
+
+// Each pixel's floor when no image-wide colors limit its cost.
+const float* NoFloor() {
+    static const std::array<float, kMaxCellPixels> none = [] {
+        std::array<float, kMaxCellPixels> a;
+        a.fill(std::numeric_limits<float>::max());
+        return a;
+    }();
+    return none.data();
+}
+
+}  // namespace
+
+int CandidateColors(const float* distances, int n, const float* floor, int candidates,
+                    std::array<int, 128>& list) {
+    if (floor == nullptr) floor = NoFloor();
+    const int colors = int(TedPalette().size());
+    candidates = std::clamp(candidates, 1, colors);
+    const int padded = PaddedCount(n);
+    std::array<float, 128> single{};
+    std::array<int, kMaxCellPixels> nearest{};
+    std::array<float, kMaxCellPixels> nearestCost;
+    nearestCost.fill(std::numeric_limits<float>::max());
+    for (int c = 0; c < colors; ++c) {
+        const float* row = distances + std::size_t(c) * std::size_t(padded);
+        single[std::size_t(c)] = SumOfMin(row, floor, padded);
+        for (int p = 0; p < n; ++p)
+            if (row[p] < nearestCost[std::size_t(p)]) {
+                nearestCost[std::size_t(p)] = row[p];
+                nearest[std::size_t(p)] = c;
+            }
+    }
+    std::array<int, 128> order{};
+    for (int c = 0; c < colors; ++c) order[std::size_t(c)] = c;
+    std::partial_sort(
+        order.begin(), order.begin() + candidates, order.begin() + colors,
+        [&](int x, int y) { return single[std::size_t(x)] < single[std::size_t(y)]; });
+    std::array<bool, 128> chosen{};
+    int count = 0;
+    for (int i = 0; i < candidates; ++i) {
+        chosen[std::size_t(order[std::size_t(i)])] = true;
+        list[std::size_t(count++)] = order[std::size_t(i)];
+    }
+    for (int p = 0; p < n; ++p) {
+        const int c = nearest[std::size_t(p)];
+        if (!chosen[std::size_t(c)] && nearestCost[std::size_t(p)] < floor[p]) {
+            chosen[std::size_t(c)] = true;
+            list[std::size_t(count++)] = c;
+        }
+    }
+    return count;
+}
+
+namespace {
+
+// A cell's pixels as arrays, for loops that run in vectors; the padding
+// pixels sit on every color (distance 0).
+struct CellPoints {
+    std::array<float, kMaxCellPixels> l{}, a{}, b{}, wl{}, wh{};
+    int padded = 0;
+};
+
+CellPoints PointsOf(const MatchPoint* points, int n) {
+    CellPoints c;
+    c.padded = PaddedCount(n);
+    for (int p = 0; p < n; ++p) {
+        c.l[std::size_t(p)] = points[p].l, c.a[std::size_t(p)] = points[p].a;
+        c.b[std::size_t(p)] = points[p].b;
+        c.wl[std::size_t(p)] = points[p].wl, c.wh[std::size_t(p)] = points[p].wh;
+    }
+    return c;
+}
+
+// Each pixel's distance to the nearest mix of colors x and y, plus a charge
+// for the pattern a mix leaves visible, largest for an even mix of far colors.
+void MixCosts(const CellPoints& c, const PaletteColor& x, const PaletteColor& y, float noise,
+              float* out) {
+    const float vl = y.lab.l - x.lab.l, va = y.lab.a - x.lab.a, vb = y.lab.b - x.lab.b;
+    for (int p = 0; p < c.padded; ++p) {
+        const float wl = c.wl[std::size_t(p)], wh = c.wh[std::size_t(p)];
+        const float ul = c.l[std::size_t(p)] - x.lab.l, ua = c.a[std::size_t(p)] - x.lab.a,
+                    ub = c.b[std::size_t(p)] - x.lab.b;
+        const float vv = wl * vl * vl + wh * (va * va + vb * vb);
+        const float uv = wl * ul * vl + wh * (ua * va + ub * vb);
+        float t = vv > 0.0f ? uv / vv : 0.0f;
+        t = t < 0.0f ? 0.0f : t > 1.0f ? 1.0f : t;
+        const float rl = ul - t * vl, ra = ua - t * va, rb = ub - t * vb;
+        const float r2 = wl * rl * rl + wh * (ra * ra + rb * rb);
+        out[p] = std::sqrt(r2) + noise * t * (1.0f - t) * std::sqrt(vv);
+    }
+}
+
+}  // namespace
+
+PairChoice BestPair(const float* distances, int n, const float* floor, int candidates) {
+    if (floor == nullptr) floor = NoFloor();
+    std::array<int, 128> list{};
+    const int count = CandidateColors(distances, n, floor, candidates, list);
+    return BestPairAmong(distances, n, floor, list.data(), count);
+}
+
+PairChoice BestPairAmong(const float* distances, int n, const float* floor, const int* list,
+                         int count) {
+    if (floor == nullptr) floor = NoFloor();
+    const int padded = PaddedCount(n);
+    // Each candidate's distances already capped by the floor.
+    thread_local std::vector<float> capped;
+    capped.resize(std::size_t(count) * std::size_t(padded));
+    for (int i = 0; i < count; ++i) {
+        const float* row = distances + std::size_t(list[i]) * std::size_t(padded);
+        for (int p = 0; p < padded; ++p)
+            capped[std::size_t(i * padded + p)] = std::min(row[p], floor[p]);
+    }
+    PairChoice best{list[0], list[0], std::numeric_limits<float>::max()};
+    for (int i = 0; i < count; ++i)
+        for (int j = i; j < count; ++j) {
+            const float cost = SumOfMin(&capped[std::size_t(i * padded)],
+                                        &capped[std::size_t(j * padded)], padded);
+            if (cost < best.cost) best = {list[i], list[j], cost};
+        }
+    return best;
+}
+
+PairChoice BestMixPair(const float* distances, const MatchPoint* points, int n, const int* globals,
+                       int candidates, float noise) {
+    const std::vector<PaletteColor>& palette = TedPalette();
+    const CellPoints cell = PointsOf(points, n);
+    const int padded = cell.padded;
+    std::array<float, kMaxCellPixels> floor, mix, scratch;
+    const float* rankFloor = NoFloor();
+    if (globals != nullptr) {
+        MixCosts(cell, palette[std::size_t(globals[0])], palette[std::size_t(globals[1])], noise,
+                 floor.data());
+        rankFloor = floor.data();
+    } else {
+        std::copy(NoFloor(), NoFloor() + kMaxCellPixels, floor.begin());
+    }
+    std::array<int, 128> list{};
+    const int count = CandidateColors(distances, n, rankFloor, candidates, list);
+    // Each candidate's cost with the image-wide colors alone (mixes with them included).
+    thread_local std::vector<float> alone;
+    alone.resize(std::size_t(count) * std::size_t(padded));
+    for (int i = 0; i < count; ++i) {
+        float* row = &alone[std::size_t(i * padded)];
+        const PaletteColor& c = palette[std::size_t(list[std::size_t(i)])];
+        const float* d = distances + std::size_t(list[std::size_t(i)]) * std::size_t(padded);
+        for (int p = 0; p < padded; ++p) row[p] = std::min(floor[std::size_t(p)], d[p]);
+        if (globals == nullptr) continue;
+        for (int g = 0; g < 2; ++g) {
+            MixCosts(cell, c, palette[std::size_t(globals[g])], noise, scratch.data());
+            for (int p = 0; p < padded; ++p) row[p] = std::min(row[p], scratch[std::size_t(p)]);
+        }
+    }
+    PairChoice best{list[0], list[0], SumOfMin(&alone[0], &alone[0], padded)};
+    for (int i = 0; i < count; ++i)
+        for (int j = i + 1; j < count; ++j) {
+            MixCosts(cell, palette[std::size_t(list[std::size_t(i)])],
+                     palette[std::size_t(list[std::size_t(j)])], noise, mix.data());
+            const float* x = &alone[std::size_t(i * padded)];
+            const float* y = &alone[std::size_t(j * padded)];
+            for (int p = 0; p < padded; ++p) scratch[std::size_t(p)] = std::min(x[p], y[p]);
+            const float cost = SumOfMin(scratch.data(), mix.data(), padded);
+            if (cost < best.cost) best = {list[std::size_t(i)], list[std::size_t(j)], cost};
+        }
+    return best;
+}
+
+}  // namespace pixolat

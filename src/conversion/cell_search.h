@@ -1,0 +1,72 @@
+#pragma once
+// The choice of colors: each pixel's perceptual distance to every palette
+// color, and the search for the pair of colors per cell (and the image-wide
+// pair of a multicolor picture) that minimises the sum of those distances.
+#include <array>
+#include <cstddef>
+#include <vector>
+
+#include "conversion/color_science.h"
+#include "conversion/ted_palette.h"
+
+namespace pixolat {
+
+// How a pixel's distance to a palette color is measured.
+enum class ColorMetric {
+    Lab,       // Euclidean CIELAB (CIE76)
+    Weighted,  // CIELAB with the lightness, chroma and hue weights of CIEDE2000's
+               // lightness term and CIE94's chroma and hue terms
+};
+
+// A target pixel as the metric needs it; the weights depend on the pixel alone.
+struct MatchPoint {
+    float l = 0, a = 0, b = 0, chroma = 0;
+    float wl = 1;           // lightness weight
+    float wh = 1;           // hue and chroma weight of the pixel alone, for mixes
+    float chromaScale = 0;  // 0.5 where chroma and hue are weighed by the pair's mean chroma
+};
+
+MatchPoint MatchPointOf(const Lab& lab, ColorMetric metric);
+float Distance(const MatchPoint& p, const PaletteColor& c);
+
+// Cells of the target grid hold up to 64 pixels; a cell's table is padded to
+// a multiple of 8 pixels of distance 0 so the sums run in whole vectors.
+inline constexpr int kMaxCellPixels = 64;
+inline int PaddedCount(int n) {
+    return (n + 7) / 8 * 8;
+}
+
+// distances[c * padded + p]: pixel p of the cell to palette color c.
+void CellDistances(const MatchPoint* points, int n, std::vector<float>& distances);
+
+struct PairChoice {
+    int first = 0;  // palette indices
+    int second = 0;
+    float cost = 0;
+};
+
+// The best pair of colors for one cell: the cost of a pixel is its distance
+// to the nearest of the pair and, when floor is given, never more than
+// floor[p] (the image-wide colors it can take instead). The table holds
+// PaddedCount(n) entries per color. Searched over the
+// `candidates` most promising colors.
+PairChoice BestPair(const float* distances, int n, const float* floor, int candidates);
+
+// The cell's most promising colors into list; returns how many: the
+// `candidates` cheapest as the cell's only color (above the floor, when
+// given), and every color that is some pixel's nearest.
+int CandidateColors(const float* distances, int n, const float* floor, int candidates,
+                    std::array<int, 128>& list);
+
+// BestPair among the count colors of list.
+PairChoice BestPairAmong(const float* distances, int n, const float* floor, const int* list,
+                         int count);
+
+// The best pair for a dithered cell: a pixel costs its distance to the
+// nearest mix of two of the cell's colors (with the image-wide pair
+// `globals`, when given: two palette indices), plus a charge of `noise` for
+// the visible pattern of a mix.
+PairChoice BestMixPair(const float* distances, const MatchPoint* points, int n, const int* globals,
+                       int candidates, float noise);
+
+}  // namespace pixolat

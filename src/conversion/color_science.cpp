@@ -1,0 +1,112 @@
+#include "conversion/color_science.h"
+
+#include <array>
+#include <cmath>
+#include <numbers>
+
+namespace pixolat {
+
+namespace {
+
+const std::array<float, 256>& LinearTable() {
+    static const std::array<float, 256> table = [] {
+        std::array<float, 256> t{};
+        for (int i = 0; i < 256; ++i) t[std::size_t(i)] = LinearFromSrgb(float(i) / 255.0f);
+        return t;
+    }();
+    return table;
+}
+
+// CIELAB's companding: a cube root above the small linear segment near black.
+float LabCurve(float t) {
+    constexpr float kEpsilon = 216.0f / 24389.0f;
+    constexpr float kKappa = 24389.0f / 27.0f;
+    return t > kEpsilon ? std::cbrt(t) : (kKappa * t + 16.0f) / 116.0f;
+}
+
+double Degrees(double radians) {
+    return radians * 180.0 / std::numbers::pi;
+}
+double Radians(double degrees) {
+    return degrees * std::numbers::pi / 180.0;
+}
+
+}  // namespace
+
+float LinearFromSrgbByte(int value) {
+    return LinearTable()[std::size_t(value & 0xFF)];
+}
+
+float LinearFromSrgb(float v) {
+    return v <= 0.04045f ? v / 12.92f : std::pow((v + 0.055f) / 1.055f, 2.4f);
+}
+
+float SrgbFromLinear(float v) {
+    if (v <= 0.0f) return 0.0f;
+    if (v >= 1.0f) return 1.0f;
+    return v <= 0.0031308f ? v * 12.92f : 1.055f * std::pow(v, 1.0f / 2.4f) - 0.055f;
+}
+
+LinearRgb LinearOf(RgbColor color) {
+    return {LinearFromSrgbByte(RedOf(color)), LinearFromSrgbByte(GreenOf(color)),
+            LinearFromSrgbByte(BlueOf(color))};
+}
+
+Lab LabFromLinear(const LinearRgb& c) {
+    // sRGB primaries to XYZ, relative to the D65 white.
+    const float x = (0.4124564f * c.r + 0.3575761f * c.g + 0.1804375f * c.b) / 0.95047f;
+    const float y = 0.2126729f * c.r + 0.7151522f * c.g + 0.0721750f * c.b;
+    const float z = (0.0193339f * c.r + 0.1191920f * c.g + 0.9503041f * c.b) / 1.08883f;
+    const float fx = LabCurve(x), fy = LabCurve(y), fz = LabCurve(z);
+    return {116.0f * fy - 16.0f, 500.0f * (fx - fy), 200.0f * (fy - fz)};
+}
+
+double Ciede2000(const Lab& p, const Lab& q) {
+    const double c1 = std::hypot(double(p.a), double(p.b));
+    const double c2 = std::hypot(double(q.a), double(q.b));
+    const double cMean7 = std::pow((c1 + c2) / 2.0, 7.0);
+    const double g = 0.5 * (1.0 - std::sqrt(cMean7 / (cMean7 + std::pow(25.0, 7.0))));
+    const double a1 = (1.0 + g) * p.a, a2 = (1.0 + g) * q.a;
+    const double c1p = std::hypot(a1, double(p.b)), c2p = std::hypot(a2, double(q.b));
+    auto hue = [](double b, double a) {
+        if (a == 0.0 && b == 0.0) return 0.0;
+        const double h = Degrees(std::atan2(b, a));
+        return h < 0.0 ? h + 360.0 : h;
+    };
+    const double h1 = hue(p.b, a1), h2 = hue(q.b, a2);
+
+    const double dL = double(q.l) - double(p.l);
+    const double dC = c2p - c1p;
+    double dh = 0.0;
+    if (c1p * c2p != 0.0) {
+        dh = h2 - h1;
+        if (dh > 180.0) dh -= 360.0;
+        if (dh < -180.0) dh += 360.0;
+    }
+    const double dH = 2.0 * std::sqrt(c1p * c2p) * std::sin(Radians(dh / 2.0));
+
+    const double lMean = (double(p.l) + double(q.l)) / 2.0;
+    const double cMean = (c1p + c2p) / 2.0;
+    double hMean = h1 + h2;
+    if (c1p * c2p != 0.0) {
+        if (std::abs(h1 - h2) <= 180.0)
+            hMean /= 2.0;
+        else
+            hMean = (h1 + h2 < 360.0 ? h1 + h2 + 360.0 : h1 + h2 - 360.0) / 2.0;
+    }
+    const double t =
+        1.0 - 0.17 * std::cos(Radians(hMean - 30.0)) + 0.24 * std::cos(Radians(2.0 * hMean)) +
+        0.32 * std::cos(Radians(3.0 * hMean + 6.0)) - 0.20 * std::cos(Radians(4.0 * hMean - 63.0));
+    const double dTheta = 30.0 * std::exp(-std::pow((hMean - 275.0) / 25.0, 2.0));
+    const double cMeanP7 = std::pow(cMean, 7.0);
+    const double rC = 2.0 * std::sqrt(cMeanP7 / (cMeanP7 + std::pow(25.0, 7.0)));
+    const double l50 = (lMean - 50.0) * (lMean - 50.0);
+    const double sL = 1.0 + 0.015 * l50 / std::sqrt(20.0 + l50);
+    const double sC = 1.0 + 0.045 * cMean;
+    const double sH = 1.0 + 0.015 * cMean * t;
+    const double rT = -std::sin(Radians(2.0 * dTheta)) * rC;
+    const double l = dL / sL, c = dC / sC, h = dH / sH;
+    return std::sqrt(l * l + c * c + h * h + rT * c * h);
+}
+
+}  // namespace pixolat

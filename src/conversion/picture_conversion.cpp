@@ -1,0 +1,338 @@
+#include "conversion/picture_conversion.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <numeric>
+
+#include "conversion/cell_dithering.h"
+#include "document/colors.h"
+#include "document/pixels.h"
+
+namespace pixolat {
+
+namespace {
+
+// How many of a cell's most promising colors the pair search tries; more
+// find a better pair in fewer than one cell in a hundred and cost time.
+constexpr int kCellCandidates = 10;
+// The image-wide pair of a multicolor picture is tried among this many of
+// the colors that are most often some pixel's nearest, on a sample of cells.
+constexpr int kGlobalCandidates = 8;
+constexpr int kGlobalSampleCells = 300;
+constexpr int kGlobalSampleCandidates = 6;
+// The pair search of a dithered cell, and the charge for a mix's visible pattern.
+constexpr int kMixCandidates = 10;
+constexpr float kMixNoise = 0.25f;
+
+TargetGrid GridOf(const ConversionOptions& options) {
+    const Extent extent = ConversionExtent(options);
+    TargetGrid g;
+    g.pixelWidth = options.multicolor ? 2 : 1;
+    g.width = extent.width / g.pixelWidth;
+    g.height = extent.height;
+    g.cellWidth = 8 / g.pixelWidth;
+    g.cellHeight = options.dfli ? 2 : 8;
+    g.cellsX = (g.width + g.cellWidth - 1) / g.cellWidth;
+    g.cellsY = (g.height + g.cellHeight - 1) / g.cellHeight;
+    return g;
+}
+
+// The pixels of every cell and their distances to every palette color.
+struct CellTables {
+    std::vector<float> distances;
+    std::vector<std::size_t> offsets;
+    std::vector<int> counts;
+
+    const float* of(int cell) const { return &distances[offsets[std::size_t(cell)]]; }
+};
+
+CellTables AllCellDistances(const TargetGrid& grid, const std::vector<MatchPoint>& points) {
+    CellTables tables;
+    const std::size_t colors = TedPalette().size();
+    tables.offsets.resize(std::size_t(grid.CellCount()));
+    tables.counts.resize(std::size_t(grid.CellCount()));
+    std::size_t total = 0;
+    for (int cell = 0; cell < grid.CellCount(); ++cell) {
+        tables.offsets[std::size_t(cell)] = total;
+        tables.counts[std::size_t(cell)] = grid.CellPixelCount(cell);
+        total += colors * std::size_t(PaddedCount(tables.counts[std::size_t(cell)]));
+    }
+    tables.distances.resize(total);
+    std::array<MatchPoint, kMaxCellPixels> cellPoints;
+    std::vector<float> one;
+    for (int cell = 0; cell < grid.CellCount(); ++cell) {
+        const int n = grid.GatherCell(cell, points, cellPoints.data());
+        CellDistances(cellPoints.data(), n, one);
+        std::copy(one.begin(), one.end(),
+                  tables.distances.begin() + std::ptrdiff_t(tables.offsets[std::size_t(cell)]));
+    }
+    return tables;
+}
+
+// The pair's distances, the floor under each pixel's cell colors.
+void GlobalFloor(const float* distances, int n, int g0, int g3, float* floor) {
+    const int padded = PaddedCount(n);
+    const float* x = distances + std::size_t(g0) * std::size_t(padded);
+    const float* y = distances + std::size_t(g3) * std::size_t(padded);
+    for (int p = 0; p < padded; ++p) floor[p] = std::min(x[p], y[p]);
+}
+
+// A sample cell with its candidate colors, chosen once without image-wide colors.
+struct SampleCell {
+    int cell = 0;
+    std::array<int, 128> list{};
+    int count = 0;
+};
+
+float GlobalPairCost(const CellTables& tables, const std::vector<SampleCell>& sample, int g0,
+                     int g3) {
+    std::array<float, kMaxCellPixels> floor;
+    float cost = 0;
+    for (const SampleCell& s : sample) {
+        const int n = tables.counts[std::size_t(s.cell)];
+        GlobalFloor(tables.of(s.cell), n, g0, g3, floor.data());
+        cost += BestPairAmong(tables.of(s.cell), n, floor.data(), s.list.data(), s.count).cost;
+    }
+    return cost;
+}
+
+// The image-wide pair: the best of the pairs of the most frequent nearest
+// colors on a sample of cells, then each of the two improved in turn.
+std::pair<int, int> ChooseGlobalPair(const CellTables& tables) {
+    const int colors = int(TedPalette().size());
+    std::vector<int> nearestCount(std::size_t(colors), 0);
+    for (std::size_t cell = 0; cell < tables.counts.size(); ++cell) {
+        const int n = tables.counts[cell];
+        const int padded = PaddedCount(n);
+        const float* d = tables.of(int(cell));
+        for (int p = 0; p < n; ++p) {
+            int best = 0;
+            for (int c = 1; c < colors; ++c)
+                if (d[std::size_t(c * padded + p)] < d[std::size_t(best * padded + p)]) best = c;
+            ++nearestCount[std::size_t(best)];
+        }
+    }
+    std::vector<int> order(static_cast<std::size_t>(colors));
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int x, int y) {
+        return nearestCount[std::size_t(x)] > nearestCount[std::size_t(y)];
+    });
+    std::vector<SampleCell> sample;
+    const int cellCount = int(tables.counts.size());
+    const int step = std::max(1, cellCount / kGlobalSampleCells);
+    for (int cell = step / 2; cell < cellCount; cell += step) {
+        SampleCell s;
+        s.cell = cell;
+        s.count = CandidateColors(tables.of(cell), tables.counts[std::size_t(cell)], nullptr,
+                                  kGlobalSampleCandidates, s.list);
+        sample.push_back(s);
+    }
+
+    std::pair<int, int> best{order[0], order[1]};
+    float bestCost = GlobalPairCost(tables, sample, best.first, best.second);
+    for (int i = 0; i < kGlobalCandidates; ++i)
+        for (int j = i + 1; j < kGlobalCandidates; ++j) {
+            const int g0 = order[std::size_t(i)], g3 = order[std::size_t(j)];
+            const float cost = GlobalPairCost(tables, sample, g0, g3);
+            if (cost < bestCost) bestCost = cost, best = {g0, g3};
+        }
+    for (int round = 0; round < 2; ++round)
+        for (int c = 0; c < 2 * kGlobalCandidates; ++c) {
+            const int other = order[std::size_t(c)];
+            std::pair<int, int> tried = best;
+            (round == 0 ? tried.first : tried.second) = other;
+            if (tried.first == tried.second) continue;
+            const float cost = GlobalPairCost(tables, sample, tried.first, tried.second);
+            if (cost < bestCost) bestCost = cost, best = tried;
+        }
+    return best;
+}
+
+std::vector<MatchPoint> MatchPoints(const LinearPicture& picture, ColorMetric metric) {
+    std::vector<MatchPoint> points(picture.pixels.size());
+    for (std::size_t i = 0; i < points.size(); ++i)
+        points[i] = MatchPointOf(LabFromLinear(picture.pixels[i]), metric);
+    return points;
+}
+
+// Every cell's colors as palette indices, by pixel value (hires: value 0 is
+// cell color 2, value 1 cell color 1; multicolor: color0, cell color 1, cell
+// color 2, color3). A dithered picture's pairs are judged by their mixes.
+std::vector<CellSlots> ChooseCellColors(const TargetGrid& grid,
+                                        const std::vector<MatchPoint>& points,
+                                        const ConversionOptions& options) {
+    std::vector<CellSlots> cells(std::size_t(grid.CellCount()));
+    const bool mixes = options.dithering != Dithering::None && options.strength > 0;
+    std::array<float, kMaxCellPixels> floor;
+    std::array<MatchPoint, kMaxCellPixels> cellPoints;
+    if (options.multicolor) {
+        const CellTables tables = AllCellDistances(grid, points);
+        const auto [g0, g3] = ChooseGlobalPair(tables);
+        const int globals[2] = {g0, g3};
+        for (int cell = 0; cell < grid.CellCount(); ++cell) {
+            const int n = tables.counts[std::size_t(cell)];
+            PairChoice pair;
+            if (mixes) {
+                grid.GatherCell(cell, points, cellPoints.data());
+                pair = BestMixPair(tables.of(cell), cellPoints.data(), n, globals, kMixCandidates,
+                                   kMixNoise);
+            } else {
+                GlobalFloor(tables.of(cell), n, g0, g3, floor.data());
+                pair = BestPair(tables.of(cell), n, floor.data(), kCellCandidates);
+            }
+            cells[std::size_t(cell)] = {{g0, pair.first, pair.second, g3}, 4};
+        }
+        return cells;
+    }
+    std::vector<float> distances;
+    for (int cell = 0; cell < grid.CellCount(); ++cell) {
+        const int n = grid.GatherCell(cell, points, cellPoints.data());
+        CellDistances(cellPoints.data(), n, distances);
+        const PairChoice pair = mixes ? BestMixPair(distances.data(), cellPoints.data(), n, nullptr,
+                                                    kMixCandidates, kMixNoise)
+                                      : BestPair(distances.data(), n, nullptr, kCellCandidates);
+        cells[std::size_t(cell)] = {{pair.first, pair.second, 0, 0}, 2};
+    }
+    return cells;
+}
+
+float LightnessOf(int paletteIndex) {
+    return TedPalette()[std::size_t(paletteIndex)].lab.l;
+}
+
+// Swaps two pixel values in the cell (or the whole image) so that the more
+// used (then the darker) color takes the lower value: a converted picture
+// comes out the same way every time.
+bool ShouldSwap(int countLow, int countHigh, int low, int high) {
+    if (countLow != countHigh) return countHigh > countLow;
+    return LightnessOf(high) < LightnessOf(low);
+}
+
+void Normalize(const TargetGrid& grid, std::vector<CellSlots>& cells, std::vector<uint8_t>& values,
+               bool multicolor) {
+    const int low = multicolor ? 1 : 0, high = multicolor ? 2 : 1;
+    std::vector<std::array<int, 4>> counts(cells.size(), std::array<int, 4>{});
+    for (int y = 0; y < grid.height; ++y)
+        for (int x = 0; x < grid.width; ++x)
+            ++counts[std::size_t(grid.CellOf(x, y))]
+                    [values[std::size_t(y) * std::size_t(grid.width) + std::size_t(x)]];
+    std::vector<bool> swapCell(cells.size());
+    std::array<int, 4> total{};
+    for (std::size_t cell = 0; cell < cells.size(); ++cell) {
+        auto& slots = cells[cell].slots;
+        const auto& count = counts[cell];
+        // A color no pixel shows becomes the other one, so no stray color is left.
+        if (count[low] == 0) slots[std::size_t(low)] = slots[std::size_t(high)];
+        if (count[high] == 0) slots[std::size_t(high)] = slots[std::size_t(low)];
+        swapCell[cell] =
+            ShouldSwap(count[low], count[high], slots[std::size_t(low)], slots[std::size_t(high)]);
+        if (swapCell[cell]) std::swap(slots[std::size_t(low)], slots[std::size_t(high)]);
+        for (int v = 0; v < 4; ++v) total[std::size_t(v)] += count[std::size_t(v)];
+    }
+    const bool swapGlobal =
+        multicolor && ShouldSwap(total[0], total[3], cells[0].slots[0], cells[0].slots[3]);
+    if (swapGlobal)
+        for (CellSlots& c : cells) std::swap(c.slots[0], c.slots[3]);
+    for (int y = 0; y < grid.height; ++y)
+        for (int x = 0; x < grid.width; ++x) {
+            uint8_t& v = values[std::size_t(y) * std::size_t(grid.width) + std::size_t(x)];
+            if (swapCell[std::size_t(grid.CellOf(x, y))] && (v == low || v == high))
+                v = uint8_t(low + high - v);
+            if (swapGlobal && (v == 0 || v == 3)) v = uint8_t(3 - v);
+        }
+}
+
+void WriteImage(const TargetGrid& grid, const std::vector<CellSlots>& cells,
+                const std::vector<uint8_t>& values, const ConversionOptions& options,
+                Image& image) {
+    const std::vector<PaletteColor>& palette = TedPalette();
+    auto code = [&](int index) { return palette[std::size_t(index)].code; };
+    image.desc.width = grid.width * grid.pixelWidth;
+    image.desc.height = grid.height;
+    image.desc.pixelWidth = grid.pixelWidth;
+    image.desc.layout = Layout::Bitmap;
+    image.desc.colorMapKind = options.dfli ? ColorMapKind::Dfli : ColorMapKind::Normal;
+    image.desc.color0 = options.multicolor ? code(cells[0].slots[0]) : 0;
+    image.desc.color3 = options.multicolor ? code(cells[0].slots[3]) : 0;
+    for (int y = 0; y < grid.height; ++y)
+        for (int x = 0; x < grid.width; ++x)
+            StorePixelValue(image, x * grid.pixelWidth, y,
+                            values[std::size_t(y) * std::size_t(grid.width) + std::size_t(x)]);
+    for (int cy = 0; cy < grid.cellsY; ++cy)
+        for (int cx = 0; cx < grid.cellsX; ++cx) {
+            const CellSlots& cell = cells[std::size_t(cy * grid.cellsX + cx)];
+            const ColorCode color1 = code(cell.slots[1]);
+            const ColorCode color2 = code(cell.slots[options.multicolor ? 2 : 0]);
+            const uint8_t colmap = uint8_t((color1 & 0x0F) << 4 | (color2 & 0x0F));
+            const uint8_t lummap = uint8_t((color2 & 0xF0) | (color1 >> 4 & 0x0F));
+            const int row = cy * grid.cellHeight;
+            // A Normal map shows bank 0; the others get the same colors so that
+            // a change of color map kind keeps the picture.
+            for (int bank = 0; bank < kBanks; ++bank) {
+                if (options.dfli && bank != (row % 8) / 2) continue;
+                image.colmap.at(bank, cx, row / 8) = colmap;
+                image.lummap.at(bank, cx, row / 8) = lummap;
+            }
+        }
+}
+
+}  // namespace
+
+Extent ConversionExtent(const ConversionOptions& options) {
+    const int width = std::clamp(options.width, 8, kPlaneWidth) / 8 * 8;
+    return {width, std::clamp(options.height, 1, kPlaneHeight)};
+}
+
+ConvertedImage::ConvertedImage()
+    : plane_(kPlaneBytes), colmap_(kAttributeBytes), lummap_(kAttributeBytes) {
+    image_.plane = PixelPlane(plane_.data());
+    image_.colmap = AttributePlane(colmap_.data());
+    image_.lummap = AttributePlane(lummap_.data());
+}
+
+LinearPicture ScaleForConversion(const Picture& picture, const ConversionOptions& options) {
+    const Extent extent = ConversionExtent(options);
+    const int pixelWidth = options.multicolor ? 2 : 1;
+    return ScalePicture(picture, extent.width / pixelWidth, extent.height, pixelWidth,
+                        options.fitting);
+}
+
+void ConvertScaled(const LinearPicture& scaled, const ConversionOptions& options,
+                   ConvertedImage& result) {
+    const TargetGrid grid = GridOf(options);
+    LinearPicture picture = scaled;
+    if (picture.width != grid.width || picture.height != grid.height ||
+        picture.pixels.size() != std::size_t(grid.width) * std::size_t(grid.height))
+        picture = LinearPicture{
+            grid.width, grid.height,
+            std::vector<LinearRgb>(std::size_t(grid.width) * std::size_t(grid.height))};
+    Adjust(picture, options.adjustments);
+    const std::vector<MatchPoint> points = MatchPoints(picture, options.metric);
+    std::vector<CellSlots> cells = ChooseCellColors(grid, points, options);
+    std::vector<uint8_t> values = DitherPixels(grid, picture, points, cells, options.dithering,
+                                               options.strength, options.metric);
+    Normalize(grid, cells, values, options.multicolor);
+    Image& image = result.image();
+    std::memset(image.plane.data(), 0, kPlaneBytes);
+    std::memset(image.colmap.data(), 0, kAttributeBytes);
+    std::memset(image.lummap.data(), 0, kAttributeBytes);
+    image.desc = ImageDescriptor{};
+    WriteImage(grid, cells, values, options, image);
+}
+
+void ConvertPicture(const Picture& picture, const ConversionOptions& options,
+                    ConvertedImage& result) {
+    ConvertScaled(ScaleForConversion(picture, options), options, result);
+}
+
+void StoreConvertedImage(const Image& converted, Image& target) {
+    const std::string name = target.desc.name;
+    target.desc = converted.desc;
+    target.desc.name = name;
+    std::memcpy(target.plane.data(), converted.plane.data(), kPlaneBytes);
+    std::memcpy(target.colmap.data(), converted.colmap.data(), kAttributeBytes);
+    std::memcpy(target.lummap.data(), converted.lummap.data(), kAttributeBytes);
+}
+
+}  // namespace pixolat

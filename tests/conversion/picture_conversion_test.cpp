@@ -1,0 +1,282 @@
+#include "conversion/picture_conversion.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+
+#include "document/colors.h"
+#include "document/pixels.h"
+
+using namespace pixolat;
+
+namespace {
+
+RgbColor RgbOf(ColorCode code) {
+    const auto& t = ColorTriplet(code);
+    return MakeRgbColor(t[0], t[1], t[2]);
+}
+
+// The image as the editor shows it, one RGB color per hires position.
+Picture Shown(const Image& image) {
+    Picture picture{image.desc.width, image.desc.height, {}};
+    picture.pixels.resize(std::size_t(picture.width) * std::size_t(picture.height));
+    const int step = image.desc.pixelWidth == 2 ? 2 : 1;
+    for (int y = 0; y < picture.height; ++y)
+        for (int x = 0; x < picture.width; ++x)
+            picture.at(x, y) = RgbOf(ColorCodeAt(image, x - x % step, y));
+    return picture;
+}
+
+// Distinct palette colors, picked at random.
+std::vector<ColorCode> DistinctCodes(std::mt19937& random, int count) {
+    std::vector<int> indices(TedPalette().size());
+    for (std::size_t i = 0; i < indices.size(); ++i) indices[i] = int(i);
+    std::shuffle(indices.begin(), indices.end(), random);
+    std::vector<ColorCode> codes;
+    for (int i = 0; i < count; ++i)
+        codes.push_back(TedPalette()[std::size_t(indices[std::size_t(i)])].code);
+    return codes;
+}
+
+void SetCell(Image& image, int bank, int cx, int cy, ColorCode color1, ColorCode color2) {
+    image.colmap.at(bank, cx, cy) = uint8_t((color1 & 0x0F) << 4 | (color2 & 0x0F));
+    image.lummap.at(bank, cx, cy) = uint8_t((color2 & 0xF0) | (color1 >> 4));
+}
+
+// An editor image of random pixels in which every cell shows two distinct
+// colors, the one of the lower pixel value (hires 0, multicolor 1) on more
+// pixels than the other, and color0 on more pixels than color3: the way a
+// conversion lays them out.
+void RandomEditorImage(Image& image, bool multicolor, bool dfli, unsigned seed) {
+    std::mt19937 random(seed);
+    const std::vector<ColorCode> globals = DistinctCodes(random, 2);
+    image.desc = ImageDescriptor{"",
+                                 320,
+                                 200,
+                                 multicolor ? 2 : 1,
+                                 Layout::Bitmap,
+                                 dfli ? ColorMapKind::Dfli : ColorMapKind::Normal,
+                                 globals[0],
+                                 globals[1]};
+    const int step = multicolor ? 2 : 1, cellRows = dfli ? 2 : 8;
+    for (int cy = 0; cy < 200 / cellRows; ++cy)
+        for (int cx = 0; cx < 40; ++cx) {
+            std::vector<ColorCode> pair;
+            do pair = DistinctCodes(random, 2);
+            while (multicolor && (std::count(globals.begin(), globals.end(), pair[0]) ||
+                                  std::count(globals.begin(), globals.end(), pair[1])));
+            const int y0 = cy * cellRows;
+            SetCell(image, BankOf(image.desc, y0), cx, y0 / 8, pair[0], pair[1]);
+            // Values per pixel: fewer of the lower cell value, color3 rare.
+            const int pixels = 8 / step * cellRows;
+            std::vector<PixelValue> values(std::size_t(pixels), multicolor ? 1 : 0);
+            const int fewer =
+                1 + int(random() % unsigned(multicolor ? pixels / 4 : pixels / 2 - 1));
+            for (int i = 0; i < fewer; ++i) values[std::size_t(i)] = multicolor ? 2 : 1;
+            if (multicolor) {
+                values[std::size_t(fewer)] = 0;
+                values[std::size_t(fewer) + 1] = 0;
+                values[std::size_t(fewer) + 2] = 3;
+            }
+            std::shuffle(values.begin(), values.end(), random);
+            for (int i = 0; i < pixels; ++i)
+                StorePixelValue(image, cx * 8 + (i % (8 / step)) * step, y0 + i / (8 / step),
+                                values[std::size_t(i)]);
+        }
+}
+
+struct Mode {
+    bool multicolor;
+    bool dfli;
+};
+const Mode kModes[] = {{false, false}, {true, false}, {false, true}, {true, true}};
+
+}  // namespace
+
+TEST(PictureConversion, PicturesOfTwoTedColorsPerCellComeBackExactlyWithAnyDithering) {
+    for (const Mode mode : kModes)
+        for (Dithering dithering : {Dithering::None, Dithering::Ordered, Dithering::Diffusion}) {
+            SCOPED_TRACE(testing::Message() << "multicolor " << mode.multicolor << " dfli "
+                                            << mode.dfli << " dithering " << int(dithering));
+            // Any two colors per cell, whichever pixels, nothing image-wide.
+            std::mt19937 random(unsigned(mode.multicolor * 2 + mode.dfli));
+            const int step = mode.multicolor ? 2 : 1, cellRows = mode.dfli ? 2 : 8;
+            Picture picture{320, 200, std::vector<RgbColor>(320 * 200)};
+            for (int cy = 0; cy < 200 / cellRows; ++cy)
+                for (int cx = 0; cx < 40; ++cx) {
+                    const std::vector<ColorCode> pair = DistinctCodes(random, 2);
+                    for (int y = cy * cellRows; y < (cy + 1) * cellRows; ++y)
+                        for (int x = cx * 8; x < cx * 8 + 8; x += step) {
+                            const RgbColor c = RgbOf(pair[random() % 2]);
+                            for (int k = 0; k < step; ++k) picture.at(x + k, y) = c;
+                        }
+                }
+            ConversionOptions options;
+            options.multicolor = mode.multicolor;
+            options.dfli = mode.dfli;
+            options.dithering = dithering;
+            auto result = std::make_unique<ConvertedImage>();
+            ConvertPicture(picture, options, *result);
+            const Picture shown = Shown(result->image());
+            int wrong = 0;
+            for (std::size_t i = 0; i < shown.pixels.size(); ++i)
+                wrong += shown.pixels[i] != picture.pixels[i];
+            EXPECT_EQ(wrong, 0);
+        }
+}
+
+TEST(PictureConversion, AnEditorPictureConvertsBackToTheSamePixelsAndCells) {
+    static ImageStore store;
+    for (const Mode mode : kModes) {
+        SCOPED_TRACE(testing::Message()
+                     << "multicolor " << mode.multicolor << " dfli " << mode.dfli);
+        Image& original = store.image(1);
+        RandomEditorImage(original, mode.multicolor, mode.dfli, 7);
+        ConversionOptions options;
+        options.multicolor = mode.multicolor;
+        options.dfli = mode.dfli;
+        auto result = std::make_unique<ConvertedImage>();
+        ConvertPicture(Shown(original), options, *result);
+        const Image& back = result->image();
+        EXPECT_EQ(back.desc.width, 320);
+        EXPECT_EQ(back.desc.height, 200);
+        EXPECT_EQ(back.desc.pixelWidth, original.desc.pixelWidth);
+        EXPECT_EQ(back.desc.colorMapKind, original.desc.colorMapKind);
+        if (mode.multicolor) {
+            EXPECT_EQ(back.desc.color0, original.desc.color0);
+            EXPECT_EQ(back.desc.color3, original.desc.color3);
+        }
+        int pixels = 0, cells = 0;
+        for (int x = 0; x < 320; ++x)
+            for (int y = 0; y < 200; ++y) {
+                pixels += back.plane.at(x, y) != original.plane.at(x, y);
+                const int bank = BankOf(original.desc, y);
+                cells +=
+                    back.colmap.at(bank, x / 8, y / 8) != original.colmap.at(bank, x / 8, y / 8) ||
+                    back.lummap.at(bank, x / 8, y / 8) != original.lummap.at(bank, x / 8, y / 8);
+            }
+        EXPECT_EQ(pixels, 0);
+        EXPECT_EQ(cells, 0);
+    }
+}
+
+TEST(PictureConversion, EveryOptionGivesAValidImageForPicturesOfAnySize) {
+    std::mt19937 random(11);
+    const int sizes[][2] = {{1, 1}, {3, 997}, {641, 5}, {17, 13}, {0, 0}, {321, 201}, {2, 1}};
+    auto result = std::make_unique<ConvertedImage>();
+    // Every mode, dithering and fitting once, each with the next picture size
+    // and random strength and adjustments.
+    int combination = 0;
+    for (const Mode mode : kModes)
+        for (Dithering dithering : {Dithering::None, Dithering::Ordered, Dithering::Diffusion})
+            for (Fitting fitting : {Fitting::Fit, Fitting::Crop, Fitting::Stretch}) {
+                const auto& size = sizes[combination++ % std::size(sizes)];
+                Picture picture{size[0], size[1], {}};
+                for (int i = 0; i < size[0] * size[1]; ++i)
+                    picture.pixels.push_back(RgbColor(random() & 0xFFFFFF));
+                ConversionOptions options;
+                options.multicolor = mode.multicolor;
+                options.dfli = mode.dfli;
+                options.dithering = dithering;
+                options.fitting = fitting;
+                options.strength = int(random() % 101);
+                options.adjustments = {int(random() % 201) - 100, int(random() % 201) - 100,
+                                       int(random() % 201) - 100, 0.2 + (random() % 48) / 10.0};
+                ConvertPicture(picture, options, *result);
+                const Image& image = result->image();
+                SCOPED_TRACE(testing::Message() << size[0] << " x " << size[1] << " mode "
+                                                << mode.multicolor << mode.dfli << " dither "
+                                                << int(dithering) << " fit " << int(fitting));
+                ASSERT_EQ(image.desc.width, 320);
+                ASSERT_EQ(image.desc.height, 200);
+                ASSERT_EQ(image.desc.pixelWidth, mode.multicolor ? 2 : 1);
+                ASSERT_EQ(image.desc.colorMapKind,
+                          mode.dfli ? ColorMapKind::Dfli : ColorMapKind::Normal);
+                ASSERT_LT(image.desc.color0, 128);
+                ASSERT_LT(image.desc.color3, 128);
+                // Plane bytes 0 or 1 inside the image and 0 outside; every
+                // pixel shows a color of the table.
+                int bad = 0;
+                for (int x = 0; x < kPlaneWidth; ++x) {
+                    const uint8_t* column = image.plane.column(x);
+                    for (int y = 0; y < kPlaneHeight; ++y)
+                        bad += column[y] > ((x < 320 && y < 200) ? 1 : 0);
+                }
+                for (int y = 0; y < 200; ++y)
+                    for (int x = 0; x < 320; ++x) bad += ColorCodeAt(image, x, y) >= 128;
+                ASSERT_EQ(bad, 0);
+            }
+}
+
+TEST(PictureConversion, FittingKeepsTheShapeOrFillsTheImage) {
+    // A white picture 3.2 times as wide as high: fit leaves bars of 50 rows
+    // above and below, crop and stretch fill the whole image.
+    const Picture wide{640, 200, std::vector<RgbColor>(640 * 200, 0xFFFFFF)};
+    struct Row {
+        Fitting fitting;
+        bool multicolor;
+        int blackRows;
+    };
+    for (const Row& row : {Row{Fitting::Fit, false, 100}, Row{Fitting::Fit, true, 100},
+                           Row{Fitting::Crop, false, 0}, Row{Fitting::Stretch, true, 0}}) {
+        ConversionOptions options;
+        options.fitting = row.fitting;
+        options.multicolor = row.multicolor;
+        const LinearPicture scaled = ScaleForConversion(wide, options);
+        ASSERT_EQ(scaled.width, row.multicolor ? 160 : 320);
+        ASSERT_EQ(scaled.height, 200);
+        int black = 0;
+        for (int y = 0; y < 200; ++y) black += scaled.at(scaled.width / 2, y).g < 0.01f;
+        EXPECT_EQ(black, row.blackRows);
+        // The bars are black, the picture stays white to its edges: the
+        // filter's weights sum to one whatever the reduction.
+        EXPECT_GT(scaled.at(0, 100).g, 0.99f);
+        EXPECT_GT(scaled.at(scaled.width - 1, 100).g, 0.99f);
+    }
+}
+
+TEST(PictureConversion, AdjustmentsMoveTheColorsTheWayTheirNamesSay) {
+    const Picture gray{8, 8, std::vector<RgbColor>(64, MakeRgbColor(100, 110, 120))};
+    ConversionOptions options;
+    options.width = 8;
+    options.height = 8;
+    const LinearPicture plain = ScaleForConversion(gray, options);
+    auto adjusted = [&](Adjustments a) {
+        LinearPicture p = plain;
+        Adjust(p, a);
+        return p.at(3, 3);
+    };
+    EXPECT_GT(adjusted({40, 0, 0, 1.0}).g, plain.at(3, 3).g);
+    EXPECT_LT(adjusted({-40, 0, 0, 1.0}).g, plain.at(3, 3).g);
+    EXPECT_GT(adjusted({0, 0, 0, 2.0}).g, plain.at(3, 3).g);
+    const LinearRgb gray0 = adjusted({0, 0, -100, 1.0});
+    EXPECT_NEAR(gray0.r, gray0.b, 1e-4);
+    const LinearRgb vivid = adjusted({0, 0, 100, 1.0});
+    EXPECT_GT(vivid.b - vivid.r, plain.at(3, 3).b - plain.at(3, 3).r);
+    // Contrast pushes a dark gray darker.
+    EXPECT_LT(adjusted({0, 50, 0, 1.0}).g, plain.at(3, 3).g);
+}
+
+TEST(PictureConversion, Ciede2000MatchesThePublishedPairs) {
+    // Pairs from the CIEDE2000 test data set (Sharma, Wu and Dalal).
+    struct Row {
+        Lab first, second;
+        double difference;
+    };
+    const Row rows[] = {
+        {{50.0f, 2.6772f, -79.7751f}, {50.0f, 0.0f, -82.7485f}, 2.0425},
+        {{50.0f, -1.3802f, -84.2814f}, {50.0f, 0.0f, -82.7485f}, 1.0},
+        {{50.0f, 2.5f, 0.0f}, {73.0f, 25.0f, -18.0f}, 27.1492},
+        {{50.0f, 2.5f, 0.0f}, {50.0f, 0.0f, -2.5f}, 4.3065},
+        {{60.2574f, -34.0099f, 36.2677f}, {60.4626f, -34.1751f, 39.4387f}, 1.2644},
+        {{22.7233f, 20.0904f, -46.694f}, {23.0331f, 14.973f, -42.5619f}, 2.0373},
+        {{90.8027f, -2.0831f, 1.441f}, {91.1528f, -1.6435f, 0.0447f}, 1.4441},
+        {{2.0776f, 0.0795f, -1.135f}, {0.9033f, -0.0636f, -0.5514f}, 0.9082},
+    };
+    for (const Row& row : rows) {
+        EXPECT_NEAR(Ciede2000(row.first, row.second), row.difference, 1e-4);
+        EXPECT_NEAR(Ciede2000(row.second, row.first), row.difference, 1e-4);
+    }
+    EXPECT_EQ(Ciede2000(LabOf(0x123456), LabOf(0x123456)), 0.0);
+}
