@@ -55,6 +55,21 @@ MenuItem WithHint(MenuItem item, const char* hint) {
     return item;
 }
 
+MenuItem Submenu(MenuItem item) {
+    item.submenu = true;
+    return item;
+}
+
+// The sessions Recover Last Session lists; captions and visibility are set
+// when the files are listed.
+template <int N>
+MenuItem RecoverItem() {
+    MenuItem item = Hidden(Item("", "", "", 2112, mnuFileRecoverSessionClick<N>));
+    item.name = "mnuFileRecover" + std::to_string(N);
+    item.parent = "mnuFileRecover";
+    return item;
+}
+
 }  // namespace
 
 std::vector<MenuItem> BuildMainMenu() {
@@ -67,7 +82,9 @@ std::vector<MenuItem> BuildMainMenu() {
         Item("mnuFileSave",       "&Save (as source)", "",       2102, mnuFileSaveClick),
         Item("mnuFileOpenSource", "Open Source File...", "",     2110, mnuFileOpenSourceClick),
         Item("mnuFileSaveSource", "Save Source File...", "",     2111, mnuFileSaveSourceClick),
-        Item("mnuFileRecover",    "Recover Last Session", "",    2112, mnuFileRecoverClick),
+        Submenu(Item("mnuFileRecover", "Recover Last Session", "",    2112, nullptr)),
+        RecoverItem<1>(), RecoverItem<2>(), RecoverItem<3>(), RecoverItem<4>(), RecoverItem<5>(),
+        RecoverItem<6>(), RecoverItem<7>(), RecoverItem<8>(), RecoverItem<9>(), RecoverItem<10>(),
         Separator("mnuFile1"),
         Item("mnuFileImportPRG",  "Import .PRG",       "Ctrl+L", 2103, mnuFileImportPRGClick),
         Item("mnuFileExportPRG",  "Export .PRG",       "Ctrl+S", 2104, mnuFileExportPRGClick),

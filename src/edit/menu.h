@@ -26,6 +26,9 @@ struct MenuItem {
     bool enabled = true;  // greyed when false
     std::string hint;     // status tip
     Command command = nullptr;
+    // An item with a submenu lists the items whose parent names it.
+    bool submenu = false;
+    std::string parent;
 
     // The caption as shown: the key hint follows a tab.
     std::string DisplayCaption() const {

@@ -1,29 +1,31 @@
 #pragma once
-// The source text in files: Open Source File, Save Source File, and the
-// recovery file that keeps the last session's images when the window closes.
+// The source text in files: Open Source File and Save Source File. The
+// recovery files, which hold the same text, are edit/recovery.h's.
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace pixolat {
 
 class Editor;
-class Platform;
 
-// Reads a source file into the store from the current image on, as Load (as
-// source) reads pasted text; one undo step over every image it filled.
+// What a read of source text filled.
+struct SourceFileRead {
+    std::vector<int> images;  // indices, in the order they were filled
+    bool truncated = false;   // images past image 256 were not read
+};
+
+// Reads source file bytes into the store as one step over every image it
+// filled; the step ends, and the view shows the result.
+SourceFileRead ReadSourceBytes(Editor& editor, const std::vector<uint8_t>& bytes);
+// The end of a message about a read that did not fit the store.
+std::string DroppedImagesText(const SourceFileRead& read);
+
+// Reads a source file into the store as Load (as source) reads pasted text;
+// one undo step over every image it filled. Only those images count as saved.
 void OpenSourceFile(Editor& editor, const std::string& path);
-// Writes the text of Save (as source) to the file, whole or not at all.
+// Writes the text of Save (as source) to the file, whole or not at all; every
+// image then counts as saved.
 void SaveSourceFile(Editor& editor, const std::string& path);
-// Reads the recovery file as OpenSourceFile reads a file.
-void RecoverLastSession(Editor& editor);
-
-// The recovery file in the user's data folder; empty when there is no folder.
-std::string RecoveryFilePath(Platform& platform);
-// Writes the whole store to the recovery file when image data changed since
-// start or since a source file was last opened or saved. The new file is
-// written beside the old one and renamed over it, so a failure keeps the
-// last session's file.
-void WriteRecoveryFile(Editor& editor);
-// Greys File > Recover Last Session when there is no recovery file.
-void UpdateRecoverItem(Editor& editor);
 
 }  // namespace pixolat

@@ -1,5 +1,5 @@
-// Source text in files: Open and Save Source File, the recovery file and
-// Recover Last Session, and where their items sit in the File menu.
+// Source text in files: Open and Save Source File, and where their items sit
+// in the File menu.
 #include "edit/source_files.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 
 #include "edit/editor.h"
 #include "edit/image_files.h"
+#include "edit/recovery.h"
 #include "formats/source_text.h"
 #include "support/scripted_platform.h"
 #include "support/temp_folder.h"
@@ -115,32 +116,10 @@ TEST(SourceFiles, AFailedOpenKeepsWhatWasReadAsOneStepToUndo) {
     EXPECT_EQ(editor.store().image(0).desc.width, 320);
     EXPECT_EQ(editor.store().image(0).plane.at(7, 0), 0);
     EXPECT_EQ(editor.store().image(1).desc.name, "");
-    // The store changed and was never saved: closing keeps it.
-    WriteRecoveryFile(editor);
-    EXPECT_TRUE(std::filesystem::exists(RecoveryFilePath(platform)));
-}
-
-TEST(SourceFiles, TheRecoveryFileIsWrittenOnlyWhenImagesChangedSinceStartOrTheLastSourceFile) {
-    TempFolder folder;
-    ScriptedPlatform platform;
-    platform.dataFolder = folder.path();
-    const std::string recovery = RecoveryFilePath(platform);
-    Editor editor(platform);
-    EXPECT_FALSE(editor.menuItem("mnuFileRecover").enabled);
-    WriteRecoveryFile(editor);
-    EXPECT_FALSE(std::filesystem::exists(recovery));
-    editor.Dispatch([&] { FillSampleImages(editor.store()); });
-    WriteRecoveryFile(editor);
-    EXPECT_EQ(ReadText(recovery), SaveSourceText(editor.store()));
-    EXPECT_TRUE(Editor(platform).menuItem("mnuFileRecover").enabled);
-
-    // Saved to a file and not changed since: the recovery file stays as it is.
-    std::filesystem::remove(recovery);
-    editor.Dispatch([&] { editor.store().image(0).desc.name = "Changed"; });
-    platform.fileDialogAnswers.push_back(folder / "saved.s");
-    editor.RunMenuCommand("mnuFileSaveSource");
-    WriteRecoveryFile(editor);
-    EXPECT_FALSE(std::filesystem::exists(recovery));
+    // Undone, the store is as it was at start: closing keeps nothing.
+    EXPECT_FALSE(editor.ChangedSinceSaved());
+    EXPECT_TRUE(editor.recovery().CloseQuery());
+    EXPECT_TRUE(editor.recovery().path().empty());
 }
 
 TEST(SourceFiles, TheFileItemsFollowSaveAndTheRecentFilesKeepTheirSeparator) {

@@ -23,6 +23,11 @@ void mnuFileExitClick(Editor& editor);
 // Source text in files, and the recovery file the last session left.
 void mnuFileOpenSourceClick(Editor& editor);
 void mnuFileSaveSourceClick(Editor& editor);
-void mnuFileRecoverClick(Editor& editor);
+// Recovers the n-th session Recover Last Session lists (1 is the newest).
+void RecoverSession(Editor& editor, int n);
+template <int N>
+void mnuFileRecoverSessionClick(Editor& editor) {
+    RecoverSession(editor, N);
+}
 
 }  // namespace pixolat
