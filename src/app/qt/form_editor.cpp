@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <QWheelEvent>
+#include <QWindow>
 #include <cstdlib>
 
 #include "app/qt/view_widgets.h"
@@ -79,6 +80,11 @@ TFormEditor::TFormEditor(QtPlatform& platform, QWidget* parent)
         if (now != status) SetPanelText(kStatusPanels - 1, QString::fromStdString(now));
     });
     autosave->start(kAutosaveTickMs);
+    // Keys go to the window with the focus: when that is another one (the
+    // help window, a dialog, another program), none held here comes up here.
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focused) {
+        if (focused != windowHandle()) ReleaseHeldKeys();
+    });
     MirrorCore();
 }
 
@@ -220,12 +226,11 @@ void TFormEditor::BuildMenus() {
 
 void TFormEditor::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange) {
-        if (isActiveWindow())
-            Run([this] { editor_->FormActivate(); });
-        else
-            ReleaseHeldKeys();  // keys go elsewhere now: none of them comes up here
-    }
+    if (event->type() != QEvent::ActivationChange) return;
+    if (isActiveWindow())
+        Run([this] { editor_->FormActivate(); });
+    else
+        ReleaseHeldKeys();
 }
 
 void TFormEditor::ReleaseHeldKeys() {
