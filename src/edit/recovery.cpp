@@ -22,6 +22,7 @@ namespace pixolat {
 namespace {
 
 constexpr const char* kHeaderStart = "// Pixolat session started ";
+constexpr const char* kEarlierFileName = "recovery.asm";
 constexpr const char* kNoFolder = "there is no folder for this program's data";
 
 bool IsEmpty(const ImageDescriptor& desc) {
@@ -106,8 +107,11 @@ std::string SessionCaption(const SessionFile& file, int64_t now) {
     else
         day = std::to_string(saved.tm_year + 1900) + "-" + TwoDigits(saved.tm_mon + 1) + "-" +
               TwoDigits(saved.tm_mday);
+    const std::string images =
+        file.images < 0 ? "an earlier version's session"
+                        : std::to_string(file.images) + (file.images == 1 ? " image" : " images");
     return day + " " + TwoDigits(saved.tm_hour) + ":" + TwoDigits(saved.tm_min) + " \u2014 " +
-           std::to_string(file.images) + (file.images == 1 ? " image" : " images");
+           images;
 }
 
 std::vector<SessionFile> ListSessionFiles(Platform& platform, const std::string& folder) {
@@ -117,8 +121,22 @@ std::vector<SessionFile> ListSessionFiles(Platform& platform, const std::string&
     for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
          it.increment(ec)) {
         const std::string name = it->path().filename().string();
-        if (!name.starts_with("session-") || !name.ends_with(".asm")) continue;
         if (!it->is_regular_file(ec)) continue;
+        if (name == kEarlierFileName) {
+            // The one file of earlier versions: listed until a later session
+            // recovers it, so an update loses no work.
+            SessionFile file;
+            file.path = it->path().string();
+            file.images = -1;
+            const auto time = std::filesystem::last_write_time(it->path(), ec);
+            if (!ec)
+                file.savedAt = std::chrono::duration_cast<std::chrono::seconds>(
+                                   std::chrono::file_clock::to_sys(time).time_since_epoch())
+                                   .count();
+            files.push_back(file);
+            continue;
+        }
+        if (!name.starts_with("session-") || !name.ends_with(".asm")) continue;
         if (auto file = ReadSessionHeader(&platform, it->path().string())) files.push_back(*file);
     }
     std::sort(files.begin(), files.end(), [](const SessionFile& a, const SessionFile& b) {

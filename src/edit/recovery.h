@@ -30,17 +30,17 @@ inline constexpr uint32_t kAutosaveDelayMs = 5000;
 // After a failed write, the next try waits this long.
 inline constexpr uint32_t kAutosaveRetryMs = 30000;
 // The time an autosave tick may spend copying images (at least one).
-inline constexpr uint32_t kSnapshotSliceMs = 8;
+inline constexpr uint32_t kSnapshotSliceMs = 5;
 
 struct SessionFile {
     std::string path;
     int64_t startedAt = 0;  // seconds since 1970 (UTC)
     int64_t savedAt = 0;
-    int images = 0;
+    int images = 0;  // -1: the file of an earlier version, not counted
 };
 
-// The recovery files in the folder, newest first. Files without the
-// recovery header line are not listed.
+// The recovery files in the folder, newest first, with the single file
+// earlier versions wrote. Files without the recovery header line are not listed.
 std::vector<SessionFile> ListSessionFiles(Platform& platform, const std::string& folder);
 // "Today 14:32 — 3 images", in local time; "Yesterday", or the date, when older.
 std::string SessionCaption(const SessionFile& file, int64_t now);

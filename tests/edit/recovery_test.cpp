@@ -256,3 +256,17 @@ TEST(Recovery, AChangeWhileTheSnapshotIsTakenReachesTheFile) {
     const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     EXPECT_NE(text.find(SaveSourceText(editor.store())), std::string::npos);
 }
+
+TEST(Recovery, TheFileOfAnEarlierVersionIsListedAndRecovered) {
+    TempFolder folder;
+    ScriptedPlatform platform;
+    platform.dataFolder = folder.path();
+    std::ofstream(folder / "recovery.asm", std::ios::binary) << "Old; 8*8 h\r\n\tDB $FF\r\n";
+    Editor editor(platform);
+    ASSERT_EQ(editor.recovery().sessions().size(), 1u);
+    EXPECT_NE(editor.menuItem("mnuFileRecover1").caption.find("an earlier version's session"),
+              std::string::npos);
+    editor.RunMenuCommand("mnuFileRecover1");
+    EXPECT_EQ(editor.currentImage().desc.name, "Old");
+    EXPECT_EQ(editor.currentImage().plane.at(0, 0), 1);
+}
