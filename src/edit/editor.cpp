@@ -6,7 +6,7 @@
 
 namespace pixolat {
 
-Editor::Editor(Platform& platform)
+Editor::Editor(EditorPlatform& platform)
     : platform_(platform),
       menu_(BuildMainMenu()),
       recovery_(std::make_unique<SessionRecovery>(*this)) {

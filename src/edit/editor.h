@@ -15,10 +15,10 @@
 #include <utility>
 #include <vector>
 
-#include "app/platform.h"
 #include "document/editor_state.h"
 #include "document/errors.h"
 #include "document/image_store.h"
+#include "edit/editor_platform.h"
 #include "edit/history.h"
 #include "edit/key_map.h"
 #include "edit/menu.h"
@@ -36,7 +36,7 @@ class SessionRecovery;
 
 class Editor {
 public:
-    explicit Editor(Platform& platform);
+    explicit Editor(EditorPlatform& platform);
     ~Editor();
     Editor(const Editor&) = delete;
     Editor& operator=(const Editor&) = delete;
@@ -172,7 +172,7 @@ public:
     MenuItem& menuItem(const std::string& name);
     const MenuItem& menuItem(const std::string& name) const;
 
-    Platform& platform() { return platform_; }
+    EditorPlatform& platform() { return platform_; }
     ImageStore& store() { return store_; }
     const ImageStore& store() const { return store_; }
     EditorState& state() { return state_; }
@@ -181,7 +181,7 @@ public:
     const Image& currentImage() const { return store_.image(state_.currentImage); }
 
 private:
-    Platform& platform_;
+    EditorPlatform& platform_;
     ImageStore store_;
     EditorState state_;
     std::array<std::string, kStatusPanels> statusTexts_;

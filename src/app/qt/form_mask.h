@@ -5,6 +5,7 @@
 #include <QDialog>
 
 #include "mask/mask_processor.h"
+#include "platform/platform.h"
 
 class QLabel;
 class QLineEdit;
@@ -39,6 +40,7 @@ private:
 
     void SetCaption(const std::string& text) override;
     void GridChanged() override { MirrorGrid(); }
+    void ProcessPendingEvents() override { platform_.ProcessPendingEvents(); }
     void MirrorGrid();
     // Errors of the platform's picture operations end the click and are
     // shown in a message box.
