@@ -64,7 +64,7 @@ MenuItem Submenu(MenuItem item) {
 // when the files are listed.
 template <int N>
 MenuItem RecoverItem() {
-    MenuItem item = Hidden(Item("", "", "", 2112, mnuFileRecoverSessionClick<N>));
+    MenuItem item = Hidden(Item("", "", "", 0, mnuFileRecoverSessionClick<N>));
     item.name = "mnuFileRecover" + std::to_string(N);
     item.parent = "mnuFileRecover";
     return item;
