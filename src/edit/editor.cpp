@@ -1,20 +1,25 @@
 #include "edit/editor.h"
 
 #include "edit/key_map.h"
-#include "edit/source_files.h"
+#include "edit/recovery.h"
 #include "edit/start_editor.h"
 
 namespace pixolat {
 
-Editor::Editor(EditorPlatform& platform) : platform_(platform), menu_(BuildMainMenu()) {
+Editor::Editor(EditorPlatform& platform)
+    : platform_(platform),
+      menu_(BuildMainMenu()),
+      recovery_(std::make_unique<SessionRecovery>(*this)) {
     AddKeyHints(menu_);
     view_.xScroll.onChange = [this] { xScrollChange(); };
     view_.yScroll.onChange = [this] { yScrollChange(); };
     StartEditor(*this);
     // The history starts from the images as the start-up left them.
     history_.Sync(store_, state_.currentImage);
-    UpdateRecoverItem(*this);
+    recovery_->UpdateMenu();
 }
+
+Editor::~Editor() = default;
 
 void Editor::SetStatusText(int panel, const std::string& text) {
     statusTexts_.at(std::size_t(panel)) = text;

@@ -8,6 +8,7 @@
 #include <array>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,9 +32,12 @@ namespace pixolat {
 inline constexpr int kStatusPanels = 4;
 inline constexpr const char* kEditorCaption = "Varno's Plus/4 Graphics Editor";
 
+class SessionRecovery;
+
 class Editor {
 public:
     explicit Editor(EditorPlatform& platform);
+    ~Editor();
     Editor(const Editor&) = delete;
     Editor& operator=(const Editor&) = delete;
 
@@ -69,10 +73,25 @@ public:
     // Announces that an operation is about to change image `index`: needed
     // for every image but the current one.
     void BeforeImageChange(int index) { history_.BeforeChange(store_, index); }
-    // Whether image data changed since start or since the last source file
-    // was opened or saved.
-    bool ChangedSinceSaved() const { return changes_ != savedChanges_; }
-    void MarkSaved() { savedChanges_ = changes_; }
+    // Whether any image holds data that no source file opened or saved in
+    // this session holds, and that it did not hold at start.
+    bool ChangedSinceSaved() const;
+    bool ImageChangedSinceSaved(int index) const {
+        return history_.revision(index) != savedRevisions_.at(std::size_t(index));
+    }
+    // A source file now holds image `index` as it is (call after the step ended).
+    void MarkSaved(int index) { savedRevisions_.at(std::size_t(index)) = history_.revision(index); }
+    void MarkAllSaved();
+    // Whether a stroke or a held value key is still going on.
+    bool InGesture() const;
+    // Held value keys and M count as released: their key-up rows run. For a
+    // window that loses the focus, which then never hears the keys come up.
+    void ReleaseHeldKeys();
+
+    // The recovery file of this session, written from time to time while
+    // work changes and when the window closes (edit/recovery.h).
+    SessionRecovery& recovery() { return *recovery_; }
+    const SessionRecovery& recovery() const { return *recovery_; }
 
     // The full redraw sequence after a change that can affect the whole
     // picture: view, preview and palette, then the cursor mark with status
@@ -153,9 +172,6 @@ public:
     // The menu as it shows now: its state is asked of the command records.
     const std::vector<MenuItem>& menu() const;
     const MenuItem& menuItem(const std::string& name) const;
-    // Whether the last session left a recovery file when last looked.
-    bool recoveryFileFound() const { return recoveryFileFound_; }
-    void SetRecoveryFileFound(bool found) { recoveryFileFound_ = found; }
 
     EditorPlatform& platform() { return platform_; }
     ImageStore& store() { return store_; }
@@ -173,7 +189,6 @@ private:
     std::string caption_ = kEditorCaption;
     std::string helpFile_;
     mutable std::vector<MenuItem> menu_;
-    bool recoveryFileFound_ = false;
     View view_;
     // Where a drag last was while outside the image: the next line starts
     // there, so that only what lies inside the image of the pointer's path is drawn.
@@ -188,10 +203,9 @@ private:
     std::string stepName_;
     int dispatchDepth_ = 0;
     bool strokeActive_ = false;
-    unsigned changes_ = 0;
-    unsigned savedChanges_ = 0;
+    std::vector<uint64_t> savedRevisions_ = std::vector<uint64_t>(kImageCount, 0);
+    std::unique_ptr<SessionRecovery> recovery_;
 
-    bool InGesture() const;
     // Runs a command (of the menu, or a key row's) as one step.
     void RunCommandStep(std::string_view name, const std::function<void()>& command);
     void AfterEvent();

@@ -41,6 +41,22 @@ bool Editor::InGesture() const {
                                         [](bool held) { return held; });
 }
 
+bool Editor::ChangedSinceSaved() const {
+    for (int i = 0; i < kImageCount; ++i)
+        if (ImageChangedSinceSaved(i)) return true;
+    return false;
+}
+
+void Editor::MarkAllSaved() {
+    for (int i = 0; i < kImageCount; ++i) MarkSaved(i);
+}
+
+void Editor::ReleaseHeldKeys() {
+    for (std::size_t n = 0; n < state_.drawKeyHeld.size(); ++n)
+        if (state_.drawKeyHeld[n]) FormKeyUp('0' + int(n), 0);
+    if (state_.moveKeyHeld) FormKeyUp('M', 0);
+}
+
 void Editor::AfterEvent() {
     // A gesture that moved to another image ends there: the shadow must follow.
     if (InGesture() && state_.currentImage == history_.shadowIndex()) return;
@@ -51,7 +67,6 @@ void Editor::EndStep() {
     const History::StepEnd end =
         history_.EndStep(store_, state_.currentImage, stepName_.empty() ? kUnnamedStep : stepName_);
     stepName_.clear();
-    if (end != History::StepEnd::Unchanged) ++changes_;
     if (end == History::StepEnd::TooLarge) ShowStatus("This step cannot be undone.");
 }
 
@@ -72,7 +87,6 @@ void Editor::Redo() {
 }
 
 void Editor::ShowRestored(int image) {
-    ++changes_;
     if (image != state_.currentImage) {
         // Back on another image: as switching to it shows it.
         state_.currentImage = image;

@@ -1,5 +1,6 @@
 #include "edit/history.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -36,7 +37,8 @@ std::size_t History::ImageChange::size() const {
 }
 
 std::size_t History::Size(const Step& step) {
-    std::size_t size = sizeof(Step) + step.name.capacity();
+    std::size_t size =
+        sizeof(Step) + step.name.capacity() + step.revisions.capacity() * sizeof(Revision);
     for (const ImageChange& change : step.changes) size += change.size();
     return size;
 }
@@ -65,7 +67,13 @@ void History::Take(const ImageStore& store, int index, Copy& copy) {
 void History::BeforeChange(const ImageStore& store, int index) {
     if (index == shadow_.index || index == announced_.index) return;
     if (announced_.index >= 0) Compare(store, announced_);
-    if (overBudget_) return;  // the step is lost anyway: no need to look further
+    if (overBudget_) {
+        // The step is lost anyway: no need to look further, but the image
+        // counts as changed.
+        if (std::find(touched_.begin(), touched_.end(), index) == touched_.end())
+            touched_.push_back(index);
+        return;
+    }
     Take(store, index, announced_);
 }
 
@@ -83,6 +91,8 @@ void History::Compare(const ImageStore& store, Copy& copy) {
     const bool descChanged = !SameDescriptor(change.before, change.after);
     copy.desc = image.desc;
     if (change.tiles.empty() && !descChanged) return;
+    if (std::find(touched_.begin(), touched_.end(), copy.index) == touched_.end())
+        touched_.push_back(copy.index);
 
     if (!overBudget_) {
         const std::size_t tileBytes = change.tiles.size() * kTileBytes;
@@ -121,6 +131,14 @@ History::StepEnd History::EndStep(const ImageStore& store, int currentImage,
     }
     if (shadow_.index >= 0) Compare(store, shadow_);
 
+    std::vector<Revision> revisions;
+    for (int index : touched_) {
+        uint64_t& revision = revisions_[std::size_t(index)];
+        revisions.push_back({index, revision, ++lastRevision_});
+        revision = lastRevision_;
+    }
+    touched_.clear();
+
     StepEnd result = StepEnd::Unchanged;
     if (overBudget_) {
         Clear();
@@ -129,6 +147,7 @@ History::StepEnd History::EndStep(const ImageStore& store, int currentImage,
         open_.name = name;
         open_.imageBefore = shadow_.index;
         open_.imageAfter = currentImage;
+        open_.revisions = std::move(revisions);
         open_.bytes = Size(open_);
         for (const Step& step : redo_) bytes_ -= step.bytes;
         redo_.clear();
@@ -148,6 +167,7 @@ History::StepEnd History::EndStep(const ImageStore& store, int currentImage,
 
 void History::DropOpenStep(const ImageStore& store) {
     open_ = Step{};
+    touched_.clear();
     overBudget_ = false;
     announced_ = Copy{};
     if (shadow_.index >= 0) Sync(store, shadow_.index);
@@ -172,6 +192,8 @@ int History::Undo(ImageStore& store) {
     undo_.pop_back();
     for (auto change = step.changes.rbegin(); change != step.changes.rend(); ++change)
         Apply(store, *change, false);
+    for (const Revision& revision : step.revisions)
+        revisions_[std::size_t(revision.index)] = revision.before;
     const int current = step.imageBefore;
     redo_.push_back(std::move(step));
     if (current != shadow_.index) Sync(store, current);
@@ -183,6 +205,8 @@ int History::Redo(ImageStore& store) {
     Step step = std::move(redo_.back());
     redo_.pop_back();
     for (const ImageChange& change : step.changes) Apply(store, change, true);
+    for (const Revision& revision : step.revisions)
+        revisions_[std::size_t(revision.index)] = revision.after;
     const int current = step.imageAfter;
     undo_.push_back(std::move(step));
     if (current != shadow_.index) Sync(store, current);

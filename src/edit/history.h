@@ -66,6 +66,12 @@ public:
     // back as it was when the step began (a load that failed half way).
     void DropOpenStep(const ImageStore& store);
 
+    // A number that changes whenever image `index` takes data no earlier
+    // state had, and that undo and redo bring back with the data: equal
+    // numbers mean equal images, so whoever kept a copy can tell whether it
+    // is still current. 0 is the image as it was at start.
+    uint64_t revision(int index) const { return revisions_.at(std::size_t(index)); }
+
     bool CanUndo() const { return !undo_.empty(); }
     bool CanRedo() const { return !redo_.empty(); }
     const std::string& undoName() const;
@@ -97,11 +103,17 @@ private:
         std::vector<uint8_t> afterBytes;
         std::size_t size() const;
     };
+    struct Revision {
+        int index = 0;
+        uint64_t before = 0;
+        uint64_t after = 0;
+    };
     struct Step {
         std::string name;
         int imageBefore = 0;
         int imageAfter = 0;
         std::vector<ImageChange> changes;
+        std::vector<Revision> revisions;
         std::size_t bytes = 0;
     };
     // One image as it was when the step began.
@@ -126,6 +138,10 @@ private:
     Copy announced_;  // the other image announced last
     Step open_;       // the changes found so far in the step under way
     bool overBudget_ = false;
+    // The images the open step changed, known even when its data is not kept.
+    std::vector<int> touched_;
+    std::vector<uint64_t> revisions_ = std::vector<uint64_t>(kImageCount, 0);
+    uint64_t lastRevision_ = 0;
     std::deque<Step> undo_;
     std::vector<Step> redo_;
 };

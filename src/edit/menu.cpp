@@ -41,6 +41,16 @@ MenuItem Item(const char* id) {
     return item;
 }
 
+MenuItem Submenu(MenuItem item) {
+    item.submenu = true;
+    return item;
+}
+
+MenuItem InSubmenu(MenuItem item, const char* parent) {
+    item.parent = parent;
+    return item;
+}
+
 // The menu's rows in order.
 std::vector<MenuItem> MenuRows() {
     return {
@@ -49,7 +59,17 @@ std::vector<MenuItem> MenuRows() {
         Item("mnuFileSave"),
         Item("mnuFileOpenSource"),
         Item("mnuFileSaveSource"),
-        Item("mnuFileRecover"),
+        Submenu(Item("mnuFileRecover")),
+        InSubmenu(Item("mnuFileRecover1"), "mnuFileRecover"),
+        InSubmenu(Item("mnuFileRecover2"), "mnuFileRecover"),
+        InSubmenu(Item("mnuFileRecover3"), "mnuFileRecover"),
+        InSubmenu(Item("mnuFileRecover4"), "mnuFileRecover"),
+        InSubmenu(Item("mnuFileRecover5"), "mnuFileRecover"),
+        InSubmenu(Item("mnuFileRecover6"), "mnuFileRecover"),
+        InSubmenu(Item("mnuFileRecover7"), "mnuFileRecover"),
+        InSubmenu(Item("mnuFileRecover8"), "mnuFileRecover"),
+        InSubmenu(Item("mnuFileRecover9"), "mnuFileRecover"),
+        InSubmenu(Item("mnuFileRecover10"), "mnuFileRecover"),
         Separator("mnuFile1"),
         Item("mnuFileImportPRG"),
         Item("mnuFileExportPRG"),

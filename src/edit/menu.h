@@ -31,6 +31,9 @@ struct MenuItem {
     // A command item's record; a separator's own visibility query.
     const CommandRecord* record = nullptr;
     EditorQuery separatorVisible = nullptr;
+    // An item with a submenu lists the items whose parent names it.
+    bool submenu = false;
+    std::string parent;
 
     // The caption as shown: the key hint follows a tab.
     std::string DisplayCaption() const {

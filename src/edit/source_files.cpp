@@ -4,13 +4,10 @@
 #include "document/pixels.h"
 #include "edit/editor.h"
 #include "edit/image_switching.h"
-#include "formats/source_text.h"
 
 namespace pixolat {
 
 namespace {
-
-constexpr const char* kRecoveryFileName = "recovery.asm";
 
 std::string ImageCount(int n) {
     return std::to_string(n) + (n == 1 ? " image" : " images");
@@ -25,13 +22,6 @@ std::string DroppedMessage(const SourceLoadResult& result) {
     return ImageCount(result.droppedSections) + " did not fit after image #256 and " +
            (result.droppedSections == 1 ? "was" : "were") + " not read: " + names +
            ". Read the text from a lower image to get them.";
-}
-
-SourceLoadResult ReadSourceFileSteps(Editor& editor, const std::string& path);
-
-// Reads the file as one step; a failure changes nothing.
-SourceLoadResult ReadSourceFile(Editor& editor, const std::string& path) {
-    return ReadAllOrNothing(editor, [&] { return ReadSourceFileSteps(editor, path); });
 }
 
 SourceLoadResult ReadSourceFileSteps(Editor& editor, const std::string& path) {
@@ -57,11 +47,14 @@ SourceLoadResult ReadSourceFileSteps(Editor& editor, const std::string& path) {
     }
     ShowSourceLoad(editor, firstImage, result);
     editor.EndStep();
-    editor.MarkSaved();
     return result;
 }
 
 }  // namespace
+
+SourceLoadResult ReadSourceFile(Editor& editor, const std::string& path) {
+    return ReadAllOrNothing(editor, [&] { return ReadSourceFileSteps(editor, path); });
+}
 
 SourceLoadResult ReadAllOrNothing(Editor& editor, const std::function<SourceLoadResult()>& read) {
     try {
@@ -85,46 +78,18 @@ void ShowSourceLoad(Editor& editor, int firstImage, const SourceLoadResult& resu
     if (result.droppedSections > 0) editor.platform().ShowMessage(DroppedMessage(result));
 }
 
-void RecoverLastSession(Editor& editor) {
-    const std::string path = RecoveryFilePath(editor.platform());
-    if (path.empty() || !editor.platform().FileExists(path)) {
-        UpdateRecoverItem(editor);
-        editor.ShowStatus("There is no last session to recover.");
-        return;
-    }
-    const SourceLoadResult result = ReadSourceFile(editor, path);
-    editor.ShowStatus("Recovered last session (" + ImageCount(result.sections) + ").");
-}
-
 void OpenSourceFile(Editor& editor, const std::string& path) {
     const SourceLoadResult result = ReadSourceFile(editor, path);
+    // The file holds the images it filled; other changed images stay changed.
+    for (int index : result.images) editor.MarkSaved(index);
     editor.ShowStatus("Loaded source file (" + path + ", " + ImageCount(result.sections) + ")");
 }
 
 void SaveSourceFile(Editor& editor, const std::string& path) {
     editor.EndStep();  // whatever changed so far is in the file
     editor.platform().WriteFile(path, SourceFileBytes(editor.store(), editor.state().currentImage));
-    editor.MarkSaved();
+    editor.MarkAllSaved();
     editor.ShowStatus("Saved source file (" + path + ")");
-}
-
-std::string RecoveryFilePath(Platform& platform) {
-    const std::string folder = platform.DataFolder();
-    return folder.empty() ? std::string() : folder + "/" + kRecoveryFileName;
-}
-
-void WriteRecoveryFile(Editor& editor) {
-    editor.EndStep();
-    if (!editor.ChangedSinceSaved()) return;
-    const std::string path = RecoveryFilePath(editor.platform());
-    if (path.empty()) return;
-    editor.platform().WriteFile(path, SourceFileBytes(editor.store(), editor.state().currentImage));
-    editor.MarkSaved();
-}
-
-void UpdateRecoverItem(Editor& editor) {
-    const std::string path = RecoveryFilePath(editor.platform());
-    editor.SetRecoveryFileFound(!path.empty() && editor.platform().FileExists(path));
 }
 
 }  // namespace pixolat

@@ -4,6 +4,7 @@
 // scripted implementation that records what was shown and answers dialogs
 // from a queue. Operations that fail throw pixolat::Error with the text the
 // user is shown.
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -76,6 +77,9 @@ public:
     virtual void ShowMessage(const std::string& text) = 0;
     virtual void ShowInformation(const std::string& text) = 0;
     virtual bool AskYesNo(const std::string& text) = 0;
+    // The one question at exit, asked only when work would be lost.
+    enum class ExitChoice { SaveSourceFile, CloseAnyway, Cancel };
+    virtual ExitChoice AskBeforeExit(const std::string& text) = 0;
     // Returns the typed text, or the initial text on Cancel.
     virtual std::string InputBox(const std::string& caption, const std::string& prompt,
                                  const std::string& initial) = 0;
@@ -138,6 +142,12 @@ public:
     virtual void ProcessPendingEvents() = 0;
     // Milliseconds, wrapping at 2^32.
     virtual uint32_t TickCount() = 0;
+    // The wall clock: seconds since 1970 (UTC).
+    virtual int64_t UnixTime() {
+        return std::chrono::duration_cast<std::chrono::seconds>(
+                   std::chrono::system_clock::now().time_since_epoch())
+            .count();
+    }
 
     // Runs the Import Picture dialog on a picture: the user chooses how it is
     // converted while a preview shows the result. On OK the converted image

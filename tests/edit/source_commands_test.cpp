@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "edit/editor.h"
+#include "edit/recovery.h"
 #include "formats/source_text.h"
 #include "support/scripted_platform.h"
 
@@ -98,7 +99,14 @@ TEST(SourceCommands, TheFileMenuListsLoadAndSaveFirst) {
     EXPECT_EQ(menu[1].helpContext, 2101);
     EXPECT_EQ(menu[2].DisplayCaption(), "&Save (as source)\tS");
     EXPECT_EQ(menu[2].helpContext, 2102);
-    // The source file items come between Save (as source) and the separator.
-    EXPECT_EQ(menu[6].name, "mnuFile1");
-    EXPECT_EQ(menu[6].kind, MenuItem::Kind::Separator);
+    // The source file items come between Save (as source) and the separator,
+    // the last one a submenu of the recovered sessions.
+    EXPECT_EQ(menu[5].name, "mnuFileRecover");
+    EXPECT_TRUE(menu[5].submenu);
+    std::size_t next = 6;
+    while (next < menu.size() && menu[next].parent == "mnuFileRecover") ++next;
+    EXPECT_EQ(next, 6u + kKeptSessions);
+    ASSERT_LT(next, menu.size());
+    EXPECT_EQ(menu[next].name, "mnuFile1");
+    EXPECT_EQ(menu[next].kind, MenuItem::Kind::Separator);
 }

@@ -1,5 +1,5 @@
-// Source text in files: Open and Save Source File, the recovery file and
-// Recover Last Session, and where their items sit in the File menu.
+// Source text in files: Open and Save Source File, and where their items sit
+// in the File menu.
 #include "edit/source_files.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 
 #include "edit/editor.h"
 #include "edit/image_files.h"
+#include "edit/recovery.h"
 #include "formats/source_text.h"
 #include "support/scripted_platform.h"
 #include "support/temp_folder.h"
@@ -157,8 +158,9 @@ TEST(SourceFiles, AFailedOpenChangesNothingAndSaysWhichLine) {
     EXPECT_EQ(editor.caption(), kEditorCaption);
     // Not a change: nothing to undo, and closing writes no recovery file.
     EXPECT_FALSE(editor.menuItem("mnuEditUndo").enabled);
-    WriteRecoveryFile(editor);
-    EXPECT_FALSE(std::filesystem::exists(RecoveryFilePath(platform)));
+    EXPECT_FALSE(editor.ChangedSinceSaved());
+    EXPECT_TRUE(editor.recovery().CloseQuery());
+    EXPECT_TRUE(editor.recovery().path().empty());
 
     // What is not a regular file is refused before it is read.
     platform.messages.clear();
@@ -196,30 +198,6 @@ TEST(SourceFiles, ImagesThatDoNotFitAreNamed) {
               "\"Pic9\", \"Pic10\", \"Pic11\", \"Pic12\", \"Pic13\", \"Pic14\", \"Pic15\", "
               "\"Pic16\", \"Pic17\", \"Pic18\", \"Pic19\". Read the text from a lower image to "
               "get them.");
-}
-
-TEST(SourceFiles, TheRecoveryFileIsWrittenOnlyWhenImagesChangedSinceStartOrTheLastSourceFile) {
-    TempFolder folder;
-    ScriptedPlatform platform;
-    platform.dataFolder = folder.path();
-    const std::string recovery = RecoveryFilePath(platform);
-    Editor editor(platform);
-    EXPECT_FALSE(editor.menuItem("mnuFileRecover").enabled);
-    WriteRecoveryFile(editor);
-    EXPECT_FALSE(std::filesystem::exists(recovery));
-    editor.Dispatch([&] { FillSampleImages(editor.store()); });
-    WriteRecoveryFile(editor);
-    const std::vector<uint8_t> bytes = SourceFileBytes(editor.store(), 0);
-    EXPECT_EQ(ReadText(recovery), std::string(bytes.begin(), bytes.end()));
-    EXPECT_TRUE(Editor(platform).menuItem("mnuFileRecover").enabled);
-
-    // Saved to a file and not changed since: the recovery file stays as it is.
-    std::filesystem::remove(recovery);
-    editor.Dispatch([&] { editor.store().image(0).desc.name = "Changed"; });
-    platform.fileDialogAnswers.push_back(folder / "saved.s");
-    editor.RunMenuCommand("mnuFileSaveSource");
-    WriteRecoveryFile(editor);
-    EXPECT_FALSE(std::filesystem::exists(recovery));
 }
 
 TEST(SourceFiles, TheFileItemsFollowSaveAndTheRecentFilesKeepTheirSeparator) {

@@ -9,7 +9,11 @@
 
 #include "edit/image_files.h"
 #include "edit/key_map.h"
+#include "edit/recovery.h"
+#include "support/temp_folder.h"
 #include "support/view_fixture.h"
+
+using pixolat::testing::TempFolder;
 
 namespace pixolat::testing {
 namespace {
@@ -76,8 +80,14 @@ TEST_F(ViewMenuTest, EveryHelpContextIsUniqueAndHasATopic) {
 }
 
 TEST_F(ViewMenuTest, EveryCommandIsReachable) {
-    // Recent-file items show once a file is listed.
+    // Recent-file items show once a file is listed, session items once a
+    // recovery file is.
     for (int i = 0; i < 4; ++i) AddRecentFile(editor, "/pictures/" + std::to_string(i) + ".prg");
+    TempFolder folder;
+    for (int i = 0; i < kKeptSessions; ++i)
+        std::ofstream(folder / ("session-" + std::to_string(i) + ".asm")) << SessionHeader(i, i, 1);
+    platform.dataFolder = folder.path();
+    editor.recovery().UpdateMenu();
     for (const MenuItem& item : editor.menu()) {
         if (item.kind != MenuItem::Kind::Command) continue;
         // Import .P4S is never shown and has nothing to run.

@@ -86,9 +86,12 @@ private slots:
                     (shift & kCtrl ? Qt::ControlModifier : Qt::NoModifier) |
                     (shift & kAlt ? Qt::AltModifier : Qt::NoModifier);
                 QTest::keyPress(&form, qtKey, mods);
-                if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+                // A menu that opens releases the held keys.
+                const bool menuOpened = QApplication::activePopupWidget() != nullptr;
+                if (menuOpened) QApplication::activePopupWidget()->close();
                 // Menu shortcuts (Ctrl+A, Ctrl+D) too: the key table serves them alike.
                 twin.FormKeyDown(code, shift);
+                if (menuOpened) twin.ReleaseHeldKeys();
                 // Value keys and M stay down over a few keys now and then.
                 const bool holdable = code == 'M' || code == ' ' || (code >= '1' && code <= '3');
                 held[k] = holdable && !held[k] && random() % 2;

@@ -2,12 +2,14 @@
 // written when the window closes and read back by Recover Last Session.
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QTest>
 
 #include "app/qt/form_editor.h"
-#include "edit/source_files.h"
+#include "edit/recovery.h"
 #include "formats/source_text.h"
 #include "gui/gui_test.h"
 
@@ -51,9 +53,9 @@ private slots:
 
     void closingAChangedSessionKeepsItForRecoverLastSession() {
         QtPlatform platform;
-        const QString recovery = QString::fromStdString(RecoveryFilePath(platform));
-        QVERIFY(!recovery.isEmpty());
-        QFile::remove(recovery);
+        QDir folder(QString::fromStdString(platform.DataFolder()));
+        for (const QString& name : folder.entryList({"session-*.asm"}, QDir::Files))
+            folder.remove(name);
         std::string saved;
         {
             TFormEditor form(platform);
@@ -64,7 +66,7 @@ private slots:
             form.editor().currentImage().desc.name = "Kept";
             saved = SaveSourceText(form.editor().store());
             form.close();
-            QVERIFY(QFile::exists(recovery));
+            QVERIFY(QFile::exists(QString::fromStdString(form.editor().recovery().path())));
         }
         QtPlatform nextPlatform;
         TFormEditor next(nextPlatform);
@@ -73,10 +75,14 @@ private slots:
         QAction* recover = next.action("mnuFileRecover");
         QVERIFY(recover->isEnabled());
         QCOMPARE(recover->text(), QString("Recover Last Session"));
-        recover->trigger();
+        QVERIFY(recover->menu());
+        QAction* session = next.action("mnuFileRecover1");
+        QVERIFY(session->isVisible());
+        QVERIFY(session->text().startsWith("Today "));
+        QVERIFY(!next.action("mnuFileRecover2")->isVisible());
+        session->trigger();
         QCOMPARE(SaveSourceText(next.editor().store()), saved);
         QCOMPARE(next.editor().currentImage().desc.name, std::string("Kept"));
-        QFile::remove(recovery);
     }
 };
 

@@ -34,6 +34,14 @@ bool ScriptedPlatform::AskYesNo(const std::string& text) {
     return answer;
 }
 
+Platform::ExitChoice ScriptedPlatform::AskBeforeExit(const std::string& text) {
+    exitQuestions.push_back(text);
+    if (exitAnswers.empty()) return ExitChoice::Cancel;
+    const ExitChoice answer = exitAnswers.front();
+    exitAnswers.pop_front();
+    return answer;
+}
+
 std::string ScriptedPlatform::InputBox(const std::string& caption, const std::string& prompt,
                                        const std::string& initial) {
     return InputQuery(caption, prompt, initial).value_or(initial);

@@ -31,6 +31,8 @@ public:
 
     // Answers, taken from the front; an empty queue answers No / Cancel.
     std::deque<bool> yesNoAnswers;
+    std::deque<ExitChoice> exitAnswers;  // empty: Cancel
+    std::vector<std::string> exitQuestions;
     std::deque<std::optional<std::string>> inputAnswers;
     std::deque<std::optional<std::string>> fileDialogAnswers;
     std::deque<std::string> textWindowAnswers;  // what the user left in the window
@@ -61,6 +63,7 @@ public:
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
     void ShowInformation(const std::string& text) override { messages.push_back(text); }
     bool AskYesNo(const std::string& text) override;
+    ExitChoice AskBeforeExit(const std::string& text) override;
     std::string InputBox(const std::string& caption, const std::string& prompt,
                          const std::string& initial) override;
     std::optional<std::string> InputQuery(const std::string& caption, const std::string& prompt,
@@ -106,6 +109,8 @@ public:
 
     void ProcessPendingEvents() override { ++pendingEventRuns; }
     uint32_t TickCount() override { return tickCount; }
+    int64_t UnixTime() override { return unixTime; }
+    int64_t unixTime = 1765000000;  // a fixed day, 2025-12-06
     void OpenMaskProcessor() override { ++maskProcessorOpenings; }
 
     // The user's work in the Image Properties dialog: gets the dialog after

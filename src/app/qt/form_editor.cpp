@@ -14,8 +14,10 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStatusBar>
+#include <QTimer>
 #include <QUrl>
 #include <QWheelEvent>
+#include <QWindow>
 #include <cstdlib>
 
 #include "app/qt/view_widgets.h"
@@ -23,7 +25,7 @@
 #include "document/escaped_text.h"
 #include "edit/commands/help_commands.h"
 #include "edit/image_files.h"
-#include "edit/source_files.h"
+#include "edit/recovery.h"
 #include "edit/start_editor.h"
 
 namespace pixolat {
@@ -68,9 +70,24 @@ TFormEditor::TFormEditor(QtPlatform& platform, QWidget* parent)
     setAcceptDrops(true);
     // A session that ends may never close the window: keep the images then too.
     connect(qApp, &QGuiApplication::commitDataRequest, this,
-            [this] { Run([this] { WriteRecoveryFile(*editor_); }); });
+            [this] { Run([this] { editor_->recovery().WriteNow(); }); });
     const std::string settingsNote = platform_.TakeSettingsNote();
     if (!settingsNote.empty()) editor_->ShowStatus(settingsNote);
+    // Changed work goes on to the recovery file while the user works.
+    auto* autosave = new QTimer(this);
+    autosave->setObjectName("AutosaveTimer");
+    connect(autosave, &QTimer::timeout, this, [this] {
+        const std::string status = editor_->statusText(kStatusPanels - 1);
+        editor_->recovery().Tick();
+        const std::string& now = editor_->statusText(kStatusPanels - 1);
+        if (now != status) SetPanelText(kStatusPanels - 1, QString::fromStdString(now));
+    });
+    autosave->start(kAutosaveTickMs);
+    // Keys go to the window with the focus: when that is another one (the
+    // help window, a dialog, another program), none held here comes up here.
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focused) {
+        if (focused != windowHandle()) ReleaseHeldKeys();
+    });
     MirrorCore();
 }
 
@@ -78,9 +95,15 @@ TFormEditor::~TFormEditor() {
     platform_.Attach(nullptr);
 }
 
-// Nothing asks a question: changed images go to the recovery file.
+// Changed images go to the recovery file; only when it cannot be written
+// does the user get a question, and may keep the window.
 void TFormEditor::closeEvent(QCloseEvent* event) {
-    Run([this] { WriteRecoveryFile(*editor_); });
+    bool close = false;
+    Run([&] { close = editor_->recovery().CloseQuery(); });
+    if (!close) {
+        event->ignore();
+        return;
+    }
     Run([this] { SaveSettings(*editor_); });
     platform_.SyncSettings();
     QMainWindow::closeEvent(event);
@@ -160,17 +183,34 @@ void TFormEditor::SetPanelText(int panel, const QString& text) {
 
 void TFormEditor::BuildMenus() {
     QMenu* current = nullptr;
+    QMap<QString, QMenu*> submenus;
+    // A menu that opens takes the keys: the held ones are never heard coming up.
+    const auto releaseKeysOn = [this](QMenu* menu) {
+        connect(menu, &QMenu::aboutToShow, this, [this] { ReleaseHeldKeys(); });
+    };
     for (const MenuItem& item : editor_->menu()) {
         const QString name = QString::fromStdString(item.name);
         if (item.kind == MenuItem::Kind::Menu) {
             current = menuBar()->addMenu(QString::fromStdString(item.caption));
             current->setObjectName(name);
             current->installEventFilter(this);
+            releaseKeysOn(current);
             continue;
         }
-        if (!current) continue;
-        QAction* action = item.kind == MenuItem::Kind::Separator ? current->addSeparator()
-                                                                 : current->addAction(QString());
+        QMenu* into =
+            item.parent.empty() ? current : submenus.value(QString::fromStdString(item.parent));
+        if (!into) continue;
+        if (item.submenu) {
+            QMenu* submenu = into->addMenu(QString());
+            submenu->setObjectName(name);
+            submenu->installEventFilter(this);
+            submenus.insert(name, submenu);
+            submenu->menuAction()->setObjectName(name);
+            actions_.insert(name, submenu->menuAction());
+            continue;
+        }
+        QAction* action = item.kind == MenuItem::Kind::Separator ? into->addSeparator()
+                                                                 : into->addAction(QString());
         action->setObjectName(name);
         if (item.kind == MenuItem::Kind::Command) {
             action->setCheckable(item.checkable);
@@ -189,8 +229,15 @@ void TFormEditor::BuildMenus() {
 
 void TFormEditor::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+    if (event->type() != QEvent::ActivationChange) return;
+    if (isActiveWindow())
         Run([this] { editor_->FormActivate(); });
+    else
+        ReleaseHeldKeys();
+}
+
+void TFormEditor::ReleaseHeldKeys() {
+    Run([this] { editor_->ReleaseHeldKeys(); });
 }
 
 // Every key goes to the core's key map; menu shortcuts never get here.
@@ -212,6 +259,7 @@ void TFormEditor::MirrorCore() {
         if (!action) continue;
         if (item.kind == MenuItem::Kind::Command)
             action->setText(QString::fromStdString(item.DisplayCaption()));
+        if (item.submenu) action->menu()->setEnabled(item.enabled);
         action->setChecked(item.checked);
         action->setVisible(item.visible);
         action->setEnabled(item.enabled);

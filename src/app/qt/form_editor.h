@@ -56,6 +56,9 @@ protected:
     void keyReleaseEvent(QKeyEvent* event) override;
 
 private:
+    // How often the recovery file's autosave looks for changed work.
+    static constexpr int kAutosaveTickMs = 200;
+    void ReleaseHeldKeys();
     void BuildMenus();
     void BuildStatusBar();
     void BuildViewArea();

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/qt/close_on_signal.h"
 #include "app/qt/form_editor.h"
 #include "app/qt/form_mask.h"
 #include "app/qt/qt_platform.h"
@@ -33,6 +34,7 @@ int main(int argc, char* argv[]) {
         pixolat::TFormMask::Open(platform, parent);
     };
     pixolat::TFormEditor editor(platform);
+    pixolat::CloseOnSignal closeOnSignal(&editor);
     editor.show();
     // A file from the command line or the desktop's "Open With" is opened
     // once the window is up, so a message about it has a window to sit on.

@@ -16,6 +16,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSaveFile>
 #include <QScreen>
 #include <QSettings>
@@ -241,6 +242,20 @@ bool QtPlatform::AskYesNo(const std::string& text) {
     return QMessageBox::question(parentWidget(), QCoreApplication::applicationName(),
                                  MessageText(text),
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+Platform::ExitChoice QtPlatform::AskBeforeExit(const std::string& text) {
+    QMessageBox box(QMessageBox::Warning, QCoreApplication::applicationName(), MessageText(text),
+                    QMessageBox::NoButton, parentWidget());
+    QPushButton* save = box.addButton("Save Source File...", QMessageBox::AcceptRole);
+    QPushButton* close = box.addButton("Close Anyway", QMessageBox::DestructiveRole);
+    QPushButton* cancel = box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton(save);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == save) return ExitChoice::SaveSourceFile;
+    if (box.clickedButton() == close) return ExitChoice::CloseAnyway;
+    return ExitChoice::Cancel;
 }
 
 std::string QtPlatform::InputBox(const std::string& caption, const std::string& prompt,

@@ -46,6 +46,7 @@ public:
     void ShowMessage(const std::string& text) override;
     void ShowInformation(const std::string& text) override;
     bool AskYesNo(const std::string& text) override;
+    ExitChoice AskBeforeExit(const std::string& text) override;
     std::string InputBox(const std::string& caption, const std::string& prompt,
                          const std::string& initial) override;
     std::optional<std::string> InputQuery(const std::string& caption, const std::string& prompt,

@@ -10,6 +10,7 @@
 #include "edit/commands/view_commands.h"
 #include "edit/editor.h"
 #include "edit/image_files.h"
+#include "edit/recovery.h"
 
 namespace pixolat {
 
@@ -32,8 +33,15 @@ bool CanRedo(const Editor& editor) {
 bool PaletteShown(const Editor& editor) {
     return editor.view().paletteVisible;
 }
-bool RecoveryFileFound(const Editor& editor) {
-    return editor.recoveryFileFound();
+bool HasSessions(const Editor& editor) {
+    return !editor.recovery().sessions().empty();
+}
+template <int n>
+bool HasSession(const Editor& editor) {
+    return editor.recovery().sessions().size() >= std::size_t(n);
+}
+std::string SessionItemCaption(const Editor& editor, int n) {
+    return editor.recovery().SessionCaptionOf(std::size_t(n - 1));
 }
 bool Never(const Editor&) {
     return false;
@@ -52,8 +60,38 @@ const CommandRecord kCommandRecords[] = {
     {"mnuFileSave", "&Save (as source)", mnuFileSaveClick, 2102},
     {"mnuFileOpenSource", "Open Source File...", mnuFileOpenSourceClick, 2110},
     {"mnuFileSaveSource", "Save Source File...", mnuFileSaveSourceClick, 2111},
-    {.id = "mnuFileRecover", .caption = "Recover Last Session", .run = mnuFileRecoverClick,
-     .helpContext = 2112, .enabled = RecoveryFileFound},
+    {.id = "mnuFileRecover", .caption = "Recover Last Session", .helpContext = 2112,
+     .enabled = HasSessions},
+    {.id = "mnuFileRecover1", .helpContext = 2112, .undoName = "Recover Session",
+     .visible = HasSession<1>, .runWith = RecoverSession, .parameter = 1,
+     .captionOf = SessionItemCaption},
+    {.id = "mnuFileRecover2", .helpContext = 2112, .undoName = "Recover Session",
+     .visible = HasSession<2>, .runWith = RecoverSession, .parameter = 2,
+     .captionOf = SessionItemCaption},
+    {.id = "mnuFileRecover3", .helpContext = 2112, .undoName = "Recover Session",
+     .visible = HasSession<3>, .runWith = RecoverSession, .parameter = 3,
+     .captionOf = SessionItemCaption},
+    {.id = "mnuFileRecover4", .helpContext = 2112, .undoName = "Recover Session",
+     .visible = HasSession<4>, .runWith = RecoverSession, .parameter = 4,
+     .captionOf = SessionItemCaption},
+    {.id = "mnuFileRecover5", .helpContext = 2112, .undoName = "Recover Session",
+     .visible = HasSession<5>, .runWith = RecoverSession, .parameter = 5,
+     .captionOf = SessionItemCaption},
+    {.id = "mnuFileRecover6", .helpContext = 2112, .undoName = "Recover Session",
+     .visible = HasSession<6>, .runWith = RecoverSession, .parameter = 6,
+     .captionOf = SessionItemCaption},
+    {.id = "mnuFileRecover7", .helpContext = 2112, .undoName = "Recover Session",
+     .visible = HasSession<7>, .runWith = RecoverSession, .parameter = 7,
+     .captionOf = SessionItemCaption},
+    {.id = "mnuFileRecover8", .helpContext = 2112, .undoName = "Recover Session",
+     .visible = HasSession<8>, .runWith = RecoverSession, .parameter = 8,
+     .captionOf = SessionItemCaption},
+    {.id = "mnuFileRecover9", .helpContext = 2112, .undoName = "Recover Session",
+     .visible = HasSession<9>, .runWith = RecoverSession, .parameter = 9,
+     .captionOf = SessionItemCaption},
+    {.id = "mnuFileRecover10", .helpContext = 2112, .undoName = "Recover Session",
+     .visible = HasSession<10>, .runWith = RecoverSession, .parameter = 10,
+     .captionOf = SessionItemCaption},
     {"mnuFileImportPRG", "Import .PRG", mnuFileImportPRGClick, 2103},
     {"mnuFileExportPRG", "Export .PRG", mnuFileExportPRGClick, 2104},
     {"mnuFileExportRunnablePRG", "Export Runnable .PRG...", mnuFileExportRunnablePRGClick, 2107},

@@ -4,6 +4,7 @@
 
 #include "edit/editor.h"
 #include "edit/image_files.h"
+#include "edit/recovery.h"
 #include "edit/source_files.h"
 #include "formats/runnable_prg.h"
 #include "formats/source_text.h"
@@ -82,8 +83,8 @@ void mnuFileSaveSourceClick(Editor& editor) {
         SaveSourceFile(editor, *path);
 }
 
-void mnuFileRecoverClick(Editor& editor) {
-    RecoverLastSession(editor);
+void RecoverSession(Editor& editor, int n) {
+    editor.recovery().Recover(std::size_t(n - 1));
 }
 
 }  // namespace pixolat

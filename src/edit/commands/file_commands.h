@@ -16,9 +16,10 @@ void mnuFileExportRunnablePRGClick(Editor& editor);
 void mnuFileImportBMPClick(Editor& editor);
 void mnuFileImportPictureClick(Editor& editor);
 void mnuFileExitClick(Editor& editor);
-// Source text in files, and the recovery file the last session left.
+// Source text in files, and the recovery files of earlier sessions.
 void mnuFileOpenSourceClick(Editor& editor);
 void mnuFileSaveSourceClick(Editor& editor);
-void mnuFileRecoverClick(Editor& editor);
+// Recovers the n-th session Recover Last Session lists (1 is the newest).
+void RecoverSession(Editor& editor, int n);
 
 }  // namespace pixolat
