@@ -4,6 +4,7 @@
 #include "edit/commands/edit_commands.h"
 #include "edit/commands/file_commands.h"
 #include "edit/commands/help_commands.h"
+#include "edit/commands/tool_commands.h"
 #include "edit/commands/view_commands.h"
 
 namespace pixolat {
@@ -47,6 +48,11 @@ MenuItem Hidden(MenuItem item) {
 MenuItem Checked(MenuItem item) {
     item.checkable = true;
     item.checked = true;
+    return item;
+}
+
+MenuItem Unchecked(MenuItem item) {
+    item.checkable = true;
     return item;
 }
 
@@ -126,6 +132,19 @@ std::vector<MenuItem> BuildMainMenu() {
         Item("mnuDrawHires",             "Toggle Hires/Multi",  "", 2411, mnuDrawHiresClick),
         WithHint(Item("mnuDrawSetColor", "Set &Color",          "", 2412, mnuDrawSetColorClick),
                  "Under cursor or for selection"),
+
+        Menu("mnuTools", "&Tools", 2600),
+        Checked(Item("mnuToolsFreehand",      "&Freehand",         "", 2601, mnuToolsFreehandClick)),
+        Unchecked(Item("mnuToolsLine",        "&Line",             "", 2602, mnuToolsLineClick)),
+        Unchecked(Item("mnuToolsRectangle",   "&Rectangle",        "", 2603, mnuToolsRectangleClick)),
+        Unchecked(Item("mnuToolsFilledRectangle", "Filled R&ectangle", "", 2604,
+                       mnuToolsFilledRectangleClick)),
+        Unchecked(Item("mnuToolsEllipse",     "E&llipse",          "", 2605, mnuToolsEllipseClick)),
+        Unchecked(Item("mnuToolsFilledEllipse", "Filled Elli&pse", "", 2606,
+                       mnuToolsFilledEllipseClick)),
+        Unchecked(Item("mnuToolsFloodFill",   "Flood F&ill",       "", 2607, mnuToolsFloodFillClick)),
+        Unchecked(Item("mnuToolsPick",        "Pic&k",             "", 2608, mnuToolsPickClick)),
+        Unchecked(Item("mnuToolsBrush",       "&Brush",            "", 2609, mnuToolsBrushClick)),
 
         Menu("mnuHelp", "&Help", 2500),
         Item("mnuHelpKeyb",       "Keyboard Commands", "",       2501, mnuHelpKeybClick),
