@@ -134,6 +134,11 @@ public:
         return corner;
     }
     virtual void SavePictureAsBitmap(const std::string& path, const Picture& picture) = 0;
+    // Saves a picture as the type its path names: PNG for ".png", else a
+    // Windows bitmap.
+    virtual void SavePicture(const std::string& path, const Picture& picture) {
+        SavePictureAsBitmap(path, picture);
+    }
     virtual void CopyPictureToClipboard(const Picture& picture) = 0;
 
     // Text in the palette's small font, transparent background; color is a

@@ -79,6 +79,7 @@ std::vector<MenuItem> BuildMainMenu() {
         Item("mnuFileExportPRG",  "Export .PRG",       "Ctrl+S", 2104, mnuFileExportPRGClick),
         Item("mnuFileExportRunnablePRG", "Export Runnable .PRG...", "", 2107,
              mnuFileExportRunnablePRGClick),
+        Item("mnuFileExportPicture", "Export Picture...", "",   2108, mnuFileExportPictureClick),
         Separator("mnuFile2"),
         Item("mnuFileImportBMP",  "Import .BMP",       "Ctrl+O", 2105, mnuFileImportBMPClick),
         Hidden(WithHint(Item("mnuFileImportP4S", "Import .P4S", "", 2106, nullptr),

@@ -488,5 +488,25 @@ TEST_F(ToolsTest, CtrlWheelZoomKeepsThePixelUnderThePointer) {
     }
 }
 
+TEST_F(ToolsTest, ExportPictureWritesTheImageOneToOneWithMulticolorPixelsTwoWide) {
+    MakeImage(10, 3, 2, ColorMapKind::Normal);
+    image().desc.color3 = 0x71;
+    StorePixelValue(image(), 4, 1, 3);
+    platform.fileDialogAnswers.push_back("/pictures/out.png");
+    editor.RunMenuCommand("mnuFileExportPicture");
+    const Picture& p = platform.savedBitmaps.at("/pictures/out.png");
+    ASSERT_EQ(p.width, 10);
+    ASSERT_EQ(p.height, 3);
+    for (int x = 0; x < 10; ++x)
+        EXPECT_EQ(p.at(x, 1), state().rgbTable[x / 2 == 2 ? 0x71 : image().desc.color0]) << x;
+    EXPECT_EQ(editor.statusText(3), "Exported picture (/pictures/out.png)");
+    // Cancel writes nothing; an empty image has no picture.
+    editor.RunMenuCommand("mnuFileExportPicture");
+    MakeImage(0, 0, 1, ColorMapKind::Normal);
+    editor.RunMenuCommand("mnuFileExportPicture");
+    EXPECT_EQ(platform.savedBitmaps.size(), 1u);
+    EXPECT_EQ(platform.messages.back(), "The image is empty: there is no picture to export.");
+}
+
 }  // namespace
 }  // namespace pixolat::testing

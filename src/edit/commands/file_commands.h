@@ -25,4 +25,7 @@ void mnuFileOpenSourceClick(Editor& editor);
 void mnuFileSaveSourceClick(Editor& editor);
 void mnuFileRecoverClick(Editor& editor);
 
+// The current image 1:1 as a PNG or BMP picture, multicolor pixels two wide.
+void mnuFileExportPictureClick(Editor& editor);
+
 }  // namespace pixolat
