@@ -12,7 +12,7 @@ FUZZ_PACKAGES := cmake clang libclang-rt-dev ninja-build 64tass qt6-base-dev qt6
 PACKAGE_PACKAGES := $(RUN_PACKAGES) dpkg-dev file
 
 .PHONY: run test check-format bench fuzz fuzz-smoke package build build-test deps-run \
-	deps-test deps-bench deps-fuzz deps-package clean desktop-check
+	deps-test deps-bench deps-fuzz deps-package clean desktop-check build-default
 
 run: deps-run build
 	./build/pixolat
@@ -48,6 +48,12 @@ desktop-check: deps-run build
 build:
 	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DPIXOLAT_TESTS=OFF
 	cmake --build build -j $(JOBS) --target pixolat pixolat-convert pixolat_man_pages
+
+# The default generator, as packagers and IDEs run CMake (Unix Makefiles
+# here): the core layers, their include checks and the converter, no tests.
+build-default: deps-run
+	cmake -S . -B build/default -DCMAKE_BUILD_TYPE=Release -DPIXOLAT_TESTS=OFF -DPIXOLAT_GUI=OFF
+	cmake --build build/default -j $(JOBS)
 
 build-test:
 	cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPIXOLAT_SANITIZE=ON \

@@ -4,7 +4,7 @@
 #   cmake -DLAYER=render -DROOT=<repository> -P tools/check_includes.cmake
 # A layer's files may include the standard library, their own folder and what
 # the "may use" column names (a folder such as `document` or a file such as
-# `app/platform.h`); no layer but app may include a Qt header.
+# `platform/platform.h`); no layer but app may include a Qt header.
 cmake_minimum_required(VERSION 3.25)
 
 if(NOT LAYER OR NOT ROOT)

@@ -5,74 +5,6 @@
 
 namespace pixolat {
 
-std::size_t LastPos(std::string_view sub, std::string_view s) {
-    if (sub.size() > s.size()) return 0;
-    const std::size_t p = s.rfind(sub);
-    return p == std::string_view::npos ? 0 : p + 1;
-}
-
-std::string DropLeft(std::string_view s, std::size_t n) {
-    return n >= s.size() ? std::string() : std::string(s.substr(n));
-}
-
-std::string DropRight(std::string_view s, std::size_t n) {
-    return n >= s.size() ? std::string() : std::string(s.substr(0, s.size() - n));
-}
-
-std::string RightPart(std::string_view s, std::size_t n) {
-    return n >= s.size() ? std::string(s) : std::string(s.substr(s.size() - n));
-}
-
-std::string RemoveFirst(std::string_view s, std::string_view sub) {
-    const std::size_t p = s.find(sub);
-    if (p == std::string_view::npos) return std::string(s);
-    std::string result(s.substr(0, p));
-    result.append(s.substr(p + sub.size()));
-    return result;
-}
-
-std::string ReplaceAll(std::string_view s, std::string_view find, std::string_view repl) {
-    if (find.empty()) return std::string(s);
-    // Knuth-Morris-Pratt failure links of find.
-    const std::size_t m = find.size();
-    std::vector<std::size_t> fail(m, 0);
-    for (std::size_t i = 1, k = 0; i < m; ++i) {
-        while (k > 0 && find[i] != find[k]) k = fail[k - 1];
-        if (find[i] == find[k]) ++k;
-        fail[i] = k;
-    }
-    // The output never holds an occurrence, so the leftmost occurrence of the
-    // rescanning definition is always the first one to complete at the end of
-    // the output. After a replacement, repl is fed through again (it may
-    // complete an occurrence with the output before it).
-    std::string out;
-    std::vector<std::size_t> states;  // matched length after each output char
-    std::string pending;              // chars to feed before the rest of s, reversed
-    out.reserve(s.size());
-    states.reserve(s.size());
-    std::size_t next = 0;
-    while (next < s.size() || !pending.empty()) {
-        char c;
-        if (!pending.empty()) {
-            c = pending.back();
-            pending.pop_back();
-        } else {
-            c = s[next++];
-        }
-        std::size_t k = states.empty() ? 0 : states.back();
-        while (k > 0 && c != find[k]) k = fail[k - 1];
-        if (c == find[k]) ++k;
-        out.push_back(c);
-        states.push_back(k);
-        if (k == m) {
-            out.resize(out.size() - m);
-            states.resize(states.size() - m);
-            pending.append(repl.rbegin(), repl.rend());
-        }
-    }
-    return out;
-}
-
 std::string EraseAll(std::string_view s, std::string_view find) {
     if (find.empty()) return std::string(s);
     std::string result(s.size(), '\0');
@@ -98,22 +30,6 @@ std::string EraseAll(std::string_view s, std::string_view find) {
     }
     result.resize(n);
     return result;
-}
-
-std::string TrimChars(std::string_view s, std::string_view set) {
-    std::size_t begin = 0;
-    std::size_t end = s.size();
-    while (begin < end && set.find(s[begin]) != std::string_view::npos) ++begin;
-    while (end > begin && set.find(s[end - 1]) != std::string_view::npos) --end;
-    return std::string(s.substr(begin, end - begin));
-}
-
-std::string TrimBlanks(std::string_view s) {
-    std::size_t begin = 0;
-    std::size_t end = s.size();
-    while (begin < end && IsBlank(s[begin])) ++begin;
-    while (end > begin && IsBlank(s[end - 1])) --end;
-    return std::string(s.substr(begin, end - begin));
 }
 
 std::string_view TrimControls(std::string_view s) {

@@ -11,32 +11,15 @@
 
 namespace pixolat {
 
-// Position of the last occurrence of sub in s, 0 if none.
-std::size_t LastPos(std::string_view sub, std::string_view s);
-// s without its first n characters; empty when s is shorter.
-std::string DropLeft(std::string_view s, std::size_t n);
-// s without its last n characters; empty when s is shorter.
-std::string DropRight(std::string_view s, std::size_t n);
-// The last n characters of s; all of s when it is shorter.
-std::string RightPart(std::string_view s, std::size_t n);
-// s with the first occurrence of sub cut out.
-std::string RemoveFirst(std::string_view s, std::string_view sub);
-// Replaces find by repl until find no longer occurs, rescanning from the start
-// after each replacement, so occurrences a replacement creates are replaced
-// too. Runs in linear time. repl must not contain find.
-std::string ReplaceAll(std::string_view s, std::string_view find, std::string_view repl);
-// s with find cut out until it no longer occurs: ReplaceAll(s, find, "")
-// in one pass without the bookkeeping, for long texts and a short find.
+// s with find cut out until it no longer occurs, rescanning from the start
+// after each cut (so a cut that completes an earlier occurrence removes it
+// too), in one linear pass.
 std::string EraseAll(std::string_view s, std::string_view find);
-// s without the leading and trailing characters that occur in set.
-std::string TrimChars(std::string_view s, std::string_view set);
 
 // Tab, line feed, carriage return, space and 0xA0.
 inline bool IsBlank(char c) {
     return c == '\t' || c == '\n' || c == '\r' || c == ' ' || c == '\xA0';
 }
-// s without leading and trailing blanks.
-std::string TrimBlanks(std::string_view s);
 // s without leading and trailing characters of code 32 or less.
 std::string_view TrimControls(std::string_view s);
 

@@ -6,7 +6,7 @@
 
 namespace pixolat {
 
-Editor::Editor(Platform& platform) : platform_(platform), menu_(BuildMainMenu()) {
+Editor::Editor(EditorPlatform& platform) : platform_(platform), menu_(BuildMainMenu()) {
     AddKeyHints(menu_);
     view_.xScroll.onChange = [this] { xScrollChange(); };
     view_.yScroll.onChange = [this] { yScrollChange(); };

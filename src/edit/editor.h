@@ -14,10 +14,10 @@
 #include <utility>
 #include <vector>
 
-#include "app/platform.h"
 #include "document/editor_state.h"
 #include "document/errors.h"
 #include "document/image_store.h"
+#include "edit/editor_platform.h"
 #include "edit/history.h"
 #include "edit/key_map.h"
 #include "edit/menu.h"
@@ -34,7 +34,7 @@ inline constexpr const char* kEditorCaption = "Varno's Plus/4 Graphics Editor";
 
 class Editor {
 public:
-    explicit Editor(Platform& platform);
+    explicit Editor(EditorPlatform& platform);
     Editor(const Editor&) = delete;
     Editor& operator=(const Editor&) = delete;
 
@@ -161,7 +161,7 @@ public:
     ToolState& tools() { return tools_; }
     const ToolState& tools() const { return tools_; }
 
-    Platform& platform() { return platform_; }
+    EditorPlatform& platform() { return platform_; }
     ImageStore& store() { return store_; }
     const ImageStore& store() const { return store_; }
     EditorState& state() { return state_; }
@@ -170,7 +170,7 @@ public:
     const Image& currentImage() const { return store_.image(state_.currentImage); }
 
 private:
-    Platform& platform_;
+    EditorPlatform& platform_;
     ImageStore store_;
     EditorState state_;
     std::array<std::string, kStatusPanels> statusTexts_;

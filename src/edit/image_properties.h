@@ -6,8 +6,8 @@
 #include <array>
 #include <string>
 
-#include "app/platform.h"
 #include "document/image_store.h"
+#include "platform/platform.h"
 
 namespace pixolat {
 

@@ -13,8 +13,8 @@
 #include <variant>
 #include <vector>
 
-#include "app/platform.h"
 #include "edit/menu.h"
+#include "platform/platform.h"
 
 namespace pixolat {
 

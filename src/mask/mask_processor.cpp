@@ -40,8 +40,8 @@ std::string OffsetText(int32_t offset, bool signedDigit) {
 
 // The platform hands out whole pictures; a picture whose pixels do not cover
 // its size is treated like one that could not be loaded.
-Picture LoadWholePicture(Platform& platform, const std::string& path) {
-    Picture picture = platform.LoadPicture(path);
+Picture LoadWholePicture(PictureFiles& pictures, const std::string& path) {
+    Picture picture = pictures.LoadPicture(path);
     if (picture.width < 0 || picture.height < 0 ||
         picture.pixels.size() < std::size_t(picture.width) * std::size_t(picture.height))
         throw Error("Cannot load picture \"" + path + "\".");
@@ -94,8 +94,8 @@ private:
     MaskProcessor& processor_;
 };
 
-MaskProcessor::MaskProcessor(Platform& platform, MaskProcessorView& view)
-    : platform_(platform), view_(view) {
+MaskProcessor::MaskProcessor(PictureFiles& pictures, MaskProcessorView& view)
+    : pictures_(pictures), view_(view) {
     grid_.resize(2);
 }
 
@@ -122,7 +122,7 @@ void MaskProcessor::DiscardMask() {
 bool MaskProcessor::ProgressAfterRow(int y, int height) {
     // Pending events keep the window responsive; the busy flag turns away
     // the clicks and keys they deliver meanwhile.
-    platform_.ProcessPendingEvents();
+    view_.ProcessPendingEvents();
     if (cancelled_) return false;
     view_.SetCaption(std::to_string(y) + "/" + std::to_string(height));
     return true;
@@ -131,7 +131,7 @@ bool MaskProcessor::ProgressAfterRow(int y, int height) {
 void MaskProcessor::PreProcess(const std::string& maskPath) {
     if (busy_) return;
     BusyScope busy(*this);
-    const Picture mask = LoadWholePicture(platform_, maskPath);
+    const Picture mask = LoadWholePicture(pictures_, maskPath);
     DiscardMask();
     view_.GridChanged();
     if (IsEmpty(mask)) {
@@ -266,8 +266,8 @@ void MaskProcessor::Process(const std::string& maskPath, const std::string& patt
         return;
     }
     BusyScope busy(*this);
-    const Picture pattern1 = LoadWholePicture(platform_, pattern1Path);
-    const Picture pattern2 = LoadWholePicture(platform_, pattern2Path);
+    const Picture pattern1 = LoadWholePicture(pictures_, pattern1Path);
+    const Picture pattern2 = LoadWholePicture(pictures_, pattern2Path);
     for (int i = 0; i < table_.size(); ++i) {
         if (table_[i].role == MaskRole::Mask1 && IsEmpty(pattern1)) {
             view_.SetCaption("Pattern 1 has no pixels");
@@ -289,7 +289,7 @@ void MaskProcessor::Process(const std::string& maskPath, const std::string& patt
                            output_.pixels.data() + std::size_t(y) * std::size_t(width));
         if (!ProgressAfterRow(y, height)) return;
     }
-    platform_.SavePictureAsBitmap(maskPath + ".NEW.BMP", output_);
+    pictures_.SavePictureAsBitmap(maskPath + ".NEW.BMP", output_);
     view_.SetCaption(kFinished);
 }
 

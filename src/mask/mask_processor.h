@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "app/platform.h"
 #include "mask/mask_color_table.h"
 #include "mask/mask_render.h"
+#include "platform/picture_files.h"
 
 namespace pixolat {
 
@@ -52,11 +52,14 @@ public:
     virtual void SetCaption(const std::string& text) = 0;
     // The grid rows changed while an operation is still running.
     virtual void GridChanged() {}
+    // Runs the window system's pending events between rows of a long
+    // operation, so the window stays responsive (and can cancel it).
+    virtual void ProcessPendingEvents() {}
 };
 
 class MaskProcessor {
 public:
-    MaskProcessor(Platform& platform, MaskProcessorView& view);
+    MaskProcessor(PictureFiles& pictures, MaskProcessorView& view);
 
     // Builds the color table and the class map from the mask picture. A mask
     // that does not fit the table or the map is refused with a caption and
@@ -90,7 +93,7 @@ private:
     bool ProgressAfterRow(int y, int height);
     MaskColorEntry* EntryAtRow(int row);
 
-    Platform& platform_;
+    PictureFiles& pictures_;
     MaskProcessorView& view_;
     MaskColorTable table_;
     MaskClassMap classMap_;

@@ -56,10 +56,10 @@ void DrawPaletteCell(const PaletteScene& scene, int column, int row) {
              DisplayColor(scene.state.rgbTable[std::size_t(code)]));
     const std::string text = PaletteLabel(scene.desc, scene.state, code);
     if (text.empty()) return;
-    const int x = column * w + (w - scene.platform.TextWidth(text)) / 2;
+    const int x = column * w + (w - scene.text.TextWidth(text)) / 2;
     const int y = row * h;
-    scene.platform.DrawText(picture, x, y, text, kPaletteLabelShadow);
-    scene.platform.DrawText(picture, x + 1, y + 1, text, kPaletteLabel);
+    scene.text.DrawText(picture, x, y, text, kPaletteLabelShadow);
+    scene.text.DrawText(picture, x + 1, y + 1, text, kPaletteLabel);
 }
 
 void DrawPaletteMarker(const PaletteScene& scene) {

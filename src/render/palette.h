@@ -8,9 +8,9 @@
 #include <array>
 #include <string>
 
-#include "app/platform.h"
 #include "document/editor_state.h"
 #include "document/image_store.h"
+#include "platform/text_painter.h"
 #include "render/rgb_buffer.h"
 #include "render/view.h"
 
@@ -31,7 +31,7 @@ struct PaletteScene {
     const ImageDescriptor& desc;
     EditorState& state;
     View& view;
-    Platform& platform;
+    TextPainter& text;
 };
 
 inline ColorCode PaletteCellCode(int column, int row) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "document/rgb_color.h"
+#include "platform/text_painter.h"
 
 namespace pixolat {
 
@@ -38,6 +39,8 @@ struct RgbBuffer {
         return pixels.data() + std::size_t(y) * std::size_t(width);
     }
     DisplayPixel at(int x, int y) const { return row(y)[x]; }
+    // Text is drawn straight into the buffer's pixels.
+    operator PixelTarget() { return PixelTarget{pixels.data(), width, height}; }
 };
 
 }  // namespace pixolat

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <random>
+#include <tuple>
+#include <utility>
 
 #include "document/colors.h"
 #include "document/pixels.h"
@@ -124,16 +128,26 @@ void PlainRemap(Image& m, const ImageRect& a, int f, int s) {
             StorePixelValue(m, x, y, v == f ? s : v == s ? f : v);
         }
 }
+// Each cell of the area that showed `from` as one of its two colors shows
+// `to` there instead; the bytes are found by reading every pair back.
 void PlainReplace(Image& m, const ImageRect& a, int from, int to) {
+    using Bytes = std::pair<uint8_t, uint8_t>;
+    static const auto bytesShowing = [] {
+        auto table = std::make_unique<std::array<std::array<Bytes, 256>, 256>>();
+        for (int cb = 0; cb < 256; ++cb)
+            for (int lb = 0; lb < 256; ++lb)
+                (*table)[CellColor1(uint8_t(cb), uint8_t(lb))]
+                        [CellColor2(uint8_t(cb), uint8_t(lb))] = {uint8_t(cb), uint8_t(lb)};
+        return table;
+    }();
     for (int cy = a.y1 / 8; cy <= a.y2 / 8; ++cy)
         for (int cx = a.x1 / 8; cx <= a.x2 / 8; ++cx) {
             uint8_t& c = m.colmap.at(0, cx, cy);
             uint8_t& l = m.lummap.at(0, cx, cy);
-            const int c1 = CellColor1(c, l), c2 = CellColor2(c, l);
-            if (c1 == from) c = uint8_t((c & 0x0F) | (to & 0x0F) << 4);
-            if (c1 == from) l = uint8_t((l & 0xF0) | (to & 0xF0) >> 4);
-            if (c2 == from) c = uint8_t((c & 0xF0) | (to & 0x0F));
-            if (c2 == from) l = uint8_t((l & 0x0F) | (to & 0xF0));
+            int c1 = CellColor1(c, l), c2 = CellColor2(c, l);
+            if (c1 == from) c1 = to;
+            if (c2 == from) c2 = to;
+            std::tie(c, l) = (*bytesShowing)[std::size_t(c1)][std::size_t(c2)];
         }
 }
 

@@ -15,21 +15,23 @@ namespace {
 constexpr int kKeyD = 68, kKeypadPlus = 107, kKeypadMinus = 109;
 constexpr const char* kOutput = "mask.bmp.NEW.BMP";
 
+// A window whose event processing can run a step of the test, as a click
+// arriving while an operation is under way would.
 struct CaptionLog : MaskProcessorView {
     std::vector<std::string> captions;
+    std::function<void()> onEvents;
+    int pendingEventRuns = 0;
     void SetCaption(const std::string& text) override { captions.push_back(text); }
+    void ProcessPendingEvents() override {
+        ++pendingEventRuns;
+        if (onEvents) onEvents();
+    }
     std::string last() const { return captions.empty() ? std::string() : captions.back(); }
 };
 
-// A platform whose event processing can run a step of the test, as a click
-// arriving while an operation is under way would.
-struct EventfulPlatform : pixolat::testing::ScriptedPlatform {
-    std::function<void()> onEvents;
+// A platform whose bitmap saving can be made to fail.
+struct SaveFailingPlatform : pixolat::testing::ScriptedPlatform {
     bool failSaving = false;
-    void ProcessPendingEvents() override {
-        ScriptedPlatform::ProcessPendingEvents();
-        if (onEvents) onEvents();
-    }
     void SavePictureAsBitmap(const std::string& path, const Picture& picture) override {
         if (failSaving) throw Error("Cannot write file \"" + path + "\".");
         ScriptedPlatform::SavePictureAsBitmap(path, picture);
@@ -67,7 +69,7 @@ const uint32_t kRed = Rgb(255, 0, 0), kGreen = Rgb(0, 255, 0), kBlue = Rgb(0, 0,
 
 class MaskProcessorTest : public ::testing::Test {
 protected:
-    EventfulPlatform platform;
+    SaveFailingPlatform platform;
     CaptionLog view;
     MaskProcessor processor{platform, view};
 
@@ -118,7 +120,7 @@ TEST_F(MaskProcessorTest, PreProcessListsColorsInFirstSeenOrderAndReportsEveryRo
     EXPECT_EQ(GridRow(3), Row({"16777215", "Color", "0"}));
     EXPECT_EQ(GridRow(4), Row({std::to_string(d), "Color", "0"}));
     EXPECT_EQ(view.captions, (Row{"0/3", "1/3", "2/3", "Ready to process"}));
-    EXPECT_EQ(platform.pendingEventRuns, 3);
+    EXPECT_EQ(view.pendingEventRuns, 3);
 
     // Every color left at Color with offset 0 renders black, at the mask's size.
     Patterns(Sized(1, 1, kWhite), Sized(1, 1, kWhite));
@@ -313,7 +315,7 @@ TEST_F(MaskProcessorTest, ProcessWithoutAMaskAsksForPreProcessFirst) {
     Process();
     EXPECT_EQ(view.captions, Row{"Pre-process a mask first"});
     EXPECT_FALSE(Saved());
-    EXPECT_EQ(platform.pendingEventRuns, 0);
+    EXPECT_EQ(view.pendingEventRuns, 0);
 }
 
 TEST_F(MaskProcessorTest, AnEmptyPatternIsRefusedOnlyWhenAColorUsesIt) {
@@ -361,7 +363,7 @@ TEST_F(MaskProcessorTest, LoadAndSaveFailuresStopWithTheLastProgressCaption) {
 TEST_F(MaskProcessorTest, ClicksAndKeysDuringAnOperationAreTurnedAway) {
     Patterns(Sized(1, 1, kWhite), Sized(1, 1, kWhite));
     platform.pictures["other.bmp"] = Sized(5, 5, kBlue);
-    platform.onEvents = [&] {
+    view.onEvents = [&] {
         processor.PreProcess("other.bmp");
         processor.Process("mask.bmp", "p1.bmp", "p2.bmp");
         EXPECT_FALSE(processor.GridKeyDown(1, 2, '3'));
@@ -379,14 +381,14 @@ TEST_F(MaskProcessorTest, ClicksAndKeysDuringAnOperationAreTurnedAway) {
 TEST_F(MaskProcessorTest, ClosingTheWindowMidwayKeepsNoHalfResult) {
     Patterns(Sized(1, 1, kWhite), Sized(1, 1, kWhite));
     PreProcess(Sized(2, 3, kRed));
-    platform.onEvents = [&] { processor.Cancel(); };
+    view.onEvents = [&] { processor.Cancel(); };
     Process();
     EXPECT_FALSE(Saved());
     EXPECT_NE(view.last(), "Finished!");
     PreProcess(Sized(2, 3, kGreen));
     EXPECT_FALSE(processor.HasMask());
     EXPECT_EQ(GridRow(1), Row({"", "", ""}));
-    platform.onEvents = nullptr;
+    view.onEvents = nullptr;
     Process();
     EXPECT_EQ(view.last(), "Pre-process a mask first");
 }

@@ -143,13 +143,14 @@ int ScriptedPlatform::TextWidth(const std::string& text) {
     return int(text.size()) * textCharWidth;
 }
 
-void ScriptedPlatform::DrawText(RgbBuffer& target, int x, int y, const std::string& text,
+void ScriptedPlatform::DrawText(PixelTarget target, int x, int y, const std::string& text,
                                 uint32_t color) {
     const int width = TextWidth(text);
     for (int row = y; row < y + 8; ++row)
         for (int col = x; col < x + width; ++col)
             if (col >= 0 && row >= 0 && col < target.width && row < target.height)
-                target.row(row)[col] = color;
+                target.pixels[std::size_t(row) * std::size_t(target.width) + std::size_t(col)] =
+                    color;
 }
 
 void ScriptedPlatform::ShowHelpTopic(const std::string& helpFile, const std::string& topic) {

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "app/platform.h"
+#include "edit/editor_platform.h"
 
 namespace pixolat::testing {
 
-class ScriptedPlatform : public Platform {
+class ScriptedPlatform : public EditorPlatform {
 public:
     // What was shown, in order.
     std::vector<std::string> messages;      // plain and information boxes
@@ -91,7 +91,7 @@ public:
 
     // Labels are drawn as filled boxes textCharWidth wide per character and 8 high.
     int TextWidth(const std::string& text) override;
-    void DrawText(RgbBuffer& target, int x, int y, const std::string& text,
+    void DrawText(PixelTarget target, int x, int y, const std::string& text,
                   uint32_t color) override;
 
     void ShowHelpTopic(const std::string& helpFile, const std::string& topic) override;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/platform.h"
+#include "document/picture.h"
 
 namespace pixolat {
 

@@ -39,6 +39,7 @@ private:
 
     void SetCaption(const std::string& text) override;
     void GridChanged() override { MirrorGrid(); }
+    void ProcessPendingEvents() override { platform_.ProcessPendingEvents(); }
     void MirrorGrid();
     // Errors of the platform's picture operations end the click and are
     // shown in a message box.

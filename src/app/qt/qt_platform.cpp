@@ -398,10 +398,10 @@ int QtPlatform::TextWidth(const std::string& text) {
     return QFontMetrics(LabelFont()).horizontalAdvance(Q(text));
 }
 
-void QtPlatform::DrawText(RgbBuffer& target, int x, int y, const std::string& text,
+void QtPlatform::DrawText(PixelTarget target, int x, int y, const std::string& text,
                           uint32_t color) {
-    if (target.width <= 0 || target.height <= 0) return;
-    QImage image(reinterpret_cast<uchar*>(target.pixels.data()), target.width, target.height,
+    if (!target.pixels || target.width <= 0 || target.height <= 0) return;
+    QImage image(reinterpret_cast<uchar*>(target.pixels), target.width, target.height,
                  qsizetype(target.width) * 4, QImage::Format_RGB32);
     QPainter painter(&image);
     painter.setFont(LabelFont());

@@ -8,8 +8,8 @@
 #include <functional>
 #include <memory>
 
-#include "app/platform.h"
 #include "app/qt/help_viewer.h"
+#include "edit/editor_platform.h"
 
 class QWidget;
 class QMainWindow;
@@ -25,7 +25,7 @@ public:
     virtual void SetPanelText(int panel, const QString& text) = 0;
 };
 
-class QtPlatform : public Platform {
+class QtPlatform : public EditorPlatform {
 public:
     QtPlatform();
     ~QtPlatform() override;
@@ -77,7 +77,7 @@ public:
     void CopyPictureToClipboard(const Picture& picture) override;
 
     int TextWidth(const std::string& text) override;
-    void DrawText(RgbBuffer& target, int x, int y, const std::string& text,
+    void DrawText(PixelTarget target, int x, int y, const std::string& text,
                   uint32_t color) override;
 
     void ShowHelpTopic(const std::string& helpFile, const std::string& topic) override;

@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 #include "render/rgb_buffer.h"
 
 namespace pixolat {

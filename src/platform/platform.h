@@ -4,21 +4,16 @@
 // scripted implementation that records what was shown and answers dialogs
 // from a queue. Operations that fail throw pixolat::Error with the text the
 // user is shown.
-#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "document/picture.h"
+#include "platform/picture_files.h"
+#include "platform/text_painter.h"
 
 namespace pixolat {
-
-class ImagePropertiesDialog;
-
-// The render layer's picture buffer: only DrawText takes one, by reference,
-// so the interface names it without reaching up into render.
-struct RgbBuffer;
 
 // Modifier keys and mouse buttons held during an event.
 enum ShiftFlag : unsigned {
@@ -55,7 +50,9 @@ enum class TextWindowPurpose {
     Load,  // empty, placed relative to the editor window
 };
 
-class Platform {
+// The narrow parts a layer that needs little takes on their own: text
+// drawing (the palette) and picture files (the mask processor).
+class Platform : public TextPainter, public PictureFiles {
 public:
     virtual ~Platform() = default;
 
@@ -118,34 +115,8 @@ public:
     // Where the view picture is written beside the clipboard copy.
     virtual std::string ExportPicturePath() = 0;
 
-    // Pictures.
-    virtual Picture LoadPicture(const std::string& path) = 0;
-    // The top-left maxWidth x maxHeight part of a picture, for an import that
-    // uses no more: a platform that can decode only that part keeps the
-    // memory a huge picture takes bounded.
-    virtual Picture LoadPictureCorner(const std::string& path, int maxWidth, int maxHeight) {
-        Picture whole = LoadPicture(path);
-        if (whole.width <= maxWidth && whole.height <= maxHeight) return whole;
-        Picture corner;
-        corner.width = std::min(whole.width, maxWidth);
-        corner.height = std::min(whole.height, maxHeight);
-        for (int y = 0; y < corner.height; ++y)
-            for (int x = 0; x < corner.width; ++x) corner.pixels.push_back(whole.at(x, y));
-        return corner;
-    }
-    virtual void SavePictureAsBitmap(const std::string& path, const Picture& picture) = 0;
-    // Saves a picture as the type its path names: PNG for ".png", else a
-    // Windows bitmap.
-    virtual void SavePicture(const std::string& path, const Picture& picture) {
-        SavePictureAsBitmap(path, picture);
-    }
+    // Pictures beyond the files (PictureFiles).
     virtual void CopyPictureToClipboard(const Picture& picture) = 0;
-
-    // Text in the palette's small font, transparent background; color is a
-    // DisplayPixel (0xFFRRGGBB).
-    virtual int TextWidth(const std::string& text) = 0;
-    virtual void DrawText(RgbBuffer& target, int x, int y, const std::string& text,
-                          uint32_t color) = 0;
 
     // Help viewer.
     virtual void ShowHelpTopic(const std::string& helpFile, const std::string& topic) = 0;
@@ -155,10 +126,6 @@ public:
     virtual void ProcessPendingEvents() = 0;
     // Milliseconds, wrapping at 2^32.
     virtual uint32_t TickCount() = 0;
-
-    // Runs the Image Properties dialog modally on its model; true when it
-    // closed with OK.
-    virtual bool ShowImageProperties(ImagePropertiesDialog& dialog) = 0;
 
     // Opens the Mask Processor window modally.
     virtual void OpenMaskProcessor() = 0;
