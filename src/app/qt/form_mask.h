@@ -5,6 +5,7 @@
 #include <QDialog>
 
 #include "mask/mask_processor.h"
+#include "platform/platform.h"
 
 class QLabel;
 class QLineEdit;
