@@ -95,4 +95,24 @@ void BM_LoadSourceText(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadSourceText)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
+// A source file (with its exact-copy lines) as the editor and the converter
+// read it: 1 MiB pieces, one image after the other back at its index.
+void BM_ReadSourceFile(benchmark::State& state) {
+    const std::vector<uint8_t> bytes = SourceFileBytes(FullStore(), 0);
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    auto target = std::make_unique<ImageStore>();
+    constexpr std::size_t kPiece = std::size_t(1) << 20;
+    for (auto _ : state) {
+        EditorState editorState;
+        SourceTextReader reader(*target, editorState, {}, {.skipByteOrderMark = true});
+        for (std::size_t at = 0; at < text.size(); at += kPiece)
+            reader.Feed(text.substr(at, kPiece));
+        if (reader.Finish().sections != kImageCount)
+            state.SkipWithError("not every image was read");
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(text.size()));
+    state.counters["text_MB"] = double(text.size()) / 1e6;
+}
+BENCHMARK(BM_ReadSourceFile)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
 }  // namespace

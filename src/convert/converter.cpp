@@ -95,20 +95,33 @@ private:
         return format;
     }
 
-    // From image 0 on, one image for each section of the text. The text is
-    // read whole; a file past the limit is refused, never cut.
+    // From image 0 on, one image for each section of the text (each at its
+    // own index when the text is a source file with its "//@" lines). The
+    // text is read in pieces as it comes; a file past the limit is refused,
+    // never cut.
     SourceLoadResult ReadSource(const std::string& path) {
-        const std::vector<uint8_t> bytes = ReadWholeFile(path, kSourceFileLimit, "2 GiB");
         state_.currentImage = 0;
         SourceLoadResult result;
-        try {
-            result = LoadSourceFile(store_, state_, bytes);
-        } catch (const Error& e) {
-            throw Error(path + ": " + ShownCoreMessage(e.text()));
+        {
+            SourceTextReader reader(store_, state_, {}, {.skipByteOrderMark = true});
+            const auto read = [&](std::string_view piece) {
+                try {
+                    reader.Feed(piece);
+                } catch (const Error& e) {
+                    throw Error(path + ": " + ShownCoreMessage(e.text()));
+                }
+            };
+            ReadFileInPieces(path, kSourceFileLimit, "2 GiB", read);
+            try {
+                result = reader.Finish();
+            } catch (const Error& e) {
+                throw Error(path + ": " + ShownCoreMessage(e.text()));
+            }
         }
         if (result.values == 0) throw Error(path + " holds no image data");
         if (result.truncated)
-            Warn(path + ": the store holds 257 images; the sections after the 257th were dropped");
+            Warn(path + ": the store holds 257 images; " + std::to_string(result.droppedSections) +
+                 " sections after the 257th were dropped");
         NormalizeCurrentImage(store_, state_);
         return result;
     }
@@ -149,7 +162,7 @@ private:
                 break;
             }
             case FileKind::Source: {
-                WriteWholeFile(path, SourceFileBytes(store_));
+                WriteWholeFile(path, SourceFileBytes(store_, state_.currentImage));
                 break;
             }
             default:

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "document/errors.h"
 
@@ -108,6 +109,37 @@ void WriteInPlace(const std::string& path, const std::vector<uint8_t>& bytes) {
 }
 
 }  // namespace
+
+void ReadFileInPieces(const std::string& path, std::size_t limit, const std::string& limitText,
+                      const std::function<void(std::string_view)>& piece) {
+    // Without O_NONBLOCK, opening a pipe would wait for a writer.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) Fail("read", path, errno);
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) Fail("read", path, errno);
+    if (!S_ISREG(info.st_mode)) throw Error(path + " is not a regular file; only files are read");
+    const auto refuse = [&] {
+        throw Error(path + " is larger than " + limitText + "; files up to " + limitText +
+                    " are read");
+    };
+    if (std::size_t(info.st_size) > limit) refuse();
+    std::vector<char> buffer(std::size_t(1) << 20);
+    std::size_t total = 0;
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer.data(), buffer.size());
+        if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+        if (n < 0) Fail("read", path, errno);
+        if (n == 0) return;
+        // A file that grew since it was measured tells its size only by its end.
+        if (std::size_t(n) > limit - total) refuse();
+        total += std::size_t(n);
+        piece(std::string_view(buffer.data(), std::size_t(n)));
+    }
+}
 
 std::vector<uint8_t> ReadFileStart(const std::string& path, std::size_t limit) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);

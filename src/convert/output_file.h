@@ -2,7 +2,9 @@
 // Whole-file reads and writes of the converter, POSIX only (no toolkit).
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pixolat {
@@ -11,6 +13,13 @@ namespace pixolat {
 // that names the limit (limitText, e.g. "2 GiB"), never cut.
 std::vector<uint8_t> ReadWholeFile(const std::string& path, std::size_t limit,
                                    const std::string& limitText);
+
+// Hands a file's bytes to `piece` in order, a bounded piece at a time, so a
+// large file is never held whole. What is not a regular file (a pipe, a
+// device, a folder) is refused before anything is read; a file longer than
+// limit is refused when the reading reaches the limit.
+void ReadFileInPieces(const std::string& path, std::size_t limit, const std::string& limitText,
+                      const std::function<void(std::string_view)>& piece);
 
 // Reads at most limit bytes from the start of the file.
 std::vector<uint8_t> ReadFileStart(const std::string& path, std::size_t limit);

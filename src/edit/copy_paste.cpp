@@ -48,6 +48,32 @@ void CopyEntries(const Image& image, const ImageRect& a, CopyBuffer& buffer) {
     }
 }
 
+// The entries the buffer holds, in the layout of the image's kind. A buffer
+// copied from a None image holds none, so the image keeps its colors; one
+// copied from a Normal image holds one entry per cell, which stands for every
+// row pair of that cell in a DFLI image.
+void PasteEntries(Image& image, const CopyBuffer& buffer, int x, int y) {
+    const ColorMapKind from = buffer.desc.colorMapKind;
+    if (from == ColorMapKind::None) return;
+    const int w = ImageExtent(buffer.desc).width;
+    const int h = ImageExtent(buffer.desc).height;
+    const int cx0 = x / 8;
+    const int cellColumns = std::min((w - 1) / 8 + 1, kCellColumns - cx0);
+    if (image.desc.colorMapKind == ColorMapKind::Normal) {
+        const int cellRows = std::min((h - 1) / 8 + 1, kCellRows - y / 8);
+        for (int r = 0; r < cellRows; ++r)
+            for (int c = 0; c < cellColumns; ++c)
+                CopyEntry(buffer, 0, c, r, image, 0, cx0 + c, y / 8 + r);
+    } else if (image.desc.colorMapKind == ColorMapKind::Dfli) {
+        for (int dy = 0; dy < h && y + dy < kPlaneHeight; dy += 2) {
+            const int bank = from == ColorMapKind::Dfli ? DfliBank(dy) : 0;
+            for (int c = 0; c < cellColumns; ++c)
+                CopyEntry(buffer, bank, c, dy / 8, image, BankOf(image.desc, y + dy), cx0 + c,
+                          (y + dy) / 8);
+        }
+    }
+}
+
 }  // namespace
 
 void CopyArea(const Image& image, const ImageRect& area, CopyBuffer& buffer) {
@@ -58,6 +84,7 @@ void CopyArea(const Image& image, const ImageRect& area, CopyBuffer& buffer) {
     buffer.desc.width = a->x2 - a->x1 + 1;
     buffer.desc.height = a->y2 - a->y1 + 1;
     buffer.desc.pixelWidth = PixelWidthOf(image.desc);
+    buffer.desc.colorMapKind = image.desc.colorMapKind;
 }
 
 std::optional<ImageRect> PasteBuffer(Image& image, const CopyBuffer& buffer, int x, int y,
@@ -75,21 +102,7 @@ std::optional<ImageRect> PasteBuffer(Image& image, const CopyBuffer& buffer, int
         for (int c = 0; c < columns; ++c)
             std::memcpy(image.plane.column(x + c) + y, buffer.plane.column(c), rows);
     }
-    if (mode != DrawingMode::PixelOnly) {
-        const int cx0 = x / 8;
-        const int cellColumns = std::min((w - 1) / 8 + 1, kCellColumns - cx0);
-        if (image.desc.colorMapKind == ColorMapKind::Normal) {
-            const int cellRows = std::min((h - 1) / 8 + 1, kCellRows - y / 8);
-            for (int r = 0; r < cellRows; ++r)
-                for (int c = 0; c < cellColumns; ++c)
-                    CopyEntry(buffer, 0, c, r, image, 0, cx0 + c, y / 8 + r);
-        } else if (image.desc.colorMapKind == ColorMapKind::Dfli) {
-            for (int dy = 0; dy < h && y + dy < kPlaneHeight; dy += 2)
-                for (int c = 0; c < cellColumns; ++c)
-                    CopyEntry(buffer, DfliBank(dy), c, dy / 8, image, BankOf(image.desc, y + dy),
-                              cx0 + c, (y + dy) / 8);
-        }
-    }
+    if (mode != DrawingMode::PixelOnly) PasteEntries(image, buffer, x, y);
 
     // The last pasted column aligned down to this image's pixels: a
     // multicolor block keeps its width through copy and paste again.

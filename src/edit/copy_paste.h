@@ -3,7 +3,9 @@
 // converts between hires and multicolor) and the color-map entries in the
 // layout of the image's color map kind: one entry per cell for Normal, one
 // per row pair for DFLI, none for None. The copied bytes and entries start at
-// column, row and cell 0 of the buffer.
+// column, row and cell 0 of the buffer, which remembers the kind it copied
+// from: a paste writes only entries the buffer holds, in the layout of the
+// target's kind.
 #include <optional>
 
 #include "document/image_store.h"

@@ -12,6 +12,9 @@ namespace pixolat {
 
 namespace {
 
+// Enough of a file's start to tell its picture type.
+constexpr std::size_t kPictureProbeBytes = 4096;
+
 // Copies the pw bytes of the pixel at (fromX, fromY) to (toX, toY).
 void CopyPixel(PixelPlane& plane, int pw, int toX, int toY, int fromX, int fromY) {
     for (int i = 0; i < pw; ++i) plane.at(toX + i, toY) = plane.at(fromX + i, fromY);
@@ -110,8 +113,15 @@ void CopyViewPicture(Editor& editor) {
     platform.CopyPictureToClipboard(picture);
     editor.ShowStatus("Copied To Clipboard");
     // Written beside the clipboard copy; a failure shows its message and
-    // leaves the cursor mark off until the next redraw.
-    platform.SavePictureAsBitmap(platform.ExportPicturePath(), picture);
+    // leaves the cursor mark off until the next redraw. The fixed name may
+    // be a file of the user's: only a BMP picture there is replaced.
+    const std::string path = platform.ExportPicturePath();
+    if (!platform.FileExists(path) ||
+        platform.PictureTypeOf(platform.ReadFile(path, kPictureProbeBytes)) == "bmp")
+        platform.SavePictureAsBitmap(path, picture);
+    else
+        platform.ShowMessage("The view picture was not written: \"" + path +
+                             "\" is not a BMP picture, and it is kept as it is.");
     editor.ToggleSelectionOutline();
     editor.DrawCursorAndStatus();
     editor.ToggleSelectionOutline();

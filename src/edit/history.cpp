@@ -146,6 +146,13 @@ History::StepEnd History::EndStep(const ImageStore& store, int currentImage,
     return result;
 }
 
+void History::DropOpenStep(const ImageStore& store) {
+    open_ = Step{};
+    overBudget_ = false;
+    announced_ = Copy{};
+    if (shadow_.index >= 0) Sync(store, shadow_.index);
+}
+
 void History::Apply(ImageStore& store, const ImageChange& change, bool forward) {
     Image& image = store.image(change.index);
     image.desc = forward ? change.after : change.before;

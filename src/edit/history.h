@@ -62,6 +62,10 @@ public:
     // on redo. The shadow then follows `currentImage`.
     StepEnd EndStep(const ImageStore& store, int currentImage, std::string_view name);
 
+    // Forgets what the step under way changed: the caller has put every image
+    // back as it was when the step began (a load that failed half way).
+    void DropOpenStep(const ImageStore& store);
+
     bool CanUndo() const { return !undo_.empty(); }
     bool CanRedo() const { return !redo_.empty(); }
     const std::string& undoName() const;

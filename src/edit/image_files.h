@@ -21,7 +21,12 @@ void ImportPictureFile(Editor& editor, const std::string& path);
 void AddRecentFile(Editor& editor, const std::string& path);
 // Imports recent file n (1..4).
 void OpenRecentFile(Editor& editor, int n);
-// Imports the first .prg file of a drop, or else its last path.
+// Opens the first .prg file of a drop, or else its last path, by its content.
 void AcceptDroppedFiles(Editor& editor, const std::vector<std::string>& paths);
+// Opens a file given by name alone (dropped, or named on the command line) the
+// way its content asks: a .prg or .p4i file the import recognises as a .PRG,
+// source text as Open Source File does, a picture as Import .BMP does, and
+// anything else as a .PRG (whose import says when it knows no such layout).
+void OpenFileByContent(Editor& editor, const std::string& path);
 
 }  // namespace pixolat

@@ -165,9 +165,12 @@ void EditImageProperties(Editor& editor) {
     View& view = editor.view();
     if (editor.menuItem("mnuViewColorPaletteAndPreview").checked) {
         // The preview shows the image at 1:1: the panels take its size, as far as the window has
-        // room.
-        view.previewWidth = std::clamp(desc.width, 0, PreviewRoom(view));
-        view.paletteHeight = std::clamp(desc.height, 0, PaletteAreaRoom(view));
+        // room, but never less than they start with. A small image would shrink the palette to a
+        // strip of tiny cells, and the preview would cut off the next image of common size.
+        view.previewWidth =
+            std::clamp(std::max(desc.width, kInitialPreviewWidth), 0, PreviewRoom(view));
+        view.paletteHeight =
+            std::clamp(std::max(desc.height, kInitialPaletteHeight), 0, PaletteAreaRoom(view));
         editor.LayoutView();
     } else {
         editor.FullRedraw();

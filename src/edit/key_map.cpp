@@ -183,7 +183,8 @@ void RunKeyRow(const KeyRow& row, Editor& editor, KeyPress press) {
 
 bool IsMenuAccessKey(const std::vector<MenuItem>& menu, KeyPress press) {
     // AltGr is Ctrl + Alt on Windows and types characters; it opens no menu.
-    if ((press.shift & (kAlt | kCtrl)) != kAlt) return false;
+    // Nor does Shift + Alt + the letter: the menu bar answers Alt alone.
+    if ((press.shift & (kShift | kAlt | kCtrl)) != kAlt) return false;
     for (const MenuItem& item : menu) {
         if (item.kind != MenuItem::Kind::Menu || !item.visible) continue;
         const std::size_t amp = item.caption.find('&');

@@ -86,7 +86,8 @@ const KeyRow* FindKeyRow(std::span<const KeyRow> rows, const Editor& editor, Key
 void RunKeyRow(const KeyRow& row, Editor& editor, KeyPress press);
 
 // Alt with the access letter of a top menu ("&Draw": Alt+D): the menu bar
-// opens that menu, and the key table never sees the key.
+// opens that menu, and the key table never sees the key. With Shift or Ctrl
+// also held the key goes to the key table.
 bool IsMenuAccessKey(const std::vector<MenuItem>& menu, KeyPress press);
 
 // The key as a menu shows it: "L", "+", "Shift + H", "Shift +".

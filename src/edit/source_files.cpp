@@ -3,6 +3,7 @@
 #include "document/errors.h"
 #include "document/pixels.h"
 #include "edit/editor.h"
+#include "edit/image_switching.h"
 #include "formats/source_text.h"
 
 namespace pixolat {
@@ -15,27 +16,74 @@ std::string ImageCount(int n) {
     return std::to_string(n) + (n == 1 ? " image" : " images");
 }
 
-// Reads the file as one step; returns the number of images read.
-int ReadSourceFile(Editor& editor, const std::string& path) {
-    // One byte past the limit tells a file that is too large from one that
-    // just fits: a cut file would load as if it were whole.
-    const std::vector<uint8_t> bytes = editor.platform().ReadFile(path, kSourceFileLimit + 1);
-    if (bytes.size() > kSourceFileLimit)
-        throw Error(path + " is larger than 2 GiB; files up to 2 GiB are read");
-    // A value that is not a number unwinds from the reader: what was read
-    // stays, and is one step to undo.
-    const SourceLoadResult result =
-        LoadSourceFile(editor.store(), editor.state(), bytes,
-                       [&editor](int index) { editor.BeforeImageChange(index); });
-    NormalizeCurrentImage(editor.store(), editor.state());
-    editor.UpdateScrollRanges();
-    editor.FullRedraw();
+std::string DroppedMessage(const SourceLoadResult& result) {
+    std::string names;
+    for (const std::string& name : result.droppedNames)
+        names += (names.empty() ? "" : ", ") + (name.empty() ? "(untitled)" : "\"" + name + "\"");
+    const int unnamed = result.droppedSections - int(result.droppedNames.size());
+    if (unnamed > 0) names += " and " + std::to_string(unnamed) + " more";
+    return ImageCount(result.droppedSections) + " did not fit after image #256 and " +
+           (result.droppedSections == 1 ? "was" : "were") + " not read: " + names +
+           ". Read the text from a lower image to get them.";
+}
+
+SourceLoadResult ReadSourceFileSteps(Editor& editor, const std::string& path);
+
+// Reads the file as one step; a failure changes nothing.
+SourceLoadResult ReadSourceFile(Editor& editor, const std::string& path) {
+    return ReadAllOrNothing(editor, [&] { return ReadSourceFileSteps(editor, path); });
+}
+
+SourceLoadResult ReadSourceFileSteps(Editor& editor, const std::string& path) {
+    const int firstImage = editor.state().currentImage;
+    SourceTextReader reader(editor.store(), editor.state(),
+                            [&editor](int index) { editor.BeforeImageChange(index); },
+                            {.skipByteOrderMark = true});
+    const bool whole = editor.platform().ReadFileInPieces(
+        path, kSourceFileLimit, [&reader, &path](std::string_view piece) {
+            try {
+                reader.Feed(piece);
+            } catch (const Error& e) {
+                throw Error(path + ", " + e.text());
+            }
+        });
+    // A cut file would load as if it were whole: the reader puts everything back.
+    if (!whole) throw Error(path + " is larger than 2 GiB; files up to 2 GiB are read");
+    SourceLoadResult result;
+    try {
+        result = reader.Finish();
+    } catch (const Error& e) {
+        throw Error(path + ", " + e.text());
+    }
+    ShowSourceLoad(editor, firstImage, result);
     editor.EndStep();
     editor.MarkSaved();
-    return result.sections;
+    return result;
 }
 
 }  // namespace
+
+SourceLoadResult ReadAllOrNothing(Editor& editor, const std::function<SourceLoadResult()>& read) {
+    try {
+        return read();
+    } catch (...) {
+        // The reader put every image back: what the history saw of the
+        // load is no change.
+        editor.history().DropOpenStep(editor.store());
+        throw;
+    }
+}
+
+void ShowSourceLoad(Editor& editor, int firstImage, const SourceLoadResult& result) {
+    if (editor.state().currentImage != firstImage) {
+        ShowCurrentImage(editor);
+    } else {
+        NormalizeCurrentImage(editor.store(), editor.state());
+        editor.UpdateScrollRanges();
+        editor.FullRedraw();
+    }
+    if (result.droppedSections > 0) editor.platform().ShowMessage(DroppedMessage(result));
+}
 
 void RecoverLastSession(Editor& editor) {
     const std::string path = RecoveryFilePath(editor.platform());
@@ -44,18 +92,18 @@ void RecoverLastSession(Editor& editor) {
         editor.ShowStatus("There is no last session to recover.");
         return;
     }
-    const int images = ReadSourceFile(editor, path);
-    editor.ShowStatus("Recovered last session (" + ImageCount(images) + ").");
+    const SourceLoadResult result = ReadSourceFile(editor, path);
+    editor.ShowStatus("Recovered last session (" + ImageCount(result.sections) + ").");
 }
 
 void OpenSourceFile(Editor& editor, const std::string& path) {
-    const int images = ReadSourceFile(editor, path);
-    editor.ShowStatus("Loaded source file (" + path + ", " + ImageCount(images) + ")");
+    const SourceLoadResult result = ReadSourceFile(editor, path);
+    editor.ShowStatus("Loaded source file (" + path + ", " + ImageCount(result.sections) + ")");
 }
 
 void SaveSourceFile(Editor& editor, const std::string& path) {
     editor.EndStep();  // whatever changed so far is in the file
-    editor.platform().WriteFile(path, SourceFileBytes(editor.store()));
+    editor.platform().WriteFile(path, SourceFileBytes(editor.store(), editor.state().currentImage));
     editor.MarkSaved();
     editor.ShowStatus("Saved source file (" + path + ")");
 }
@@ -70,7 +118,7 @@ void WriteRecoveryFile(Editor& editor) {
     if (!editor.ChangedSinceSaved()) return;
     const std::string path = RecoveryFilePath(editor.platform());
     if (path.empty()) return;
-    editor.platform().WriteFile(path, SourceFileBytes(editor.store()));
+    editor.platform().WriteFile(path, SourceFileBytes(editor.store(), editor.state().currentImage));
     editor.MarkSaved();
 }
 

@@ -1,18 +1,31 @@
 #pragma once
 // The source text in files: Open Source File, Save Source File, and the
 // recovery file that keeps the last session's images when the window closes.
+#include <functional>
 #include <string>
 
 namespace pixolat {
 
 class Editor;
 class Platform;
+struct SourceLoadResult;
 
-// Reads a source file into the store from the current image on, as Load (as
-// source) reads pasted text; one undo step over every image it filled.
+// Reads a source file into the store: images with their "//@" lines go back
+// to their own indices, a plain text goes from the current image on, as Load
+// (as source) reads pasted text. One undo step over every image it filled;
+// a file that fails half way changes nothing.
 void OpenSourceFile(Editor& editor, const std::string& path);
-// Writes the text of Save (as source) to the file, whole or not at all.
+// Writes the source text with the lines that make it read back exactly (see
+// SourceFileBytes), whole or not at all.
 void SaveSourceFile(Editor& editor, const std::string& path);
+// Runs a source text read that puts everything back when it fails, and
+// then takes back what the undo history saw of it, so that a failed read is
+// no change; it runs at the start of a step.
+SourceLoadResult ReadAllOrNothing(Editor& editor, const std::function<SourceLoadResult()>& read);
+// After a source text was read (firstImage was current before): the view,
+// caption and status follow the current image, and the images that did not
+// fit past image 256 are named in a message box.
+void ShowSourceLoad(Editor& editor, int firstImage, const SourceLoadResult& result);
 // Reads the recovery file as OpenSourceFile reads a file.
 void RecoverLastSession(Editor& editor);
 

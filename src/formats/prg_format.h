@@ -45,6 +45,8 @@ enum class PrgFormat : uint8_t {
 struct PrgRecognition {
     PrgFormat format = PrgFormat::Unknown;
     std::size_t base = 0;
+    // Where a multicolor bitmap keeps color3, then color0.
+    std::size_t colors = 1024;
 };
 
 // Which layout the file holds; the tests run in a fixed order and a later

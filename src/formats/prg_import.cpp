@@ -1,6 +1,7 @@
 #include <cstring>
 
 #include "formats/prg_format.h"
+#include "formats/runnable_prg.h"
 
 namespace pixolat {
 
@@ -82,6 +83,13 @@ PrgRecognition RecognizePrg(std::span<const uint8_t> bytes) {
     if (size == 16403 && load == 0x1001) result = {HiresDfli, 211};
     if (size == 17146 && load == 0x1001) result = {MulticolorDfli, 362};
     if (size == 2050) result = {load == 0x3800 ? CharsetColumns : CharsetRows, 2};
+    // Our own runnable export: the viewer at $1001, then from $1800 on the
+    // plain export, its marker and colors where they are there.
+    if (size == kRunnablePrgSize && load == kRunnableLoadAddress) {
+        constexpr std::size_t base = kRunnablePictureOffset;
+        const std::size_t colors = base + 1024 - 2;
+        result = {file[colors - 4] == 0x4D ? MulticolorBitmap : HiresBitmap, base, colors};
+    }
     return result;
 }
 
@@ -103,9 +111,10 @@ PrgFormat DecodePrg(std::span<const uint8_t> bytes, Image& image) {
             SetShape(image, 320, 200, 2, ColorMapKind::Normal);
             DecodeBank(file, image, 0, base);
             DecodeBitmap(file, image, base + 2048);
-            // Fixed offsets whatever the base: where the editor's own export puts them.
-            image.desc.color3 = SwapNibbles(file[1024]);
-            image.desc.color0 = SwapNibbles(file[1025]);
+            // Fixed offsets whatever the base (where the plain export puts
+            // them), but for the runnable export that carries it further on.
+            image.desc.color3 = SwapNibbles(file[recognition.colors]);
+            image.desc.color0 = SwapNibbles(file[recognition.colors + 1]);
             break;
         case HiresDfli:
         case MulticolorDfli:

@@ -11,7 +11,7 @@ namespace pixolat {
 namespace {
 
 constexpr std::size_t kPictureAddress = 0x1800;
-constexpr std::size_t kPictureOffset = 2 + kPictureAddress - kRunnableLoadAddress;
+constexpr std::size_t kPictureOffset = kRunnablePictureOffset;
 
 static_assert(kRunnableViewer[0] == (kRunnableLoadAddress & 0xFF) &&
                   kRunnableViewer[1] == kRunnableLoadAddress >> 8,

@@ -2,7 +2,8 @@
 // A .PRG that shows itself on the Plus/4: it loads at $1001 as the BASIC line
 // "10 SYS <viewer>", then the viewer's machine code, zero bytes up to $1800,
 // and from there the picture exactly as the plain export writes it. RUN
-// shows the picture until a key is pressed and returns to BASIC.
+// shows the picture until a key is pressed and returns to BASIC. The import
+// knows it by its size and load address and reads the picture back.
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -15,6 +16,8 @@ namespace pixolat {
 inline constexpr uint16_t kRunnableLoadAddress = 0x1001;
 // The plain export's $1800 picture ends at $3F40: 2 + $7FF + 10048 bytes.
 inline constexpr std::size_t kRunnablePrgSize = 12097;
+// File offset of the picture at $1800, after the load address.
+inline constexpr std::size_t kRunnablePictureOffset = 2 + 0x1800 - kRunnableLoadAddress;
 
 inline constexpr const char* kRunnableDfliMessage =
     "Runnable .PRG export does not support DFLI images; Export .PRG writes them "

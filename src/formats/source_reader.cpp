@@ -1,195 +1,70 @@
-// Reads source text into the store.
+// Reads source text into the store, a piece at a time.
+//
+// Lines are maximal runs of characters other than CR and LF; each is cut at
+// its first "//". Only the start of a line is held until it is known to be a
+// header (held whole: it is short) or data (handed on as it arrives); a
+// "//@" line is held whole too. A section's data goes straight into its image.
 #include <algorithm>
+#include <cstring>
+#include <optional>
+#include <utility>
 
+#include "document/errors.h"
 #include "document/pixels.h"
 #include "document/text.h"
-#include "formats/source_layout.h"
+#include "formats/source_meta.h"
+#include "formats/source_section.h"
 #include "formats/source_text.h"
 
 namespace pixolat {
 
 namespace {
 
-// Header lines start with a letter or ";", except those starting with "DB"
-// in any case, which are data lines like everything else.
-bool IsHeaderLine(std::string_view line) {
-    std::size_t i = 0;
-    while (i < line.size() && IsBlank(line[i])) ++i;
-    if (i == line.size()) return false;
-    const char key = UpperAscii(line[i]);
-    if (key == ';') return true;
-    if (key < 'A' || key > 'Z') return false;
-    const bool db = key == 'D' && i + 1 < line.size() && UpperAscii(line[i + 1]) == 'B';
-    return !db;
+// A header line, a "//@" line or the blanks that start a line are held; none
+// of them is ever this long in a text that reads as anything.
+constexpr std::size_t kHeldLineLimit = std::size_t(4) << 20;
+
+// Names of sections that did not fit, kept for the message; more are counted.
+constexpr std::size_t kDroppedNamesKept = 64;
+
+bool IsLetter(char c) {
+    const char u = UpperAscii(c);
+    return u >= 'A' && u <= 'Z';
 }
 
-int ClampedSize(std::string_view text, int limit) {
-    // Sizes beyond the plane would let every later operation run off it.
-    return std::clamp(ParseNumber(text), 0, limit);
-}
+enum class LineKind { Undecided, Header, Data, Meta, Skip };
 
-// "name; width*height h|m none|dfli charset|2x2charset colmap/lummap"
-void ParseHeader(std::string_view line, ImageDescriptor& desc, bool& colorMapMode) {
-    const std::size_t semicolon = line.find(';');
-    if (semicolon == std::string_view::npos) {
-        desc.name = std::string(line);
-        return;
-    }
-    desc.name = std::string(TrimControls(line.substr(0, semicolon)));
-    std::string_view rest = TrimControls(line.substr(semicolon + 1));
-    if (rest.find('*') != std::string_view::npos) {
-        desc.pixelWidth = 2;
-        desc.layout = Layout::Bitmap;
-        desc.colorMapKind = ColorMapKind::Normal;
-    }
-    const auto take = [&rest](std::string_view keyword) {
-        if (!rest.ends_with(keyword)) return false;
-        rest = TrimControls(rest.substr(0, rest.size() - keyword.size()));
-        return true;
-    };
-    if (take("colmap/lummap")) colorMapMode = true;
-    if (take("2x2charset")) desc.layout = Layout::Charset2x2;
-    if (take("charset")) desc.layout = Layout::Charset;
-    if (take("dfli")) desc.colorMapKind = ColorMapKind::Dfli;
-    if (take("none")) desc.colorMapKind = ColorMapKind::None;
-    if (take("h")) desc.pixelWidth = 1;
-    if (take("m")) desc.pixelWidth = 2;
-
-    const std::size_t star = rest.find('*');
-    if (star == std::string_view::npos) return;
-    std::string_view widthText = TrimControls(rest.substr(0, star));
-    const std::string_view heightText = TrimControls(rest.substr(star + 1));
-    const std::size_t blank = widthText.find(' ');
-    if (blank != std::string_view::npos) {
-        desc.name = std::string(TrimControls(widthText.substr(0, blank)));
-        widthText = TrimControls(widthText.substr(blank + 1));
-    }
-    desc.width = ClampedSize(widthText, kPlaneWidth);
-    desc.height = ClampedSize(heightText, kPlaneHeight);
-}
-
-// The data text without "DB " (removed as often as removing creates a new
-// one), TABs and blanks.
-std::string CleanData(std::string_view data) {
-    std::string out = EraseAll(data, "DB ");
-    std::erase_if(out, [](char c) { return c == '\t' || c == ' '; });
-    return out;
-}
-
-// Values of three characters each ("$XX" or three decimal digits), each
-// optionally followed by a comma.
-class ValueReader {
-public:
-    explicit ValueReader(std::string_view text) : text_(text) {}
-    bool more() const { return pos_ < text_.size(); }
-    std::size_t taken() const { return taken_; }
-
-    uint8_t Next() {
-        ++taken_;
-        const char* p = text_.data() + pos_;
-        if (text_.size() - pos_ >= 3 && p[0] == '$') {
-            const int high = HexDigitValue(p[1]);
-            const int low = HexDigitValue(p[2]);
-            if ((high | low) >= 0) {
-                pos_ += 3;
-                if (pos_ < text_.size() && text_[pos_] == ',') ++pos_;
-                return uint8_t(high * 16 + low);
+// Classifies the start of a line (cut at "//"). `complete` says the line
+// ends after these characters; `i` is where the leading blanks seen so far
+// end, and moves on over further blanks.
+LineKind Classify(std::string_view head, bool complete, std::size_t& i) {
+    for (;;) {
+        if (i == head.size()) return complete ? LineKind::Data : LineKind::Undecided;
+        const char c = head[i];
+        if (c == '\xC2') {  // the UTF-8 non-breaking space counts as a blank
+            if (i + 1 == head.size()) return complete ? LineKind::Data : LineKind::Undecided;
+            if (head[i + 1] == '\xA0') {
+                i += 2;
+                continue;
             }
+            return LineKind::Data;
         }
-        const std::string_view chars = text_.substr(pos_, 3);
-        pos_ += chars.size();
-        if (pos_ < text_.size() && text_[pos_] == ',') ++pos_;
-        return uint8_t(ParseWholeNumber(chars) & 0xFF);
+        if (!IsBlank(c)) break;
+        ++i;
     }
-
-private:
-    std::string_view text_;
-    std::size_t pos_ = 0;
-    std::size_t taken_ = 0;
-};
-
-// Where the color-map values of a section go: per bank a luminance block and
-// a color block of `blockSize` values each, the first `cells` of which are
-// cells `columns` to a row.
-struct ColorMapShape {
-    int columns;
-    int cells;
-    int blockSize;
-};
-
-void ReadColorMaps(ValueReader& values, Image& image, ColorMapShape shape) {
-    for (int bank = 0; bank < kBanks && values.more(); ++bank) {
-        for (AttributePlane* plane : {&image.lummap, &image.colmap}) {
-            int cx = 0, cy = 0;
-            for (int i = 0; i < shape.blockSize && values.more(); ++i) {
-                const uint8_t v = values.Next();
-                if (i >= shape.cells) continue;
-                plane->at(bank, cx, cy) = v;
-                if (++cx == shape.columns) {
-                    cx = 0;
-                    ++cy;
-                }
-            }
-        }
+    const char key = head[i];
+    if (key == '/') {
+        if (i + 1 == head.size()) return complete ? LineKind::Data : LineKind::Undecided;
+        if (head[i + 1] != '/') return LineKind::Data;
+        if (i > 0) return LineKind::Data;  // blanks before a comment are data
+        if (head.size() < 3) return complete ? LineKind::Skip : LineKind::Undecided;
+        return head[2] == '@' ? LineKind::Meta : LineKind::Skip;
     }
-}
-
-constexpr ColorMapShape kScreenShape{kScreenCellColumns, kScreenCells, kScreenBlock};
-
-void StoreCellByte(Image& image, int x, int y, uint8_t v) {
-    for (int k = 0; k < 8; ++k) image.plane.at(x + k, y) = uint8_t((v >> (7 - k)) & 1);
-}
-
-// Reads one section's data into the image. A 320 x 200 section switches to
-// color-map data after the 8192 values of a Plus/4 bitmap; a section of
-// another size with a Normal or DFLI color map switches after its whole cells.
-// Returns the number of values read.
-std::size_t ParseSectionData(Image& image, std::string_view data, bool colorMapMode) {
-    const std::string clean = CleanData(data);
-    ValueReader values(clean);
-    if (colorMapMode) {
-        ReadColorMaps(values, image, kScreenShape);
-        return values.taken();
-    }
-    const ImageDescriptor& d = image.desc;
-    CellWalk walk(d);
-    const std::size_t cellValues = walk.valueCount();
-    constexpr std::size_t kNever = std::size_t(-1);
-    std::size_t switchAt = kNever;
-    std::size_t storeLimit = cellValues == 0 ? 0 : kNever;
-    ColorMapShape shape = kScreenShape;
-    if (IsScreenSized(d)) {
-        switchAt = kScreenPaddedValues;
-        // The padding after the 8000 bitmap bytes is not part of the image.
-        if (d.layout != Layout::Charset2x2) storeLimit = kScreenPixelValues;
-    } else if (cellValues > 0 &&
-               (d.colorMapKind == ColorMapKind::Normal || d.colorMapKind == ColorMapKind::Dfli)) {
-        switchAt = cellValues;
-        shape = ColorMapShape{walk.columns(), walk.columns() * walk.rows(),
-                              walk.columns() * walk.rows()};
-    }
-    std::size_t n = 0;
-    for (; n < switchAt && values.more(); ++n) {
-        const uint8_t v = values.Next();
-        if (n < storeLimit && walk.inPlane()) StoreCellByte(image, walk.x(), walk.y(), v);
-        walk.Step();
-    }
-    if (n == switchAt) ReadColorMaps(values, image, shape);
-    return values.taken();
-}
-
-// Splits the text into lines at runs of CR and LF and hands each non-empty
-// line to `line`.
-template <class LineFn>
-void ForEachLine(std::string_view text, LineFn&& line) {
-    const char* p = text.data();
-    const char* end = p + text.size();
-    while (p < end) {
-        while (p < end && (*p == '\r' || *p == '\n')) ++p;
-        const char* start = p;
-        while (p < end && *p != '\r' && *p != '\n') ++p;
-        if (p > start && !line(std::string_view(start, std::size_t(p - start)))) return;
-    }
+    if (key == ';') return LineKind::Header;
+    if (!IsLetter(key)) return LineKind::Data;
+    if (UpperAscii(key) != 'D') return LineKind::Header;
+    if (i + 1 == head.size()) return complete ? LineKind::Header : LineKind::Undecided;
+    return UpperAscii(head[i + 1]) == 'B' ? LineKind::Data : LineKind::Header;
 }
 
 std::string_view CutComment(std::string_view line) {
@@ -197,86 +72,429 @@ std::string_view CutComment(std::string_view line) {
     return slashes == std::string_view::npos ? line : line.substr(0, slashes);
 }
 
-class SourceLoader {
+}  // namespace
+
+class SourceTextReader::Impl {
 public:
-    SourceLoader(ImageStore& store, EditorState& state, const BeforeImageChange& beforeChange)
-        : store_(store), state_(state), beforeChange_(beforeChange) {
+    Impl(ImageStore& store, EditorState& state, BeforeImageChange beforeChange,
+         SourceTextOptions options)
+        : store_(store),
+          state_(state),
+          savedState_(state),
+          beforeChange_(std::move(beforeChange)),
+          skipBom_(options.skipByteOrderMark) {
         state_.currentImage = std::clamp(state_.currentImage, 0, kLastImage);
+        target_ = state_.currentImage;
     }
 
-    // Returns false once the store is full and the rest must be dropped.
-    bool Line(std::string_view line) {
-        line = CutComment(line);
-        if (!IsHeaderLine(line)) {
-            pending_.append(line);
-            return true;
-        }
-        if (!pending_.empty()) {
-            Flush();
-            if (state_.currentImage == kLastImage) {
-                result_.truncated = true;
-                return false;
-            }
-            ++state_.currentImage;
-            Touch();
-            ResetImageColors(store_.image(state_.currentImage));
-        }
-        colorMapMode_ = false;
-        Touch();
-        ParseHeader(line, store_.image(state_.currentImage).desc, colorMapMode_);
-        touched_ = true;
-        return true;
+    ~Impl() {
+        if (!finished_) Rollback();
+    }
+
+    void Feed(std::string_view piece) {
+        Guarded([&] { Scan(piece.data(), piece.data() + piece.size()); });
     }
 
     SourceLoadResult Finish() {
-        if (!pending_.empty() && !result_.truncated) Flush();
-        if (touched_) ++result_.sections;
-        return result_;
+        Guarded([&] {
+            EndLine();
+            EndSectionData();
+            if (pendingHeader_) CommitHeader(std::nullopt);
+            if (sectionData_ || headerOnly_) CountSection();
+            if (fileCurrent_) {
+                state_.currentImage = *fileCurrent_;
+                result_.restoredCurrent = true;
+            }
+        });
+        finished_ = true;
+        backups_.clear();
+        return std::move(result_);
     }
 
 private:
-    void Flush() {
-        Touch();
-        NormalizeCurrentImage(store_, state_);
-        result_.values +=
-            ParseSectionData(store_.image(state_.currentImage), pending_, colorMapMode_);
-        pending_.clear();
-        ++result_.sections;
-        touched_ = false;
+    template <class Step>
+    void Guarded(Step step) {
+        if (finished_) throw Error("The source text was already read.");
+        try {
+            step();
+        } catch (const Error& e) {
+            Rollback();
+            finished_ = true;
+            throw Error("line " + std::to_string(errorLine_) + ": " + e.text());
+        } catch (...) {
+            Rollback();
+            finished_ = true;
+            throw;
+        }
     }
 
-    // Announces the current image before its first change.
-    void Touch() {
-        if (state_.currentImage == announced_) return;
-        announced_ = state_.currentImage;
-        if (beforeChange_) beforeChange_(announced_);
+    // ---- Lines -----------------------------------------------------------
+
+    void Scan(const char* p, const char* end) {
+        if (skipBom_) {
+            // The mark may come split over pieces.
+            static constexpr char kBom[] = "\xEF\xBB\xBF";
+            while (p < end && bomSeen_ < 3) {
+                if (*p != kBom[bomSeen_]) {
+                    const std::string partial(kBom, bomSeen_);
+                    skipBom_ = false;
+                    bomSeen_ = 3;
+                    ScanLines(partial.data(), partial.data() + partial.size());
+                    break;
+                }
+                ++p;
+                ++bomSeen_;
+            }
+            if (bomSeen_ == 3) skipBom_ = false;
+            if (skipBom_) return;
+        }
+        ScanLines(p, end);
+    }
+
+    void ScanLines(const char* p, const char* end) {
+        while (p < end) {
+            const char c = *p;
+            if (c == '\r' || c == '\n') {
+                if (inLine_) EndLine();
+                // CR LF, a lone CR and a lone LF each end one line.
+                if (!(c == '\n' && lastCr_)) ++line_;
+                lastCr_ = c == '\r';
+                errorLine_ = line_;
+                ++p;
+                continue;
+            }
+            lastCr_ = false;
+            if (!inLine_) {
+                inLine_ = true;
+                kind_ = LineKind::Undecided;
+                held_.clear();
+                blanks_ = 0;
+                slash_ = false;
+            }
+            errorLine_ = line_;
+            const char* stop = p;
+            while (stop < end && *stop != '\r' && *stop != '\n') ++stop;
+            LineChars(p, stop);
+            p = stop;
+        }
+    }
+
+    // Characters of the line under way, none of them CR or LF.
+    void LineChars(const char* p, const char* end) {
+        while (p < end) {
+            switch (kind_) {
+                case LineKind::Undecided: {
+                    held_.push_back(*p++);
+                    kind_ = Classify(held_, false, blanks_);
+                    if (kind_ == LineKind::Data) {
+                        std::string head = std::move(held_);
+                        held_.clear();
+                        DataChars(head.data(), head.data() + head.size());
+                    } else if (kind_ == LineKind::Undecided) {
+                        Hold();
+                    }
+                    break;
+                }
+                case LineKind::Header:
+                case LineKind::Meta: {
+                    const std::size_t n = std::size_t(end - p);
+                    held_.append(p, n);
+                    p = end;
+                    Hold();
+                    break;
+                }
+                case LineKind::Data:
+                    DataChars(p, end);
+                    p = end;
+                    break;
+                case LineKind::Skip:
+                    p = end;
+                    break;
+            }
+        }
+    }
+
+    // Keeps a held line within bounds; past the limit a header line cut at
+    // "//" is read up to the cut, anything else is refused.
+    void Hold() {
+        if (held_.size() <= kHeldLineLimit) return;
+        const std::size_t slashes = held_.find("//", kind_ == LineKind::Meta ? 3 : 0);
+        if (kind_ == LineKind::Header && slashes != std::string::npos) {
+            held_.resize(slashes);
+            EndHeldLine();
+            kind_ = LineKind::Skip;
+            return;
+        }
+        throw Error("the line is longer than " + std::to_string(kHeldLineLimit >> 20) +
+                    " MB, which no source text line is");
+    }
+
+    // Data characters up to the comment; a "/" at a piece's end waits for
+    // the next character.
+    void DataChars(const char* p, const char* end) {
+        StartSectionData();
+        if (slash_ && p < end) {
+            slash_ = false;
+            if (*p == '/') {
+                kind_ = LineKind::Skip;
+                return;
+            }
+            data_.Feed("/", 1);
+        }
+        const char* run = p;
+        while (p < end) {
+            const void* hit = std::memchr(p, '/', std::size_t(end - p));
+            if (!hit) {
+                p = end;
+                break;
+            }
+            p = static_cast<const char*>(hit);
+            if (p + 1 == end) {
+                data_.Feed(run, std::size_t(p - run));
+                slash_ = true;
+                return;
+            }
+            if (p[1] == '/') {
+                data_.Feed(run, std::size_t(p - run));
+                kind_ = LineKind::Skip;
+                return;
+            }
+            p += 1;
+        }
+        data_.Feed(run, std::size_t(p - run));
+    }
+
+    void EndLine() {
+        if (!inLine_) return;
+        inLine_ = false;
+        if (kind_ == LineKind::Undecided) {
+            kind_ = Classify(held_, true, blanks_);
+            if (kind_ == LineKind::Data) {
+                std::string head = std::move(held_);
+                held_.clear();
+                DataChars(head.data(), head.data() + head.size());
+            }
+        }
+        if (kind_ == LineKind::Data && slash_) {
+            slash_ = false;
+            data_.Feed("/", 1);
+        }
+        if (kind_ == LineKind::Header || kind_ == LineKind::Meta) EndHeldLine();
+        held_.clear();
+    }
+
+    void EndHeldLine() {
+        if (kind_ == LineKind::Header) {
+            HeaderLine(CutComment(held_));
+        } else {
+            MetaLine(held_);
+        }
+    }
+
+    // ---- Sections --------------------------------------------------------
+
+    void HeaderLine(std::string_view line) {
+        if (pendingHeader_) CommitHeader(std::nullopt);
+        EndSectionData();
+        if (sectionData_) {
+            CountSection();
+            sectionData_ = false;
+            advance_ = true;
+        }
+        pendingHeader_ = ParseHeaderLine(line);
+        headerLine_ = line_;
+    }
+
+    void MetaLine(std::string_view line) {
+        const pixolat::MetaLine meta = ParseMetaLine(line);
+        if (pendingHeader_) {
+            CommitHeader(meta.image);
+            if (meta.image) return;
+        }
+        if (meta.current) fileCurrent_ = *meta.current;
+        if (meta.cells && indexed_ && !sectionData_) ApplyCells(*meta.cells);
+    }
+
+    // Applies the header to the image it belongs to: the one its "//@ image"
+    // line names, else the next image after a section with data.
+    void CommitHeader(const std::optional<ImageMeta>& meta) {
+        const HeaderFields header = std::move(*pendingHeader_);
+        pendingHeader_.reset();
+        const int lineNow = errorLine_;
+        errorLine_ = headerLine_;
+        indexed_ = meta.has_value();
+        if (meta) {
+            dropping_ = false;
+            advance_ = false;
+            target_ = meta->index;
+            Touch(target_);
+            ResetImageColors(store_.image(target_));
+        } else if (advance_) {
+            advance_ = false;
+            if (dropping_ || target_ == kLastImage) {
+                dropping_ = true;
+                ++result_.droppedSections;
+                if (result_.droppedNames.size() < kDroppedNamesKept)
+                    result_.droppedNames.push_back(header.name);
+            } else {
+                ++target_;
+                Touch(target_);
+                ResetImageColors(store_.image(target_));
+            }
+        } else if (dropping_) {
+            // A second header before any data renames the same image.
+            if (std::size_t(result_.droppedSections) <= kDroppedNamesKept)
+                result_.droppedNames.back() = header.name;
+        }
+        if (!dropping_) {
+            state_.currentImage = target_;
+            Touch(target_);
+            ImageDescriptor& desc = store_.image(target_).desc;
+            ApplyHeader(header, desc);
+            if (meta) {
+                desc.color0 = meta->color0;
+                desc.color3 = meta->color3;
+                // An edited header name wins over the exact one.
+                if (header.name == ReadableName(meta->name)) desc.name = meta->name;
+            }
+            headerOnly_ = true;
+        }
+        colorMapMode_ = header.colorMapMode;
+        result_.truncated = dropping_;
+        errorLine_ = lineNow;
+    }
+
+    void ApplyCells(const CellsMeta& cells) {
+        Image& image = store_.image(target_);
+        const CellWalk walk(image.desc);
+        const std::size_t columns = std::size_t(std::max(walk.columns(), 1));
+        AttributePlane& plane = cells.luminance ? image.lummap : image.colmap;
+        for (std::size_t i = 0; i < cells.values.size(); ++i) {
+            const std::size_t cell = cells.first + i;
+            const std::size_t cx = cell % columns, cy = cell / columns;
+            if (cx < std::size_t(kCellColumns) && cy < std::size_t(kCellRows))
+                plane.at(cells.bank, int(cx), int(cy)) = cells.values[i];
+        }
+    }
+
+    void StartSectionData() {
+        if (sectionData_) return;
+        if (pendingHeader_) CommitHeader(std::nullopt);
+        sectionData_ = true;
+        if (dropping_) {
+            sink_.reset();
+            data_ = DataStream(nullptr);
+            return;
+        }
+        state_.currentImage = target_;
+        Touch(target_);
+        NormalizeCurrentImage(store_, state_);
+        sink_.emplace(store_.image(target_), colorMapMode_);
+        data_ = DataStream(&*sink_);
+    }
+
+    void EndSectionData() {
+        if (!sectionData_) return;
+        data_.End();
+        result_.values += data_.values();
+        data_ = DataStream(nullptr);
+        sink_.reset();
+    }
+
+    void CountSection() {
+        headerOnly_ = false;
+        if (dropping_) return;
+        ++result_.sections;
+        result_.images.push_back(target_);
+    }
+
+    // ---- All or nothing --------------------------------------------------
+
+    void Touch(int index) {
+        if (!backups_[std::size_t(index)]) {
+            backups_[std::size_t(index)].emplace(store_.image(index));
+            touchedOrder_.push_back(index);
+        }
+        if (index != announced_) {
+            announced_ = index;
+            if (beforeChange_) beforeChange_(index);
+        }
+    }
+
+    void Rollback() {
+        for (auto i = touchedOrder_.rbegin(); i != touchedOrder_.rend(); ++i)
+            backups_[std::size_t(*i)]->Restore(store_.image(*i));
+        backups_.clear();
+        touchedOrder_.clear();
+        state_ = savedState_;
     }
 
     ImageStore& store_;
     EditorState& state_;
-    const BeforeImageChange& beforeChange_;
+    const EditorState savedState_;
+    BeforeImageChange beforeChange_;
+    bool skipBom_;
+    std::size_t bomSeen_ = 0;
+    bool finished_ = false;
+
+    std::vector<std::optional<ImageBackup>> backups_ =
+        std::vector<std::optional<ImageBackup>>(kImageCount);
+    std::vector<int> touchedOrder_;
     int announced_ = -1;
-    std::string pending_;
+
+    // The line under way.
+    int line_ = 1;
+    int errorLine_ = 1;
+    bool lastCr_ = false;
+    bool inLine_ = false;
+    LineKind kind_ = LineKind::Undecided;
+    std::string held_;
+    std::size_t blanks_ = 0;  // leading blanks of held_ already looked at
+    bool slash_ = false;
+
+    // The section under way.
+    int target_ = 0;
+    std::optional<HeaderFields> pendingHeader_;
+    int headerLine_ = 1;
+    bool advance_ = false;      // the previous section had data: a header moves on
+    bool sectionData_ = false;  // the section received data characters
+    bool headerOnly_ = false;   // a header was applied that no data followed yet
     bool colorMapMode_ = false;
-    bool touched_ = false;
+    bool indexed_ = false;
+    bool dropping_ = false;
+    std::optional<SectionData> sink_;
+    DataStream data_{nullptr};
+    std::optional<int> fileCurrent_;
     SourceLoadResult result_;
 };
 
-}  // namespace
+SourceTextReader::SourceTextReader(ImageStore& store, EditorState& state,
+                                   BeforeImageChange beforeChange, SourceTextOptions options)
+    : impl_(std::make_unique<Impl>(store, state, std::move(beforeChange), options)) {}
+
+SourceTextReader::~SourceTextReader() = default;
+
+void SourceTextReader::Feed(std::string_view piece) {
+    impl_->Feed(piece);
+}
+
+SourceLoadResult SourceTextReader::Finish() {
+    return impl_->Finish();
+}
 
 SourceLoadResult LoadSourceText(ImageStore& store, EditorState& state, std::string_view text,
                                 const BeforeImageChange& beforeChange) {
-    SourceLoader loader(store, state, beforeChange);
-    ForEachLine(text, [&loader](std::string_view line) { return loader.Line(line); });
-    return loader.Finish();
+    SourceTextReader reader(store, state, beforeChange);
+    reader.Feed(text);
+    return reader.Finish();
 }
 
 SourceLoadResult LoadSourceFile(ImageStore& store, EditorState& state,
                                 const std::vector<uint8_t>& bytes,
                                 const BeforeImageChange& beforeChange) {
-    std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
-    return LoadSourceText(store, state, text, beforeChange);
+    SourceTextReader reader(store, state, beforeChange, {.skipByteOrderMark = true});
+    reader.Feed(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    return reader.Finish();
 }
 
 }  // namespace pixolat

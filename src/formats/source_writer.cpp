@@ -5,6 +5,7 @@
 
 #include "document/text.h"
 #include "formats/source_layout.h"
+#include "formats/source_meta.h"
 #include "formats/source_text.h"
 
 namespace pixolat {
@@ -126,7 +127,7 @@ std::size_t TextBound(const Image& image) {
 }
 
 void AppendHeader(SourceBuilder& out, const ImageDescriptor& d) {
-    out.Append(d.name);
+    out.Append(ReadableName(d.name));
     out.Append("\t; ");
     out.Append(std::to_string(d.width));
     out.Append("*");
@@ -205,24 +206,85 @@ void AppendColorMap(SourceBuilder& out, const Image& image) {
     out.EndLine();
 }
 
+// The cells of the banks that the DB lines leave out (all of them without a
+// color map, banks 1 to 3 of a Normal one), where they differ from the reset
+// colors that the reader starts each image with.
+void AppendCellsMeta(SourceBuilder& out, const Image& image) {
+    const ImageDescriptor& d = image.desc;
+    if (d.colorMapKind == ColorMapKind::Dfli) return;
+    const CellWalk walk(d);
+    const int columns = std::min(walk.columns(), kCellColumns);
+    const int rows = std::min(walk.rows(), kCellRows);
+    std::vector<uint8_t> cells(std::size_t(columns) * std::size_t(rows));
+    for (int bank = d.colorMapKind == ColorMapKind::Normal ? 1 : 0; bank < kBanks; ++bank) {
+        for (const bool luminance : {true, false}) {
+            const AttributePlane& plane = luminance ? image.lummap : image.colmap;
+            const uint8_t reset = luminance ? 0x53 : 0x11;
+            bool plain = true;
+            for (int cy = 0; cy < rows; ++cy)
+                for (int cx = 0; cx < columns; ++cx) {
+                    const uint8_t v = plane.at(bank, cx, cy);
+                    cells[std::size_t(cy) * std::size_t(columns) + std::size_t(cx)] = v;
+                    plain = plain && v == reset;
+                }
+            if (plain) continue;
+            for (std::size_t first = 0; first < cells.size(); first += kCellsPerMetaLine)
+                out.Append(CellsMetaLine(luminance, bank, first, cells.data() + first,
+                                         std::min(kCellsPerMetaLine, cells.size() - first)));
+        }
+    }
+}
+
+void AppendImage(SourceBuilder& out, const Image& image) {
+    out.Reserve(TextBound(image));
+    AppendHeader(out, image.desc);
+    AppendPixels(out, image);
+    if (image.desc.colorMapKind != ColorMapKind::None) AppendColorMap(out, image);
+}
+
+bool IsEmpty(const Image& image) {
+    return image.desc.width <= 0 || image.desc.height <= 0;
+}
+
 }  // namespace
 
 std::string SaveSourceText(const ImageStore& store) {
     SourceBuilder out;
-    for (int i = 0; i < kImageCount; ++i) {
-        const Image& image = store.image(i);
-        if (image.desc.width <= 0 || image.desc.height <= 0) continue;
-        out.Reserve(TextBound(image));
-        AppendHeader(out, image.desc);
-        AppendPixels(out, image);
-        if (image.desc.colorMapKind != ColorMapKind::None) AppendColorMap(out, image);
-    }
+    for (int i = 0; i < kImageCount; ++i)
+        if (!IsEmpty(store.image(i))) AppendImage(out, store.image(i));
     return out.Take();
 }
 
-std::vector<uint8_t> SourceFileBytes(const ImageStore& store) {
-    const std::string text = SaveSourceText(store);
-    return std::vector<uint8_t>(text.begin(), text.end());
+std::string SourceFileStart(int currentImage) {
+    return CurrentMetaLine(currentImage);
+}
+
+std::string SourceFileSection(const ImageStore& store, int index) {
+    const Image& image = store.image(index);
+    if (IsEmpty(image)) return std::string();
+    SourceBuilder out;
+    out.Reserve(TextBound(image));
+    AppendHeader(out, image.desc);
+    out.Append(ImageMetaLine(index, image.desc));
+    AppendCellsMeta(out, image);
+    AppendPixels(out, image);
+    if (image.desc.colorMapKind != ColorMapKind::None) AppendColorMap(out, image);
+    return out.Take();
+}
+
+std::vector<uint8_t> SourceFileBytes(const ImageStore& store, int currentImage) {
+    std::vector<uint8_t> bytes;
+    // Room for the whole text up front: growing would copy it several times.
+    std::size_t bound = 64;
+    for (int i = 0; i < kImageCount; ++i)
+        if (!IsEmpty(store.image(i))) bound += TextBound(store.image(i)) + 128;
+    bytes.reserve(bound);
+    const auto append = [&bytes](const std::string& text) {
+        bytes.insert(bytes.end(), text.begin(), text.end());
+    };
+    append(SourceFileStart(currentImage));
+    for (int i = 0; i < kImageCount; ++i) append(SourceFileSection(store, i));
+    return bytes;
 }
 
 }  // namespace pixolat

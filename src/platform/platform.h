@@ -5,8 +5,10 @@
 // from a queue. Operations that fail throw pixolat::Error with the text the
 // user is shown.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "document/picture.h"
@@ -106,6 +108,12 @@ public:
     // WriteFile replaces the file whole or leaves it as it was.
     virtual bool FileExists(const std::string& path) = 0;
     virtual std::vector<uint8_t> ReadFile(const std::string& path, std::size_t maxBytes) = 0;
+    // Hands the file's bytes to `piece` in order, a bounded piece at a time,
+    // so that a large file is never held whole; stops at maxBytes and then
+    // returns false when the file goes on. What is not a regular file (a
+    // pipe, a device, a folder) is refused before anything is read.
+    virtual bool ReadFileInPieces(const std::string& path, std::size_t maxBytes,
+                                  const std::function<void(std::string_view)>& piece) = 0;
     virtual void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) = 0;
     virtual std::string ProgramPath() = 0;
     // The user's data folder for this program, created when missing; empty
@@ -116,6 +124,9 @@ public:
     virtual std::string ExportPicturePath() = 0;
 
     // Pictures beyond the files (PictureFiles).
+    // The type of picture the bytes (a file's first bytes) hold, judged by
+    // their content ("bmp", "png", ...); empty when no picture reader takes them.
+    virtual std::string PictureTypeOf(const std::vector<uint8_t>& head) = 0;
     virtual void CopyPictureToClipboard(const Picture& picture) = 0;
 
     // Help viewer.

@@ -36,10 +36,10 @@ void DrawPalette(const PaletteScene& scene) {
         picture.Resize(control.width, control.height);
     std::fill(picture.pixels.begin(), picture.pixels.end(), kPaletteBackground);
     EditorState& state = scene.state;
+    // The cells share out the whole palette, so that no wide empty strip is
+    // left between the palette and the preview.
     state.paletteCellHeight = picture.height / kPaletteRows;
-    state.paletteCellWidth = 2 * state.paletteCellHeight;
-    if (picture.width < kPaletteColumns * state.paletteCellWidth)
-        state.paletteCellWidth = picture.width / kPaletteColumns;
+    state.paletteCellWidth = picture.width / kPaletteColumns;
     for (int c = 0; c < kPaletteColumns; ++c)
         for (int r = 0; r < kPaletteRows; ++r) DrawPaletteCell(scene, c, r);
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -366,6 +367,75 @@ TEST_F(ConvertTest, InputsPastTheStoreOrTheReadLimitAreNeverCutSilently) {
                        " is larger than 2 GiB; files up to 2 GiB are read\n");
 }
 
+// A source file through the converter's source input and output keeps every
+// image at its index, with its exact name, colors, pixels and cells.
+TEST_F(ConvertTest, SourceFilesPassThroughExactly) {
+    static ImageStore store;
+    std::mt19937 random(41);
+    const char* names[] = {"2nd try",
+                           "_tmp",
+                           "a//b",
+                           "x;y\tz",
+                           "Gr\xC3\xB6\xC3\x9F"
+                           "e",
+                           ""};
+    std::vector<int> used;
+    for (const char* name : names) {
+        const int index = int(random() % kImageCount);
+        Image& image = store.image(index);
+        image.desc = {name,
+                      int(1 + random() % 640),
+                      int(1 + random() % 1024),
+                      int(1 + random() % 2),
+                      Layout(random() % 3),
+                      ColorMapKind(random() % 3),
+                      int(random() & 0xFF),
+                      int(random() & 0xFF)};
+        for (int x = 0; x < image.desc.width; ++x)
+            for (int y = 0; y < image.desc.height; ++y) image.plane.at(x, y) = random() & 1;
+        for (std::size_t i = 0; i < kAttributeBytes; ++i) {
+            image.colmap.data()[i] = uint8_t(random());
+            image.lummap.data()[i] = uint8_t(random());
+        }
+        used.push_back(index);
+    }
+    Write(Path("in.asm"), SourceFileBytes(store, used[2]));
+    ASSERT_EQ(Convert(Path("in.asm") + " " + Path("out.asm")), 0) << err;
+    static ImageStore back;
+    EditorState state;
+    LoadSourceFile(back, state, Bytes(Path("out.asm")));
+    EXPECT_EQ(state.currentImage, used[2]);
+    for (int index : used) {
+        const Image &a = store.image(index), &b = back.image(index);
+        EXPECT_EQ(b.desc.name, a.desc.name);
+        EXPECT_EQ(b.desc.color0, a.desc.color0);
+        EXPECT_EQ(b.desc.color3, a.desc.color3);
+        EXPECT_EQ(b.desc.layout, a.desc.layout);
+        EXPECT_EQ(b.desc.colorMapKind, a.desc.colorMapKind);
+        int wrong = 0;
+        for (int x = 0; x < a.desc.width; ++x)
+            for (int y = 0; y < a.desc.height; ++y) wrong += a.plane.at(x, y) != b.plane.at(x, y);
+        for (int bank = 0; bank < kBanks; ++bank)
+            for (int cx = 0; cx * 8 < a.desc.width; ++cx)
+                for (int cy = 0; cy * 8 < a.desc.height; ++cy)
+                    wrong += a.colmap.at(bank, cx, cy) != b.colmap.at(bank, cx, cy);
+        EXPECT_EQ(wrong, 0) << index;
+    }
+}
+
+// What is not a regular file is refused before it is read: no wait for a
+// pipe's writer, no endless read of a device.
+TEST_F(ConvertTest, ASourceInputThatIsNoFileIsRefusedAtOnce) {
+    ASSERT_EQ(mkfifo(Path("pipe.asm").c_str(), 0600), 0);
+    fs::create_directory(Path("folder.asm"));
+    ASSERT_EQ(symlink("/dev/zero", Path("zero.asm").c_str()), 0);
+    for (const char* name : {"pipe.asm", "folder.asm", "zero.asm"}) {
+        EXPECT_EQ(Convert(Path(name) + " " + Path("out.prg"), "timeout 10 "), 1) << name;
+        EXPECT_EQ(err, "pixolat-convert: " + Path(name) +
+                           " is not a regular file; only files are read\n");
+    }
+}
+
 TEST_F(ConvertTest, OutputsKeepLinksAndModesAndNeverLeaveTemporaries) {
     static ImageStore store;
     Write(Path("in.prg"), EncodePrg(store.image(0)));
@@ -423,6 +493,14 @@ TEST_F(ConvertTest, RunnableWrapsTheExportAndRefusesDfli) {
     Write(Path("multi.prg"), EncodePrg(store.image(1)));
     ASSERT_EQ(Convert("--runnable " + Path("multi.prg") + " " + Path("show.prg")), 0) << err;
     EXPECT_EQ(Bytes(Path("show.prg")), EncodeRunnablePrg(store.image(1)));
+    // It reads back as the picture it shows.
+    ASSERT_EQ(Convert("--info " + Path("show.prg")), 0) << err;
+    EXPECT_NE(out.find(": PRG format 2 (multicolor bitmap with attributes), load address $1001, "
+                       "12097 bytes"),
+              std::string::npos)
+        << out;
+    ASSERT_EQ(Convert(Path("show.prg") + " " + Path("back.prg")), 0) << err;
+    EXPECT_EQ(Bytes(Path("back.prg")), Bytes(Path("multi.prg")));
 
     // A DFLI picture is refused with the reason, and nothing is written.
     std::vector<uint8_t> dfli(17146, 0);
@@ -432,7 +510,8 @@ TEST_F(ConvertTest, RunnableWrapsTheExportAndRefusesDfli) {
     EXPECT_EQ(Convert("--runnable " + Path("dfli.p4i") + " " + Path("dfli-show.prg")), 1);
     EXPECT_NE(err.find(kRunnableDfliMessage), std::string::npos) << err;
     EXPECT_EQ(Convert("--runnable " + Path("multi.prg") + " " + Path("show.png")), 2);
-    EXPECT_EQ(Leftovers({"multi.prg", "show.prg", "dfli.p4i"}), std::vector<std::string>{});
+    EXPECT_EQ(Leftovers({"multi.prg", "show.prg", "back.prg", "dfli.p4i"}),
+              std::vector<std::string>{});
 
     EXPECT_EQ(Convert("--version"), 0);
     EXPECT_EQ(out, "pixolat-convert " PIXOLAT_VERSION "\n");

@@ -110,6 +110,18 @@ TEST_F(EditingCommandsTest, SelectAllCopyAndPaste) {
     EXPECT_EQ(view().at(14 * 8 + 5, 11 * 4 + 2), Color(0x00));
 }
 
+TEST_F(EditingCommandsTest, SelectAllOnAnEmptyImageSelectsNothingForTheNextImage) {
+    Run("mnuViewImageNext");  // image 1 has never been used
+    Run("EditSelectAll");
+    EXPECT_FALSE(state().selectionActive);
+    Run("mnuViewImagePrev");
+    EXPECT_FALSE(state().selectionActive);
+    // Fill works on the whole image again, not on pixel (0, 0).
+    state().currentPixelValue = 1;
+    Run("mnuDrawFill");
+    EXPECT_EQ(PixelValueAt(image(), 319, 199), 1);
+}
+
 TEST_F(EditingCommandsTest, NextAndPrevImageShowTheImageInCaptionAndStatus) {
     Run("mnuViewImagePrev");
     EXPECT_EQ(platform.caption, "");

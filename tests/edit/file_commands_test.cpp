@@ -194,9 +194,11 @@ TEST_F(RecentFiles, NewestFirstFourKeptListedPathsStay) {
     EXPECT_EQ(RecentCaptions(),
               (std::vector<std::string>{"(1) B.prg", "(2) e.prg", "(3) d.prg", "(4) c.prg"}));
 
-    editor.state().recentFiles = {"C:\\gfx\\pic.prg", "", "D:old.prg", ""};
+    editor.state().recentFiles = {"C:\\gfx\\pic.prg", "", "D:old.prg", "/gfx/R&D&&.prg"};
     AddRecentFile(editor, "");
-    EXPECT_EQ(RecentCaptions(), (std::vector<std::string>{"(1) pic.prg", "(3) old.prg"}));
+    // A "&" of a name is shown as it is, not as the access key.
+    EXPECT_EQ(RecentCaptions(),
+              (std::vector<std::string>{"(1) pic.prg", "(3) old.prg", "(4) R&&D&&&&.prg"}));
     EXPECT_FALSE(editor.menuItem("mnuFileMRU2").visible);
     EXPECT_TRUE(editor.menuItem("mnuFile4").visible);
 }
@@ -230,7 +232,8 @@ TEST_F(DroppedFiles, TheFirstPrgOrElseTheLastExistingFileIsImported) {
     EXPECT_EQ(editor.statusText(3), "Loaded PRG file (" + prg + ")");
     EXPECT_TRUE(platform.messages.empty());
 
-    // A lone picture is imported as a .PRG, with that import's own result.
+    // A lone file that is neither picture nor text is tried as a .PRG, with
+    // that import's own result.
     AcceptDroppedFiles(editor, {picture});
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(platform.messages[0], kUnknownPrg);
@@ -242,6 +245,77 @@ TEST_F(DroppedFiles, TheFirstPrgOrElseTheLastExistingFileIsImported) {
     AcceptDroppedFiles(editor, {});
     EXPECT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(editor.statusText(3), "idle");
+}
+
+// Dropped or named on the command line, a file goes where its content says.
+TEST_F(DroppedFiles, AFileIsOpenedByWhatItHolds) {
+    Picture dot;
+    dot.width = dot.height = 2;
+    dot.pixels = {0, 0, 0, 0x000001};
+    const std::string bmp = folder / "tiny.bmp";
+    WriteBytes(bmp, {'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0});
+    platform.pictures[bmp] = dot;
+    // The size of a bare bitmap .PRG, but a picture all the same.
+    const std::string png = folder / "dot.png";
+    std::vector<uint8_t> pngBytes(8002, 0);
+    const uint8_t signature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    std::copy(std::begin(signature), std::end(signature), pngBytes.begin());
+    WriteBytes(png, pngBytes);
+    platform.pictures[png] = dot;
+    Image& image = editor.currentImage();
+
+    AcceptDroppedFiles(editor, {bmp});
+    EXPECT_TRUE(platform.messages.empty());
+    EXPECT_EQ(image.plane.at(1, 1), 1);
+    image.plane.at(1, 1) = 0;
+    OpenFileByContent(editor, png);
+    EXPECT_EQ(image.plane.at(1, 1), 1);
+    EXPECT_EQ(image.plane.at(8, 0), 0) << "no bitmap decoded from the PNG's bytes";
+    EXPECT_EQ(image.desc.pixelWidth, 1);
+
+    const std::string source = folder / "logo.asm";
+    const std::string text = "Logo\t; 8*8 h none\r\n\tDB $FF,$00,$00,$00,$00,$00,$00,$00\r\n";
+    WriteBytes(source, std::vector<uint8_t>(text.begin(), text.end()));
+    AcceptDroppedFiles(editor, {bmp, source});
+    EXPECT_EQ(editor.statusText(3), "Loaded source file (" + source + ", 1 image)");
+    EXPECT_EQ(image.desc.name, "Logo");
+    EXPECT_EQ(image.desc.width, 8);
+
+    // A .prg is still a .PRG, and text that holds no data is not loaded as source.
+    const std::string prg = folder / "pic.prg";
+    WriteBytes(prg, SamplePrg());
+    OpenFileByContent(editor, prg);
+    EXPECT_EQ(editor.statusText(3), "Loaded PRG file (" + prg + ")");
+    const std::string notes = folder / "notes.txt";
+    const std::string words = "Colors for the title\nTry $71 on black\n";
+    WriteBytes(notes, std::vector<uint8_t>(words.begin(), words.end()));
+    OpenFileByContent(editor, notes);
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0], kUnknownPrg);
+    EXPECT_EQ(image.desc.name, "Logo");
+}
+
+TEST_F(DroppedFiles, CtrlAltCReplacesOnlyABmpPictureOfItsName) {
+    platform.exportPicturePath = folder / "export.bmp";
+    const std::vector<uint8_t> letter = {'D', 'e', 'a', 'r', ' ', 'B', 'o', 'b'};
+    WriteBytes(platform.exportPicturePath, letter);
+    editor.FormKeyDown('C', kCtrl | kAlt);
+    EXPECT_EQ(platform.clipboard.size(), 1u);
+    EXPECT_EQ(platform.savedBitmaps.count(platform.exportPicturePath), 0u);
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0], "The view picture was not written: \"" +
+                                        platform.exportPicturePath +
+                                        "\" is not a BMP picture, and it is kept as it is.");
+    EXPECT_EQ(ReadBytes(platform.exportPicturePath), letter);
+
+    WriteBytes(platform.exportPicturePath, {'B', 'M', 0, 0, 0, 0});
+    editor.FormKeyDown('C', kCtrl | kAlt);
+    EXPECT_EQ(platform.savedBitmaps.count(platform.exportPicturePath), 1u);
+    fs::remove(platform.exportPicturePath);
+    platform.savedBitmaps.clear();
+    editor.FormKeyDown('C', kCtrl | kAlt);
+    EXPECT_EQ(platform.savedBitmaps.count(platform.exportPicturePath), 1u);
+    EXPECT_EQ(platform.messages.size(), 1u);
 }
 
 using PictureCommands = EditorFixture;

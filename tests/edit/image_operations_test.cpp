@@ -215,17 +215,26 @@ void PlainCopyPaste(const Image& src, const ImageRect& a, Image& dst, int x, int
                 if (x + dc < kPlaneWidth && y + dy < kPlaneHeight)
                     dst.plane.at(x + dc, y + dy) = src.plane.at(a.x1 + dc, a.y1 + dy);
     if (mode == DrawingMode::PixelOnly) return;
-    // The image's kind decides how the entries are read; the source's how they were copied.
-    const ColorMapKind kind = dst.desc.colorMapKind;
-    if (kind == ColorMapKind::Normal && src.desc.colorMapKind == ColorMapKind::Normal) {
+    // The target's kind decides where the entries go; cells the source had no
+    // colors for keep the target's, and a Normal cell colors each of its row pairs.
+    const ColorMapKind from = src.desc.colorMapKind;
+    if (from == ColorMapKind::None) return;
+    if (dst.desc.colorMapKind == ColorMapKind::Normal) {
         for (int r = 0; r <= (h - 1) / 8; ++r)
-            for (int c = 0; c <= (w - 1) / 8; ++c)
-                put(dst, 0, x / 8 + c, y / 8 + r, entry(src, 0, a.x1 / 8 + c, a.y1 / 8 + r));
-    } else if (kind == ColorMapKind::Dfli && src.desc.colorMapKind == ColorMapKind::Dfli) {
+            for (int c = 0; c <= (w - 1) / 8; ++c) {
+                const int sourceY =
+                    from == ColorMapKind::Normal ? a.y1 / 8 * 8 + 8 * r : a.y1 + 8 * r;
+                put(dst, 0, x / 8 + c, y / 8 + r,
+                    entry(src, BankOf(src.desc, sourceY), a.x1 / 8 + c, sourceY / 8));
+            }
+    } else if (dst.desc.colorMapKind == ColorMapKind::Dfli) {
         for (int dy = 0; dy < h && y + dy < kPlaneHeight; dy += 2)
-            for (int c = 0; c <= (w - 1) / 8; ++c)
+            for (int c = 0; c <= (w - 1) / 8; ++c) {
+                const int sourceY =
+                    from == ColorMapKind::Normal ? a.y1 / 8 * 8 + dy / 8 * 8 : a.y1 + dy;
                 put(dst, BankOf(dst.desc, y + dy), x / 8 + c, (y + dy) / 8,
-                    entry(src, BankOf(src.desc, a.y1 + dy), a.x1 / 8 + c, (a.y1 + dy) / 8));
+                    entry(src, BankOf(src.desc, sourceY), a.x1 / 8 + c, sourceY / 8));
+            }
     }
 }
 
@@ -235,6 +244,8 @@ TEST_F(AreaOperationsTest, PasteGivesWhatWasCopiedForEveryKindAndModeUpToThePlan
         const int pw = Uniform(1, 2);
         source.desc = {"", 640, 1024, pw, Layout::Bitmap, kind, 0, 0};
         image.desc = source.desc;
+        // Every third round pastes into an image of another kind.
+        if (round % 3 == 0) image.desc.colorMapKind = ColorMapKind(Uniform(0, 2));
         Scramble(source);
         Scramble(image);
         Duplicate(image, expected);
@@ -276,6 +287,32 @@ TEST_F(AreaOperationsTest, AMulticolorBlockKeepsItsWidthThroughCopyPasteAndCopy)
     PasteBuffer(source, buffer, 100, 50, DrawingMode::PixelOnly);
     for (int c = 0; c < 8; ++c)
         EXPECT_EQ(source.plane.at(100 + c, 52), source.plane.at(4 + c, 4)) << c;
+}
+
+TEST_F(AreaOperationsTest, APasteWritesOnlyTheColorsTheBlockWasCopiedWith) {
+    // A charset block holds no colors: the picture it lands in keeps its own.
+    source.desc = {"", 256, 64, 2, Layout::Charset, ColorMapKind::None, 0, 0};
+    image.desc = {"", 320, 200, 1, Layout::Bitmap, ColorMapKind::Normal, 0, 0};
+    Scramble(source);
+    image.colmap.at(0, 2, 1) = 0x15;
+    image.lummap.at(0, 2, 1) = 0x03;
+    CopyArea(source, {0, 0, 15, 15}, buffer);
+    ASSERT_TRUE(PasteBuffer(image, buffer, 16, 8, DrawingMode::PixelAndColor));
+    EXPECT_EQ(image.colmap.at(0, 2, 1), 0x15);
+    EXPECT_EQ(image.lummap.at(0, 2, 1), 0x03);
+
+    // A Normal cell's colors are those of all its rows: in a DFLI picture
+    // every row pair of the cell takes them.
+    source.desc = {"", 320, 200, 1, Layout::Bitmap, ColorMapKind::Normal, 0, 0};
+    source.colmap.at(0, 0, 0) = 0x21;
+    source.lummap.at(0, 0, 0) = 0x57;
+    image.desc.colorMapKind = ColorMapKind::Dfli;
+    CopyArea(source, {0, 0, 7, 7}, buffer);
+    ASSERT_TRUE(PasteBuffer(image, buffer, 0, 8, DrawingMode::ColorOnly));
+    for (int bank = 0; bank < kBanks; ++bank) {
+        EXPECT_EQ(image.colmap.at(bank, 0, 1), 0x21) << bank;
+        EXPECT_EQ(image.lummap.at(bank, 0, 1), 0x57) << bank;
+    }
 }
 
 TEST_F(AreaOperationsTest, AnEmptyBufferOrAnEmptyImageChangesNothing) {

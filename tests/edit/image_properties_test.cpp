@@ -99,7 +99,10 @@ TEST_F(ImagePropertiesTest, OkChecksTheRangesAndAppliesTheDescriptor) {
     EXPECT_EQ(state().cursorX, 100);
     EXPECT_EQ(state().cursorY, -1);
     EXPECT_EQ(state().selectionEndX, 6);
-    EXPECT_EQ(editor.view().previewWidth, 101);
+    // The panels never shrink below their first size for a small image: the
+    // palette keeps usable cells and the preview shows a 320-wide image whole.
+    EXPECT_EQ(editor.view().previewWidth, 320);
+    EXPECT_EQ(editor.view().paletteHeight, 200);
 
     // Cancel changes nothing.
     platform.propertiesScript = [](D& dialog) {
@@ -118,6 +121,14 @@ TEST_F(ImagePropertiesTest, OkChecksTheRangesAndAppliesTheDescriptor) {
     editor.RunMenuCommand("mnuViewImageProperties");
     EXPECT_EQ(state().cursorY, 0);
     EXPECT_EQ(platform.statusTexts[0], "50,0");
+
+    // A larger image widens the preview to show it whole.
+    platform.propertiesScript = [](D& dialog) {
+        dialog.Change(D::EditWidth, "400");
+        return dialog.cmdOkClick();
+    };
+    editor.RunMenuCommand("mnuViewImageProperties");
+    EXPECT_EQ(editor.view().previewWidth, 400);
 }
 
 }  // namespace

@@ -191,6 +191,15 @@ TEST_F(Keyboard, AltWithAMenuLetterReachesNoRow) {
     Type(17, kCtrl);
     Type(18, kAlt);
     EXPECT_EQ(editor.caption(), kEditorCaption);
+
+    // With Shift as well the menu bar opens nothing: the keys do their work.
+    Type('D', kShift | kAlt);
+    EXPECT_EQ(s.drawingMode, DrawingMode::PixelOnly);
+    image.plane.at(0, 0) = 1;
+    Type('H', kShift | kAlt);
+    EXPECT_EQ(image.plane.at(image.desc.width - 1, 0), 1);
+    Type('V', kShift | kAlt);
+    EXPECT_EQ(image.plane.at(image.desc.width - 1, image.desc.height - 1), 1);
 }
 
 TEST_F(Keyboard, EveryKeyWithEveryModifierGivesTheTablesAnswer) {

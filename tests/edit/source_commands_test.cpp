@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "edit/editor.h"
+#include "formats/source_text.h"
 #include "support/scripted_platform.h"
 
 using namespace pixolat;
@@ -60,27 +61,31 @@ TEST(SourceCommands, LoadReadsWhatTheUserPastedFromTheCurrentImageOn) {
     EXPECT_EQ(platform.caption, "Editing Image #3");
 }
 
-TEST(SourceCommands, ALoadThatFailsShowsTheErrorAndKeepsWhatWasRead) {
+TEST(SourceCommands, ALoadThatFailsShowsTheErrorAndChangesNothing) {
     ScriptedPlatform platform;
     Editor editor(platform);
+    const std::string before = SaveSourceText(editor.store());
     platform.textWindowAnswers.push_back(
-        "Ok; 8*1 h none\r\n\tDB $AA\r\nBad; 8*2 h none\r\n\tDB $81,db $01\r\n");
+        "Ok; 8*1 h none\r\n\tDB $AA\r\nMid; 8*1 h none\r\n\tDB $01\r\n"
+        "Bad; 8*2 h none\r\n\tDB $81,db $01\r\n");
     editor.RunMenuCommand("mnuFileLoad");
     ASSERT_EQ(platform.messages.size(), 1u);
-    EXPECT_EQ(platform.messages[0], "'db$' is not a valid integer value");
-    EXPECT_EQ(editor.store().image(0).desc.name, "Ok");
-    EXPECT_EQ(editor.store().image(0).plane.at(0, 0), 1);
-    EXPECT_EQ(editor.store().image(1).desc.name, "Bad");
-    EXPECT_EQ(editor.store().image(1).plane.at(0, 0), 1);  // the value before the bad one
-    EXPECT_EQ(editor.state().currentImage, 1);
+    EXPECT_EQ(platform.messages[0], "line 6: 'db$' is not a valid integer value");
+    EXPECT_EQ(SaveSourceText(editor.store()), before);
+    EXPECT_EQ(editor.state().currentImage, 0);
     EXPECT_EQ(editor.statusText(3), "Ready.");  // no success reported
+    EXPECT_FALSE(editor.menuItem("mnuEditUndo").enabled);
 
-    // Sections beyond image 256 are dropped, and the status says so.
+    // Sections beyond image 256 are named in a message.
+    platform.messages.clear();
     editor.state().currentImage = 256;
     platform.textWindowAnswers.push_back("A; 8*1 h none\n$01\nB; 8*1 h none\n$02\n");
     editor.RunMenuCommand("mnuFileLoad");
     EXPECT_EQ(editor.store().image(256).desc.name, "A");
-    EXPECT_EQ(editor.statusText(3), "Loaded source text (1 image). Images past #256 were dropped.");
+    EXPECT_EQ(editor.statusText(3), "Loaded source text (1 image).");
+    EXPECT_EQ(platform.messages,
+              std::vector<std::string>{"1 image did not fit after image #256 and was not read: "
+                                       "\"B\". Read the text from a lower image to get them."});
 }
 
 TEST(SourceCommands, TheFileMenuListsLoadAndSaveFirst) {

@@ -63,6 +63,31 @@ TEST(RunnablePrg, IsABasicLineCallingTheViewerFollowedByThePlainExport) {
     }
 }
 
+TEST(RunnablePrg, ImportsAsThePictureItShows) {
+    static ImageStore store;
+    Image& image = store.image(1);
+    Image& back = store.image(2);
+    std::mt19937 random(2);
+    for (int x = 0; x < 320; ++x)
+        for (int y = 0; y < 200; ++y) image.plane.at(x, y) = uint8_t(random() & 1);
+    for (int cx = 0; cx < 40; ++cx)
+        for (int cy = 0; cy < 25; ++cy) {
+            image.lummap.at(0, cx, cy) = uint8_t(random());
+            image.colmap.at(0, cx, cy) = uint8_t(random());
+        }
+    for (int pixelWidth : {1, 2}) {
+        SCOPED_TRACE(pixelWidth == 2 ? "multicolor" : "hires");
+        image.desc = ImageDescriptor{
+            "", 320, 200, pixelWidth, Layout::Bitmap, ColorMapKind::Normal, 0x12, 0x34};
+        back.desc = ImageDescriptor{};
+        EXPECT_EQ(DecodePrg(EncodeRunnablePrg(image), back),
+                  pixelWidth == 2 ? PrgFormat::MulticolorBitmap : PrgFormat::HiresBitmap);
+        EXPECT_EQ(back.desc.width, 320);
+        // Pixels, bank 0 and the multicolor colors, as the plain export writes them.
+        EXPECT_EQ(EncodePrg(back), EncodePrg(image));
+    }
+}
+
 TEST(RunnablePrg, RefusesDfliImagesAndBytesThatAreNoPlainExport) {
     static ImageStore store;
     Image& image = store.image(1);

@@ -271,7 +271,7 @@ TEST(LoadSourceText, TellsHeaderLinesFromDataLines) {
     Image& im = f.Define(0, "", 8, 2, 1, Layout::Bitmap, ColorMapKind::None);
     // Lower-case "db" starts a data line too, but only upper-case "DB " is
     // removed, so its values fail.
-    EXPECT_EQ(LoadError(f, "  db $01,$02"), "'db$' is not a valid integer value");
+    EXPECT_EQ(LoadError(f, "  db $01,$02"), "line 1: 'db$' is not a valid integer value");
     // Values need no commas, may be decimal, and "//" ends the line.
     f.Load("\tDB $81$7E // comment $FF\r\n");
     EXPECT_EQ(CellRow(im, 0, 0), 0x81);
@@ -284,7 +284,7 @@ TEST(LoadSourceText, TellsHeaderLinesFromDataLines) {
     EXPECT_EQ(CellRow(im, 0, 0), 0x0F);
     EXPECT_EQ(CellRow(im, 0, 1), 0x10);
     // A name that begins with a digit makes its header a data line.
-    EXPECT_EQ(LoadError(f, "1st\t; 8*8 h"), "'1st' is not a valid integer value");
+    EXPECT_EQ(LoadError(f, "1st\t; 8*8 h"), "line 1: '1st' is not a valid integer value");
     EXPECT_EQ(f.image(0).desc.name, "");
 }
 
@@ -301,7 +301,9 @@ TEST(LoadSourceText, RejectsMalformedValuesWithTheConversionError) {
     for (const auto& [text, chars] : cases) {
         Fixture f;
         f.Define(0, "", 8, 8, 1, Layout::Bitmap, ColorMapKind::None);
-        EXPECT_EQ(LoadError(f, text), std::string(chars) + " is not a valid integer value") << text;
+        EXPECT_EQ(LoadError(f, text),
+                  "line 1: " + std::string(chars) + " is not a valid integer value")
+            << text;
     }
 }
 

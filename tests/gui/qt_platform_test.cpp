@@ -327,8 +327,14 @@ private slots:
         const QString installed = prefix.filePath("share/pixolat/varnospixolat.hlp");
         QVERIFY(QFile::copy(BuiltHelpFile(), installed));
 
-        // The bare name and the path beside the program both reach share/pixolat.
-        QCOMPARE(ResolveHelpPath("varnospixolat.hlp", bin), installed);
+        // The bare name and the path beside the program both reach share/pixolat,
+        // whatever lies in the current folder.
+        const QString current = QDir::currentPath();
+        QVERIFY(QFile::copy(BuiltHelpFile(), prefix.filePath("varnospixolat.hlp")));
+        QVERIFY(QDir::setCurrent(prefix.path()));
+        const QString fromCurrentFolder = ResolveHelpPath("varnospixolat.hlp", bin);
+        QDir::setCurrent(current);
+        QCOMPARE(fromCurrentFolder, installed);
         QCOMPARE(ResolveHelpPath(beside, bin), installed);
         // A copy beside the program wins; a folder of the caller's own is kept.
         QVERIFY(QFile::copy(BuiltHelpFile(), beside));

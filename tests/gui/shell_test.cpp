@@ -137,6 +137,10 @@ private slots:
         QVERIFY(platform.helpViewer()->windowFlags() & Qt::WindowMaximizeButtonHint);
         draw->close();
         QCOMPARE(form.statusPanel(2)->text(), QString("Pixel & Color"));
+        // Shift as well: no menu, the key's own command.
+        QTest::keyClick(&form, Qt::Key_D, Qt::ShiftModifier | Qt::AltModifier);
+        QVERIFY(!QApplication::activePopupWidget());
+        QCOMPARE(form.statusPanel(2)->text(), QString("Color only"));
         QTest::keyClick(&form, Qt::Key_F1);
         QCOMPARE(platform.helpViewer()->title(), QString("Keyboard commands"));
         QTest::keyClick(&form, Qt::Key_F12);

@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "app/qt/form_editor.h"
+#include "app/qt/view_widgets.h"
 #include "gui/gui_test.h"
 
 using namespace pixolat;
@@ -87,6 +88,33 @@ private slots:
         }
         QCOMPARE(form.statusPanel(0)->text(), QString("0,0"));
         QCOMPARE(form.statusPanel(1)->text(), QString("0 $51"));
+    }
+
+    // On an image a few columns wider than the view the thumb is short and
+    // sits where the view is, not spread over most of the bar.
+    void aShortScrollRangeShowsAShortThumbWhereTheViewIs() {
+        QtPlatform platform;
+        TFormEditor form(platform);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        Editor& editor = form.editor();
+        const int visible = 320 - editor.view().xScroll.max();
+        editor.currentImage().desc.width = visible + 4;
+        QTest::keyClick(&form, Qt::Key_G);  // fits the scroll bars anew
+        auto* bar = dynamic_cast<ScrollBarWidget*>(Child(form, "xScroll"));
+        QVERIFY(bar);
+        QCOMPARE(bar->maximum(), 4);
+        const auto rect = [bar](QStyle::SubControl part) {
+            QStyleOptionSlider option;
+            bar->initStyleOption(&option);
+            return bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, part, bar);
+        };
+        const QRect groove = rect(QStyle::SC_ScrollBarGroove);
+        QVERIFY2(rect(QStyle::SC_ScrollBarSlider).width() < groove.width() / 4, "a short thumb");
+        QVERIFY(rect(QStyle::SC_ScrollBarSlider).left() <= groove.left() + 1);
+        bar->setValue(4);
+        QCOMPARE(editor.view().xScroll.position(), 4);
+        QVERIFY(rect(QStyle::SC_ScrollBarSlider).right() >= groove.right() - 1);
     }
 
     void scrollBarsKeysAndPaletteReachTheCore() {

@@ -46,6 +46,16 @@ private slots:
             {Qt::Key_Space, none, 32, 0},
             // Qt adds the modifier key itself to the state before its press.
             {Qt::Key_Shift, none, 16, kShift},
+            // The punctuation, lock and system keys: their codes, never 0.
+            {Qt::Key_BracketLeft, none, 219, 0},
+            {Qt::Key_BraceRight, Qt::ShiftModifier, 221, kShift},
+            {Qt::Key_Apostrophe, none, 222, 0},
+            {Qt::Key_Backslash, Qt::ControlModifier, 220, kCtrl},
+            {Qt::Key_QuoteLeft, none, 192, 0},
+            {Qt::Key_CapsLock, none, 20, 0},
+            {Qt::Key_NumLock, keypad, 144, 0},
+            {Qt::Key_Menu, none, 93, 0},
+            {Qt::Key_Meta, Qt::MetaModifier, 91, 0},
         };
         for (const auto& c : cases) {
             const QKeyEvent event(QEvent::KeyPress, c.key, c.modifiers);

@@ -13,12 +13,13 @@ TEST_F(PaletteTest, CellSizeFollowsThePaletteSize) {
     EXPECT_EQ(state().paletteCellWidth, 28);
     EXPECT_EQ(palette().at(447, 199), Color(0x70 + 4));  // last column shows hue 4
 
+    // A wide palette is filled with wider cells, not left half empty.
     ResizePalette(1000, 200);
-    EXPECT_EQ(state().paletteCellWidth, 50);
-    EXPECT_EQ(palette().at(799, 199), Color(0x74));
-    EXPECT_EQ(palette().at(800, 0), kPaletteBackground);
+    EXPECT_EQ(state().paletteCellWidth, 62);
+    EXPECT_EQ(palette().at(991, 199), Color(0x74));
+    EXPECT_EQ(palette().at(992, 0), kPaletteBackground);
     // Column 2 shows hue 11, row 4 luminance 4.
-    EXPECT_EQ(palette().at(2 * 50 + 25, 4 * 25 + 20), Color(0x4B));
+    EXPECT_EQ(palette().at(2 * 62 + 31, 4 * 25 + 20), Color(0x4B));
 
     // Too small for cells: nothing to select, nothing divides by zero.
     ResizePalette(15, 7);

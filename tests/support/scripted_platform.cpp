@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string_view>
 
 #include "document/errors.h"
 #include "edit/image_properties.h"
@@ -113,6 +114,26 @@ std::vector<uint8_t> ScriptedPlatform::ReadFile(const std::string& path, std::si
     return bytes;
 }
 
+bool ScriptedPlatform::ReadFileInPieces(const std::string& path, std::size_t maxBytes,
+                                        const std::function<void(std::string_view)>& piece) {
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec) && !std::filesystem::is_regular_file(path, ec))
+        throw Error("Cannot open file \"" + path + "\". It is not a regular file.");
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw Error("Cannot open file \"" + path + "\".");
+    std::vector<char> buffer(pieceBytes);
+    std::size_t total = 0;
+    while (in) {
+        in.read(buffer.data(), std::streamsize(buffer.size()));
+        const std::size_t read = std::size_t(in.gcount());
+        const std::size_t n = std::min(read, maxBytes - total);
+        if (n > 0) piece(std::string_view(buffer.data(), n));
+        total += n;
+        if (n < read) return false;
+    }
+    return true;
+}
+
 void ScriptedPlatform::WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     const std::string temporary = path + ".part";
     {
@@ -127,6 +148,17 @@ void ScriptedPlatform::WriteFile(const std::string& path, const std::vector<uint
         std::filesystem::remove(temporary, ec);
         throw Error("Cannot create file \"" + path + "\".");
     }
+}
+
+std::string ScriptedPlatform::PictureTypeOf(const std::vector<uint8_t>& head) {
+    const auto begins = [&head](std::string_view magic) {
+        return head.size() >= magic.size() &&
+               std::equal(magic.begin(), magic.end(), head.begin(),
+                          [](char m, uint8_t b) { return uint8_t(m) == b; });
+    };
+    if (begins("BM")) return "bmp";
+    if (begins("\x89PNG\r\n\x1A\n")) return "png";
+    return {};
 }
 
 Picture ScriptedPlatform::LoadPicture(const std::string& path) {

@@ -80,11 +80,18 @@ public:
 
     bool FileExists(const std::string& path) override;
     std::vector<uint8_t> ReadFile(const std::string& path, std::size_t maxBytes) override;
+    bool ReadFileInPieces(const std::string& path, std::size_t maxBytes,
+                          const std::function<void(std::string_view)>& piece) override;
+    // The largest piece ReadFileInPieces hands on: small in tests, so that
+    // texts split across pieces are read everywhere.
+    std::size_t pieceBytes = 4096;
     void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) override;
     std::string ProgramPath() override { return programPath; }
     std::string DataFolder() override { return dataFolder; }
 
     std::string ExportPicturePath() override { return exportPicturePath; }
+    // Knows the BMP and PNG signatures.
+    std::string PictureTypeOf(const std::vector<uint8_t>& head) override;
     Picture LoadPicture(const std::string& path) override;
     void SavePictureAsBitmap(const std::string& path, const Picture& picture) override;
     void CopyPictureToClipboard(const Picture& picture) override { clipboard.push_back(picture); }

@@ -96,6 +96,15 @@ bool CanReadPictureType(const std::string& extension) {
     return QImageReader::supportedImageFormats().contains(QByteArray::fromStdString(extension));
 }
 
+std::string PictureTypeOf(std::span<const uint8_t> bytes) {
+    const QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
+                                                    qsizetype(bytes.size()));
+    QBuffer buffer;
+    buffer.setData(data);
+    if (!buffer.open(QIODevice::ReadOnly)) return {};
+    return QImageReader::imageFormat(&buffer).toLower().toStdString();
+}
+
 std::vector<uint8_t> EncodePictureFile(const Picture& picture, PictureFileType type) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);

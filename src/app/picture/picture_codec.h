@@ -4,6 +4,7 @@
 // programs read the same pixels from the same file. Needs no window system and
 // no application object. Failures throw Error with the text the user sees.
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,10 @@ Picture ReadPictureFile(const std::string& path, int maxWidth, int maxHeight,
 // Whether the codec reads pictures of this type (a file extension without
 // its dot, lower case: "png", "jpg", ...).
 bool CanReadPictureType(const std::string& extension);
+
+// The type of picture the bytes begin with, judged by their content as the
+// readers judge it ("bmp", "png", ...); empty when no reader takes them.
+std::string PictureTypeOf(std::span<const uint8_t> bytes);
 
 enum class PictureFileType { Bmp, Png };
 

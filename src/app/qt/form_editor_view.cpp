@@ -13,7 +13,7 @@ namespace pixolat {
 namespace {
 
 QScrollBar* NewScrollBar(Qt::Orientation orientation, const QString& name, QWidget* parent) {
-    auto* bar = new QScrollBar(orientation, parent);
+    auto* bar = new ScrollBarWidget(orientation, parent);
     bar->setObjectName(name);
     bar->setFocusPolicy(Qt::NoFocus);
     bar->setSingleStep(1);

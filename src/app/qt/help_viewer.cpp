@@ -113,7 +113,9 @@ QString TopicHtml(const HelpTopic& topic) {
 
 QString ResolveHelpPath(const QString& helpFile, const QString& programDir) {
     const QFileInfo given(helpFile);
-    if (given.isFile()) return helpFile;
+    // A bare name is the program's file, never one that happens to lie in
+    // the current folder.
+    if (given.isAbsolute() && given.isFile()) return helpFile;
     const QDir program(programDir.isEmpty() ? QCoreApplication::applicationDirPath() : programDir);
     // A path into some other folder is the caller's to answer for.
     if (given.isAbsolute() &&

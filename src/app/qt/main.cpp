@@ -18,9 +18,11 @@ int main(int argc, char* argv[]) {
         }
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             std::printf(
-                "usage: pixolat [FILE.prg]\n"
-                "Starts the Plus/4 graphics editor; a file given is imported as with File >\n"
-                "Import .PRG. pixolat-convert converts files without a window.\n");
+                "usage: pixolat [FILE]\n"
+                "Starts the Plus/4 graphics editor; a file given is opened by its content:\n"
+                "a .PRG as with File > Import .PRG, a picture as with Import .BMP, source\n"
+                "text as with Open Source File. pixolat-convert converts files without a\n"
+                "window.\n");
             return 0;
         }
     }
@@ -32,14 +34,16 @@ int main(int argc, char* argv[]) {
     };
     pixolat::TFormEditor editor(platform);
     editor.show();
-    // A file from the command line or the desktop's "Open With" is imported
+    // A file from the command line or the desktop's "Open With" is opened
     // once the window is up, so a message about it has a window to sit on.
     const QStringList arguments = QApplication::arguments();
     if (arguments.size() > 1) {
         const std::string path = arguments[1].toStdString();
         QMetaObject::invokeMethod(
             &editor,
-            [&editor, path] { editor.Run([&] { pixolat::ImportPrgFile(editor.editor(), path); }); },
+            [&editor, path] {
+                editor.Run([&] { pixolat::OpenFileByContent(editor.editor(), path); });
+            },
             Qt::QueuedConnection);
     }
     return app.exec();

@@ -329,6 +329,28 @@ std::vector<uint8_t> QtPlatform::ReadFile(const std::string& path, std::size_t m
     return bytes;
 }
 
+bool QtPlatform::ReadFileInPieces(const std::string& path, std::size_t maxBytes,
+                                  const std::function<void(std::string_view)>& piece) {
+    // Opening a pipe would wait for a writer, and a device may never end.
+    const QFileInfo info(Q(path));
+    if (info.exists() && !info.isFile())
+        throw Error("Cannot open file \"" + path + "\". It is not a regular file.");
+    QFile file(Q(path));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        throw Error("Cannot open file \"" + path + "\". " + S(file.errorString()));
+    std::vector<char> buffer(std::size_t(1) << 20);
+    std::size_t total = 0;
+    for (;;) {
+        const qint64 read = file.read(buffer.data(), qint64(buffer.size()));
+        if (read < 0) throw Error("Cannot read file \"" + path + "\". " + S(file.errorString()));
+        if (read == 0) return true;
+        const std::size_t n = std::min(std::size_t(read), maxBytes - total);
+        if (n > 0) piece(std::string_view(buffer.data(), n));
+        total += n;
+        if (n < std::size_t(read)) return false;
+    }
+}
+
 void QtPlatform::WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     // QSaveFile writes a temporary file and renames it over the target only
     // when everything was written, so a failure leaves the old file untouched.
@@ -377,6 +399,10 @@ Picture QtPlatform::LoadPicture(const std::string& path) {
 
 Picture QtPlatform::LoadPictureCorner(const std::string& path, int maxWidth, int maxHeight) {
     return ReadPictureFile(path, maxWidth, maxHeight);
+}
+
+std::string QtPlatform::PictureTypeOf(const std::vector<uint8_t>& head) {
+    return pixolat::PictureTypeOf(std::span<const uint8_t>(head));
 }
 
 void QtPlatform::SavePictureAsBitmap(const std::string& path, const Picture& picture) {

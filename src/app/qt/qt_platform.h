@@ -65,10 +65,13 @@ public:
 
     bool FileExists(const std::string& path) override;
     std::vector<uint8_t> ReadFile(const std::string& path, std::size_t maxBytes) override;
+    bool ReadFileInPieces(const std::string& path, std::size_t maxBytes,
+                          const std::function<void(std::string_view)>& piece) override;
     void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) override;
     std::string ProgramPath() override;
     std::string DataFolder() override;
     std::string ExportPicturePath() override;
+    std::string PictureTypeOf(const std::vector<uint8_t>& head) override;
 
     Picture LoadPicture(const std::string& path) override;
     Picture LoadPictureCorner(const std::string& path, int maxWidth, int maxHeight) override;

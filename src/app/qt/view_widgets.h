@@ -2,6 +2,8 @@
 // The widgets of the editor's view area. They hold no state of their own:
 // a buffer widget paints a picture of the core one to one, and the
 // splitters and the client area report what the user did.
+#include <QScrollBar>
+#include <QStyleOptionSlider>
 #include <QWidget>
 #include <functional>
 
@@ -55,6 +57,19 @@ private:
     Qt::Orientation orientation_;
     int grabOffset_ = 0;
     bool dragging_ = false;
+};
+
+// A scroll bar whose thumb keeps its smallest length, as with a page size of
+// 0. Sized by the page step of 32 columns, the thumb would fill most of the
+// bar for a short range, and what is left of the groove would read as a
+// thumb at the far end.
+class ScrollBarWidget : public QScrollBar {
+public:
+    using QScrollBar::QScrollBar;
+    void initStyleOption(QStyleOptionSlider* option) const override {
+        QScrollBar::initStyleOption(option);
+        option->pageStep = 0;
+    }
 };
 
 // The client area below the menu bar; reports its size changes.

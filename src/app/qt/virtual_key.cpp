@@ -61,6 +61,31 @@ int ShiftedDigitCode(int key) {
     }
 }
 
+// The lock keys and the keys of the system rather than of the text.
+int LockAndSystemCode(int key) {
+    switch (key) {
+        case Qt::Key_Clear:
+            return 12;
+        case Qt::Key_CapsLock:
+            return 20;
+        case Qt::Key_Print:
+            return 44;
+        case Qt::Key_Meta:  // the key with the system's logo, left or alone
+        case Qt::Key_Super_L:
+            return 91;
+        case Qt::Key_Super_R:
+            return 92;
+        case Qt::Key_Menu:
+            return 93;
+        case Qt::Key_NumLock:
+            return 144;
+        case Qt::Key_ScrollLock:
+            return 145;
+        default:
+            return 0;
+    }
+}
+
 int OtherCode(int key) {
     if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return 112 + (key - Qt::Key_F1);
     switch (key) {
@@ -122,8 +147,23 @@ int OtherCode(int key) {
         case Qt::Key_Slash:
         case Qt::Key_Question:
             return 191;
+        case Qt::Key_QuoteLeft:
+        case Qt::Key_AsciiTilde:
+            return 192;
+        case Qt::Key_BracketLeft:
+        case Qt::Key_BraceLeft:
+            return 219;
+        case Qt::Key_Backslash:
+        case Qt::Key_Bar:
+            return 220;
+        case Qt::Key_BracketRight:
+        case Qt::Key_BraceRight:
+            return 221;
+        case Qt::Key_Apostrophe:
+        case Qt::Key_QuoteDbl:
+            return 222;
         default:
-            return 0;
+            return LockAndSystemCode(key);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "edit/commands/edit_commands.h"
 
+#include <algorithm>
+
 #include "edit/copy_paste.h"
 #include "edit/editor.h"
 
@@ -40,9 +42,11 @@ void EditSelectAllClick(Editor& editor) {
     editor.ToggleSelectionOutline();
     s.selectionAnchorX = 0;
     s.selectionAnchorY = 0;
-    s.selectionEndX = desc.width - (desc.pixelWidth == 2 ? 2 : 1);
-    s.selectionEndY = desc.height - 1;
-    s.selectionActive = true;
+    s.selectionEndX = std::max(desc.width - (desc.pixelWidth == 2 ? 2 : 1), 0);
+    s.selectionEndY = std::max(desc.height - 1, 0);
+    // An empty image has no pixel to select; corners at -1 would come along
+    // to the next image as a selection of its pixel (0, 0).
+    s.selectionActive = desc.width > 0 && desc.height > 0;
     s.selectionStartPending = true;
     editor.ToggleSelectionOutline();
     editor.ShowStatus("All pixels selected.");

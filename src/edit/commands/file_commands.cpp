@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "document/pixels.h"
 #include "edit/editor.h"
 #include "edit/image_files.h"
 #include "edit/source_files.h"
@@ -43,22 +42,15 @@ void mnuFileLoadClick(Editor& editor) {
     const std::string text =
         editor.platform().ShowTextWindow(std::string(), TextWindowPurpose::Load);
     const int firstImage = editor.state().currentImage;
-    // A value that is not a number unwinds from here: what was read stays,
-    // and the view is left as it was.
-    const SourceLoadResult result =
-        LoadSourceText(editor.store(), editor.state(), text,
-                       [&editor](int index) { editor.BeforeImageChange(index); });
-    NormalizeCurrentImage(editor.store(), editor.state());
-    editor.UpdateScrollRanges();
-    editor.FullRedraw();
-    std::string status = "Loaded source text (" + std::to_string(result.sections) +
-                         (result.sections == 1 ? " image)." : " images).");
-    if (result.truncated) status += " Images past #256 were dropped.";
-    editor.ShowStatus(status);
-    // Several sections leave the last one current: the caption follows, as
-    // after Next Image, so that it never names an image no longer edited.
-    if (editor.state().currentImage != firstImage)
-        editor.SetCaption("Editing Image #" + std::to_string(editor.state().currentImage));
+    // A value that is not a number unwinds from here with its line, and the
+    // reader has put back everything it had read.
+    const SourceLoadResult result = ReadAllOrNothing(editor, [&] {
+        return LoadSourceText(editor.store(), editor.state(), text,
+                              [&editor](int index) { editor.BeforeImageChange(index); });
+    });
+    ShowSourceLoad(editor, firstImage, result);
+    editor.ShowStatus("Loaded source text (" + std::to_string(result.sections) +
+                      (result.sections == 1 ? " image)." : " images)."));
 }
 
 void mnuFileImportPRGClick(Editor& editor) {
