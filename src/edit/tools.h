@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
 #include "document/image_store.h"
 #include "edit/shapes.h"
+#include "platform/platform.h"
 
 namespace pixolat {
 
