@@ -16,6 +16,7 @@
 #include "document/colors.h"
 #include "document/errors.h"
 #include "document/pixels.h"
+#include "formats/picture_export.h"
 #include "formats/picture_import.h"
 #include "formats/prg_format.h"
 #include "formats/runnable_prg.h"
@@ -54,23 +55,6 @@ std::string Describe(const Image& image) {
     return std::to_string(image.desc.width) + " x " + std::to_string(image.desc.height) + ", " +
            (image.desc.pixelWidth == 2 ? "multicolor" : "hires") + ", color map " +
            ColorMapName(image.desc.colorMapKind) + ", layout " + LayoutName(image.desc.layout);
-}
-
-// The image 1:1 in the editor's colors; a multicolor pixel covers both its columns.
-Picture RenderImage(const Image& stored, const RgbTable& rgb) {
-    // Any pixel width but multicolor reads as hires, so no pixel reads a
-    // column past the plane.
-    Image image = stored;
-    if (image.desc.pixelWidth != 2) image.desc.pixelWidth = 1;
-    Picture picture;
-    picture.width = image.desc.width;
-    picture.height = image.desc.height;
-    picture.pixels.resize(std::size_t(picture.width) * std::size_t(picture.height));
-    const int step = image.desc.pixelWidth == 2 ? 2 : 1;
-    for (int y = 0; y < picture.height; ++y)
-        for (int x = 0; x < picture.width; ++x)
-            picture.at(x, y) = rgb[std::size_t(ColorCodeAt(image, x - x % step, y))];
-    return picture;
 }
 
 class Converter {

@@ -54,4 +54,23 @@ inline ColorCode ColorCodeAt(const Image& image, int x, int y) {
     return codes[v];
 }
 
+// The color code pixel value v would show at (x, y) with the cell's present
+// colors: hires takes v's low bit, as a hires pixel stores it.
+inline ColorCode ValueColorAt(const Image& image, int x, int y, PixelValue v) {
+    const int bank = BankOf(image.desc, y);
+    const uint8_t a = image.colmap.at(bank, x / 8, y / 8);
+    const uint8_t b = image.lummap.at(bank, x / 8, y / 8);
+    if (image.desc.pixelWidth != 2) return v % 2 != 0 ? CellColor1(a, b) : CellColor2(a, b);
+    switch (v & 3) {
+        case 0:
+            return image.desc.color0;
+        case 1:
+            return CellColor1(a, b);
+        case 2:
+            return CellColor2(a, b);
+        default:
+            return image.desc.color3;
+    }
+}
+
 }  // namespace pixolat

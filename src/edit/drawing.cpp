@@ -1,12 +1,12 @@
 #include "edit/drawing.h"
 
-#include <cmath>
-#include <cstdlib>
+#include <algorithm>
 #include <utility>
 
 #include "document/pixels.h"
 #include "edit/cell_colors.h"
 #include "edit/editor.h"
+#include "edit/shapes.h"
 
 namespace pixolat {
 
@@ -70,14 +70,15 @@ void SetValueColor(Editor& editor, PixelValue value, ColorCode color, bool redra
 
 namespace {
 
-// x rounded down to a multiple of pw, also left of the image.
-int AlignDown(int x, int pw) {
-    return x >= 0 ? x / pw * pw : -((-x + pw - 1) / pw) * pw;
-}
-
-// Halves go to the even neighbour.
-int RoundHalfEven(double v) {
-    return int(std::nearbyint(v));
+// The cell colors PutPixel writes for a value: hires bit 1 and multicolor 1
+// take drawing color 1, hires bit 0 and multicolor 2 drawing color 2.
+std::pair<ColorCode, ColorCode> CellColorsFor(const Editor& editor, PixelValue value) {
+    const EditorState& s = editor.state();
+    if (editor.currentImage().desc.pixelWidth != 2)
+        return value % 2 != 0 ? std::pair{s.drawColor1, -1} : std::pair{-1, s.drawColor2};
+    if (value == 1) return {s.drawColor1, -1};
+    if (value == 2) return {-1, s.drawColor2};
+    return {-1, -1};
 }
 
 void LinePoint(Editor& editor, int x, int y, PixelValue value) {
@@ -99,28 +100,35 @@ void DrawLine(Editor& editor, int x1, int y1, int x2, int y2, PixelValue value) 
         return;
     }
     const int pw = PixelWidthOf(editor.currentImage().desc);
-    const int dxp = std::abs((x1 - x2) / pw);
-    const int dy = std::abs(y1 - y2);
-    if (dxp > dy) {
-        if (x1 > x2) {
-            std::swap(x1, x2);
-            std::swap(y1, y2);
-        }
-        for (int x = x1; x <= x2; x += pw) {
-            const double t = double(x - x1) / double(x2 - x1);
-            LinePoint(editor, x, RoundHalfEven(t * double(y2 - y1) + y1), value);
-        }
-    } else {
-        if (y1 > y2) {
-            std::swap(x1, x2);
-            std::swap(y1, y2);
-        }
-        for (int y = y1; y <= y2; ++y) {
-            const double t = double(y - y1) / double(y2 - y1);
-            const int x = RoundHalfEven(t * double(x2 - x1) + x1);
-            LinePoint(editor, AlignDown(x, pw), y, value);
-        }
+    ForEachLinePoint(x1, y1, x2, y2, pw, [&](int x, int y) { LinePoint(editor, x, y, value); });
+}
+
+bool PutPixels(Editor& editor, const std::vector<ImageRect>& rects, PixelValue value) {
+    Image& image = editor.currentImage();
+    EditorState& s = editor.state();
+    const int pw = PixelWidthOf(image.desc);
+    const Extent e = ImageExtent(image.desc);
+    const int lastX = std::min(e.width, kPlaneWidth - pw + 1) - 1;
+    const bool pixels = s.drawingMode != DrawingMode::ColorOnly;
+    const auto [c1, c2] =
+        s.drawingMode != DrawingMode::PixelOnly ? CellColorsFor(editor, value) : std::pair{-1, -1};
+    const bool colors = c1 >= 0 || c2 >= 0;
+    bool any = false;
+    for (const ImageRect& r : rects) {
+        const ImageRect c{std::max(r.x1, 0), std::max(r.y1, 0), std::min(r.x2, lastX),
+                          std::min(r.y2, e.height - 1)};
+        if (c.x1 > c.x2 || c.y1 > c.y2) continue;
+        any = true;
+        if (pixels)
+            for (int x = c.x1; x <= c.x2; x += pw)
+                for (int y = c.y1; y <= c.y2; ++y) StorePixelValue(image, x, y, value);
+        if (colors && !s.selectionActive) SetAreaCellColors(image, c, c1, c2);
+        s.cursorX = (c.x2 - c.x1) / pw * pw + c.x1;
+        s.cursorY = c.y2;
     }
+    if (any && colors && s.selectionActive)
+        SetAreaCellColors(image, editor.SelectionRect(), c1, c2);
+    return any;
 }
 
 const char* DrawingModeText(DrawingMode mode) {

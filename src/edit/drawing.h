@@ -4,7 +4,10 @@
 // ("Pixel & Color", "Color only"). The cell color goes through
 // SetCellColors, so with a selection active a drawn pixel recolors that cell
 // color in the whole selection.
+#include <vector>
+
 #include "document/image_store.h"
+#include "render/canvas.h"
 
 namespace pixolat {
 
@@ -16,6 +19,13 @@ bool InCurrentImage(const Editor& editor, int x, int y);
 // Stores value at (x, y) as the drawing mode says. Callers move the cursor
 // to (x, y) first. A point outside the image changes nothing.
 void PutPixel(Editor& editor, int x, int y, PixelValue value, bool redraw);
+
+// The same as PutPixel(x, y, value, redraw off) on every pixel of the
+// rectangles in turn, each with the cursor moved there first, but with each
+// cell color entry written once per rectangle (with a selection active, the
+// selection's once) rather than once per pixel. Nothing is redrawn; the
+// cursor ends on the last pixel inside the image. Returns whether any was.
+bool PutPixels(Editor& editor, const std::vector<ImageRect>& rects, PixelValue value);
 
 // Gives pixel value `value` the color code `color`: a cell color for hires
 // values and multicolor 1 and 2 (also the drawing color), the image's color0

@@ -22,6 +22,7 @@
 #include "edit/history.h"
 #include "edit/key_map.h"
 #include "edit/menu.h"
+#include "edit/tools.h"
 #include "render/canvas.h"
 #include "render/palette.h"
 #include "render/view.h"
@@ -142,7 +143,9 @@ public:
 
     // Mouse actions on the view: a click draws, a drag draws lines from the
     // last point (up to the image's edge when the pointer leaves it), Shift
-    // selects, and the cursor follows the pointer over the image.
+    // selects, and the cursor follows the pointer over the image. That is the
+    // Freehand tool; the others are in tools.cpp. The right button draws
+    // value 0 with every tool.
     void imgMouseDown(MouseButton button, ShiftState shift, int x, int y);
     void imgMouseMove(ShiftState shift, int x, int y);
     void imgMouseUp(MouseButton button, ShiftState shift, int x, int y);
@@ -173,6 +176,10 @@ public:
     const std::vector<MenuItem>& menu() const;
     const MenuItem& menuItem(const std::string& name) const;
 
+    // The drawing tool in use and its gesture (edit/tools.h).
+    ToolState& tools() { return tools_; }
+    const ToolState& tools() const { return tools_; }
+
     EditorPlatform& platform() { return platform_; }
     ImageStore& store() { return store_; }
     const ImageStore& store() const { return store_; }
@@ -190,6 +197,12 @@ private:
     std::string helpFile_;
     mutable std::vector<MenuItem> menu_;
     View view_;
+    ToolState tools_;
+    // The button of the stroke under way and the value it draws.
+    ShiftState strokeButton_ = kLeftButton;
+    PixelValue strokeValue_ = 0;
+    // Whether the stroke draws freehand (or selects) rather than with a tool.
+    bool freehandStroke_ = true;
     // Where a drag last was while outside the image: the next line starts
     // there, so that only what lies inside the image of the pointer's path is drawn.
     std::optional<ImagePoint> dragOutside_;

@@ -2,6 +2,7 @@
 // the cursor following the pointer; and a pixel drawn at the cursor by key.
 #include "edit/drawing.h"
 #include "edit/editor.h"
+#include "edit/tools.h"
 
 namespace pixolat {
 
@@ -24,20 +25,34 @@ void Editor::WithOutlineOff(Step step) {
 }
 
 void Editor::imgMouseDown(MouseButton button, ShiftState shift, int vx, int vy) {
-    if (button != MouseButton::Left) return;
+    const bool right = button == MouseButton::Right;
+    if (button != MouseButton::Left && !right) return;
+    // The other button pressed during a stroke starts nothing.
+    if (shift & (right ? kLeftButton : kRightButton)) return;
     // Until the release, everything drawn is one undo step, apart from what
     // a held value key drew before.
     if (InGesture()) EndStep();
     strokeActive_ = true;
-    NameStep("Draw");
+    strokeButton_ = right ? kRightButton : kLeftButton;
+    strokeValue_ = right ? 0 : state_.currentPixelValue;
+    const Tool tool = tools_.tool;
+    const bool select = !right && (shift & kShift);
+    // Pick has nothing to erase with: its right button draws as Freehand's does.
+    freehandStroke_ = select || tool == Tool::Freehand || (tool == Tool::Pick && right);
     const ImagePoint p = ViewToImage(vx, vy);
     dragOutside_.reset();
-    if (!InCurrentImage(*this, p.x, p.y)) {
-        // A drag that starts beside the image draws from where it entered.
-        if (!(shift & kShift)) dragOutside_ = p;
+    if (!freehandStroke_) {
+        NameStep(ToolName(tool));
+        ToolMouseDown(*this, p, button, shift);
         return;
     }
-    if (shift & kShift) {
+    NameStep("Draw");
+    if (!InCurrentImage(*this, p.x, p.y)) {
+        // A drag that starts beside the image draws from where it entered.
+        if (!select) dragOutside_ = p;
+        return;
+    }
+    if (select) {
         ToggleSelectionOutline();
         state_.selectionEndX = state_.cursorX;
         state_.selectionEndY = state_.cursorY;
@@ -54,22 +69,33 @@ void Editor::imgMouseDown(MouseButton button, ShiftState shift, int vx, int vy) 
         RedrawCursorBlock();
         state_.cursorX = p.x;
         state_.cursorY = p.y;
-        PutPixel(*this, p.x, p.y, state_.currentPixelValue, true);
+        PutPixel(*this, p.x, p.y, strokeValue_, true);
     });
 }
 
 void Editor::imgMouseMove(ShiftState shift, int vx, int vy) {
-    // A release that went elsewhere (a dialog, another window) still ends the stroke.
-    if (!(shift & kLeftButton)) strokeActive_ = false;
+    // A release that went elsewhere (a dialog, another window) still ends the
+    // stroke; a shape dragged so far is dropped.
+    if (strokeActive_ && !(shift & strokeButton_)) strokeActive_ = false;
     const ImagePoint p = ViewToImage(vx, vy);
+    if (tools_.dragging) {
+        if (strokeActive_)
+            ToolMouseMove(*this, p, shift);
+        else
+            CancelShape(*this);
+        return;
+    }
     const bool inside = InCurrentImage(*this, p.x, p.y);
-    if ((shift & kLeftButton) && !(shift & kShift)) {
+    const ShiftState button = strokeActive_ ? strokeButton_ : kLeftButton;
+    const bool freehand = strokeActive_ ? freehandStroke_ : tools_.tool == Tool::Freehand;
+    const PixelValue value = strokeActive_ ? strokeValue_ : state_.currentPixelValue;
+    if ((shift & button) && freehand && !(button == kLeftButton && (shift & kShift))) {
         const ImagePoint from =
             dragOutside_ ? *dragOutside_ : ImagePoint{state_.cursorX, state_.cursorY};
         WithOutlineOff([&] {
             RedrawCursorBlock();
             // The line leaves the cursor on its last pixel inside the image.
-            DrawLine(*this, from.x, from.y, p.x, p.y, state_.currentPixelValue);
+            DrawLine(*this, from.x, from.y, p.x, p.y, value);
             if (inside) {
                 state_.cursorX = p.x;
                 state_.cursorY = p.y;
@@ -82,8 +108,10 @@ void Editor::imgMouseMove(ShiftState shift, int vx, int vy) {
         return;
     }
     dragOutside_.reset();
+    if (tools_.tool == Tool::Brush && !(shift & (kLeftButton | kRightButton)))
+        return ToolMouseMove(*this, p, shift);
     if (!inside) return;
-    if (shift & kLeftButton) {
+    if ((shift & kLeftButton) && (shift & kShift)) {
         ToggleSelectionOutline();
         RedrawCursorBlock();
         state_.cursorX = p.x;
@@ -112,12 +140,16 @@ void Editor::DrawPixelAtCursor(PixelValue value) {
 }
 
 void Editor::imgMouseUp(MouseButton button, ShiftState shift, int, int) {
-    if (button == MouseButton::Left) {
+    ShiftState released = 0;
+    if (button == MouseButton::Left) released = kLeftButton;
+    if (button == MouseButton::Right) released = kRightButton;
+    if (released == kLeftButton) dragOutside_.reset();
+    if (strokeActive_ && released == strokeButton_) {
         dragOutside_.reset();
-        if (strokeActive_) {
-            strokeActive_ = false;
-            EndStep();
-        }
+        // A shape is written at the release, as the stroke's one step.
+        if (tools_.dragging) ToolMouseUp(*this);
+        strokeActive_ = false;
+        EndStep();
     }
     // Another button let go while the left one is held ends the selection;
     // its outline goes with it.

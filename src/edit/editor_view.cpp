@@ -37,6 +37,8 @@ void Editor::LayoutView() {
 
 void Editor::FullRedraw() {
     RedrawView();
+    // A shape being dragged or the brush stays over the view.
+    if (state_.zoom > 0) PaintToolPreview(*this);
     DrawCursorAndStatus();
     ToggleSelectionOutline();
 }

@@ -8,6 +8,7 @@
 #include "edit/commands/file_commands.h"
 #include "edit/commands/help_commands.h"
 #include "edit/commands/key_commands.h"
+#include "edit/commands/tool_commands.h"
 #include "edit/commands/view_commands.h"
 #include "edit/editor.h"
 
@@ -94,6 +95,23 @@ const KeyRow kKeyDownRows[] = {
     {{kKeypadMinus},           kOtherwise,         nullptr,            mnuViewZoomOutClick,            "mnuViewZoomOut"},
     {{kKeyF1},                 kAny,               nullptr,            mnuHelpKeybClick,               nullptr},
     {{kKeyF12},                kAny,               nullptr,            mnuFileExitClick,               nullptr},
+    // The tools, on letters that had no row, and keys the table left unhandled.
+    {{'N'},                    kAny,               nullptr,            mnuToolsFreehandClick,          "mnuToolsFreehand"},
+    {{'W'},                    kAny,               nullptr,            mnuToolsLineClick,              "mnuToolsLine"},
+    {{'Q'},                    kShiftHeld,         nullptr,            mnuToolsFilledRectangleClick,   "mnuToolsFilledRectangle"},
+    {{'Q'},                    kOtherwise,         nullptr,            mnuToolsRectangleClick,         "mnuToolsRectangle"},
+    {{'E'},                    kShiftHeld,         nullptr,            mnuToolsFilledEllipseClick,     "mnuToolsFilledEllipse"},
+    {{'E'},                    kOtherwise,         nullptr,            mnuToolsEllipseClick,           "mnuToolsEllipse"},
+    {{'B'},                    kShiftHeld,         nullptr,            mnuToolsFloodFillClick,         "mnuToolsFloodFill"},
+    {{'B'},                    kOtherwise,         nullptr,            mnuToolsBrushClick,             "mnuToolsBrush"},
+    {{'O'},                    kAny,               nullptr,            mnuToolsPickClick,              "mnuToolsPick"},
+    {{kKeyEscape},             kAny,               ShapeBeingDragged,  CancelShapeKey,                 nullptr},
+    {{kKeyEscape},             kAny,               nullptr,            ShowUnhandledKey,               nullptr},
+    // The main keyboard's + (or =) and - zoom as the keypad's do.
+    {{kKeyPlusEquals},         kAny,               nullptr,            mnuViewZoomInClick,             nullptr},
+    {{kKeyMinus},              kAny,               nullptr,            mnuViewZoomOutClick,            nullptr},
+    // A modifier key alone is part of a key still to come.
+    {{kKeyShift, kKeyCtrl, kKeyAlt}, kAny,         nullptr,            kNothing,                       nullptr},
     {{kEveryOtherKey},         kAny,               nullptr,            ShowUnhandledKey,               nullptr},
 };
 

@@ -20,6 +20,10 @@ namespace pixolat {
 
 // Virtual-key codes (the same on every keyboard layout). Digits and letters
 // are their characters: '0'..'9', 'A'..'Z'.
+inline constexpr int kKeyShift = 16;
+inline constexpr int kKeyCtrl = 17;
+inline constexpr int kKeyAlt = 18;
+inline constexpr int kKeyEscape = 27;
 inline constexpr int kKeySpace = 32;
 inline constexpr int kKeyEnd = 35;
 inline constexpr int kKeyHome = 36;
@@ -30,6 +34,9 @@ inline constexpr int kKeyDown = 40;
 inline constexpr int kKeypadPlus = 107;
 inline constexpr int kKeypadMinus = 109;
 inline constexpr int kKeyF1 = 112;
+// The main keyboard's =/+ and -/_ keys.
+inline constexpr int kKeyPlusEquals = 187;
+inline constexpr int kKeyMinus = 189;
 inline constexpr int kKeyF12 = 123;
 // In a row's key list: every key that no other row of the table names.
 inline constexpr int kEveryOtherKey = -1;

@@ -29,6 +29,11 @@ public:
         return corner;
     }
     virtual void SavePictureAsBitmap(const std::string& path, const Picture& picture) = 0;
+    // Saves a picture as the type its path names: PNG for ".png", else a
+    // Windows bitmap.
+    virtual void SavePicture(const std::string& path, const Picture& picture) {
+        SavePictureAsBitmap(path, picture);
+    }
 };
 
 }  // namespace pixolat

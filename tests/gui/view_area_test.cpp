@@ -144,8 +144,10 @@ private slots:
 
         QTest::keyClick(&form, Qt::Key_G);
         QCOMPARE(int(editor.state().gridSetting), int(GridSetting::NoGrid));
-        // Zoom is on the keypad's + and -; the main block's + does nothing.
+        // Zoom is on the keypad's + and -, and on the main block's + and -.
         QTest::keyClick(&form, Qt::Key_Plus, Qt::ShiftModifier);
+        QCOMPARE(editor.state().zoom, 11);
+        QTest::keyClick(&form, Qt::Key_Minus);
         QCOMPARE(editor.state().zoom, 10);
         QTest::keyClick(&form, Qt::Key_Plus, Qt::KeypadModifier);
         QCOMPARE(editor.state().zoom, 11);

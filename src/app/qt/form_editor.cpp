@@ -20,10 +20,12 @@
 #include <QWindow>
 #include <cstdlib>
 
+#include "app/qt/tool_bar.h"
 #include "app/qt/view_widgets.h"
 #include "app/qt/virtual_key.h"
 #include "document/escaped_text.h"
 #include "edit/commands/help_commands.h"
+#include "edit/commands/tool_commands.h"
 #include "edit/image_files.h"
 #include "edit/recovery.h"
 #include "edit/start_editor.h"
@@ -67,6 +69,7 @@ TFormEditor::TFormEditor(QtPlatform& platform, QWidget* parent)
     setWindowTitle(QString::fromStdString(editor_->caption()));
     BuildViewArea();
     BuildMenus();
+    BuildToolBar();
     setAcceptDrops(true);
     // A session that ends may never close the window: keep the images then too.
     connect(qApp, &QGuiApplication::commitDataRequest, this,
@@ -124,6 +127,13 @@ bool TFormEditor::eventFilter(QObject* watched, QEvent* event) {
     // (blocks here): vertical by default, horizontal with Shift or a sideways wheel.
     if (watched == img && event->type() == QEvent::Wheel) {
         auto* wheel = static_cast<QWheelEvent*>(event);
+        // With Ctrl the wheel zooms, keeping the pixel under the pointer there.
+        if (wheel->modifiers().testFlag(Qt::ControlModifier)) {
+            const int steps = wheel->angleDelta().y() / 120;
+            const QPoint p = wheel->position().toPoint();
+            if (steps != 0) Run([&] { ZoomAtPoint(*editor_, steps, p.x(), p.y()); });
+            return true;
+        }
         const bool sideways = wheel->modifiers().testFlag(Qt::ShiftModifier) ||
                               std::abs(wheel->angleDelta().x()) > std::abs(wheel->angleDelta().y());
         QScrollBar* bar = sideways ? xScroll : yScroll;
@@ -173,6 +183,27 @@ void TFormEditor::BuildStatusBar() {
         panels_[i]->setFrameShadow(QFrame::Sunken);
         bar->addWidget(panels_[i], last ? 1 : 0);
     }
+}
+
+void TFormEditor::BuildToolBar() {
+    toolBar_ = new ToolBar(this);
+    addToolBar(Qt::TopToolBarArea, toolBar_);
+    static const char* const icons[kToolCount] = {"freehand",         "line",    "rectangle",
+                                                  "filled_rectangle", "ellipse", "filled_ellipse",
+                                                  "flood_fill",       "pick",    "brush"};
+    for (int t = 0; t < kToolCount; ++t) {
+        QAction* action = actions_.value(ToolMenuItem(Tool(t)));
+        if (!action) continue;
+        toolBar_->AddTool(action, icons[t]);
+        const MenuItem& item = editor_->menuItem(ToolMenuItem(Tool(t)));
+        const QString tip =
+            QString("%1 (%2)").arg(ToolName(Tool(t)), QString::fromStdString(item.keyHint));
+        action->setToolTip(tip);
+        action->setStatusTip(tip);
+    }
+    toolBar_->onSwatchClicked = [this](int value) {
+        Run([&] { ChooseValueSwatch(*editor_, value); });
+    };
 }
 
 void TFormEditor::SetPanelText(int panel, const QString& text) {
@@ -267,6 +298,7 @@ void TFormEditor::MirrorCore() {
     for (int i = 0; i < kStatusPanels; ++i)
         SetPanelText(i, QString::fromStdString(EscapeControls(editor_->statusText(i))));
     setWindowTitle(QString::fromStdString(EscapeControls(editor_->caption())));
+    if (toolBar_) toolBar_->MirrorSwatches(*editor_);
     MirrorView();
 }
 

@@ -21,6 +21,7 @@ namespace pixolat {
 class BufferWidget;
 class ClientArea;
 class SplitterWidget;
+class ToolBar;
 
 class TFormEditor : public QMainWindow, public PlatformWindow {
     Q_OBJECT
@@ -31,6 +32,7 @@ public:
     Editor& editor() { return *editor_; }
     QAction* action(const QString& name) const { return actions_.value(name); }
     QLabel* statusPanel(int panel) const { return panels_[panel]; }
+    ToolBar* toolBar() const { return toolBar_; }
 
     QMainWindow* window() override { return this; }
     void SetPanelText(int panel, const QString& text) override;
@@ -61,6 +63,7 @@ private:
     void ReleaseHeldKeys();
     void BuildMenus();
     void BuildStatusBar();
+    void BuildToolBar();
     void BuildViewArea();
     void MirrorView();
     void ClientResized();
@@ -69,6 +72,7 @@ private:
     std::unique_ptr<Editor> editor_;
     QMap<QString, QAction*> actions_;
     QLabel* panels_[kStatusPanels] = {};
+    ToolBar* toolBar_ = nullptr;
 
     ClientArea* client_ = nullptr;
     // The view area's controls, named as their object names.

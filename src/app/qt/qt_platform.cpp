@@ -522,6 +522,11 @@ void QtPlatform::SavePictureAsBitmap(const std::string& path, const Picture& pic
     WriteFile(path, EncodePictureFile(picture, PictureFileType::Bmp));
 }
 
+void QtPlatform::SavePicture(const std::string& path, const Picture& picture) {
+    const bool png = QFileInfo(Q(path)).suffix().compare("png", Qt::CaseInsensitive) == 0;
+    WriteFile(path, EncodePictureFile(picture, png ? PictureFileType::Png : PictureFileType::Bmp));
+}
+
 void QtPlatform::CopyPictureToClipboard(const Picture& picture) {
     QApplication::clipboard()->setImage(ToQImage(picture));
 }

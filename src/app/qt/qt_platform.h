@@ -77,6 +77,7 @@ public:
     Picture LoadPicture(const std::string& path) override;
     Picture LoadPictureCorner(const std::string& path, int maxWidth, int maxHeight) override;
     void SavePictureAsBitmap(const std::string& path, const Picture& picture) override;
+    void SavePicture(const std::string& path, const Picture& picture) override;
     void CopyPictureToClipboard(const Picture& picture) override;
 
     int TextWidth(const std::string& text) override;

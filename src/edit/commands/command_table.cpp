@@ -7,10 +7,12 @@
 #include "edit/commands/file_commands.h"
 #include "edit/commands/help_commands.h"
 #include "edit/commands/key_commands.h"
+#include "edit/commands/tool_commands.h"
 #include "edit/commands/view_commands.h"
 #include "edit/editor.h"
 #include "edit/image_files.h"
 #include "edit/recovery.h"
+#include "edit/tools.h"
 
 namespace pixolat {
 
@@ -42,6 +44,10 @@ bool HasSession(const Editor& editor) {
 }
 std::string SessionItemCaption(const Editor& editor, int n) {
     return editor.recovery().SessionCaptionOf(std::size_t(n - 1));
+}
+template <Tool tool>
+bool ToolIs(const Editor& editor) {
+    return editor.tools().tool == tool;
 }
 bool Never(const Editor&) {
     return false;
@@ -95,8 +101,9 @@ const CommandRecord kCommandRecords[] = {
     {"mnuFileImportPRG", "Import .PRG", mnuFileImportPRGClick, 2103},
     {"mnuFileExportPRG", "Export .PRG", mnuFileExportPRGClick, 2104},
     {"mnuFileExportRunnablePRG", "Export Runnable .PRG...", mnuFileExportRunnablePRGClick, 2107},
+    {"mnuFileExportPicture", "Export Picture...", mnuFileExportPictureClick, 2108},
     {"mnuFileImportBMP", "Import .BMP", mnuFileImportBMPClick, 2105},
-    {"mnuFileImportPicture", "Import Picture...", mnuFileImportPictureClick, 2108},
+    {"mnuFileImportPicture", "Import Picture...", mnuFileImportPictureClick, 2113},
     {.id = "mnuFileImportP4S", .caption = "Import .P4S", .helpContext = 2106, .visible = Never,
      .hint = "Not implemented"},
     {.id = "mnuFileMRU1", .undoName = "Import .PRG", .visible = HasRecentFile<1>,
@@ -145,6 +152,25 @@ const CommandRecord kCommandRecords[] = {
     {"mnuDrawHires", "Toggle Hires/Multi", mnuDrawHiresClick, 2411},
     {.id = "mnuDrawSetColor", .caption = "Set &Color", .run = mnuDrawSetColorClick,
      .helpContext = 2412, .hint = "Under cursor or for selection"},
+    // Tools
+    {.id = "mnuToolsFreehand", .caption = "&Freehand", .run = mnuToolsFreehandClick, .helpContext = 2601,
+     .checked = ToolIs<Tool::Freehand>},
+    {.id = "mnuToolsLine", .caption = "&Line", .run = mnuToolsLineClick, .helpContext = 2602,
+     .checked = ToolIs<Tool::Line>},
+    {.id = "mnuToolsRectangle", .caption = "&Rectangle", .run = mnuToolsRectangleClick, .helpContext = 2603,
+     .checked = ToolIs<Tool::Rectangle>},
+    {.id = "mnuToolsFilledRectangle", .caption = "Filled R&ectangle", .run = mnuToolsFilledRectangleClick, .helpContext = 2604,
+     .checked = ToolIs<Tool::FilledRectangle>},
+    {.id = "mnuToolsEllipse", .caption = "E&llipse", .run = mnuToolsEllipseClick, .helpContext = 2605,
+     .checked = ToolIs<Tool::Ellipse>},
+    {.id = "mnuToolsFilledEllipse", .caption = "Filled Elli&pse", .run = mnuToolsFilledEllipseClick, .helpContext = 2606,
+     .checked = ToolIs<Tool::FilledEllipse>},
+    {.id = "mnuToolsFloodFill", .caption = "Flood F&ill", .run = mnuToolsFloodFillClick, .helpContext = 2607,
+     .checked = ToolIs<Tool::FloodFill>},
+    {.id = "mnuToolsPick", .caption = "Pic&k", .run = mnuToolsPickClick, .helpContext = 2608,
+     .checked = ToolIs<Tool::Pick>},
+    {.id = "mnuToolsBrush", .caption = "&Brush", .run = mnuToolsBrushClick, .helpContext = 2609,
+     .checked = ToolIs<Tool::Brush>},
     // Help
     {"mnuHelpKeyb", "Keyboard Commands", mnuHelpKeybClick, 2501},
     {"mnuHelpAbout", "&About", mnuHelpAboutClick, 2502},

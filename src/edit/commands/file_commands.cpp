@@ -6,6 +6,7 @@
 #include "edit/image_files.h"
 #include "edit/recovery.h"
 #include "edit/source_files.h"
+#include "formats/picture_export.h"
 #include "formats/runnable_prg.h"
 #include "formats/source_text.h"
 
@@ -15,11 +16,23 @@ namespace {
 
 const FileDialogOptions kOpenPrg{"PRG Files (*.prg)|*.prg;*.p4i|All Files (*.*)|*.*", "prg"};
 const FileDialogOptions kSavePrg{"PRG Files (*.prg)|*.prg|All Files (*.*)|*.*", "prg"};
+const FileDialogOptions kSavePicture{
+    "PNG Pictures (*.png)|*.png|Windows Bitmaps (*.bmp)|*.bmp|All Files (*.*)|*.*", "png"};
 const FileDialogOptions kSourceFiles{
     "Source text (*.asm *.s *.inc *.src *.txt)|*.asm;*.s;*.inc;*.src;*.txt|All Files (*.*)|*.*",
     "asm"};
 
 }  // namespace
+
+void mnuFileExportPictureClick(Editor& editor) {
+    const Image& image = editor.currentImage();
+    if (image.desc.width <= 0 || image.desc.height <= 0)
+        return editor.platform().ShowMessage("The image is empty: there is no picture to export.");
+    if (const auto path = editor.platform().SaveFileDialog(kSavePicture)) {
+        editor.platform().SavePicture(*path, RenderImage(image, editor.state().rgbTable));
+        editor.ShowStatus("Exported picture (" + *path + ")");
+    }
+}
 
 void mnuFileSaveClick(Editor& editor) {
     editor.platform().ShowTextWindow(SaveSourceText(editor.store()), TextWindowPurpose::Save);

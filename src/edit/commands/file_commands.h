@@ -22,4 +22,7 @@ void mnuFileSaveSourceClick(Editor& editor);
 // Recovers the n-th session Recover Last Session lists (1 is the newest).
 void RecoverSession(Editor& editor, int n);
 
+// The current image 1:1 as a PNG or BMP picture, multicolor pixels two wide.
+void mnuFileExportPictureClick(Editor& editor);
+
 }  // namespace pixolat

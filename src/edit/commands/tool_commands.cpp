@@ -1,0 +1,78 @@
+#include "edit/commands/tool_commands.h"
+
+#include <algorithm>
+
+#include "edit/commands/view_commands.h"
+#include "edit/editor.h"
+#include "edit/tools.h"
+
+namespace pixolat {
+
+void mnuToolsFreehandClick(Editor& editor) {
+    SelectTool(editor, Tool::Freehand);
+}
+void mnuToolsLineClick(Editor& editor) {
+    SelectTool(editor, Tool::Line);
+}
+void mnuToolsRectangleClick(Editor& editor) {
+    SelectTool(editor, Tool::Rectangle);
+}
+void mnuToolsFilledRectangleClick(Editor& editor) {
+    SelectTool(editor, Tool::FilledRectangle);
+}
+void mnuToolsEllipseClick(Editor& editor) {
+    SelectTool(editor, Tool::Ellipse);
+}
+void mnuToolsFilledEllipseClick(Editor& editor) {
+    SelectTool(editor, Tool::FilledEllipse);
+}
+void mnuToolsFloodFillClick(Editor& editor) {
+    SelectTool(editor, Tool::FloodFill);
+}
+void mnuToolsPickClick(Editor& editor) {
+    SelectTool(editor, Tool::Pick);
+}
+void mnuToolsBrushClick(Editor& editor) {
+    SelectTool(editor, Tool::Brush);
+}
+
+void ChooseValueSwatch(Editor& editor, PixelValue value) {
+    editor.state().currentPixelValue = std::clamp(value, 0, 3);
+    editor.ShowStatus(ToolHintText(editor));
+}
+
+bool ShapeBeingDragged(const Editor& editor) {
+    return ShapeDragActive(editor);
+}
+
+void CancelShapeKey(Editor& editor) {
+    CancelShape(editor);
+}
+
+void ZoomAtPoint(Editor& editor, int steps, int vx, int vy) {
+    if (steps == 0 || editor.state().zoom <= 0) return;
+    const ImagePoint p = editor.ViewToImage(vx, vy);
+    for (int i = 0; i < std::abs(steps); ++i)
+        (steps > 0 ? mnuViewZoomInClick : mnuViewZoomOutClick)(editor);
+    // The scroll position that brings p's block back under (vx, vy): start
+    // from the plain estimate and step until the block holds the point.
+    const ImageDescriptor& desc = editor.currentImage().desc;
+    View& view = editor.view();
+    const ViewGrid start(desc, editor.state(), 0, 0);
+    const int pw = start.pixelWidth();
+    int c = p.x / pw - vx / start.pitchWidth();
+    int r = p.y - vy / start.pitchHeight();
+    for (int step = 0; step < 64; ++step) {
+        const ViewPoint v = ViewGrid(desc, editor.state(), c, r).ImageToView(p.x, p.y);
+        const bool left = v.x > vx, right = v.x + start.pitchWidth() <= vx;
+        const bool up = v.y > vy, down = v.y + start.pitchHeight() <= vy;
+        if (!left && !right && !up && !down) break;
+        c += left ? 1 : right ? -1 : 0;
+        r += up ? 1 : down ? -1 : 0;
+    }
+    view.xScroll.SetPosition(c);
+    view.yScroll.SetPosition(r);
+    editor.FullRedraw();
+}
+
+}  // namespace pixolat
