@@ -11,6 +11,7 @@
 #include "edit/commands/draw_commands.h"
 #include "edit/commands/edit_commands.h"
 #include "edit/editor.h"
+#include "redraw_time.h"
 #include "support/scripted_platform.h"
 
 namespace pixolat {
@@ -37,16 +38,7 @@ struct Bench {
         editor.FullRedraw();
     }
 
-    // Seconds of one full redraw, best of a few.
-    double RedrawSeconds() {
-        double best = 1e9;
-        for (int run = 0; run < 20; ++run) {
-            const auto start = Clock::now();
-            editor.FullRedraw();
-            best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
-        }
-        return best;
-    }
+    double RedrawSeconds() { return FullRedrawSeconds(editor); }
 };
 
 // One event of a drag at zoom 64: the pointer moves one pixel (64 view

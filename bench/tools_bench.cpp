@@ -9,6 +9,7 @@
 
 #include "edit/editor.h"
 #include "edit/tools.h"
+#include "redraw_time.h"
 #include "support/scripted_platform.h"
 
 namespace pixolat {
@@ -33,15 +34,7 @@ struct ToolBench {
         editor.FullRedraw();
     }
 
-    double RedrawSeconds() {
-        double best = 1e9;
-        for (int run = 0; run < 20; ++run) {
-            const auto start = Clock::now();
-            editor.FullRedraw();
-            best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
-        }
-        return best;
-    }
+    double RedrawSeconds() { return FullRedrawSeconds(editor); }
 };
 
 // A drag event of a shape 600 x 400 view pixels large at zoom 10: the

@@ -554,7 +554,7 @@ TEST_F(ConvertTest, ConvertMatchesThePicturesColorsInEveryMode) {
                 }
         }
     Write(Path("in.png"), EncodePictureFile(picture, PictureFileType::Png));
-    for (const std::string& mode :
+    for (const std::string mode :
          {"--convert hires", "--convert multicolor --dither ordered --strength 50",
           "--convert dfli --dither diffusion", "--convert dfli --multicolor --fit stretch"}) {
         SCOPED_TRACE(mode);
