@@ -74,7 +74,6 @@ const KeyRow kKeyDownRows[] = {
     {{'L'},                    kOtherwise,         nullptr,            mnuFileLoadClick,               "mnuFileLoad"},
     {{'M'},                    kAny,               nullptr,            HoldMoveKey,                    nullptr},
     {{'O'},                    kCtrlHeld,          nullptr,            mnuFileImportBMPClick,          "mnuFileImportBMP", kShortcut},
-    {{'O'},                    kOtherwise,         nullptr,            ShowUnhandledKey,               nullptr},
     {{'P'},                    kAny,               nullptr,            mnuViewImagePropertiesClick,    "mnuViewImageProperties"},
     {{'R'},                    kShiftHeld,         nullptr,            mnuDrawReplaceColorsClick,      nullptr},
     {{'R'},                    kOtherwise,         nullptr,            mnuDrawRemapColorsClick,        "mnuDrawRemapColors"},

@@ -347,6 +347,8 @@ void SessionRecovery::Recover(std::size_t n) {
     const SessionFile file = sessions_[n];
     // A file that cannot be read, or fails half way, changes nothing.
     const SourceLoadResult read = ReadSourceFile(editor_, file.path);
+    // The caption names the image the session was on, as after an image switch.
+    ShowCurrentImage(editor_);
     std::string text =
         "Recovered the session of " + SessionCaption(file, editor_.platform().UnixTime());
     if (read.droppedSections > 0)

@@ -39,7 +39,8 @@ TEST(ConverterUsage, ListsEveryOptionTheProgramTakesInLinesThatFit) {
         }
     }
     for (const std::string_view form : UsageForms())
-        EXPECT_NE(usage.find("pixolat-convert " + std::string(form) + "\n"), std::string::npos);
+        EXPECT_NE(flat.find(OneLine("pixolat-convert " + std::string(form))), std::string::npos)
+            << form;
 }
 
 }  // namespace

@@ -212,8 +212,10 @@ TEST(SourceFiles, TheFileItemsFollowSaveAndTheRecentFilesKeepTheirSeparator) {
                                            "Import .PRG",
                                            "Export .PRG",
                                            "Export Runnable .PRG...",
+                                           "Export Picture...",
                                            "-",
                                            "Import .BMP",
+                                           "Import Picture...",
                                            "-"};
     std::vector<std::string> expected = head;
     expected.push_back("E&xit");

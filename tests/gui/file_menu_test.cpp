@@ -61,6 +61,7 @@ private slots:
                                    "mnuFileExportPicture",
                                    "mnuFile2",
                                    "mnuFileImportBMP",
+                                   "mnuFileImportPicture",
                                    "mnuFileImportP4S",
                                    "mnuFile3",
                                    "mnuFileMRU1",
