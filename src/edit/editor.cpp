@@ -16,7 +16,7 @@ Editor::Editor(EditorPlatform& platform)
     StartEditor(*this);
     // The history starts from the images as the start-up left them.
     history_.Sync(store_, state_.currentImage);
-    recovery_->UpdateMenu();
+    recovery_->ListSessions();
 }
 
 Editor::~Editor() = default;

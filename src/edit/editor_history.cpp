@@ -1,6 +1,5 @@
 // Undo and redo: where steps end, and what the editor shows after an undo.
 #include <algorithm>
-#include <map>
 
 #include "document/pixels.h"
 #include "edit/commands/draw_commands.h"

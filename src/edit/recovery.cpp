@@ -327,7 +327,7 @@ void SessionRecovery::Prune() {
     }
 }
 
-void SessionRecovery::UpdateMenu() {
+void SessionRecovery::ListSessions() {
     sessions_.clear();
     captions_.clear();
     const int64_t now = editor_.platform().UnixTime();

@@ -84,8 +84,9 @@ public:
     // step: each image to its own index, the current image and caption as
     // they were.
     void Recover(std::size_t n);
-    // Lists the files again and brings the submenu up to date.
-    void UpdateMenu();
+    // Lists the other sessions' files again, with the captions the
+    // Recover Last Session submenu shows.
+    void ListSessions();
 
 private:
     bool NeedsWrite() const;

@@ -87,7 +87,7 @@ TEST_F(ViewMenuTest, EveryCommandIsReachable) {
     for (int i = 0; i < kKeptSessions; ++i)
         std::ofstream(folder / ("session-" + std::to_string(i) + ".asm")) << SessionHeader(i, i, 1);
     platform.dataFolder = folder.path();
-    editor.recovery().UpdateMenu();
+    editor.recovery().ListSessions();
     for (const MenuItem& item : editor.menu()) {
         if (item.kind != MenuItem::Kind::Command) continue;
         // Import .P4S is never shown and has nothing to run.
