@@ -7,7 +7,8 @@
 include(GNUInstallDirs)
 
 # Both programs print this with --version; the tests check it.
-foreach(target pixolat pixolat_converter pixolat_tests pixolat_convert_tests)
+foreach(target pixolat pixolat_converter pixolat_picture_codec_module pixolat_tests
+               pixolat_convert_tests)
     if(TARGET ${target})
         target_compile_definitions(${target} PRIVATE PIXOLAT_VERSION="${PROJECT_VERSION}")
     endif()
@@ -47,6 +48,9 @@ if(TARGET pixolat)
     include(cmake/icons.cmake)
 endif()
 install(TARGETS pixolat-convert RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT convert)
+# The converter opens it by its place relative to the program (CMakeLists.txt).
+install(TARGETS pixolat_picture_codec_module LIBRARY DESTINATION ${PIXOLAT_CODEC_MODULE_DIR}
+        COMPONENT convert)
 
 include(cmake/man_pages.cmake)
 

@@ -8,11 +8,11 @@
 #include <new>
 #include <ostream>
 
-#include "app/picture/picture_codec.h"
 #include "conversion/picture_conversion.h"
 #include "convert/messages.h"
 #include "convert/options.h"
 #include "convert/output_file.h"
+#include "convert/picture_codec_loader.h"
 #include "document/colors.h"
 #include "document/errors.h"
 #include "document/pixels.h"
@@ -137,7 +137,7 @@ private:
     // does when the user answers Yes.
     PictureSize ReadPicture(const std::string& path, bool multicolor) {
         PictureSize size;
-        const Picture picture = ReadPictureFile(path, kPlaneWidth, kPlaneHeight, &size);
+        const Picture picture = CodecReadPicture(path, kPlaneWidth, kPlaneHeight, &size);
         Image& image = store_.image(0);
         image.desc.pixelWidth = multicolor ? 2 : 1;
         const PictureArea area = PictureImportArea(picture);
@@ -154,7 +154,7 @@ private:
     // a picture too large to decode as the editor's import does.
     void ConvertInto(const std::string& path, const Options& options) {
         const Picture picture =
-            ReadPictureFile(path, kMaxConvertedPictureSide, kMaxConvertedPictureSide);
+            CodecReadPicture(path, kMaxConvertedPictureSide, kMaxConvertedPictureSide);
         ConversionOptions conversion = options.conversion;
         conversion.multicolor = conversion.multicolor || options.multicolor;
         auto result = std::make_unique<ConvertedImage>();
@@ -177,9 +177,9 @@ private:
                 break;
             case FileKind::Picture: {
                 const Picture picture = RenderImage(Chosen(input, index), state_.rgbTable);
-                WriteWholeFile(path, EncodePictureFile(picture, Extension(path) == ".png"
-                                                                    ? PictureFileType::Png
-                                                                    : PictureFileType::Bmp));
+                WriteWholeFile(path, CodecEncodePicture(picture, Extension(path) == ".png"
+                                                                     ? PictureFileType::Png
+                                                                     : PictureFileType::Bmp));
                 break;
             }
             case FileKind::Source: {

@@ -5,9 +5,9 @@
 #include <iterator>
 #include <string_view>
 
-#include "app/picture/picture_codec.h"
 #include "convert/messages.h"
 #include "convert/output_file.h"
+#include "convert/picture_codec_loader.h"
 #include "document/image_store.h"
 
 namespace pixolat {
@@ -294,8 +294,8 @@ FileKind InputKindOf(const std::string& path) {
     const FileKind kind = OutputKindOf(path);
     if (kind != FileKind::Unknown) return kind;
     const std::string ext = Extension(path);
-    return ext.size() > 1 && CanReadPictureType(ext.substr(1)) ? FileKind::Picture
-                                                               : FileKind::Unknown;
+    return ext.size() > 1 && CodecCanReadPictureType(ext.substr(1)) ? FileKind::Picture
+                                                                    : FileKind::Unknown;
 }
 
 std::vector<std::string_view> UsageForms() {

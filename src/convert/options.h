@@ -27,6 +27,8 @@ enum class FileKind { Unknown, Prg, Source, Picture };
 // The lower-case extension with its dot, "" when the name has none.
 std::string Extension(const std::string& path);
 // What a file is read as: pictures are every kind the picture codec reads.
+// An extension not named above is asked of the codec, which throws Error
+// when it cannot be opened (the file may well be a picture).
 FileKind InputKindOf(const std::string& path);
 // What a file is written as: pictures are .png and .bmp.
 FileKind OutputKindOf(const std::string& path);
@@ -56,6 +58,7 @@ struct ParsedOptions {
 
 // Parses and checks the arguments (without the program name): an option that
 // has no meaning for the given files is an error, not silently ignored.
+// Throws Error as InputKindOf does.
 ParsedOptions ParseOptions(const std::vector<std::string>& args);
 
 }  // namespace pixolat

@@ -1,0 +1,22 @@
+#pragma once
+// The converter's way to the picture codec: the codec module is opened the
+// first time a picture is read or written, so conversions without pictures
+// never load the toolkit. It is looked for beside the program (a build
+// folder) and in the program's library folder (an installed program). When
+// it is missing or of another build, these throw Error naming it and why.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/picture/picture_codec.h"
+#include "document/picture.h"
+
+namespace pixolat {
+
+// As ReadPictureFile, CanReadPictureType and EncodePictureFile of the codec.
+Picture CodecReadPicture(const std::string& path, int maxWidth, int maxHeight,
+                         PictureSize* fullSize = nullptr);
+bool CodecCanReadPictureType(const std::string& extension);
+std::vector<uint8_t> CodecEncodePicture(const Picture& picture, PictureFileType type);
+
+}  // namespace pixolat
