@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <cstring>
+#include <filesystem>
 
 #include "app/picture/picture_codec_module.h"
 #include "document/errors.h"
@@ -30,8 +31,9 @@ std::string ProgramFolder() {
 std::vector<std::string> ModulePlaces() {
     const std::string folder = ProgramFolder();
     if (folder.empty()) return {};
-    return {folder + kPictureCodecModuleFile,
-            folder + PIXOLAT_CODEC_MODULE_FROM_PROGRAM + "/" + kPictureCodecModuleFile};
+    const std::filesystem::path installed =
+        std::filesystem::path(folder) / PIXOLAT_CODEC_MODULE_FROM_PROGRAM / kPictureCodecModuleFile;
+    return {folder + kPictureCodecModuleFile, installed.lexically_normal().string()};
 }
 
 std::string ModuleWhere(const std::vector<std::string>& places) {
@@ -48,9 +50,11 @@ const PictureCodecCalls& OpenModule() {
         // exit runs code of the module.
         void* module = ::dlopen(place.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (!module) {
-            const char* why = ::dlerror();
-            throw Error(kCannot + "the picture codec " + place + " does not load (" +
-                        (why ? why : "no reason given") + ")");
+            // The loader's reason starts with the path, which the message names already.
+            const char* reason = ::dlerror();
+            std::string why = reason ? reason : "no reason given";
+            if (why.starts_with(place + ": ")) why.erase(0, place.size() + 2);
+            throw Error(kCannot + "the picture codec " + place + " does not load (" + why + ")");
         }
         const auto entry =
             reinterpret_cast<PictureCodecEntry>(::dlsym(module, kPictureCodecModuleEntry));
