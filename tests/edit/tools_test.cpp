@@ -191,6 +191,9 @@ TEST_F(ToolsTest, EachShapeToolDrawsItsShapeOnEveryKindOfImageAsOneUndoStep) {
                     Down(a);
                     Move(mid);
                     ExpectViewIsWhole();
+                    // From shape to shape only the pixels that differ are drawn.
+                    Move(RandomPoint(64, 48));
+                    ExpectViewIsWhole();
                     Move(b);
                     ASSERT_EQ(Difference(Bytes(image()), before),
                               "");  // the preview is over the view only
@@ -358,25 +361,44 @@ TEST_F(ToolsTest, FloodFillFillsWhatAPlainFillReachesInsideImageAndSelection) {
         state().selectionActive = round % 2;
         state().selectionAnchorX = 6 * pw, state().selectionAnchorY = 5;
         state().selectionEndX = 30 * pw, state().selectionEndY = 40;
-        state().drawingMode = DrawingMode::PixelOnly;
+        state().drawingMode = DrawingMode(round % 6 / 2);
+        state().drawColor1 = ColorCode(rng() % 128);
+        state().drawColor2 = ColorCode(rng() % 128);
         editor.EndStep();
         const ImagePoint p = RandomPoint(80, 64);
         const Pixels region = PlainFill(image(), p, editor.SelectionRect());
         const std::string beforeBytes = Bytes(image());
         // The fill value is one the region does not have, so every pixel shows it.
-        state().currentPixelValue = (PixelValueAt(image(), p.x, p.y) + 1) % (pw == 2 ? 4 : 2);
+        const PixelValue value = (PixelValueAt(image(), p.x, p.y) + 1) % (pw == 2 ? 4 : 2);
+        state().currentPixelValue = value;
         Use(Tool::FloodFill);
         Down(p);
         Up(p);
-        for (int x = 0; x < image().desc.width; x += pw)
-            for (int y = 0; y < 64; ++y)
-                ASSERT_EQ(PixelValueAt(image(), x, y) != ValueIn(beforeBytes, pw, x, y),
-                          region.count({x, y}) == 1)
-                    << round << ": " << x << "," << y;
-        // A click outside the selection fills nothing and makes no step.
-        if (region.empty()) continue;
-        editor.RunMenuCommand("mnuEditUndo");
-        ASSERT_EQ(Difference(Bytes(image()), beforeBytes), "") << round;
+        const std::string filled = Bytes(image());
+        if (state().drawingMode != DrawingMode::ColorOnly) {
+            for (int x = 0; x < image().desc.width; x += pw)
+                for (int y = 0; y < 64; ++y)
+                    ASSERT_EQ(PixelValueAt(image(), x, y) != ValueIn(beforeBytes, pw, x, y),
+                              region.count({x, y}) == 1)
+                        << round << ": " << x << "," << y;
+        }
+        // A click outside the selection fills nothing and makes no step; nor
+        // does "Color only" with a value that shows no cell color.
+        if (filled != beforeBytes) {
+            editor.RunMenuCommand("mnuEditUndo");
+            ASSERT_EQ(Difference(Bytes(image()), beforeBytes), "") << round;
+            editor.RunMenuCommand("mnuEditRedo");
+            ASSERT_EQ(Difference(Bytes(image()), filled), "") << round;
+            editor.RunMenuCommand("mnuEditUndo");
+        }
+        // Every write is PutPixel's, cell colors included, in each drawing mode.
+        for (const auto& [x, y] : region) {
+            state().cursorX = x;
+            state().cursorY = y;
+            PutPixel(editor, x, y, value, false);
+        }
+        ASSERT_EQ(Difference(Bytes(image()), filled), "")
+            << round << " mode " << int(state().drawingMode);
     }
     // A serpent through the whole largest image: one region 640 x 1024 long
     // and narrow, which a fill that recursed per pixel could not survive.
