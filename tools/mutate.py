@@ -5,12 +5,16 @@ the tests catch (a failing test, a crash or a time-out) is killed; one they
 pass is a survivor, listed with its file, line and change so a test can be
 written for it. Mutants that do not compile are not counted.
 
-    tools/mutate.py [--build DIR] [--max N] [--seed S] [--filter GTEST] PATH...
+    tools/mutate.py [--build DIR] [--max N] [--sample N] [--seed S] [--filter GTEST] PATH...
 
 PATH is a source file or a folder (its .cpp and .h files). The mutations:
 comparison operators (== !=, < <=, > >=), arithmetic (+ -, * /), logic
 (&& ||), the constants 0 and 1, a dropped statement and two swapped
 arguments of a call. Results go to DIR/mutants.txt, one line per mutant.
+
+Every mutant of a folder takes a rebuild and a test run, tens of seconds:
+--sample N draws N mutants at random from each PATH given (a folder's files
+together), so a score per folder comes in reasonable time.
 """
 import argparse
 import os
@@ -120,20 +124,24 @@ def main():
     parser.add_argument("--build", default=os.path.join(ROOT, "build", "mutate"))
     parser.add_argument("--max", type=int, default=0,
                         help="at most this many mutants per file, drawn at random")
+    parser.add_argument("--sample", type=int, default=0,
+                        help="at most this many mutants per PATH, drawn at random")
     parser.add_argument("--seed", type=int, default=1)
     parser.add_argument("--filter", default="*", help="gtest filter for the core tests")
     parser.add_argument("--jobs", default="2")
     args = parser.parse_args()
 
-    files = []
+    groups = []
     for path in args.paths:
         full = os.path.join(ROOT, path)
+        files = []
         if os.path.isdir(full):
             for base, _, names in sorted(os.walk(full)):
                 files += [os.path.join(base, n) for n in sorted(names)
                           if n.endswith((".cpp", ".h"))]
         else:
             files.append(full)
+        groups.append((path, files))
 
     build = args.build
     env_launcher = ["-DCMAKE_CXX_COMPILER_LAUNCHER=ccache"] if run(["which", "ccache"])[0] == 0 else []
@@ -146,6 +154,8 @@ def main():
     build_command = ["cmake", "--build", build, "-j", args.jobs, "--target", "pixolat_tests"]
     test_command = [os.path.join(build, "pixolat_tests"), "--gtest_brief=1",
                     "--gtest_filter=" + args.filter]
+    # A mutant is killed by its first failing test: the rest need not run.
+    mutant_test_command = test_command + ["--gtest_fail_fast"]
     code, out = run(build_command)
     if code != 0:
         sys.exit("the unmutated tree does not build:\n" + out)
@@ -158,35 +168,43 @@ def main():
     rng = random.Random(args.seed)
     report = open(os.path.join(build, "mutants.txt"), "w")
     totals = {}
-    try:
+    chosen = []
+    for group, files in groups:
+        candidates = []
         for path in files:
             lines, mutants = mutants_of(path)
             if args.max and len(mutants) > args.max:
                 mutants = sorted(rng.sample(mutants, args.max))
+            candidates += [(group, path, lines, m) for m in mutants]
+        if args.sample and len(candidates) > args.sample:
+            picked = set(rng.sample(range(len(candidates)), args.sample))
+            candidates = [c for i, c in enumerate(candidates) if i in picked]
+        chosen += candidates
+    print(f"{len(chosen)} mutants", flush=True)
+    try:
+        for folder, path, lines, (number, new_line, what) in chosen:
             rel = os.path.relpath(path, ROOT)
-            folder = os.path.dirname(rel)
-            for number, new_line, what in mutants:
-                mutated = list(lines)
-                mutated[number] = new_line
+            mutated = list(lines)
+            mutated[number] = new_line
+            with open(path, "w") as f:
+                f.write("\n".join(mutated))
+            try:
+                code, out = run(build_command)
+                if code != 0:
+                    status = "no-compile"
+                else:
+                    code, out = run(mutant_test_command, timeout=timeout, cwd=build)
+                    status = "survived" if code == 0 else "killed"
+            finally:
                 with open(path, "w") as f:
-                    f.write("\n".join(mutated))
-                try:
-                    code, out = run(build_command)
-                    if code != 0:
-                        status = "no-compile"
-                    else:
-                        code, out = run(test_command, timeout=timeout, cwd=build)
-                        status = "survived" if code == 0 else "killed"
-                finally:
-                    with open(path, "w") as f:
-                        f.write("\n".join(lines))
-                t = totals.setdefault(folder, {"killed": 0, "survived": 0, "no-compile": 0})
-                t[status] += 1
-                entry = f"{status:10} {rel}:{number + 1}: {what}: {new_line.strip()}"
-                report.write(entry + "\n")
-                report.flush()
-                if status == "survived":
-                    print(entry, flush=True)
+                    f.write("\n".join(lines))
+            t = totals.setdefault(folder, {"killed": 0, "survived": 0, "no-compile": 0})
+            t[status] += 1
+            entry = f"{status:10} {rel}:{number + 1}: {what}: {new_line.strip()}"
+            report.write(entry + "\n")
+            report.flush()
+            if status == "survived":
+                print(entry, flush=True)
     finally:
         # The tree is always left as it was; rebuild so the next run starts clean.
         run(build_command)
