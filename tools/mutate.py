@@ -129,6 +129,8 @@ def main():
     parser.add_argument("--seed", type=int, default=1)
     parser.add_argument("--filter", default="*", help="gtest filter for the core tests")
     parser.add_argument("--jobs", default="2")
+    parser.add_argument("--resume", action="store_true",
+                        help="keep the outcomes already in DIR/mutants.txt and run the rest")
     args = parser.parse_args()
 
     groups = []
@@ -164,9 +166,17 @@ def main():
     if code != 0:
         sys.exit("the core tests fail before any mutation:\n" + out[-3000:])
     timeout = max(10.0, 5 * (time.time() - started))
+    print(f"the core tests take {time.time() - started:.1f} s unmutated", flush=True)
 
     rng = random.Random(args.seed)
-    report = open(os.path.join(build, "mutants.txt"), "w")
+    report_path = os.path.join(build, "mutants.txt")
+    done = {}
+    if args.resume and os.path.exists(report_path):
+        with open(report_path) as f:
+            for entry in f.read().splitlines():
+                status, _, key = entry.partition(" ")
+                done[key.strip()] = status
+    report = open(report_path, "w")
     totals = {}
     chosen = []
     for group, files in groups:
@@ -180,10 +190,19 @@ def main():
             picked = set(rng.sample(range(len(candidates)), args.sample))
             candidates = [c for i, c in enumerate(candidates) if i in picked]
         chosen += candidates
+    # Folders interleaved, so that a run cut short still scores each of them.
+    rng.shuffle(chosen)
     print(f"{len(chosen)} mutants", flush=True)
     try:
         for folder, path, lines, (number, new_line, what) in chosen:
             rel = os.path.relpath(path, ROOT)
+            key = f"{rel}:{number + 1}: {what}: {new_line.strip()}"
+            if key in done:
+                status = done[key]
+                t = totals.setdefault(folder, {"killed": 0, "survived": 0, "no-compile": 0})
+                t[status] += 1
+                report.write(f"{status:10} {key}\n")
+                continue
             mutated = list(lines)
             mutated[number] = new_line
             with open(path, "w") as f:
@@ -200,7 +219,7 @@ def main():
                     f.write("\n".join(lines))
             t = totals.setdefault(folder, {"killed": 0, "survived": 0, "no-compile": 0})
             t[status] += 1
-            entry = f"{status:10} {rel}:{number + 1}: {what}: {new_line.strip()}"
+            entry = f"{status:10} {key}"
             report.write(entry + "\n")
             report.flush()
             if status == "survived":
