@@ -20,6 +20,7 @@ import argparse
 import os
 import random
 import re
+import signal
 import subprocess
 import sys
 import time
@@ -117,7 +118,13 @@ def run(command, timeout=None, cwd=ROOT):
         return None, "timed out"
 
 
+def stop(signum, frame):
+    raise KeyboardInterrupt
+
+
 def main():
+    # A run stopped with kill still puts back the file it was mutating.
+    signal.signal(signal.SIGTERM, stop)
     parser = argparse.ArgumentParser(description=__doc__,
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("paths", nargs="+")
