@@ -48,6 +48,7 @@ OPERATORS = [
 ]
 
 # A call with two plain arguments: f(a, b) -> f(b, a).
+SYMMETRIC = {"swap", "min", "max"}
 SWAP = re.compile(r"\b([A-Za-z_]\w*)\(([A-Za-z_][\w.]*), ([A-Za-z_][\w.]*)\)")
 # A statement on its own line that does something: a call or an assignment,
 # not a declaration, return or control line.
@@ -98,7 +99,8 @@ def mutants_of(path):
                 new = line[:m.start()] + replacement + line[m.end():]
                 result.append((number, new, what))
         for m in SWAP.finditer(code):
-            if m.group(2) == m.group(3):
+            # Swapping the same argument, or those of a symmetric call, changes nothing.
+            if m.group(2) == m.group(3) or m.group(1) in SYMMETRIC:
                 continue
             new = line[:m.start(2)] + m.group(3) + ", " + m.group(2) + line[m.end(3):]
             result.append((number, new, "swapped arguments of " + m.group(1)))
