@@ -431,6 +431,24 @@ TEST_F(ToolsTest, PickTakesValueAndColorAndReturnsToTheToolBefore) {
     EXPECT_TRUE(editor.menuItem("mnuToolsEllipse").checked);
     EXPECT_FALSE(editor.menuItem("mnuToolsPick").checked);
     EXPECT_EQ(image().colmap.at(0, 1, 0), 0x07);  // a pipette changes no cell
+
+    // Hires: value 1 takes the first drawing color, value 0 the second; the
+    // other one stays.
+    MakeImage(64, 64, 1, ColorMapKind::Normal);
+    image().plane.at(9, 9) = 1;
+    image().colmap.at(0, 1, 1) = 0x25;
+    image().lummap.at(0, 1, 1) = 0x61;
+    state().drawColor1 = state().drawColor2 = 0;
+    editor.FormKeyDown('O', 0);
+    Down({9, 9});
+    Up({9, 9});
+    EXPECT_EQ(state().drawColor1, ColorCodeAt(image(), 9, 9));
+    EXPECT_EQ(state().drawColor2, 0);
+    editor.FormKeyDown('O', 0);
+    Down({10, 9});
+    Up({10, 9});
+    EXPECT_EQ(state().drawColor2, ColorCodeAt(image(), 10, 9));
+    EXPECT_NE(state().drawColor1, state().drawColor2);
 }
 
 TEST_F(ToolsTest, BrushFollowsThePointerAndPastesWithZerosTransparentOnCtrl) {
@@ -466,6 +484,25 @@ TEST_F(ToolsTest, BrushFollowsThePointerAndPastesWithZerosTransparentOnCtrl) {
     EXPECT_EQ(image().plane.at(21, 10) + image().plane.at(22, 10), 2);
     editor.FormKeyDown('N', 0);
     ExpectViewIsWhole();
+}
+
+TEST_F(ToolsTest, ATransparentMulticolorBrushKeepsBothBitsOfTheImagesPixels) {
+    MakeImage(96, 72, 2, ColorMapKind::Normal);
+    state().drawingMode = DrawingMode::PixelOnly;
+    // A brush of four pixels, 3 0 0 3, over a row of 2 1 2 1 ...
+    StorePixelValue(image(), 0, 0, 3);
+    StorePixelValue(image(), 6, 0, 3);
+    state().selectionActive = true;
+    state().selectionAnchorX = state().selectionAnchorY = state().selectionEndY = 0;
+    state().selectionEndX = 6;
+    editor.FormKeyDown('C', kCtrl);
+    state().selectionActive = false;
+    for (int x = 20; x < 40; x += 2) StorePixelValue(image(), x, 10, x % 4 ? 1 : 2);
+    editor.FormKeyDown('B', 0);
+    Down({20, 10}, MouseButton::Left, kCtrl);
+    Up({20, 10});
+    const int expected[] = {3, 1, 2, 3, 2, 1};
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(PixelValueAt(image(), 20 + 2 * i, 10), expected[i]) << i;
 }
 
 TEST_F(ToolsTest, ToolKeysMenuHintsAndZoomKeys) {
