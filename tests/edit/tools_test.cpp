@@ -431,6 +431,24 @@ TEST_F(ToolsTest, PickTakesValueAndColorAndReturnsToTheToolBefore) {
     EXPECT_TRUE(editor.menuItem("mnuToolsEllipse").checked);
     EXPECT_FALSE(editor.menuItem("mnuToolsPick").checked);
     EXPECT_EQ(image().colmap.at(0, 1, 0), 0x07);  // a pipette changes no cell
+
+    // Hires: value 1 takes the first drawing color, value 0 the second; the
+    // other one stays.
+    MakeImage(64, 64, 1, ColorMapKind::Normal);
+    image().plane.at(9, 9) = 1;
+    image().colmap.at(0, 1, 1) = 0x25;
+    image().lummap.at(0, 1, 1) = 0x61;
+    state().drawColor1 = state().drawColor2 = 0;
+    editor.FormKeyDown('O', 0);
+    Down({9, 9});
+    Up({9, 9});
+    EXPECT_EQ(state().drawColor1, ColorCodeAt(image(), 9, 9));
+    EXPECT_EQ(state().drawColor2, 0);
+    editor.FormKeyDown('O', 0);
+    Down({10, 9});
+    Up({10, 9});
+    EXPECT_EQ(state().drawColor2, ColorCodeAt(image(), 10, 9));
+    EXPECT_NE(state().drawColor1, state().drawColor2);
 }
 
 TEST_F(ToolsTest, BrushFollowsThePointerAndPastesWithZerosTransparentOnCtrl) {
@@ -468,6 +486,25 @@ TEST_F(ToolsTest, BrushFollowsThePointerAndPastesWithZerosTransparentOnCtrl) {
     ExpectViewIsWhole();
 }
 
+TEST_F(ToolsTest, ATransparentMulticolorBrushKeepsBothBitsOfTheImagesPixels) {
+    MakeImage(96, 72, 2, ColorMapKind::Normal);
+    state().drawingMode = DrawingMode::PixelOnly;
+    // A brush of four pixels, 3 0 0 3, over a row of 2 1 2 1 ...
+    StorePixelValue(image(), 0, 0, 3);
+    StorePixelValue(image(), 6, 0, 3);
+    state().selectionActive = true;
+    state().selectionAnchorX = state().selectionAnchorY = state().selectionEndY = 0;
+    state().selectionEndX = 6;
+    editor.FormKeyDown('C', kCtrl);
+    state().selectionActive = false;
+    for (int x = 20; x < 40; x += 2) StorePixelValue(image(), x, 10, x % 4 ? 1 : 2);
+    editor.FormKeyDown('B', 0);
+    Down({20, 10}, MouseButton::Left, kCtrl);
+    Up({20, 10});
+    const int expected[] = {3, 1, 2, 3, 2, 1};
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(PixelValueAt(image(), 20 + 2 * i, 10), expected[i]) << i;
+}
+
 TEST_F(ToolsTest, ToolKeysMenuHintsAndZoomKeys) {
     const std::pair<int, ShiftState> keys[] = {{'N', 0},      {'W', 0}, {'Q', 0},
                                                {'Q', kShift}, {'E', 0}, {'E', kShift},
@@ -495,7 +532,8 @@ TEST_F(ToolsTest, ToolKeysMenuHintsAndZoomKeys) {
 
 TEST_F(ToolsTest, CtrlWheelZoomKeepsThePixelUnderThePointer) {
     MakeImage(640, 400, 1, ColorMapKind::Normal);
-    for (GridSetting grid : {GridSetting::NoGrid, GridSetting(3)}) {
+    for (GridSetting grid :
+         {GridSetting::NoGrid, GridSetting::CornerDots, GridSetting::PixelAndCellLines}) {
         SetZoomAndGrid(4, grid);
         for (const auto& [vx, vy] : {std::pair{200, 150}, {13, 290}, {399, 0}}) {
             const ImagePoint p = editor.ViewToImage(vx, vy);
@@ -506,6 +544,9 @@ TEST_F(ToolsTest, CtrlWheelZoomKeepsThePixelUnderThePointer) {
             EXPECT_EQ(q.y, p.y) << vy;
             ZoomAtPoint(editor, -3, vx, vy);
             EXPECT_EQ(state().zoom, 4);
+            const ImagePoint back = editor.ViewToImage(vx, vy);
+            EXPECT_EQ(back.x, p.x) << vx;
+            EXPECT_EQ(back.y, p.y) << vy;
         }
     }
 }
