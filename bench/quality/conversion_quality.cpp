@@ -142,6 +142,7 @@ int main(int argc, char** argv) {
     for (const Mode& mode : kModes) std::cout << std::right << std::setw(17) << mode.name;
     std::cout << "\n";
     std::vector<double> sums(std::size(kModes)), worst(std::size(kModes)), times(std::size(kModes));
+    std::vector<int> over(std::size(kModes));
     ConvertedImage result;
     for (const std::string& file : files) {
         Picture source;
@@ -185,6 +186,7 @@ int main(int argc, char** argv) {
                                  : MeanDifference(plain, shown);
             sums[m] += d;
             worst[m] = std::max(worst[m], d / kModes[m].goal);
+            over[m] += d > 1.1 * kModes[m].goal;
             std::cout << std::right << std::setw(17) << std::fixed << std::setprecision(2) << d;
         }
         std::cout << "\n";
@@ -196,6 +198,8 @@ int main(int argc, char** argv) {
     for (const Mode& mode : kModes) std::cout << std::right << std::setw(17) << mode.goal;
     std::cout << "\n" << std::left << std::setw(22) << "worst / goal";
     for (double w : worst) std::cout << std::right << std::setw(17) << w;
+    std::cout << "\n" << std::left << std::setw(22) << "over 1.1 x goal";
+    for (int o : over) std::cout << std::right << std::setw(17) << o;
     std::cout << "\n" << std::left << std::setw(22) << "CPU ms per picture";
     for (double t : times) std::cout << std::right << std::setw(17) << t / n;
     std::cout << "\n";

@@ -32,7 +32,7 @@ int NearestSlot(const MatchPoint& point, const CellSlots& cell) {
     int best = 0;
     float bestDistance = std::numeric_limits<float>::max();
     for (int s = 0; s < cell.count; ++s) {
-        const float d = Distance(point, palette[std::size_t(cell.slots[std::size_t(s)])]);
+        const float d = Difference(point, palette[std::size_t(cell.slots[std::size_t(s)])]);
         if (d < bestDistance) bestDistance = d, best = s;
     }
     return best;
@@ -84,7 +84,7 @@ Mix BestMix(const LinearRgb& pixel, const MatchPoint& point, const CellSlots& ce
             PaletteColor m;
             m.lab = LabFromLinear(mixed);
             m.chroma = std::hypot(m.lab.a, m.lab.b);
-            const float d = Distance(point, m);
+            const float d = Difference(point, m);
             if (d < bestDistance) bestDistance = d, best = {i, j, t};
         }
     if (bestDistance == std::numeric_limits<float>::max()) return {0, 0, 0.0f};

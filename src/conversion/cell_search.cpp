@@ -21,6 +21,7 @@ MatchPoint MatchPointOf(const Lab& lab, ColorMetric metric) {
         p.wl = 1.0f / (sl * sl);
         p.wh = 1.0f / (sh * sh);
         p.chromaScale = 0.5f;
+        p.ciede = true;
         (void)sc;
     }
     return p;
@@ -33,6 +34,10 @@ float Distance(const MatchPoint& p, const PaletteColor& c) {
     const float sc = 1.0f + 0.045f * cm, sh = 1.0f + 0.015f * cm;
     const float dh2 = da * da + db * db - dc * dc;
     return std::sqrt(std::max(0.0f, p.wl * dl * dl + dc * dc / (sc * sc) + dh2 / (sh * sh)));
+}
+
+float Difference(const MatchPoint& p, const PaletteColor& c) {
+    return p.ciede ? Ciede2000Fast({p.l, p.a, p.b}, p.chroma, c.lab, c.chroma) : Distance(p, c);
 }
 
 void CellDistances(const MatchPoint* points, int n, std::vector<float>& distances) {
@@ -97,11 +102,12 @@ int CandidateColors(const float* distances, int n, const float* floor, int candi
     for (int c = 0; c < colors; ++c) {
         const float* row = distances + std::size_t(c) * std::size_t(padded);
         single[std::size_t(c)] = SumOfMin(row, floor, padded);
-        for (int p = 0; p < n; ++p)
-            if (row[p] < nearestCost[std::size_t(p)]) {
-                nearestCost[std::size_t(p)] = row[p];
-                nearest[std::size_t(p)] = c;
-            }
+        // Selects rather than branches, so the loop runs in vectors.
+        for (int p = 0; p < padded; ++p) {
+            const bool nearer = row[p] < nearestCost[std::size_t(p)];
+            nearestCost[std::size_t(p)] = nearer ? row[p] : nearestCost[std::size_t(p)];
+            nearest[std::size_t(p)] = nearer ? c : nearest[std::size_t(p)];
+        }
     }
     std::array<int, 128> order{};
     for (int c = 0; c < colors; ++c) order[std::size_t(c)] = c;
@@ -192,6 +198,37 @@ PairChoice BestPairAmong(const float* distances, int n, const float* floor, cons
             if (cost < best.cost) best = {list[i], list[j], cost};
         }
     return best;
+}
+
+PairChoice BestPairRefined(const float* distances, const MatchPoint* points, int n,
+                           const int* globals, int candidates) {
+    const std::vector<PaletteColor>& palette = TedPalette();
+    const int padded = PaddedCount(n);
+    std::array<float, kMaxCellPixels> floor;
+    const float* floorOrNone = nullptr;
+    if (globals != nullptr) {
+        floor.fill(0.0f);
+        for (int p = 0; p < n; ++p)
+            floor[std::size_t(p)] =
+                std::min(Difference(points[p], palette[std::size_t(globals[0])]),
+                         Difference(points[p], palette[std::size_t(globals[1])]));
+        floorOrNone = floor.data();
+    }
+    std::array<int, 128> list{};
+    const int count = CandidateColors(distances, n, floorOrNone, candidates, list);
+    // The candidates' rows by the metric itself; the padding stays 0.
+    thread_local std::vector<float> rows;
+    rows.assign(std::size_t(count) * std::size_t(padded), 0.0f);
+    std::array<int, 128> identity{};
+    for (int i = 0; i < count; ++i) {
+        identity[std::size_t(i)] = i;
+        const PaletteColor& c = palette[std::size_t(list[std::size_t(i)])];
+        for (int p = 0; p < n; ++p) rows[std::size_t(i * padded + p)] = Difference(points[p], c);
+    }
+    PairChoice pair = BestPairAmong(rows.data(), n, floorOrNone, identity.data(), count);
+    pair.first = list[std::size_t(pair.first)];
+    pair.second = list[std::size_t(pair.second)];
+    return pair;
 }
 
 PairChoice BestMixPair(const float* distances, const MatchPoint* points, int n, const int* globals,
