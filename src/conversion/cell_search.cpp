@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 namespace pixolat {
@@ -37,7 +39,8 @@ float Distance(const MatchPoint& p, const PaletteColor& c) {
 }
 
 float Difference(const MatchPoint& p, const PaletteColor& c) {
-    return p.ciede ? Ciede2000Fast({p.l, p.a, p.b}, p.chroma, c.lab, c.chroma) : Distance(p, c);
+    return p.ciede ? Ciede2000Quick(p.l, p.a, p.b, p.chroma, c.lab.l, c.lab.a, c.lab.b, c.chroma)
+                   : Distance(p, c);
 }
 
 void CellDistances(const MatchPoint* points, int n, std::vector<float>& distances) {
@@ -96,19 +99,23 @@ int CandidateColors(const float* distances, int n, const float* floor, int candi
     candidates = std::clamp(candidates, 1, colors);
     const int padded = PaddedCount(n);
     std::array<float, 128> single{};
-    std::array<int, kMaxCellPixels> nearest{};
-    std::array<float, kMaxCellPixels> nearestCost;
-    nearestCost.fill(std::numeric_limits<float>::max());
+    // Each pixel's nearest color as the least of keys that hold the distance
+    // with the color's index in the 7 lowest bits of the mantissa: a float
+    // minimum, which runs in vectors, finds both at once.
+    std::array<float, kMaxCellPixels> key;
+    key.fill(std::numeric_limits<float>::max());
     for (int c = 0; c < colors; ++c) {
         const float* row = distances + std::size_t(c) * std::size_t(padded);
         single[std::size_t(c)] = SumOfMin(row, floor, padded);
-        // Selects rather than branches, so the loop runs in vectors.
         for (int p = 0; p < padded; ++p) {
-            const bool nearer = row[p] < nearestCost[std::size_t(p)];
-            nearestCost[std::size_t(p)] = nearer ? row[p] : nearestCost[std::size_t(p)];
-            nearest[std::size_t(p)] = nearer ? c : nearest[std::size_t(p)];
+            const float k =
+                std::bit_cast<float>((std::bit_cast<uint32_t>(row[p]) & ~127u) | uint32_t(c));
+            key[std::size_t(p)] = std::min(key[std::size_t(p)], k);
         }
     }
+    std::array<int, kMaxCellPixels> nearest{};
+    for (int p = 0; p < n; ++p)
+        nearest[std::size_t(p)] = int(std::bit_cast<uint32_t>(key[std::size_t(p)]) & 127u);
     std::array<int, 128> order{};
     for (int c = 0; c < colors; ++c) order[std::size_t(c)] = c;
     std::partial_sort(
@@ -122,7 +129,8 @@ int CandidateColors(const float* distances, int n, const float* floor, int candi
     }
     for (int p = 0; p < n; ++p) {
         const int c = nearest[std::size_t(p)];
-        if (!chosen[std::size_t(c)] && nearestCost[std::size_t(p)] < floor[p]) {
+        const float cost = distances[std::size_t(c) * std::size_t(padded) + std::size_t(p)];
+        if (!chosen[std::size_t(c)] && cost < floor[p]) {
             chosen[std::size_t(c)] = true;
             list[std::size_t(count++)] = c;
         }
@@ -200,30 +208,47 @@ PairChoice BestPairAmong(const float* distances, int n, const float* floor, cons
     return best;
 }
 
+void DifferenceRow(const MatchPoint* points, int n, const PaletteColor& color, float* out) {
+    const int padded = PaddedCount(n);
+    if (n > 0 && points[0].ciede) {
+        // Arrays, so that the loop runs in vectors.
+        std::array<float, kMaxCellPixels> l{}, a{}, b{}, ch{};
+        for (int p = 0; p < n; ++p)
+            l[std::size_t(p)] = points[p].l, a[std::size_t(p)] = points[p].a,
+            b[std::size_t(p)] = points[p].b, ch[std::size_t(p)] = points[p].chroma;
+        for (int p = 0; p < padded; ++p)
+            out[p] = Ciede2000Quick(l[std::size_t(p)], a[std::size_t(p)], b[std::size_t(p)],
+                                    ch[std::size_t(p)], color.lab.l, color.lab.a, color.lab.b,
+                                    color.chroma);
+    } else {
+        for (int p = 0; p < n; ++p) out[p] = Distance(points[p], color);
+    }
+    for (int p = n; p < padded; ++p) out[p] = 0.0f;
+}
+
 PairChoice BestPairRefined(const float* distances, const MatchPoint* points, int n,
                            const int* globals, int candidates) {
     const std::vector<PaletteColor>& palette = TedPalette();
     const int padded = PaddedCount(n);
-    std::array<float, kMaxCellPixels> floor;
+    std::array<float, kMaxCellPixels> floor, other;
     const float* floorOrNone = nullptr;
     if (globals != nullptr) {
-        floor.fill(0.0f);
-        for (int p = 0; p < n; ++p)
-            floor[std::size_t(p)] =
-                std::min(Difference(points[p], palette[std::size_t(globals[0])]),
-                         Difference(points[p], palette[std::size_t(globals[1])]));
+        DifferenceRow(points, n, palette[std::size_t(globals[0])], floor.data());
+        DifferenceRow(points, n, palette[std::size_t(globals[1])], other.data());
+        for (int p = 0; p < padded; ++p)
+            floor[std::size_t(p)] = std::min(floor[std::size_t(p)], other[std::size_t(p)]);
         floorOrNone = floor.data();
     }
     std::array<int, 128> list{};
     const int count = CandidateColors(distances, n, floorOrNone, candidates, list);
-    // The candidates' rows by the metric itself; the padding stays 0.
+    // The candidates' rows by the metric itself.
     thread_local std::vector<float> rows;
-    rows.assign(std::size_t(count) * std::size_t(padded), 0.0f);
+    rows.resize(std::size_t(count) * std::size_t(padded));
     std::array<int, 128> identity{};
     for (int i = 0; i < count; ++i) {
         identity[std::size_t(i)] = i;
-        const PaletteColor& c = palette[std::size_t(list[std::size_t(i)])];
-        for (int p = 0; p < n; ++p) rows[std::size_t(i * padded + p)] = Difference(points[p], c);
+        DifferenceRow(points, n, palette[std::size_t(list[std::size_t(i)])],
+                      &rows[std::size_t(i * padded)]);
     }
     PairChoice pair = BestPairAmong(rows.data(), n, floorOrNone, identity.data(), count);
     pair.first = list[std::size_t(pair.first)];

@@ -33,6 +33,9 @@ float Distance(const MatchPoint& p, const PaletteColor& c);
 // The metric itself, for the final choices among a few colors: CIEDE2000
 // where the metric is weighted.
 float Difference(const MatchPoint& p, const PaletteColor& c);
+// Difference of each of the n points to one color, into PaddedCount(n)
+// entries (0 on the padding); a loop that runs in vectors.
+void DifferenceRow(const MatchPoint* points, int n, const PaletteColor& color, float* out);
 
 // Cells of the target grid hold up to 64 pixels; a cell's table is padded to
 // a multiple of 8 pixels of distance 0 so the sums run in whole vectors.

@@ -72,65 +72,8 @@ Lab LabFromLinear(const LinearRgb& c) {
     return {116.0f * fy - 16.0f, 500.0f * (fx - fy), 200.0f * (fy - fz)};
 }
 
-namespace {
-
-// atan2 in degrees within 0.01 degree, by a polynomial on the octant.
-float AtanDegrees(float y, float x) {
-    const float ax = std::abs(x), ay = std::abs(y);
-    const float big = std::max(ax, ay), small = std::min(ax, ay);
-    const float t = big > 0.0f ? small / big : 0.0f;
-    const float t2 = t * t;
-    float r = ((((-0.0117212f * t2 + 0.05265332f) * t2 - 0.11643287f) * t2 + 0.19354346f) * t2 -
-               0.33262347f) *
-                  t2 +
-              0.99997726f;
-    r *= t * 57.2957795f;
-    if (ay > ax) r = 90.0f - r;
-    if (x < 0.0f) r = 180.0f - r;
-    return y < 0.0f ? -r : r;
-}
-
-}  // namespace
-
 float Ciede2000Fast(const Lab& p, float c1, const Lab& q, float c2) {
-    constexpr float k25To7 = 6103515625.0f;
-    const float cm = 0.5f * (c1 + c2);
-    const float cm2 = cm * cm, cm7 = cm2 * cm2 * cm2 * cm;
-    const float g = 1.5f - 0.5f * std::sqrt(cm7 / (cm7 + k25To7));
-    const float a1 = g * p.a, a2 = g * q.a;
-    const float c1p = std::sqrt(a1 * a1 + p.b * p.b), c2p = std::sqrt(a2 * a2 + q.b * q.b);
-    const float dL = q.l - p.l, dC = c2p - c1p;
-    const float da = a2 - a1, db = q.b - p.b;
-    const float dh2 = std::max(0.0f, da * da + db * db - dC * dC);
-    // The sign of the hue difference is the sign of the turn from the first hue to the second.
-    const float dH = a1 * q.b - p.b * a2 < 0.0f ? -std::sqrt(dh2) : std::sqrt(dh2);
-    // The mean hue bisects the two hue directions; a grey takes the other's hue.
-    float ux = 0.0f, uy = 0.0f;
-    if (c1p > 0.0f) ux += a1 / c1p, uy += p.b / c1p;
-    if (c2p > 0.0f) ux += a2 / c2p, uy += q.b / c2p;
-    const float un = std::sqrt(ux * ux + uy * uy);
-    const float ch = un > 1e-6f ? ux / un : 1.0f, sh = un > 1e-6f ? uy / un : 0.0f;
-    const float c2h = ch * ch - sh * sh, s2h = 2.0f * ch * sh;
-    const float c3h = c2h * ch - s2h * sh, s3h = s2h * ch + c2h * sh;
-    const float c4h = c2h * c2h - s2h * s2h, s4h = 2.0f * s2h * c2h;
-    // cos(h - 30), cos(3h + 6) and cos(4h - 63) by the sum formulas.
-    const float t = 1.0f - 0.17f * (ch * 0.8660254f + sh * 0.5f) + 0.24f * c2h +
-                    0.32f * (c3h * 0.9945219f - s3h * 0.1045285f) -
-                    0.20f * (c4h * 0.4539905f + s4h * 0.8910065f);
-    // The hue's distance from 275 degrees: the mean hue turned back by 275.
-    const float off =
-        AtanDegrees(sh * 0.0871557f + ch * 0.9961947f, ch * 0.0871557f - sh * 0.9961947f) / 25.0f;
-    const float theta = 60.0f * std::exp(-off * off) * 0.017453293f;  // 2 dTheta in radians
-    const float theta2 = theta * theta;
-    const float sinTheta = theta * (1.0f - theta2 / 6.0f * (1.0f - theta2 / 20.0f));
-    const float cmp = 0.5f * (c1p + c2p);
-    const float cmp2 = cmp * cmp, cmp7 = cmp2 * cmp2 * cmp2 * cmp;
-    const float rT = -2.0f * std::sqrt(cmp7 / (cmp7 + k25To7)) * sinTheta;
-    const float lm = 0.5f * (p.l + q.l) - 50.0f;
-    const float sL = 1.0f + 0.015f * lm * lm / std::sqrt(20.0f + lm * lm);
-    const float sC = 1.0f + 0.045f * cmp, sH = 1.0f + 0.015f * cmp * t;
-    const float l = dL / sL, c = dC / sC, h = dH / sH;
-    return std::sqrt(std::max(0.0f, l * l + c * c + h * h + rT * c * h));
+    return Ciede2000Quick(p.l, p.a, p.b, c1, q.l, q.a, q.b, c2);
 }
 
 double Ciede2000(const Lab& p, const Lab& q) {
