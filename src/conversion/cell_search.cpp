@@ -271,7 +271,10 @@ PairChoice BestMixPair(const float* distances, const MatchPoint* points, int n, 
         std::copy(NoFloor(), NoFloor() + kMaxCellPixels, floor.begin());
     }
     std::array<int, 128> list{};
-    const int count = CandidateColors(distances, n, rankFloor, candidates, list);
+    // A noisy cell has many nearest colors; the pairs of mixes grow with the
+    // square of their count, so a few of them are tried.
+    const int count =
+        std::min(CandidateColors(distances, n, rankFloor, candidates, list), 2 * candidates);
     // Each candidate's cost with the image-wide colors alone (mixes with them included).
     thread_local std::vector<float> alone;
     alone.resize(std::size_t(count) * std::size_t(padded));
