@@ -532,7 +532,8 @@ TEST_F(ToolsTest, ToolKeysMenuHintsAndZoomKeys) {
 
 TEST_F(ToolsTest, CtrlWheelZoomKeepsThePixelUnderThePointer) {
     MakeImage(640, 400, 1, ColorMapKind::Normal);
-    for (GridSetting grid : {GridSetting::NoGrid, GridSetting(3)}) {
+    for (GridSetting grid :
+         {GridSetting::NoGrid, GridSetting::CornerDots, GridSetting::PixelAndCellLines}) {
         SetZoomAndGrid(4, grid);
         for (const auto& [vx, vy] : {std::pair{200, 150}, {13, 290}, {399, 0}}) {
             const ImagePoint p = editor.ViewToImage(vx, vy);
@@ -543,6 +544,9 @@ TEST_F(ToolsTest, CtrlWheelZoomKeepsThePixelUnderThePointer) {
             EXPECT_EQ(q.y, p.y) << vy;
             ZoomAtPoint(editor, -3, vx, vy);
             EXPECT_EQ(state().zoom, 4);
+            const ImagePoint back = editor.ViewToImage(vx, vy);
+            EXPECT_EQ(back.x, p.x) << vx;
+            EXPECT_EQ(back.y, p.y) << vy;
         }
     }
 }
