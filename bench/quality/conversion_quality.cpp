@@ -5,7 +5,8 @@
 // in linear light (with dithering, as dither mixes on a screen). Prints a
 // table of differences per picture and mode, and the CPU time per conversion.
 //
-//   pixolat_conversion_quality [--metric lab|weighted] [PICTURE ...]
+//   pixolat_conversion_quality [--metric lab|weighted] [--only MODE] [--write FOLDER]
+//                              [PICTURE ...]
 //   pixolat_conversion_quality --prepare INPUT OUTPUT.png
 //
 // Without pictures it reads bench/pictures/*.png; --prepare crops a picture
@@ -118,11 +119,16 @@ int main(int argc, char** argv) {
     std::vector<std::string> files;
     ColorMetric metric = ColorMetric::Weighted;
     std::string writeFolder;
+    std::string only;  // one mode's name, for profiling
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--prepare" && i + 2 < argc) return Prepare(argv[i + 1], argv[i + 2]);
         if (arg == "--metric" && i + 1 < argc) {
             metric = std::string(argv[++i]) == "lab" ? ColorMetric::Lab : ColorMetric::Weighted;
+            continue;
+        }
+        if (arg == "--only" && i + 1 < argc) {
+            only = argv[++i];
             continue;
         }
         if (arg == "--write" && i + 1 < argc) {
@@ -142,6 +148,7 @@ int main(int argc, char** argv) {
     for (const Mode& mode : kModes) std::cout << std::right << std::setw(17) << mode.name;
     std::cout << "\n";
     std::vector<double> sums(std::size(kModes)), worst(std::size(kModes)), times(std::size(kModes));
+    std::vector<int> over(std::size(kModes));
     ConvertedImage result;
     for (const std::string& file : files) {
         Picture source;
@@ -156,6 +163,10 @@ int main(int argc, char** argv) {
         std::cout << std::left << std::setw(22)
                   << std::filesystem::path(file).stem().string().substr(0, 21);
         for (std::size_t m = 0; m < std::size(kModes); ++m) {
+            if (!only.empty() && only != kModes[m].name) {
+                std::cout << std::right << std::setw(17) << "-";
+                continue;
+            }
             ConversionOptions options;
             options.multicolor = kModes[m].multicolor;
             options.dithering = kModes[m].dithering;
@@ -185,6 +196,7 @@ int main(int argc, char** argv) {
                                  : MeanDifference(plain, shown);
             sums[m] += d;
             worst[m] = std::max(worst[m], d / kModes[m].goal);
+            over[m] += d > 1.1 * kModes[m].goal;
             std::cout << std::right << std::setw(17) << std::fixed << std::setprecision(2) << d;
         }
         std::cout << "\n";
@@ -196,6 +208,8 @@ int main(int argc, char** argv) {
     for (const Mode& mode : kModes) std::cout << std::right << std::setw(17) << mode.goal;
     std::cout << "\n" << std::left << std::setw(22) << "worst / goal";
     for (double w : worst) std::cout << std::right << std::setw(17) << w;
+    std::cout << "\n" << std::left << std::setw(22) << "over 1.1 x goal";
+    for (int o : over) std::cout << std::right << std::setw(17) << o;
     std::cout << "\n" << std::left << std::setw(22) << "CPU ms per picture";
     for (double t : times) std::cout << std::right << std::setw(17) << t / n;
     std::cout << "\n";

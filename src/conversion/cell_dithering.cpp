@@ -1,6 +1,7 @@
 #include "conversion/cell_dithering.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -32,7 +33,7 @@ int NearestSlot(const MatchPoint& point, const CellSlots& cell) {
     int best = 0;
     float bestDistance = std::numeric_limits<float>::max();
     for (int s = 0; s < cell.count; ++s) {
-        const float d = Distance(point, palette[std::size_t(cell.slots[std::size_t(s)])]);
+        const float d = Difference(point, palette[std::size_t(cell.slots[std::size_t(s)])]);
         if (d < bestDistance) bestDistance = d, best = s;
     }
     return best;
@@ -40,12 +41,36 @@ int NearestSlot(const MatchPoint& point, const CellSlots& cell) {
 
 std::vector<uint8_t> Nearest(const TargetGrid& grid, const std::vector<MatchPoint>& points,
                              const std::vector<CellSlots>& cells) {
+    const std::vector<PaletteColor>& palette = TedPalette();
     std::vector<uint8_t> values(points.size());
-    for (int y = 0; y < grid.height; ++y)
-        for (int x = 0; x < grid.width; ++x) {
-            const std::size_t i = std::size_t(y) * std::size_t(grid.width) + std::size_t(x);
-            values[i] = uint8_t(NearestSlot(points[i], cells[std::size_t(grid.CellOf(x, y))]));
+    std::array<MatchPoint, kMaxCellPixels> cellPoints;
+    std::array<float, kMaxCellPixels> best, row;
+    std::array<uint8_t, kMaxCellPixels> slot;
+    // Cell by cell, one color at a time over the cell's pixels.
+    for (int cell = 0; cell < grid.CellCount(); ++cell) {
+        const CellSlots& slots = cells[std::size_t(cell)];
+        const int n = grid.GatherCell(cell, points, cellPoints.data());
+        DifferenceRow(cellPoints.data(), n, palette[std::size_t(slots.slots[0])], best.data());
+        slot.fill(0);
+        for (int s = 1; s < slots.count; ++s) {
+            DifferenceRow(cellPoints.data(), n, palette[std::size_t(slots.slots[std::size_t(s)])],
+                          row.data());
+            for (int p = 0; p < n; ++p) {
+                const bool nearer = row[std::size_t(p)] < best[std::size_t(p)];
+                best[std::size_t(p)] = nearer ? row[std::size_t(p)] : best[std::size_t(p)];
+                slot[std::size_t(p)] = nearer ? uint8_t(s) : slot[std::size_t(p)];
+            }
         }
+        const int x0 = (cell % grid.cellsX) * grid.cellWidth;
+        const int y0 = (cell / grid.cellsX) * grid.cellHeight;
+        const int x1 = std::min(x0 + grid.cellWidth, grid.width);
+        const int y1 = std::min(y0 + grid.cellHeight, grid.height);
+        int p = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x)
+                values[std::size_t(y) * std::size_t(grid.width) + std::size_t(x)] =
+                    slot[std::size_t(p++)];
+    }
     return values;
 }
 
@@ -84,7 +109,7 @@ Mix BestMix(const LinearRgb& pixel, const MatchPoint& point, const CellSlots& ce
             PaletteColor m;
             m.lab = LabFromLinear(mixed);
             m.chroma = std::hypot(m.lab.a, m.lab.b);
-            const float d = Distance(point, m);
+            const float d = Difference(point, m);
             if (d < bestDistance) bestDistance = d, best = {i, j, t};
         }
     if (bestDistance == std::numeric_limits<float>::max()) return {0, 0, 0.0f};

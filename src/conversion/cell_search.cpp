@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 namespace pixolat {
@@ -21,6 +23,7 @@ MatchPoint MatchPointOf(const Lab& lab, ColorMetric metric) {
         p.wl = 1.0f / (sl * sl);
         p.wh = 1.0f / (sh * sh);
         p.chromaScale = 0.5f;
+        p.ciede = true;
         (void)sc;
     }
     return p;
@@ -33,6 +36,11 @@ float Distance(const MatchPoint& p, const PaletteColor& c) {
     const float sc = 1.0f + 0.045f * cm, sh = 1.0f + 0.015f * cm;
     const float dh2 = da * da + db * db - dc * dc;
     return std::sqrt(std::max(0.0f, p.wl * dl * dl + dc * dc / (sc * sc) + dh2 / (sh * sh)));
+}
+
+float Difference(const MatchPoint& p, const PaletteColor& c) {
+    return p.ciede ? Ciede2000Quick(p.l, p.a, p.b, p.chroma, c.lab.l, c.lab.a, c.lab.b, c.chroma)
+                   : Distance(p, c);
 }
 
 void CellDistances(const MatchPoint* points, int n, std::vector<float>& distances) {
@@ -91,18 +99,23 @@ int CandidateColors(const float* distances, int n, const float* floor, int candi
     candidates = std::clamp(candidates, 1, colors);
     const int padded = PaddedCount(n);
     std::array<float, 128> single{};
-    std::array<int, kMaxCellPixels> nearest{};
-    std::array<float, kMaxCellPixels> nearestCost;
-    nearestCost.fill(std::numeric_limits<float>::max());
+    // Each pixel's nearest color as the least of keys that hold the distance
+    // with the color's index in the 7 lowest bits of the mantissa: a float
+    // minimum, which runs in vectors, finds both at once.
+    std::array<float, kMaxCellPixels> key;
+    key.fill(std::numeric_limits<float>::max());
     for (int c = 0; c < colors; ++c) {
         const float* row = distances + std::size_t(c) * std::size_t(padded);
         single[std::size_t(c)] = SumOfMin(row, floor, padded);
-        for (int p = 0; p < n; ++p)
-            if (row[p] < nearestCost[std::size_t(p)]) {
-                nearestCost[std::size_t(p)] = row[p];
-                nearest[std::size_t(p)] = c;
-            }
+        for (int p = 0; p < padded; ++p) {
+            const float k =
+                std::bit_cast<float>((std::bit_cast<uint32_t>(row[p]) & ~127u) | uint32_t(c));
+            key[std::size_t(p)] = std::min(key[std::size_t(p)], k);
+        }
     }
+    std::array<int, kMaxCellPixels> nearest{};
+    for (int p = 0; p < n; ++p)
+        nearest[std::size_t(p)] = int(std::bit_cast<uint32_t>(key[std::size_t(p)]) & 127u);
     std::array<int, 128> order{};
     for (int c = 0; c < colors; ++c) order[std::size_t(c)] = c;
     std::partial_sort(
@@ -116,7 +129,8 @@ int CandidateColors(const float* distances, int n, const float* floor, int candi
     }
     for (int p = 0; p < n; ++p) {
         const int c = nearest[std::size_t(p)];
-        if (!chosen[std::size_t(c)] && nearestCost[std::size_t(p)] < floor[p]) {
+        const float cost = distances[std::size_t(c) * std::size_t(padded) + std::size_t(p)];
+        if (!chosen[std::size_t(c)] && cost < floor[p]) {
             chosen[std::size_t(c)] = true;
             list[std::size_t(count++)] = c;
         }
@@ -194,6 +208,54 @@ PairChoice BestPairAmong(const float* distances, int n, const float* floor, cons
     return best;
 }
 
+void DifferenceRow(const MatchPoint* points, int n, const PaletteColor& color, float* out) {
+    const int padded = PaddedCount(n);
+    if (n > 0 && points[0].ciede) {
+        // Arrays, so that the loop runs in vectors.
+        std::array<float, kMaxCellPixels> l{}, a{}, b{}, ch{};
+        for (int p = 0; p < n; ++p)
+            l[std::size_t(p)] = points[p].l, a[std::size_t(p)] = points[p].a,
+            b[std::size_t(p)] = points[p].b, ch[std::size_t(p)] = points[p].chroma;
+        for (int p = 0; p < padded; ++p)
+            out[p] = Ciede2000Quick(l[std::size_t(p)], a[std::size_t(p)], b[std::size_t(p)],
+                                    ch[std::size_t(p)], color.lab.l, color.lab.a, color.lab.b,
+                                    color.chroma);
+    } else {
+        for (int p = 0; p < n; ++p) out[p] = Distance(points[p], color);
+    }
+    for (int p = n; p < padded; ++p) out[p] = 0.0f;
+}
+
+PairChoice BestPairRefined(const float* distances, const MatchPoint* points, int n,
+                           const int* globals, int candidates) {
+    const std::vector<PaletteColor>& palette = TedPalette();
+    const int padded = PaddedCount(n);
+    std::array<float, kMaxCellPixels> floor, other;
+    const float* floorOrNone = nullptr;
+    if (globals != nullptr) {
+        DifferenceRow(points, n, palette[std::size_t(globals[0])], floor.data());
+        DifferenceRow(points, n, palette[std::size_t(globals[1])], other.data());
+        for (int p = 0; p < padded; ++p)
+            floor[std::size_t(p)] = std::min(floor[std::size_t(p)], other[std::size_t(p)]);
+        floorOrNone = floor.data();
+    }
+    std::array<int, 128> list{};
+    const int count = CandidateColors(distances, n, floorOrNone, candidates, list);
+    // The candidates' rows by the metric itself.
+    thread_local std::vector<float> rows;
+    rows.resize(std::size_t(count) * std::size_t(padded));
+    std::array<int, 128> identity{};
+    for (int i = 0; i < count; ++i) {
+        identity[std::size_t(i)] = i;
+        DifferenceRow(points, n, palette[std::size_t(list[std::size_t(i)])],
+                      &rows[std::size_t(i * padded)]);
+    }
+    PairChoice pair = BestPairAmong(rows.data(), n, floorOrNone, identity.data(), count);
+    pair.first = list[std::size_t(pair.first)];
+    pair.second = list[std::size_t(pair.second)];
+    return pair;
+}
+
 PairChoice BestMixPair(const float* distances, const MatchPoint* points, int n, const int* globals,
                        int candidates, float noise) {
     const std::vector<PaletteColor>& palette = TedPalette();
@@ -209,7 +271,10 @@ PairChoice BestMixPair(const float* distances, const MatchPoint* points, int n, 
         std::copy(NoFloor(), NoFloor() + kMaxCellPixels, floor.begin());
     }
     std::array<int, 128> list{};
-    const int count = CandidateColors(distances, n, rankFloor, candidates, list);
+    // A noisy cell has many nearest colors; the pairs of mixes grow with the
+    // square of their count, so a few of them are tried.
+    const int count =
+        std::min(CandidateColors(distances, n, rankFloor, candidates, list), 2 * candidates);
     // Each candidate's cost with the image-wide colors alone (mixes with them included).
     thread_local std::vector<float> alone;
     alone.resize(std::size_t(count) * std::size_t(padded));

@@ -24,10 +24,18 @@ struct MatchPoint {
     float wl = 1;           // lightness weight
     float wh = 1;           // hue and chroma weight of the pixel alone, for mixes
     float chromaScale = 0;  // 0.5 where chroma and hue are weighed by the pair's mean chroma
+    bool ciede = false;     // final choices by CIEDE2000 itself
 };
 
 MatchPoint MatchPointOf(const Lab& lab, ColorMetric metric);
+// The metric's quick form, for searches over the whole palette.
 float Distance(const MatchPoint& p, const PaletteColor& c);
+// The metric itself, for the final choices among a few colors: CIEDE2000
+// where the metric is weighted.
+float Difference(const MatchPoint& p, const PaletteColor& c);
+// Difference of each of the n points to one color, into PaddedCount(n)
+// entries (0 on the padding); a loop that runs in vectors.
+void DifferenceRow(const MatchPoint* points, int n, const PaletteColor& color, float* out);
 
 // Cells of the target grid hold up to 64 pixels; a cell's table is padded to
 // a multiple of 8 pixels of distance 0 so the sums run in whole vectors.
@@ -61,6 +69,12 @@ int CandidateColors(const float* distances, int n, const float* floor, int candi
 // BestPair among the count colors of list.
 PairChoice BestPairAmong(const float* distances, int n, const float* floor, const int* list,
                          int count);
+
+// BestPair judged by Difference: the candidates found by the quick table,
+// the pair chosen among them by the metric itself; globals (two palette
+// indices, or none) are the image-wide colors every pixel may take instead.
+PairChoice BestPairRefined(const float* distances, const MatchPoint* points, int n,
+                           const int* globals, int candidates);
 
 // The best pair for a dithered cell: a pixel costs its distance to the
 // nearest mix of two of the cell's colors (with the image-wide pair

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 #include <numeric>
+#include <tuple>
 
 #include "conversion/cell_dithering.h"
 #include "document/colors.h"
@@ -15,7 +16,7 @@ namespace {
 
 // How many of a cell's most promising colors the pair search tries; more
 // find a better pair in fewer than one cell in a hundred and cost time.
-constexpr int kCellCandidates = 10;
+constexpr int kCellCandidates = 6;
 // The image-wide pair of a multicolor picture is tried among this many of
 // the colors that are most often some pixel's nearest, on a sample of cells.
 constexpr int kGlobalCandidates = 8;
@@ -24,6 +25,11 @@ constexpr int kGlobalSampleCandidates = 6;
 // The pair search of a dithered cell, and the charge for a mix's visible pattern.
 constexpr int kMixCandidates = 10;
 constexpr float kMixNoise = 0.25f;
+// A dithered picture's image-wide pair is tried among this many of the most
+// frequent nearest colors and the darkest and lightest, on a sample of cells.
+constexpr int kMixGlobalCandidates = 6;
+constexpr int kMixGlobalSampleCells = 100;
+constexpr int kMixGlobalSampleCandidates = 6;
 
 TargetGrid GridOf(const ConversionOptions& options) {
     const Extent extent = ConversionExtent(options);
@@ -97,9 +103,8 @@ float GlobalPairCost(const CellTables& tables, const std::vector<SampleCell>& sa
     return cost;
 }
 
-// The image-wide pair: the best of the pairs of the most frequent nearest
-// colors on a sample of cells, then each of the two improved in turn.
-std::pair<int, int> ChooseGlobalPair(const CellTables& tables) {
+// Palette indices, the colors that are most often some pixel's nearest first.
+std::vector<int> ColorsByNearestCount(const CellTables& tables) {
     const int colors = int(TedPalette().size());
     std::vector<int> nearestCount(std::size_t(colors), 0);
     for (std::size_t cell = 0; cell < tables.counts.size(); ++cell) {
@@ -118,6 +123,12 @@ std::pair<int, int> ChooseGlobalPair(const CellTables& tables) {
     std::stable_sort(order.begin(), order.end(), [&](int x, int y) {
         return nearestCount[std::size_t(x)] > nearestCount[std::size_t(y)];
     });
+    return order;
+}
+
+// The image-wide pair: the best of the pairs of the most frequent nearest
+// colors on a sample of cells, then each of the two improved in turn.
+std::pair<int, int> ChooseGlobalPair(const CellTables& tables, const std::vector<int>& order) {
     std::vector<SampleCell> sample;
     const int cellCount = int(tables.counts.size());
     const int step = std::max(1, cellCount / kGlobalSampleCells);
@@ -149,6 +160,50 @@ std::pair<int, int> ChooseGlobalPair(const CellTables& tables) {
     return best;
 }
 
+float LightnessOf(int paletteIndex) {
+    return TedPalette()[std::size_t(paletteIndex)].lab.l;
+}
+
+// The image-wide pair of a dithered picture, judged by the cells' best mixed
+// pairs: dither wants colors to mix towards (often the darkest and the
+// lightest) more than the most frequent ones.
+std::pair<int, int> ChooseMixGlobalPair(const TargetGrid& grid,
+                                        const std::vector<MatchPoint>& points,
+                                        const CellTables& tables, const std::vector<int>& order,
+                                        std::pair<int, int> start) {
+    const int colors = int(TedPalette().size());
+    std::vector<int> candidates(order.begin(), order.begin() + kMixGlobalCandidates);
+    int darkest = 0, lightest = 0;
+    for (int c = 1; c < colors; ++c) {
+        if (LightnessOf(c) < LightnessOf(darkest)) darkest = c;
+        if (LightnessOf(c) > LightnessOf(lightest)) lightest = c;
+    }
+    for (int c : {darkest, lightest})
+        if (std::find(candidates.begin(), candidates.end(), c) == candidates.end())
+            candidates.push_back(c);
+    const int step = std::max(1, grid.CellCount() / kMixGlobalSampleCells);
+    std::array<MatchPoint, kMaxCellPixels> cellPoints;
+    auto cost = [&](int g0, int g3) {
+        const int globals[2] = {g0, g3};
+        float sum = 0;
+        for (int cell = step / 2; cell < grid.CellCount(); cell += step) {
+            const int n = grid.GatherCell(cell, points, cellPoints.data());
+            sum += BestMixPair(tables.of(cell), cellPoints.data(), n, globals,
+                               kMixGlobalSampleCandidates, kMixNoise)
+                       .cost;
+        }
+        return sum;
+    };
+    std::pair<int, int> best = start;
+    float bestCost = cost(start.first, start.second);
+    for (std::size_t i = 0; i < candidates.size(); ++i)
+        for (std::size_t j = i + 1; j < candidates.size(); ++j) {
+            const float c = cost(candidates[i], candidates[j]);
+            if (c < bestCost) bestCost = c, best = {candidates[i], candidates[j]};
+        }
+    return best;
+}
+
 std::vector<MatchPoint> MatchPoints(const LinearPicture& picture, ColorMetric metric) {
     std::vector<MatchPoint> points(picture.pixels.size());
     for (std::size_t i = 0; i < points.size(); ++i)
@@ -164,11 +219,12 @@ std::vector<CellSlots> ChooseCellColors(const TargetGrid& grid,
                                         const ConversionOptions& options) {
     std::vector<CellSlots> cells(std::size_t(grid.CellCount()));
     const bool mixes = options.dithering != Dithering::None && options.strength > 0;
-    std::array<float, kMaxCellPixels> floor;
     std::array<MatchPoint, kMaxCellPixels> cellPoints;
     if (options.multicolor) {
         const CellTables tables = AllCellDistances(grid, points);
-        const auto [g0, g3] = ChooseGlobalPair(tables);
+        const std::vector<int> order = ColorsByNearestCount(tables);
+        auto [g0, g3] = ChooseGlobalPair(tables, order);
+        if (mixes) std::tie(g0, g3) = ChooseMixGlobalPair(grid, points, tables, order, {g0, g3});
         const int globals[2] = {g0, g3};
         for (int cell = 0; cell < grid.CellCount(); ++cell) {
             const int n = tables.counts[std::size_t(cell)];
@@ -178,8 +234,9 @@ std::vector<CellSlots> ChooseCellColors(const TargetGrid& grid,
                 pair = BestMixPair(tables.of(cell), cellPoints.data(), n, globals, kMixCandidates,
                                    kMixNoise);
             } else {
-                GlobalFloor(tables.of(cell), n, g0, g3, floor.data());
-                pair = BestPair(tables.of(cell), n, floor.data(), kCellCandidates);
+                grid.GatherCell(cell, points, cellPoints.data());
+                pair = BestPairRefined(tables.of(cell), cellPoints.data(), n, globals,
+                                       kCellCandidates);
             }
             cells[std::size_t(cell)] = {{g0, pair.first, pair.second, g3}, 4};
         }
@@ -191,14 +248,11 @@ std::vector<CellSlots> ChooseCellColors(const TargetGrid& grid,
         CellDistances(cellPoints.data(), n, distances);
         const PairChoice pair = mixes ? BestMixPair(distances.data(), cellPoints.data(), n, nullptr,
                                                     kMixCandidates, kMixNoise)
-                                      : BestPair(distances.data(), n, nullptr, kCellCandidates);
+                                      : BestPairRefined(distances.data(), cellPoints.data(), n,
+                                                        nullptr, kCellCandidates);
         cells[std::size_t(cell)] = {{pair.first, pair.second, 0, 0}, 2};
     }
     return cells;
-}
-
-float LightnessOf(int paletteIndex) {
-    return TedPalette()[std::size_t(paletteIndex)].lab.l;
 }
 
 // Swaps two pixel values in the cell (or the whole image) so that the more

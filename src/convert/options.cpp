@@ -136,7 +136,7 @@ const OptionRow kOptionTable[] = {
     {"--dither",
      true,
      Setting<DitherSetting>,
-     {"--dither KIND", "none (default), ordered or diffusion"}},
+     {"--dither KIND", "none, ordered or diffusion (default)"}},
     {"--strength",
      true,
      [](Options& o, const std::string& v) {

@@ -45,7 +45,13 @@ struct Options {
     // --convert: the picture's colors matched into a new image instead of
     // its pixel values read from red.
     bool convert = false;
-    ConversionOptions conversion;
+    // Error diffusion unless told otherwise: the closest to the picture of
+    // the ways to dither in both modes.
+    ConversionOptions conversion = [] {
+        ConversionOptions c;
+        c.dithering = Dithering::Diffusion;
+        return c;
+    }();
     // Conversion settings given without --convert are errors, named here.
     std::string conversionOptionGiven;
     bool strengthGiven = false;

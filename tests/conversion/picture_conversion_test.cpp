@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <random>
 
@@ -279,4 +280,29 @@ TEST(PictureConversion, Ciede2000MatchesThePublishedPairs) {
         EXPECT_NEAR(Ciede2000(row.second, row.first), row.difference, 1e-4);
     }
     EXPECT_EQ(Ciede2000(LabOf(0x123456), LabOf(0x123456)), 0.0);
+}
+
+TEST(PictureConversion, QuickCiede2000AgreesWithTheFullFormula) {
+    // Random pairs over the whole Lab range, with greys, near pairs and
+    // blues (where the rotation term acts) oversampled.
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> lightness(0.0f, 100.0f), axis(-110.0f, 110.0f);
+    for (int i = 0; i < 20000; ++i) {
+        Lab p{lightness(random), axis(random), axis(random)};
+        Lab q{lightness(random), axis(random) * 0.3f, axis(random) * 0.3f};
+        if (i % 5 == 0) p.a = p.b = 0.0f;
+        if (i % 7 == 0) q = {p.l + 1.0f, p.a * 0.9f, p.b + 2.0f};
+        if (i % 3 == 0) p.b = -std::abs(p.b) - 20.0f, q.b = -std::abs(q.b);
+        const double full = Ciede2000(p, q);
+        const float quick = Ciede2000Fast(p, std::hypot(p.a, p.b), q, std::hypot(q.a, q.b));
+        ASSERT_NEAR(quick, full, 0.01 + 0.003 * full)
+            << p.l << " " << p.a << " " << p.b << " / " << q.l << " " << q.a << " " << q.b;
+    }
+    // Lightness by the quick cube root, against the definition.
+    for (int v = 0; v <= 1000; ++v) {
+        const float y = float(v) / 1000.0f;
+        const double f =
+            y > 216.0 / 24389.0 ? std::cbrt(double(y)) : (24389.0 / 27.0 * y + 16) / 116;
+        EXPECT_NEAR(LabFromLinear({y, y, y}).l, 116.0 * f - 16.0, 1e-3);
+    }
 }

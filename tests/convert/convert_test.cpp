@@ -586,7 +586,7 @@ TEST_F(ConvertTest, ConvertRefusesWhatThePictureImportRefusesAndMeaninglessOptio
     Write(Path("in.prg"), EncodePrg(store.image(0)));
     const std::string io = " " + Path("in.png") + " " + Path("out.prg");
     for (const std::string& arguments :
-         {"--dither ordered" + io, "--convert hires --strength 20" + io,
+         {"--dither ordered" + io, "--convert hires --dither none --strength 20" + io,
           "--convert hires --multicolor" + io, "--convert sepia" + io,
           "--convert hires --dither blue" + io, "--convert hires --gamma 9" + io,
           "--convert hires --contrast 101" + io, "--convert hires --fit zoom" + io,

@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPixmap>
+#include <QSettings>
 #include <QSlider>
 #include <QVBoxLayout>
 #include <memory>
@@ -51,11 +52,13 @@ QSlider* Slider(int low, int high, int value) {
 
 }  // namespace
 
-TFormImportPicture::TFormImportPicture(const Picture& picture, QWidget* parent)
-    : QDialog(parent), picture_(picture) {
+TFormImportPicture::TFormImportPicture(const Picture& picture, QSettings* settings, QWidget* parent)
+    : QDialog(parent), picture_(picture), settings_(settings) {
     setObjectName("TFormImportPicture");
     setWindowTitle("Import Picture");
     BuildControls();
+    LoadSettings();
+    connect(this, &QDialog::accepted, this, [this] { SaveSettings(); });
     worker_ = std::thread([this] { Work(); });
     RequestPreview();
 }
@@ -76,6 +79,7 @@ void TFormImportPicture::BuildControls() {
     cboDither = new QComboBox;
     cboDither->setObjectName("cboDither");
     cboDither->addItems({"None", "Ordered", "Error diffusion"});
+    cboDither->setCurrentIndex(int(Dithering::Diffusion));
     cboFit = new QComboBox;
     cboFit->setObjectName("cboFit");
     cboFit->addItems({"Fit", "Crop", "Stretch"});
@@ -123,6 +127,59 @@ void TFormImportPicture::BuildControls() {
     for (QSlider* slider : {sldStrength, sldBrightness, sldContrast, sldSaturation})
         connect(slider, &QSlider::valueChanged, this, [this] { RequestPreview(); });
     connect(spnGamma, &QDoubleSpinBox::valueChanged, this, [this] { RequestPreview(); });
+}
+
+namespace {
+
+// The settings' names of the controls.
+const char* const kModeKey = "ImportPicture/Mode";
+const char* const kDitherKey = "ImportPicture/Dithering";
+const char* const kFitKey = "ImportPicture/Size";
+const char* const kStrengthKey = "ImportPicture/Strength";
+const char* const kBrightnessKey = "ImportPicture/Brightness";
+const char* const kContrastKey = "ImportPicture/Contrast";
+const char* const kSaturationKey = "ImportPicture/Saturation";
+const char* const kGammaKey = "ImportPicture/Gamma";
+
+// A stored choice within the list, else the control keeps what it shows.
+void LoadIndex(const QSettings& settings, const char* key, QComboBox* box) {
+    bool ok = false;
+    const int index = settings.value(key).toInt(&ok);
+    if (ok && index >= 0 && index < box->count()) box->setCurrentIndex(index);
+}
+
+void LoadValue(const QSettings& settings, const char* key, QSlider* slider) {
+    bool ok = false;
+    const int value = settings.value(key).toInt(&ok);
+    if (ok) slider->setValue(value);  // the slider keeps to its range
+}
+
+}  // namespace
+
+void TFormImportPicture::LoadSettings() {
+    if (settings_ == nullptr || settings_->status() != QSettings::NoError) return;
+    LoadIndex(*settings_, kModeKey, cboMode);
+    LoadIndex(*settings_, kDitherKey, cboDither);
+    LoadIndex(*settings_, kFitKey, cboFit);
+    LoadValue(*settings_, kStrengthKey, sldStrength);
+    LoadValue(*settings_, kBrightnessKey, sldBrightness);
+    LoadValue(*settings_, kContrastKey, sldContrast);
+    LoadValue(*settings_, kSaturationKey, sldSaturation);
+    bool ok = false;
+    const double gamma = settings_->value(kGammaKey).toDouble(&ok);
+    if (ok) spnGamma->setValue(gamma);
+}
+
+void TFormImportPicture::SaveSettings() {
+    if (settings_ == nullptr || !settings_->isWritable()) return;
+    settings_->setValue(kModeKey, cboMode->currentIndex());
+    settings_->setValue(kDitherKey, cboDither->currentIndex());
+    settings_->setValue(kFitKey, cboFit->currentIndex());
+    settings_->setValue(kStrengthKey, sldStrength->value());
+    settings_->setValue(kBrightnessKey, sldBrightness->value());
+    settings_->setValue(kContrastKey, sldContrast->value());
+    settings_->setValue(kSaturationKey, sldSaturation->value());
+    settings_->setValue(kGammaKey, spnGamma->value());
 }
 
 ConversionOptions TFormImportPicture::Options() const {

@@ -16,6 +16,7 @@
 class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
+class QSettings;
 class QSlider;
 
 namespace pixolat {
@@ -23,7 +24,10 @@ namespace pixolat {
 class TFormImportPicture : public QDialog {
     Q_OBJECT
 public:
-    TFormImportPicture(const Picture& picture, QWidget* parent = nullptr);
+    // The controls start as the settings left them at the last OK (when
+    // given), and OK saves them there.
+    TFormImportPicture(const Picture& picture, QSettings* settings = nullptr,
+                       QWidget* parent = nullptr);
     ~TFormImportPicture() override;
 
     // The options the controls show.
@@ -46,12 +50,15 @@ public:
 
 private:
     void BuildControls();
+    void LoadSettings();
+    void SaveSettings();
     // Hands the shown options to the worker.
     void RequestPreview();
     void ShowPreview(uint64_t generation, const QImage& before, const QImage& after);
     void Work();
 
     const Picture& picture_;
+    QSettings* settings_ = nullptr;
     int previewsShown_ = 0;
 
     std::mutex mutex_;

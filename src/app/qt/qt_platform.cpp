@@ -577,7 +577,7 @@ bool QtPlatform::ShowImageProperties(ImagePropertiesDialog& dialog) {
 }
 
 bool QtPlatform::ShowImportPicture(const Picture& picture, Image& result) {
-    TFormImportPicture form(picture, parentWidget());
+    TFormImportPicture form(picture, &Settings(), parentWidget());
     if (form.exec() != QDialog::Accepted) return false;
     form.Convert(result);
     return true;

@@ -1,0 +1,120 @@
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
+
+#include "app/qt/form_editor.h"
+#include "app/qt/form_import_picture.h"
+#include "edit/image_files.h"
+#include "formats/prg_format.h"
+#include "gui/gui_test.h"
+
+using namespace pixolat;
+
+namespace {
+
+// Runs `inside` on the Import Picture dialog once it is open, then closes
+// it with OK (accept) or Cancel, whatever `inside` found.
+void OnDialog(std::function<void(TFormImportPicture&)> inside, bool accept) {
+    QTimer::singleShot(0, [inside, accept] {
+        auto* dialog = qobject_cast<TFormImportPicture*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) return;
+        inside(*dialog);
+        accept ? dialog->accept() : dialog->reject();
+    });
+}
+
+// Waits for a preview after the one counted in `shown`; false when none comes.
+bool NextPreview(const TFormImportPicture& dialog, int shown) {
+    return QTest::qWaitFor([&] { return dialog.previewsShown() > shown; }, 30000);
+}
+
+}  // namespace
+
+class ImportPictureTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { testing::ClearSettings(); }
+
+    void importIsOneUndoStepAndTheOptionsAreKeptForNextTime() {
+        QTemporaryDir dir;
+        QImage picture(400, 260, QImage::Format_RGB32);
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                picture.setPixel(x, y, qRgb(x * 255 / 399, y * 255 / 259, (x ^ y) & 0xFF));
+        const QString path = dir.filePath("photo.png");
+        QVERIFY(picture.save(path, "PNG"));
+
+        QtPlatform platform;
+        TFormEditor form(platform);
+        Editor& editor = form.editor();
+        const std::vector<uint8_t> before = EncodePrg(editor.currentImage());
+        const std::size_t steps = editor.history().undoSteps();
+
+        bool opened = false, diffusionFirst = false, allShown = true;
+        std::vector<qint64> latencies;
+        OnDialog(
+            [&](TFormImportPicture& dialog) {
+                opened = true;
+                diffusionFirst = dialog.cboDither->currentIndex() == int(Dithering::Diffusion);
+                allShown = NextPreview(dialog, 0);
+                // Each change shows its own preview; the time until it is shown.
+                for (int i = 1; i <= 7 && allShown; ++i) {
+                    const int shown = dialog.previewsShown();
+                    QElapsedTimer timer;
+                    timer.start();
+                    if (i % 2 == 1)
+                        dialog.sldBrightness->setValue(i * 4);
+                    else
+                        dialog.cboDither->setCurrentIndex((i / 2 - 1) % 3);
+                    allShown = NextPreview(dialog, shown);
+                    latencies.push_back(timer.elapsed());
+                }
+                const int shown = dialog.previewsShown();
+                dialog.cboMode->setCurrentIndex(1);  // Multicolor
+                dialog.cboDither->setCurrentIndex(int(Dithering::Ordered));
+                allShown = allShown && NextPreview(dialog, shown);
+            },
+            true);
+        editor.Dispatch([&] { ImportConvertedPicture(editor, path.toStdString()); });
+        QVERIFY(opened);
+        QVERIFY(diffusionFirst);
+        QVERIFY(allShown);
+        std::sort(latencies.begin(), latencies.end());
+        qInfo("Import Picture preview shown %lld ms (median of %d) after an option change",
+              latencies[latencies.size() / 2], int(latencies.size()));
+
+        const ImageDescriptor& desc = editor.currentImage().desc;
+        QCOMPARE(desc.width, 320);
+        QCOMPARE(desc.height, 200);
+        QCOMPARE(desc.pixelWidth, 2);
+        QCOMPARE(desc.colorMapKind, ColorMapKind::Normal);
+        QVERIFY(EncodePrg(editor.currentImage()) != before);
+        QCOMPARE(editor.history().undoSteps(), steps + 1);
+        editor.Undo();
+        QVERIFY(EncodePrg(editor.currentImage()) == before);
+
+        // The dialog opens as it was left; Cancel changes nothing.
+        int mode = -1, dithering = -1, brightness = -1;
+        OnDialog(
+            [&](TFormImportPicture& dialog) {
+                mode = dialog.cboMode->currentIndex();
+                dithering = dialog.cboDither->currentIndex();
+                brightness = dialog.sldBrightness->value();
+            },
+            false);
+        editor.Dispatch([&] { ImportConvertedPicture(editor, path.toStdString()); });
+        QCOMPARE(mode, 1);
+        QCOMPARE(dithering, int(Dithering::Ordered));
+        QCOMPARE(brightness, 28);
+        QVERIFY(EncodePrg(editor.currentImage()) == before);
+    }
+};
+
+PIXOLAT_GUI_TEST(ImportPictureTest);
+#include "import_picture_test.moc"
