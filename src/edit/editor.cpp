@@ -61,25 +61,26 @@ void Editor::RunCommandStep(std::string_view name, const std::function<void()>& 
 void Editor::FormKeyDown(int key, ShiftState shift) {
     Dispatch([&] {
         if (IsMenuAccessKey(menu_, {key, shift})) return;
-        if (const KeyRow* row = FindKeyRow(KeyDownRows(), *this, {key, shift})) {
-            const Command* command = std::get_if<Command>(&row->action);
-            // Cursor moves and drawing keys make the steps of a key run;
-            // a command is a step of its own.
-            if (command && *command)
-                RunCommandStep(StepNameOf(row->action), [&] { (*command)(*this); });
-            else {
-                NameStep(StepNameOf(row->action));
-                RunKeyRow(*row, *this, {key, shift});
-            }
+        const KeyRow* row = FindKeyRow(KeyDownRows(), *this, {key, shift});
+        const CommandRecord* record = row ? CommandOf(*row) : nullptr;
+        if (!record) return;
+        // Cursor moves and drawing keys make the steps of a key run;
+        // a command is a step of its own.
+        if (record->runKey) {
+            NameStep(UndoNameOf(*record));
+            record->runKey(*this, {key, shift});
+        } else {
+            RunCommandStep(UndoNameOf(*record), [&] { RunCommand(*record, *this); });
         }
     });
 }
 
 void Editor::FormKeyUp(int key, ShiftState shift) {
     Dispatch([&] {
-        if (const KeyRow* row = FindKeyRow(KeyUpRows(), *this, {key, shift})) {
-            NameStep(StepNameOf(row->action));
-            RunKeyRow(*row, *this, {key, shift});
+        const KeyRow* row = FindKeyRow(KeyUpRows(), *this, {key, shift});
+        if (const CommandRecord* record = row ? CommandOf(*row) : nullptr) {
+            NameStep(UndoNameOf(*record));
+            RunKeyCommand(*record, *this, {key, shift});
         }
     });
 }

@@ -64,8 +64,6 @@ public:
     // cursor moves drawn while a pixel value key is held. The first name
     // given names the step ("Fill" gives "Undo Fill").
     void NameStep(std::string_view name);
-    // The step name of a key row's action: its menu item's, or its own.
-    std::string StepNameOf(const KeyAction& action) const;
     void EndStep();
     void Undo();
     void Redo();

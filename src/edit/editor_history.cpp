@@ -2,8 +2,6 @@
 #include <algorithm>
 
 #include "document/pixels.h"
-#include "edit/commands/draw_commands.h"
-#include "edit/commands/key_commands.h"
 #include "edit/editor.h"
 #include "edit/image_switching.h"
 
@@ -15,21 +13,6 @@ namespace {
 constexpr const char* kUnnamedStep = "Change";
 
 }  // namespace
-
-std::string Editor::StepNameOf(const KeyAction& action) const {
-    // The key commands that draw or color: the key decides the value.
-    static const std::pair<KeyCommand, const char*> keyCommands[] = {
-        {DrawPixelValue, "Draw"},
-        {SetValueColorKey, "Set Color"},
-    };
-    if (const Command* command = std::get_if<Command>(&action)) {
-        if (const CommandRecord* record = FindCommand(*command)) return UndoNameOf(*record);
-    } else {
-        for (const auto& [known, name] : keyCommands)
-            if (known == std::get<KeyCommand>(action)) return name;
-    }
-    return std::string();
-}
 
 void Editor::NameStep(std::string_view name) {
     if (stepName_.empty()) stepName_ = name;

@@ -211,8 +211,7 @@ TEST_F(Keyboard, EveryKeyWithEveryModifierGivesTheTablesAnswer) {
             editor.SetCaption("-");
             // Keys no row names, and keys whose row says so (Y without Ctrl).
             const KeyRow* row = FindKeyRow(KeyDownRows(), editor, {key, shift});
-            const KeyCommand* command = row ? std::get_if<KeyCommand>(&row->action) : nullptr;
-            const bool unhandled = command && *command == ShowUnhandledKey;
+            const bool unhandled = row && CommandOf(*row) == FindCommand("UnhandledKey");
             const bool menu = IsMenuAccessKey(editor.menu(), {key, shift});
             Type(key, shift);
             EXPECT_EQ(editor.caption() == "Unhandled keypress: " + std::to_string(key),

@@ -102,10 +102,10 @@ TEST_F(ViewMenuTest, EveryCommandIsReachable) {
             std::any_of(editor.menu().begin(), editor.menu().end(),
                         [&](const MenuItem& item) { return item.record == &record; });
         const bool keyed =
-            std::any_of(KeyDownRows().begin(), KeyDownRows().end(), [&](const KeyRow& row) {
-                const Command* run = std::get_if<Command>(&row.action);
-                return run && *run && *run == record.run;
-            });
+            std::any_of(KeyDownRows().begin(), KeyDownRows().end(),
+                        [&](const KeyRow& row) { return CommandOf(row) == &record; }) ||
+            std::any_of(KeyUpRows().begin(), KeyUpRows().end(),
+                        [&](const KeyRow& row) { return CommandOf(row) == &record; });
         EXPECT_TRUE(inMenu || keyed) << record.id;
     }
     // Every top menu has an access key of its own.
