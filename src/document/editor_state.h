@@ -1,10 +1,9 @@
 #pragma once
 // The user's position in the store: current image, cursor, selection, view
-// settings, drawing values and colors, held keys, palette selection, recent
-// files. Plain data owned by the editor for the whole run.
+// settings, drawing values and colors, palette selection. Plain data owned
+// by the editor for the whole run.
 #include <array>
 #include <cstdint>
-#include <string>
 
 #include "document/image_store.h"
 #include "document/rgb_color.h"
@@ -45,17 +44,12 @@ struct EditorState {
     DrawingMode drawingMode = DrawingMode::PixelAndColor;
     bool selectionActive = false;
     bool selectionStartPending = true;
-    std::array<bool, 4> drawKeyHeld{};
-    bool moveKeyHeld = false;
     ColorCode drawColor1 = 0x31;
     ColorCode drawColor2 = 0x51;
     int32_t paletteColumn = 0;
     int32_t paletteRow = 0;
     int32_t paletteCellWidth = 0;
     int32_t paletteCellHeight = 0;
-    uint32_t paletteLastClickTime = 0;
-    ColorCode paletteLastClickColor = 0;
-    std::array<std::string, 4> recentFiles{};
 };
 
 }  // namespace pixolat

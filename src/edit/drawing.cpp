@@ -34,8 +34,8 @@ void PutPixel(Editor& editor, int x, int y, PixelValue value, bool redraw) {
         }
     }
     if (redraw) {
-        editor.RedrawCursorBlock();
-        editor.DrawCursorAndStatus();
+        editor.viewArea().RedrawCursorBlock();
+        editor.viewArea().DrawCursorAndStatus();
     }
 }
 
@@ -61,10 +61,10 @@ void SetValueColor(Editor& editor, PixelValue value, ColorCode color, bool redra
     }
     if (!redraw) return;
     if (multi && (value == 0 || value == 3)) {
-        editor.FullRedraw();
+        editor.viewArea().FullRedraw();
     } else {
-        editor.DrawPalette();
-        editor.DrawPaletteMarker();
+        editor.palette().DrawPalette();
+        editor.palette().DrawPaletteMarker();
     }
 }
 
@@ -86,7 +86,7 @@ void LinePoint(Editor& editor, int x, int y, PixelValue value) {
     editor.state().cursorX = x;
     editor.state().cursorY = y;
     PutPixel(editor, x, y, value, false);
-    editor.RedrawCursorBlock();
+    editor.viewArea().RedrawCursorBlock();
 }
 
 }  // namespace
@@ -127,7 +127,7 @@ bool PutPixels(Editor& editor, const std::vector<ImageRect>& rects, PixelValue v
         s.cursorY = c.y2;
     }
     if (any && colors && s.selectionActive)
-        SetAreaCellColors(image, editor.SelectionRect(), c1, c2);
+        SetAreaCellColors(image, editor.viewArea().SelectionRect(), c1, c2);
     return any;
 }
 
@@ -141,6 +141,12 @@ const char* DrawingModeText(DrawingMode mode) {
             return "Color only";
     }
     return "";
+}
+
+void DrawPixelAtCursor(Editor& editor, PixelValue value) {
+    const EditorState& state = editor.state();
+    editor.viewArea().WithOutlineOff(
+        [&] { PutPixel(editor, state.cursorX, state.cursorY, value, true); });
 }
 
 }  // namespace pixolat

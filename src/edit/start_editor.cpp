@@ -64,7 +64,7 @@ void ReadStoredValues(Editor& editor) {
     const bool paletteShown = platform.ReadSettingInt("ColorPalette") != 0;
     editor.view().paletteVisible = paletteShown;
     for (std::size_t i = 0; i < kRecentFileSettings.size(); ++i)
-        state.recentFiles[i] = platform.ReadSettingText(kRecentFileSettings[i]);
+        editor.ui().recentFiles[i] = platform.ReadSettingText(kRecentFileSettings[i]);
     AddRecentFile(editor, "");
 }
 
@@ -94,7 +94,7 @@ void ReadSettings(Editor& editor) {
 
 void StartEditor(Editor& editor) {
     EditorState& state = editor.state();
-    editor.SetHelpFile(HelpFilePath(editor.platform().ProgramPath()));
+    editor.ui().helpFile = HelpFilePath(editor.platform().ProgramPath());
     BuildRgbTable(state.rgbTable);
     SetUpDefaultImage(editor.store());
     state.drawColor1 = 0x31;
@@ -131,7 +131,7 @@ void SaveSettings(Editor& editor) {
         platform.WriteSettingInt("Zoom", state.zoom);
         platform.WriteSettingInt("ColorPalette", editor.view().paletteVisible ? 1 : 0);
         for (std::size_t i = 0; i < kRecentFileSettings.size(); ++i)
-            platform.WriteSettingText(kRecentFileSettings[i], state.recentFiles[i]);
+            platform.WriteSettingText(kRecentFileSettings[i], editor.ui().recentFiles[i]);
         platform.WriteSettingText(kDialogFolderSetting, platform.DialogFolder());
     } catch (const std::exception&) {
         // An unwritable store keeps what it had; closing goes on.

@@ -92,7 +92,7 @@ void RestoreBlocks(Editor& editor, const ImageRect& r) {
     if (!c) return;
     const int pw = PixelWidthOf(editor.currentImage().desc);
     for (int y = c->y1; y <= c->y2; ++y)
-        for (int x = c->x1; x <= c->x2; x += pw) editor.DrawBlock(x, y);
+        for (int x = c->x1; x <= c->x2; x += pw) editor.viewArea().DrawBlock(x, y);
 }
 
 const CopyBuffer& Brush(const Editor& editor) {
@@ -153,8 +153,8 @@ void PaintPreview(Editor& editor) {
 template <class Change>
 void UpdatePreview(Editor& editor, std::optional<ImagePoint> cursor, Change change) {
     ToolState& t = editor.tools();
-    editor.ToggleSelectionOutline();
-    editor.RedrawCursorBlock();
+    editor.viewArea().ToggleSelectionOutline();
+    editor.viewArea().RedrawCursorBlock();
     if (t.shown) RestoreBlocks(editor, *t.shown);
     t.shown.reset();
     change();
@@ -163,8 +163,8 @@ void UpdatePreview(Editor& editor, std::optional<ImagePoint> cursor, Change chan
         editor.state().cursorX = cursor->x;
         editor.state().cursorY = cursor->y;
     }
-    editor.DrawCursorAndStatus();
-    editor.ToggleSelectionOutline();
+    editor.viewArea().DrawCursorAndStatus();
+    editor.viewArea().ToggleSelectionOutline();
 }
 
 void RemovePreview(Editor& editor) {
@@ -191,11 +191,11 @@ void WriteAndRedraw(Editor& editor, const std::vector<ImageRect>& rects, PixelVa
         editor.state().cursorX = p.x;
         editor.state().cursorY = p.y;
     }
-    editor.FullRedraw();
+    editor.viewArea().FullRedraw();
 }
 
 void FloodFill(Editor& editor, ImagePoint p, PixelValue value) {
-    const ImageRect clip = editor.SelectionRect();
+    const ImageRect clip = editor.viewArea().SelectionRect();
     WriteAndRedraw(editor, FloodRegion(editor.currentImage(), p, clip), value, p);
 }
 

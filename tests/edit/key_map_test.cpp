@@ -15,7 +15,7 @@ namespace {
 struct Twin {
     ScriptedPlatform platform;
     Editor editor{platform};
-    Twin() { editor.FormResize(660, 700, 20); }
+    Twin() { editor.viewArea().FormResize(660, 700, 20); }
 };
 
 // What a user can see of an editor after a key: view settings, texts shown,
@@ -100,7 +100,7 @@ TEST(KeyMap, MenuHintsAreTheKeysThatRunTheItemsCommands) {
         {"mnuFileImportPRG", "Import .PRG"},      {"mnuFileExportPRG", "Export .PRG"},
     };
     for (const auto& [name, caption] : shown)
-        EXPECT_EQ(editor.menuItem(name).DisplayCaption(), caption);
+        EXPECT_EQ(MenuItemNamed(editor.menu(), name).DisplayCaption(), caption);
     const std::pair<const char*, const char*> shortcuts[] = {
         {"mnuFileImportPRG", "Ctrl+L"},          {"mnuFileExportPRG", "Ctrl+S"},
         {"mnuFileImportBMP", "Ctrl+O"},          {"mnuEditUndo", "Ctrl+Z"},
@@ -108,7 +108,7 @@ TEST(KeyMap, MenuHintsAreTheKeysThatRunTheItemsCommands) {
         {"mnuEditDeselect", "Ctrl+D"},
     };
     for (const auto& [name, shortcut] : shortcuts)
-        EXPECT_EQ(editor.menuItem(name).shortcut, shortcut);
+        EXPECT_EQ(MenuItemNamed(editor.menu(), name).shortcut, shortcut);
 
     // Every hint: pressing the key as the hint reads finds that very row, and
     // the row runs the item's own command (the value keys draw the item's
@@ -117,7 +117,7 @@ TEST(KeyMap, MenuHintsAreTheKeysThatRunTheItemsCommands) {
     for (const KeyRow& row : KeyDownRows()) {
         if (row.shows == kNotShown) continue;
         SCOPED_TRACE(row.command);
-        const MenuItem& item = editor.menuItem(row.command);
+        const MenuItem& item = MenuItemNamed(editor.menu(), row.command);
         EXPECT_EQ(item.record, CommandOf(row));
         if (row.shows == kShortcut) {
             // The menu's shortcuts are this table's rows too.

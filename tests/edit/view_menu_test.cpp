@@ -119,10 +119,10 @@ TEST_F(ViewMenuTest, EveryCommandIsReachable) {
 }
 
 TEST_F(ViewMenuTest, HidingThePaletteAreaGivesItsRoomToTheView) {
-    editor.FormResize(780, 560, kStatusBar);
+    editor.viewArea().FormResize(780, 560, kStatusBar);
     ASSERT_EQ(view().height, 316);
     editor.RunMenuCommand("mnuViewColorPaletteAndPreview");
-    EXPECT_FALSE(editor.menuItem("mnuViewColorPaletteAndPreview").checked);
+    EXPECT_FALSE(MenuItemNamed(editor.menu(), "mnuViewColorPaletteAndPreview").checked);
     EXPECT_FALSE(editor.view().paletteVisible);
     EXPECT_EQ(view().height, 520);  // the palette area's height and the splitter's
     editor.RunMenuCommand("mnuViewColorPaletteAndPreview");

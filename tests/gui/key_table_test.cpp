@@ -68,7 +68,7 @@ private slots:
                         ++shortcuts;
                         QVERIFY2(!coreMenu, qPrintable(what));
                         const MenuItem& item =
-                            editor.menuItem(shortcut->objectName().toStdString());
+                            MenuItemNamed(editor.menu(), shortcut->objectName().toStdString());
                         QVERIFY2(coreRow, qPrintable(what));
                         QVERIFY2(CommandOf(*coreRow) == item.record,
                                  qPrintable(what + " runs " + shortcut->objectName()));

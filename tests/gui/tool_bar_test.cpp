@@ -67,7 +67,7 @@ private slots:
                           false);
         QApplication::sendEvent(img, &wheel);
         QCOMPARE(editor.state().zoom, zoom + 1);
-        QCOMPARE(editor.ViewToImage(55, 55).x, 5);
+        QCOMPARE(editor.viewArea().ViewToImage(55, 55).x, 5);
     }
 };
 

@@ -24,8 +24,8 @@ TEST_F(PaletteTest, CellSizeFollowsThePaletteSize) {
     // Too small for cells: nothing to select, nothing divides by zero.
     ResizePalette(15, 7);
     EXPECT_EQ(state().paletteCellWidth, 0);
-    editor.imgColorPaletteMouseDown(MouseButton::Left, 0, 3, 3);
-    editor.imgColorPaletteMouseUp(MouseButton::Left, 0, 3, 3);
+    editor.palette().imgColorPaletteMouseDown(MouseButton::Left, 0, 3, 3);
+    editor.palette().imgColorPaletteMouseUp(MouseButton::Left, 0, 3, 3);
     EXPECT_EQ(state().paletteColumn, 0);
     EXPECT_EQ(state().paletteRow, 0);
 }
@@ -45,7 +45,7 @@ TEST_F(PaletteTest, LabelsMarkTheDrawingColors) {
     EXPECT_EQ(palette().at(x3 + 1, y3 + 1), Color(0x71));
     MakeImage(320, 200, 2, ColorMapKind::Normal);
     state().drawColor1 = 0x00;
-    editor.FullRedraw();
+    editor.viewArea().FullRedraw();
     EXPECT_EQ(palette().at(x3 + 1, y3 + 1), kPaletteLabel);
     // "01" on black: two characters wide.
     EXPECT_EQ(PaletteLabel(image().desc, state(), 0x00), "01");

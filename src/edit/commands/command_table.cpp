@@ -19,18 +19,18 @@ namespace pixolat {
 namespace {
 
 std::string UndoCaption(const Editor& editor, int) {
-    const std::string& name = editor.history().undoName();
+    const std::string& name = editor.undo().history().undoName();
     return name.empty() ? "&Undo" : "&Undo " + name;
 }
 std::string RedoCaption(const Editor& editor, int) {
-    const std::string& name = editor.history().redoName();
+    const std::string& name = editor.undo().history().redoName();
     return name.empty() ? "&Redo" : "&Redo " + name;
 }
 bool CanUndo(const Editor& editor) {
-    return editor.history().CanUndo();
+    return editor.undo().history().CanUndo();
 }
 bool CanRedo(const Editor& editor) {
-    return editor.history().CanRedo();
+    return editor.undo().history().CanRedo();
 }
 bool PaletteShown(const Editor& editor) {
     return editor.view().paletteVisible;
@@ -54,7 +54,7 @@ bool Never(const Editor&) {
 }
 template <int n>
 bool HasRecentFile(const Editor& editor) {
-    return !editor.state().recentFiles[std::size_t(n - 1)].empty();
+    return !editor.ui().recentFiles[std::size_t(n - 1)].empty();
 }
 
 }  // namespace

@@ -51,7 +51,7 @@ void CancelShapeKey(Editor& editor) {
 
 void ZoomAtPoint(Editor& editor, int steps, int vx, int vy) {
     if (steps == 0 || editor.state().zoom <= 0) return;
-    const ImagePoint p = editor.ViewToImage(vx, vy);
+    const ImagePoint p = editor.viewArea().ViewToImage(vx, vy);
     for (int i = 0; i < std::abs(steps); ++i)
         (steps > 0 ? mnuViewZoomInClick : mnuViewZoomOutClick)(editor);
     // The scroll position that brings p's block back under (vx, vy): start
@@ -72,7 +72,7 @@ void ZoomAtPoint(Editor& editor, int steps, int vx, int vy) {
     }
     view.xScroll.SetPosition(c);
     view.yScroll.SetPosition(r);
-    editor.FullRedraw();
+    editor.viewArea().FullRedraw();
 }
 
 }  // namespace pixolat

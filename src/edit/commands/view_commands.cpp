@@ -22,9 +22,9 @@ void ShowZoom(Editor& editor) {
 void mnuViewToggleGridClick(Editor& editor) {
     EditorState& state = editor.state();
     state.gridSetting = NextGridSetting(state.gridSetting);
-    editor.UpdateScrollRanges();
-    editor.FullRedraw();
-    editor.ScrollCursorIntoView();
+    editor.viewArea().UpdateScrollRanges();
+    editor.viewArea().FullRedraw();
+    editor.viewArea().ScrollCursorIntoView();
 }
 
 void mnuViewZoomToggleClick(Editor& editor) {
@@ -35,18 +35,18 @@ void mnuViewZoomToggleClick(Editor& editor) {
         state.savedZoom = state.zoom;
         state.zoom = 1;
     }
-    editor.FullRedraw();
-    editor.UpdateScrollRanges();
-    editor.ScrollCursorIntoView();
+    editor.viewArea().FullRedraw();
+    editor.viewArea().UpdateScrollRanges();
+    editor.viewArea().ScrollCursorIntoView();
     ShowZoom(editor);
 }
 
 void mnuViewZoomInClick(Editor& editor) {
     EditorState& state = editor.state();
     state.zoom = std::clamp(state.zoom, 0, kMaxZoom - 1) + 1;
-    editor.FullRedraw();
-    editor.UpdateScrollRanges();
-    editor.ScrollCursorIntoView();
+    editor.viewArea().FullRedraw();
+    editor.viewArea().UpdateScrollRanges();
+    editor.viewArea().ScrollCursorIntoView();
     ShowZoom(editor);
 }
 
@@ -54,17 +54,17 @@ void mnuViewZoomOutClick(Editor& editor) {
     EditorState& state = editor.state();
     if (state.zoom > 1) {
         --state.zoom;
-        editor.FullRedraw();
-        editor.UpdateScrollRanges();
+        editor.viewArea().FullRedraw();
+        editor.viewArea().UpdateScrollRanges();
     }
     ShowZoom(editor);
 }
 
 void mnuViewColorPaletteAndPreviewClick(Editor& editor) {
     editor.view().paletteVisible = !editor.view().paletteVisible;
-    editor.LayoutView();
-    editor.DrawPalette();
-    editor.DrawPaletteMarker();
+    editor.viewArea().LayoutView();
+    editor.palette().DrawPalette();
+    editor.palette().DrawPaletteMarker();
 }
 
 void mnuViewImageNextClick(Editor& editor) {
