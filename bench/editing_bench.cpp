@@ -33,7 +33,7 @@ struct Bench {
         std::mt19937 random(7);
         for (std::size_t i = 0; i < kPlaneBytes; ++i) image.plane.data()[i] = random() & 1;
         editor.viewArea().FormResize(780, 580, 20);
-        editor.state().zoom = zoom;
+        editor.view().zoom = zoom;
         editor.viewArea().UpdateScrollRanges();
         editor.viewArea().FullRedraw();
     }

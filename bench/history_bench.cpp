@@ -34,7 +34,7 @@ struct EditorFixture {
             image.colmap.data()[i] = uint8_t((seed *= 69069u) >> 24);
             image.lummap.data()[i] = uint8_t((seed *= 69069u) >> 24);
         }
-        editor.state().zoom = zoom;
+        editor.view().zoom = zoom;
         const View& v = editor.view();
         editor.viewArea().FormResize(
             1920 + 20, 1080 + 20 + v.paletteHeight + kSplitterThickness + kStatusBar, kStatusBar);

@@ -29,7 +29,7 @@ struct ToolBench {
         image.desc.pixelWidth = pixelWidth;
         // Client = view + scroll bar and frame + splitter and palette + status bar.
         editor.viewArea().FormResize(w + 20, h + 20 + 204 + 20, 20);
-        editor.state().zoom = zoom;
+        editor.view().zoom = zoom;
         editor.viewArea().UpdateScrollRanges();
         editor.viewArea().FullRedraw();
     }

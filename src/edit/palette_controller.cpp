@@ -47,12 +47,12 @@ void PaletteController::SelectPaletteCell(int column, int row) {
 
 void PaletteController::imgColorPaletteMouseDown(MouseButton, ShiftState, int x, int y) {
     int column, row;
-    if (PaletteCellAt(editor_.state(), x, y, column, row)) SelectPaletteCell(column, row);
+    if (PaletteCellAt(editor_.view(), x, y, column, row)) SelectPaletteCell(column, row);
 }
 
 void PaletteController::imgColorPaletteMouseMove(ShiftState shift, int x, int y) {
     int column, row;
-    if ((shift & kLeftButton) && PaletteCellAt(editor_.state(), x, y, column, row))
+    if ((shift & kLeftButton) && PaletteCellAt(editor_.view(), x, y, column, row))
         SelectPaletteCell(column, row);
 }
 
@@ -61,7 +61,7 @@ void PaletteController::imgColorPaletteMouseMove(ShiftState shift, int x, int y)
 // color 2 with the right one.
 void PaletteController::imgColorPaletteMouseUp(MouseButton button, ShiftState, int x, int y) {
     int column, row;
-    if (PaletteCellAt(editor_.state(), x, y, column, row)) SelectPaletteCell(column, row);
+    if (PaletteCellAt(editor_.view(), x, y, column, row)) SelectPaletteCell(column, row);
     const ColorCode code = SelectedPaletteColor();
     const uint32_t now = editor_.platform().TickCount();
     if (code == lastClickColor_ && now - lastClickTime_ < kDoubleClickMs &&

@@ -46,14 +46,14 @@ std::optional<ShapeKind> ShapeOf(Tool tool) {
 }
 
 ViewGrid GridOf(const Editor& editor) {
-    return ViewGrid(editor.currentImage().desc, editor.state(), editor.view().xScroll.position(),
+    return ViewGrid(editor.currentImage().desc, editor.view(), editor.view().xScroll.position(),
                     editor.view().yScroll.position());
 }
 
 // r clipped to the image and to the part of it the view shows.
 std::optional<ImageRect> VisiblePart(const Editor& editor, const ImageRect& r) {
     const View& view = editor.view();
-    if (editor.state().zoom <= 0 || view.canvas.width <= 0 || view.canvas.height <= 0)
+    if (editor.view().zoom <= 0 || view.canvas.width <= 0 || view.canvas.height <= 0)
         return std::nullopt;
     const ImageDescriptor& desc = editor.currentImage().desc;
     const ViewGrid grid = GridOf(editor);

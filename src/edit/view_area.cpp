@@ -35,7 +35,7 @@ void ViewArea::LayoutView() {
     editor_.view().frameHeight = editor_.platform().FrameHeight();
     PlaceControls(editor_.view());
     UpdateScrollRanges();
-    if (editor_.state().zoom > 0) {
+    if (editor_.view().zoom > 0) {
         FullRedraw();
         ScrollCursorIntoView();
     }
@@ -44,13 +44,13 @@ void ViewArea::LayoutView() {
 void ViewArea::FullRedraw() {
     RedrawView();
     // A shape being dragged or the brush stays over the view.
-    if (editor_.state().zoom > 0) PaintToolPreview(editor_);
+    if (editor_.view().zoom > 0) PaintToolPreview(editor_);
     DrawCursorAndStatus();
     ToggleSelectionOutline();
 }
 
 void ViewArea::RedrawView() {
-    if (editor_.state().zoom <= 0) return;
+    if (editor_.view().zoom <= 0) return;
     RedrawViewPicture(scene());
     RedrawPreview(scene());
     editor_.palette().DrawPalette();
@@ -105,14 +105,14 @@ ImageRect ViewArea::SelectionRect() const {
 }
 
 ImagePoint ViewArea::ViewToImage(int vx, int vy) const {
-    return ViewGrid(editor_.currentImage().desc, editor_.state(), editor_.view().xScroll.position(),
+    return ViewGrid(editor_.currentImage().desc, editor_.view(), editor_.view().xScroll.position(),
                     editor_.view().yScroll.position())
         .ViewToImage(vx, vy);
 }
 
 void ViewArea::UpdateScrollRanges() {
     const ImageDescriptor& desc = editor_.currentImage().desc;
-    const ViewGrid grid(desc, editor_.state(), 0, 0);
+    const ViewGrid grid(desc, editor_.view(), 0, 0);
     const int vw = editor_.view().canvas.width;
     const int vh = editor_.view().canvas.height;
     const int pitchW = grid.pitchWidth();
@@ -135,16 +135,16 @@ void ViewArea::UpdateScrollRanges() {
 }
 
 void ViewArea::ScrollCursorIntoView() {
-    if (editor_.state().zoom <= 0) return;
+    if (editor_.view().zoom <= 0) return;
     const ImageDescriptor& desc = editor_.currentImage().desc;
-    const ViewGrid start(desc, editor_.state(), 0, 0);
+    const ViewGrid start(desc, editor_.view(), 0, 0);
     const int vw = editor_.view().canvas.width;
     const int vh = editor_.view().canvas.height;
     if (vw < start.pitchWidth() || vh < start.pitchHeight()) return;
     int c = editor_.view().xScroll.position();
     int r = editor_.view().yScroll.position();
     for (int step = 0; step < kMaxScrollSteps; ++step) {
-        const ViewPoint v = ViewGrid(desc, editor_.state(), c, r)
+        const ViewPoint v = ViewGrid(desc, editor_.view(), c, r)
                                 .ImageToView(editor_.state().cursorX, editor_.state().cursorY);
         if (v.x + start.pitchWidth() > vw)
             ++c;

@@ -69,7 +69,7 @@ TEST_F(CellColorsTest, DfliImagesChangeTheRowPairsOfTheArea) {
 // selection (3,3)-(4,4) of the default image, which recolors cell (0,0).
 TEST_F(CellColorsTest, ThePartialRedrawShowsWholeChangedCells) {
     ResizeView(400, 300);
-    state().zoom = 3;
+    editor.view().zoom = 3;
     std::mt19937 random(17);
     for (int round = 0; round < 60; ++round) {
         const int pw = 1 + round % 2;

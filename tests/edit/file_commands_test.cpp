@@ -374,7 +374,7 @@ TEST_F(PictureCommands, LargerPicturesAskBeforeEnlarging) {
 // and the scroll bars show it at once: what a later full redraw would show.
 TEST_F(PictureCommands, EveryImportRedrawsAndFitsTheScrollBars) {
     editor.viewArea().FormResize(420, 544, 20);
-    editor.state().zoom = 4;
+    editor.view().zoom = 4;
     Picture picture;
     picture.width = 640;
     picture.height = 400;

@@ -21,8 +21,8 @@ struct Twin {
 // What a user can see of an editor after a key: view settings, texts shown,
 // dialogs asked for, windows opened, messages, status and caption.
 std::string Seen(Twin& t) {
-    std::string seen = "grid " + std::to_string(int(t.editor.state().gridSetting)) + " zoom " +
-                       std::to_string(t.editor.state().zoom) + " mask " +
+    std::string seen = "grid " + std::to_string(int(t.editor.view().gridSetting)) + " zoom " +
+                       std::to_string(t.editor.view().zoom) + " mask " +
                        std::to_string(t.platform.maskProcessorOpenings) + " dialog " +
                        t.platform.lastDialogOptions.filter + " caption " + t.editor.caption() +
                        " status " + t.editor.statusText(3) + " palette " +

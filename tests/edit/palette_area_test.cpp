@@ -93,7 +93,7 @@ TEST_F(PaletteAreaTest, SplittersResizeThePaletteArea) {
     EXPECT_EQ(editor.view().controls.splitterColorPalette.top, 536 - 208);
     EXPECT_EQ(palette().height, 208);
     EXPECT_EQ(view().height, 536 - 208 - 20);
-    EXPECT_EQ(state().paletteCellHeight, 26);
+    EXPECT_EQ(editor.view().paletteCellHeight, 26);
     // Beyond the client area: the largest multiple of 8 that fits.
     editor.viewArea().SplitterColorPaletteMoved(-50);
     EXPECT_EQ(editor.view().paletteHeight, 536);
@@ -116,7 +116,7 @@ TEST_F(PaletteAreaTest, SplitterMovesToTheRememberedPlaceAreLaidOut) {
     editor.viewArea().SplitterColorPaletteMoved(0);
     EXPECT_EQ(editor.view().controls.splitterColorPalette.top, kMinViewAreaHeight);
     EXPECT_EQ(palette().height, 536 - kMinViewAreaHeight);
-    EXPECT_EQ(state().paletteCellHeight, (536 - kMinViewAreaHeight) / 8);
+    EXPECT_EQ(editor.view().paletteCellHeight, (536 - kMinViewAreaHeight) / 8);
     editor.viewArea().SplitterPreviewMoved(0);  // the preview takes the whole width
     EXPECT_EQ(editor.view().controls.panelPreview.width, 776);
     EXPECT_EQ(editor.view().preview.width, 776);

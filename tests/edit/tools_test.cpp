@@ -464,12 +464,12 @@ TEST_F(ToolsTest, ToolKeysMenuHintsAndZoomKeys) {
     EXPECT_EQ(state().currentPixelValue, 1);
     EXPECT_EQ(editor.statusText(3), "Value 1 - Brush");
     // The main keyboard's + (= and Shift + =) and - zoom, as the keypad's do.
-    const int zoom = state().zoom;
+    const int zoom = editor.view().zoom;
     editor.FormKeyDown(kKeyPlusEquals, 0);
     editor.FormKeyDown(kKeyPlusEquals, kShift);
-    EXPECT_EQ(state().zoom, zoom + 2);
+    EXPECT_EQ(editor.view().zoom, zoom + 2);
     editor.FormKeyDown(kKeyMinus, 0);
-    EXPECT_EQ(state().zoom, zoom + 1);
+    EXPECT_EQ(editor.view().zoom, zoom + 1);
     EXPECT_EQ(editor.caption(), kEditorCaption);
 }
 
@@ -480,12 +480,12 @@ TEST_F(ToolsTest, CtrlWheelZoomKeepsThePixelUnderThePointer) {
         for (const auto& [vx, vy] : {std::pair{200, 150}, {13, 290}, {399, 0}}) {
             const ImagePoint p = editor.viewArea().ViewToImage(vx, vy);
             ZoomAtPoint(editor, 3, vx, vy);
-            EXPECT_EQ(state().zoom, 7);
+            EXPECT_EQ(editor.view().zoom, 7);
             const ImagePoint q = editor.viewArea().ViewToImage(vx, vy);
             EXPECT_EQ(q.x, p.x) << vx;
             EXPECT_EQ(q.y, p.y) << vy;
             ZoomAtPoint(editor, -3, vx, vy);
-            EXPECT_EQ(state().zoom, 4);
+            EXPECT_EQ(editor.view().zoom, 4);
         }
     }
 }

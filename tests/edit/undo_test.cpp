@@ -61,7 +61,7 @@ struct UndoFixture {
             s.selectionEndX = 30;
             s.selectionEndY = 20;
         }
-        s.zoom = 4;
+        editor.view().zoom = 4;
         editor.viewArea().UpdateScrollRanges();
         editor.viewArea().FullRedraw();
         // The set-up above is where the history starts.
@@ -242,7 +242,7 @@ TEST(Undo, CtrlZAndCtrlYOrCtrlShiftZUndoAndRedoWhileTheOtherZKeysZoom) {
     EXPECT_FALSE(MenuItemNamed(e.menu(), "mnuEditUndo").enabled ||
                  MenuItemNamed(e.menu(), "mnuEditRedo").enabled);
     e.FormKeyDown('Z', kCtrl);  // greyed, Undo still keeps Ctrl+Z from the zoom
-    EXPECT_EQ(e.state().zoom, 4);
+    EXPECT_EQ(e.view().zoom, 4);
     const Print before = PrintNow(e);
     Menu(f, "mnuDrawFill");
     const Print filled = PrintNow(e);
@@ -255,9 +255,9 @@ TEST(Undo, CtrlZAndCtrlYOrCtrlShiftZUndoAndRedoWhileTheOtherZKeysZoom) {
     e.FormKeyDown('Z', kCtrl | kShift);
     EXPECT_EQ(PrintNow(e), filled);
     for (ShiftState shift : {ShiftState(0), ShiftState(kShift), ShiftState(kAlt)}) {
-        const int zoom = e.state().zoom;
+        const int zoom = e.view().zoom;
         e.FormKeyDown('Z', shift);
-        EXPECT_NE(e.state().zoom, zoom);
+        EXPECT_NE(e.view().zoom, zoom);
     }
 
     // Ctrl+Z in the middle of a stroke takes back what it drew so far.

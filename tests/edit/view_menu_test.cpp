@@ -22,35 +22,35 @@ using ViewMenuTest = ViewTest;
 
 TEST_F(ViewMenuTest, GridAndZoomCommands) {
     ResizeView(600, 240);
-    state().gridSetting = GridSetting::NoGrid;
+    editor.view().gridSetting = GridSetting::NoGrid;
     editor.RunMenuCommand("mnuViewToggleGrid");
-    EXPECT_EQ(state().gridSetting, GridSetting::PixelAndCellLines);
+    EXPECT_EQ(editor.view().gridSetting, GridSetting::PixelAndCellLines);
     editor.RunMenuCommand("mnuViewToggleGrid");
-    EXPECT_EQ(state().gridSetting, GridSetting::PixelLines);
+    EXPECT_EQ(editor.view().gridSetting, GridSetting::PixelLines);
     EXPECT_EQ(view().at(10, 1), kViewBackground);
 
-    ASSERT_EQ(state().zoom, 10);
+    ASSERT_EQ(editor.view().zoom, 10);
     editor.RunMenuCommand("mnuViewZoomToggle");
-    EXPECT_EQ(state().zoom, 1);
+    EXPECT_EQ(editor.view().zoom, 1);
     EXPECT_EQ(platform.statusTexts[3], "Zoom: 1");
     editor.RunMenuCommand("mnuViewZoomToggle");
-    EXPECT_EQ(state().zoom, 10);
+    EXPECT_EQ(editor.view().zoom, 10);
     EXPECT_EQ(platform.statusTexts[3], "Zoom: 10");
 
-    state().zoom = 2;
+    editor.view().zoom = 2;
     editor.RunMenuCommand("mnuViewZoomOut");
-    EXPECT_EQ(state().zoom, 1);
+    EXPECT_EQ(editor.view().zoom, 1);
     editor.RunMenuCommand("mnuViewZoomOut");
-    EXPECT_EQ(state().zoom, 1);
+    EXPECT_EQ(editor.view().zoom, 1);
     EXPECT_EQ(platform.statusTexts[3], "Zoom: 1");
-    state().savedZoom = 0;
+    editor.view().savedZoom = 0;
     editor.RunMenuCommand("mnuViewZoomToggle");
-    EXPECT_EQ(state().zoom, 16);
+    EXPECT_EQ(editor.view().zoom, 16);
 
-    state().zoom = 63;
+    editor.view().zoom = 63;
     editor.RunMenuCommand("mnuViewZoomIn");
     editor.RunMenuCommand("mnuViewZoomIn");
-    EXPECT_EQ(state().zoom, 64);
+    EXPECT_EQ(editor.view().zoom, 64);
     EXPECT_EQ(platform.statusTexts[3], "Zoom: 64");
     EXPECT_EQ(view().at(64, 1), kViewBackground);  // pixel lines at zoom 64
     EXPECT_EQ(view().at(65, 1), Color(0x51));

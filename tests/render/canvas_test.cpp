@@ -20,8 +20,8 @@ protected:
 };
 
 TEST_F(CanvasTest, DefaultImageAtZoomTenShowsCornerDotsAndTheCursor) {
-    ASSERT_EQ(state().zoom, 10);
-    ASSERT_EQ(state().gridSetting, GridSetting::CornerDots);
+    ASSERT_EQ(editor.view().zoom, 10);
+    ASSERT_EQ(editor.view().gridSetting, GridSetting::CornerDots);
     const uint32_t paper = Color(0x51);
     // Block (0, 0) carries the cursor: ring inset 2, fill inset 3.
     EXPECT_EQ(At(1, 1), paper);
@@ -251,8 +251,8 @@ TEST_F(CanvasTest, PartialRedrawsMatchTheFullRedraw) {
                     SCOPED_TRACE(::testing::Message()
                                  << pw << " " << int(kind) << " " << grid << " " << zoom);
                     MakeImage(200, 160, pw, kind);
-                    state().zoom = zoom;
-                    state().gridSetting = GridSetting(grid);
+                    editor.view().zoom = zoom;
+                    editor.view().gridSetting = GridSetting(grid);
                     editor.viewArea().UpdateScrollRanges();
                     editor.view().xScroll.SetPosition(3);
                     editor.view().yScroll.SetPosition(5);
@@ -300,8 +300,8 @@ TEST_F(CanvasTest, FullRedrawMatchesDrawingEveryVisibleBlock) {
         d.colorMapKind = ColorMapKind(random() % 3);
         d.width = random() % 4 == 0 ? 640 : int(random() % 641);
         d.height = random() % 4 == 0 ? 1024 : int(random() % 1025);
-        state().zoom = zooms[random() % 12];
-        state().gridSetting = GridSetting(random() % 5);
+        editor.view().zoom = zooms[random() % 12];
+        editor.view().gridSetting = GridSetting(random() % 5);
         editor.viewArea().UpdateScrollRanges();
         // Often at the start, else anywhere in range.
         const ScrollBar& xs = editor.view().xScroll;
@@ -313,7 +313,7 @@ TEST_F(CanvasTest, FullRedrawMatchesDrawingEveryVisibleBlock) {
 
         RgbBuffer& v = editor.view().canvas;
         std::fill(v.pixels.begin(), v.pixels.end(), kViewBackground);
-        const int pw = d.pixelWidth, zoom = state().zoom;
+        const int pw = d.pixelWidth, zoom = editor.view().zoom;
         const int c = editor.view().xScroll.position(), r = editor.view().yScroll.position();
         const int xEnd = std::min(d.width, c * pw + v.width / zoom + 1);
         const int yEnd = std::min(d.height, r + v.height / zoom + 1);
@@ -322,7 +322,7 @@ TEST_F(CanvasTest, FullRedrawMatchesDrawingEveryVisibleBlock) {
         ASSERT_EQ(full, v.pixels) << "round " << round << ": view " << v.width << " x " << v.height
                                   << ", image " << d.width << " x " << d.height << ", pw " << pw
                                   << ", kind " << int(d.colorMapKind) << ", zoom " << zoom
-                                  << ", grid " << int(state().gridSetting) << ", scroll " << c
+                                  << ", grid " << int(editor.view().gridSetting) << ", scroll " << c
                                   << ", " << r;
     }
 }
@@ -333,8 +333,8 @@ TEST_F(CanvasTest, OddSizesAndSettingsDrawNothingOutsideTheBuffers) {
             for (int zoom : {INT_MIN, -1, 0, 1, 2, 64, 65, INT_MAX})
                 for (int grid : {0, 3, 9}) {
                     MakeImage(w, h, w % 2 ? 1 : 2, ColorMapKind::Dfli);
-                    state().zoom = zoom;
-                    state().gridSetting = GridSetting(grid);
+                    editor.view().zoom = zoom;
+                    editor.view().gridSetting = GridSetting(grid);
                     state().selectionActive = true;
                     editor.viewArea().UpdateScrollRanges();
                     editor.viewArea().FullRedraw();
@@ -344,7 +344,7 @@ TEST_F(CanvasTest, OddSizesAndSettingsDrawNothingOutsideTheBuffers) {
                     editor.RunMenuCommand("mnuViewZoomIn");
                     editor.RunMenuCommand("mnuViewZoomToggle");
                     editor.RunMenuCommand("mnuViewToggleGrid");
-                    EXPECT_LE(state().zoom, 64);
+                    EXPECT_LE(editor.view().zoom, 64);
                 }
     // A window too small for the view keeps the view picture's last width or height.
     struct Case {

@@ -9,13 +9,13 @@ using PaletteTest = ViewTest;
 
 TEST_F(PaletteTest, CellSizeFollowsThePaletteSize) {
     ResizePalette(448, 200);
-    EXPECT_EQ(state().paletteCellHeight, 25);
-    EXPECT_EQ(state().paletteCellWidth, 28);
+    EXPECT_EQ(editor.view().paletteCellHeight, 25);
+    EXPECT_EQ(editor.view().paletteCellWidth, 28);
     EXPECT_EQ(palette().at(447, 199), Color(0x70 + 4));  // last column shows hue 4
 
     // A wide palette is filled with wider cells, not left half empty.
     ResizePalette(1000, 200);
-    EXPECT_EQ(state().paletteCellWidth, 62);
+    EXPECT_EQ(editor.view().paletteCellWidth, 62);
     EXPECT_EQ(palette().at(991, 199), Color(0x74));
     EXPECT_EQ(palette().at(992, 0), kPaletteBackground);
     // Column 2 shows hue 11, row 4 luminance 4.
@@ -23,7 +23,7 @@ TEST_F(PaletteTest, CellSizeFollowsThePaletteSize) {
 
     // Too small for cells: nothing to select, nothing divides by zero.
     ResizePalette(15, 7);
-    EXPECT_EQ(state().paletteCellWidth, 0);
+    EXPECT_EQ(editor.view().paletteCellWidth, 0);
     editor.palette().imgColorPaletteMouseDown(MouseButton::Left, 0, 3, 3);
     editor.palette().imgColorPaletteMouseUp(MouseButton::Left, 0, 3, 3);
     EXPECT_EQ(state().paletteColumn, 0);

@@ -61,8 +61,8 @@ protected:
     }
 
     void SetZoomAndGrid(int zoom, GridSetting grid) {
-        state().zoom = zoom;
-        state().gridSetting = grid;
+        editor.view().zoom = zoom;
+        editor.view().gridSetting = grid;
         editor.viewArea().UpdateScrollRanges();
         editor.viewArea().FullRedraw();
     }
