@@ -1,6 +1,7 @@
 #include "edit/drawing.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "document/pixels.h"
@@ -119,9 +120,14 @@ bool PutPixels(Editor& editor, const std::vector<ImageRect>& rects, PixelValue v
                           std::min(r.y2, e.height - 1)};
         if (c.x1 > c.x2 || c.y1 > c.y2) continue;
         any = true;
+        // A run of a column at a time: a multicolor pixel's two columns each
+        // take one bit of the value, as StorePixelValue writes them.
+        const std::size_t rows = std::size_t(c.y2 - c.y1 + 1);
         if (pixels)
-            for (int x = c.x1; x <= c.x2; x += pw)
-                for (int y = c.y1; y <= c.y2; ++y) StorePixelValue(image, x, y, value);
+            for (int x = c.x1; x <= c.x2; x += pw) {
+                if (pw == 2) std::memset(image.plane.column(x) + c.y1, (value / 2) & 1, rows);
+                std::memset(image.plane.column(x + pw - 1) + c.y1, value & 1, rows);
+            }
         if (colors && !s.selectionActive) SetAreaCellColors(image, c, c1, c2);
         s.cursorX = (c.x2 - c.x1) / pw * pw + c.x1;
         s.cursorY = c.y2;

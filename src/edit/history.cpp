@@ -27,7 +27,16 @@ bool SameDescriptor(const ImageDescriptor& a, const ImageDescriptor& b) {
            a.colorMapKind == b.colorMapKind && a.color0 == b.color0 && a.color3 == b.color3;
 }
 
-constexpr std::size_t kTiles = kImageBytes / kTileBytes;
+// The three arrays in the history's view: first byte and size.
+constexpr std::pair<std::size_t, std::size_t> kSegments[] = {
+    {0, kPlaneBytes},
+    {kPlaneBytes, kAttributeBytes},
+    {kPlaneBytes + kAttributeBytes, kAttributeBytes},
+};
+
+int SegmentOf(std::size_t offset) {
+    return offset < kPlaneBytes ? 0 : offset < kPlaneBytes + kAttributeBytes ? 1 : 2;
+}
 
 }  // namespace
 
@@ -83,10 +92,18 @@ void History::Compare(const ImageStore& store, Copy& copy) {
     change.index = copy.index;
     change.before = copy.desc;
     change.after = image.desc;
-    for (std::size_t t = 0; t < kTiles; ++t) {
-        const std::size_t offset = t * kTileBytes;
-        if (std::memcmp(copy.bytes.data() + offset, TileOf(image, offset), kTileBytes) != 0)
-            change.tiles.push_back(uint32_t(offset));
+    // Most steps change a few tiles: a block of tiles that is the same as a
+    // whole is passed over with one comparison.
+    constexpr std::size_t kBlockBytes = 16 * kTileBytes;
+    for (const auto& [first, size] : kSegments) {
+        for (std::size_t block = first; block < first + size; block += kBlockBytes) {
+            const std::size_t blockEnd = std::min(block + kBlockBytes, first + size);
+            if (std::memcmp(copy.bytes.data() + block, TileOf(image, block), blockEnd - block) == 0)
+                continue;
+            for (std::size_t offset = block; offset < blockEnd; offset += kTileBytes)
+                if (std::memcmp(copy.bytes.data() + offset, TileOf(image, offset), kTileBytes) != 0)
+                    change.tiles.push_back(uint32_t(offset));
+        }
     }
     const bool descChanged = !SameDescriptor(change.before, change.after);
     copy.desc = image.desc;
@@ -101,18 +118,25 @@ void History::Compare(const ImageStore& store, Copy& copy) {
             open_ = Step{};
         } else {
             change.tiles.shrink_to_fit();
-            change.beforeBytes.resize(tileBytes);
-            change.afterBytes.resize(tileBytes);
+            change.beforeBytes.reserve(tileBytes);
+            // The after-bytes are what the image holds until the step is
+            // undone: Apply takes them then. Their room counts from now on.
+            change.afterBytes.reserve(tileBytes);
         }
     }
-    for (std::size_t i = 0; i < change.tiles.size(); ++i) {
+    // Tiles that follow each other inside one of the three arrays are
+    // copied in one piece.
+    for (std::size_t i = 0; i < change.tiles.size();) {
+        std::size_t j = i + 1;
+        while (j < change.tiles.size() && change.tiles[j] == change.tiles[j - 1] + kTileBytes &&
+               SegmentOf(change.tiles[j]) == SegmentOf(change.tiles[i]))
+            ++j;
+        const std::size_t bytes = (j - i) * kTileBytes;
         uint8_t* kept = copy.bytes.data() + change.tiles[i];
         const uint8_t* now = TileOf(image, change.tiles[i]);
-        if (!overBudget_) {
-            std::memcpy(change.beforeBytes.data() + i * kTileBytes, kept, kTileBytes);
-            std::memcpy(change.afterBytes.data() + i * kTileBytes, now, kTileBytes);
-        }
-        std::memcpy(kept, now, kTileBytes);
+        if (!overBudget_) change.beforeBytes.insert(change.beforeBytes.end(), kept, kept + bytes);
+        std::memcpy(kept, now, bytes);
+        i = j;
     }
     if (overBudget_) return;
     open_.bytes += change.size();
@@ -173,8 +197,13 @@ void History::DropOpenStep(const ImageStore& store) {
     if (shadow_.index >= 0) Sync(store, shadow_.index);
 }
 
-void History::Apply(ImageStore& store, const ImageChange& change, bool forward) {
+void History::Apply(ImageStore& store, ImageChange& change, bool forward) {
     Image& image = store.image(change.index);
+    if (!forward && change.afterBytes.empty())
+        for (const uint32_t offset : change.tiles) {
+            const uint8_t* now = TileOf(image, offset);
+            change.afterBytes.insert(change.afterBytes.end(), now, now + kTileBytes);
+        }
     image.desc = forward ? change.after : change.before;
     const std::vector<uint8_t>& bytes = forward ? change.afterBytes : change.beforeBytes;
     const bool shadowed = change.index == shadow_.index;
@@ -204,7 +233,7 @@ int History::Redo(ImageStore& store) {
     if (redo_.empty()) return shadow_.index;
     Step step = std::move(redo_.back());
     redo_.pop_back();
-    for (const ImageChange& change : step.changes) Apply(store, change, true);
+    for (ImageChange& change : step.changes) Apply(store, change, true);
     for (const Revision& revision : step.revisions)
         revisions_[std::size_t(revision.index)] = revision.after;
     const int current = step.imageAfter;

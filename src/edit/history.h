@@ -93,7 +93,8 @@ public:
 
 private:
     // One image's changes: descriptors and the changed tiles, each tile's
-    // before- and after-bytes in tile order.
+    // before- and after-bytes in tile order. The after-bytes are taken at
+    // the first undo (the image holds them until then).
     struct ImageChange {
         int index = 0;
         ImageDescriptor before;
@@ -129,7 +130,7 @@ private:
     void Compare(const ImageStore& store, Copy& copy);
     // Writes a change's before- or after-state into the store, and into the
     // shadow when it holds that image.
-    void Apply(ImageStore& store, const ImageChange& change, bool forward);
+    void Apply(ImageStore& store, ImageChange& change, bool forward);
     static std::size_t Size(const Step& step);
 
     std::size_t budget_;

@@ -101,6 +101,15 @@ void ImportPictureFile(Editor& editor, const std::string& path) {
     if (!picture.damage.empty()) editor.platform().ShowMessage(picture.damage);
 }
 
+void ImportMaskResult(Editor& editor, const std::string& path) {
+    // The window opened from a key that started a step: what came before
+    // stays a step of its own.
+    editor.undo().EndStep();
+    editor.undo().NameStep("Open Result");
+    ImportPictureFile(editor, path);
+    editor.undo().EndStep();
+}
+
 void ImportConvertedPicture(Editor& editor, const std::string& path) {
     // The picture's own decode budget bounds what this takes, not its sides.
     constexpr int kWhole = 1 << 16;

@@ -16,6 +16,9 @@ void ExportPrgFile(Editor& editor, const std::string& path);
 // Copies a picture's pixels into the current image, asking first whether to
 // enlarge the image when the picture is larger.
 void ImportPictureFile(Editor& editor, const std::string& path);
+// The Mask Processor's result into the current image as Import .BMP reads a
+// picture, as an undo step of its own called "Open Result".
+void ImportMaskResult(Editor& editor, const std::string& path);
 // Reads a true-color picture whole and, when the user confirms the Import
 // Picture dialog, puts its conversion into the current image: size, pixel
 // width, color map kind, colors and pixels, as one step of the history.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <tuple>
+#include <utility>
 
 #include "document/colors.h"
 #include "document/pixels.h"
@@ -121,17 +123,71 @@ ImageRect BrushBounds(const Editor& editor, ImagePoint p) {
     return {p.x, p.y, p.x + e.width - 1, p.y + e.height - 1};
 }
 
+// The spans' pixels in rows, then columns, with overlapping or touching
+// spans of a row joined.
+std::vector<Span> Normalized(std::vector<Span> spans, int pw) {
+    std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) {
+        return std::tie(a.y, a.x1) < std::tie(b.y, b.x1);
+    });
+    std::vector<Span> out;
+    for (const Span& s : spans) {
+        if (!out.empty() && out.back().y == s.y && s.x1 <= out.back().x2 + pw)
+            out.back().x2 = std::max(out.back().x2, s.x2);
+        else
+            out.push_back(s);
+    }
+    return out;
+}
+
+// The pixels of `a` that are not in `b`; both normalized.
+std::vector<Span> SpansMinus(const std::vector<Span>& a, const std::vector<Span>& b, int pw) {
+    std::vector<Span> out;
+    auto j = b.begin();
+    for (const Span& s : a) {
+        while (j != b.end() && (j->y < s.y || (j->y == s.y && j->x2 < s.x1))) ++j;
+        int from = s.x1;
+        for (auto k = j; k != b.end() && k->y == s.y && k->x1 <= s.x2; ++k) {
+            if (k->x1 > from) out.push_back({s.y, from, k->x1 - pw});
+            from = std::max(from, k->x2 + pw);
+        }
+        if (from <= s.x2) out.push_back({s.y, from, s.x2});
+    }
+    return out;
+}
+
+bool InSpans(const std::vector<Span>& spans, int x, int y) {
+    return std::any_of(spans.begin(), spans.end(),
+                       [&](const Span& s) { return s.y == y && s.x1 <= x && x <= s.x2; });
+}
+
+// The image's blocks under the spans, as the image has them.
+void RestoreSpans(Editor& editor, const std::vector<Span>& spans) {
+    const int pw = PixelWidthOf(editor.currentImage().desc);
+    for (const Span& s : spans) {
+        const auto c = VisiblePart(editor, {s.x1, s.y, s.x2, s.y});
+        if (!c) continue;
+        for (int x = c->x1; x <= c->x2; x += pw) editor.viewArea().DrawBlock(x, s.y);
+    }
+}
+
+void PaintSpans(Editor& editor, const ViewGrid& grid, const std::vector<Span>& spans,
+                PixelValue value) {
+    const int pw = grid.pixelWidth();
+    for (const Span& s : spans) {
+        const auto c = VisiblePart(editor, {s.x1, s.y, s.x2, s.y});
+        if (!c) continue;
+        for (int x = c->x1; x <= c->x2; x += pw) PaintBlock(editor, grid, x, s.y, value);
+    }
+}
+
 void PaintPreview(Editor& editor) {
     ToolState& t = editor.tools();
     const auto shownPart = [&](const ImageRect& r) { return VisiblePart(editor, r); };
     const ViewGrid grid = GridOf(editor);
     const int pw = grid.pixelWidth();
     if (t.dragging && !t.spans.empty()) {
-        for (const Span& s : t.spans) {
-            const auto c = shownPart({s.x1, s.y, s.x2, s.y});
-            if (!c) continue;
-            for (int x = c->x1; x <= c->x2; x += pw) PaintBlock(editor, grid, x, s.y, t.value);
-        }
+        t.shownSpans = Normalized(t.spans, pw);
+        PaintSpans(editor, grid, t.shownSpans, t.value);
         t.shown = SpanBounds(t.spans);
     } else if (t.brushAt && !BrushEmpty(editor)) {
         const auto c = shownPart(BrushBounds(editor, *t.brushAt));
@@ -148,17 +204,37 @@ void PaintPreview(Editor& editor) {
     }
 }
 
-// Takes the preview away and draws the new one, redrawing only the blocks of
-// the old one's bounds; the cursor follows the pointer inside the image.
+// Takes the preview away and draws the new one; the cursor follows the
+// pointer inside the image. From one shape to the next only the pixels that
+// differ are drawn (a drag event of a large filled shape touches a row or
+// two); the brush redraws its old bounds.
 template <class Change>
 void UpdatePreview(Editor& editor, std::optional<ImagePoint> cursor, Change change) {
     ToolState& t = editor.tools();
+    EditorState& s = editor.state();
     editor.viewArea().ToggleSelectionOutline();
+    const ImagePoint oldCursor{s.cursorX, s.cursorY};
     editor.viewArea().RedrawCursorBlock();
-    if (t.shown) RestoreBlocks(editor, *t.shown);
+    const std::vector<Span> old = std::move(t.shownSpans);
+    t.shownSpans.clear();
+    if (t.shown && old.empty()) RestoreBlocks(editor, *t.shown);
     t.shown.reset();
     change();
-    PaintPreview(editor);
+    if (t.dragging && !t.spans.empty()) {
+        const ViewGrid grid = GridOf(editor);
+        const int pw = grid.pixelWidth();
+        const std::vector<Span> now = Normalized(t.spans, pw);
+        RestoreSpans(editor, SpansMinus(old, now, pw));
+        PaintSpans(editor, grid, SpansMinus(now, old, pw), t.value);
+        // The cursor's block was drawn from the image above.
+        if (InSpans(now, oldCursor.x, oldCursor.y))
+            PaintSpans(editor, grid, {{oldCursor.y, oldCursor.x, oldCursor.x}}, t.value);
+        t.shownSpans = now;
+        t.shown = SpanBounds(now);
+    } else {
+        RestoreSpans(editor, old);
+        PaintPreview(editor);
+    }
     if (cursor && InCurrentImage(editor, cursor->x, cursor->y)) {
         editor.state().cursorX = cursor->x;
         editor.state().cursorY = cursor->y;
@@ -194,9 +270,29 @@ void WriteAndRedraw(Editor& editor, const std::vector<ImageRect>& rects, PixelVa
     editor.viewArea().FullRedraw();
 }
 
+// Column runs side by side with the same rows become one rectangle: a
+// fill of a plain area then writes each cell color entry once, not once
+// per column.
+std::vector<ImageRect> MergedRuns(std::vector<ImageRect> runs, int pw) {
+    std::sort(runs.begin(), runs.end(), [](const ImageRect& a, const ImageRect& b) {
+        return std::tie(a.y1, a.y2, a.x1) < std::tie(b.y1, b.y2, b.x1);
+    });
+    std::vector<ImageRect> rects;
+    for (const ImageRect& run : runs) {
+        if (!rects.empty() && rects.back().y1 == run.y1 && rects.back().y2 == run.y2 &&
+            rects.back().x2 + pw == run.x1)
+            rects.back().x2 = run.x2;
+        else
+            rects.push_back(run);
+    }
+    return rects;
+}
+
 void FloodFill(Editor& editor, ImagePoint p, PixelValue value) {
     const ImageRect clip = editor.viewArea().SelectionRect();
-    WriteAndRedraw(editor, FloodRegion(editor.currentImage(), p, clip), value, p);
+    const Image& image = editor.currentImage();
+    WriteAndRedraw(editor, MergedRuns(FloodRegion(image, p, clip), PixelWidthOf(image.desc)), value,
+                   p);
 }
 
 // The clicked pixel's value becomes the current value and its color that
@@ -328,6 +424,7 @@ void ToolMouseUp(Editor& editor) {
     const ImagePoint cursor{editor.state().cursorX, editor.state().cursorY};
     t.dragging = false;
     t.spans.clear();
+    t.shownSpans.clear();
     t.shown.reset();
     WriteAndRedraw(editor, RectsOf(spans), t.value, cursor);
 }
@@ -343,6 +440,7 @@ void CancelShape(Editor& editor) {
 void PaintToolPreview(Editor& editor) {
     ToolState& t = editor.tools();
     t.shown.reset();
+    t.shownSpans.clear();
     PaintPreview(editor);
 }
 
@@ -358,32 +456,50 @@ std::vector<ImageRect> FloodRegion(const Image& image, ImagePoint start, ImageRe
     const int columns = (r.x2 - x0) / pw + 1;
     const int rows = r.y2 - r.y1 + 1;
     if (columns <= 0 || rows <= 0 || (start.x - x0) % pw != 0) return runs;
-    const PixelValue target = PixelValueAt(image, start.x, start.y);
-    std::vector<uint8_t> seen(std::size_t(columns) * std::size_t(rows), 0);
-    auto done = [&](int x, int y) -> uint8_t& {
-        return seen[std::size_t((x - x0) / pw) * std::size_t(rows) + std::size_t(y - r.y1)];
+    const int target = PixelValueAt(image, start.x, start.y);
+    // One byte per pixel of the clip, column by column: 0 while the pixel is
+    // still to fill, 1 for another value or a pixel already taken. Runs are
+    // then found with memchr, many pixels per step. Kept between fills: a
+    // fresh buffer of the whole plane costs more in page faults than the fill.
+    thread_local std::vector<uint8_t> closed;
+    closed.resize(std::size_t(columns) * std::size_t(rows));
+    for (int c = 0; c < columns; ++c) {
+        uint8_t* out = closed.data() + std::size_t(c) * std::size_t(rows);
+        const uint8_t* a = image.plane.column(x0 + c * pw) + r.y1;
+        // Narrow types keep the comparisons many to a vector instruction.
+        if (pw == 2) {
+            const uint8_t* b = image.plane.column(x0 + c * pw + 1) + r.y1;
+            for (int y = 0; y < rows; ++y)
+                out[y] = uint8_t(uint16_t(2 * a[y] + b[y]) != uint16_t(target));
+        } else {
+            for (int y = 0; y < rows; ++y) out[y] = uint8_t(a[y] != uint8_t(target));
+        }
+    }
+    const auto column = [&](int c) { return closed.data() + std::size_t(c) * std::size_t(rows); };
+    // The first row from `from` (below `to`) whose byte is `byte`, or `to`.
+    const auto find = [&](const uint8_t* col, int from, int to, uint8_t byte) {
+        const void* at = std::memchr(col + from, byte, std::size_t(to - from));
+        return at ? int(static_cast<const uint8_t*>(at) - col) : to;
     };
-    auto open = [&](int x, int y) { return !done(x, y) && PixelValueAt(image, x, y) == target; };
-    // Seeds of column runs still to fill: the program's own stack, never the call stack.
-    std::vector<ImagePoint> seeds{start};
+    // Seeds of column runs still to fill (column, row in the clip): the
+    // program's own stack, never the call stack.
+    std::vector<std::pair<int, int>> seeds{{(start.x - x0) / pw, start.y - r.y1}};
     while (!seeds.empty()) {
-        const ImagePoint s = seeds.back();
+        const auto [c, y] = seeds.back();
         seeds.pop_back();
-        if (!open(s.x, s.y)) continue;
-        int top = s.y;
-        int bottom = s.y;
-        while (top > r.y1 && open(s.x, top - 1)) --top;
-        while (bottom < r.y2 && open(s.x, bottom + 1)) ++bottom;
-        for (int y = top; y <= bottom; ++y) done(s.x, y) = 1;
-        runs.push_back({s.x, top, s.x, bottom});
-        for (const int nx : {s.x - pw, s.x + pw}) {
-            if (nx < x0 || nx > r.x2) continue;
-            bool inRun = false;
-            for (int y = top; y <= bottom; ++y) {
-                const bool o = open(nx, y);
-                if (o && !inRun) seeds.push_back({nx, y});
-                inRun = o;
-            }
+        uint8_t* col = column(c);
+        if (col[y] != 0) continue;
+        int top = y;
+        while (top > 0 && col[top - 1] == 0) --top;
+        const int bottom = find(col, y, rows, 1);  // one past the run
+        std::memset(col + top, 1, std::size_t(bottom - top));
+        runs.push_back({x0 + c * pw, r.y1 + top, x0 + c * pw, r.y1 + bottom - 1});
+        for (const int nc : {c - 1, c + 1}) {
+            if (nc < 0 || nc >= columns) continue;
+            const uint8_t* next = column(nc);
+            for (int from = find(next, top, bottom, 0); from < bottom;
+                 from = find(next, find(next, from, bottom, 1), bottom, 0))
+                seeds.push_back({nc, from});
         }
     }
     return runs;

@@ -49,8 +49,10 @@ struct ToolState {
     // The brush shown at the pointer, and whether zeros are left out.
     std::optional<ImagePoint> brushAt;
     bool brushTransparent = false;
-    // Image bounds of what is drawn over the view now.
+    // Image bounds of what is drawn over the view now, and the shape's
+    // pixels among them (rows in order, no overlaps).
     std::optional<ImageRect> shown;
+    std::vector<Span> shownSpans;
 };
 
 // Makes `tool` the tool in use; a preview shown goes.

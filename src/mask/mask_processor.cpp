@@ -38,16 +38,6 @@ std::string OffsetText(int32_t offset, bool signedDigit) {
     return signedDigit && offset > 0 ? std::string(1, '+').append(digits) : digits;
 }
 
-// The platform hands out whole pictures; a picture whose pixels do not cover
-// its size is treated like one that could not be loaded.
-Picture LoadWholePicture(PictureFiles& pictures, const std::string& path) {
-    Picture picture = pictures.LoadPicture(path);
-    if (picture.width < 0 || picture.height < 0 ||
-        picture.pixels.size() < std::size_t(picture.width) * std::size_t(picture.height))
-        throw Error("Cannot load picture \"" + path + "\".");
-    return picture;
-}
-
 // Where the run of the color at row[x] ends. Eight pixels are compared at a
 // time in a form the compiler turns into vector compares.
 int RunEnd(const uint32_t* row, int x, int width) {
@@ -131,7 +121,7 @@ bool MaskProcessor::ProgressAfterRow(int y, int height) {
 void MaskProcessor::PreProcess(const std::string& maskPath) {
     if (busy_) return;
     BusyScope busy(*this);
-    const Picture mask = LoadWholePicture(pictures_, maskPath);
+    const Picture mask = LoadWholePicture(maskPath);
     DiscardMask();
     view_.GridChanged();
     if (IsEmpty(mask)) {
@@ -193,6 +183,18 @@ void MaskProcessor::FillGrid() {
     grid_.assign(std::size_t(std::max(table_.size(), 1)) + 1, {});
     for (int i = 0; i < table_.size(); ++i)
         grid_[std::size_t(i) + 1] = {std::to_string(table_[i].color), "Color", "0"};
+}
+
+// The platform hands out whole pictures; a picture whose pixels do not cover
+// its size is treated like one that could not be loaded. What a cut or
+// damaged file left is used, and the user told so.
+Picture MaskProcessor::LoadWholePicture(const std::string& path) {
+    Picture picture = pictures_.LoadPicture(path);
+    if (picture.width < 0 || picture.height < 0 ||
+        picture.pixels.size() < std::size_t(picture.width) * std::size_t(picture.height))
+        throw Error("Cannot load picture \"" + path + "\".");
+    if (!picture.damage.empty()) view_.ShowWarning(picture.damage);
+    return picture;
 }
 
 MaskColorEntry* MaskProcessor::EntryAtRow(int row) {
@@ -266,8 +268,8 @@ void MaskProcessor::Process(const std::string& maskPath, const std::string& patt
         return;
     }
     BusyScope busy(*this);
-    const Picture pattern1 = LoadWholePicture(pictures_, pattern1Path);
-    const Picture pattern2 = LoadWholePicture(pictures_, pattern2Path);
+    const Picture pattern1 = LoadWholePicture(pattern1Path);
+    const Picture pattern2 = LoadWholePicture(pattern2Path);
     for (int i = 0; i < table_.size(); ++i) {
         if (table_[i].role == MaskRole::Mask1 && IsEmpty(pattern1)) {
             view_.SetCaption("Pattern 1 has no pixels");
@@ -289,7 +291,7 @@ void MaskProcessor::Process(const std::string& maskPath, const std::string& patt
                            output_.pixels.data() + std::size_t(y) * std::size_t(width));
         if (!ProgressAfterRow(y, height)) return;
     }
-    pictures_.SavePictureAsBitmap(maskPath + ".NEW.BMP", output_);
+    pictures_.SavePictureAsBitmap(ResultPath(maskPath), output_);
     view_.SetCaption(kFinished);
 }
 

@@ -18,6 +18,9 @@
 
 namespace pixolat {
 
+// The help file's context number of the Mask Processor window.
+inline constexpr int kMaskProcessorHelpContext = 2700;
+
 // For every mask pixel, the index of its color in the table; rows top down.
 class MaskClassMap {
 public:
@@ -55,6 +58,9 @@ public:
     // Runs the window system's pending events between rows of a long
     // operation, so the window stays responsive (and can cancel it).
     virtual void ProcessPendingEvents() {}
+    // A picture was read although its file is cut short or damaged: the text
+    // says so, as the picture import says it.
+    virtual void ShowWarning(const std::string& /*text*/) {}
 };
 
 class MaskProcessor {
@@ -66,7 +72,7 @@ public:
     // leaves no mask. Load failures throw; nothing has changed then.
     void PreProcess(const std::string& maskPath);
     // Renders the output from the last pre-processed mask and saves it as
-    // maskPath + ".NEW.BMP". Load and save failures throw, leaving the
+    // ResultPath(maskPath). Load and save failures throw, leaving the
     // caption at its last progress text.
     void Process(const std::string& maskPath, const std::string& pattern1Path,
                  const std::string& pattern2Path);
@@ -75,6 +81,8 @@ public:
     bool GridKeyDown(int row, int column, int key);
     // Stops a running operation after its current row, keeping no half result.
     void Cancel();
+
+    static std::string ResultPath(const std::string& maskPath) { return maskPath + ".NEW.BMP"; }
 
     int GridRowCount() const { return int(grid_.size()); }
     const std::string& GridCell(int row, int column) const;
@@ -92,6 +100,7 @@ private:
     void FillGrid();
     bool ProgressAfterRow(int y, int height);
     MaskColorEntry* EntryAtRow(int row);
+    Picture LoadWholePicture(const std::string& path);
 
     PictureFiles& pictures_;
     MaskProcessorView& view_;

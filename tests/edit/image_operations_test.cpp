@@ -262,6 +262,19 @@ TEST_F(AreaOperationsTest, PasteGivesWhatWasCopiedForEveryKindAndModeUpToThePlan
     }
 }
 
+TEST_F(AreaOperationsTest, APasteOutsideTheImageChangesNothing) {
+    source.desc = {"", 320, 200, 1, Layout::Bitmap, ColorMapKind::Normal, 0, 0};
+    image.desc = source.desc;
+    Scramble(source);
+    Scramble(image);
+    Duplicate(image, expected);
+    CopyArea(source, {0, 0, 15, 7}, buffer);
+    for (const auto [x, y] : {std::pair{-8, 0}, {0, -1}, {320, 0}, {0, 200}, {-8, -8}}) {
+        EXPECT_FALSE(PasteBuffer(image, buffer, x, y, DrawingMode::PixelAndColor)) << x << "," << y;
+        ExpectSame(("paste at " + std::to_string(x) + "," + std::to_string(y)).c_str());
+    }
+}
+
 TEST_F(AreaOperationsTest, AMulticolorBlockKeepsItsWidthThroughCopyPasteAndCopy) {
     source.desc = {"", 320, 200, 2, Layout::Bitmap, ColorMapKind::Normal, 0, 0};
     Scramble(source);

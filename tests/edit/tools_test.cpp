@@ -191,6 +191,9 @@ TEST_F(ToolsTest, EachShapeToolDrawsItsShapeOnEveryKindOfImageAsOneUndoStep) {
                     Down(a);
                     Move(mid);
                     ExpectViewIsWhole();
+                    // From shape to shape only the pixels that differ are drawn.
+                    Move(RandomPoint(64, 48));
+                    ExpectViewIsWhole();
                     Move(b);
                     ASSERT_EQ(Difference(Bytes(image()), before),
                               "");  // the preview is over the view only
@@ -360,25 +363,44 @@ TEST_F(ToolsTest, FloodFillFillsWhatAPlainFillReachesInsideImageAndSelection) {
         state().selectionActive = round % 2;
         state().selectionAnchorX = 6 * pw, state().selectionAnchorY = 5;
         state().selectionEndX = 30 * pw, state().selectionEndY = 40;
-        state().drawingMode = DrawingMode::PixelOnly;
+        state().drawingMode = DrawingMode(round % 6 / 2);
+        state().drawColor1 = ColorCode(rng() % 128);
+        state().drawColor2 = ColorCode(rng() % 128);
         editor.undo().EndStep();
         const ImagePoint p = RandomPoint(80, 64);
         const Pixels region = PlainFill(image(), p, editor.viewArea().SelectionRect());
         const std::string beforeBytes = Bytes(image());
         // The fill value is one the region does not have, so every pixel shows it.
-        state().currentPixelValue = (PixelValueAt(image(), p.x, p.y) + 1) % (pw == 2 ? 4 : 2);
+        const PixelValue value = (PixelValueAt(image(), p.x, p.y) + 1) % (pw == 2 ? 4 : 2);
+        state().currentPixelValue = value;
         Use(Tool::FloodFill);
         Down(p);
         Up(p);
-        for (int x = 0; x < image().desc.width; x += pw)
-            for (int y = 0; y < 64; ++y)
-                ASSERT_EQ(PixelValueAt(image(), x, y) != ValueIn(beforeBytes, pw, x, y),
-                          region.count({x, y}) == 1)
-                    << round << ": " << x << "," << y;
-        // A click outside the selection fills nothing and makes no step.
-        if (region.empty()) continue;
-        editor.RunMenuCommand("mnuEditUndo");
-        ASSERT_EQ(Difference(Bytes(image()), beforeBytes), "") << round;
+        const std::string filled = Bytes(image());
+        if (state().drawingMode != DrawingMode::ColorOnly) {
+            for (int x = 0; x < image().desc.width; x += pw)
+                for (int y = 0; y < 64; ++y)
+                    ASSERT_EQ(PixelValueAt(image(), x, y) != ValueIn(beforeBytes, pw, x, y),
+                              region.count({x, y}) == 1)
+                        << round << ": " << x << "," << y;
+        }
+        // A click outside the selection fills nothing and makes no step; nor
+        // does "Color only" with a value that shows no cell color.
+        if (filled != beforeBytes) {
+            editor.RunMenuCommand("mnuEditUndo");
+            ASSERT_EQ(Difference(Bytes(image()), beforeBytes), "") << round;
+            editor.RunMenuCommand("mnuEditRedo");
+            ASSERT_EQ(Difference(Bytes(image()), filled), "") << round;
+            editor.RunMenuCommand("mnuEditUndo");
+        }
+        // Every write is PutPixel's, cell colors included, in each drawing mode.
+        for (const auto& [x, y] : region) {
+            state().cursorX = x;
+            state().cursorY = y;
+            PutPixel(editor, x, y, value, false);
+        }
+        ASSERT_EQ(Difference(Bytes(image()), filled), "")
+            << round << " mode " << int(state().drawingMode);
     }
     // A serpent through the whole largest image: one region 640 x 1024 long
     // and narrow, which a fill that recursed per pixel could not survive.
@@ -411,6 +433,24 @@ TEST_F(ToolsTest, PickTakesValueAndColorAndReturnsToTheToolBefore) {
     EXPECT_TRUE(MenuItemNamed(editor.menu(), "mnuToolsEllipse").checked);
     EXPECT_FALSE(MenuItemNamed(editor.menu(), "mnuToolsPick").checked);
     EXPECT_EQ(image().colmap.at(0, 1, 0), 0x07);  // a pipette changes no cell
+
+    // Hires: value 1 takes the first drawing color, value 0 the second; the
+    // other one stays.
+    MakeImage(64, 64, 1, ColorMapKind::Normal);
+    image().plane.at(9, 9) = 1;
+    image().colmap.at(0, 1, 1) = 0x25;
+    image().lummap.at(0, 1, 1) = 0x61;
+    state().drawColor1 = state().drawColor2 = 0;
+    editor.FormKeyDown('O', 0);
+    Down({9, 9});
+    Up({9, 9});
+    EXPECT_EQ(state().drawColor1, ColorCodeAt(image(), 9, 9));
+    EXPECT_EQ(state().drawColor2, 0);
+    editor.FormKeyDown('O', 0);
+    Down({10, 9});
+    Up({10, 9});
+    EXPECT_EQ(state().drawColor2, ColorCodeAt(image(), 10, 9));
+    EXPECT_NE(state().drawColor1, state().drawColor2);
 }
 
 TEST_F(ToolsTest, BrushFollowsThePointerAndPastesWithZerosTransparentOnCtrl) {
@@ -446,6 +486,25 @@ TEST_F(ToolsTest, BrushFollowsThePointerAndPastesWithZerosTransparentOnCtrl) {
     EXPECT_EQ(image().plane.at(21, 10) + image().plane.at(22, 10), 2);
     editor.FormKeyDown('N', 0);
     ExpectViewIsWhole();
+}
+
+TEST_F(ToolsTest, ATransparentMulticolorBrushKeepsBothBitsOfTheImagesPixels) {
+    MakeImage(96, 72, 2, ColorMapKind::Normal);
+    state().drawingMode = DrawingMode::PixelOnly;
+    // A brush of four pixels, 3 0 0 3, over a row of 2 1 2 1 ...
+    StorePixelValue(image(), 0, 0, 3);
+    StorePixelValue(image(), 6, 0, 3);
+    state().selectionActive = true;
+    state().selectionAnchorX = state().selectionAnchorY = state().selectionEndY = 0;
+    state().selectionEndX = 6;
+    editor.FormKeyDown('C', kCtrl);
+    state().selectionActive = false;
+    for (int x = 20; x < 40; x += 2) StorePixelValue(image(), x, 10, x % 4 ? 1 : 2);
+    editor.FormKeyDown('B', 0);
+    Down({20, 10}, MouseButton::Left, kCtrl);
+    Up({20, 10});
+    const int expected[] = {3, 1, 2, 3, 2, 1};
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(PixelValueAt(image(), 20 + 2 * i, 10), expected[i]) << i;
 }
 
 TEST_F(ToolsTest, ToolKeysMenuHintsAndZoomKeys) {

@@ -10,6 +10,7 @@
 #include "edit/image_files.h"
 #include "edit/key_map.h"
 #include "edit/recovery.h"
+#include "mask/mask_processor.h"
 #include "support/temp_folder.h"
 #include "support/view_fixture.h"
 
@@ -77,6 +78,8 @@ TEST_F(ViewMenuTest, EveryHelpContextIsUniqueAndHasATopic) {
             << item.name << " shares " << item.helpContext << " with " << seen[item.helpContext];
         EXPECT_TRUE(topics.count(item.helpContext)) << item.name << " " << item.helpContext;
     }
+    EXPECT_FALSE(seen.count(kMaskProcessorHelpContext));
+    EXPECT_TRUE(topics.count(kMaskProcessorHelpContext));
 }
 
 TEST_F(ViewMenuTest, EveryCommandIsReachable) {

@@ -2,8 +2,10 @@
 
 #include <sys/resource.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QImage>
 #include <QLabel>
@@ -16,7 +18,10 @@
 #include <QTimer>
 #include <csignal>
 
+#include "app/qt/form_editor.h"
 #include "app/qt/qt_platform.h"
+#include "document/pixels.h"
+#include "edit/start_editor.h"
 #include "gui/gui_test.h"
 
 using namespace pixolat;
@@ -58,6 +63,26 @@ private:
     QTimer timer_;
 };
 
+// Chooses `path` in the next file dialog, as a user would, and accepts it.
+class FileDialogAnswer : public QObject {
+public:
+    explicit FileDialogAnswer(QString path) : path_(std::move(path)) {
+        timer_.setInterval(10);
+        connect(&timer_, &QTimer::timeout, this, [this] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            dialog->selectFile(path_);
+            static_cast<QDialog*>(dialog)->accept();  // QFileDialog checks the choice
+            timer_.stop();
+        });
+        timer_.start();
+    }
+
+private:
+    QString path_;
+    QTimer timer_;
+};
+
 template <class T>
 T* Child(QWidget& form, const char* name) {
     T* child = form.findChild<T*>(name);
@@ -80,27 +105,27 @@ void Click(QWidget& form, const char* button) {
 class FormMaskTest : public QObject {
     Q_OBJECT
 private slots:
-    void opensWithItsControlsAndDefaultPaths() {
+    void init() { testing::ClearSettings(); }
+
+    void opensWithItsControlsAndEmptyPaths() {
         QtPlatform platform;
         TFormMask form(platform);
         QCOMPARE(form.windowTitle(), QString("Mask Processor"));
         QCOMPARE(Child<QLabel>(form, "Label1")->text(), QString("Mask bitmap:"));
         QCOMPARE(Child<QLabel>(form, "Label2")->text(), QString("Pattern 1:"));
         QCOMPARE(Child<QLabel>(form, "Label3")->text(), QString("Pattern 2:"));
-        QCOMPARE(Child<QLineEdit>(form, "EditCharSet")->text(),
-                 QString("C:\\PROJECTS\\PLUS4\\Projects\\Tessela\\mask.bmp"));
-        QCOMPARE(Child<QLineEdit>(form, "EditMask1")->text(),
-                 QString("C:\\PROJECTS\\PLUS4\\Projects\\Tessela\\border.bmp"));
-        QCOMPARE(Child<QLineEdit>(form, "EditMask2")->text(),
-                 QString("C:\\PROJECTS\\PLUS4\\Projects\\Tessela\\inside.bmp"));
+        for (const char* box : {"EditCharSet", "EditMask1", "EditMask2"})
+            QCOMPARE(Child<QLineEdit>(form, box)->text(), QString());
         QCOMPARE(Child<QPushButton>(form, "cmdPreProcess")->text(), QString("Pre-process"));
         QCOMPARE(Child<QPushButton>(form, "cmdProcess")->text(), QString("Process"));
+        // Without an editor to take it, a result cannot be opened.
+        QVERIFY(!Child<QPushButton>(form, "cmdOpenResult")->isEnabled());
         auto* grid = Child<QTableWidget>(form, "grid");
-        QCOMPARE(grid->columnCount(), 3);
+        QCOMPARE(grid->columnCount(), 4);  // the swatch beside the processor's three
         QCOMPARE(grid->rowCount(), 1);
         QVERIFY(grid->verticalHeader()->isHidden());
         QVERIFY(!grid->horizontalHeader()->isHidden());
-        for (int column = 0; column < 3; ++column)
+        for (int column = 0; column < 4; ++column)
             QCOMPARE(grid->horizontalHeaderItem(column)->text(), QString());
         QCOMPARE(grid->horizontalHeader()->height(), 18);
         QCOMPARE(grid->rowHeight(0), 18);
@@ -123,7 +148,64 @@ private slots:
             });
             platform.OpenMaskProcessor();
         }
-        QCOMPARE(seen, QStringList(2, "C:\\PROJECTS\\PLUS4\\Projects\\Tessela\\mask.bmp"));
+        // A path typed but never used is not kept.
+        QCOMPARE(seen, QStringList(2, ""));
+    }
+
+    void browseProcessAndOpenResultPutTheResultIntoTheImageAsOneStep() {
+        QTemporaryDir dir;
+        const QRgb red = qRgb(255, 0, 0), blue = qRgb(0, 0, 255);
+        const QStringList paths = {
+            WriteBitmap(dir, "mask.bmp", {{red, red, blue, blue}, {red, red, blue, red}}),
+            WriteBitmap(dir, "border.bmp", {{qRgb(0, 0, 0)}}),
+            WriteBitmap(dir, "inside.bmp", {{qRgb(0, 0, 0)}})};
+        QtPlatform platform;
+        TFormEditor editorForm(platform);
+        editorForm.show();
+        TFormMask form(platform, &editorForm, editorForm.MaskLinks());
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        const char* browse[] = {"cmdBrowseMask", "cmdBrowsePattern1", "cmdBrowsePattern2"};
+        const char* boxes[] = {"EditCharSet", "EditMask1", "EditMask2"};
+        for (int i = 0; i < 3; ++i) {
+            FileDialogAnswer answer(paths[i]);
+            Click(form, browse[i]);
+            QCOMPARE(Child<QLineEdit>(form, boxes[i])->text(), paths[i]);
+        }
+        QCOMPARE(QString::fromStdString(platform.ReadSettingText(kDialogFolderSetting)),
+                 QDir(dir.path()).absolutePath());
+
+        Click(form, "cmdPreProcess");
+        auto* grid = Child<QTableWidget>(form, "grid");
+        QCOMPARE(grid->item(0, 3)->text(), QString("#FF0000"));
+        QCOMPARE(grid->item(1, 3)->text(), QString("#0000FF"));
+        QCOMPARE(grid->item(1, 3)->icon().pixmap(8, 8).toImage().pixel(4, 4), blue);
+        grid->setFocus();
+        grid->setCurrentCell(1, 2);
+        QTest::keyClick(grid, Qt::Key_3);  // blue at the top level
+        Click(form, "cmdProcess");
+        QCOMPARE(form.windowTitle(), QString("Finished!"));
+
+        Editor& editor = editorForm.editor();
+        const auto pixels = [&] {
+            QList<int> values;
+            for (int y = 0; y < 2; ++y)
+                for (int x = 0; x < 4; ++x) values << PixelValueAt(editor.currentImage(), x, y);
+            return values;
+        };
+        const QList<int> before = pixels();
+        const QString undoBefore = editorForm.action("mnuEditUndo")->text();
+        Click(form, "cmdOpenResult");
+        // The greys' red bit 0 are the hires pixels: blue (255) is 1, red (0) is 0.
+        QCOMPARE(pixels(), QList<int>({0, 0, 1, 1, 0, 0, 1, 0}));
+        QCOMPARE(editorForm.action("mnuEditUndo")->text(), QString("&Undo Open Result"));
+        editorForm.Run([&] { editor.undo().Undo(); });
+        QCOMPARE(pixels(), before);
+        QCOMPARE(editorForm.action("mnuEditUndo")->text(), undoBefore);
+
+        // The next opening starts at the files used.
+        TFormMask again(platform);
+        for (int i = 0; i < 3; ++i) QCOMPARE(Child<QLineEdit>(again, boxes[i])->text(), paths[i]);
     }
 
     void preProcessEditAndProcessWriteTheGreyBitmap() {

@@ -27,6 +27,8 @@ struct CaptionLog : MaskProcessorView {
         if (onEvents) onEvents();
     }
     std::string last() const { return captions.empty() ? std::string() : captions.back(); }
+    std::vector<std::string> warnings;
+    void ShowWarning(const std::string& text) override { warnings.push_back(text); }
 };
 
 // A platform whose bitmap saving can be made to fail.
@@ -391,6 +393,24 @@ TEST_F(MaskProcessorTest, ClosingTheWindowMidwayKeepsNoHalfResult) {
     view.onEvents = nullptr;
     Process();
     EXPECT_EQ(view.last(), "Pre-process a mask first");
+}
+
+TEST_F(MaskProcessorTest, APictureReadFromACutFileIsUsedAndTheUserTold) {
+    Picture mask = Sized(2, 2, kRed);
+    mask.damage = "Picture \"mask.bmp\" is cut short: 10 of 70 bytes.";
+    PreProcess(mask);
+    EXPECT_EQ(view.warnings, Row{mask.damage});
+    EXPECT_EQ(view.last(), "Ready to process");
+    Picture pattern = Sized(1, 1, kWhite);
+    pattern.damage = "Picture \"p2.bmp\" may be damaged: bad row.";
+    Patterns(Sized(1, 1, kWhite), pattern);
+    Process();
+    EXPECT_EQ(view.warnings, (Row{mask.damage, pattern.damage}));
+    EXPECT_EQ(view.last(), "Finished!");
+    // Whole files say nothing.
+    Patterns(Sized(1, 1, kWhite), Sized(1, 1, kWhite));
+    Process();
+    EXPECT_EQ(view.warnings.size(), 2u);
 }
 
 }  // namespace

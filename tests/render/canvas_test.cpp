@@ -2,6 +2,8 @@
 
 #include <climits>
 #include <random>
+#include <utility>
+#include <vector>
 
 #include "support/view_fixture.h"
 
@@ -179,11 +181,31 @@ TEST_F(CanvasTest, SelectionOutlineEnclosesTheBlocksAndTogglesAway) {
     editor.viewArea().ToggleSelectionOutline();
     EXPECT_EQ(view().pixels, plain);
 
-    // A wide pen at zoom 64, partly outside the view, also comes off again.
+    // A wider pen is as wide on all four sides; at zoom 64, partly outside
+    // the view, it also comes off again.
     for (int zoom : {10, 23, 64}) {
         SetZoomAndGrid(zoom, GridSetting::PixelAndCellLines);
         const std::vector<uint32_t> drawn = view().pixels;
         editor.viewArea().ToggleSelectionOutline();
+        if (zoom < 64) {
+            // The runs of changed pixels across the middle of the selection.
+            const int mid = zoom * 2, pen = zoom / 5;
+            std::vector<int> across, down;
+            for (int i = 0, run = 0; i < view().width; ++i) {
+                const bool changed =
+                    view().at(i, mid) != drawn[std::size_t(mid * view().width + i)];
+                if (changed) ++run;
+                if (!changed && run) across.push_back(std::exchange(run, 0));
+            }
+            for (int i = 0, run = 0; i < view().height; ++i) {
+                const bool changed =
+                    view().at(mid, i) != drawn[std::size_t(i * view().width + mid)];
+                if (changed) ++run;
+                if (!changed && run) down.push_back(std::exchange(run, 0));
+            }
+            EXPECT_EQ(across, (std::vector<int>{pen, pen})) << zoom;
+            EXPECT_EQ(down, (std::vector<int>{pen, pen})) << zoom;
+        }
         EXPECT_NE(view().pixels, drawn);
         editor.viewArea().ToggleSelectionOutline();
         EXPECT_EQ(view().pixels, drawn) << zoom;

@@ -284,6 +284,11 @@ void TFormEditor::keyReleaseEvent(QKeyEvent* event) {
     Run([&] { editor_->FormKeyUp(press.key, press.shift); });
 }
 
+MaskWindowLinks TFormEditor::MaskLinks() {
+    return {[this](const std::string& path) { Run([&] { ImportMaskResult(*editor_, path); }); },
+            editor_->ui().helpFile};
+}
+
 void TFormEditor::MirrorCore() {
     for (const MenuItem& item : editor_->menu()) {
         QAction* action = actions_.value(QString::fromStdString(item.name));

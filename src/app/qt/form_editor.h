@@ -6,6 +6,7 @@
 #include <QMap>
 #include <memory>
 
+#include "app/qt/form_mask.h"
 #include "app/qt/qt_platform.h"
 #include "edit/editor.h"
 
@@ -45,6 +46,10 @@ public:
         MirrorCore();
     }
     void MirrorCore();
+
+    // The Mask Processor's way into this editor: its result imported into
+    // the current image, and the help file.
+    MaskWindowLinks MaskLinks();
 
 protected:
     // Files dropped on the window go to the core, which picks the one to import.

@@ -30,10 +30,10 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Pixolat");
     pixolat::QtPlatform platform;
-    platform.openMaskProcessor = [&platform](QWidget* parent) {
-        pixolat::TFormMask::Open(platform, parent);
-    };
     pixolat::TFormEditor editor(platform);
+    platform.openMaskProcessor = [&platform, &editor](QWidget* parent) {
+        pixolat::TFormMask::Open(platform, parent, editor.MaskLinks());
+    };
     pixolat::CloseOnSignal closeOnSignal(&editor);
     editor.show();
     // A file from the command line or the desktop's "Open With" is opened
