@@ -269,7 +269,7 @@ TEST_F(AreaOperationsTest, APasteOutsideTheImageChangesNothing) {
     Scramble(image);
     Duplicate(image, expected);
     CopyArea(source, {0, 0, 15, 7}, buffer);
-    for (const auto [x, y] : {std::pair{-8, 0}, {0, -1}, {320, 0}, {0, 200}, {-8, -8}}) {
+    for (const auto& [x, y] : {std::pair{-8, 0}, {0, -1}, {320, 0}, {0, 200}, {-8, -8}}) {
         EXPECT_FALSE(PasteBuffer(image, buffer, x, y, DrawingMode::PixelAndColor)) << x << "," << y;
         ExpectSame(("paste at " + std::to_string(x) + "," + std::to_string(y)).c_str());
     }
