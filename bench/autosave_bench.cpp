@@ -49,7 +49,7 @@ struct Session {
         std::mt19937 rng(1);
         editor->Dispatch([&] {
             for (int i = 0; i < images; ++i) {
-                editor->BeforeImageChange(i);
+                editor->undo().BeforeImageChange(i);
                 Image& image = editor->store().image(i);
                 image.desc = {
                     "Image" + std::to_string(i), kPlaneWidth, kPlaneHeight, 1, Layout::Bitmap,
@@ -67,7 +67,7 @@ struct Session {
     void ChangeAll(int images) {
         editor->Dispatch([&] {
             for (int i = 0; i < images; ++i) {
-                editor->BeforeImageChange(i);
+                editor->undo().BeforeImageChange(i);
                 uint8_t& pixel = editor->store().image(i).plane.at(0, 0);
                 pixel = uint8_t(1 - pixel);
             }

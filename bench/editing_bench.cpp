@@ -32,10 +32,10 @@ struct Bench {
         image.desc.pixelWidth = pixelWidth;
         std::mt19937 random(7);
         for (std::size_t i = 0; i < kPlaneBytes; ++i) image.plane.data()[i] = random() & 1;
-        editor.FormResize(780, 580, 20);
-        editor.state().zoom = zoom;
-        editor.UpdateScrollRanges();
-        editor.FullRedraw();
+        editor.viewArea().FormResize(780, 580, 20);
+        editor.view().zoom = zoom;
+        editor.viewArea().UpdateScrollRanges();
+        editor.viewArea().FullRedraw();
     }
 
     double RedrawSeconds() { return FullRedrawSeconds(editor); }

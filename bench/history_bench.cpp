@@ -34,11 +34,11 @@ struct EditorFixture {
             image.colmap.data()[i] = uint8_t((seed *= 69069u) >> 24);
             image.lummap.data()[i] = uint8_t((seed *= 69069u) >> 24);
         }
-        editor.state().zoom = zoom;
+        editor.view().zoom = zoom;
         const View& v = editor.view();
-        editor.FormResize(1920 + 20, 1080 + 20 + v.paletteHeight + kSplitterThickness + kStatusBar,
-                          kStatusBar);
-        editor.EndStep();  // the picture above is where the history starts
+        editor.viewArea().FormResize(
+            1920 + 20, 1080 + 20 + v.paletteHeight + kSplitterThickness + kStatusBar, kStatusBar);
+        editor.undo().EndStep();  // the picture above is where the history starts
     }
 };
 
@@ -83,7 +83,7 @@ void BM_StrokeEnd(benchmark::State& state) {
             ++step;
         }
         state.ResumeTiming();
-        f.editor.EndStep();
+        f.editor.undo().EndStep();
     }
 }
 BENCHMARK(BM_StrokeEnd)->Unit(benchmark::kMicrosecond);
@@ -91,13 +91,13 @@ BENCHMARK(BM_StrokeEnd)->Unit(benchmark::kMicrosecond);
 // What every event outside a stroke adds: the comparison that finds nothing.
 void BM_StepEndUnchanged(benchmark::State& state) {
     EditorFixture f(64);
-    for (auto _ : state) f.editor.EndStep();
+    for (auto _ : state) f.editor.undo().EndStep();
 }
 BENCHMARK(BM_StepEndUnchanged)->Unit(benchmark::kMicrosecond);
 
 void BM_FullRedraw(benchmark::State& state) {
     EditorFixture f(int(state.range(0)));
-    for (auto _ : state) f.editor.FullRedraw();
+    for (auto _ : state) f.editor.viewArea().FullRedraw();
 }
 BENCHMARK(BM_FullRedraw)->ArgName("zoom")->Arg(1)->Arg(10)->Arg(64)->Unit(benchmark::kMicrosecond);
 
@@ -108,22 +108,22 @@ BENCHMARK(BM_FullRedraw)->ArgName("zoom")->Arg(1)->Arg(10)->Arg(64)->Unit(benchm
 void BM_UndoFullFill(benchmark::State& state) {
     EditorFixture f(int(state.range(0)));
     f.editor.Dispatch([&] {
-        f.editor.NameStep("Fill");
+        f.editor.undo().NameStep("Fill");
         Image& image = f.editor.currentImage();
         std::fill_n(image.plane.data(), kPlaneBytes, uint8_t(1));
         std::fill_n(image.colmap.data(), kAttributeBytes, uint8_t(0x44));
         std::fill_n(image.lummap.data(), kAttributeBytes, uint8_t(0x55));
-        f.editor.FullRedraw();
+        f.editor.viewArea().FullRedraw();
     });
     using Clock = std::chrono::steady_clock;
     double undoSeconds = 0, redrawSeconds = 0;
     for (auto _ : state) {
         const auto start = Clock::now();
-        f.editor.Undo();
+        f.editor.undo().Undo();
         const auto undone = Clock::now();
-        f.editor.FullRedraw();
+        f.editor.viewArea().FullRedraw();
         const auto redrawn = Clock::now();
-        f.editor.Redo();
+        f.editor.undo().Redo();
         const double undo = std::chrono::duration<double>(undone - start).count();
         undoSeconds += undo;
         redrawSeconds += std::chrono::duration<double>(redrawn - undone).count();

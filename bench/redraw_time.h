@@ -13,7 +13,7 @@ inline double FullRedrawSeconds(Editor& editor) {
     double best = 1e9;
     for (int run = 0; run < 20; ++run) {
         const auto start = Clock::now();
-        editor.FullRedraw();
+        editor.viewArea().FullRedraw();
         best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
     }
     return best;

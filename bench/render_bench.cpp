@@ -37,7 +37,7 @@ struct Fixture {
             image.colmap.data()[i] = uint8_t(random());
             image.lummap.data()[i] = uint8_t(random());
         }
-        state.zoom = 1;
+        view.zoom = 1;
     }
     Scene scene() { return Scene{store.image(0), state, view}; }
 };
@@ -99,8 +99,8 @@ BENCHMARK(BM_FillView1920x1080);
 // A 640 x 1024 multicolor DFLI picture in a 1920 x 1080 view.
 void BM_RedrawView(benchmark::State& state) {
     Fixture& f = Shared();
-    f.state.zoom = int(state.range(0));
-    f.state.gridSetting = GridSetting(state.range(1));
+    f.view.zoom = int(state.range(0));
+    f.view.gridSetting = GridSetting(state.range(1));
     f.view.canvas.Resize(1920, 1080);
     const FillTimes fill = FillSeconds(f.view.canvas, 0, 0, 1920, 1080);
     for (auto _ : state) {
@@ -131,8 +131,8 @@ BENCHMARK(BM_RedrawPreview640x1024)->Unit(benchmark::kMicrosecond);
 // with its corner dot and preview pixel, beside a fill of that block.
 void BM_DrawBlockZoom64(benchmark::State& state) {
     Fixture& f = Shared();
-    f.state.zoom = 64;
-    f.state.gridSetting = GridSetting::CornerDots;
+    f.view.zoom = 64;
+    f.view.gridSetting = GridSetting::CornerDots;
     f.view.canvas.Resize(1920, 1080);
     f.view.controls.imgPreview = {0, 0, 640, 1024};
     f.view.preview.Resize(640, 1024);

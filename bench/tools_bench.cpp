@@ -28,10 +28,10 @@ struct ToolBench {
         image.desc.height = kPlaneHeight;
         image.desc.pixelWidth = pixelWidth;
         // Client = view + scroll bar and frame + splitter and palette + status bar.
-        editor.FormResize(w + 20, h + 20 + 204 + 20, 20);
-        editor.state().zoom = zoom;
-        editor.UpdateScrollRanges();
-        editor.FullRedraw();
+        editor.viewArea().FormResize(w + 20, h + 20 + 204 + 20, 20);
+        editor.view().zoom = zoom;
+        editor.viewArea().UpdateScrollRanges();
+        editor.viewArea().FullRedraw();
     }
 
     double RedrawSeconds() { return FullRedrawSeconds(editor); }

@@ -24,7 +24,7 @@ void UpdateEntry(uint8_t& colmap, uint8_t& lummap, ColorCode c1, ColorCode c2) {
 // cells in a Normal image, 8 x 2 strips in None and DFLI ones): a changed
 // entry recolors its pixels outside the area too.
 void RedrawWholeCells(Editor& editor, const ImageRect& area) {
-    editor.ToggleSelectionOutline();
+    editor.viewArea().ToggleSelectionOutline();
     const ImageDescriptor& desc = editor.currentImage().desc;
     const int rowStep = desc.colorMapKind == ColorMapKind::Normal ? 8 : 2;
     const int pw = PixelWidthOf(desc);
@@ -32,7 +32,8 @@ void RedrawWholeCells(Editor& editor, const ImageRect& area) {
     const int y2 =
         std::min((area.y2 / rowStep + 1) * rowStep, std::min(desc.height, kPlaneHeight)) - 1;
     for (int y = std::max(area.y1, 0) / rowStep * rowStep; y <= y2; ++y)
-        for (int x = std::max(area.x1, 0) / 8 * 8; x <= x2; x += pw) editor.DrawBlock(x, y);
+        for (int x = std::max(area.x1, 0) / 8 * 8; x <= x2; x += pw)
+            editor.viewArea().DrawBlock(x, y);
 }
 
 }  // namespace
@@ -55,16 +56,16 @@ void SetAreaCellColors(Image& image, const ImageRect& area, ColorCode c1, ColorC
 
 void SetCellColors(Editor& editor, ColorCode c1, ColorCode c2) {
     const EditorState& state = editor.state();
-    const ImageRect area = state.selectionActive ? editor.SelectionRect()
+    const ImageRect area = state.selectionActive ? editor.viewArea().SelectionRect()
                                                  : ImageRect{state.cursorX, state.cursorY,
                                                              state.cursorX, state.cursorY};
     SetAreaCellColors(editor.currentImage(), area, c1, c2);
     if (state.selectionActive)
         RedrawWholeCells(editor, area);
     else
-        editor.RedrawCursorCell();
-    editor.DrawCursorAndStatus();
-    editor.ToggleSelectionOutline();
+        editor.viewArea().RedrawCursorCell();
+    editor.viewArea().DrawCursorAndStatus();
+    editor.viewArea().ToggleSelectionOutline();
 }
 
 }  // namespace pixolat

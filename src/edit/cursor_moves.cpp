@@ -35,7 +35,7 @@ Picture PictureOf(const RgbBuffer& buffer) {
 
 void MoveCursorTo(Editor& editor, int x, int y, bool shift) {
     EditorState& state = editor.state();
-    editor.ToggleSelectionOutline();
+    editor.viewArea().ToggleSelectionOutline();
     if (shift && state.selectionStartPending) {
         state.selectionActive = true;
         state.selectionStartPending = false;
@@ -44,7 +44,7 @@ void MoveCursorTo(Editor& editor, int x, int y, bool shift) {
     } else if (!shift) {
         state.selectionStartPending = true;
     }
-    editor.RedrawCursorBlock();
+    editor.viewArea().RedrawCursorBlock();
     state.cursorX = x;
     state.cursorY = y;
     // The end corner follows before the pen draws: a pixel drawn in a color
@@ -56,25 +56,26 @@ void MoveCursorTo(Editor& editor, int x, int y, bool shift) {
     }
     bool penColoredSelection = false;
     for (int n = 0; n < 4; ++n) {
-        if (!state.drawKeyHeld[std::size_t(n)]) continue;
+        if (!editor.ui().drawKeyHeld[std::size_t(n)]) continue;
         PutPixel(editor, state.cursorX, state.cursorY, n, true);
-        editor.RedrawCursorBlock();
+        editor.viewArea().RedrawCursorBlock();
         penColoredSelection = state.selectionActive && state.drawingMode != DrawingMode::PixelOnly;
     }
     if (penColoredSelection) {
         // Recoloring the selection redrew it with its outline while the
         // outline was off; a full redraw leaves exactly one outline.
-        editor.FullRedraw();
+        editor.viewArea().FullRedraw();
     } else {
-        editor.DrawCursorAndStatus();
-        editor.ToggleSelectionOutline();
+        editor.viewArea().DrawCursorAndStatus();
+        editor.viewArea().ToggleSelectionOutline();
     }
-    editor.ScrollCursorIntoView();
+    editor.viewArea().ScrollCursorIntoView();
 }
 
 void MoveArea(Editor& editor, int dx, int dy) {
     Image& image = editor.currentImage();
-    const std::optional<ImageRect> area = ClipToImage(image.desc, editor.SelectionRect());
+    const std::optional<ImageRect> area =
+        ClipToImage(image.desc, editor.viewArea().SelectionRect());
     if (!area) return;
     const auto [x1, y1, x2, y2] = *area;
     const int pw = image.desc.pixelWidth == 2 ? 2 : 1;
@@ -98,16 +99,16 @@ void MoveArea(Editor& editor, int dx, int dy) {
         vacated.y2 = y1;
     }
     FillArea(image, vacated, editor.state().currentPixelValue);
-    editor.RedrawSelectionArea();
-    editor.DrawCursorAndStatus();
-    editor.ToggleSelectionOutline();
+    editor.viewArea().RedrawSelectionArea();
+    editor.viewArea().DrawCursorAndStatus();
+    editor.viewArea().ToggleSelectionOutline();
 }
 
 void CopyViewPicture(Editor& editor) {
     // The cursor's block is redrawn under the outline, which goes on top again.
-    editor.ToggleSelectionOutline();
-    editor.RedrawCursorBlock();
-    editor.ToggleSelectionOutline();
+    editor.viewArea().ToggleSelectionOutline();
+    editor.viewArea().RedrawCursorBlock();
+    editor.viewArea().ToggleSelectionOutline();
     const Picture picture = PictureOf(editor.view().canvas);
     Platform& platform = editor.platform();
     platform.CopyPictureToClipboard(picture);
@@ -122,9 +123,9 @@ void CopyViewPicture(Editor& editor) {
     else
         platform.ShowMessage("The view picture was not written: \"" + path +
                              "\" is not a BMP picture, and it is kept as it is.");
-    editor.ToggleSelectionOutline();
-    editor.DrawCursorAndStatus();
-    editor.ToggleSelectionOutline();
+    editor.viewArea().ToggleSelectionOutline();
+    editor.viewArea().DrawCursorAndStatus();
+    editor.viewArea().ToggleSelectionOutline();
 }
 
 }  // namespace pixolat

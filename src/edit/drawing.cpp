@@ -35,8 +35,8 @@ void PutPixel(Editor& editor, int x, int y, PixelValue value, bool redraw) {
         }
     }
     if (redraw) {
-        editor.RedrawCursorBlock();
-        editor.DrawCursorAndStatus();
+        editor.viewArea().RedrawCursorBlock();
+        editor.viewArea().DrawCursorAndStatus();
     }
 }
 
@@ -62,10 +62,10 @@ void SetValueColor(Editor& editor, PixelValue value, ColorCode color, bool redra
     }
     if (!redraw) return;
     if (multi && (value == 0 || value == 3)) {
-        editor.FullRedraw();
+        editor.viewArea().FullRedraw();
     } else {
-        editor.DrawPalette();
-        editor.DrawPaletteMarker();
+        editor.palette().DrawPalette();
+        editor.palette().DrawPaletteMarker();
     }
 }
 
@@ -87,7 +87,7 @@ void LinePoint(Editor& editor, int x, int y, PixelValue value) {
     editor.state().cursorX = x;
     editor.state().cursorY = y;
     PutPixel(editor, x, y, value, false);
-    editor.RedrawCursorBlock();
+    editor.viewArea().RedrawCursorBlock();
 }
 
 }  // namespace
@@ -133,7 +133,7 @@ bool PutPixels(Editor& editor, const std::vector<ImageRect>& rects, PixelValue v
         s.cursorY = c.y2;
     }
     if (any && colors && s.selectionActive)
-        SetAreaCellColors(image, editor.SelectionRect(), c1, c2);
+        SetAreaCellColors(image, editor.viewArea().SelectionRect(), c1, c2);
     return any;
 }
 
@@ -147,6 +147,12 @@ const char* DrawingModeText(DrawingMode mode) {
             return "Color only";
     }
     return "";
+}
+
+void DrawPixelAtCursor(Editor& editor, PixelValue value) {
+    const EditorState& state = editor.state();
+    editor.viewArea().WithOutlineOff(
+        [&] { PutPixel(editor, state.cursorX, state.cursorY, value, true); });
 }
 
 }  // namespace pixolat

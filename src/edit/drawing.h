@@ -19,6 +19,10 @@ bool InCurrentImage(const Editor& editor, int x, int y);
 // Stores value at (x, y) as the drawing mode says. Callers move the cursor
 // to (x, y) first. A point outside the image changes nothing.
 void PutPixel(Editor& editor, int x, int y, PixelValue value, bool redraw);
+// A pixel drawn at the cursor by a value key or a Draw Pixel command: as
+// with the mouse, the selection outline is drawn whole over the blocks the
+// pixel redraws.
+void DrawPixelAtCursor(Editor& editor, PixelValue value);
 
 // The same as PutPixel(x, y, value, redraw off) on every pixel of the
 // rectangles in turn, each with the cursor moved there first, but with each

@@ -11,11 +11,11 @@ Editor::Editor(EditorPlatform& platform)
       menu_(BuildMainMenu()),
       recovery_(std::make_unique<SessionRecovery>(*this)) {
     AddKeyHints(menu_);
-    view_.xScroll.onChange = [this] { xScrollChange(); };
-    view_.yScroll.onChange = [this] { yScrollChange(); };
+    view_.xScroll.onChange = [this] { viewArea_.FullRedraw(); };
+    view_.yScroll.onChange = [this] { viewArea_.FullRedraw(); };
     StartEditor(*this);
     // The history starts from the images as the start-up left them.
-    history_.Sync(store_, state_.currentImage);
+    undo_.history().Sync(store_, state_.currentImage);
     recovery_->ListSessions();
 }
 
@@ -36,15 +36,15 @@ const std::vector<MenuItem>& Editor::menu() const {
     return menu_;
 }
 
-const MenuItem& Editor::menuItem(const std::string& name) const {
-    for (const MenuItem& item : menu())
+const MenuItem& MenuItemNamed(const std::vector<MenuItem>& menu, const std::string& name) {
+    for (const MenuItem& item : menu)
         if (item.name == name) return item;
     throw std::out_of_range("no menu item " + name);
 }
 
 void Editor::RunMenuCommand(const std::string& name) {
     Dispatch([&] {
-        const CommandRecord* record = menuItem(name).record;
+        const CommandRecord* record = MenuItemNamed(menu(), name).record;
         if (record && (record->run || record->runWith))
             RunCommandStep(UndoNameOf(*record), [&] { RunCommand(*record, *this); });
     });
@@ -52,36 +52,49 @@ void Editor::RunMenuCommand(const std::string& name) {
 
 void Editor::RunCommandStep(std::string_view name, const std::function<void()>& command) {
     // Inside a gesture, what the gesture did so far is a step of its own.
-    if (InGesture()) EndStep();
-    NameStep(name);
+    if (undo_.InGesture()) undo_.EndStep();
+    undo_.NameStep(name);
     command();
-    if (InGesture()) EndStep();
+    if (undo_.InGesture()) undo_.EndStep();
 }
 
 void Editor::FormKeyDown(int key, ShiftState shift) {
     Dispatch([&] {
         if (IsMenuAccessKey(menu_, {key, shift})) return;
-        if (const KeyRow* row = FindKeyRow(KeyDownRows(), *this, {key, shift})) {
-            const Command* command = std::get_if<Command>(&row->action);
-            // Cursor moves and drawing keys make the steps of a key run;
-            // a command is a step of its own.
-            if (command && *command)
-                RunCommandStep(StepNameOf(row->action), [&] { (*command)(*this); });
-            else {
-                NameStep(StepNameOf(row->action));
-                RunKeyRow(*row, *this, {key, shift});
-            }
+        const KeyRow* row = FindKeyRow(KeyDownRows(), *this, {key, shift});
+        const CommandRecord* record = row ? CommandOf(*row) : nullptr;
+        if (!record) return;
+        // Cursor moves and drawing keys make the steps of a key run;
+        // a command is a step of its own.
+        if (record->runKey) {
+            undo_.NameStep(UndoNameOf(*record));
+            record->runKey(*this, {key, shift});
+        } else {
+            RunCommandStep(UndoNameOf(*record), [&] { RunCommand(*record, *this); });
         }
     });
 }
 
 void Editor::FormKeyUp(int key, ShiftState shift) {
     Dispatch([&] {
-        if (const KeyRow* row = FindKeyRow(KeyUpRows(), *this, {key, shift})) {
-            NameStep(StepNameOf(row->action));
-            RunKeyRow(*row, *this, {key, shift});
+        const KeyRow* row = FindKeyRow(KeyUpRows(), *this, {key, shift});
+        if (const CommandRecord* record = row ? CommandOf(*row) : nullptr) {
+            undo_.NameStep(UndoNameOf(*record));
+            RunKeyCommand(*record, *this, {key, shift});
         }
     });
+}
+
+void Editor::ReleaseHeldKeys() {
+    for (std::size_t n = 0; n < ui_.drawKeyHeld.size(); ++n)
+        if (ui_.drawKeyHeld[n]) FormKeyUp('0' + int(n), 0);
+    if (ui_.moveKeyHeld) FormKeyUp('M', 0);
+}
+
+void Editor::AfterEvent() {
+    // A gesture that moved to another image ends there: the shadow must follow.
+    if (undo_.InGesture() && state_.currentImage == undo_.history().shadowIndex()) return;
+    undo_.EndStep();
 }
 
 }  // namespace pixolat

@@ -1,28 +1,10 @@
 // The mouse on the view: drawing, lines while dragging, Shift selection and
-// the cursor following the pointer; and a pixel drawn at the cursor by key.
+// the cursor following the pointer.
 #include "edit/drawing.h"
 #include "edit/editor.h"
 #include "edit/tools.h"
 
 namespace pixolat {
-
-// The blocks a mouse step redraws may hold parts of the selection outline,
-// and a drawn pixel's cell colors redraw whole cells under it: the outline
-// is taken away first and drawn once, whole, on top at the end.
-template <class Step>
-void Editor::WithOutlineOff(Step step) {
-    ToggleSelectionOutline();
-    struct Hold {
-        bool& off;
-        explicit Hold(bool& flag) : off(flag) { off = true; }
-        ~Hold() { off = false; }
-    };
-    {
-        Hold hold(outlineHeldOff_);
-        step();
-    }
-    ToggleSelectionOutline();
-}
 
 void Editor::imgMouseDown(MouseButton button, ShiftState shift, int vx, int vy) {
     const bool right = button == MouseButton::Right;
@@ -31,42 +13,42 @@ void Editor::imgMouseDown(MouseButton button, ShiftState shift, int vx, int vy) 
     if (shift & (right ? kLeftButton : kRightButton)) return;
     // Until the release, everything drawn is one undo step, apart from what
     // a held value key drew before.
-    if (InGesture()) EndStep();
-    strokeActive_ = true;
+    if (undo_.InGesture()) undo_.EndStep();
+    ui_.strokeActive = true;
     strokeButton_ = right ? kRightButton : kLeftButton;
     strokeValue_ = right ? 0 : state_.currentPixelValue;
     const Tool tool = tools_.tool;
     const bool select = !right && (shift & kShift);
     // Pick has nothing to erase with: its right button draws as Freehand's does.
     freehandStroke_ = select || tool == Tool::Freehand || (tool == Tool::Pick && right);
-    const ImagePoint p = ViewToImage(vx, vy);
+    const ImagePoint p = viewArea_.ViewToImage(vx, vy);
     dragOutside_.reset();
     if (!freehandStroke_) {
-        NameStep(ToolName(tool));
+        undo_.NameStep(ToolName(tool));
         ToolMouseDown(*this, p, button, shift);
         return;
     }
-    NameStep("Draw");
+    undo_.NameStep("Draw");
     if (!InCurrentImage(*this, p.x, p.y)) {
         // A drag that starts beside the image draws from where it entered.
         if (!select) dragOutside_ = p;
         return;
     }
     if (select) {
-        ToggleSelectionOutline();
+        viewArea_.ToggleSelectionOutline();
         state_.selectionEndX = state_.cursorX;
         state_.selectionEndY = state_.cursorY;
-        RedrawCursorBlock();
+        viewArea_.RedrawCursorBlock();
         state_.cursorX = state_.selectionAnchorX = p.x;
         state_.cursorY = state_.selectionAnchorY = p.y;
         state_.selectionActive = true;
-        DrawCursorAndStatus();
-        ToggleSelectionOutline();
-        ScrollCursorIntoView();
+        viewArea_.DrawCursorAndStatus();
+        viewArea_.ToggleSelectionOutline();
+        viewArea_.ScrollCursorIntoView();
         return;
     }
-    WithOutlineOff([&] {
-        RedrawCursorBlock();
+    viewArea_.WithOutlineOff([&] {
+        viewArea_.RedrawCursorBlock();
         state_.cursorX = p.x;
         state_.cursorY = p.y;
         PutPixel(*this, p.x, p.y, strokeValue_, true);
@@ -76,24 +58,24 @@ void Editor::imgMouseDown(MouseButton button, ShiftState shift, int vx, int vy) 
 void Editor::imgMouseMove(ShiftState shift, int vx, int vy) {
     // A release that went elsewhere (a dialog, another window) still ends the
     // stroke; a shape dragged so far is dropped.
-    if (strokeActive_ && !(shift & strokeButton_)) strokeActive_ = false;
-    const ImagePoint p = ViewToImage(vx, vy);
+    if (ui_.strokeActive && !(shift & strokeButton_)) ui_.strokeActive = false;
+    const ImagePoint p = viewArea_.ViewToImage(vx, vy);
     if (tools_.dragging) {
-        if (strokeActive_)
+        if (ui_.strokeActive)
             ToolMouseMove(*this, p, shift);
         else
             CancelShape(*this);
         return;
     }
     const bool inside = InCurrentImage(*this, p.x, p.y);
-    const ShiftState button = strokeActive_ ? strokeButton_ : kLeftButton;
-    const bool freehand = strokeActive_ ? freehandStroke_ : tools_.tool == Tool::Freehand;
-    const PixelValue value = strokeActive_ ? strokeValue_ : state_.currentPixelValue;
+    const ShiftState button = ui_.strokeActive ? strokeButton_ : kLeftButton;
+    const bool freehand = ui_.strokeActive ? freehandStroke_ : tools_.tool == Tool::Freehand;
+    const PixelValue value = ui_.strokeActive ? strokeValue_ : state_.currentPixelValue;
     if ((shift & button) && freehand && !(button == kLeftButton && (shift & kShift))) {
         const ImagePoint from =
             dragOutside_ ? *dragOutside_ : ImagePoint{state_.cursorX, state_.cursorY};
-        WithOutlineOff([&] {
-            RedrawCursorBlock();
+        viewArea_.WithOutlineOff([&] {
+            viewArea_.RedrawCursorBlock();
             // The line leaves the cursor on its last pixel inside the image.
             DrawLine(*this, from.x, from.y, p.x, p.y, value);
             if (inside) {
@@ -103,7 +85,7 @@ void Editor::imgMouseMove(ShiftState shift, int vx, int vy) {
             } else {
                 dragOutside_ = p;
             }
-            DrawCursorAndStatus();
+            viewArea_.DrawCursorAndStatus();
         });
         return;
     }
@@ -112,11 +94,11 @@ void Editor::imgMouseMove(ShiftState shift, int vx, int vy) {
         return ToolMouseMove(*this, p, shift);
     if (!inside) return;
     if ((shift & kLeftButton) && (shift & kShift)) {
-        ToggleSelectionOutline();
-        RedrawCursorBlock();
+        viewArea_.ToggleSelectionOutline();
+        viewArea_.RedrawCursorBlock();
         state_.cursorX = p.x;
         state_.cursorY = p.y;
-        DrawCursorAndStatus();
+        viewArea_.DrawCursorAndStatus();
         if (!state_.selectionActive) {
             state_.selectionActive = true;
             state_.selectionAnchorX = p.x;
@@ -124,19 +106,15 @@ void Editor::imgMouseMove(ShiftState shift, int vx, int vy) {
         }
         state_.selectionEndX = p.x;
         state_.selectionEndY = p.y;
-        ToggleSelectionOutline();
+        viewArea_.ToggleSelectionOutline();
         return;
     }
-    WithOutlineOff([&] {
-        RedrawCursorBlock();
+    viewArea_.WithOutlineOff([&] {
+        viewArea_.RedrawCursorBlock();
         state_.cursorX = p.x;
         state_.cursorY = p.y;
-        DrawCursorAndStatus();
+        viewArea_.DrawCursorAndStatus();
     });
-}
-
-void Editor::DrawPixelAtCursor(PixelValue value) {
-    WithOutlineOff([&] { PutPixel(*this, state_.cursorX, state_.cursorY, value, true); });
 }
 
 void Editor::imgMouseUp(MouseButton button, ShiftState shift, int, int) {
@@ -144,17 +122,17 @@ void Editor::imgMouseUp(MouseButton button, ShiftState shift, int, int) {
     if (button == MouseButton::Left) released = kLeftButton;
     if (button == MouseButton::Right) released = kRightButton;
     if (released == kLeftButton) dragOutside_.reset();
-    if (strokeActive_ && released == strokeButton_) {
+    if (ui_.strokeActive && released == strokeButton_) {
         dragOutside_.reset();
         // A shape is written at the release, as the stroke's one step.
         if (tools_.dragging) ToolMouseUp(*this);
-        strokeActive_ = false;
-        EndStep();
+        ui_.strokeActive = false;
+        undo_.EndStep();
     }
     // Another button let go while the left one is held ends the selection;
     // its outline goes with it.
     if (shift & kLeftButton) {
-        ToggleSelectionOutline();
+        viewArea_.ToggleSelectionOutline();
         state_.selectionActive = false;
     }
 }

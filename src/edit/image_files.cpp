@@ -69,8 +69,8 @@ void ImportPrgFile(Editor& editor, const std::string& path) {
     // The new size and pixel width may leave the cursor outside the image or
     // on the right half of a multicolor pixel.
     NormalizeCurrentImage(editor.store(), editor.state());
-    editor.UpdateScrollRanges();
-    editor.FullRedraw();
+    editor.viewArea().UpdateScrollRanges();
+    editor.viewArea().FullRedraw();
     editor.ShowStatus("Loaded PRG file (" + path + ")");
 }
 
@@ -95,8 +95,8 @@ void ImportPictureFile(Editor& editor, const std::string& path) {
     }
     ImportPicturePixels(picture, editor.currentImage());
     NormalizeCurrentImage(editor.store(), editor.state());
-    editor.UpdateScrollRanges();
-    editor.FullRedraw();
+    editor.viewArea().UpdateScrollRanges();
+    editor.viewArea().FullRedraw();
     // Shown over what was read, so the user sees what the cut left.
     if (!picture.damage.empty()) editor.platform().ShowMessage(picture.damage);
 }
@@ -104,10 +104,10 @@ void ImportPictureFile(Editor& editor, const std::string& path) {
 void ImportMaskResult(Editor& editor, const std::string& path) {
     // The window opened from a key that started a step: what came before
     // stays a step of its own.
-    editor.EndStep();
-    editor.NameStep("Open Result");
+    editor.undo().EndStep();
+    editor.undo().NameStep("Open Result");
     ImportPictureFile(editor, path);
-    editor.EndStep();
+    editor.undo().EndStep();
 }
 
 void ImportConvertedPicture(Editor& editor, const std::string& path) {
@@ -118,12 +118,12 @@ void ImportConvertedPicture(Editor& editor, const std::string& path) {
     if (!editor.platform().ShowImportPicture(picture, result->image())) return;
     StoreConvertedImage(result->image(), editor.currentImage());
     NormalizeCurrentImage(editor.store(), editor.state());
-    editor.UpdateScrollRanges();
-    editor.FullRedraw();
+    editor.viewArea().UpdateScrollRanges();
+    editor.viewArea().FullRedraw();
 }
 
 void AddRecentFile(Editor& editor, const std::string& path) {
-    auto& files = editor.state().recentFiles;
+    auto& files = editor.ui().recentFiles;
     if (!path.empty() && std::find(files.begin(), files.end(), path) == files.end()) {
         std::move_backward(files.begin(), files.end() - 1, files.end());
         files[0] = path;
@@ -135,19 +135,19 @@ std::string RecentFileCaption(const Editor& editor, int n) {
     caption += char('0' + n);
     caption += ") ";
     // A "&" of the name is shown, not taken as the item's access key.
-    for (const char c : FileNamePart(editor.state().recentFiles[std::size_t(n - 1)]))
+    for (const char c : FileNamePart(editor.ui().recentFiles[std::size_t(n - 1)]))
         caption.append(c == '&' ? 2 : 1, c);
     return caption;
 }
 
 bool HasRecentFiles(const Editor& editor) {
-    const auto& files = editor.state().recentFiles;
+    const auto& files = editor.ui().recentFiles;
     return std::any_of(files.begin(), files.end(), [](const std::string& f) { return !f.empty(); });
 }
 
 void OpenRecentFile(Editor& editor, int n) {
     if (n < 1 || n > 4) return;
-    const std::string path = editor.state().recentFiles[std::size_t(n - 1)];
+    const std::string path = editor.ui().recentFiles[std::size_t(n - 1)];
     if (!path.empty()) ImportPrgFile(editor, path);
 }
 

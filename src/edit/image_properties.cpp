@@ -171,10 +171,10 @@ void EditImageProperties(Editor& editor) {
             std::clamp(std::max(desc.width, kInitialPreviewWidth), 0, PreviewRoom(view));
         view.paletteHeight =
             std::clamp(std::max(desc.height, kInitialPaletteHeight), 0, PaletteAreaRoom(view));
-        editor.LayoutView();
+        editor.viewArea().LayoutView();
     } else {
-        editor.FullRedraw();
-        editor.UpdateScrollRanges();
+        editor.viewArea().FullRedraw();
+        editor.viewArea().UpdateScrollRanges();
     }
 }
 

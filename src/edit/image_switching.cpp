@@ -27,10 +27,10 @@ void ShowCurrentImage(Editor& editor) {
     if (desc.width <= 0 || desc.height <= 0) s.selectionActive = false;
     // The scroll bars must fit the new image before it is drawn: the old
     // image's scroll position could leave a smaller one off the view.
-    editor.UpdateScrollRanges();
-    editor.FullRedraw();
-    editor.DrawPalette();
-    editor.DrawPaletteMarker();
+    editor.viewArea().UpdateScrollRanges();
+    editor.viewArea().FullRedraw();
+    editor.palette().DrawPalette();
+    editor.palette().DrawPaletteMarker();
     s.selectionStartPending = true;
     const std::string number = "Editing Image #" + std::to_string(s.currentImage);
     editor.SetCaption(number);

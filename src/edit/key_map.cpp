@@ -2,15 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <stdexcept>
 
-#include "edit/commands/draw_commands.h"
-#include "edit/commands/edit_commands.h"
-#include "edit/commands/file_commands.h"
-#include "edit/commands/help_commands.h"
 #include "edit/commands/key_commands.h"
 #include "edit/commands/tool_commands.h"
-#include "edit/commands/view_commands.h"
-#include "edit/editor.h"
 
 namespace pixolat {
 
@@ -21,8 +16,6 @@ constexpr Modifiers kAltHeld{kAlt};
 constexpr Modifiers kCtrlAndAlt{kCtrl | kAlt};
 constexpr Modifiers kCtrlWithoutAlt{kCtrl, kAlt};
 constexpr Modifiers kShiftWithoutCtrl{kShift, kCtrl};
-// A row that only stops the search.
-constexpr Command kNothing = nullptr;
 
 // Key presses, in the order they are searched. The rows marked kShortcut are
 // the menu's shortcuts: the window's menu serves them before a key press
@@ -31,94 +24,94 @@ constexpr Command kNothing = nullptr;
 // menu opens that menu and never gets here (see IsMenuAccessKey).
 // clang-format off
 const KeyRow kKeyDownRows[] = {
-    // keys                    modifiers           condition           action                          menu hint
-    {{'A'},                    kCtrlHeld,          nullptr,            EditSelectAllClick,             "EditSelectAll", kShortcut},
-    {{'A'},                    kOtherwise,         nullptr,            ShowUnhandledKey,               nullptr},
-    {{'0', kKeySpace},         kAltHeld,           nullptr,            SetValueColorKey,               nullptr},
-    {{'0', kKeySpace},         kShiftHeld,         nullptr,            ChoosePixelValue,               nullptr},
-    {{'0', kKeySpace},         kOtherwise,         nullptr,            DrawPixelValue,                 "mnuDrawPixel0"},
-    {{'1', '2', '3'},          kAltHeld,           nullptr,            SetValueColorKey,               nullptr},
-    {{'1', '2', '3'},          kShiftHeld,         nullptr,            ChoosePixelValue,               nullptr},
-    {{'1'},                    kOtherwise,         nullptr,            DrawPixelValue,                 "mnuDrawPixel1"},
-    {{'2'},                    kOtherwise,         nullptr,            DrawPixelValue,                 "mnuDrawPixel2"},
-    {{'3'},                    kOtherwise,         nullptr,            DrawPixelValue,                 "mnuDrawPixel3"},
-    {{kKeyLeft},               kAltHeld,           nullptr,            PaletteLeft,                    nullptr},
-    {{kKeyLeft},               kOtherwise,         MoveKeyHeld,        MoveAreaLeft,                   nullptr},
-    {{kKeyLeft},               kOtherwise,         CursorCanMoveLeft,  MoveCursorLeft,                 nullptr},
-    {{kKeyRight},              kAltHeld,           nullptr,            PaletteRight,                   nullptr},
-    {{kKeyRight},              kOtherwise,         MoveKeyHeld,        MoveAreaRight,                  nullptr},
-    {{kKeyRight},              kOtherwise,         CursorCanMoveRight, MoveCursorRight,                nullptr},
-    {{kKeyUp},                 kAltHeld,           nullptr,            PaletteUp,                      nullptr},
-    {{kKeyUp},                 kOtherwise,         MoveKeyHeld,        MoveAreaUp,                     nullptr},
-    {{kKeyUp},                 kOtherwise,         CursorCanMoveUp,    MoveCursorUp,                   nullptr},
-    {{kKeyDown},               kAltHeld,           nullptr,            PaletteDown,                    nullptr},
-    {{kKeyDown},               kOtherwise,         MoveKeyHeld,        MoveAreaDown,                   nullptr},
-    {{kKeyDown},               kOtherwise,         CursorCanMoveDown,  MoveCursorDown,                 nullptr},
-    {{kKeyHome},               kAny,               CursorCanMoveLeft,  MoveCursorToLeftEdge,           nullptr},
-    {{kKeyHome},               kAny,               CursorCanMoveUp,    MoveCursorToTop,                nullptr},
-    {{kKeyEnd},                kAny,               CursorCanMoveRight, MoveCursorToRightEdge,          nullptr},
-    {{kKeyEnd},                kAny,               CursorCanMoveDown,  MoveCursorToBottom,             nullptr},
-    {{'C'},                    kCtrlAndAlt,        nullptr,            CopyView,                       nullptr},
-    {{'C'},                    kCtrlWithoutAlt,    nullptr,            CopySelection,                  nullptr},
-    {{'C'},                    kShiftWithoutCtrl,  nullptr,            mnuViewColorPaletteAndPreviewClick, nullptr},
-    {{'C'},                    kOtherwise,         nullptr,            mnuDrawSetColorClick,           "mnuDrawSetColor"},
-    {{'D'},                    kCtrlHeld,          nullptr,            mnuEditDeselectClick,           "mnuEditDeselect", kShortcut},
-    {{'D'},                    kAny,               nullptr,            mnuDrawToggleDrawingModeClick,  "mnuDrawToggleDrawingMode"},
-    {{'F'},                    kAltHeld,           nullptr,            kNothing,                       nullptr},
-    {{'F'},                    kOtherwise,         nullptr,            mnuDrawFillClick,               "mnuDrawFill"},
-    {{'G'},                    kAny,               nullptr,            mnuViewToggleGridClick,         "mnuViewToggleGrid"},
-    {{'H'},                    kShiftHeld,         nullptr,            mnuDrawFlipHorizontallyClick,   "mnuDrawFlipHorizontally"},
-    {{'H'},                    kOtherwise,         nullptr,            mnuDrawHiresClick,              "mnuDrawHires"},
-    {{'I'},                    kAny,               nullptr,            Invert,                         nullptr},
-    {{'L'},                    kCtrlHeld,          nullptr,            mnuFileImportPRGClick,          "mnuFileImportPRG", kShortcut},
-    {{'L'},                    kOtherwise,         nullptr,            mnuFileLoadClick,               "mnuFileLoad"},
-    {{'M'},                    kAny,               nullptr,            HoldMoveKey,                    nullptr},
-    {{'O'},                    kCtrlHeld,          nullptr,            mnuFileImportBMPClick,          "mnuFileImportBMP", kShortcut},
-    {{'P'},                    kAny,               nullptr,            mnuViewImagePropertiesClick,    "mnuViewImageProperties"},
-    {{'R'},                    kShiftHeld,         nullptr,            mnuDrawReplaceColorsClick,      nullptr},
-    {{'R'},                    kOtherwise,         nullptr,            mnuDrawRemapColorsClick,        "mnuDrawRemapColors"},
-    {{'S'},                    kCtrlHeld,          nullptr,            mnuFileExportPRGClick,          "mnuFileExportPRG", kShortcut},
-    {{'S'},                    kOtherwise,         nullptr,            mnuFileSaveClick,               "mnuFileSave"},
-    {{'V'},                    kShiftHeld,         nullptr,            mnuDrawFlipVerticallyClick,     "mnuDrawFlipVertically"},
-    {{'V'},                    kAltHeld,           nullptr,            kNothing,                       nullptr},
-    {{'V'},                    kOtherwise,         nullptr,            mnuEditPasteClick,              nullptr},
-    {{'X'},                    kAny,               nullptr,            OpenMaskProcessor,              nullptr},
-    {{'Y'},                    kCtrlHeld,          nullptr,            mnuEditRedoClick,               "mnuEditRedo", kShortcut},
-    {{'Y'},                    kOtherwise,         nullptr,            ShowUnhandledKey,               nullptr},
-    {{'Z'},                    {kCtrl | kShift},   nullptr,            mnuEditRedoClick,               "mnuEditRedo", kShortcut},
-    {{'Z'},                    kCtrlHeld,          nullptr,            mnuEditUndoClick,               "mnuEditUndo", kShortcut},
-    {{'Z'},                    kOtherwise,         nullptr,            mnuViewZoomToggleClick,         "mnuViewZoomToggle"},
-    {{kKeypadPlus},            kShiftHeld,         nullptr,            mnuViewImageNextClick,          "mnuViewImageNext"},
-    {{kKeypadPlus},            kOtherwise,         nullptr,            mnuViewZoomInClick,             "mnuViewZoomIn"},
-    {{kKeypadMinus},           kShiftHeld,         nullptr,            mnuViewImagePrevClick,          "mnuViewImagePrev"},
-    {{kKeypadMinus},           kOtherwise,         nullptr,            mnuViewZoomOutClick,            "mnuViewZoomOut"},
-    {{kKeyF1},                 kAny,               nullptr,            mnuHelpKeybClick,               nullptr},
-    {{kKeyF12},                kAny,               nullptr,            mnuFileExitClick,               nullptr},
+    // keys                    modifiers           condition           command                         on its menu item
+    {{'A'},                    kCtrlHeld,          nullptr,            "EditSelectAll",                 kShortcut},
+    {{'A'},                    kOtherwise,         nullptr,            "UnhandledKey"},
+    {{'0', kKeySpace},         kAltHeld,           nullptr,            "SetValueColor"},
+    {{'0', kKeySpace},         kShiftHeld,         nullptr,            "ChoosePixelValue"},
+    {{'0', kKeySpace},         kOtherwise,         nullptr,            "mnuDrawPixel0",                 kHint},
+    {{'1', '2', '3'},          kAltHeld,           nullptr,            "SetValueColor"},
+    {{'1', '2', '3'},          kShiftHeld,         nullptr,            "ChoosePixelValue"},
+    {{'1'},                    kOtherwise,         nullptr,            "mnuDrawPixel1",                 kHint},
+    {{'2'},                    kOtherwise,         nullptr,            "mnuDrawPixel2",                 kHint},
+    {{'3'},                    kOtherwise,         nullptr,            "mnuDrawPixel3",                 kHint},
+    {{kKeyLeft},               kAltHeld,           nullptr,            "PaletteLeft"},
+    {{kKeyLeft},               kOtherwise,         MoveKeyHeld,        "MoveAreaLeft"},
+    {{kKeyLeft},               kOtherwise,         CursorCanMoveLeft,  "MoveCursorLeft"},
+    {{kKeyRight},              kAltHeld,           nullptr,            "PaletteRight"},
+    {{kKeyRight},              kOtherwise,         MoveKeyHeld,        "MoveAreaRight"},
+    {{kKeyRight},              kOtherwise,         CursorCanMoveRight, "MoveCursorRight"},
+    {{kKeyUp},                 kAltHeld,           nullptr,            "PaletteUp"},
+    {{kKeyUp},                 kOtherwise,         MoveKeyHeld,        "MoveAreaUp"},
+    {{kKeyUp},                 kOtherwise,         CursorCanMoveUp,    "MoveCursorUp"},
+    {{kKeyDown},               kAltHeld,           nullptr,            "PaletteDown"},
+    {{kKeyDown},               kOtherwise,         MoveKeyHeld,        "MoveAreaDown"},
+    {{kKeyDown},               kOtherwise,         CursorCanMoveDown,  "MoveCursorDown"},
+    {{kKeyHome},               kAny,               CursorCanMoveLeft,  "MoveCursorToLeftEdge"},
+    {{kKeyHome},               kAny,               CursorCanMoveUp,    "MoveCursorToTop"},
+    {{kKeyEnd},                kAny,               CursorCanMoveRight, "MoveCursorToRightEdge"},
+    {{kKeyEnd},                kAny,               CursorCanMoveDown,  "MoveCursorToBottom"},
+    {{'C'},                    kCtrlAndAlt,        nullptr,            "CopyView"},
+    {{'C'},                    kCtrlWithoutAlt,    nullptr,            "CopySelection"},
+    {{'C'},                    kShiftWithoutCtrl,  nullptr,            "mnuViewColorPaletteAndPreview"},
+    {{'C'},                    kOtherwise,         nullptr,            "mnuDrawSetColor",               kHint},
+    {{'D'},                    kCtrlHeld,          nullptr,            "mnuEditDeselect",               kShortcut},
+    {{'D'},                    kAny,               nullptr,            "mnuDrawToggleDrawingMode",      kHint},
+    {{'F'},                    kAltHeld,           nullptr,            nullptr},
+    {{'F'},                    kOtherwise,         nullptr,            "mnuDrawFill",                   kHint},
+    {{'G'},                    kAny,               nullptr,            "mnuViewToggleGrid",             kHint},
+    {{'H'},                    kShiftHeld,         nullptr,            "mnuDrawFlipHorizontally",       kHint},
+    {{'H'},                    kOtherwise,         nullptr,            "mnuDrawHires",                  kHint},
+    {{'I'},                    kAny,               nullptr,            "Invert"},
+    {{'L'},                    kCtrlHeld,          nullptr,            "mnuFileImportPRG",              kShortcut},
+    {{'L'},                    kOtherwise,         nullptr,            "mnuFileLoad",                   kHint},
+    {{'M'},                    kAny,               nullptr,            "HoldMoveKey"},
+    {{'O'},                    kCtrlHeld,          nullptr,            "mnuFileImportBMP",              kShortcut},
+    {{'P'},                    kAny,               nullptr,            "mnuViewImageProperties",        kHint},
+    {{'R'},                    kShiftHeld,         nullptr,            "mnuDrawReplaceColors"},
+    {{'R'},                    kOtherwise,         nullptr,            "mnuDrawRemapColors",            kHint},
+    {{'S'},                    kCtrlHeld,          nullptr,            "mnuFileExportPRG",              kShortcut},
+    {{'S'},                    kOtherwise,         nullptr,            "mnuFileSave",                   kHint},
+    {{'V'},                    kShiftHeld,         nullptr,            "mnuDrawFlipVertically",         kHint},
+    {{'V'},                    kAltHeld,           nullptr,            nullptr},
+    {{'V'},                    kOtherwise,         nullptr,            "mnuEditPaste"},
+    {{'X'},                    kAny,               nullptr,            "OpenMaskProcessor"},
+    {{'Y'},                    kCtrlHeld,          nullptr,            "mnuEditRedo",                   kShortcut},
+    {{'Y'},                    kOtherwise,         nullptr,            "UnhandledKey"},
+    {{'Z'},                    {kCtrl | kShift},   nullptr,            "mnuEditRedo",                   kShortcut},
+    {{'Z'},                    kCtrlHeld,          nullptr,            "mnuEditUndo",                   kShortcut},
+    {{'Z'},                    kOtherwise,         nullptr,            "mnuViewZoomToggle",             kHint},
+    {{kKeypadPlus},            kShiftHeld,         nullptr,            "mnuViewImageNext",              kHint},
+    {{kKeypadPlus},            kOtherwise,         nullptr,            "mnuViewZoomIn",                 kHint},
+    {{kKeypadMinus},           kShiftHeld,         nullptr,            "mnuViewImagePrev",              kHint},
+    {{kKeypadMinus},           kOtherwise,         nullptr,            "mnuViewZoomOut",                kHint},
+    {{kKeyF1},                 kAny,               nullptr,            "mnuHelpKeyb"},
+    {{kKeyF12},                kAny,               nullptr,            "mnuFileExit"},
     // The tools, on letters that had no row, and keys the table left unhandled.
-    {{'N'},                    kAny,               nullptr,            mnuToolsFreehandClick,          "mnuToolsFreehand"},
-    {{'W'},                    kAny,               nullptr,            mnuToolsLineClick,              "mnuToolsLine"},
-    {{'Q'},                    kShiftHeld,         nullptr,            mnuToolsFilledRectangleClick,   "mnuToolsFilledRectangle"},
-    {{'Q'},                    kOtherwise,         nullptr,            mnuToolsRectangleClick,         "mnuToolsRectangle"},
-    {{'E'},                    kShiftHeld,         nullptr,            mnuToolsFilledEllipseClick,     "mnuToolsFilledEllipse"},
-    {{'E'},                    kOtherwise,         nullptr,            mnuToolsEllipseClick,           "mnuToolsEllipse"},
-    {{'B'},                    kShiftHeld,         nullptr,            mnuToolsFloodFillClick,         "mnuToolsFloodFill"},
-    {{'B'},                    kOtherwise,         nullptr,            mnuToolsBrushClick,             "mnuToolsBrush"},
-    {{'O'},                    kAny,               nullptr,            mnuToolsPickClick,              "mnuToolsPick"},
-    {{kKeyEscape},             kAny,               ShapeBeingDragged,  CancelShapeKey,                 nullptr},
-    {{kKeyEscape},             kAny,               nullptr,            ShowUnhandledKey,               nullptr},
+    {{'N'},                    kAny,               nullptr,            "mnuToolsFreehand",              kHint},
+    {{'W'},                    kAny,               nullptr,            "mnuToolsLine",                  kHint},
+    {{'Q'},                    kShiftHeld,         nullptr,            "mnuToolsFilledRectangle",       kHint},
+    {{'Q'},                    kOtherwise,         nullptr,            "mnuToolsRectangle",             kHint},
+    {{'E'},                    kShiftHeld,         nullptr,            "mnuToolsFilledEllipse",         kHint},
+    {{'E'},                    kOtherwise,         nullptr,            "mnuToolsEllipse",               kHint},
+    {{'B'},                    kShiftHeld,         nullptr,            "mnuToolsFloodFill",             kHint},
+    {{'B'},                    kOtherwise,         nullptr,            "mnuToolsBrush",                 kHint},
+    {{'O'},                    kAny,               nullptr,            "mnuToolsPick",                  kHint},
+    {{kKeyEscape},             kAny,               ShapeBeingDragged,  "CancelShape"},
+    {{kKeyEscape},             kAny,               nullptr,            "UnhandledKey"},
     // The main keyboard's + (or =) and - zoom as the keypad's do.
-    {{kKeyPlusEquals},         kAny,               nullptr,            mnuViewZoomInClick,             nullptr},
-    {{kKeyMinus},              kAny,               nullptr,            mnuViewZoomOutClick,            nullptr},
+    {{kKeyPlusEquals},         kAny,               nullptr,            "mnuViewZoomIn"},
+    {{kKeyMinus},              kAny,               nullptr,            "mnuViewZoomOut"},
     // A modifier key alone is part of a key still to come.
-    {{kKeyShift, kKeyCtrl, kKeyAlt}, kAny,         nullptr,            kNothing,                       nullptr},
-    {{kEveryOtherKey},         kAny,               nullptr,            ShowUnhandledKey,               nullptr},
+    {{kKeyShift, kKeyCtrl, kKeyAlt}, kAny,         nullptr,            nullptr},
+    {{kEveryOtherKey},         kAny,               nullptr,            "UnhandledKey"},
 };
 
 // Key releases: the value keys and M stop drawing and moving.
 const KeyRow kKeyUpRows[] = {
-    {{'0', kKeySpace},         kAny,               nullptr,            ReleaseValueKey,                nullptr},
-    {{'1', '2', '3'},          kAny,               nullptr,            ReleaseValueKey,                nullptr},
-    {{'M'},                    kAny,               nullptr,            ReleaseMoveKey,                 nullptr},
+    {{'0', kKeySpace},         kAny,               nullptr,            "ReleaseValueKey"},
+    {{'1', '2', '3'},          kAny,               nullptr,            "ReleaseValueKey"},
+    {{'M'},                    kAny,               nullptr,            "ReleaseMoveKey"},
 };
 // clang-format on
 
@@ -177,12 +170,15 @@ const KeyRow* FindKeyRow(std::span<const KeyRow> rows, const Editor& editor, Key
     return nullptr;
 }
 
+const CommandRecord* CommandOf(const KeyRow& row) {
+    if (!row.command) return nullptr;
+    const CommandRecord* record = FindCommand(row.command);
+    if (!record) throw std::logic_error(std::string("no command record ") + row.command);
+    return record;
+}
+
 void RunKeyRow(const KeyRow& row, Editor& editor, KeyPress press) {
-    if (const Command* command = std::get_if<Command>(&row.action)) {
-        if (*command) (*command)(editor);
-    } else if (const KeyCommand keyCommand = std::get<KeyCommand>(row.action)) {
-        keyCommand(editor, press);
-    }
+    if (const CommandRecord* record = CommandOf(row)) RunKeyCommand(*record, editor, press);
 }
 
 bool IsMenuAccessKey(const std::vector<MenuItem>& menu, KeyPress press) {
@@ -220,9 +216,9 @@ std::string KeyHintText(const KeyRow& row) {
 
 void AddKeyHints(std::vector<MenuItem>& menu) {
     for (const KeyRow& row : kKeyDownRows) {
-        if (!row.menuHint) continue;
+        if (row.shows == kNotShown) continue;
         for (MenuItem& item : menu) {
-            if (item.name != row.menuHint) continue;
+            if (item.name != row.command) continue;
             if (row.shows == kHint) {
                 item.keyHint = KeyHintText(row);
             } else {

@@ -4,13 +4,12 @@
 // show a key that does something else.
 //
 // A row reads like a line of the key table: key(s), modifiers, an extra
-// condition, and what runs. The rows of a key are searched in order and the
-// first whose modifiers and condition hold runs; a key that has rows but none
-// holding does nothing.
+// condition, and the id of the command record that runs. The rows of a key are searched in order
+// and the first whose modifiers and condition hold runs; a key that has rows but none holding does
+// nothing.
 #include <array>
 #include <span>
 #include <string>
-#include <variant>
 #include <vector>
 
 #include "edit/menu.h"
@@ -41,11 +40,6 @@ inline constexpr int kKeyF12 = 123;
 // In a row's key list: every key that no other row of the table names.
 inline constexpr int kEveryOtherKey = -1;
 
-struct KeyPress {
-    int key = 0;
-    ShiftState shift = 0;
-};
-
 // Modifiers a row asks for: all of `held` down and none of `without`.
 // Modifiers in neither set may be up or down.
 struct Modifiers {
@@ -62,17 +56,13 @@ inline constexpr Modifiers kCtrlHeld{kCtrl};
 
 // A row's extra condition, such as "the cursor can move left"; nullptr holds always.
 using KeyCondition = bool (*)(const Editor&);
-// A command that needs the key itself: which digit, whether Ctrl steps by a cell.
-using KeyCommand = void (*)(Editor&, KeyPress);
-// What a row runs: a command (the menu's, or one only keys reach) or a key
-// command. A null command does nothing, for rows that only stop the search.
-using KeyAction = std::variant<Command, KeyCommand>;
 
-// How a row's key shows on its menu item: as the hint after the caption
-// (this table answers the key), or as the item's shortcut (the window's menu
-// answers the key before this table sees it; the row runs the same command,
-// so the core answers the key as the window does).
-enum class MenuKey { Hint, Shortcut };
+// How a row's key shows on the menu item of its command: not at all, as the
+// hint after the caption (this table answers the key), or as the item's
+// shortcut (the window's menu answers the key before this table sees it; the
+// row runs the same command, so the core answers the key as the window does).
+enum class MenuKey { None, Hint, Shortcut };
+inline constexpr MenuKey kNotShown = MenuKey::None;
 inline constexpr MenuKey kHint = MenuKey::Hint;
 inline constexpr MenuKey kShortcut = MenuKey::Shortcut;
 
@@ -80,10 +70,9 @@ struct KeyRow {
     std::array<int, 3> keys{};  // unused places are 0
     Modifiers modifiers;
     KeyCondition condition = nullptr;
-    KeyAction action;
-    // The menu item that shows this row's key, or nullptr.
-    const char* menuHint = nullptr;
-    MenuKey shows = kHint;
+    // The id of a command record; nullptr for rows that only stop the search.
+    const char* command = nullptr;
+    MenuKey shows = kNotShown;
 };
 
 // The rows of key presses (auto-repeated presses included) and of releases.
@@ -92,6 +81,8 @@ std::span<const KeyRow> KeyUpRows();
 
 // The row that answers the key, or nullptr when none holds.
 const KeyRow* FindKeyRow(std::span<const KeyRow> rows, const Editor& editor, KeyPress press);
+// The row's command record, or nullptr for a row that only stops the search.
+const CommandRecord* CommandOf(const KeyRow& row);
 void RunKeyRow(const KeyRow& row, Editor& editor, KeyPress press);
 
 // Alt with the access letter of a top menu ("&Draw": Alt+D): the menu bar
@@ -103,8 +94,8 @@ bool IsMenuAccessKey(const std::vector<MenuItem>& menu, KeyPress press);
 std::string KeyHintText(const KeyRow& row);
 // The key as a shortcut: "Ctrl+L", "Ctrl+Shift+Z".
 std::string KeyShortcutText(const KeyRow& row);
-// Puts the hint or shortcut of every key-down row that names a menu item on
-// that item; several shortcuts of one item are split by "; ".
+// Puts the hint or shortcut of every key-down row shown on a menu item on the
+// item of the row's command; several shortcuts of one item are split by "; ".
 void AddKeyHints(std::vector<MenuItem>& menu);
 
 }  // namespace pixolat

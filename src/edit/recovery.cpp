@@ -158,13 +158,14 @@ SessionRecovery::~SessionRecovery() {
 
 std::vector<uint64_t> SessionRecovery::Revisions() const {
     std::vector<uint64_t> revisions(kImageCount);
-    for (int i = 0; i < kImageCount; ++i) revisions[std::size_t(i)] = editor_.history().revision(i);
+    for (int i = 0; i < kImageCount; ++i)
+        revisions[std::size_t(i)] = editor_.undo().history().revision(i);
     return revisions;
 }
 
 // Work the file does not hold yet, and that no source file holds either.
 bool SessionRecovery::NeedsWrite() const {
-    return editor_.ChangedSinceSaved() && Revisions() != written_;
+    return editor_.undo().ChangedSinceSaved() && Revisions() != written_;
 }
 
 std::string SessionRecovery::ChoosePath() {
@@ -186,7 +187,7 @@ void SessionRecovery::Tick() {
         if (workerDone_.load(std::memory_order_acquire)) TakeWriteResult();
         return;
     }
-    if (editor_.InGesture() || !NeedsWrite()) {
+    if (editor_.undo().InGesture() || !NeedsWrite()) {
         pending_ = false;
         return;
     }
@@ -206,7 +207,7 @@ bool SessionRecovery::CopyChangedImages() {
     const auto start = std::chrono::steady_clock::now();
     bool copied = false;
     for (int i = 0; i < kImageCount; ++i) {
-        const uint64_t revision = editor_.history().revision(i);
+        const uint64_t revision = editor_.undo().history().revision(i);
         if (snapshotRevisions_[std::size_t(i)] == revision) continue;
         if (copied &&
             std::chrono::steady_clock::now() - start >= std::chrono::milliseconds(sliceMs_))
@@ -286,7 +287,7 @@ void SessionRecovery::WriteNow() {
 }
 
 bool SessionRecovery::CloseQuery() {
-    editor_.EndStep();
+    editor_.undo().EndStep();
     std::string why;
     try {
         WriteNow();
@@ -308,7 +309,7 @@ bool SessionRecovery::CloseQuery() {
                 } catch (const std::exception& e) {
                     platform.ShowMessage(e.what());
                 }
-                if (!editor_.ChangedSinceSaved()) return true;
+                if (!editor_.undo().ChangedSinceSaved()) return true;
                 break;
         }
     }

@@ -27,7 +27,7 @@ std::string DroppedMessage(const SourceLoadResult& result) {
 SourceLoadResult ReadSourceFileSteps(Editor& editor, const std::string& path) {
     const int firstImage = editor.state().currentImage;
     SourceTextReader reader(editor.store(), editor.state(),
-                            [&editor](int index) { editor.BeforeImageChange(index); },
+                            [&editor](int index) { editor.undo().BeforeImageChange(index); },
                             {.skipByteOrderMark = true});
     const bool whole = editor.platform().ReadFileInPieces(
         path, kSourceFileLimit, [&reader, &path](std::string_view piece) {
@@ -46,7 +46,7 @@ SourceLoadResult ReadSourceFileSteps(Editor& editor, const std::string& path) {
         throw Error(path + ", " + e.text());
     }
     ShowSourceLoad(editor, firstImage, result);
-    editor.EndStep();
+    editor.undo().EndStep();
     return result;
 }
 
@@ -62,7 +62,7 @@ SourceLoadResult ReadAllOrNothing(Editor& editor, const std::function<SourceLoad
     } catch (...) {
         // The reader put every image back: what the history saw of the
         // load is no change.
-        editor.history().DropOpenStep(editor.store());
+        editor.undo().history().DropOpenStep(editor.store());
         throw;
     }
 }
@@ -72,8 +72,8 @@ void ShowSourceLoad(Editor& editor, int firstImage, const SourceLoadResult& resu
         ShowCurrentImage(editor);
     } else {
         NormalizeCurrentImage(editor.store(), editor.state());
-        editor.UpdateScrollRanges();
-        editor.FullRedraw();
+        editor.viewArea().UpdateScrollRanges();
+        editor.viewArea().FullRedraw();
     }
     if (result.droppedSections > 0) editor.platform().ShowMessage(DroppedMessage(result));
 }
@@ -81,14 +81,14 @@ void ShowSourceLoad(Editor& editor, int firstImage, const SourceLoadResult& resu
 void OpenSourceFile(Editor& editor, const std::string& path) {
     const SourceLoadResult result = ReadSourceFile(editor, path);
     // The file holds the images it filled; other changed images stay changed.
-    for (int index : result.images) editor.MarkSaved(index);
+    for (int index : result.images) editor.undo().MarkSaved(index);
     editor.ShowStatus("Loaded source file (" + path + ", " + ImageCount(result.sections) + ")");
 }
 
 void SaveSourceFile(Editor& editor, const std::string& path) {
-    editor.EndStep();  // whatever changed so far is in the file
+    editor.undo().EndStep();  // whatever changed so far is in the file
     editor.platform().WriteFile(path, SourceFileBytes(editor.store(), editor.state().currentImage));
-    editor.MarkAllSaved();
+    editor.undo().MarkAllSaved();
     editor.ShowStatus("Saved source file (" + path + ")");
 }
 

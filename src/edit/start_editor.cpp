@@ -55,16 +55,15 @@ GridSetting StoredGrid(int32_t value) {
 
 void ReadStoredValues(Editor& editor) {
     Platform& platform = editor.platform();
-    EditorState& state = editor.state();
     ReadWindowBounds(platform);
     if (platform.SettingExists("WindowState"))
         platform.SetWindowState(StoredWindowState(platform.ReadSettingInt("WindowState")));
-    state.gridSetting = StoredGrid(platform.ReadSettingInt("Grid"));
-    state.zoom = platform.ReadSettingInt("Zoom");
+    editor.view().gridSetting = StoredGrid(platform.ReadSettingInt("Grid"));
+    editor.view().zoom = platform.ReadSettingInt("Zoom");
     const bool paletteShown = platform.ReadSettingInt("ColorPalette") != 0;
     editor.view().paletteVisible = paletteShown;
     for (std::size_t i = 0; i < kRecentFileSettings.size(); ++i)
-        state.recentFiles[i] = platform.ReadSettingText(kRecentFileSettings[i]);
+        editor.ui().recentFiles[i] = platform.ReadSettingText(kRecentFileSettings[i]);
     AddRecentFile(editor, "");
 }
 
@@ -94,19 +93,19 @@ void ReadSettings(Editor& editor) {
 
 void StartEditor(Editor& editor) {
     EditorState& state = editor.state();
-    editor.SetHelpFile(HelpFilePath(editor.platform().ProgramPath()));
+    editor.ui().helpFile = HelpFilePath(editor.platform().ProgramPath());
     BuildRgbTable(state.rgbTable);
     SetUpDefaultImage(editor.store());
     state.drawColor1 = 0x31;
     state.drawColor2 = 0x51;
-    state.gridSetting = GridSetting::CornerDots;
-    state.zoom = -1;
+    editor.view().gridSetting = GridSetting::CornerDots;
+    editor.view().zoom = -1;
     state.cursorX = state.cursorY = 0;
     state.currentPixelValue = 0;
     state.selectionActive = false;
     state.selectionStartPending = true;
     ReadSettings(editor);
-    if (state.zoom <= 0 || state.zoom > 64) state.zoom = 10;
+    if (editor.view().zoom <= 0 || editor.view().zoom > 64) editor.view().zoom = 10;
     // Toggling from "Pixel only" starts in "Pixel & Color" and shows it.
     state.drawingMode = DrawingMode::PixelOnly;
     mnuDrawToggleDrawingModeClick(editor);
@@ -115,7 +114,6 @@ void StartEditor(Editor& editor) {
 
 void SaveSettings(Editor& editor) {
     Platform& platform = editor.platform();
-    const EditorState& state = editor.state();
     try {
         const WindowState windowState = platform.GetWindowState();
         platform.WriteSettingInt("WindowState",
@@ -127,11 +125,11 @@ void SaveSettings(Editor& editor) {
             platform.WriteSettingInt("WindowWidth", bounds.width);
             platform.WriteSettingInt("WindowHeight", bounds.height);
         }
-        platform.WriteSettingInt("Grid", int32_t(state.gridSetting));
-        platform.WriteSettingInt("Zoom", state.zoom);
+        platform.WriteSettingInt("Grid", int32_t(editor.view().gridSetting));
+        platform.WriteSettingInt("Zoom", editor.view().zoom);
         platform.WriteSettingInt("ColorPalette", editor.view().paletteVisible ? 1 : 0);
         for (std::size_t i = 0; i < kRecentFileSettings.size(); ++i)
-            platform.WriteSettingText(kRecentFileSettings[i], state.recentFiles[i]);
+            platform.WriteSettingText(kRecentFileSettings[i], editor.ui().recentFiles[i]);
         platform.WriteSettingText(kDialogFolderSetting, platform.DialogFolder());
     } catch (const std::exception&) {
         // An unwritable store keeps what it had; closing goes on.

@@ -48,14 +48,14 @@ std::optional<ShapeKind> ShapeOf(Tool tool) {
 }
 
 ViewGrid GridOf(const Editor& editor) {
-    return ViewGrid(editor.currentImage().desc, editor.state(), editor.view().xScroll.position(),
+    return ViewGrid(editor.currentImage().desc, editor.view(), editor.view().xScroll.position(),
                     editor.view().yScroll.position());
 }
 
 // r clipped to the image and to the part of it the view shows.
 std::optional<ImageRect> VisiblePart(const Editor& editor, const ImageRect& r) {
     const View& view = editor.view();
-    if (editor.state().zoom <= 0 || view.canvas.width <= 0 || view.canvas.height <= 0)
+    if (editor.view().zoom <= 0 || view.canvas.width <= 0 || view.canvas.height <= 0)
         return std::nullopt;
     const ImageDescriptor& desc = editor.currentImage().desc;
     const ViewGrid grid = GridOf(editor);
@@ -94,7 +94,7 @@ void RestoreBlocks(Editor& editor, const ImageRect& r) {
     if (!c) return;
     const int pw = PixelWidthOf(editor.currentImage().desc);
     for (int y = c->y1; y <= c->y2; ++y)
-        for (int x = c->x1; x <= c->x2; x += pw) editor.DrawBlock(x, y);
+        for (int x = c->x1; x <= c->x2; x += pw) editor.viewArea().DrawBlock(x, y);
 }
 
 const CopyBuffer& Brush(const Editor& editor) {
@@ -166,7 +166,7 @@ void RestoreSpans(Editor& editor, const std::vector<Span>& spans) {
     for (const Span& s : spans) {
         const auto c = VisiblePart(editor, {s.x1, s.y, s.x2, s.y});
         if (!c) continue;
-        for (int x = c->x1; x <= c->x2; x += pw) editor.DrawBlock(x, s.y);
+        for (int x = c->x1; x <= c->x2; x += pw) editor.viewArea().DrawBlock(x, s.y);
     }
 }
 
@@ -212,9 +212,9 @@ template <class Change>
 void UpdatePreview(Editor& editor, std::optional<ImagePoint> cursor, Change change) {
     ToolState& t = editor.tools();
     EditorState& s = editor.state();
-    editor.ToggleSelectionOutline();
+    editor.viewArea().ToggleSelectionOutline();
     const ImagePoint oldCursor{s.cursorX, s.cursorY};
-    editor.RedrawCursorBlock();
+    editor.viewArea().RedrawCursorBlock();
     const std::vector<Span> old = std::move(t.shownSpans);
     t.shownSpans.clear();
     if (t.shown && old.empty()) RestoreBlocks(editor, *t.shown);
@@ -239,8 +239,8 @@ void UpdatePreview(Editor& editor, std::optional<ImagePoint> cursor, Change chan
         editor.state().cursorX = cursor->x;
         editor.state().cursorY = cursor->y;
     }
-    editor.DrawCursorAndStatus();
-    editor.ToggleSelectionOutline();
+    editor.viewArea().DrawCursorAndStatus();
+    editor.viewArea().ToggleSelectionOutline();
 }
 
 void RemovePreview(Editor& editor) {
@@ -267,7 +267,7 @@ void WriteAndRedraw(Editor& editor, const std::vector<ImageRect>& rects, PixelVa
         editor.state().cursorX = p.x;
         editor.state().cursorY = p.y;
     }
-    editor.FullRedraw();
+    editor.viewArea().FullRedraw();
 }
 
 // Column runs side by side with the same rows become one rectangle: a
@@ -289,7 +289,7 @@ std::vector<ImageRect> MergedRuns(std::vector<ImageRect> runs, int pw) {
 }
 
 void FloodFill(Editor& editor, ImagePoint p, PixelValue value) {
-    const ImageRect clip = editor.SelectionRect();
+    const ImageRect clip = editor.viewArea().SelectionRect();
     const Image& image = editor.currentImage();
     WriteAndRedraw(editor, MergedRuns(FloodRegion(image, p, clip), PixelWidthOf(image.desc)), value,
                    p);

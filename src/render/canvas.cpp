@@ -64,13 +64,13 @@ ImageRect SelectionRect(const ImageDescriptor& desc, const EditorState& s) {
 }
 
 ViewGrid GridOf(const Scene& scene) {
-    return ViewGrid(scene.image.desc, scene.state, scene.view.xScroll.position(),
+    return ViewGrid(scene.image.desc, scene.view, scene.view.xScroll.position(),
                     scene.view.yScroll.position());
 }
 
 void DrawBlock(const Scene& scene, int x, int y) {
     const ImageDescriptor& desc = scene.image.desc;
-    if (scene.state.zoom <= 0 || !BlockInImage(desc, x, y)) return;
+    if (scene.view.zoom <= 0 || !BlockInImage(desc, x, y)) return;
     const uint32_t color =
         DisplayColor(scene.state.rgbTable[ColorCodeAt(scene.image, x, y) & 0xFF]);
     const ViewGrid grid = GridOf(scene);
@@ -226,7 +226,7 @@ void RedrawZoomed(const Scene& scene, const DisplayTable& display, const ViewGri
 
 void RedrawViewPicture(const Scene& scene) {
     RgbBuffer& view = scene.view.canvas;
-    if (scene.state.zoom <= 0 || view.width == 0 || view.height == 0) return;
+    if (scene.view.zoom <= 0 || view.width == 0 || view.height == 0) return;
     const DisplayTable display = DisplayColors(scene.state.rgbTable);
     const ViewGrid grid = GridOf(scene);
     const Extent e = ImageExtent(scene.image.desc);
@@ -261,7 +261,7 @@ void RedrawPreview(const Scene& scene) {
 
 void DrawCursorMark(const Scene& scene) {
     const EditorState& s = scene.state;
-    if (s.zoom <= 0 || s.cursorX < 0 || s.cursorY < 0) return;
+    if (scene.view.zoom <= 0 || s.cursorX < 0 || s.cursorY < 0) return;
     const ViewGrid grid = GridOf(scene);
     const ViewPoint v = grid.ImageToView(s.cursorX, s.cursorY);
     const int zoom = grid.zoom();
@@ -288,7 +288,7 @@ std::string CursorValueText(const Image& image, const EditorState& s) {
 void ToggleSelectionOutline(const Scene& scene) {
     const EditorState& s = scene.state;
     RgbBuffer& view = scene.view.canvas;
-    if (!s.selectionActive || s.zoom <= 0) return;
+    if (!s.selectionActive || scene.view.zoom <= 0) return;
     const ImageRect rect = SelectionRect(scene.image.desc, s);
     const ViewGrid grid = GridOf(scene);
     const ViewPoint a = grid.ImageToView(rect.x1, rect.y1);

@@ -35,18 +35,17 @@ void DrawPalette(const PaletteScene& scene) {
     if (picture.width != control.width || picture.height != control.height)
         picture.Resize(control.width, control.height);
     std::fill(picture.pixels.begin(), picture.pixels.end(), kPaletteBackground);
-    EditorState& state = scene.state;
     // The cells share out the whole palette, so that no wide empty strip is
     // left between the palette and the preview.
-    state.paletteCellHeight = picture.height / kPaletteRows;
-    state.paletteCellWidth = picture.width / kPaletteColumns;
+    scene.view.paletteCellHeight = picture.height / kPaletteRows;
+    scene.view.paletteCellWidth = picture.width / kPaletteColumns;
     for (int c = 0; c < kPaletteColumns; ++c)
         for (int r = 0; r < kPaletteRows; ++r) DrawPaletteCell(scene, c, r);
 }
 
 void DrawPaletteCell(const PaletteScene& scene, int column, int row) {
-    const int w = scene.state.paletteCellWidth;
-    const int h = scene.state.paletteCellHeight;
+    const int w = scene.view.paletteCellWidth;
+    const int h = scene.view.paletteCellHeight;
     if (w <= 0 || h <= 0 || column < 0 || column >= kPaletteColumns || row < 0 ||
         row >= kPaletteRows)
         return;
@@ -65,8 +64,8 @@ void DrawPaletteCell(const PaletteScene& scene, int column, int row) {
 void DrawPaletteMarker(const PaletteScene& scene) {
     const EditorState& s = scene.state;
     DrawPaletteCell(scene, s.paletteColumn, s.paletteRow);
-    const int w = s.paletteCellWidth;
-    const int h = s.paletteCellHeight;
+    const int w = scene.view.paletteCellWidth;
+    const int h = scene.view.paletteCellHeight;
     if (w <= 0 || h <= 0) return;
     const int x0 = s.paletteColumn * w;
     const int y0 = s.paletteRow * h;
@@ -78,10 +77,10 @@ void ErasePaletteMarker(const PaletteScene& scene) {
     DrawPaletteCell(scene, scene.state.paletteColumn, scene.state.paletteRow);
 }
 
-bool PaletteCellAt(const EditorState& state, int x, int y, int& column, int& row) {
-    if (state.paletteCellWidth <= 0 || state.paletteCellHeight <= 0) return false;
-    column = x / state.paletteCellWidth;
-    row = y / state.paletteCellHeight;
+bool PaletteCellAt(const View& view, int x, int y, int& column, int& row) {
+    if (view.paletteCellWidth <= 0 || view.paletteCellHeight <= 0) return false;
+    column = x / view.paletteCellWidth;
+    row = y / view.paletteCellHeight;
     return column >= 0 && column < kPaletteColumns && row >= 0 && row < kPaletteRows;
 }
 

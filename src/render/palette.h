@@ -55,6 +55,6 @@ void ErasePaletteMarker(const PaletteScene& scene);
 
 // The cell under palette point (x, y), divisions truncating toward zero;
 // false when the point lies on no cell or the cells have no size.
-bool PaletteCellAt(const EditorState& state, int x, int y, int& column, int& row);
+bool PaletteCellAt(const View& view, int x, int y, int& column, int& row);
 
 }  // namespace pixolat

@@ -4,6 +4,8 @@
 // placement of every control of the area, computed from the window's client
 // size, the palette area's height and the preview's width. The window places
 // its widgets where this says and paints the pictures one to one.
+#include <cstdint>
+
 #include "render/rgb_buffer.h"
 #include "render/scroll_bar.h"
 
@@ -19,6 +21,21 @@ inline constexpr int kInitialPreviewWidth = 320;
 // palette area gives way before the view area gets smaller than this.
 inline constexpr int kMinViewAreaWidth = 2 * 64 + 2 + kScrollBarThickness + 4;
 inline constexpr int kMinViewAreaHeight = 64 + 2 + kScrollBarThickness + 4;
+
+// How the view grid is drawn; stored and persisted as the number.
+enum class GridSetting : uint8_t {
+    PixelAndCellLines = 0,
+    PixelLines = 1,
+    CellLines = 2,
+    CornerDots = 3,
+    NoGrid = 4,
+};
+
+// The Toggle Grid order: each setting to the next, NoGrid (and any number
+// past it) back to the first.
+inline GridSetting NextGridSetting(GridSetting g) {
+    return g >= GridSetting::NoGrid ? GridSetting::PixelAndCellLines : GridSetting(uint8_t(g) + 1);
+}
 
 // A control's place in the client area (left, top, width, height).
 struct ControlRect {
@@ -47,6 +64,13 @@ struct View {
     RgbBuffer palette;  // imgColorPalette
     ScrollBar xScroll;  // the scroll column
     ScrollBar yScroll;  // the scroll row
+
+    int32_t zoom = -1;  // not yet set until the settings are read
+    int32_t savedZoom = 0;
+    GridSetting gridSetting = GridSetting::CornerDots;
+    // The palette picture's cells, measured when it is drawn.
+    int32_t paletteCellWidth = 0;
+    int32_t paletteCellHeight = 0;
 
     // What the window reports: its client size (status bar included, menu
     // bar excluded), the status bar's height and the frame's sizing border.

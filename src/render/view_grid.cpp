@@ -13,14 +13,13 @@ int FloorDiv(int a, int b) {
 
 }  // namespace
 
-ViewGrid::ViewGrid(const ImageDescriptor& desc, const EditorState& state, int scrollColumn,
-                   int scrollRow)
+ViewGrid::ViewGrid(const ImageDescriptor& desc, const View& view, int scrollColumn, int scrollRow)
     : pw_(PixelWidthOf(desc)),
-      zoom_(std::clamp(state.zoom, 1, 64)),
+      zoom_(std::clamp(view.zoom, 1, 64)),
       c_(scrollColumn),
       r_(scrollRow) {
     using enum GridSetting;
-    const GridSetting grid = state.gridSetting;
+    const GridSetting grid = view.gridSetting;
     const bool pixelLines = zoom_ >= 2 && (grid == PixelAndCellLines || grid == PixelLines);
     cellLines_ = zoom_ >= 2 && (grid == PixelAndCellLines || grid == CellLines);
     dots_ = zoom_ >= 3 && grid == CornerDots;

@@ -8,8 +8,8 @@
 // rows in DFLI images, where the banks change, else every 8 rows), whatever
 // the scroll position. The scroll column counts pixels of the image's pixel
 // width; the first visible block always sits at view (0, 0).
-#include "document/editor_state.h"
 #include "document/image_store.h"
+#include "render/view.h"
 
 namespace pixolat {
 
@@ -27,8 +27,7 @@ class ViewGrid {
 public:
     // Zoom is taken into 1..64 so that no setting can divide by zero or
     // overflow; grid settings outside 0..4 draw no grid.
-    ViewGrid(const ImageDescriptor& desc, const EditorState& state, int scrollColumn,
-             int scrollRow);
+    ViewGrid(const ImageDescriptor& desc, const View& view, int scrollColumn, int scrollRow);
 
     int pixelWidth() const { return pw_; }
     int zoom() const { return zoom_; }

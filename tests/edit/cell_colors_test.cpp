@@ -69,24 +69,24 @@ TEST_F(CellColorsTest, DfliImagesChangeTheRowPairsOfTheArea) {
 // selection (3,3)-(4,4) of the default image, which recolors cell (0,0).
 TEST_F(CellColorsTest, ThePartialRedrawShowsWholeChangedCells) {
     ResizeView(400, 300);
-    state().zoom = 3;
+    editor.view().zoom = 3;
     std::mt19937 random(17);
     for (int round = 0; round < 60; ++round) {
         const int pw = 1 + round % 2;
         const ColorMapKind kind = ColorMapKind(round % 3);
         MakeImage(100 + int(random() % 60), 50 + int(random() % 40), pw, kind);
-        editor.FullRedraw();
+        editor.viewArea().FullRedraw();
         state().selectionActive = true;
         const bool fixed = round == 0;
         state().selectionAnchorX = fixed ? 3 : int(random() % 100) / pw * pw;
         state().selectionAnchorY = fixed ? 3 : int(random() % 50);
         state().selectionEndX = fixed ? 4 : int(random() % 100) / pw * pw;
         state().selectionEndY = fixed ? 4 : int(random() % 50);
-        editor.FullRedraw();
+        editor.viewArea().FullRedraw();
         SetCellColors(editor, int(random() & 0x7F), int(random() & 0x7F));
         const std::vector<uint32_t> partialView = view().pixels;
         const std::vector<uint32_t> partialPreview = editor.view().preview.pixels;
-        editor.FullRedraw();
+        editor.viewArea().FullRedraw();
         ASSERT_EQ(partialView, view().pixels) << "round " << round;
         ASSERT_EQ(partialPreview, editor.view().preview.pixels) << "round " << round;
     }

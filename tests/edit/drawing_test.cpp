@@ -131,7 +131,7 @@ TEST_F(DrawingTest, ShiftClickAndShiftDragSelectAndTheOutlineStaysWhole) {
     state().currentPixelValue = 1;
     auto expectSteadyPicture = [&](const char* what) {
         const std::vector<uint32_t> shown = view().pixels;
-        editor.FullRedraw();
+        editor.viewArea().FullRedraw();
         EXPECT_TRUE(shown == view().pixels) << what;
     };
     editor.imgMouseMove(0, 25, 35);  // hover to (2, 3)
@@ -139,8 +139,8 @@ TEST_F(DrawingTest, ShiftClickAndShiftDragSelectAndTheOutlineStaysWhole) {
     EXPECT_TRUE(state().selectionActive);
     EXPECT_EQ(state().selectionAnchorX, 6);
     EXPECT_EQ(state().selectionEndX, 2);
-    EXPECT_EQ(editor.SelectionRect().y1, 3);
-    EXPECT_EQ(editor.SelectionRect().y2, 8);
+    EXPECT_EQ(editor.viewArea().SelectionRect().y1, 3);
+    EXPECT_EQ(editor.viewArea().SelectionRect().y2, 8);
     EXPECT_EQ(image().plane.at(6, 8), 0);  // Shift-click selects, it does not draw
     expectSteadyPicture("shift-click");
     // The pointer passing over the outline's corner block leaves it whole.
@@ -161,10 +161,10 @@ TEST_F(DrawingTest, ShiftClickAndShiftDragSelectAndTheOutlineStaysWhole) {
     editor.RunMenuCommand("mnuEditDeselect");
     editor.imgMouseMove(kLeftButton | kShift, 45, 45);
     editor.imgMouseMove(kLeftButton | kShift, 95, 75);
-    EXPECT_EQ(editor.SelectionRect().x1, 4);
-    EXPECT_EQ(editor.SelectionRect().y1, 4);
-    EXPECT_EQ(editor.SelectionRect().x2, 9);
-    EXPECT_EQ(editor.SelectionRect().y2, 7);
+    EXPECT_EQ(editor.viewArea().SelectionRect().x1, 4);
+    EXPECT_EQ(editor.viewArea().SelectionRect().y1, 4);
+    EXPECT_EQ(editor.viewArea().SelectionRect().x2, 9);
+    EXPECT_EQ(editor.viewArea().SelectionRect().y2, 7);
     EXPECT_EQ(state().cursorX, 9);
     EXPECT_EQ(image().plane.at(9, 7) + image().plane.at(4, 4), 0);
     expectSteadyPicture("shift-drag");
@@ -184,8 +184,8 @@ TEST_F(DrawingTest, TogglingHiresAndMultiAlignsCursorAndSelectionCorners) {
     editor.RunMenuCommand("mnuDrawHires");
     EXPECT_EQ(image().desc.pixelWidth, 2);
     EXPECT_EQ(state().cursorX, 4);
-    EXPECT_EQ(editor.SelectionRect().x1, 2);
-    EXPECT_EQ(editor.SelectionRect().x2, 6);
+    EXPECT_EQ(editor.viewArea().SelectionRect().x1, 2);
+    EXPECT_EQ(editor.viewArea().SelectionRect().x2, 6);
     editor.RunMenuCommand("mnuDrawHires");
     EXPECT_EQ(image().desc.pixelWidth, 1);
     // The scroll bar counts the columns of the new pixel width: 640 - 40 visible.

@@ -80,7 +80,7 @@ TEST_F(EditingCommandsTest, SelectAllCopyAndPaste) {
     MakeImage(320, 200, 2, ColorMapKind::Normal);
     state().selectionStartPending = false;
     Run("EditSelectAll");
-    EXPECT_EQ(editor.SelectionRect().x2, 318);
+    EXPECT_EQ(editor.viewArea().SelectionRect().x2, 318);
     EXPECT_TRUE(state().selectionStartPending);  // the next Shift-move starts anew
     Run("mnuEditDeselect");
 
@@ -100,9 +100,9 @@ TEST_F(EditingCommandsTest, SelectAllCopyAndPaste) {
     state().cursorX = 20;
     state().cursorY = 10;
     Run("mnuEditPaste");
-    EXPECT_EQ(editor.SelectionRect().x1, 20);
-    EXPECT_EQ(editor.SelectionRect().x2, 26);
-    EXPECT_EQ(editor.SelectionRect().y2, 11);
+    EXPECT_EQ(editor.viewArea().SelectionRect().x1, 20);
+    EXPECT_EQ(editor.viewArea().SelectionRect().x2, 26);
+    EXPECT_EQ(editor.viewArea().SelectionRect().y2, 11);
     EXPECT_EQ(PixelValueAt(image(), 26, 11), 3);
     EXPECT_EQ(PixelValueAt(image(), 28, 11), 0);
     // The full redraw shows the pasted pixel (multicolor 3 shows color3).
@@ -175,15 +175,15 @@ TEST_F(EditingCommandsTest, RedrawingTheCursorOnTheSelectionOutlineKeepsItWhole)
         state().selectionAnchorX = state().selectionAnchorY = 8;
         state().selectionEndX = state().selectionEndY = 12;
         state().cursorX = state().cursorY = 8;
-        editor.FullRedraw();
+        editor.viewArea().FullRedraw();
         action();
         const std::vector<DisplayPixel> drawn = view().pixels;
         Run("mnuEditDeselect");
         const std::vector<DisplayPixel> deselected = view().pixels;
-        editor.FullRedraw();
+        editor.viewArea().FullRedraw();
         EXPECT_EQ(deselected, view().pixels) << "case " << n;
         state().selectionActive = true;
-        editor.FullRedraw();
+        editor.viewArea().FullRedraw();
         EXPECT_EQ(drawn, view().pixels) << "case " << n;
         ++n;
     }

@@ -68,8 +68,8 @@ TEST_F(EditingRulesTest, ValueColorOfZeroAndThreeAreTheImageColors) {
     EXPECT_EQ(image().desc.color0, 0x22);
     EXPECT_EQ(image().desc.color3, 0x35);
     // Alt with a value key gives that value the palette's color.
-    editor.SelectPaletteCell(5, 4);
-    const ColorCode chosen = editor.SelectedPaletteColor();
+    editor.palette().SelectPaletteCell(5, 4);
+    const ColorCode chosen = editor.palette().SelectedPaletteColor();
     editor.FormKeyDown('0', kAlt);
     EXPECT_EQ(image().desc.color0, chosen);
     EXPECT_EQ(image().desc.color3, 0x35);
@@ -170,7 +170,7 @@ TEST_F(EditingRulesTest, TheViewPictureShowsTheImageWithoutTheCursorMark) {
     StorePixelValue(image(), 2, 1, 1);
     state().cursorX = 2;
     state().cursorY = 1;
-    editor.FullRedraw();
+    editor.viewArea().FullRedraw();
     Type('C', kCtrl | kAlt);
     ASSERT_EQ(platform.clipboard.size(), 1u);
     const Picture& picture = platform.clipboard[0];
@@ -200,11 +200,11 @@ TEST_F(EditingRulesTest, WithSeveralValueKeysHeldTheHighestValueIsDrawnLast) {
 TEST_F(EditingRulesTest, ActivatingTheWindowRedrawsTheView) {
     MakeImage(320, 200, 1, ColorMapKind::Normal);
     state().cursorX = 20;
-    editor.FullRedraw();
+    editor.viewArea().FullRedraw();
     ASSERT_EQ(view().at(35, 55), Color(0x51));
     // Another window (the Gfx Data window, a dialog) changed the image.
     StorePixelValue(image(), 3, 5, 1);
-    editor.FormActivate();
+    editor.viewArea().FormActivate();
     EXPECT_EQ(view().at(35, 55), Color(0x31));
 }
 

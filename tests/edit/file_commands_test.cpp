@@ -55,7 +55,7 @@ struct EditorFixture : ::testing::Test {
     std::vector<std::string> RecentCaptions() {
         std::vector<std::string> captions;
         for (int n = 1; n <= 4; ++n) {
-            const MenuItem& item = editor.menuItem("mnuFileMRU" + std::to_string(n));
+            const MenuItem& item = MenuItemNamed(editor.menu(), "mnuFileMRU" + std::to_string(n));
             if (item.visible) captions.push_back(item.caption);
         }
         return captions;
@@ -146,9 +146,9 @@ TEST_F(PrgCommands, ExportWritesTheFileAndListsIt) {
     EXPECT_EQ(bytes[3], 0x53);
     EXPECT_EQ(bytes[1026], 0x11);
     EXPECT_EQ(bytes[2050], 0x80);
-    EXPECT_EQ(editor.state().recentFiles[0], path);
+    EXPECT_EQ(editor.ui().recentFiles[0], path);
     EXPECT_EQ(RecentCaptions(), std::vector<std::string>{"(1) out.prg"});
-    EXPECT_TRUE(editor.menuItem("mnuFile4").visible);
+    EXPECT_TRUE(MenuItemNamed(editor.menu(), "mnuFile4").visible);
     // Export neither redraws nor speaks.
     EXPECT_EQ(editor.statusText(3), "Ready.");
     EXPECT_TRUE(platform.messages.empty());
@@ -162,8 +162,8 @@ TEST_F(PrgCommands, FailedExportLeavesFilesAndRecentListAlone) {
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_NE(platform.messages[0].find("out.prg"), std::string::npos);
     EXPECT_FALSE(fs::exists(path));
-    EXPECT_EQ(editor.state().recentFiles[0], "C:\\gfx\\pic.prg");
-    EXPECT_EQ(editor.state().recentFiles[1], "");
+    EXPECT_EQ(editor.ui().recentFiles[0], "C:\\gfx\\pic.prg");
+    EXPECT_EQ(editor.ui().recentFiles[1], "");
 
     editor.RunMenuCommand("mnuFileExportPRG");  // cancelled
     EXPECT_EQ(platform.messages.size(), 1u);
@@ -173,10 +173,10 @@ using RecentFiles = EditorFixture;
 
 TEST_F(RecentFiles, NewestFirstFourKeptListedPathsStay) {
     EXPECT_TRUE(RecentCaptions().empty());
-    EXPECT_FALSE(editor.menuItem("mnuFile4").visible);
+    EXPECT_FALSE(MenuItemNamed(editor.menu(), "mnuFile4").visible);
     AddRecentFile(editor, "");
     EXPECT_TRUE(RecentCaptions().empty());
-    EXPECT_FALSE(editor.menuItem("mnuFile4").visible);
+    EXPECT_FALSE(MenuItemNamed(editor.menu(), "mnuFile4").visible);
 
     for (const char* name : {"a.prg", "b.prg", "c.prg", "d.prg", "e.prg"}) {
         platform.fileDialogAnswers.push_back(folder / name);
@@ -187,26 +187,26 @@ TEST_F(RecentFiles, NewestFirstFourKeptListedPathsStay) {
     platform.fileDialogAnswers.push_back(folder / "b.prg");
     editor.RunMenuCommand("mnuFileExportPRG");
     EXPECT_EQ(RecentCaptions(), expected);
-    EXPECT_EQ(editor.state().recentFiles[3], folder / "b.prg");
+    EXPECT_EQ(editor.ui().recentFiles[3], folder / "b.prg");
     // Paths are compared exactly: another case is another entry.
     platform.fileDialogAnswers.push_back(folder / "B.prg");
     editor.RunMenuCommand("mnuFileExportPRG");
     EXPECT_EQ(RecentCaptions(),
               (std::vector<std::string>{"(1) B.prg", "(2) e.prg", "(3) d.prg", "(4) c.prg"}));
 
-    editor.state().recentFiles = {"C:\\gfx\\pic.prg", "", "D:old.prg", "/gfx/R&D&&.prg"};
+    editor.ui().recentFiles = {"C:\\gfx\\pic.prg", "", "D:old.prg", "/gfx/R&D&&.prg"};
     AddRecentFile(editor, "");
     // A "&" of a name is shown as it is, not as the access key.
     EXPECT_EQ(RecentCaptions(),
               (std::vector<std::string>{"(1) pic.prg", "(3) old.prg", "(4) R&&D&&&&.prg"}));
-    EXPECT_FALSE(editor.menuItem("mnuFileMRU2").visible);
-    EXPECT_TRUE(editor.menuItem("mnuFile4").visible);
+    EXPECT_FALSE(MenuItemNamed(editor.menu(), "mnuFileMRU2").visible);
+    EXPECT_TRUE(MenuItemNamed(editor.menu(), "mnuFile4").visible);
 }
 
 TEST_F(RecentFiles, ChoosingAnEntryImportsIt) {
     const std::string path = folder / "pic.prg";
     WriteBytes(path, SamplePrg());
-    editor.state().recentFiles = {folder / "gone.prg", path, "", ""};
+    editor.ui().recentFiles = {folder / "gone.prg", path, "", ""};
     AddRecentFile(editor, "");
     editor.RunMenuCommand("mnuFileMRU2");
     EXPECT_EQ(editor.statusText(3), "Loaded PRG file (" + path + ")");
@@ -215,7 +215,7 @@ TEST_F(RecentFiles, ChoosingAnEntryImportsIt) {
     editor.RunMenuCommand("mnuFileMRU1");
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_NE(platform.messages[0].find("gone.prg"), std::string::npos);
-    EXPECT_EQ(editor.state().recentFiles[0], folder / "gone.prg");
+    EXPECT_EQ(editor.ui().recentFiles[0], folder / "gone.prg");
 }
 
 using DroppedFiles = EditorFixture;
@@ -373,8 +373,8 @@ TEST_F(PictureCommands, LargerPicturesAskBeforeEnlarging) {
 // After every command that brings in a new picture, the view, the preview
 // and the scroll bars show it at once: what a later full redraw would show.
 TEST_F(PictureCommands, EveryImportRedrawsAndFitsTheScrollBars) {
-    editor.FormResize(420, 544, 20);
-    editor.state().zoom = 4;
+    editor.viewArea().FormResize(420, 544, 20);
+    editor.view().zoom = 4;
     Picture picture;
     picture.width = 640;
     picture.height = 400;
@@ -400,15 +400,15 @@ TEST_F(PictureCommands, EveryImportRedrawsAndFitsTheScrollBars) {
         ImageDescriptor& desc = editor.currentImage().desc;
         desc.width = 16;
         desc.height = 8;
-        editor.UpdateScrollRanges();
-        editor.FullRedraw();
+        editor.viewArea().UpdateScrollRanges();
+        editor.viewArea().FullRedraw();
         command.run();
         const View& view = editor.view();
         const std::vector<uint32_t> shown = view.canvas.pixels, preview = view.preview.pixels;
         const int xMax = view.xScroll.max(), yMax = view.yScroll.max();
         EXPECT_GT(xMax + yMax, 0);
-        editor.UpdateScrollRanges();
-        editor.FullRedraw();
+        editor.viewArea().UpdateScrollRanges();
+        editor.viewArea().FullRedraw();
         EXPECT_EQ(xMax, view.xScroll.max());
         EXPECT_EQ(yMax, view.yScroll.max());
         EXPECT_TRUE(shown == view.canvas.pixels);
@@ -446,7 +446,7 @@ TEST_F(PrgCommands, RunnableExportWritesTheProgramAndRefusesDfliBeforeAsking) {
     EXPECT_EQ(platform.lastDialogOptions.filter, "PRG Files (*.prg)|*.prg|All Files (*.*)|*.*");
     EXPECT_EQ(ReadBytes(path), EncodeRunnablePrg(image));
     EXPECT_TRUE(platform.messages.empty());
-    EXPECT_EQ(editor.state().recentFiles[0], "");
+    EXPECT_EQ(editor.ui().recentFiles[0], "");
 
     image.desc.colorMapKind = ColorMapKind::Dfli;
     platform.fileDialogAnswers.push_back(folder / "dfli.prg");

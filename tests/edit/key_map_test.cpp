@@ -15,14 +15,14 @@ namespace {
 struct Twin {
     ScriptedPlatform platform;
     Editor editor{platform};
-    Twin() { editor.FormResize(660, 700, 20); }
+    Twin() { editor.viewArea().FormResize(660, 700, 20); }
 };
 
 // What a user can see of an editor after a key: view settings, texts shown,
 // dialogs asked for, windows opened, messages, status and caption.
 std::string Seen(Twin& t) {
-    std::string seen = "grid " + std::to_string(int(t.editor.state().gridSetting)) + " zoom " +
-                       std::to_string(t.editor.state().zoom) + " mask " +
+    std::string seen = "grid " + std::to_string(int(t.editor.view().gridSetting)) + " zoom " +
+                       std::to_string(t.editor.view().zoom) + " mask " +
                        std::to_string(t.platform.maskProcessorOpenings) + " dialog " +
                        t.platform.lastDialogOptions.filter + " caption " + t.editor.caption() +
                        " status " + t.editor.statusText(3) + " palette " +
@@ -100,7 +100,7 @@ TEST(KeyMap, MenuHintsAreTheKeysThatRunTheItemsCommands) {
         {"mnuFileImportPRG", "Import .PRG"},      {"mnuFileExportPRG", "Export .PRG"},
     };
     for (const auto& [name, caption] : shown)
-        EXPECT_EQ(editor.menuItem(name).DisplayCaption(), caption);
+        EXPECT_EQ(MenuItemNamed(editor.menu(), name).DisplayCaption(), caption);
     const std::pair<const char*, const char*> shortcuts[] = {
         {"mnuFileImportPRG", "Ctrl+L"},          {"mnuFileExportPRG", "Ctrl+S"},
         {"mnuFileImportBMP", "Ctrl+O"},          {"mnuEditUndo", "Ctrl+Z"},
@@ -108,29 +108,25 @@ TEST(KeyMap, MenuHintsAreTheKeysThatRunTheItemsCommands) {
         {"mnuEditDeselect", "Ctrl+D"},
     };
     for (const auto& [name, shortcut] : shortcuts)
-        EXPECT_EQ(editor.menuItem(name).shortcut, shortcut);
+        EXPECT_EQ(MenuItemNamed(editor.menu(), name).shortcut, shortcut);
 
     // Every hint: pressing the key as the hint reads finds that very row, and
     // the row runs the item's own command (the value keys draw the item's
     // value too, and also make it the current value).
     int hints = 0;
     for (const KeyRow& row : KeyDownRows()) {
-        if (!row.menuHint) continue;
-        SCOPED_TRACE(row.menuHint);
-        const MenuItem& item = editor.menuItem(row.menuHint);
+        if (row.shows == kNotShown) continue;
+        SCOPED_TRACE(row.command);
+        const MenuItem& item = MenuItemNamed(editor.menu(), row.command);
+        EXPECT_EQ(item.record, CommandOf(row));
         if (row.shows == kShortcut) {
             // The menu's shortcuts are this table's rows too.
             EXPECT_NE(item.shortcut.find(KeyShortcutText(row)), std::string::npos);
-            EXPECT_EQ(std::get<Command>(row.action), item.command);
             continue;
         }
         ++hints;
         EXPECT_EQ(item.keyHint, KeyHintText(row));
         EXPECT_EQ(FindKeyRow(KeyDownRows(), editor, {row.keys[0], row.modifiers.held}), &row);
-        if (const Command* command = std::get_if<Command>(&row.action))
-            EXPECT_EQ(*command, item.command);
-        else
-            EXPECT_EQ(std::string(row.menuHint).rfind("mnuDrawPixel", 0), 0u);
     }
     EXPECT_EQ(hints, 29);  // 20, and the nine tools
 }
@@ -141,12 +137,12 @@ TEST(KeyMap, MenuHintsAreTheKeysThatRunTheItemsCommands) {
 TEST(KeyMap, FirstHoldingRowWinsAndEveryOtherKeyTakesOnlyUnlistedKeys) {
     static bool cursorAtLeft;
     const KeyCondition canMoveLeft = [](const Editor&) { return !cursorAtLeft; };
-    const Command any = [](Editor&) {};
+    const char* any = "Invert";
     const KeyRow rows[] = {
         {{kKeyLeft}, {kAlt}, nullptr, any},     {{kKeyLeft}, kOtherwise, canMoveLeft, any},
         {{'C'}, {kCtrl | kAlt}, nullptr, any},  {{'C'}, {kCtrl, kAlt}, nullptr, any},
         {{'C'}, {kShift, kCtrl}, nullptr, any}, {{'1', '2', '3'}, kShiftHeld, nullptr, any},
-        {{'F'}, {kAlt}, nullptr, Command{}},    {{kEveryOtherKey}, kAny, nullptr, any},
+        {{'F'}, {kAlt}, nullptr, nullptr},      {{kEveryOtherKey}, kAny, nullptr, any},
     };
     ScriptedPlatform platform;
     Editor editor(platform);
@@ -171,9 +167,9 @@ TEST(KeyMap, FirstHoldingRowWinsAndEveryOtherKeyTakesOnlyUnlistedKeys) {
     EXPECT_EQ(row('F', 0), -1);
     RunKeyRow(rows[6], editor, {'F', kAlt});  // a row with no command does nothing
 
-    EXPECT_EQ(KeyHintText({{'H'}, kShiftHeld, nullptr, Command{}}), "Shift + H");
-    EXPECT_EQ(KeyHintText({{kKeypadPlus}, kShiftHeld, nullptr, Command{}}), "Shift +");
-    EXPECT_EQ(KeyHintText({{kKeypadMinus}, kOtherwise, nullptr, Command{}}), "-");
-    EXPECT_EQ(KeyHintText({{'0', kKeySpace}, kOtherwise, nullptr, Command{}}), "0");
-    EXPECT_EQ(KeyHintText({{kKeyF1}, kAny, nullptr, Command{}}), "F1");
+    EXPECT_EQ(KeyHintText({{'H'}, kShiftHeld, nullptr}), "Shift + H");
+    EXPECT_EQ(KeyHintText({{kKeypadPlus}, kShiftHeld, nullptr}), "Shift +");
+    EXPECT_EQ(KeyHintText({{kKeypadMinus}, kOtherwise, nullptr}), "-");
+    EXPECT_EQ(KeyHintText({{'0', kKeySpace}, kOtherwise, nullptr}), "0");
+    EXPECT_EQ(KeyHintText({{kKeyF1}, kAny, nullptr}), "F1");
 }

@@ -23,7 +23,7 @@ struct Keyboard : ::testing::Test {
     Editor editor{platform};
     EditorState& s = editor.state();
     Image& image = editor.currentImage();
-    Keyboard() { editor.FormResize(660, 700, 20); }
+    Keyboard() { editor.viewArea().FormResize(660, 700, 20); }
 
     void Type(int key, ShiftState shift = 0) {
         editor.FormKeyDown(key, shift);
@@ -32,7 +32,7 @@ struct Keyboard : ::testing::Test {
     // "x,y" of the cursor, then the selection's corners when one is active.
     std::string Where() {
         std::string text = std::to_string(s.cursorX) + "," + std::to_string(s.cursorY);
-        const ImageRect r = editor.SelectionRect();
+        const ImageRect r = editor.viewArea().SelectionRect();
         if (s.selectionActive)
             text += " " + std::to_string(r.x1) + "," + std::to_string(r.y1) + "-" +
                     std::to_string(r.x2) + "," + std::to_string(r.y2);
@@ -154,7 +154,7 @@ TEST_F(Keyboard, AltKeysWorkOnThePaletteCtrlCCopiesOnlyASelection) {
     s.cursorX = s.cursorY = 4;
     for (int key : {kKeyRight, kKeyRight, kKeyDown, kKeyDown, kKeyUp, kKeyLeft}) Type(key, kAlt);
     EXPECT_EQ(std::to_string(s.paletteColumn) + "," + std::to_string(s.paletteRow), "1,1");
-    const ColorCode color = editor.SelectedPaletteColor();
+    const ColorCode color = editor.palette().SelectedPaletteColor();
     ASSERT_NE(color, s.drawColor2);
     Type('1', kAlt | kShift);
     Type(kKeySpace, kAlt | kShift);
@@ -211,8 +211,7 @@ TEST_F(Keyboard, EveryKeyWithEveryModifierGivesTheTablesAnswer) {
             editor.SetCaption("-");
             // Keys no row names, and keys whose row says so (Y without Ctrl).
             const KeyRow* row = FindKeyRow(KeyDownRows(), editor, {key, shift});
-            const KeyCommand* command = row ? std::get_if<KeyCommand>(&row->action) : nullptr;
-            const bool unhandled = command && *command == ShowUnhandledKey;
+            const bool unhandled = row && CommandOf(*row) == FindCommand("UnhandledKey");
             const bool menu = IsMenuAccessKey(editor.menu(), {key, shift});
             Type(key, shift);
             EXPECT_EQ(editor.caption() == "Unhandled keypress: " + std::to_string(key),
@@ -231,8 +230,8 @@ TEST_F(Keyboard, CtrlAAndCtrlDSelectAndDeselectAsTheMenuDoes) {
     const DrawingMode mode = s.drawingMode;
     Type('A', kCtrl);
     EXPECT_TRUE(s.selectionActive);
-    EXPECT_EQ(editor.SelectionRect().x2, image.desc.width - 1);
-    EXPECT_EQ(editor.SelectionRect().y2, image.desc.height - 1);
+    EXPECT_EQ(editor.viewArea().SelectionRect().x2, image.desc.width - 1);
+    EXPECT_EQ(editor.viewArea().SelectionRect().y2, image.desc.height - 1);
     Type('D', kCtrl);
     EXPECT_FALSE(s.selectionActive);
     EXPECT_EQ(s.drawingMode, mode);

@@ -11,8 +11,8 @@ class PaletteAreaTest : public ViewTest {
 protected:
     void Release(MouseButton button, int x, int y, uint32_t tick) {
         platform.tickCount = tick;
-        editor.imgColorPaletteMouseDown(button, 0, x, y);
-        editor.imgColorPaletteMouseUp(button, 0, x, y);
+        editor.palette().imgColorPaletteMouseDown(button, 0, x, y);
+        editor.palette().imgColorPaletteMouseUp(button, 0, x, y);
     }
 };
 
@@ -21,30 +21,30 @@ TEST_F(PaletteAreaTest, SelectingMovesTheMarkerAndShowsTheColor) {
     // The marker starts on cell (0, 0).
     EXPECT_EQ(palette().at(0, 0), kPaletteMarkerOuter);
     EXPECT_EQ(palette().at(1, 1), kPaletteMarkerInner);
-    editor.imgColorPaletteMouseDown(MouseButton::Right, 0, 3 * 28 + 5, 5 * 25 + 5);
+    editor.palette().imgColorPaletteMouseDown(MouseButton::Right, 0, 3 * 28 + 5, 5 * 25 + 5);
     EXPECT_EQ(platform.statusTexts[3], "Current color: $52");
-    EXPECT_EQ(editor.SelectedPaletteColor(), 0x52);
+    EXPECT_EQ(editor.palette().SelectedPaletteColor(), 0x52);
     EXPECT_EQ(palette().at(0, 0), Color(0x00));
     EXPECT_EQ(palette().at(84, 125), kPaletteMarkerOuter);
     EXPECT_EQ(palette().at(85, 126), kPaletteMarkerInner);
     EXPECT_EQ(palette().at(111, 149), kPaletteMarkerOuter);
     // Selecting it again leaves the status alone.
     editor.ShowStatus("other");
-    editor.imgColorPaletteMouseDown(MouseButton::Left, 0, 3 * 28 + 1, 5 * 25 + 1);
+    editor.palette().imgColorPaletteMouseDown(MouseButton::Left, 0, 3 * 28 + 1, 5 * 25 + 1);
     EXPECT_EQ(platform.statusTexts[3], "other");
     // Dragging with the left button selects; plain moves do not.
-    editor.imgColorPaletteMouseMove(0, 10, 10);
-    EXPECT_EQ(editor.SelectedPaletteColor(), 0x52);
-    editor.imgColorPaletteMouseMove(kLeftButton, 10, 10);
-    EXPECT_EQ(editor.SelectedPaletteColor(), 0x00);
+    editor.palette().imgColorPaletteMouseMove(0, 10, 10);
+    EXPECT_EQ(editor.palette().SelectedPaletteColor(), 0x52);
+    editor.palette().imgColorPaletteMouseMove(kLeftButton, 10, 10);
+    EXPECT_EQ(editor.palette().SelectedPaletteColor(), 0x00);
     // Less than a cell left of the palette still counts as column 0.
-    editor.imgColorPaletteMouseMove(kLeftButton, -5, 5 * 25 + 5);
-    EXPECT_EQ(editor.SelectedPaletteColor(), 0x50);
-    editor.imgColorPaletteMouseMove(kLeftButton, 10, 10);
+    editor.palette().imgColorPaletteMouseMove(kLeftButton, -5, 5 * 25 + 5);
+    EXPECT_EQ(editor.palette().SelectedPaletteColor(), 0x50);
+    editor.palette().imgColorPaletteMouseMove(kLeftButton, 10, 10);
     // Points beyond the cells select nothing.
-    editor.imgColorPaletteMouseDown(MouseButton::Left, 0, 448, 10);
-    editor.imgColorPaletteMouseDown(MouseButton::Left, 0, 10, 200);
-    EXPECT_EQ(editor.SelectedPaletteColor(), 0x00);
+    editor.palette().imgColorPaletteMouseDown(MouseButton::Left, 0, 448, 10);
+    editor.palette().imgColorPaletteMouseDown(MouseButton::Left, 0, 10, 200);
+    EXPECT_EQ(editor.palette().SelectedPaletteColor(), 0x00);
 }
 
 TEST_F(PaletteAreaTest, DoubleClickSetsTheCellColorsOfTheCursorCell) {
@@ -62,7 +62,7 @@ TEST_F(PaletteAreaTest, DoubleClickSetsTheCellColorsOfTheCursorCell) {
     EXPECT_EQ(state().drawColor1, 0x31);
     // The redrawn cell shows the new color 1 on a set pixel, color 2 beside it.
     image().plane.at(9, 9) = 1;
-    editor.RedrawCursorCell();
+    editor.viewArea().RedrawCursorCell();
     EXPECT_EQ(view().at(95, 95), Color(0x52));
     EXPECT_EQ(view().at(105, 95), Color(0x51));
 
@@ -85,22 +85,22 @@ TEST_F(PaletteAreaTest, DoubleClickSetsTheCellColorsOfTheCursorCell) {
 }
 
 TEST_F(PaletteAreaTest, SplittersResizeThePaletteArea) {
-    editor.FormResize(780, 560, kStatusBar);
+    editor.viewArea().FormResize(780, 560, kStatusBar);
     // Dragged so that the palette area would be 203 high: it snaps to 208.
-    editor.SplitterColorPaletteMoved(536 - 203);
+    editor.viewArea().SplitterColorPaletteMoved(536 - 203);
     EXPECT_EQ(editor.view().paletteHeight, 208);
     EXPECT_EQ(platform.pendingEventRuns, 1);
     EXPECT_EQ(editor.view().controls.splitterColorPalette.top, 536 - 208);
     EXPECT_EQ(palette().height, 208);
     EXPECT_EQ(view().height, 536 - 208 - 20);
-    EXPECT_EQ(state().paletteCellHeight, 26);
+    EXPECT_EQ(editor.view().paletteCellHeight, 26);
     // Beyond the client area: the largest multiple of 8 that fits.
-    editor.SplitterColorPaletteMoved(-50);
+    editor.viewArea().SplitterColorPaletteMoved(-50);
     EXPECT_EQ(editor.view().paletteHeight, 536);
-    editor.SplitterColorPaletteMoved(1000);
+    editor.viewArea().SplitterColorPaletteMoved(1000);
     EXPECT_EQ(editor.view().paletteHeight, 0);
 
-    editor.SplitterPreviewMoved(500);
+    editor.viewArea().SplitterPreviewMoved(500);
     EXPECT_EQ(editor.view().previewWidth, 776 - 500);
     EXPECT_EQ(editor.view().controls.panelPreview.left, 504);
     EXPECT_EQ(palette().width, 500);
@@ -110,28 +110,28 @@ TEST_F(PaletteAreaTest, SplittersResizeThePaletteArea) {
 // A move is laid out even when it ends where the splitter stood at the
 // previous move: right at the start, or after the window changed size.
 TEST_F(PaletteAreaTest, SplitterMovesToTheRememberedPlaceAreLaidOut) {
-    editor.FormResize(780, 560, kStatusBar);
+    editor.viewArea().FormResize(780, 560, kStatusBar);
     // The palette area takes the whole height but what the view keeps: one
     // block of the highest zoom beside its scroll bars.
-    editor.SplitterColorPaletteMoved(0);
+    editor.viewArea().SplitterColorPaletteMoved(0);
     EXPECT_EQ(editor.view().controls.splitterColorPalette.top, kMinViewAreaHeight);
     EXPECT_EQ(palette().height, 536 - kMinViewAreaHeight);
-    EXPECT_EQ(state().paletteCellHeight, (536 - kMinViewAreaHeight) / 8);
-    editor.SplitterPreviewMoved(0);  // the preview takes the whole width
+    EXPECT_EQ(editor.view().paletteCellHeight, (536 - kMinViewAreaHeight) / 8);
+    editor.viewArea().SplitterPreviewMoved(0);  // the preview takes the whole width
     EXPECT_EQ(editor.view().controls.panelPreview.width, 776);
     EXPECT_EQ(editor.view().preview.width, 776);
     EXPECT_EQ(palette().width, 0);
 
-    editor.SplitterColorPaletteMoved(336);
-    editor.SplitterPreviewMoved(456);
-    editor.FormResize(820, 600, kStatusBar);  // the splitters keep the areas' sizes
+    editor.viewArea().SplitterColorPaletteMoved(336);
+    editor.viewArea().SplitterPreviewMoved(456);
+    editor.viewArea().FormResize(820, 600, kStatusBar);  // the splitters keep the areas' sizes
     EXPECT_EQ(editor.view().controls.splitterColorPalette.top, 376);
     EXPECT_EQ(editor.view().controls.splitterPreview.left, 496);
-    editor.SplitterColorPaletteMoved(336);
+    editor.viewArea().SplitterColorPaletteMoved(336);
     EXPECT_EQ(editor.view().controls.splitterColorPalette.top, 336);
     EXPECT_EQ(palette().height, 240);
     EXPECT_EQ(view().height, 336 - 20);
-    editor.SplitterPreviewMoved(456);
+    editor.viewArea().SplitterPreviewMoved(456);
     EXPECT_EQ(editor.view().controls.splitterPreview.left, 456);
     EXPECT_EQ(palette().width, 456);
     EXPECT_EQ(editor.view().preview.width, 816 - 456);

@@ -25,7 +25,7 @@ namespace {
 
 void Draw(Editor& editor, int image, int x, int y) {
     editor.Dispatch([&] {
-        if (image != editor.state().currentImage) editor.BeforeImageChange(image);
+        if (image != editor.state().currentImage) editor.undo().BeforeImageChange(image);
         Image& target = editor.store().image(image);
         if (target.desc.width == 0) target.desc = {"", 320, 200, 1, {}, {}, 0, 0};
         target.plane.at(x, y) = 1;
@@ -62,13 +62,13 @@ TEST(Recovery, OnlyImagesNoFileHoldsCountAsChanged) {
         std::ofstream(other, std::ios::binary) << "Other; 8*8 h\r\n\tDB $FF\r\n";
         editor.Dispatch([&] { editor.state().currentImage = 5; });
         editor.Dispatch([&] { OpenSourceFile(editor, other); });
-        EXPECT_FALSE(editor.ImageChangedSinceSaved(5));
-        EXPECT_TRUE(editor.ImageChangedSinceSaved(0));
+        EXPECT_FALSE(editor.undo().ImageChangedSinceSaved(5));
+        EXPECT_TRUE(editor.undo().ImageChangedSinceSaved(0));
         // Undoing the open changes image 5 from what the file holds.
-        editor.Dispatch([&] { editor.Undo(); });
-        EXPECT_TRUE(editor.ImageChangedSinceSaved(5));
-        editor.Dispatch([&] { editor.Redo(); });
-        EXPECT_FALSE(editor.ImageChangedSinceSaved(5));
+        editor.Dispatch([&] { editor.undo().Undo(); });
+        EXPECT_TRUE(editor.undo().ImageChangedSinceSaved(5));
+        editor.Dispatch([&] { editor.undo().Redo(); });
+        EXPECT_FALSE(editor.undo().ImageChangedSinceSaved(5));
         EXPECT_TRUE(editor.recovery().CloseQuery());
         EXPECT_TRUE(std::filesystem::is_regular_file(editor.recovery().path()));
         EXPECT_TRUE(platform.exitQuestions.empty());
@@ -77,13 +77,13 @@ TEST(Recovery, OnlyImagesNoFileHoldsCountAsChanged) {
         // Drawn, then undone: nothing is changed, nothing is written.
         Editor editor(platform);
         Draw(editor, 0, 2, 2);
-        editor.Dispatch([&] { editor.Undo(); });
-        EXPECT_FALSE(editor.ChangedSinceSaved());
+        editor.Dispatch([&] { editor.undo().Undo(); });
+        EXPECT_FALSE(editor.undo().ChangedSinceSaved());
         // Saved to a file: nothing to keep either.
         Draw(editor, 3, 2, 2);
         platform.fileDialogAnswers.push_back(folder / "saved.asm");
         editor.RunMenuCommand("mnuFileSaveSource");
-        EXPECT_FALSE(editor.ChangedSinceSaved());
+        EXPECT_FALSE(editor.undo().ChangedSinceSaved());
         EXPECT_TRUE(editor.recovery().CloseQuery());
         EXPECT_TRUE(editor.recovery().path().empty());
     }
@@ -99,7 +99,7 @@ TEST(Recovery, EverySessionKeepsAFileOfItsOwnAndTheMenuListsTheLastTenNewestFirs
     platform.unixTime = 1765000000;  // 2025-12-06 05:46:40 UTC
     {
         Editor first(platform);
-        EXPECT_FALSE(first.menuItem("mnuFileRecover").enabled);
+        EXPECT_FALSE(MenuItemNamed(first.menu(), "mnuFileRecover").enabled);
         Draw(first, 0, 1, 1);
         Draw(first, 4, 1, 1);
         EXPECT_TRUE(first.recovery().CloseQuery());
@@ -107,7 +107,7 @@ TEST(Recovery, EverySessionKeepsAFileOfItsOwnAndTheMenuListsTheLastTenNewestFirs
     {
         // Started in the same second, one pixel drawn: the first file stays.
         Editor second(platform);
-        EXPECT_TRUE(second.menuItem("mnuFileRecover").enabled);
+        EXPECT_TRUE(MenuItemNamed(second.menu(), "mnuFileRecover").enabled);
         Draw(second, 0, 9, 9);
         platform.unixTime += 60;  // closed a minute later: listed first
         EXPECT_TRUE(second.recovery().CloseQuery());
@@ -117,10 +117,12 @@ TEST(Recovery, EverySessionKeepsAFileOfItsOwnAndTheMenuListsTheLastTenNewestFirs
         (std::vector<std::string>{"session-20251206-054640-2.asm", "session-20251206-054640.asm"}));
     platform.unixTime += 20 * 3600;  // the next day, 01:47
     Editor third(platform);
-    EXPECT_EQ(third.menuItem("mnuFileRecover1").caption, "Yesterday 05:47 \u2014 1 image");
-    EXPECT_EQ(third.menuItem("mnuFileRecover2").caption, "Yesterday 05:46 \u2014 2 images");
-    EXPECT_TRUE(third.menuItem("mnuFileRecover2").visible);
-    EXPECT_FALSE(third.menuItem("mnuFileRecover3").visible);
+    EXPECT_EQ(MenuItemNamed(third.menu(), "mnuFileRecover1").caption,
+              "Yesterday 05:47 \u2014 1 image");
+    EXPECT_EQ(MenuItemNamed(third.menu(), "mnuFileRecover2").caption,
+              "Yesterday 05:46 \u2014 2 images");
+    EXPECT_TRUE(MenuItemNamed(third.menu(), "mnuFileRecover2").visible);
+    EXPECT_FALSE(MenuItemNamed(third.menu(), "mnuFileRecover3").visible);
     EXPECT_EQ(SessionCaption({"", 0, platform.unixTime - 60, 3}, platform.unixTime),
               "Today 01:46 \u2014 3 images");
     EXPECT_EQ(SessionCaption({"", 0, 1700000000, 1}, platform.unixTime),
@@ -139,7 +141,7 @@ TEST(Recovery, EverySessionKeepsAFileOfItsOwnAndTheMenuListsTheLastTenNewestFirs
     EXPECT_EQ(SessionFiles(folder.path()).size(), 10u);
     EXPECT_EQ(listed.front().savedAt, platform.unixTime);
     EXPECT_EQ(listed.back().savedAt, platform.unixTime - 9 * 60);
-    EXPECT_TRUE(last.menuItem("mnuFileRecover10").visible);
+    EXPECT_TRUE(MenuItemNamed(last.menu(), "mnuFileRecover10").visible);
 }
 
 TEST(Recovery, RecoverBringsTheSessionBackAsOneStepAndAFailedRecoveryChangesNothing) {
@@ -161,11 +163,11 @@ TEST(Recovery, RecoverBringsTheSessionBackAsOneStepAndAFailedRecoveryChangesNoth
         editor.RunMenuCommand("mnuFileRecover1");
         EXPECT_EQ(SaveSourceText(editor.store()), saved);
         EXPECT_EQ(editor.caption(), "Editing Image #0");
-        EXPECT_EQ(editor.menuItem("mnuEditUndo").caption, "&Undo Recover Session");
+        EXPECT_EQ(MenuItemNamed(editor.menu(), "mnuEditUndo").caption, "&Undo Recover Session");
         EXPECT_TRUE(platform.messages.empty());
         editor.RunMenuCommand("mnuEditUndo");
         EXPECT_EQ(editor.currentImage().plane.at(3, 4), 0);
-        EXPECT_FALSE(editor.ChangedSinceSaved());
+        EXPECT_FALSE(editor.undo().ChangedSinceSaved());
 
         // The file turned into a folder after it was listed: said, and nothing changes.
         const std::string text = SaveSourceText(editor.store());
@@ -174,7 +176,7 @@ TEST(Recovery, RecoverBringsTheSessionBackAsOneStepAndAFailedRecoveryChangesNoth
         editor.RunMenuCommand("mnuFileRecover1");
         EXPECT_EQ(platform.messages.size(), 1u);
         EXPECT_EQ(SaveSourceText(editor.store()), text);
-        EXPECT_FALSE(editor.ChangedSinceSaved());
+        EXPECT_FALSE(editor.undo().ChangedSinceSaved());
         EXPECT_TRUE(std::filesystem::is_directory(file));
     }
 }
@@ -265,7 +267,8 @@ TEST(Recovery, TheFileOfAnEarlierVersionIsListedAndRecovered) {
     std::ofstream(folder / "recovery.asm", std::ios::binary) << "Old; 8*8 h\r\n\tDB $FF\r\n";
     Editor editor(platform);
     ASSERT_EQ(editor.recovery().sessions().size(), 1u);
-    EXPECT_NE(editor.menuItem("mnuFileRecover1").caption.find("an earlier version's session"),
+    EXPECT_NE(MenuItemNamed(editor.menu(), "mnuFileRecover1")
+                  .caption.find("an earlier version's session"),
               std::string::npos);
     editor.RunMenuCommand("mnuFileRecover1");
     EXPECT_EQ(editor.currentImage().desc.name, "Old");

@@ -75,7 +75,7 @@ TEST(SourceCommands, ALoadThatFailsShowsTheErrorAndChangesNothing) {
     EXPECT_EQ(SaveSourceText(editor.store()), before);
     EXPECT_EQ(editor.state().currentImage, 0);
     EXPECT_EQ(editor.statusText(3), "Ready.");  // no success reported
-    EXPECT_FALSE(editor.menuItem("mnuEditUndo").enabled);
+    EXPECT_FALSE(MenuItemNamed(editor.menu(), "mnuEditUndo").enabled);
 
     // Sections beyond image 256 are named in a message.
     platform.messages.clear();

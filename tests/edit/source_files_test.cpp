@@ -87,11 +87,11 @@ TEST(SourceFiles, SaveThenOpenInAFreshEditorGivesTheSameImages) {
     EXPECT_EQ(otherPlatform.caption, "Editing Image #0");
     EXPECT_EQ(other.statusText(3), "Loaded source file (" + path + ", 3 images)");
     // Neither file enters the recent files, the list of .PRG exports.
-    EXPECT_FALSE(other.menuItem("mnuFileMRU1").visible);
-    EXPECT_FALSE(editor.menuItem("mnuFileMRU1").visible);
+    EXPECT_FALSE(MenuItemNamed(other.menu(), "mnuFileMRU1").visible);
+    EXPECT_FALSE(MenuItemNamed(editor.menu(), "mnuFileMRU1").visible);
 
     // The open is one step: undo gives the fresh store back.
-    EXPECT_EQ(other.menuItem("mnuEditUndo").caption, "&Undo Open Source File");
+    EXPECT_EQ(MenuItemNamed(other.menu(), "mnuEditUndo").caption, "&Undo Open Source File");
     other.RunMenuCommand("mnuEditUndo");
     EXPECT_EQ(other.state().currentImage, 1);
     EXPECT_EQ(other.store().image(0).desc.width, 320);
@@ -157,8 +157,8 @@ TEST(SourceFiles, AFailedOpenChangesNothingAndSaysWhichLine) {
     EXPECT_EQ(editor.state().currentImage, 0);
     EXPECT_EQ(editor.caption(), kEditorCaption);
     // Not a change: nothing to undo, and closing writes no recovery file.
-    EXPECT_FALSE(editor.menuItem("mnuEditUndo").enabled);
-    EXPECT_FALSE(editor.ChangedSinceSaved());
+    EXPECT_FALSE(MenuItemNamed(editor.menu(), "mnuEditUndo").enabled);
+    EXPECT_FALSE(editor.undo().ChangedSinceSaved());
     EXPECT_TRUE(editor.recovery().CloseQuery());
     EXPECT_TRUE(editor.recovery().path().empty());
 

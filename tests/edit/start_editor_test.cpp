@@ -27,12 +27,12 @@ std::string StartWith(const Store& store) {
     platform.settings = store;
     Editor editor(platform);
     const WindowBounds& b = platform.bounds;
-    const EditorState& s = editor.state();
     return std::to_string(b.left) + " " + std::to_string(b.top) + " " + std::to_string(b.width) +
            " " + std::to_string(b.height) + " " + std::to_string(int(platform.windowState)) + " " +
-           std::to_string(int(s.gridSetting)) + " " + std::to_string(s.zoom) + " " +
-           std::to_string(editor.menuItem("mnuViewColorPaletteAndPreview").checked) + " " +
-           s.recentFiles[0];
+           std::to_string(int(editor.view().gridSetting)) + " " +
+           std::to_string(editor.view().zoom) + " " +
+           std::to_string(MenuItemNamed(editor.menu(), "mnuViewColorPaletteAndPreview").checked) +
+           " " + editor.ui().recentFiles[0];
 }
 
 Store With(const std::string& name, const std::string& value) {
@@ -97,11 +97,11 @@ TEST(StartEditor, WhatCloseWritesTheNextStartReads) {
     platform.dialogFolder.clear();
     Editor next(platform);
     EXPECT_EQ(platform.bounds.left, 30);
-    EXPECT_EQ(next.state().gridSetting, GridSetting::NoGrid);
+    EXPECT_EQ(next.view().gridSetting, GridSetting::NoGrid);
     EXPECT_EQ(platform.dialogFolder, "/home/user/gfx");
     std::string recent;
     for (const char* item : {"mnuFileMRU1", "mnuFileMRU2", "mnuFileMRU3", "mnuFileMRU4"})
-        recent += next.menuItem(item).caption + " ";
+        recent += MenuItemNamed(next.menu(), item).caption + " ";
     EXPECT_EQ(recent, "(1) e.prg (2) d.prg (3) c.prg (4) b.prg ");
 
     // A store that cannot be written keeps what it had, silently.

@@ -151,7 +151,7 @@ protected:
             m.colmap.data()[i] = uint8_t(rng());
             m.lummap.data()[i] = uint8_t(rng());
         }
-        editor.FullRedraw();
+        editor.viewArea().FullRedraw();
     }
     ImagePoint RandomPoint(int w, int h) {
         const int pw = PixelWidthOf(image().desc);
@@ -159,7 +159,7 @@ protected:
     }
     void ExpectViewIsWhole() {
         const std::vector<DisplayPixel> shown = view().pixels;
-        editor.FullRedraw();
+        editor.viewArea().FullRedraw();
         ASSERT_EQ(shown, view().pixels);
     }
 };
@@ -182,8 +182,8 @@ TEST_F(ToolsTest, EachShapeToolDrawsItsShapeOnEveryKindOfImageAsOneUndoStep) {
                     state().selectionActive = round == 1;
                     state().selectionAnchorX = state().selectionAnchorY = 8;
                     state().selectionEndX = state().selectionEndY = 20;
-                    editor.FullRedraw();
-                    editor.EndStep();
+                    editor.viewArea().FullRedraw();
+                    editor.undo().EndStep();
                     const std::string before = Bytes(image());
                     const ImagePoint a = RandomPoint(64, 48), mid = RandomPoint(64, 48),
                                      b = RandomPoint(64, 48);
@@ -288,16 +288,18 @@ TEST_F(ToolsTest, TheRightButtonDrawsValueZeroWithEveryTool) {
     for (int x = 0; x < 96; x += 2)
         for (int y = 0; y < 72; ++y) ASSERT_EQ(PixelValueAt(image(), x, y), 0);
     EXPECT_EQ(state().currentPixelValue, 3);
-    EXPECT_EQ(editor.menuItem("mnuEditUndo").caption.find("Flood Fill") != std::string::npos, true);
+    EXPECT_EQ(
+        MenuItemNamed(editor.menu(), "mnuEditUndo").caption.find("Flood Fill") != std::string::npos,
+        true);
 }
 
 TEST_F(ToolsTest, EscDropsTheShapeAndTheReleaseThenDrawsNothing) {
     MakeImage(96, 72, 1, ColorMapKind::Normal);
     Randomize();
-    editor.EndStep();
+    editor.undo().EndStep();
     const std::string before = Bytes(image());
     const std::vector<DisplayPixel> shownBefore = view().pixels;
-    const std::string undo = editor.menuItem("mnuEditUndo").caption;
+    const std::string undo = MenuItemNamed(editor.menu(), "mnuEditUndo").caption;
     state().currentPixelValue = 1;
     state().drawColor1 = 0x32;
     Use(Tool::Rectangle);
@@ -310,11 +312,11 @@ TEST_F(ToolsTest, EscDropsTheShapeAndTheReleaseThenDrawsNothing) {
     Move({60, 50});
     Up({60, 50});
     EXPECT_EQ(Difference(Bytes(image()), before), "");
-    EXPECT_EQ(editor.menuItem("mnuEditUndo").caption, undo);
+    EXPECT_EQ(MenuItemNamed(editor.menu(), "mnuEditUndo").caption, undo);
     EXPECT_EQ(editor.caption(), kEditorCaption);
-    editor.RedrawCursorBlock();
+    editor.viewArea().RedrawCursorBlock();
     state().cursorX = state().cursorY = 0;
-    editor.FullRedraw();
+    editor.viewArea().FullRedraw();
     EXPECT_EQ(view().pixels, shownBefore);
     // Without a shape Esc is a key without a command, as before.
     editor.FormKeyDown(kKeyEscape, 0);
@@ -364,9 +366,9 @@ TEST_F(ToolsTest, FloodFillFillsWhatAPlainFillReachesInsideImageAndSelection) {
         state().drawingMode = DrawingMode(round % 6 / 2);
         state().drawColor1 = ColorCode(rng() % 128);
         state().drawColor2 = ColorCode(rng() % 128);
-        editor.EndStep();
+        editor.undo().EndStep();
         const ImagePoint p = RandomPoint(80, 64);
-        const Pixels region = PlainFill(image(), p, editor.SelectionRect());
+        const Pixels region = PlainFill(image(), p, editor.viewArea().SelectionRect());
         const std::string beforeBytes = Bytes(image());
         // The fill value is one the region does not have, so every pixel shows it.
         const PixelValue value = (PixelValueAt(image(), p.x, p.y) + 1) % (pw == 2 ? 4 : 2);
@@ -422,14 +424,14 @@ TEST_F(ToolsTest, PickTakesValueAndColorAndReturnsToTheToolBefore) {
     image().lummap.at(0, 1, 0) = 0x50;  // cell color 2 = $57
     Use(Tool::Ellipse);
     editor.FormKeyDown('O', 0);
-    EXPECT_TRUE(editor.menuItem("mnuToolsPick").checked);
+    EXPECT_TRUE(MenuItemNamed(editor.menu(), "mnuToolsPick").checked);
     Down({12, 3});
     Up({12, 3});
     EXPECT_EQ(state().currentPixelValue, 2);
     EXPECT_EQ(state().drawColor2, 0x57);
     EXPECT_EQ(editor.tools().tool, Tool::Ellipse);
-    EXPECT_TRUE(editor.menuItem("mnuToolsEllipse").checked);
-    EXPECT_FALSE(editor.menuItem("mnuToolsPick").checked);
+    EXPECT_TRUE(MenuItemNamed(editor.menu(), "mnuToolsEllipse").checked);
+    EXPECT_FALSE(MenuItemNamed(editor.menu(), "mnuToolsPick").checked);
     EXPECT_EQ(image().colmap.at(0, 1, 0), 0x07);  // a pipette changes no cell
 
     // Hires: value 1 takes the first drawing color, value 0 the second; the
@@ -462,7 +464,7 @@ TEST_F(ToolsTest, BrushFollowsThePointerAndPastesWithZerosTransparentOnCtrl) {
     editor.FormKeyDown('C', kCtrl);
     state().selectionActive = false;
     for (int x = 20; x < 40; ++x) image().plane.at(x, 10) = 1;
-    editor.FullRedraw();
+    editor.viewArea().FullRedraw();
     editor.FormKeyDown('B', 0);
     const std::string before = Bytes(image());
     editor.imgMouseMove(0, 22 * 4 + 1, 10 * 4 + 1);
@@ -513,7 +515,7 @@ TEST_F(ToolsTest, ToolKeysMenuHintsAndZoomKeys) {
         if (t > 0) editor.FormKeyDown('N', 0);
         editor.FormKeyDown(keys[t].first, keys[t].second);
         EXPECT_EQ(int(editor.tools().tool), t);
-        const std::string hint = editor.menuItem(ToolMenuItem(Tool(t))).keyHint;
+        const std::string hint = MenuItemNamed(editor.menu(), ToolMenuItem(Tool(t))).keyHint;
         EXPECT_EQ(hint, (keys[t].second ? "Shift + " : "") + std::string(1, char(keys[t].first)));
     }
     EXPECT_EQ(editor.statusText(3), "Value 0 - Brush");
@@ -521,12 +523,12 @@ TEST_F(ToolsTest, ToolKeysMenuHintsAndZoomKeys) {
     EXPECT_EQ(state().currentPixelValue, 1);
     EXPECT_EQ(editor.statusText(3), "Value 1 - Brush");
     // The main keyboard's + (= and Shift + =) and - zoom, as the keypad's do.
-    const int zoom = state().zoom;
+    const int zoom = editor.view().zoom;
     editor.FormKeyDown(kKeyPlusEquals, 0);
     editor.FormKeyDown(kKeyPlusEquals, kShift);
-    EXPECT_EQ(state().zoom, zoom + 2);
+    EXPECT_EQ(editor.view().zoom, zoom + 2);
     editor.FormKeyDown(kKeyMinus, 0);
-    EXPECT_EQ(state().zoom, zoom + 1);
+    EXPECT_EQ(editor.view().zoom, zoom + 1);
     EXPECT_EQ(editor.caption(), kEditorCaption);
 }
 
@@ -536,15 +538,15 @@ TEST_F(ToolsTest, CtrlWheelZoomKeepsThePixelUnderThePointer) {
          {GridSetting::NoGrid, GridSetting::CornerDots, GridSetting::PixelAndCellLines}) {
         SetZoomAndGrid(4, grid);
         for (const auto& [vx, vy] : {std::pair{200, 150}, {13, 290}, {399, 0}}) {
-            const ImagePoint p = editor.ViewToImage(vx, vy);
+            const ImagePoint p = editor.viewArea().ViewToImage(vx, vy);
             ZoomAtPoint(editor, 3, vx, vy);
-            EXPECT_EQ(state().zoom, 7);
-            const ImagePoint q = editor.ViewToImage(vx, vy);
+            EXPECT_EQ(editor.view().zoom, 7);
+            const ImagePoint q = editor.viewArea().ViewToImage(vx, vy);
             EXPECT_EQ(q.x, p.x) << vx;
             EXPECT_EQ(q.y, p.y) << vy;
             ZoomAtPoint(editor, -3, vx, vy);
-            EXPECT_EQ(state().zoom, 4);
-            const ImagePoint back = editor.ViewToImage(vx, vy);
+            EXPECT_EQ(editor.view().zoom, 4);
+            const ImagePoint back = editor.viewArea().ViewToImage(vx, vy);
             EXPECT_EQ(back.x, p.x) << vx;
             EXPECT_EQ(back.y, p.y) << vy;
         }

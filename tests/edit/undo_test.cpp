@@ -38,7 +38,7 @@ struct UndoFixture {
     // Image 0: a random picture of a random kind, the cursor somewhere in
     // it, sometimes a selection; image 1 holds something for the loads to cover.
     explicit UndoFixture(unsigned seed) : rng(seed) {
-        editor.FormResize(780, 580, 20);
+        editor.viewArea().FormResize(780, 580, 20);
         Image& image = editor.currentImage();
         image.desc = {"pic",          64 + int(rng() % 8) * 8, 48,   1 + int(rng() % 2),
                       Layout::Bitmap, ColorMapKind(rng() % 3), 0x12, 0x71};
@@ -61,19 +61,19 @@ struct UndoFixture {
             s.selectionEndX = 30;
             s.selectionEndY = 20;
         }
-        s.zoom = 4;
-        editor.UpdateScrollRanges();
-        editor.FullRedraw();
+        editor.view().zoom = 4;
+        editor.viewArea().UpdateScrollRanges();
+        editor.viewArea().FullRedraw();
         // The set-up above is where the history starts.
-        editor.EndStep();
-        editor.history().Clear();
-        editor.EndStep();
+        editor.undo().EndStep();
+        editor.undo().history().Clear();
+        editor.undo().EndStep();
     }
 
     // The cell color 1 of the area's first cell, a code Replace Colors will find.
     std::string AreaColor() {
         const Image& image = editor.currentImage();
-        const ImageRect area = editor.SelectionRect();
+        const ImageRect area = editor.viewArea().SelectionRect();
         const int bank = BankOf(image.desc, area.y1);
         const Cell c = CellIndex(area.x1, area.y1);
         return "$" + HexByte(CellColor1(image.colmap.at(bank, c.column, c.row),
@@ -111,7 +111,7 @@ void PaletteDoubleClick(UndoFixture& f) {
     Editor& e = f.editor;
     for (uint32_t tick : {1000u, 1100u}) {
         f.platform.tickCount = tick;
-        e.Dispatch([&] { e.imgColorPaletteMouseUp(MouseButton::Right, 0, 40, 30); });
+        e.Dispatch([&] { e.palette().imgColorPaletteMouseUp(MouseButton::Right, 0, 40, 30); });
     }
 }
 
@@ -214,22 +214,24 @@ TEST(Undo, EveryKindOfStepUndoesToTheExactImagesAndRedoesToTheExactResult) {
             Editor& e = f.editor;
             if (kind.prepare) kind.prepare(f);
             const Print before = PrintNow(e);
-            const std::size_t steps = e.history().undoSteps();
+            const std::size_t steps = e.undo().history().undoSteps();
             kind.make(f);
             const Print after = PrintNow(e);
             ASSERT_TRUE(f.platform.messages.empty()) << f.platform.messages[0];
             ASSERT_NE(after.substr(after.find('\n')), before.substr(before.find('\n')));
-            ASSERT_EQ(e.history().undoSteps(), steps + 1);
-            EXPECT_EQ(e.menuItem("mnuEditUndo").caption, std::string("&Undo ") + kind.name);
-            EXPECT_FALSE(e.menuItem("mnuEditRedo").enabled);
+            ASSERT_EQ(e.undo().history().undoSteps(), steps + 1);
+            EXPECT_EQ(MenuItemNamed(e.menu(), "mnuEditUndo").caption,
+                      std::string("&Undo ") + kind.name);
+            EXPECT_FALSE(MenuItemNamed(e.menu(), "mnuEditRedo").enabled);
 
             e.RunMenuCommand("mnuEditUndo");
             EXPECT_EQ(PrintNow(e), before);
-            EXPECT_EQ(e.menuItem("mnuEditRedo").caption, std::string("&Redo ") + kind.name);
-            EXPECT_TRUE(e.menuItem("mnuEditRedo").enabled);
+            EXPECT_EQ(MenuItemNamed(e.menu(), "mnuEditRedo").caption,
+                      std::string("&Redo ") + kind.name);
+            EXPECT_TRUE(MenuItemNamed(e.menu(), "mnuEditRedo").enabled);
             e.RunMenuCommand("mnuEditRedo");
             EXPECT_EQ(PrintNow(e), after);
-            EXPECT_EQ(e.history().undoSteps(), steps + 1);
+            EXPECT_EQ(e.undo().history().undoSteps(), steps + 1);
         }
     }
 }
@@ -237,9 +239,10 @@ TEST(Undo, EveryKindOfStepUndoesToTheExactImagesAndRedoesToTheExactResult) {
 TEST(Undo, CtrlZAndCtrlYOrCtrlShiftZUndoAndRedoWhileTheOtherZKeysZoom) {
     UndoFixture f(9);
     Editor& e = f.editor;
-    EXPECT_FALSE(e.menuItem("mnuEditUndo").enabled || e.menuItem("mnuEditRedo").enabled);
+    EXPECT_FALSE(MenuItemNamed(e.menu(), "mnuEditUndo").enabled ||
+                 MenuItemNamed(e.menu(), "mnuEditRedo").enabled);
     e.FormKeyDown('Z', kCtrl);  // greyed, Undo still keeps Ctrl+Z from the zoom
-    EXPECT_EQ(e.state().zoom, 4);
+    EXPECT_EQ(e.view().zoom, 4);
     const Print before = PrintNow(e);
     Menu(f, "mnuDrawFill");
     const Print filled = PrintNow(e);
@@ -252,28 +255,30 @@ TEST(Undo, CtrlZAndCtrlYOrCtrlShiftZUndoAndRedoWhileTheOtherZKeysZoom) {
     e.FormKeyDown('Z', kCtrl | kShift);
     EXPECT_EQ(PrintNow(e), filled);
     for (ShiftState shift : {ShiftState(0), ShiftState(kShift), ShiftState(kAlt)}) {
-        const int zoom = e.state().zoom;
+        const int zoom = e.view().zoom;
         e.FormKeyDown('Z', shift);
-        EXPECT_NE(e.state().zoom, zoom);
+        EXPECT_NE(e.view().zoom, zoom);
     }
 
     // Ctrl+Z in the middle of a stroke takes back what it drew so far.
     e.Dispatch([&] { e.imgMouseDown(MouseButton::Left, kLeftButton, 10, 10); });
     e.Dispatch([&] { e.imgMouseMove(kLeftButton, 90, 60); });
-    EXPECT_EQ(e.menuItem("mnuEditUndo").caption, "&Undo Fill");  // the stroke is under way
+    EXPECT_EQ(MenuItemNamed(e.menu(), "mnuEditUndo").caption,
+              "&Undo Fill");  // the stroke is under way
     e.FormKeyDown('Z', kCtrl | kLeftButton);
     EXPECT_EQ(PrintNow(e), filled);
-    EXPECT_EQ(e.menuItem("mnuEditRedo").caption, "&Redo Draw");
+    EXPECT_EQ(MenuItemNamed(e.menu(), "mnuEditRedo").caption, "&Redo Draw");
 }
 
 TEST(Undo, AStepPastTheBudgetStaysDoneAndSaysItCannotBeUndone) {
     UndoFixture f(4);
     Editor& e = f.editor;
     Menu(f, "mnuDrawFlipVertically");
-    e.history().SetBudget(16 * 1024);
+    e.undo().history().SetBudget(16 * 1024);
     e.state().selectionActive = false;
     Menu(f, "mnuDrawFill");
     EXPECT_EQ(e.statusText(3), "This step cannot be undone.");
-    EXPECT_FALSE(e.menuItem("mnuEditUndo").enabled || e.menuItem("mnuEditRedo").enabled);
+    EXPECT_FALSE(MenuItemNamed(e.menu(), "mnuEditUndo").enabled ||
+                 MenuItemNamed(e.menu(), "mnuEditRedo").enabled);
     EXPECT_EQ(PixelValueAt(e.currentImage(), 60, 40), e.state().currentPixelValue);
 }

@@ -23,35 +23,35 @@ using ViewMenuTest = ViewTest;
 
 TEST_F(ViewMenuTest, GridAndZoomCommands) {
     ResizeView(600, 240);
-    state().gridSetting = GridSetting::NoGrid;
+    editor.view().gridSetting = GridSetting::NoGrid;
     editor.RunMenuCommand("mnuViewToggleGrid");
-    EXPECT_EQ(state().gridSetting, GridSetting::PixelAndCellLines);
+    EXPECT_EQ(editor.view().gridSetting, GridSetting::PixelAndCellLines);
     editor.RunMenuCommand("mnuViewToggleGrid");
-    EXPECT_EQ(state().gridSetting, GridSetting::PixelLines);
+    EXPECT_EQ(editor.view().gridSetting, GridSetting::PixelLines);
     EXPECT_EQ(view().at(10, 1), kViewBackground);
 
-    ASSERT_EQ(state().zoom, 10);
+    ASSERT_EQ(editor.view().zoom, 10);
     editor.RunMenuCommand("mnuViewZoomToggle");
-    EXPECT_EQ(state().zoom, 1);
+    EXPECT_EQ(editor.view().zoom, 1);
     EXPECT_EQ(platform.statusTexts[3], "Zoom: 1");
     editor.RunMenuCommand("mnuViewZoomToggle");
-    EXPECT_EQ(state().zoom, 10);
+    EXPECT_EQ(editor.view().zoom, 10);
     EXPECT_EQ(platform.statusTexts[3], "Zoom: 10");
 
-    state().zoom = 2;
+    editor.view().zoom = 2;
     editor.RunMenuCommand("mnuViewZoomOut");
-    EXPECT_EQ(state().zoom, 1);
+    EXPECT_EQ(editor.view().zoom, 1);
     editor.RunMenuCommand("mnuViewZoomOut");
-    EXPECT_EQ(state().zoom, 1);
+    EXPECT_EQ(editor.view().zoom, 1);
     EXPECT_EQ(platform.statusTexts[3], "Zoom: 1");
-    state().savedZoom = 0;
+    editor.view().savedZoom = 0;
     editor.RunMenuCommand("mnuViewZoomToggle");
-    EXPECT_EQ(state().zoom, 16);
+    EXPECT_EQ(editor.view().zoom, 16);
 
-    state().zoom = 63;
+    editor.view().zoom = 63;
     editor.RunMenuCommand("mnuViewZoomIn");
     editor.RunMenuCommand("mnuViewZoomIn");
-    EXPECT_EQ(state().zoom, 64);
+    EXPECT_EQ(editor.view().zoom, 64);
     EXPECT_EQ(platform.statusTexts[3], "Zoom: 64");
     EXPECT_EQ(view().at(64, 1), kViewBackground);  // pixel lines at zoom 64
     EXPECT_EQ(view().at(65, 1), Color(0x51));
@@ -105,10 +105,10 @@ TEST_F(ViewMenuTest, EveryCommandIsReachable) {
             std::any_of(editor.menu().begin(), editor.menu().end(),
                         [&](const MenuItem& item) { return item.record == &record; });
         const bool keyed =
-            std::any_of(KeyDownRows().begin(), KeyDownRows().end(), [&](const KeyRow& row) {
-                const Command* run = std::get_if<Command>(&row.action);
-                return run && *run && *run == record.run;
-            });
+            std::any_of(KeyDownRows().begin(), KeyDownRows().end(),
+                        [&](const KeyRow& row) { return CommandOf(row) == &record; }) ||
+            std::any_of(KeyUpRows().begin(), KeyUpRows().end(),
+                        [&](const KeyRow& row) { return CommandOf(row) == &record; });
         EXPECT_TRUE(inMenu || keyed) << record.id;
     }
     // Every top menu has an access key of its own.
@@ -122,10 +122,10 @@ TEST_F(ViewMenuTest, EveryCommandIsReachable) {
 }
 
 TEST_F(ViewMenuTest, HidingThePaletteAreaGivesItsRoomToTheView) {
-    editor.FormResize(780, 560, kStatusBar);
+    editor.viewArea().FormResize(780, 560, kStatusBar);
     ASSERT_EQ(view().height, 316);
     editor.RunMenuCommand("mnuViewColorPaletteAndPreview");
-    EXPECT_FALSE(editor.menuItem("mnuViewColorPaletteAndPreview").checked);
+    EXPECT_FALSE(MenuItemNamed(editor.menu(), "mnuViewColorPaletteAndPreview").checked);
     EXPECT_FALSE(editor.view().paletteVisible);
     EXPECT_EQ(view().height, 520);  // the palette area's height and the splitter's
     editor.RunMenuCommand("mnuViewColorPaletteAndPreview");

@@ -125,7 +125,7 @@ private slots:
         QCOMPARE(ReadFile(path), old);
         QCOMPARE(folder.path() + "/kept.prg", path);
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"kept.prg"});
-        QVERIFY(form.editor().state().recentFiles[0].empty());
+        QVERIFY(form.editor().ui().recentFiles[0].empty());
     }
 
     void anUnknownPrgIsReportedOnTwoLines() {

@@ -199,7 +199,7 @@ private slots:
         // The greys' red bit 0 are the hires pixels: blue (255) is 1, red (0) is 0.
         QCOMPARE(pixels(), QList<int>({0, 0, 1, 1, 0, 0, 1, 0}));
         QCOMPARE(editorForm.action("mnuEditUndo")->text(), QString("&Undo Open Result"));
-        editorForm.Run([&] { editor.Undo(); });
+        editorForm.Run([&] { editor.undo().Undo(); });
         QCOMPARE(pixels(), before);
         QCOMPARE(editorForm.action("mnuEditUndo")->text(), undoBefore);
 

@@ -54,7 +54,7 @@ private slots:
         TFormEditor form(platform);
         Editor& editor = form.editor();
         const std::vector<uint8_t> before = EncodePrg(editor.currentImage());
-        const std::size_t steps = editor.history().undoSteps();
+        const std::size_t steps = editor.undo().history().undoSteps();
 
         bool opened = false, diffusionFirst = false, allShown = true;
         std::vector<qint64> latencies;
@@ -95,8 +95,8 @@ private slots:
         QCOMPARE(desc.pixelWidth, 2);
         QCOMPARE(desc.colorMapKind, ColorMapKind::Normal);
         QVERIFY(EncodePrg(editor.currentImage()) != before);
-        QCOMPARE(editor.history().undoSteps(), steps + 1);
-        editor.Undo();
+        QCOMPARE(editor.undo().history().undoSteps(), steps + 1);
+        editor.undo().Undo();
         QVERIFY(EncodePrg(editor.currentImage()) == before);
 
         // The dialog opens as it was left; Cancel changes nothing.

@@ -67,7 +67,7 @@ private slots:
             QVERIFY(QTest::qWaitForWindowActive(&form));
             testing::ScriptedPlatform twinPlatform;
             Editor twin(twinPlatform);
-            twin.FormResize(660, 700, 20);
+            twin.viewArea().FormResize(660, 700, 20);
             for (Editor* e : {&form.editor(), &twin})
                 for (int x = 0; x < 64; ++x)
                     for (int y = 0; y < 40; ++y)

@@ -65,7 +65,7 @@ private slots:
             form.Run([&] {
                 Editor& editor = form.editor();
                 for (const Named& n : kNamed) {
-                    editor.BeforeImageChange(n.index);
+                    editor.undo().BeforeImageChange(n.index);
                     Image& image = editor.store().image(n.index);
                     image.desc = {n.name,   32,      16, 2, Layout::Bitmap, ColorMapKind::Normal,
                                   n.color0, n.color3};

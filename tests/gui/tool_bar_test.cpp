@@ -61,13 +61,13 @@ private slots:
         QCOMPARE(form.action("mnuEditUndo")->text(), QString("&Undo Rectangle"));
 
         // Ctrl + wheel zooms in around the pointer.
-        const int zoom = editor.state().zoom;
+        const int zoom = editor.view().zoom;
         QWheelEvent wheel(QPointF(55, 55), img->mapToGlobal(QPointF(55, 55)), QPoint(),
                           QPoint(0, 120), Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase,
                           false);
         QApplication::sendEvent(img, &wheel);
-        QCOMPARE(editor.state().zoom, zoom + 1);
-        QCOMPARE(editor.ViewToImage(55, 55).x, 5);
+        QCOMPARE(editor.view().zoom, zoom + 1);
+        QCOMPARE(editor.viewArea().ViewToImage(55, 55).x, 5);
     }
 };
 

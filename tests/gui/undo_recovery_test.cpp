@@ -39,10 +39,10 @@ private slots:
         QVERIFY(form.action("mnuEditUndo")->isEnabled());
         QVERIFY(form.action("mnuEditUndo")->text().startsWith("&Undo Draw"));
 
-        const int zoom = editor.state().zoom;
+        const int zoom = editor.view().zoom;
         QTest::keyClick(&form, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(int(editor.currentImage().plane.at(5, 2)), 0);
-        QCOMPARE(editor.state().zoom, zoom);
+        QCOMPARE(editor.view().zoom, zoom);
         // The stroke is gone from the view; only the cursor mark moved with it.
         const QImage undone = img->grab().toImage();
         QCOMPARE(undone.pixel(55, 25), before.pixel(55, 25));

@@ -143,27 +143,27 @@ private slots:
         QCOMPARE(editor.view().yScroll.position(), lines);
 
         QTest::keyClick(&form, Qt::Key_G);
-        QCOMPARE(int(editor.state().gridSetting), int(GridSetting::NoGrid));
+        QCOMPARE(int(editor.view().gridSetting), int(GridSetting::NoGrid));
         // Zoom is on the keypad's + and -, and on the main block's + and -.
         QTest::keyClick(&form, Qt::Key_Plus, Qt::ShiftModifier);
-        QCOMPARE(editor.state().zoom, 11);
+        QCOMPARE(editor.view().zoom, 11);
         QTest::keyClick(&form, Qt::Key_Minus);
-        QCOMPARE(editor.state().zoom, 10);
+        QCOMPARE(editor.view().zoom, 10);
         QTest::keyClick(&form, Qt::Key_Plus, Qt::KeypadModifier);
-        QCOMPARE(editor.state().zoom, 11);
+        QCOMPARE(editor.view().zoom, 11);
         QCOMPARE(form.statusPanel(3)->text(), QString("Zoom: 11"));
         // A held key's repeated presses repeat the command.
         QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Plus, Qt::KeypadModifier, "+", true);
         QApplication::sendEvent(&form, &repeat);
-        QCOMPARE(editor.state().zoom, 12);
+        QCOMPARE(editor.view().zoom, 12);
         QTest::keyClick(&form, Qt::Key_Minus, Qt::KeypadModifier);
         QTest::keyClick(&form, Qt::Key_Minus, Qt::KeypadModifier);
         QTest::keyClick(&form, Qt::Key_Z);
-        QCOMPARE(editor.state().zoom, 1);
+        QCOMPARE(editor.view().zoom, 1);
         QVERIFY(!xScroll->isEnabled());
 
         QWidget* palette = Child(form, "imgColorPalette");
-        const int cw = editor.state().paletteCellWidth, ch = editor.state().paletteCellHeight;
+        const int cw = editor.view().paletteCellWidth, ch = editor.view().paletteCellHeight;
         QTest::mouseClick(palette, Qt::LeftButton, {}, QPoint(3 * cw + 2, 5 * ch + 2));
         QCOMPARE(form.statusPanel(3)->text(), QString("Current color: $52"));
     }
@@ -193,7 +193,7 @@ private slots:
         TFormEditor form(platform);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.editor().state().zoom = 64;
+        form.editor().view().zoom = 64;
         form.resize(420, 300);
         QTRY_COMPARE(form.size(), QSize(420, 300));
         QWidget* img = Child(form, "img");

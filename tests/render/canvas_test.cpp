@@ -22,8 +22,8 @@ protected:
 };
 
 TEST_F(CanvasTest, DefaultImageAtZoomTenShowsCornerDotsAndTheCursor) {
-    ASSERT_EQ(state().zoom, 10);
-    ASSERT_EQ(state().gridSetting, GridSetting::CornerDots);
+    ASSERT_EQ(editor.view().zoom, 10);
+    ASSERT_EQ(editor.view().gridSetting, GridSetting::CornerDots);
     const uint32_t paper = Color(0x51);
     // Block (0, 0) carries the cursor: ring inset 2, fill inset 3.
     EXPECT_EQ(At(1, 1), paper);
@@ -148,11 +148,11 @@ TEST_F(CanvasTest, StatusPanelsFollowTheCursor) {
     StorePixelValue(image(), 10, 7, 1);
     state().cursorX = 10;
     state().cursorY = 7;
-    editor.FullRedraw();
+    editor.viewArea().FullRedraw();
     EXPECT_EQ(editor.statusText(0), "5,7");
     EXPECT_EQ(editor.statusText(1), "1 $31");
     MakeImage(0, 0, 1, ColorMapKind::Normal);
-    editor.FullRedraw();
+    editor.viewArea().FullRedraw();
     EXPECT_EQ(editor.statusText(0), "undefined");
     EXPECT_EQ(editor.statusText(1), "");
 }
@@ -167,7 +167,7 @@ TEST_F(CanvasTest, SelectionOutlineEnclosesTheBlocksAndTogglesAway) {
     state().selectionAnchorY = 2;
     state().selectionEndX = 1;
     state().selectionEndY = 1;
-    editor.ToggleSelectionOutline();
+    editor.viewArea().ToggleSelectionOutline();
     const uint32_t xored = Color(0x51) ^ kSelectionXorMask;
     for (int i = 4; i <= 12; ++i) {
         EXPECT_EQ(At(4, i), xored);
@@ -178,7 +178,7 @@ TEST_F(CanvasTest, SelectionOutlineEnclosesTheBlocksAndTogglesAway) {
     EXPECT_EQ(At(8, 8), Color(0x51));
     EXPECT_EQ(At(13, 12), Color(0x51));
     EXPECT_EQ(At(3, 4), Color(0x51));
-    editor.ToggleSelectionOutline();
+    editor.viewArea().ToggleSelectionOutline();
     EXPECT_EQ(view().pixels, plain);
 
     // A wider pen is as wide on all four sides; at zoom 64, partly outside
@@ -186,7 +186,7 @@ TEST_F(CanvasTest, SelectionOutlineEnclosesTheBlocksAndTogglesAway) {
     for (int zoom : {10, 23, 64}) {
         SetZoomAndGrid(zoom, GridSetting::PixelAndCellLines);
         const std::vector<uint32_t> drawn = view().pixels;
-        editor.ToggleSelectionOutline();
+        editor.viewArea().ToggleSelectionOutline();
         if (zoom < 64) {
             // The runs of changed pixels across the middle of the selection.
             const int mid = zoom * 2, pen = zoom / 5;
@@ -207,7 +207,7 @@ TEST_F(CanvasTest, SelectionOutlineEnclosesTheBlocksAndTogglesAway) {
             EXPECT_EQ(down, (std::vector<int>{pen, pen})) << zoom;
         }
         EXPECT_NE(view().pixels, drawn);
-        editor.ToggleSelectionOutline();
+        editor.viewArea().ToggleSelectionOutline();
         EXPECT_EQ(view().pixels, drawn) << zoom;
     }
 }
@@ -215,7 +215,7 @@ TEST_F(CanvasTest, SelectionOutlineEnclosesTheBlocksAndTogglesAway) {
 TEST_F(CanvasTest, PreviewShowsTheImageOneToOne) {
     MakeImage(330, 210, 2, ColorMapKind::Normal);
     StorePixelValue(image(), 4, 1, 3);
-    editor.FullRedraw();
+    editor.viewArea().FullRedraw();
     const RgbBuffer& preview = editor.view().preview;
     ASSERT_EQ(preview.width, 320);
     ASSERT_EQ(preview.height, 200);
@@ -224,7 +224,7 @@ TEST_F(CanvasTest, PreviewShowsTheImageOneToOne) {
     EXPECT_EQ(preview.at(6, 1), Color(0x00));  // color0
     EXPECT_EQ(preview.at(319, 199), Color(0x00));
     MakeImage(100, 50, 1, ColorMapKind::Normal);
-    editor.FullRedraw();
+    editor.viewArea().FullRedraw();
     EXPECT_EQ(preview.at(99, 49), Color(0x51));
     EXPECT_EQ(preview.at(100, 49), kViewBackground);
     EXPECT_EQ(preview.at(99, 50), kViewBackground);
@@ -245,7 +245,7 @@ TEST_F(CanvasTest, PreviewShowsEachPixelsColorCode) {
                 image().colmap.data()[i] = uint8_t(random());
                 image().lummap.data()[i] = uint8_t(random());
             }
-            editor.FullRedraw();
+            editor.viewArea().FullRedraw();
             const RgbBuffer& preview = editor.view().preview;
             int wrong = 0;
             for (int y = 0; y < 190; ++y)
@@ -273,25 +273,25 @@ TEST_F(CanvasTest, PartialRedrawsMatchTheFullRedraw) {
                     SCOPED_TRACE(::testing::Message()
                                  << pw << " " << int(kind) << " " << grid << " " << zoom);
                     MakeImage(200, 160, pw, kind);
-                    state().zoom = zoom;
-                    state().gridSetting = GridSetting(grid);
-                    editor.UpdateScrollRanges();
+                    editor.view().zoom = zoom;
+                    editor.view().gridSetting = GridSetting(grid);
+                    editor.viewArea().UpdateScrollRanges();
                     editor.view().xScroll.SetPosition(3);
                     editor.view().yScroll.SetPosition(5);
                     state().cursorX = 3 * pw;
                     state().cursorY = 5;
-                    editor.FullRedraw();
+                    editor.viewArea().FullRedraw();
                     for (int y = 5; y < 21; ++y)
                         for (int x = 3 * pw; x < 16 * pw + 3; x += pw)
                             if ((x + y) % 3 == 0) StorePixelValue(image(), x, y, 1 + pw);
                     image().colmap.at(0, 1, 1) = 0x72;
                     state().cursorX = 9 * pw;
                     state().cursorY = 9;
-                    editor.RedrawSelectionArea();
-                    editor.DrawCursorAndStatus();
+                    editor.viewArea().RedrawSelectionArea();
+                    editor.viewArea().DrawCursorAndStatus();
                     const std::vector<uint32_t> partial = view().pixels;
                     const std::vector<uint32_t> previewPartial = editor.view().preview.pixels;
-                    editor.FullRedraw();
+                    editor.viewArea().FullRedraw();
                     ASSERT_EQ(partial, view().pixels);
                     ASSERT_EQ(previewPartial, editor.view().preview.pixels);
                 }
@@ -322,29 +322,29 @@ TEST_F(CanvasTest, FullRedrawMatchesDrawingEveryVisibleBlock) {
         d.colorMapKind = ColorMapKind(random() % 3);
         d.width = random() % 4 == 0 ? 640 : int(random() % 641);
         d.height = random() % 4 == 0 ? 1024 : int(random() % 1025);
-        state().zoom = zooms[random() % 12];
-        state().gridSetting = GridSetting(random() % 5);
-        editor.UpdateScrollRanges();
+        editor.view().zoom = zooms[random() % 12];
+        editor.view().gridSetting = GridSetting(random() % 5);
+        editor.viewArea().UpdateScrollRanges();
         // Often at the start, else anywhere in range.
         const ScrollBar& xs = editor.view().xScroll;
         const ScrollBar& ys = editor.view().yScroll;
         editor.view().xScroll.SetPosition(random() % 3 ? int(random() % (xs.max() + 1)) : 0);
         editor.view().yScroll.SetPosition(random() % 3 ? int(random() % (ys.max() + 1)) : 0);
-        editor.RedrawView();
+        editor.viewArea().RedrawView();
         const std::vector<uint32_t> full = view().pixels;
 
         RgbBuffer& v = editor.view().canvas;
         std::fill(v.pixels.begin(), v.pixels.end(), kViewBackground);
-        const int pw = d.pixelWidth, zoom = state().zoom;
+        const int pw = d.pixelWidth, zoom = editor.view().zoom;
         const int c = editor.view().xScroll.position(), r = editor.view().yScroll.position();
         const int xEnd = std::min(d.width, c * pw + v.width / zoom + 1);
         const int yEnd = std::min(d.height, r + v.height / zoom + 1);
         for (int y = r; y < yEnd; ++y)
-            for (int x = c * pw; x < xEnd; x += pw) editor.DrawBlock(x, y);
+            for (int x = c * pw; x < xEnd; x += pw) editor.viewArea().DrawBlock(x, y);
         ASSERT_EQ(full, v.pixels) << "round " << round << ": view " << v.width << " x " << v.height
                                   << ", image " << d.width << " x " << d.height << ", pw " << pw
                                   << ", kind " << int(d.colorMapKind) << ", zoom " << zoom
-                                  << ", grid " << int(state().gridSetting) << ", scroll " << c
+                                  << ", grid " << int(editor.view().gridSetting) << ", scroll " << c
                                   << ", " << r;
     }
 }
@@ -355,18 +355,18 @@ TEST_F(CanvasTest, OddSizesAndSettingsDrawNothingOutsideTheBuffers) {
             for (int zoom : {INT_MIN, -1, 0, 1, 2, 64, 65, INT_MAX})
                 for (int grid : {0, 3, 9}) {
                     MakeImage(w, h, w % 2 ? 1 : 2, ColorMapKind::Dfli);
-                    state().zoom = zoom;
-                    state().gridSetting = GridSetting(grid);
+                    editor.view().zoom = zoom;
+                    editor.view().gridSetting = GridSetting(grid);
                     state().selectionActive = true;
-                    editor.UpdateScrollRanges();
-                    editor.FullRedraw();
-                    editor.RedrawSelectionArea();
-                    editor.RedrawCursorCell();
-                    editor.ScrollCursorIntoView();
+                    editor.viewArea().UpdateScrollRanges();
+                    editor.viewArea().FullRedraw();
+                    editor.viewArea().RedrawSelectionArea();
+                    editor.viewArea().RedrawCursorCell();
+                    editor.viewArea().ScrollCursorIntoView();
                     editor.RunMenuCommand("mnuViewZoomIn");
                     editor.RunMenuCommand("mnuViewZoomToggle");
                     editor.RunMenuCommand("mnuViewToggleGrid");
-                    EXPECT_LE(state().zoom, 64);
+                    EXPECT_LE(editor.view().zoom, 64);
                 }
     // A window too small for the view keeps the view picture's last width or height.
     struct Case {
@@ -374,7 +374,7 @@ TEST_F(CanvasTest, OddSizesAndSettingsDrawNothingOutsideTheBuffers) {
     };
     for (Case c : {Case{0, 0, 400, 300}, Case{1, 1, 400, 300}, Case{3, 500, 400, 256},
                    Case{500, 2, 480, 256}}) {
-        editor.FormResize(c.clientWidth, c.clientHeight, kStatusBar);
+        editor.viewArea().FormResize(c.clientWidth, c.clientHeight, kStatusBar);
         EXPECT_EQ(view().width, c.viewWidth);
         EXPECT_EQ(view().height, c.viewHeight);
     }

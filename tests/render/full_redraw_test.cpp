@@ -36,13 +36,13 @@ void Randomize(Image& image, std::mt19937& random) {
 }
 
 // Each visible block drawn one by one, as the grid setting places it.
-std::vector<uint32_t> ReferenceView(const Image& image, const EditorState& state, int width,
-                                    int height, int c, int r) {
+std::vector<uint32_t> ReferenceView(const Image& image, const EditorState& state, const View& view,
+                                    int width, int height, int c, int r) {
     std::vector<uint32_t> picture(std::size_t(width) * height, kViewBackground);
     const ImageDescriptor& d = image.desc;
     const int pw = d.pixelWidth == 2 ? 2 : 1;
-    const int zoom = state.zoom;
-    const int grid = int(state.gridSetting);
+    const int zoom = view.zoom;
+    const int grid = int(view.gridSetting);
     const bool pixelLines = zoom >= 2 && (grid == 0 || grid == 1);
     const bool cellLines = zoom >= 2 && (grid == 0 || grid == 2);
     const bool dots = zoom >= 3 && grid == 3;
@@ -105,13 +105,14 @@ TEST(FullRedraw, MatchesBlockByBlockDrawing) {
                                          << size.width << "x" << size.height << " scroll "
                                          << scroll.column << "," << scroll.row << " zoom " << zoom
                                          << " grid " << grid);
-                            state.zoom = zoom;
-                            state.gridSetting = GridSetting(grid);
+                            view.zoom = zoom;
+                            view.gridSetting = GridSetting(grid);
                             view.xScroll.SetPosition(scroll.column);
                             view.yScroll.SetPosition(scroll.row);
                             RedrawViewPicture(Scene{image, state, view});
-                            const std::vector<uint32_t> expected = ReferenceView(
-                                image, state, size.width, size.height, scroll.column, scroll.row);
+                            const std::vector<uint32_t> expected =
+                                ReferenceView(image, state, view, size.width, size.height,
+                                              scroll.column, scroll.row);
                             const auto wrong = std::mismatch(expected.begin(), expected.end(),
                                                              view.canvas.pixels.begin());
                             if (wrong.first != expected.end()) {
@@ -134,9 +135,9 @@ TEST(FullRedraw, BlockByBlockRedrawMatchesTheFullRedraw) {
     Image& image = planes.image;
     EditorState state;
     BuildRgbTable(state.rgbTable);
-    state.zoom = 3;
-    state.gridSetting = GridSetting::PixelLines;
     View view;
+    view.zoom = 3;
+    view.gridSetting = GridSetting::PixelLines;
     view.canvas.Resize(700, 200);
     std::mt19937 random(9);
     for (int pw = 1; pw <= 2; ++pw)

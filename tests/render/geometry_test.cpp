@@ -12,7 +12,7 @@ protected:
 };
 
 TEST_F(GeometryTest, ControlsAreLaidOutAsTheWindowTable) {
-    editor.FormResize(780, 560, kStatusBar);
+    editor.viewArea().FormResize(780, 560, kStatusBar);
     const ViewControls& c = editor.view().controls;
     auto rect = [](const ControlRect& r) {
         return std::vector<int>{r.left, r.top, r.width, r.height};
@@ -63,7 +63,7 @@ TEST_F(GeometryTest, ScrollRangesCountWholeVisibleBlocks) {
     editor.view().yScroll.SetPosition(100);
     EXPECT_EQ(yScroll().position(), 100);
     MakeImage(320, 50, 1, ColorMapKind::Normal);
-    editor.UpdateScrollRanges();
+    editor.viewArea().UpdateScrollRanges();
     EXPECT_FALSE(yScroll().enabled());
     EXPECT_EQ(yScroll().position(), 0);
     EXPECT_EQ(view().at(5, 1), Color(0x51));
@@ -83,19 +83,19 @@ TEST_F(GeometryTest, ScrollingRedrawsAndKeepsTheCursorInView) {
     state().cursorX = 300;
     state().cursorY = 150;
     editor.view().xScroll.SetPosition(0);
-    editor.ScrollCursorIntoView();
+    editor.viewArea().ScrollCursorIntoView();
     EXPECT_EQ(xScroll().position(), 300 - 59);
     EXPECT_EQ(yScroll().position(), 150 - 23);
     EXPECT_EQ(view().at(594, 234), kCursorFill);  // the last block of the view
     state().cursorX = 3;
     state().cursorY = 4;
-    editor.ScrollCursorIntoView();
+    editor.viewArea().ScrollCursorIntoView();
     EXPECT_EQ(xScroll().position(), 3);
     EXPECT_EQ(yScroll().position(), 4);
     // A view smaller than one block does not scroll.
     ResizeView(8, 8);
     state().cursorX = 200;
-    editor.ScrollCursorIntoView();
+    editor.viewArea().ScrollCursorIntoView();
     EXPECT_EQ(xScroll().position(), 3);
 }
 

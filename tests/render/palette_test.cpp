@@ -9,13 +9,13 @@ using PaletteTest = ViewTest;
 
 TEST_F(PaletteTest, CellSizeFollowsThePaletteSize) {
     ResizePalette(448, 200);
-    EXPECT_EQ(state().paletteCellHeight, 25);
-    EXPECT_EQ(state().paletteCellWidth, 28);
+    EXPECT_EQ(editor.view().paletteCellHeight, 25);
+    EXPECT_EQ(editor.view().paletteCellWidth, 28);
     EXPECT_EQ(palette().at(447, 199), Color(0x70 + 4));  // last column shows hue 4
 
     // A wide palette is filled with wider cells, not left half empty.
     ResizePalette(1000, 200);
-    EXPECT_EQ(state().paletteCellWidth, 62);
+    EXPECT_EQ(editor.view().paletteCellWidth, 62);
     EXPECT_EQ(palette().at(991, 199), Color(0x74));
     EXPECT_EQ(palette().at(992, 0), kPaletteBackground);
     // Column 2 shows hue 11, row 4 luminance 4.
@@ -23,9 +23,9 @@ TEST_F(PaletteTest, CellSizeFollowsThePaletteSize) {
 
     // Too small for cells: nothing to select, nothing divides by zero.
     ResizePalette(15, 7);
-    EXPECT_EQ(state().paletteCellWidth, 0);
-    editor.imgColorPaletteMouseDown(MouseButton::Left, 0, 3, 3);
-    editor.imgColorPaletteMouseUp(MouseButton::Left, 0, 3, 3);
+    EXPECT_EQ(editor.view().paletteCellWidth, 0);
+    editor.palette().imgColorPaletteMouseDown(MouseButton::Left, 0, 3, 3);
+    editor.palette().imgColorPaletteMouseUp(MouseButton::Left, 0, 3, 3);
     EXPECT_EQ(state().paletteColumn, 0);
     EXPECT_EQ(state().paletteRow, 0);
 }
@@ -45,7 +45,7 @@ TEST_F(PaletteTest, LabelsMarkTheDrawingColors) {
     EXPECT_EQ(palette().at(x3 + 1, y3 + 1), Color(0x71));
     MakeImage(320, 200, 2, ColorMapKind::Normal);
     state().drawColor1 = 0x00;
-    editor.FullRedraw();
+    editor.viewArea().FullRedraw();
     EXPECT_EQ(palette().at(x3 + 1, y3 + 1), kPaletteLabel);
     // "01" on black: two characters wide.
     EXPECT_EQ(PaletteLabel(image().desc, state(), 0x00), "01");

@@ -21,8 +21,8 @@ ImageDescriptor Descriptor(int pixelWidth, ColorMapKind kind) {
     return d;
 }
 
-EditorState StateWith(int zoom, GridSetting grid) {
-    EditorState s;
+View ViewWith(int zoom, GridSetting grid) {
+    View s;
     s.zoom = zoom;
     s.gridSetting = grid;
     return s;
@@ -45,7 +45,7 @@ TEST(ViewGrid, ViewToImageIsTheExactInverseOfImageToView) {
             for (int pw = 1; pw <= 2; ++pw)
                 for (ColorMapKind kind : {ColorMapKind::Normal, ColorMapKind::Dfli}) {
                     const ImageDescriptor d = Descriptor(pw, kind);
-                    const EditorState s = StateWith(zoom, GridSetting(grid));
+                    const View s = ViewWith(zoom, GridSetting(grid));
                     for (int scroll = 0; scroll < 17; ++scroll) {
                         const ViewGrid g(d, s, scroll, scroll);
                         const int blocks = zoom > 16 ? 4 : 19;
@@ -81,7 +81,7 @@ TEST(ViewGrid, ViewToImageIsTheExactInverseOfImageToView) {
 TEST(ViewGrid, CellLinesFollowTheImageCellsWhateverTheScrollPosition) {
     // Hires at zoom 4 with cell lines, scrolled to column 3: blocks sit 4
     // apart and the first extra view pixel comes after 5 block columns.
-    const ViewGrid hires(Descriptor(1, ColorMapKind::Normal), StateWith(4, GridSetting::CellLines),
+    const ViewGrid hires(Descriptor(1, ColorMapKind::Normal), ViewWith(4, GridSetting::CellLines),
                          3, 0);
     EXPECT_EQ(hires.pitchWidth(), 4);
     for (int px = 0; px < 5; ++px) EXPECT_EQ(hires.ColumnToView(px), 4 * px);
@@ -89,7 +89,7 @@ TEST(ViewGrid, CellLinesFollowTheImageCellsWhateverTheScrollPosition) {
     EXPECT_EQ(hires.ColumnToView(13), 54);
 
     // Multicolor: blocks 8 x 4, a line after every 4 blocks and every 8 rows.
-    const ViewGrid multi(Descriptor(2, ColorMapKind::Normal), StateWith(4, GridSetting::CellLines),
+    const ViewGrid multi(Descriptor(2, ColorMapKind::Normal), ViewWith(4, GridSetting::CellLines),
                          0, 0);
     EXPECT_EQ(multi.blockWidth(), 8);
     EXPECT_EQ(multi.ImageToView(6, 7).x, 24);
@@ -98,7 +98,7 @@ TEST(ViewGrid, CellLinesFollowTheImageCellsWhateverTheScrollPosition) {
     EXPECT_EQ(multi.ImageToView(8, 8).y, 33);
 
     // DFLI: a line after every second row.
-    const ViewGrid dfli(Descriptor(1, ColorMapKind::Dfli), StateWith(4, GridSetting::CellLines), 0,
+    const ViewGrid dfli(Descriptor(1, ColorMapKind::Dfli), ViewWith(4, GridSetting::CellLines), 0,
                         0);
     EXPECT_EQ(dfli.RowToView(1), 4);
     EXPECT_EQ(dfli.RowToView(2), 9);
@@ -106,7 +106,7 @@ TEST(ViewGrid, CellLinesFollowTheImageCellsWhateverTheScrollPosition) {
 
     // Pixel and cell lines at zoom 10: pitch 11, and 12 across a cell border.
     const ViewGrid both(Descriptor(1, ColorMapKind::Normal),
-                        StateWith(10, GridSetting::PixelAndCellLines), 0, 0);
+                        ViewWith(10, GridSetting::PixelAndCellLines), 0, 0);
     EXPECT_EQ(both.ColumnToView(7), 77);
     EXPECT_EQ(both.ColumnToView(8), 89);
 }
@@ -116,7 +116,7 @@ TEST(ViewGrid, CellLinesFollowTheImageCellsWhateverTheScrollPosition) {
 // before it.
 TEST(ViewGrid, PointsJustOutsideTheViewMapToTheFirstVisiblePixel) {
     const ViewGrid g(Descriptor(2, ColorMapKind::Normal),
-                     StateWith(8, GridSetting::PixelAndCellLines), 0, 0);
+                     ViewWith(8, GridSetting::PixelAndCellLines), 0, 0);
     EXPECT_EQ(g.ViewToImage(-1, -1).x, 0);
     EXPECT_EQ(g.ViewToImage(-1, -1).y, 0);
     EXPECT_EQ(g.ViewToImage(-(g.pitchWidth() - 1), -(g.pitchHeight() - 1)).x, 0);
@@ -129,7 +129,7 @@ TEST(ViewGrid, SettingsOutOfRangeStayUsable) {
     const ImageDescriptor never;  // pixel width 0
     for (int zoom : {-1, 0, 65, 100000})
         for (int grid : {5, 255}) {
-            const ViewGrid g(never, StateWith(zoom, GridSetting(grid)), 0, 0);
+            const ViewGrid g(never, ViewWith(zoom, GridSetting(grid)), 0, 0);
             EXPECT_LE(g.zoom(), 64);
             EXPECT_EQ(g.ViewToImage(g.ImageToView(7, 9).x, g.ImageToView(7, 9).y).x, 7);
         }

@@ -30,7 +30,7 @@ protected:
         const View& v = editor.view();
         const int shown = h + 20 >= kMinViewAreaHeight ? v.paletteHeight : 0;
         const int palette = v.paletteVisible ? shown + kSplitterThickness : 0;
-        editor.FormResize(w + 20, h + 20 + palette + kStatusBar, kStatusBar);
+        editor.viewArea().FormResize(w + 20, h + 20 + palette + kStatusBar, kStatusBar);
         ASSERT_EQ(view().width, w);
         ASSERT_EQ(view().height, h);
     }
@@ -38,7 +38,7 @@ protected:
     // Palette picture w x h (the preview takes 320 + 4 of the client width).
     void ResizePalette(int w, int h) {
         editor.view().paletteHeight = h;
-        editor.FormResize(w + 324, h + 400, kStatusBar);
+        editor.viewArea().FormResize(w + 324, h + 400, kStatusBar);
         ASSERT_EQ(palette().width, w);
         ASSERT_EQ(palette().height, h);
     }
@@ -61,10 +61,10 @@ protected:
     }
 
     void SetZoomAndGrid(int zoom, GridSetting grid) {
-        state().zoom = zoom;
-        state().gridSetting = grid;
-        editor.UpdateScrollRanges();
-        editor.FullRedraw();
+        editor.view().zoom = zoom;
+        editor.view().gridSetting = grid;
+        editor.viewArea().UpdateScrollRanges();
+        editor.viewArea().FullRedraw();
     }
 };
 

@@ -195,7 +195,7 @@ void TFormEditor::BuildToolBar() {
         QAction* action = actions_.value(ToolMenuItem(Tool(t)));
         if (!action) continue;
         toolBar_->AddTool(action, icons[t]);
-        const MenuItem& item = editor_->menuItem(ToolMenuItem(Tool(t)));
+        const MenuItem& item = MenuItemNamed(editor_->menu(), ToolMenuItem(Tool(t)));
         const QString tip =
             QString("%1 (%2)").arg(ToolName(Tool(t)), QString::fromStdString(item.keyHint));
         action->setToolTip(tip);
@@ -262,7 +262,7 @@ void TFormEditor::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() != QEvent::ActivationChange) return;
     if (isActiveWindow())
-        Run([this] { editor_->FormActivate(); });
+        Run([this] { editor_->viewArea().FormActivate(); });
     else
         ReleaseHeldKeys();
 }
@@ -286,7 +286,7 @@ void TFormEditor::keyReleaseEvent(QKeyEvent* event) {
 
 MaskWindowLinks TFormEditor::MaskLinks() {
     return {[this](const std::string& path) { Run([&] { ImportMaskResult(*editor_, path); }); },
-            editor_->helpFile()};
+            editor_->ui().helpFile};
 }
 
 void TFormEditor::MirrorCore() {

@@ -66,10 +66,10 @@ void TFormEditor::BuildViewArea() {
     connect(yScroll, &QScrollBar::valueChanged, this,
             [this](int v) { Run([&] { editor_->view().yScroll.SetPosition(v); }); });
     SplitterColorPalette->onMoved = [this](int top) {
-        Run([&] { editor_->SplitterColorPaletteMoved(top); });
+        Run([&] { editor_->viewArea().SplitterColorPaletteMoved(top); });
     };
     SplitterPreview->onMoved = [this](int left) {
-        Run([&] { editor_->SplitterPreviewMoved(left); });
+        Run([&] { editor_->viewArea().SplitterPreviewMoved(left); });
     };
     img->onMouseDown = [this](MouseButton b, ShiftState s, int x, int y) {
         Run([&] { editor_->imgMouseDown(b, s, x, y); });
@@ -81,13 +81,13 @@ void TFormEditor::BuildViewArea() {
         Run([&] { editor_->imgMouseUp(b, s, x, y); });
     };
     imgColorPalette->onMouseDown = [this](MouseButton b, ShiftState s, int x, int y) {
-        Run([&] { editor_->imgColorPaletteMouseDown(b, s, x, y); });
+        Run([&] { editor_->palette().imgColorPaletteMouseDown(b, s, x, y); });
     };
     imgColorPalette->onMouseMove = [this](ShiftState s, int x, int y) {
-        Run([&] { editor_->imgColorPaletteMouseMove(s, x, y); });
+        Run([&] { editor_->palette().imgColorPaletteMouseMove(s, x, y); });
     };
     imgColorPalette->onMouseUp = [this](MouseButton b, ShiftState s, int x, int y) {
-        Run([&] { editor_->imgColorPaletteMouseUp(b, s, x, y); });
+        Run([&] { editor_->palette().imgColorPaletteMouseUp(b, s, x, y); });
     };
     client_->setFocus();
 }
@@ -95,7 +95,8 @@ void TFormEditor::BuildViewArea() {
 void TFormEditor::ClientResized() {
     const int statusHeight = statusBar()->isVisible() ? statusBar()->height() : 0;
     Run([&] {
-        editor_->FormResize(client_->width(), client_->height() + statusHeight, statusHeight);
+        editor_->viewArea().FormResize(client_->width(), client_->height() + statusHeight,
+                                       statusHeight);
     });
 }
 

@@ -19,18 +19,18 @@ namespace pixolat {
 namespace {
 
 std::string UndoCaption(const Editor& editor, int) {
-    const std::string& name = editor.history().undoName();
+    const std::string& name = editor.undo().history().undoName();
     return name.empty() ? "&Undo" : "&Undo " + name;
 }
 std::string RedoCaption(const Editor& editor, int) {
-    const std::string& name = editor.history().redoName();
+    const std::string& name = editor.undo().history().redoName();
     return name.empty() ? "&Redo" : "&Redo " + name;
 }
 bool CanUndo(const Editor& editor) {
-    return editor.history().CanUndo();
+    return editor.undo().history().CanUndo();
 }
 bool CanRedo(const Editor& editor) {
-    return editor.history().CanRedo();
+    return editor.undo().history().CanRedo();
 }
 bool PaletteShown(const Editor& editor) {
     return editor.view().paletteVisible;
@@ -54,7 +54,7 @@ bool Never(const Editor&) {
 }
 template <int n>
 bool HasRecentFile(const Editor& editor) {
-    return !editor.state().recentFiles[std::size_t(n - 1)].empty();
+    return !editor.ui().recentFiles[std::size_t(n - 1)].empty();
 }
 
 }  // namespace
@@ -136,13 +136,13 @@ const CommandRecord kCommandRecords[] = {
     {"mnuViewImageProperties", "Image Properties", mnuViewImagePropertiesClick, 2311},
     // Draw
     {.id = "mnuDrawPixel0", .caption = "Draw Pixel #0", .helpContext = 2401, .undoName = "Draw",
-     .runWith = mnuDrawPixelClick, .parameter = 0},
+     .runWith = mnuDrawPixelClick, .parameter = 0, .runKey = DrawPixelValue},
     {.id = "mnuDrawPixel1", .caption = "Draw Pixel #1", .helpContext = 2402, .undoName = "Draw",
-     .runWith = mnuDrawPixelClick, .parameter = 1},
+     .runWith = mnuDrawPixelClick, .parameter = 1, .runKey = DrawPixelValue},
     {.id = "mnuDrawPixel2", .caption = "Draw Pixel #2", .helpContext = 2403, .undoName = "Draw",
-     .runWith = mnuDrawPixelClick, .parameter = 2},
+     .runWith = mnuDrawPixelClick, .parameter = 2, .runKey = DrawPixelValue},
     {.id = "mnuDrawPixel3", .caption = "Draw Pixel #3", .helpContext = 2404, .undoName = "Draw",
-     .runWith = mnuDrawPixelClick, .parameter = 3},
+     .runWith = mnuDrawPixelClick, .parameter = 3, .runKey = DrawPixelValue},
     {"mnuDrawFill", "Fill Image", mnuDrawFillClick, 2405, "Fill"},
     {"mnuDrawReplaceColors", "Replace Colors", mnuDrawReplaceColorsClick, 0},
     {"mnuDrawRemapColors", "&Remap Colors", mnuDrawRemapColorsClick, 0},
@@ -174,12 +174,35 @@ const CommandRecord kCommandRecords[] = {
     // Help
     {"mnuHelpKeyb", "Keyboard Commands", mnuHelpKeybClick, 2501},
     {"mnuHelpAbout", "&About", mnuHelpAboutClick, 2502},
-    // Commands only keys reach: they have no menu row, only their step names.
+    // Commands only keys reach. Those that make no step of their own name
+    // none: a cursor move drawn under a held value key stays in its "Draw".
     {"Invert", "Invert", Invert},
     {"MoveAreaLeft", "Move Area", MoveAreaLeft},
     {"MoveAreaRight", "Move Area", MoveAreaRight},
     {"MoveAreaUp", "Move Area", MoveAreaUp},
     {"MoveAreaDown", "Move Area", MoveAreaDown},
+    {.id = "SetValueColor", .caption = "Set Value Color", .undoName = "Set Color", .runKey = SetValueColorKey},
+    {.id = "ChoosePixelValue", .caption = "Choose Pixel Value", .undoName = "", .runKey = ChoosePixelValue},
+    {.id = "ReleaseValueKey", .caption = "Release Value Key", .undoName = "", .runKey = ReleaseValueKey},
+    {.id = "PaletteLeft", .caption = "Palette Left", .run = PaletteLeft, .undoName = ""},
+    {.id = "PaletteRight", .caption = "Palette Right", .run = PaletteRight, .undoName = ""},
+    {.id = "PaletteUp", .caption = "Palette Up", .run = PaletteUp, .undoName = ""},
+    {.id = "PaletteDown", .caption = "Palette Down", .run = PaletteDown, .undoName = ""},
+    {.id = "MoveCursorLeft", .caption = "Cursor Left", .undoName = "", .runKey = MoveCursorLeft},
+    {.id = "MoveCursorRight", .caption = "Cursor Right", .undoName = "", .runKey = MoveCursorRight},
+    {.id = "MoveCursorUp", .caption = "Cursor Up", .undoName = "", .runKey = MoveCursorUp},
+    {.id = "MoveCursorDown", .caption = "Cursor Down", .undoName = "", .runKey = MoveCursorDown},
+    {.id = "MoveCursorToLeftEdge", .caption = "Cursor to Left Edge", .undoName = "", .runKey = MoveCursorToLeftEdge},
+    {.id = "MoveCursorToTop", .caption = "Cursor to Top", .undoName = "", .runKey = MoveCursorToTop},
+    {.id = "MoveCursorToRightEdge", .caption = "Cursor to Right Edge", .undoName = "", .runKey = MoveCursorToRightEdge},
+    {.id = "MoveCursorToBottom", .caption = "Cursor to Bottom", .undoName = "", .runKey = MoveCursorToBottom},
+    {.id = "HoldMoveKey", .caption = "Hold Move Key", .run = HoldMoveKey, .undoName = ""},
+    {.id = "ReleaseMoveKey", .caption = "Release Move Key", .run = ReleaseMoveKey, .undoName = ""},
+    {.id = "CopyView", .caption = "Copy View", .run = CopyView, .undoName = ""},
+    {.id = "CopySelection", .caption = "Copy Selection", .run = CopySelection, .undoName = ""},
+    {.id = "OpenMaskProcessor", .caption = "Mask Processor", .run = OpenMaskProcessor, .undoName = ""},
+    {.id = "CancelShape", .caption = "Cancel Shape", .run = CancelShapeKey, .undoName = ""},
+    {.id = "UnhandledKey", .caption = "Unhandled Key", .undoName = "", .runKey = ShowUnhandledKey},
 };
 // clang-format on
 
@@ -193,18 +216,18 @@ const CommandRecord* FindCommand(std::string_view id) {
     return nullptr;
 }
 
-const CommandRecord* FindCommand(Command run) {
-    if (!run) return nullptr;
-    for (const CommandRecord& record : kCommandRecords)
-        if (record.run == run) return &record;
-    return nullptr;
-}
-
 void RunCommand(const CommandRecord& record, Editor& editor) {
     if (record.run)
         record.run(editor);
     else if (record.runWith)
         record.runWith(editor, record.parameter);
+}
+
+void RunKeyCommand(const CommandRecord& record, Editor& editor, KeyPress press) {
+    if (record.runKey)
+        record.runKey(editor, press);
+    else
+        RunCommand(record, editor);
 }
 
 std::string CaptionOf(const CommandRecord& record, const Editor& editor) {

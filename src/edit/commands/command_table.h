@@ -1,19 +1,29 @@
 #pragma once
-// Every command of the menu as one record: its id (the menu item's component
-// name), caption, what it runs, when it is enabled, checked and shown, the
-// name of the undo step it makes and its help context. The menu's rows and
-// the key table name commands; the window asks the records for the menu's
-// state whenever it shows it. Adding a command is one function and one record.
+// Every command as one record: its id (a menu item's component name, or the
+// name of a command only keys reach), caption, what it runs, when it is
+// enabled, checked and shown, the name of the undo step it makes and its help
+// context. The menu's rows and the key table's rows name commands by id; the
+// window asks the records for the menu's state whenever it shows it. Adding a
+// command is one function, one record and the rows that reach it.
 #include <span>
 #include <string>
 #include <string_view>
+
+#include "platform/platform.h"
 
 namespace pixolat {
 
 class Editor;
 
+struct KeyPress {
+    int key = 0;
+    ShiftState shift = 0;
+};
+
 // A command of the menu or of the key table (edit/commands/).
 using Command = void (*)(Editor&);
+// A command that needs the key itself: which digit, whether Ctrl steps by a cell.
+using KeyCommand = void (*)(Editor&, KeyPress);
 // One command serving several items: Draw Pixel #0..#3, the recent files.
 using ParameterCommand = void (*)(Editor&, int parameter);
 using EditorQuery = bool (*)(const Editor&);
@@ -37,15 +47,20 @@ struct CommandRecord {
     // The top menu ("mnuDraw") whose end the item goes to when no menu row
     // places it; nullptr: only where a menu row names it.
     const char* menu = nullptr;
+    // What a key row runs when it differs from the menu's command, and takes
+    // the key: what it does belongs to the key's gesture (a value key held
+    // while the cursor moves is one step), where a plain command is a step
+    // of its own.
+    KeyCommand runKey = nullptr;
 };
 
 std::span<const CommandRecord> CommandRecords();
 // The record with this id, or nullptr.
 const CommandRecord* FindCommand(std::string_view id);
-// The record whose plain command is `run`, or nullptr.
-const CommandRecord* FindCommand(Command run);
 
 void RunCommand(const CommandRecord& record, Editor& editor);
+// As a key runs the record: its key command, or else its command.
+void RunKeyCommand(const CommandRecord& record, Editor& editor, KeyPress press);
 std::string CaptionOf(const CommandRecord& record, const Editor& editor);
 std::string UndoNameOf(const CommandRecord& record);
 

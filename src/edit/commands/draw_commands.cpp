@@ -15,15 +15,11 @@ namespace {
 
 constexpr const char* kInvalidColors = "Invalid colors selected.";
 
-void DrawPixelAtCursor(Editor& editor, PixelValue value) {
-    editor.DrawPixelAtCursor(value);
-}
-
 // Runs an operation on the selection, or the whole image, and redraws it all.
 template <class Operation>
 void OnArea(Editor& editor, Operation operation) {
-    operation(editor.currentImage(), editor.SelectionRect());
-    editor.FullRedraw();
+    operation(editor.currentImage(), editor.viewArea().SelectionRect());
+    editor.viewArea().FullRedraw();
 }
 
 int AskNumber(Editor& editor, const char* caption, const char* prompt, const char* initial) {
@@ -81,9 +77,9 @@ void mnuDrawToggleDrawingModeClick(Editor& editor) {
 
 void mnuDrawHiresClick(Editor& editor) {
     SetPixelWidth(editor, 3 - PixelWidthOf(editor.currentImage().desc));
-    editor.UpdateScrollRanges();
-    editor.FullRedraw();
-    editor.ScrollCursorIntoView();
+    editor.viewArea().UpdateScrollRanges();
+    editor.viewArea().FullRedraw();
+    editor.viewArea().ScrollCursorIntoView();
 }
 
 void mnuDrawSetColorClick(Editor& editor) {

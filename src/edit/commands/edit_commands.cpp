@@ -8,15 +8,15 @@
 namespace pixolat {
 
 void mnuEditUndoClick(Editor& editor) {
-    editor.Undo();
+    editor.undo().Undo();
 }
 
 void mnuEditRedoClick(Editor& editor) {
-    editor.Redo();
+    editor.undo().Redo();
 }
 
 void mnuEditCopyClick(Editor& editor) {
-    CopyArea(editor.currentImage(), editor.SelectionRect(), editor.store().copyBuffer());
+    CopyArea(editor.currentImage(), editor.viewArea().SelectionRect(), editor.store().copyBuffer());
 }
 
 void CopySelection(Editor& editor) {
@@ -33,13 +33,13 @@ void mnuEditPasteClick(Editor& editor) {
     s.selectionEndX = block->x2;
     s.selectionEndY = block->y2;
     s.selectionActive = true;
-    editor.FullRedraw();
+    editor.viewArea().FullRedraw();
 }
 
 void EditSelectAllClick(Editor& editor) {
     EditorState& s = editor.state();
     const ImageDescriptor& desc = editor.currentImage().desc;
-    editor.ToggleSelectionOutline();
+    editor.viewArea().ToggleSelectionOutline();
     s.selectionAnchorX = 0;
     s.selectionAnchorY = 0;
     s.selectionEndX = std::max(desc.width - (desc.pixelWidth == 2 ? 2 : 1), 0);
@@ -48,13 +48,13 @@ void EditSelectAllClick(Editor& editor) {
     // to the next image as a selection of its pixel (0, 0).
     s.selectionActive = desc.width > 0 && desc.height > 0;
     s.selectionStartPending = true;
-    editor.ToggleSelectionOutline();
+    editor.viewArea().ToggleSelectionOutline();
     editor.ShowStatus("All pixels selected.");
 }
 
 void mnuEditDeselectClick(Editor& editor) {
     EditorState& s = editor.state();
-    editor.ToggleSelectionOutline();
+    editor.viewArea().ToggleSelectionOutline();
     s.selectionActive = false;
     s.selectionStartPending = true;
     editor.ShowStatus("Selection cleared.");

@@ -47,7 +47,7 @@ void mnuFileLoadClick(Editor& editor) {
     // reader has put back everything it had read.
     const SourceLoadResult result = ReadAllOrNothing(editor, [&] {
         return LoadSourceText(editor.store(), editor.state(), text,
-                              [&editor](int index) { editor.BeforeImageChange(index); });
+                              [&editor](int index) { editor.undo().BeforeImageChange(index); });
     });
     ShowSourceLoad(editor, firstImage, result);
     editor.ShowStatus("Loaded source text (" + std::to_string(result.sections) +

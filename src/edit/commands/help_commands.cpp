@@ -5,7 +5,7 @@
 namespace pixolat {
 
 void mnuHelpKeybClick(Editor& editor) {
-    editor.platform().ShowHelpTopic(editor.helpFile(), kKeyboardHelpTopic);
+    editor.platform().ShowHelpTopic(editor.ui().helpFile, kKeyboardHelpTopic);
 }
 
 void mnuHelpAboutClick(Editor& editor) {
@@ -26,7 +26,7 @@ void ShowMenuItemHelp(Editor& editor, const std::string& itemName) {
         context = item.helpContext != 0 ? item.helpContext : menuContext;
         break;
     }
-    if (context != 0) editor.platform().ShowHelpContext(editor.helpFile(), context);
+    if (context != 0) editor.platform().ShowHelpContext(editor.ui().helpFile, context);
 }
 
 }  // namespace pixolat

@@ -43,7 +43,7 @@ void OpenMaskProcessor(Editor& editor) {
 }
 
 void SetValueColorKey(Editor& editor, KeyPress press) {
-    SetValueColor(editor, ValueOfKey(press.key), editor.SelectedPaletteColor(), true);
+    SetValueColor(editor, ValueOfKey(press.key), editor.palette().SelectedPaletteColor(), true);
 }
 
 void ChoosePixelValue(Editor& editor, KeyPress press) {
@@ -53,36 +53,36 @@ void ChoosePixelValue(Editor& editor, KeyPress press) {
 void DrawPixelValue(Editor& editor, KeyPress press) {
     EditorState& state = editor.state();
     const PixelValue n = ValueOfKey(press.key);
-    state.drawKeyHeld[std::size_t(n)] = true;
+    editor.ui().drawKeyHeld[std::size_t(n)] = true;
     state.currentPixelValue = n;
-    editor.DrawPixelAtCursor(n);
+    DrawPixelAtCursor(editor, n);
 }
 
 void ReleaseValueKey(Editor& editor, KeyPress press) {
-    editor.state().drawKeyHeld[std::size_t(ValueOfKey(press.key))] = false;
+    editor.ui().drawKeyHeld[std::size_t(ValueOfKey(press.key))] = false;
 }
 
 void PaletteLeft(Editor& editor) {
-    editor.SelectPaletteCell(editor.state().paletteColumn - 1, editor.state().paletteRow);
+    editor.palette().SelectPaletteCell(editor.state().paletteColumn - 1, editor.state().paletteRow);
 }
 void PaletteRight(Editor& editor) {
-    editor.SelectPaletteCell(editor.state().paletteColumn + 1, editor.state().paletteRow);
+    editor.palette().SelectPaletteCell(editor.state().paletteColumn + 1, editor.state().paletteRow);
 }
 void PaletteUp(Editor& editor) {
-    editor.SelectPaletteCell(editor.state().paletteColumn, editor.state().paletteRow - 1);
+    editor.palette().SelectPaletteCell(editor.state().paletteColumn, editor.state().paletteRow - 1);
 }
 void PaletteDown(Editor& editor) {
-    editor.SelectPaletteCell(editor.state().paletteColumn, editor.state().paletteRow + 1);
+    editor.palette().SelectPaletteCell(editor.state().paletteColumn, editor.state().paletteRow + 1);
 }
 
 void HoldMoveKey(Editor& editor) {
-    editor.state().moveKeyHeld = true;
+    editor.ui().moveKeyHeld = true;
 }
 void ReleaseMoveKey(Editor& editor) {
-    editor.state().moveKeyHeld = false;
+    editor.ui().moveKeyHeld = false;
 }
 bool MoveKeyHeld(const Editor& editor) {
-    return editor.state().moveKeyHeld;
+    return editor.ui().moveKeyHeld;
 }
 void MoveAreaLeft(Editor& editor) {
     MoveArea(editor, -1, 0);

@@ -50,20 +50,20 @@ void CancelShapeKey(Editor& editor) {
 }
 
 void ZoomAtPoint(Editor& editor, int steps, int vx, int vy) {
-    if (steps == 0 || editor.state().zoom <= 0) return;
-    const ImagePoint p = editor.ViewToImage(vx, vy);
+    if (steps == 0 || editor.view().zoom <= 0) return;
+    const ImagePoint p = editor.viewArea().ViewToImage(vx, vy);
     for (int i = 0; i < std::abs(steps); ++i)
         (steps > 0 ? mnuViewZoomInClick : mnuViewZoomOutClick)(editor);
     // The scroll position that brings p's block back under (vx, vy): start
     // from the plain estimate and step until the block holds the point.
     const ImageDescriptor& desc = editor.currentImage().desc;
     View& view = editor.view();
-    const ViewGrid start(desc, editor.state(), 0, 0);
+    const ViewGrid start(desc, editor.view(), 0, 0);
     const int pw = start.pixelWidth();
     int c = p.x / pw - vx / start.pitchWidth();
     int r = p.y - vy / start.pitchHeight();
     for (int step = 0; step < 64; ++step) {
-        const ViewPoint v = ViewGrid(desc, editor.state(), c, r).ImageToView(p.x, p.y);
+        const ViewPoint v = ViewGrid(desc, editor.view(), c, r).ImageToView(p.x, p.y);
         const bool left = v.x > vx, right = v.x + start.pitchWidth() <= vx;
         const bool up = v.y > vy, down = v.y + start.pitchHeight() <= vy;
         if (!left && !right && !up && !down) break;
@@ -72,7 +72,7 @@ void ZoomAtPoint(Editor& editor, int steps, int vx, int vy) {
     }
     view.xScroll.SetPosition(c);
     view.yScroll.SetPosition(r);
-    editor.FullRedraw();
+    editor.viewArea().FullRedraw();
 }
 
 }  // namespace pixolat

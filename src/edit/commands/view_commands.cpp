@@ -14,57 +14,57 @@ namespace {
 constexpr int kMaxZoom = 64;
 
 void ShowZoom(Editor& editor) {
-    editor.ShowStatus("Zoom: " + std::to_string(editor.state().zoom));
+    editor.ShowStatus("Zoom: " + std::to_string(editor.view().zoom));
 }
 
 }  // namespace
 
 void mnuViewToggleGridClick(Editor& editor) {
-    EditorState& state = editor.state();
-    state.gridSetting = NextGridSetting(state.gridSetting);
-    editor.UpdateScrollRanges();
-    editor.FullRedraw();
-    editor.ScrollCursorIntoView();
+    View& view = editor.view();
+    view.gridSetting = NextGridSetting(view.gridSetting);
+    editor.viewArea().UpdateScrollRanges();
+    editor.viewArea().FullRedraw();
+    editor.viewArea().ScrollCursorIntoView();
 }
 
 void mnuViewZoomToggleClick(Editor& editor) {
-    EditorState& state = editor.state();
-    if (state.zoom == 1) {
-        state.zoom = state.savedZoom < 1 ? 16 : std::min(state.savedZoom, kMaxZoom);
+    View& view = editor.view();
+    if (view.zoom == 1) {
+        view.zoom = view.savedZoom < 1 ? 16 : std::min(view.savedZoom, kMaxZoom);
     } else {
-        state.savedZoom = state.zoom;
-        state.zoom = 1;
+        view.savedZoom = view.zoom;
+        view.zoom = 1;
     }
-    editor.FullRedraw();
-    editor.UpdateScrollRanges();
-    editor.ScrollCursorIntoView();
+    editor.viewArea().FullRedraw();
+    editor.viewArea().UpdateScrollRanges();
+    editor.viewArea().ScrollCursorIntoView();
     ShowZoom(editor);
 }
 
 void mnuViewZoomInClick(Editor& editor) {
-    EditorState& state = editor.state();
-    state.zoom = std::clamp(state.zoom, 0, kMaxZoom - 1) + 1;
-    editor.FullRedraw();
-    editor.UpdateScrollRanges();
-    editor.ScrollCursorIntoView();
+    View& view = editor.view();
+    view.zoom = std::clamp(view.zoom, 0, kMaxZoom - 1) + 1;
+    editor.viewArea().FullRedraw();
+    editor.viewArea().UpdateScrollRanges();
+    editor.viewArea().ScrollCursorIntoView();
     ShowZoom(editor);
 }
 
 void mnuViewZoomOutClick(Editor& editor) {
-    EditorState& state = editor.state();
-    if (state.zoom > 1) {
-        --state.zoom;
-        editor.FullRedraw();
-        editor.UpdateScrollRanges();
+    View& view = editor.view();
+    if (view.zoom > 1) {
+        --view.zoom;
+        editor.viewArea().FullRedraw();
+        editor.viewArea().UpdateScrollRanges();
     }
     ShowZoom(editor);
 }
 
 void mnuViewColorPaletteAndPreviewClick(Editor& editor) {
     editor.view().paletteVisible = !editor.view().paletteVisible;
-    editor.LayoutView();
-    editor.DrawPalette();
-    editor.DrawPaletteMarker();
+    editor.viewArea().LayoutView();
+    editor.palette().DrawPalette();
+    editor.palette().DrawPaletteMarker();
 }
 
 void mnuViewImageNextClick(Editor& editor) {
