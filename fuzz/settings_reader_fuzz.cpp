@@ -31,8 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
                 platform.settings[key.toStdString()] = store.value(key).toString().toStdString();
     }
     pixolat::StartEditor(editor);
-    const pixolat::EditorState& state = editor.state();
-    if (state.zoom <= 0 || state.zoom > 64) __builtin_trap();
+    const int zoom = editor.view().zoom;
+    if (zoom <= 0 || zoom > 64) __builtin_trap();
     pixolat::SaveSettings(editor);
     return 0;
 }
