@@ -45,7 +45,7 @@ const MenuItem& MenuItemNamed(const std::vector<MenuItem>& menu, const std::stri
 void Editor::RunMenuCommand(const std::string& name) {
     Dispatch([&] {
         const CommandRecord* record = MenuItemNamed(menu(), name).record;
-        if (record && (record->run || record->runWith))
+        if (record && (record->run || record->runWith) && platform_.CommandStarting(record->id))
             RunCommandStep(UndoNameOf(*record), [&] { RunCommand(*record, *this); });
     });
 }
@@ -63,7 +63,7 @@ void Editor::FormKeyDown(int key, ShiftState shift) {
         if (IsMenuAccessKey(menu_, {key, shift})) return;
         const KeyRow* row = FindKeyRow(KeyDownRows(), *this, {key, shift});
         const CommandRecord* record = row ? CommandOf(*row) : nullptr;
-        if (!record) return;
+        if (!record || !platform_.CommandStarting(record->id)) return;
         // Cursor moves and drawing keys make the steps of a key run;
         // a command is a step of its own.
         if (record->runKey) {
@@ -78,7 +78,8 @@ void Editor::FormKeyDown(int key, ShiftState shift) {
 void Editor::FormKeyUp(int key, ShiftState shift) {
     Dispatch([&] {
         const KeyRow* row = FindKeyRow(KeyUpRows(), *this, {key, shift});
-        if (const CommandRecord* record = row ? CommandOf(*row) : nullptr) {
+        const CommandRecord* record = row ? CommandOf(*row) : nullptr;
+        if (record && platform_.CommandStarting(record->id)) {
             undo_.NameStep(UndoNameOf(*record));
             RunKeyCommand(*record, *this, {key, shift});
         }
