@@ -43,6 +43,9 @@ TEST_F(GeometryTest, ScrollRangesCountWholeVisibleBlocks) {
     EXPECT_EQ(yScroll().max(), 176);
     SetZoomAndGrid(10, GridSetting::PixelAndCellLines);  // 54 columns fit
     EXPECT_EQ(xScroll().max(), 266);
+    ResizeView(605, 240);  // room for 55 pitches, but the cell lines take one
+    EXPECT_EQ(xScroll().max(), 266);
+    ResizeView(600, 240);
     SetZoomAndGrid(1, GridSetting::PixelAndCellLines);  // the grid plays no part at zoom 1
     EXPECT_FALSE(xScroll().enabled());
     EXPECT_FALSE(yScroll().enabled());
