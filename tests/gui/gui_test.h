@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QObject>
+#include <QTest>
 #include <QWidget>
 #include <functional>
 #include <vector>
@@ -14,6 +15,25 @@ std::vector<std::function<QObject*()>>& GuiTestRegistry();
 // Empties the settings store the test program uses (a temporary one), so
 // that what one test's window saved at close does not start the next.
 void ClearSettings();
+
+// Calls `visit(qtKey, modifiers, keypad)` for each key with each of the 8
+// sets of Shift, Ctrl and Alt, once plain and once from the keypad, until a
+// check fails.
+template <class Visit>
+void ForEveryModifierSet(const std::vector<int>& qtKeys, Visit visit) {
+    const Qt::KeyboardModifier modifiers[] = {Qt::ShiftModifier, Qt::ControlModifier,
+                                              Qt::AltModifier};
+    for (const int qtKey : qtKeys)
+        for (unsigned set = 0; set < 8; ++set) {
+            Qt::KeyboardModifiers mods;
+            for (unsigned m = 0; m < 3; ++m)
+                if (set & (1u << m)) mods |= modifiers[m];
+            for (const bool keypad : {false, true}) {
+                visit(qtKey, mods, keypad);
+                if (QTest::currentTestFailed()) return;
+            }
+        }
+}
 
 // A mouse move with the left button held, which QTest cannot send.
 inline void DragTo(QWidget* widget, QPoint p) {

@@ -67,42 +67,32 @@ private slots:
             e->state().cursorX = 16;
             e->state().cursorY = 16;
         }
-        const Qt::KeyboardModifier modifiers[] = {Qt::ShiftModifier, Qt::ControlModifier,
-                                                  Qt::AltModifier};
         int commands = 0;
-        for (const int qtKey : QtKeys()) {
-            for (unsigned set = 0; set < 8; ++set) {
-                Qt::KeyboardModifiers mods;
-                for (unsigned m = 0; m < 3; ++m)
-                    if (set & (1u << m)) mods |= modifiers[m];
-                for (const bool keypad : {false, true}) {
-                    const Qt::KeyboardModifiers sent =
-                        mods | (keypad ? Qt::KeypadModifier : Qt::NoModifier);
-                    const KeyPress press = KeyPressOf(QKeyEvent(QEvent::KeyPress, qtKey, sent));
-                    // Alt with a menu's letter opens the menu: that key is its own test's.
-                    if (IsMenuAccessKey(core.menu(), press)) continue;
-                    const QString what =
-                        QKeySequence(QKeyCombination(mods, Qt::Key(qtKey))).toString() +
-                        (keypad ? " (keypad)" : "") + " code " + QString::number(press.key);
-                    corePlatform.started.clear();
-                    core.FormKeyDown(press.key, press.shift);
-                    core.FormKeyUp(press.key, press.shift);
-                    platform.started.clear();
-                    // With a text of their own: QTest finds none for keys
-                    // beyond ASCII, and the window reads none.
-                    for (QTest::KeyAction action : {QTest::Press, QTest::Release})
-                        QTest::sendKeyEvent(action, form.windowHandle(), Qt::Key(qtKey), QString(),
-                                            sent);
-                    QVERIFY2(!QApplication::activePopupWidget(), qPrintable(what));
-                    QVERIFY2(platform.started == corePlatform.started,
-                             qPrintable(what + ": the window starts " +
-                                        QString::fromStdString(platform.started) +
-                                        "where the core starts " +
-                                        QString::fromStdString(corePlatform.started)));
-                    if (!platform.started.empty()) ++commands;
-                }
-            }
-        }
+        testing::ForEveryModifierSet(QtKeys(), [&](int qtKey, Qt::KeyboardModifiers mods,
+                                                   bool keypad) {
+            const Qt::KeyboardModifiers sent =
+                mods | (keypad ? Qt::KeypadModifier : Qt::NoModifier);
+            const KeyPress press = KeyPressOf(QKeyEvent(QEvent::KeyPress, qtKey, sent));
+            // Alt with a menu's letter opens the menu: that key is its own test's.
+            if (IsMenuAccessKey(core.menu(), press)) return;
+            const QString what = QKeySequence(QKeyCombination(mods, Qt::Key(qtKey))).toString() +
+                                 (keypad ? " (keypad)" : "") + " code " +
+                                 QString::number(press.key);
+            corePlatform.started.clear();
+            core.FormKeyDown(press.key, press.shift);
+            core.FormKeyUp(press.key, press.shift);
+            platform.started.clear();
+            // With a text of their own: QTest finds none for keys
+            // beyond ASCII, and the window reads none.
+            for (QTest::KeyAction action : {QTest::Press, QTest::Release})
+                QTest::sendKeyEvent(action, form.windowHandle(), Qt::Key(qtKey), QString(), sent);
+            QVERIFY2(!QApplication::activePopupWidget(), qPrintable(what));
+            QVERIFY2(platform.started == corePlatform.started,
+                     qPrintable(
+                         what + ": the window starts " + QString::fromStdString(platform.started) +
+                         "where the core starts " + QString::fromStdString(corePlatform.started)));
+            if (!platform.started.empty()) ++commands;
+        });
         QVERIFY(commands > 500);
     }
 };

@@ -37,45 +37,37 @@ private slots:
         TFormEditor form(platform);
         form.show();
         Editor& editor = form.editor();
-        const Qt::KeyboardModifier modifiers[] = {Qt::ShiftModifier, Qt::ControlModifier,
-                                                  Qt::AltModifier};
         int shortcuts = 0;
-        for (const int qtKey : QtKeys()) {
-            for (unsigned set = 0; set < 8; ++set) {
-                Qt::KeyboardModifiers mods;
-                for (unsigned m = 0; m < 3; ++m)
-                    if (set & (1u << m)) mods |= modifiers[m];
-                for (const bool keypad : {false, true}) {
-                    const Qt::KeyboardModifiers sent =
-                        mods | (keypad ? Qt::KeypadModifier : Qt::NoModifier);
-                    const QKeyEvent event(QEvent::KeyPress, qtKey, sent);
-                    const KeyPress press = KeyPressOf(event);
-                    if (press.key == 0) continue;
-                    const QString what =
-                        QKeySequence(QKeyCombination(mods, Qt::Key(qtKey))).toString() +
-                        (keypad ? " (keypad)" : "") + " code " + QString::number(press.key);
-                    // The core alone: the key table, after the access keys.
-                    const bool coreMenu = IsMenuAccessKey(editor.menu(), press);
-                    const KeyRow* coreRow = FindKeyRow(KeyDownRows(), editor, press);
-                    // The window: a menu shortcut first (none is on the keypad).
-                    QAction* shortcut = nullptr;
-                    const QKeySequence sequence(QKeyCombination(mods, Qt::Key(qtKey)));
-                    for (QAction* action : form.findChildren<QAction*>())
-                        for (const QKeySequence& s : action->shortcuts())
-                            if (!keypad && s.matches(sequence) == QKeySequence::ExactMatch)
-                                shortcut = action;
-                    if (shortcut) {
-                        ++shortcuts;
-                        QVERIFY2(!coreMenu, qPrintable(what));
-                        const MenuItem& item =
-                            MenuItemNamed(editor.menu(), shortcut->objectName().toStdString());
-                        QVERIFY2(coreRow, qPrintable(what));
-                        QVERIFY2(CommandOf(*coreRow) == item.record,
-                                 qPrintable(what + " runs " + shortcut->objectName()));
-                    }
+        testing::ForEveryModifierSet(
+            QtKeys(), [&](int qtKey, Qt::KeyboardModifiers mods, bool keypad) {
+                const Qt::KeyboardModifiers sent =
+                    mods | (keypad ? Qt::KeypadModifier : Qt::NoModifier);
+                const QKeyEvent event(QEvent::KeyPress, qtKey, sent);
+                const KeyPress press = KeyPressOf(event);
+                if (press.key == 0) return;
+                const QString what =
+                    QKeySequence(QKeyCombination(mods, Qt::Key(qtKey))).toString() +
+                    (keypad ? " (keypad)" : "") + " code " + QString::number(press.key);
+                // The core alone: the key table, after the access keys.
+                const bool coreMenu = IsMenuAccessKey(editor.menu(), press);
+                const KeyRow* coreRow = FindKeyRow(KeyDownRows(), editor, press);
+                // The window: a menu shortcut first (none is on the keypad).
+                QAction* shortcut = nullptr;
+                const QKeySequence sequence(QKeyCombination(mods, Qt::Key(qtKey)));
+                for (QAction* action : form.findChildren<QAction*>())
+                    for (const QKeySequence& s : action->shortcuts())
+                        if (!keypad && s.matches(sequence) == QKeySequence::ExactMatch)
+                            shortcut = action;
+                if (shortcut) {
+                    ++shortcuts;
+                    QVERIFY2(!coreMenu, qPrintable(what));
+                    const MenuItem& item =
+                        MenuItemNamed(editor.menu(), shortcut->objectName().toStdString());
+                    QVERIFY2(coreRow, qPrintable(what));
+                    QVERIFY2(CommandOf(*coreRow) == item.record,
+                             qPrintable(what + " runs " + shortcut->objectName()));
                 }
-            }
-        }
+            });
         // Ctrl+L, S, O, Z, Y, Shift+Z, A, D at least.
         QVERIFY(shortcuts >= 8);
     }
