@@ -204,6 +204,22 @@ std::pair<int, int> ChooseMixGlobalPair(const TargetGrid& grid,
     return best;
 }
 
+// The screen picture on the target's grid: itself in hires, each pair of
+// columns averaged in linear light (as the eye mixes them) in multicolor.
+LinearPicture OnGrid(const LinearPicture& screen, const TargetGrid& grid) {
+    if (grid.pixelWidth == 1) return screen;
+    LinearPicture out{grid.width, grid.height, {}};
+    out.pixels.resize(std::size_t(grid.width) * std::size_t(grid.height));
+    for (int y = 0; y < grid.height; ++y)
+        for (int x = 0; x < grid.width; ++x) {
+            const LinearRgb& l = screen.at(2 * x, y);
+            const LinearRgb& r = screen.at(2 * x + 1, y);
+            out.pixels[std::size_t(y) * std::size_t(grid.width) + std::size_t(x)] = {
+                0.5f * (l.r + r.r), 0.5f * (l.g + r.g), 0.5f * (l.b + r.b)};
+        }
+    return out;
+}
+
 std::vector<MatchPoint> MatchPoints(const LinearPicture& picture, ColorMetric metric) {
     std::vector<MatchPoint> points(picture.pixels.size());
     for (std::size_t i = 0; i < points.size(); ++i)
@@ -347,21 +363,21 @@ ConvertedImage::ConvertedImage()
 
 LinearPicture ScaleForConversion(const Picture& picture, const ConversionOptions& options) {
     const Extent extent = ConversionExtent(options);
-    const int pixelWidth = options.multicolor ? 2 : 1;
-    return ScalePicture(picture, extent.width / pixelWidth, extent.height, pixelWidth,
-                        options.fitting);
+    return ScalePicture(picture, extent.width, extent.height, 1, options.fitting);
 }
 
 void ConvertScaled(const LinearPicture& scaled, const ConversionOptions& options,
                    ConvertedImage& result) {
     const TargetGrid grid = GridOf(options);
-    LinearPicture picture = scaled;
-    if (picture.width != grid.width || picture.height != grid.height ||
-        picture.pixels.size() != std::size_t(grid.width) * std::size_t(grid.height))
-        picture = LinearPicture{
-            grid.width, grid.height,
-            std::vector<LinearRgb>(std::size_t(grid.width) * std::size_t(grid.height))};
-    Adjust(picture, options.adjustments);
+    const int screenWidth = grid.width * grid.pixelWidth;
+    LinearPicture screen = scaled;
+    if (screen.width != screenWidth || screen.height != grid.height ||
+        screen.pixels.size() != std::size_t(screenWidth) * std::size_t(grid.height))
+        screen = LinearPicture{
+            screenWidth, grid.height,
+            std::vector<LinearRgb>(std::size_t(screenWidth) * std::size_t(grid.height))};
+    Adjust(screen, options.adjustments);
+    const LinearPicture picture = OnGrid(screen, grid);
     const std::vector<MatchPoint> points = MatchPoints(picture, options.metric);
     std::vector<CellSlots> cells = ChooseCellColors(grid, points, options);
     std::vector<uint8_t> values = DitherPixels(grid, picture, points, cells, options.dithering,

@@ -48,8 +48,8 @@ private:
     Image image_;
 };
 
-// The picture on the target's pixel grid (160 columns across in multicolor):
-// the slow step, which depends only on the size, pixel width and fitting.
+// The picture on the target's screen pixels (320 columns across in hires and
+// multicolor alike): the slow step, which depends only on the size and fitting.
 LinearPicture ScaleForConversion(const Picture& picture, const ConversionOptions& options);
 
 // The rest of the conversion, from a picture ScaleForConversion made with

@@ -21,11 +21,11 @@ namespace {
 // Previews are shown this much larger than the Plus/4's pixels.
 constexpr int kPreviewZoom = 2;
 
-QImage PictureImage(const LinearPicture& picture, int pixelWidth) {
-    QImage image(picture.width * pixelWidth, picture.height, QImage::Format_RGB32);
+QImage PictureImage(const LinearPicture& picture) {
+    QImage image(picture.width, picture.height, QImage::Format_RGB32);
     for (int y = 0; y < picture.height; ++y)
         for (int x = 0; x < image.width(); ++x) {
-            const LinearRgb& p = picture.at(x / pixelWidth, y);
+            const LinearRgb& p = picture.at(x, y);
             auto byte = [](float v) { return int(SrgbFromLinear(v) * 255.0f + 0.5f); };
             image.setPixel(x, y, qRgb(byte(p.r), byte(p.g), byte(p.b)));
         }
@@ -229,7 +229,7 @@ void TFormImportPicture::ShowPreview(uint64_t generation, const QImage& before,
 void TFormImportPicture::Work() {
     auto converted = std::make_unique<ConvertedImage>();
     LinearPicture scaled;
-    std::optional<std::pair<bool, Fitting>> scaledFor;
+    std::optional<Fitting> scaledFor;
     for (;;) {
         ConversionOptions options;
         uint64_t generation = 0;
@@ -241,15 +241,15 @@ void TFormImportPicture::Work() {
             pending_.reset();
             generation = generation_;
         }
-        const std::pair<bool, Fitting> key{options.multicolor, options.fitting};
-        if (scaledFor != key) {
+        // Both modes convert from the picture on the screen's pixels.
+        if (scaledFor != options.fitting) {
             scaled = ScaleForConversion(picture_, options);
-            scaledFor = key;
+            scaledFor = options.fitting;
         }
         ConvertScaled(scaled, options, *converted);
         LinearPicture adjusted = scaled;
         Adjust(adjusted, options.adjustments);
-        const QImage before = PictureImage(adjusted, options.multicolor ? 2 : 1);
+        const QImage before = PictureImage(adjusted);
         const QImage after = ConvertedImageOf(converted->image());
         QMetaObject::invokeMethod(
             this, [this, generation, before, after] { ShowPreview(generation, before, after); },
