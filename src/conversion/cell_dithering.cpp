@@ -192,3 +192,191 @@ std::vector<uint8_t> DitherPixels(const TargetGrid& grid, const LinearPicture& p
 }
 
 }  // namespace pixolat
+
+namespace pixolat {
+
+namespace {
+
+// The blur the eye applies to a dithered screen, per axis: [1 2 1] / 4 at
+// full strength, nothing at strength 0; separable, so a pixel's reach is the
+// product of its reach across and down.
+struct Blur1d {
+    float side = 0, centre = 1;
+};
+
+Blur1d BlurAt(float strength) {
+    return {strength / 4.0f, 1.0f - strength / 2.0f};
+}
+
+// The picture blurred, its edge pixels repeated.
+std::vector<LinearRgb> Blurred(const std::vector<LinearRgb>& in, int width, int height,
+                               Blur1d k) {
+    std::vector<LinearRgb> across(in.size()), out(in.size());
+    auto mix = [&](const LinearRgb& a, const LinearRgb& b, const LinearRgb& c) {
+        return LinearRgb{k.side * (a.r + c.r) + k.centre * b.r,
+                         k.side * (a.g + c.g) + k.centre * b.g,
+                         k.side * (a.b + c.b) + k.centre * b.b};
+    };
+    for (int y = 0; y < height; ++y) {
+        const LinearRgb* row = &in[std::size_t(y) * std::size_t(width)];
+        LinearRgb* to = &across[std::size_t(y) * std::size_t(width)];
+        for (int x = 0; x < width; ++x)
+            to[x] = mix(row[std::max(x - 1, 0)], row[x], row[std::min(x + 1, width - 1)]);
+    }
+    for (int y = 0; y < height; ++y) {
+        const std::size_t up = std::size_t(std::max(y - 1, 0)) * std::size_t(width);
+        const std::size_t here = std::size_t(y) * std::size_t(width);
+        const std::size_t down = std::size_t(std::min(y + 1, height - 1)) * std::size_t(width);
+        for (int x = 0; x < width; ++x)
+            out[here + std::size_t(x)] =
+                mix(across[up + std::size_t(x)], across[here + std::size_t(x)],
+                    across[down + std::size_t(x)]);
+    }
+    return out;
+}
+
+// How a small change of linear light at a color shows as a CIEDE2000
+// difference: the Jacobian of CIELAB, with the a axis stretched and the
+// lightness, chroma and hue directions divided by their weights as CIEDE2000
+// does near that color. |M d| is the difference d makes.
+struct Sensitivity {
+    float m[9];
+};
+
+Sensitivity SensitivityAt(const LinearRgb& c) {
+    const float x = (0.4124564f * c.r + 0.3575761f * c.g + 0.1804375f * c.b) / 0.95047f;
+    const float y = 0.2126729f * c.r + 0.7151522f * c.g + 0.0721750f * c.b;
+    const float z = (0.0193339f * c.r + 0.1191920f * c.g + 0.9503041f * c.b) / 1.08883f;
+    // The slope of CIELAB's curve: linear near black, a cube root above.
+    auto slope = [](float t) {
+        constexpr float kEpsilon = 216.0f / 24389.0f, kKappa = 24389.0f / 27.0f;
+        if (t <= kEpsilon) return kKappa / 116.0f;
+        const float f = std::cbrt(t);
+        return 1.0f / (3.0f * f * f);
+    };
+    const float sx = slope(x), sy = slope(y), sz = slope(z);
+    const float rx[3] = {0.4124564f / 0.95047f * sx, 0.3575761f / 0.95047f * sx,
+                         0.1804375f / 0.95047f * sx};
+    const float ry[3] = {0.2126729f * sy, 0.7151522f * sy, 0.0721750f * sy};
+    const float rz[3] = {0.0193339f / 1.08883f * sz, 0.1191920f / 1.08883f * sz,
+                         0.9503041f / 1.08883f * sz};
+    const Lab lab = LabFromLinear(c);
+    const float chroma = std::hypot(lab.a, lab.b);
+    const float c7 = std::pow(chroma, 7.0f);
+    const float g = 1.5f - 0.5f * std::sqrt(c7 / (c7 + 6103515625.0f));
+    const float ap = g * lab.a, cp = std::hypot(ap, lab.b);
+    const float cosH = cp > 1e-4f ? ap / cp : 1.0f, sinH = cp > 1e-4f ? lab.b / cp : 0.0f;
+    const float l50 = (lab.l - 50.0f) * (lab.l - 50.0f);
+    const float sl = 1.0f + 0.015f * l50 / std::sqrt(20.0f + l50);
+    const float sc = 1.0f + 0.045f * cp, sh = 1.0f + 0.015f * cp;
+    Sensitivity s;
+    for (int k = 0; k < 3; ++k) {
+        const float dl = 116.0f * ry[k];
+        const float da = g * 500.0f * (rx[k] - ry[k]);
+        const float db = 200.0f * (ry[k] - rz[k]);
+        s.m[k] = dl / sl;
+        s.m[3 + k] = (cosH * da + sinH * db) / sc;
+        s.m[6 + k] = (cosH * db - sinH * da) / sh;
+    }
+    return s;
+}
+
+}  // namespace
+
+void RefineDither(const TargetGrid& grid, const LinearPicture& screen,
+                  const std::vector<CellSlots>& cells, int strength, std::vector<uint8_t>& values) {
+    const float s = float(std::clamp(strength, 0, 100)) / 100.0f;
+    const int pw = grid.pixelWidth, width = grid.width * pw, height = grid.height;
+    const std::size_t count = std::size_t(width) * std::size_t(height);
+    if (s <= 0.0f || screen.pixels.size() != count || values.size() != std::size_t(grid.width) *
+                                                                          std::size_t(height))
+        return;
+    const Blur1d k = BlurAt(s);
+    const std::vector<PaletteColor>& palette = TedPalette();
+    const std::vector<LinearRgb> target = Blurred(screen.pixels, width, height, k);
+    std::vector<Sensitivity> sense(count);
+    for (std::size_t q = 0; q < count; ++q) sense[q] = SensitivityAt(target[q]);
+    auto colorOf = [&](int x, int y, int value) -> const LinearRgb& {
+        return palette[std::size_t(cells[std::size_t(grid.CellOf(x, y))].slots[std::size_t(value)])]
+            .linear;
+    };
+    std::vector<LinearRgb> shown(count);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < grid.width; ++x) {
+            const LinearRgb& c =
+                colorOf(x, y, values[std::size_t(y) * std::size_t(grid.width) + std::size_t(x)]);
+            for (int i = 0; i < pw; ++i) shown[std::size_t(y) * std::size_t(width) + std::size_t(x * pw + i)] = c;
+        }
+    const std::vector<LinearRgb> blurredShown = Blurred(shown, width, height, k);
+    // Each screen pixel's difference as a vector whose length is its CIEDE2000.
+    std::vector<std::array<float, 3>> error(count);
+    std::vector<float> length(count);
+    for (std::size_t q = 0; q < count; ++q) {
+        const float d[3] = {blurredShown[q].r - target[q].r, blurredShown[q].g - target[q].g,
+                            blurredShown[q].b - target[q].b};
+        const float* m = sense[q].m;
+        for (int r = 0; r < 3; ++r) error[q][std::size_t(r)] = m[3 * r] * d[0] + m[3 * r + 1] * d[1] + m[3 * r + 2] * d[2];
+        length[q] = std::sqrt(error[q][0] * error[q][0] + error[q][1] * error[q][1] +
+                              error[q][2] * error[q][2]);
+    }
+    const float kw[3] = {k.side, k.centre, k.side};
+    constexpr int kPasses = 4;
+    for (int pass = 0; pass < kPasses; ++pass) {
+        int changes = 0;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < grid.width; ++x) {
+                uint8_t& value = values[std::size_t(y) * std::size_t(grid.width) + std::size_t(x)];
+                const CellSlots& cell = cells[std::size_t(grid.CellOf(x, y))];
+                // The screen pixels this pixel reaches, and how much.
+                const int sx0 = x * pw;
+                const int qx0 = std::max(sx0 - 1, 0), qx1 = std::min(sx0 + pw, width - 1);
+                const int qy0 = std::max(y - 1, 0), qy1 = std::min(y + 1, height - 1);
+                float wx[4] = {}, wy[3] = {};
+                for (int qx = qx0; qx <= qx1; ++qx)
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        const int from = std::clamp(qx + dx, 0, width - 1);
+                        if (from >= sx0 && from < sx0 + pw) wx[qx - qx0] += kw[dx + 1];
+                    }
+                for (int qy = qy0; qy <= qy1; ++qy)
+                    for (int dy = -1; dy <= 1; ++dy)
+                        if (std::clamp(qy + dy, 0, height - 1) == y) wy[qy - qy0] += kw[dy + 1];
+                const LinearRgb& old = palette[std::size_t(cell.slots[value])].linear;
+                int bestValue = value;
+                float bestGain = -1e-4f;
+                for (int v = 0; v < cell.count; ++v) {
+                    const LinearRgb& c = palette[std::size_t(cell.slots[std::size_t(v)])].linear;
+                    if (v == value || cell.slots[std::size_t(v)] == cell.slots[value]) continue;
+                    const float d[3] = {c.r - old.r, c.g - old.g, c.b - old.b};
+                    float gain = 0;
+                    for (int qy = qy0; qy <= qy1; ++qy)
+                        for (int qx = qx0; qx <= qx1; ++qx) {
+                            const float w = wy[qy - qy0] * wx[qx - qx0];
+                            const std::size_t q = std::size_t(qy) * std::size_t(width) + std::size_t(qx);
+                            const float* m = sense[q].m;
+                            const float e0 = error[q][0] + w * (m[0] * d[0] + m[1] * d[1] + m[2] * d[2]);
+                            const float e1 = error[q][1] + w * (m[3] * d[0] + m[4] * d[1] + m[5] * d[2]);
+                            const float e2 = error[q][2] + w * (m[6] * d[0] + m[7] * d[1] + m[8] * d[2]);
+                            gain += std::sqrt(e0 * e0 + e1 * e1 + e2 * e2) - length[q];
+                        }
+                    if (gain < bestGain) bestGain = gain, bestValue = v;
+                }
+                if (bestValue == value) continue;
+                const LinearRgb& c = palette[std::size_t(cell.slots[std::size_t(bestValue)])].linear;
+                const float d[3] = {c.r - old.r, c.g - old.g, c.b - old.b};
+                for (int qy = qy0; qy <= qy1; ++qy)
+                    for (int qx = qx0; qx <= qx1; ++qx) {
+                        const float w = wy[qy - qy0] * wx[qx - qx0];
+                        const std::size_t q = std::size_t(qy) * std::size_t(width) + std::size_t(qx);
+                        const float* m = sense[q].m;
+                        for (int r = 0; r < 3; ++r)
+                            error[q][std::size_t(r)] += w * (m[3 * r] * d[0] + m[3 * r + 1] * d[1] + m[3 * r + 2] * d[2]);
+                        length[q] = std::sqrt(error[q][0] * error[q][0] + error[q][1] * error[q][1] + error[q][2] * error[q][2]);
+                    }
+                value = uint8_t(bestValue);
+                ++changes;
+            }
+        if (changes == 0) break;
+    }
+}
+
+}  // namespace pixolat

@@ -382,6 +382,8 @@ void ConvertScaled(const LinearPicture& scaled, const ConversionOptions& options
     std::vector<CellSlots> cells = ChooseCellColors(grid, points, options);
     std::vector<uint8_t> values = DitherPixels(grid, picture, points, cells, options.dithering,
                                                options.strength, options.metric);
+    if (options.dithering == Dithering::Diffusion)
+        RefineDither(grid, screen, cells, options.strength, values);
     Normalize(grid, cells, values, options.multicolor);
     Image& image = result.image();
     std::memset(image.plane.data(), 0, kPlaneBytes);
