@@ -4,6 +4,8 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <cstdlib>
+#include <cstdio>
 
 #include "conversion/picture_conversion.h"
 
@@ -283,99 +285,298 @@ Sensitivity SensitivityAt(const LinearRgb& c) {
 
 }  // namespace
 
-void RefineDither(const TargetGrid& grid, const LinearPicture& screen,
-                  const std::vector<CellSlots>& cells, int strength, std::vector<uint8_t>& values) {
-    const float s = float(std::clamp(strength, 0, 100)) / 100.0f;
-    const int pw = grid.pixelWidth, width = grid.width * pw, height = grid.height;
-    const std::size_t count = std::size_t(width) * std::size_t(height);
-    if (s <= 0.0f || screen.pixels.size() != count || values.size() != std::size_t(grid.width) *
-                                                                          std::size_t(height))
-        return;
-    const Blur1d k = BlurAt(s);
-    const std::vector<PaletteColor>& palette = TedPalette();
-    const std::vector<LinearRgb> target = Blurred(screen.pixels, width, height, k);
-    std::vector<Sensitivity> sense(count);
-    for (std::size_t q = 0; q < count; ++q) sense[q] = SensitivityAt(target[q]);
-    auto colorOf = [&](int x, int y, int value) -> const LinearRgb& {
-        return palette[std::size_t(cells[std::size_t(grid.CellOf(x, y))].slots[std::size_t(value)])]
-            .linear;
-    };
-    std::vector<LinearRgb> shown(count);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < grid.width; ++x) {
-            const LinearRgb& c =
-                colorOf(x, y, values[std::size_t(y) * std::size_t(grid.width) + std::size_t(x)]);
-            for (int i = 0; i < pw; ++i) shown[std::size_t(y) * std::size_t(width) + std::size_t(x * pw + i)] = c;
+namespace {
+
+float Dot3(const float* m, const float* d) {
+    return m[0] * d[0] + m[1] * d[1] + m[2] * d[2];
+}
+
+// The search's state: the difference at every screen pixel as a vector
+// whose length is its CIEDE2000 (in the linear model), kept up to date as
+// pixels and colors change.
+class Refiner {
+public:
+    Refiner(const TargetGrid& grid, const LinearPicture& screen, std::vector<CellSlots>& cells,
+            float strength, std::vector<uint8_t>& values)
+        : grid_(grid),
+          cells_(cells),
+          values_(values),
+          pw_(grid.pixelWidth),
+          width_(grid.width * grid.pixelWidth),
+          height_(grid.height),
+          k_(BlurAt(strength)) {
+        const std::size_t count = std::size_t(width_) * std::size_t(height_);
+        const std::vector<LinearRgb> target = Blurred(screen.pixels, width_, height_, k_);
+        sense_.resize(count);
+        for (std::size_t q = 0; q < count; ++q) sense_[q] = SensitivityAt(target[q]);
+        std::vector<LinearRgb> shown(count);
+        for (int y = 0; y < height_; ++y)
+            for (int x = 0; x < grid.width; ++x)
+                for (int i = 0; i < pw_; ++i)
+                    shown[Screen(x * pw_ + i, y)] = ColorOf(x, y, Value(x, y));
+        const std::vector<LinearRgb> blurred = Blurred(shown, width_, height_, k_);
+        error_.resize(count);
+        length_.resize(count);
+        for (std::size_t q = 0; q < count; ++q) {
+            const float d[3] = {blurred[q].r - target[q].r, blurred[q].g - target[q].g,
+                                blurred[q].b - target[q].b};
+            for (int r = 0; r < 3; ++r) error_[q][std::size_t(r)] = Dot3(&sense_[q].m[3 * r], d);
+            length_[q] = Length(error_[q]);
         }
-    const std::vector<LinearRgb> blurredShown = Blurred(shown, width, height, k);
-    // Each screen pixel's difference as a vector whose length is its CIEDE2000.
-    std::vector<std::array<float, 3>> error(count);
-    std::vector<float> length(count);
-    for (std::size_t q = 0; q < count; ++q) {
-        const float d[3] = {blurredShown[q].r - target[q].r, blurredShown[q].g - target[q].g,
-                            blurredShown[q].b - target[q].b};
-        const float* m = sense[q].m;
-        for (int r = 0; r < 3; ++r) error[q][std::size_t(r)] = m[3 * r] * d[0] + m[3 * r + 1] * d[1] + m[3 * r + 2] * d[2];
-        length[q] = std::sqrt(error[q][0] * error[q][0] + error[q][1] * error[q][1] +
-                              error[q][2] * error[q][2]);
     }
-    const float kw[3] = {k.side, k.centre, k.side};
-    constexpr int kPasses = 4;
-    for (int pass = 0; pass < kPasses; ++pass) {
+
+    // Each pixel takes the value of its cell that lowers the difference most.
+    int PixelPass() {
+        const float kw[3] = {k_.side, k_.centre, k_.side};
         int changes = 0;
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < grid.width; ++x) {
-                uint8_t& value = values[std::size_t(y) * std::size_t(grid.width) + std::size_t(x)];
-                const CellSlots& cell = cells[std::size_t(grid.CellOf(x, y))];
+        for (int y = 0; y < height_; ++y)
+            for (int x = 0; x < grid_.width; ++x) {
+                uint8_t& value = values_[std::size_t(y) * std::size_t(grid_.width) + std::size_t(x)];
+                const CellSlots& cell = cells_[std::size_t(grid_.CellOf(x, y))];
                 // The screen pixels this pixel reaches, and how much.
-                const int sx0 = x * pw;
-                const int qx0 = std::max(sx0 - 1, 0), qx1 = std::min(sx0 + pw, width - 1);
-                const int qy0 = std::max(y - 1, 0), qy1 = std::min(y + 1, height - 1);
-                float wx[4] = {}, wy[3] = {};
-                for (int qx = qx0; qx <= qx1; ++qx)
+                Reach reach;
+                const int sx0 = x * pw_;
+                reach.x0 = std::max(sx0 - 1, 0), reach.x1 = std::min(sx0 + pw_, width_ - 1);
+                reach.y0 = std::max(y - 1, 0), reach.y1 = std::min(y + 1, height_ - 1);
+                for (int qx = reach.x0; qx <= reach.x1; ++qx)
                     for (int dx = -1; dx <= 1; ++dx) {
-                        const int from = std::clamp(qx + dx, 0, width - 1);
-                        if (from >= sx0 && from < sx0 + pw) wx[qx - qx0] += kw[dx + 1];
+                        const int from = std::clamp(qx + dx, 0, width_ - 1);
+                        if (from >= sx0 && from < sx0 + pw_) reach.wx[qx - reach.x0] += kw[dx + 1];
                     }
-                for (int qy = qy0; qy <= qy1; ++qy)
+                for (int qy = reach.y0; qy <= reach.y1; ++qy)
                     for (int dy = -1; dy <= 1; ++dy)
-                        if (std::clamp(qy + dy, 0, height - 1) == y) wy[qy - qy0] += kw[dy + 1];
-                const LinearRgb& old = palette[std::size_t(cell.slots[value])].linear;
+                        if (std::clamp(qy + dy, 0, height_ - 1) == y)
+                            reach.wy[qy - reach.y0] += kw[dy + 1];
+                const LinearRgb& old = ColorOf(x, y, value);
                 int bestValue = value;
                 float bestGain = -1e-4f;
                 for (int v = 0; v < cell.count; ++v) {
-                    const LinearRgb& c = palette[std::size_t(cell.slots[std::size_t(v)])].linear;
-                    if (v == value || cell.slots[std::size_t(v)] == cell.slots[value]) continue;
+                    if (cell.slots[std::size_t(v)] == cell.slots[value]) continue;
+                    const LinearRgb& c = ColorOf(x, y, v);
                     const float d[3] = {c.r - old.r, c.g - old.g, c.b - old.b};
-                    float gain = 0;
-                    for (int qy = qy0; qy <= qy1; ++qy)
-                        for (int qx = qx0; qx <= qx1; ++qx) {
-                            const float w = wy[qy - qy0] * wx[qx - qx0];
-                            const std::size_t q = std::size_t(qy) * std::size_t(width) + std::size_t(qx);
-                            const float* m = sense[q].m;
-                            const float e0 = error[q][0] + w * (m[0] * d[0] + m[1] * d[1] + m[2] * d[2]);
-                            const float e1 = error[q][1] + w * (m[3] * d[0] + m[4] * d[1] + m[5] * d[2]);
-                            const float e2 = error[q][2] + w * (m[6] * d[0] + m[7] * d[1] + m[8] * d[2]);
-                            gain += std::sqrt(e0 * e0 + e1 * e1 + e2 * e2) - length[q];
-                        }
+                    const float gain = Gain(reach, d);
                     if (gain < bestGain) bestGain = gain, bestValue = v;
                 }
                 if (bestValue == value) continue;
-                const LinearRgb& c = palette[std::size_t(cell.slots[std::size_t(bestValue)])].linear;
+                const LinearRgb& c = ColorOf(x, y, bestValue);
                 const float d[3] = {c.r - old.r, c.g - old.g, c.b - old.b};
-                for (int qy = qy0; qy <= qy1; ++qy)
-                    for (int qx = qx0; qx <= qx1; ++qx) {
-                        const float w = wy[qy - qy0] * wx[qx - qx0];
-                        const std::size_t q = std::size_t(qy) * std::size_t(width) + std::size_t(qx);
-                        const float* m = sense[q].m;
-                        for (int r = 0; r < 3; ++r)
-                            error[q][std::size_t(r)] += w * (m[3 * r] * d[0] + m[3 * r + 1] * d[1] + m[3 * r + 2] * d[2]);
-                        length[q] = std::sqrt(error[q][0] * error[q][0] + error[q][1] * error[q][1] + error[q][2] * error[q][2]);
-                    }
+                for (int qy = reach.y0; qy <= reach.y1; ++qy)
+                    for (int qx = reach.x0; qx <= reach.x1; ++qx)
+                        Apply(Screen(qx, qy), reach.wy[qy - reach.y0] * reach.wx[qx - reach.x0], d);
                 value = uint8_t(bestValue);
                 ++changes;
             }
-        if (changes == 0) break;
+        return changes;
+    }
+
+    // Each cell's own colors changed where that lowers the difference with
+    // the pixels as they are.
+    int RecolorCells() {
+        const int first = grid_.pixelWidth == 2 ? 1 : 0;
+        int changes = 0;
+        std::vector<float> reach;
+        for (int cell = 0; cell < grid_.CellCount(); ++cell) {
+            const int x0 = (cell % grid_.cellsX) * grid_.cellWidth;
+            const int y0 = (cell / grid_.cellsX) * grid_.cellHeight;
+            const int x1 = std::min(x0 + grid_.cellWidth, grid_.width);
+            const int y1 = std::min(y0 + grid_.cellHeight, grid_.height);
+            Area area{std::max(x0 * pw_ - 1, 0), std::min(x1 * pw_, width_ - 1),
+                      std::max(y0 - 1, 0), std::min(y1, height_ - 1)};
+            for (int slot = first; slot < first + 2; ++slot) {
+                Footprint(area, [&](int x, int y) {
+                    return x >= x0 && x < x1 && y >= y0 && y < y1 && Value(x, y) == slot;
+                }, reach);
+                changes += Recolor(area, reach, cells_[std::size_t(cell)].slots[std::size_t(slot)]);
+            }
+        }
+        return changes;
+    }
+
+    // The image-wide colors of a multicolor picture, the same way.
+    int RecolorGlobals() {
+        if (grid_.pixelWidth != 2 || cells_.empty()) return 0;
+        const Area all{0, width_ - 1, 0, height_ - 1};
+        std::vector<float> reach;
+        int changes = 0;
+        for (int slot : {0, 3}) {
+            Footprint(all, [&](int x, int y) { return Value(x, y) == slot; }, reach);
+            int color = cells_[0].slots[std::size_t(slot)];
+            if (Recolor(all, reach, color) == 0) continue;
+            for (CellSlots& cell : cells_) cell.slots[std::size_t(slot)] = color;
+            ++changes;
+        }
+        return changes;
+    }
+
+private:
+    struct Reach {
+        int x0 = 0, x1 = 0, y0 = 0, y1 = 0;
+        float wx[4] = {}, wy[3] = {};
+    };
+    // Screen pixels x0..x1, y0..y1 (inclusive).
+    struct Area {
+        int x0, x1, y0, y1;
+        int Width() const { return x1 - x0 + 1; }
+        int Count() const { return Width() * (y1 - y0 + 1); }
+    };
+
+    std::size_t Screen(int x, int y) const {
+        return std::size_t(y) * std::size_t(width_) + std::size_t(x);
+    }
+    int Value(int x, int y) const {
+        return values_[std::size_t(y) * std::size_t(grid_.width) + std::size_t(x)];
+    }
+    const LinearRgb& ColorOf(int x, int y, int value) const {
+        return TedPalette()[std::size_t(
+                                cells_[std::size_t(grid_.CellOf(x, y))].slots[std::size_t(value)])]
+            .linear;
+    }
+    static float Length(const std::array<float, 3>& e) {
+        return std::sqrt(e[0] * e[0] + e[1] * e[1] + e[2] * e[2]);
+    }
+
+    // The change of the summed difference if the color at the reach's
+    // centre changed by d.
+    float Gain(const Reach& reach, const float* d) const {
+        float gain = 0;
+        for (int qy = reach.y0; qy <= reach.y1; ++qy)
+            for (int qx = reach.x0; qx <= reach.x1; ++qx) {
+                const float w = reach.wy[qy - reach.y0] * reach.wx[qx - reach.x0];
+                gain += Change(Screen(qx, qy), w, d);
+            }
+        return gain;
+    }
+    float Change(std::size_t q, float w, const float* d) const {
+        const float* m = sense_[q].m;
+        const std::array<float, 3>& e = error_[q];
+        const float e0 = e[0] + w * Dot3(m, d), e1 = e[1] + w * Dot3(m + 3, d),
+                    e2 = e[2] + w * Dot3(m + 6, d);
+        return std::sqrt(e0 * e0 + e1 * e1 + e2 * e2) - length_[q];
+    }
+    void Apply(std::size_t q, float w, const float* d) {
+        const float* m = sense_[q].m;
+        for (int r = 0; r < 3; ++r) error_[q][std::size_t(r)] += w * Dot3(m + 3 * r, d);
+        length_[q] = Length(error_[q]);
+    }
+
+    // How much of each screen pixel of the area comes from the target
+    // pixels `inside` picks, after the blur.
+    template <typename Inside>
+    void Footprint(const Area& area, Inside inside, std::vector<float>& reach) const {
+        const float kw[3] = {k_.side, k_.centre, k_.side};
+        reach.assign(std::size_t(area.Count()), 0.0f);
+        for (int qy = area.y0; qy <= area.y1; ++qy)
+            for (int qx = area.x0; qx <= area.x1; ++qx) {
+                float f = 0;
+                for (int dy = -1; dy <= 1; ++dy) {
+                    const int y = std::clamp(qy + dy, 0, height_ - 1);
+                    for (int dx = -1; dx <= 1; ++dx)
+                        if (inside(std::clamp(qx + dx, 0, width_ - 1) / pw_, y))
+                            f += kw[dy + 1] * kw[dx + 1];
+                }
+                reach[std::size_t((qy - area.y0) * area.Width() + qx - area.x0)] = f;
+            }
+    }
+
+    // Changes `color` (a palette index) to the one that lowers the summed
+    // difference most where it reaches as much as `reach` says: the best
+    // change by the quadratic model first, the palette colors nearest to it
+    // then judged one by one. Returns 1 if the color changed.
+    int Recolor(const Area& area, const std::vector<float>& reach, int& color) {
+        double a[9] = {}, b[3] = {};
+        for (int qy = area.y0; qy <= area.y1; ++qy)
+            for (int qx = area.x0; qx <= area.x1; ++qx) {
+                const float f = reach[std::size_t((qy - area.y0) * area.Width() + qx - area.x0)];
+                if (f == 0.0f) continue;
+                const std::size_t q = Screen(qx, qy);
+                const float* m = sense_[q].m;
+                const std::array<float, 3>& e = error_[q];
+                for (int i = 0; i < 3; ++i) {
+                    b[i] += double(f) * (m[i] * e[0] + m[3 + i] * e[1] + m[6 + i] * e[2]);
+                    for (int j = 0; j < 3; ++j)
+                        a[3 * i + j] += double(f * f) *
+                                        (m[i] * m[j] + m[3 + i] * m[3 + j] + m[6 + i] * m[6 + j]);
+                }
+            }
+        if (a[0] + a[4] + a[8] <= 0.0) return 0;
+        const std::vector<PaletteColor>& palette = TedPalette();
+        const LinearRgb& old = palette[std::size_t(color)].linear;
+        // The palette colors by the quadratic model's cost of the change.
+        constexpr int kTried = 4;
+        std::array<std::pair<double, int>, kTried> tried;
+        tried.fill({std::numeric_limits<double>::max(), -1});
+        for (std::size_t c = 0; c < palette.size(); ++c) {
+            if (int(c) == color) continue;
+            const double d[3] = {palette[c].linear.r - old.r, palette[c].linear.g - old.g,
+                                 palette[c].linear.b - old.b};
+            double cost = 2.0 * (b[0] * d[0] + b[1] * d[1] + b[2] * d[2]);
+            for (int i = 0; i < 3; ++i)
+                cost += d[i] * (a[3 * i] * d[0] + a[3 * i + 1] * d[1] + a[3 * i + 2] * d[2]);
+            if (cost < tried.back().first) {
+                tried.back() = {cost, int(c)};
+                std::sort(tried.begin(), tried.end());
+            }
+        }
+        int best = -1;
+        float bestGain = -1e-3f;
+        for (const auto& [cost, c] : tried) {
+            if (c < 0 || cost >= 0.0) continue;
+            const float d[3] = {palette[std::size_t(c)].linear.r - old.r,
+                                palette[std::size_t(c)].linear.g - old.g,
+                                palette[std::size_t(c)].linear.b - old.b};
+            float gain = 0;
+            for (int qy = area.y0; qy <= area.y1; ++qy)
+                for (int qx = area.x0; qx <= area.x1; ++qx) {
+                    const float f =
+                        reach[std::size_t((qy - area.y0) * area.Width() + qx - area.x0)];
+                    if (f != 0.0f) gain += Change(Screen(qx, qy), f, d);
+                }
+            if (gain < bestGain) bestGain = gain, best = c;
+        }
+        if (best < 0) return 0;
+        const float d[3] = {palette[std::size_t(best)].linear.r - old.r,
+                            palette[std::size_t(best)].linear.g - old.g,
+                            palette[std::size_t(best)].linear.b - old.b};
+        for (int qy = area.y0; qy <= area.y1; ++qy)
+            for (int qx = area.x0; qx <= area.x1; ++qx) {
+                const float f = reach[std::size_t((qy - area.y0) * area.Width() + qx - area.x0)];
+                if (f != 0.0f) Apply(Screen(qx, qy), f, d);
+            }
+        color = best;
+        return 1;
+    }
+
+    const TargetGrid& grid_;
+    std::vector<CellSlots>& cells_;
+    std::vector<uint8_t>& values_;
+    int pw_, width_, height_;
+    Blur1d k_;
+    std::vector<Sensitivity> sense_;
+    std::vector<std::array<float, 3>> error_;
+    std::vector<float> length_;
+};
+
+}  // namespace
+
+void RefineDither(const TargetGrid& grid, const LinearPicture& screen,
+                  std::vector<CellSlots>& cells, int strength, std::vector<uint8_t>& values) {
+    const float s = float(std::clamp(strength, 0, 100)) / 100.0f;
+    const std::size_t count = std::size_t(grid.width * grid.pixelWidth) * std::size_t(grid.height);
+    if (s <= 0.0f || screen.pixels.size() != count ||
+        values.size() != std::size_t(grid.width) * std::size_t(grid.height))
+        return;
+    Refiner refiner(grid, screen, cells, s, values);
+    static int kPasses = getenv("PX_PASSES") ? atoi(getenv("PX_PASSES")) : 2;
+    static int kRounds = getenv("PX_ROUNDS") ? atoi(getenv("PX_ROUNDS")) : 2;
+    static int kGlobals = getenv("PX_GLOBALS") ? atoi(getenv("PX_GLOBALS")) : 1;
+    for (int round = 0; round < kRounds; ++round) {
+        for (int pass = 0; pass < kPasses; ++pass)
+            if (refiner.PixelPass() == 0) break;
+        if (round + 1 < kRounds) {
+            int n = refiner.RecolorCells();
+            if (kGlobals) n += refiner.RecolorGlobals();
+            if (getenv("PX_DEBUG")) fprintf(stderr, "recolor %d\n", n);
+        }
     }
 }
 

@@ -48,6 +48,6 @@ std::vector<uint8_t> DitherPixels(const TargetGrid& grid, const LinearPicture& p
 // linear model of CIEDE2000 at each blurred screen pixel. Strength 0 leaves
 // the values as they are.
 void RefineDither(const TargetGrid& grid, const LinearPicture& screen,
-                  const std::vector<CellSlots>& cells, int strength, std::vector<uint8_t>& values);
+                  std::vector<CellSlots>& cells, int strength, std::vector<uint8_t>& values);
 
 }  // namespace pixolat

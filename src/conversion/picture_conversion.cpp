@@ -5,6 +5,8 @@
 #include <cstring>
 #include <numeric>
 #include <tuple>
+#include <cstdlib>
+#include <cstdio>
 
 #include "conversion/cell_dithering.h"
 #include "document/colors.h"
@@ -23,13 +25,13 @@ constexpr int kGlobalCandidates = 8;
 constexpr int kGlobalSampleCells = 300;
 constexpr int kGlobalSampleCandidates = 6;
 // The pair search of a dithered cell, and the charge for a mix's visible pattern.
-constexpr int kMixCandidates = 10;
-constexpr float kMixNoise = 0.25f;
+static int kMixCandidates = getenv("PX_MIXC") ? atoi(getenv("PX_MIXC")) : 10;
+static float kMixNoise = getenv("PX_NOISE") ? float(atof(getenv("PX_NOISE"))) : 0.25f;
 // A dithered picture's image-wide pair is tried among this many of the most
 // frequent nearest colors and the darkest and lightest, on a sample of cells.
 constexpr int kMixGlobalCandidates = 6;
-constexpr int kMixGlobalSampleCells = 100;
-constexpr int kMixGlobalSampleCandidates = 6;
+static int kMixGlobalSampleCells = getenv("PX_GS") ? atoi(getenv("PX_GS")) : 100;
+static int kMixGlobalSampleCandidates = getenv("PX_GSC") ? atoi(getenv("PX_GSC")) : 6;
 
 TargetGrid GridOf(const ConversionOptions& options) {
     const Extent extent = ConversionExtent(options);
@@ -242,6 +244,7 @@ std::vector<CellSlots> ChooseCellColors(const TargetGrid& grid,
         auto [g0, g3] = ChooseGlobalPair(tables, order);
         if (mixes) std::tie(g0, g3) = ChooseMixGlobalPair(grid, points, tables, order, {g0, g3});
         const int globals[2] = {g0, g3};
+        if (getenv("PX_DEBUG")) fprintf(stderr, "globals %d %d\n", g0, g3);
         for (int cell = 0; cell < grid.CellCount(); ++cell) {
             const int n = tables.counts[std::size_t(cell)];
             PairChoice pair;
