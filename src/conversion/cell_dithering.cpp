@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <limits>
 #include <cstdlib>
 #include <cstdio>
+#include <ctime>
 
 #include "conversion/picture_conversion.h"
 
@@ -237,49 +239,65 @@ std::vector<LinearRgb> Blurred(const std::vector<LinearRgb>& in, int width, int 
     return out;
 }
 
-// How a small change of linear light at a color shows as a CIEDE2000
-// difference: the Jacobian of CIELAB, with the a axis stretched and the
-// lightness, chroma and hue directions divided by their weights as CIEDE2000
-// does near that color. |M d| is the difference d makes.
-struct Sensitivity {
-    float m[9];
+// CIEDE2000 near a target color, as a linear map of CIELAB differences: the
+// a axis stretched, the lightness, chroma and hue directions divided by their
+// weights there. The length of the mapped difference is the CIEDE2000.
+struct Weighting {
+    Lab lab;
+    float w[9];
 };
 
-Sensitivity SensitivityAt(const LinearRgb& c) {
+// CIELAB's curve, as LabFromLinear has it.
+float CurveOf(float t) {
+    constexpr float kEpsilon = 216.0f / 24389.0f, kKappa = 24389.0f / 27.0f;
+    if (t <= kEpsilon) return (kKappa * t + 16.0f) / 116.0f;
+    // A cube root from a guess on the float's exponent and two Newton steps.
+    float r = std::bit_cast<float>(std::bit_cast<uint32_t>(t) / 3 + 709921077u);
+    r = r - (r - t / (r * r)) / 3.0f;
+    return r - (r - t / (r * r)) / 3.0f;
+}
+
+// CIELAB of a linear color, and its Jacobian (rows L, a, b; columns r, g, b).
+Lab LabAndJacobian(const LinearRgb& c, float* j) {
     const float x = (0.4124564f * c.r + 0.3575761f * c.g + 0.1804375f * c.b) / 0.95047f;
     const float y = 0.2126729f * c.r + 0.7151522f * c.g + 0.0721750f * c.b;
     const float z = (0.0193339f * c.r + 0.1191920f * c.g + 0.9503041f * c.b) / 1.08883f;
+    const float fx = CurveOf(x), fy = CurveOf(y), fz = CurveOf(z);
     // The slope of CIELAB's curve: linear near black, a cube root above.
-    auto slope = [](float t) {
+    auto slope = [](float t, float f) {
         constexpr float kEpsilon = 216.0f / 24389.0f, kKappa = 24389.0f / 27.0f;
-        if (t <= kEpsilon) return kKappa / 116.0f;
-        const float f = std::cbrt(t);
-        return 1.0f / (3.0f * f * f);
+        return t <= kEpsilon ? kKappa / 116.0f : 1.0f / (3.0f * f * f);
     };
-    const float sx = slope(x), sy = slope(y), sz = slope(z);
+    const float sx = slope(x, fx), sy = slope(y, fy), sz = slope(z, fz);
     const float rx[3] = {0.4124564f / 0.95047f * sx, 0.3575761f / 0.95047f * sx,
                          0.1804375f / 0.95047f * sx};
     const float ry[3] = {0.2126729f * sy, 0.7151522f * sy, 0.0721750f * sy};
     const float rz[3] = {0.0193339f / 1.08883f * sz, 0.1191920f / 1.08883f * sz,
                          0.9503041f / 1.08883f * sz};
-    const Lab lab = LabFromLinear(c);
-    const float chroma = std::hypot(lab.a, lab.b);
-    const float c7 = std::pow(chroma, 7.0f);
+    for (int k = 0; k < 3; ++k) {
+        j[k] = 116.0f * ry[k];
+        j[3 + k] = 500.0f * (rx[k] - ry[k]);
+        j[6 + k] = 200.0f * (ry[k] - rz[k]);
+    }
+    return {116.0f * fy - 16.0f, 500.0f * (fx - fy), 200.0f * (fy - fz)};
+}
+
+Weighting WeightingAt(const LinearRgb& c) {
+    float unused[9];
+    Weighting s;
+    s.lab = LabAndJacobian(c, unused);
+    const Lab& lab = s.lab;
+    const float chroma = std::sqrt(lab.a * lab.a + lab.b * lab.b);
+    const float c2 = chroma * chroma, c7 = c2 * c2 * c2 * chroma;
     const float g = 1.5f - 0.5f * std::sqrt(c7 / (c7 + 6103515625.0f));
-    const float ap = g * lab.a, cp = std::hypot(ap, lab.b);
+    const float ap = g * lab.a, cp = std::sqrt(ap * ap + lab.b * lab.b);
     const float cosH = cp > 1e-4f ? ap / cp : 1.0f, sinH = cp > 1e-4f ? lab.b / cp : 0.0f;
     const float l50 = (lab.l - 50.0f) * (lab.l - 50.0f);
     const float sl = 1.0f + 0.015f * l50 / std::sqrt(20.0f + l50);
     const float sc = 1.0f + 0.045f * cp, sh = 1.0f + 0.015f * cp;
-    Sensitivity s;
-    for (int k = 0; k < 3; ++k) {
-        const float dl = 116.0f * ry[k];
-        const float da = g * 500.0f * (rx[k] - ry[k]);
-        const float db = 200.0f * (ry[k] - rz[k]);
-        s.m[k] = dl / sl;
-        s.m[3 + k] = (cosH * da + sinH * db) / sc;
-        s.m[6 + k] = (cosH * db - sinH * da) / sh;
-    }
+    const float w[9] = {1.0f / sl,          0.0f, 0.0f, 0.0f, g * cosH / sc, sinH / sc,
+                        0.0f, -g * sinH / sh, cosH / sh};
+    std::copy(w, w + 9, s.w);
     return s;
 }
 
@@ -290,6 +308,11 @@ namespace {
 float Dot3(const float* m, const float* d) {
     return m[0] * d[0] + m[1] * d[1] + m[2] * d[2];
 }
+
+// How a small change of linear light shows in the mapped difference.
+struct Sensitivity {
+    float m[9];
+};
 
 // The search's state: the difference at every screen pixel as a vector
 // whose length is its CIEDE2000 (in the linear model), kept up to date as
@@ -307,63 +330,97 @@ public:
           k_(BlurAt(strength)) {
         const std::size_t count = std::size_t(width_) * std::size_t(height_);
         const std::vector<LinearRgb> target = Blurred(screen.pixels, width_, height_, k_);
-        sense_.resize(count);
-        for (std::size_t q = 0; q < count; ++q) sense_[q] = SensitivityAt(target[q]);
+        weighting_.resize(count);
+        for (std::size_t q = 0; q < count; ++q) weighting_[q] = WeightingAt(target[q]);
         std::vector<LinearRgb> shown(count);
         for (int y = 0; y < height_; ++y)
             for (int x = 0; x < grid.width; ++x)
                 for (int i = 0; i < pw_; ++i)
                     shown[Screen(x * pw_ + i, y)] = ColorOf(x, y, Value(x, y));
-        const std::vector<LinearRgb> blurred = Blurred(shown, width_, height_, k_);
+        seen_ = Blurred(shown, width_, height_, k_);
+        sense_.resize(count);
         error_.resize(count);
         length_.resize(count);
-        for (std::size_t q = 0; q < count; ++q) {
-            const float d[3] = {blurred[q].r - target[q].r, blurred[q].g - target[q].g,
-                                blurred[q].b - target[q].b};
-            for (int r = 0; r < 3; ++r) error_[q][std::size_t(r)] = Dot3(&sense_[q].m[3 * r], d);
-            length_[q] = Length(error_[q]);
-        }
+        for (std::size_t q = 0; q < count; ++q) Update(q);
+        dirty_.assign(values.size(), 1);
     }
 
-    // Each pixel takes the value of its cell that lowers the difference most.
+    float Total() const {
+        double sum = 0;
+        for (float l : length_) sum += l;
+        return float(sum);
+    }
+
+    // Each pixel whose surroundings changed since it was last tried takes
+    // the value of its cell that lowers the difference most.
     int PixelPass() {
         const float kw[3] = {k_.side, k_.centre, k_.side};
         int changes = 0;
         for (int y = 0; y < height_; ++y)
             for (int x = 0; x < grid_.width; ++x) {
-                uint8_t& value = values_[std::size_t(y) * std::size_t(grid_.width) + std::size_t(x)];
+                const std::size_t i = std::size_t(y) * std::size_t(grid_.width) + std::size_t(x);
+                if (!dirty_[i]) continue;
+                dirty_[i] = 0;
+                uint8_t& value = values_[i];
                 const CellSlots& cell = cells_[std::size_t(grid_.CellOf(x, y))];
                 // The screen pixels this pixel reaches, and how much.
-                Reach reach;
                 const int sx0 = x * pw_;
-                reach.x0 = std::max(sx0 - 1, 0), reach.x1 = std::min(sx0 + pw_, width_ - 1);
-                reach.y0 = std::max(y - 1, 0), reach.y1 = std::min(y + 1, height_ - 1);
-                for (int qx = reach.x0; qx <= reach.x1; ++qx)
+                const int x0 = std::max(sx0 - 1, 0), x1 = std::min(sx0 + pw_, width_ - 1);
+                const int y0 = std::max(y - 1, 0), y1 = std::min(y + 1, height_ - 1);
+                float wx[4] = {}, wy[3] = {};
+                for (int qx = x0; qx <= x1; ++qx)
                     for (int dx = -1; dx <= 1; ++dx) {
                         const int from = std::clamp(qx + dx, 0, width_ - 1);
-                        if (from >= sx0 && from < sx0 + pw_) reach.wx[qx - reach.x0] += kw[dx + 1];
+                        if (from >= sx0 && from < sx0 + pw_) wx[qx - x0] += kw[dx + 1];
                     }
-                for (int qy = reach.y0; qy <= reach.y1; ++qy)
+                for (int qy = y0; qy <= y1; ++qy)
                     for (int dy = -1; dy <= 1; ++dy)
-                        if (std::clamp(qy + dy, 0, height_ - 1) == y)
-                            reach.wy[qy - reach.y0] += kw[dy + 1];
+                        if (std::clamp(qy + dy, 0, height_ - 1) == y) wy[qy - y0] += kw[dy + 1];
+                // The reached pixels' state as arrays, so the sums over them
+                // run in vectors; unused entries weigh 0 and change nothing.
+                std::array<std::size_t, 12> reached{};
+                alignas(16) float weight[12] = {}, e0[12] = {}, e1[12] = {}, e2[12] = {},
+                                  length[12] = {};
+                int n = 0;
+                for (int qy = y0; qy <= y1; ++qy)
+                    for (int qx = x0; qx <= x1; ++qx) {
+                        const std::size_t q = Screen(qx, qy);
+                        reached[std::size_t(n)] = q;
+                        weight[n] = wy[qy - y0] * wx[qx - x0];
+                        e0[n] = error_[q][0], e1[n] = error_[q][1], e2[n] = error_[q][2];
+                        length[n] = length_[q];
+                        ++n;
+                    }
                 const LinearRgb& old = ColorOf(x, y, value);
                 int bestValue = value;
                 float bestGain = -1e-4f;
                 for (int v = 0; v < cell.count; ++v) {
                     if (cell.slots[std::size_t(v)] == cell.slots[value]) continue;
                     const LinearRgb& c = ColorOf(x, y, v);
+                    // The change seen through the pixel's own sensitivity, which
+                    // varies little over its reach.
                     const float d[3] = {c.r - old.r, c.g - old.g, c.b - old.b};
-                    const float gain = Gain(reach, d);
+                    const float* m = sense_[Screen(sx0, y)].m;
+                    const float d0 = Dot3(m, d), d1 = Dot3(m + 3, d), d2 = Dot3(m + 6, d);
+                    alignas(16) float change[12];
+#pragma GCC unroll 1
+                    for (int j = 0; j < 12; ++j) {
+                        const float w = weight[j];
+                        const float a0 = e0[j] + w * d0, a1 = e1[j] + w * d1, a2 = e2[j] + w * d2;
+                        change[j] = std::sqrt(a0 * a0 + a1 * a1 + a2 * a2) - length[j];
+                    }
+                    float lanes[4];
+                    for (int k = 0; k < 4; ++k) lanes[k] = change[k] + change[k + 4] + change[k + 8];
+                    const float gain = (lanes[0] + lanes[1]) + (lanes[2] + lanes[3]);
                     if (gain < bestGain) bestGain = gain, bestValue = v;
                 }
                 if (bestValue == value) continue;
                 const LinearRgb& c = ColorOf(x, y, bestValue);
                 const float d[3] = {c.r - old.r, c.g - old.g, c.b - old.b};
-                for (int qy = reach.y0; qy <= reach.y1; ++qy)
-                    for (int qx = reach.x0; qx <= reach.x1; ++qx)
-                        Apply(Screen(qx, qy), reach.wy[qy - reach.y0] * reach.wx[qx - reach.x0], d);
+                for (int j = 0; j < n; ++j)
+                    Apply(reached[std::size_t(j)], weight[j], d);
                 value = uint8_t(bestValue);
+                MarkDirty(x - 2, x + 2, y - 2, y + 2);
                 ++changes;
             }
         return changes;
@@ -386,7 +443,10 @@ public:
                 Footprint(area, [&](int x, int y) {
                     return x >= x0 && x < x1 && y >= y0 && y < y1 && Value(x, y) == slot;
                 }, reach);
-                changes += Recolor(area, reach, cells_[std::size_t(cell)].slots[std::size_t(slot)]);
+                if (Recolor(area, reach, cells_[std::size_t(cell)].slots[std::size_t(slot)]) == 0)
+                    continue;
+                MarkDirty(x0 - 2, x1 + 1, y0 - 2, y1 + 1);
+                ++changes;
             }
         }
         return changes;
@@ -403,6 +463,7 @@ public:
             int color = cells_[0].slots[std::size_t(slot)];
             if (Recolor(all, reach, color) == 0) continue;
             for (CellSlots& cell : cells_) cell.slots[std::size_t(slot)] = color;
+            MarkDirty(0, grid_.width - 1, 0, height_ - 1);
             ++changes;
         }
         return changes;
@@ -419,6 +480,14 @@ private:
         int Width() const { return x1 - x0 + 1; }
         int Count() const { return Width() * (y1 - y0 + 1); }
     };
+
+    // Target pixels x0..x1, y0..y1 (inclusive, clipped) to be tried again.
+    void MarkDirty(int x0, int x1, int y0, int y1) {
+        x0 = std::max(x0, 0), x1 = std::min(x1, grid_.width - 1);
+        y0 = std::max(y0, 0), y1 = std::min(y1, height_ - 1);
+        for (int y = y0; y <= y1; ++y)
+            std::fill_n(dirty_.begin() + std::ptrdiff_t(y * grid_.width + x0), x1 - x0 + 1, 1);
+    }
 
     std::size_t Screen(int x, int y) const {
         return std::size_t(y) * std::size_t(width_) + std::size_t(x);
@@ -454,8 +523,24 @@ private:
         return std::sqrt(e0 * e0 + e1 * e1 + e2 * e2) - length_[q];
     }
     void Apply(std::size_t q, float w, const float* d) {
-        const float* m = sense_[q].m;
-        for (int r = 0; r < 3; ++r) error_[q][std::size_t(r)] += w * Dot3(m + 3 * r, d);
+        LinearRgb& c = seen_[q];
+        c.r += w * d[0], c.g += w * d[1], c.b += w * d[2];
+        Update(q);
+    }
+    // The difference at q, exact, and the linear model of its change, at the
+    // color now seen there.
+    void Update(std::size_t q) {
+        float j[9];
+        const Lab lab = LabAndJacobian(seen_[q], j);
+        const Weighting& t = weighting_[q];
+        const float d[3] = {lab.l - t.lab.l, lab.a - t.lab.a, lab.b - t.lab.b};
+        float* m = sense_[q].m;
+        for (int r = 0; r < 3; ++r) {
+            error_[q][std::size_t(r)] = Dot3(t.w + 3 * r, d);
+            for (int k = 0; k < 3; ++k)
+                m[3 * r + k] = t.w[3 * r] * j[k] + t.w[3 * r + 1] * j[3 + k] +
+                               t.w[3 * r + 2] * j[6 + k];
+        }
         length_[q] = Length(error_[q]);
     }
 
@@ -551,9 +636,12 @@ private:
     std::vector<uint8_t>& values_;
     int pw_, width_, height_;
     Blur1d k_;
+    std::vector<Weighting> weighting_;
+    std::vector<LinearRgb> seen_;  // the shown picture blurred
     std::vector<Sensitivity> sense_;
     std::vector<std::array<float, 3>> error_;
     std::vector<float> length_;
+    std::vector<uint8_t> dirty_;
 };
 
 }  // namespace
@@ -570,14 +658,20 @@ void RefineDither(const TargetGrid& grid, const LinearPicture& screen,
     static int kRounds = getenv("PX_ROUNDS") ? atoi(getenv("PX_ROUNDS")) : 2;
     static int kGlobals = getenv("PX_GLOBALS") ? atoi(getenv("PX_GLOBALS")) : 1;
     for (int round = 0; round < kRounds; ++round) {
-        for (int pass = 0; pass < kPasses; ++pass)
-            if (refiner.PixelPass() == 0) break;
+        for (int pass = 0; pass < kPasses; ++pass) {
+            const int n = refiner.PixelPass();
+            if (getenv("PX_DEBUG")) fprintf(stderr, "pass %d\n", n);
+            if (n == 0) break;
+        }
         if (round + 1 < kRounds) {
+            std::clock_t r0 = std::clock();
             int n = refiner.RecolorCells();
+            if (getenv("PX_TIME")) fprintf(stderr, "R %ld\n", long(std::clock() - r0));
             if (kGlobals) n += refiner.RecolorGlobals();
             if (getenv("PX_DEBUG")) fprintf(stderr, "recolor %d\n", n);
         }
     }
+    if (getenv("PX_DEBUG")) fprintf(stderr, "total %.0f\n", refiner.Total());
 }
 
 }  // namespace pixolat

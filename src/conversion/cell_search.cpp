@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <cstdlib>
 
 namespace pixolat {
 
@@ -138,15 +139,6 @@ int CandidateColors(const float* distances, int n, const float* floor, int candi
     return count;
 }
 
-namespace {
-
-// A cell's pixels as arrays, for loops that run in vectors; the padding
-// pixels sit on every color (distance 0).
-struct CellPoints {
-    std::array<float, kMaxCellPixels> l{}, a{}, b{}, wl{}, wh{};
-    int padded = 0;
-};
-
 CellPoints PointsOf(const MatchPoint* points, int n) {
     CellPoints c;
     c.padded = PaddedCount(n);
@@ -158,11 +150,19 @@ CellPoints PointsOf(const MatchPoint* points, int n) {
     return c;
 }
 
-// Each pixel's distance to the nearest mix of colors x and y, plus a charge
-// for the pattern a mix leaves visible, largest for an even mix of far colors.
 void MixCosts(const CellPoints& c, const PaletteColor& x, const PaletteColor& y, float noise,
               float* out) {
+    // The screen mixes in linear light, so the mixes run on a curve in CIELAB
+    // that bends towards the lighter color: a quadratic through both colors
+    // and their even mix. Each pixel takes the mix at its projection on the
+    // chord, a real mix and never nearer than the nearest.
+    const Lab mid = LabFromLinear({0.5f * (x.linear.r + y.linear.r), 0.5f * (x.linear.g + y.linear.g),
+                                   0.5f * (x.linear.b + y.linear.b)});
     const float vl = y.lab.l - x.lab.l, va = y.lab.a - x.lab.a, vb = y.lab.b - x.lab.b;
+    // The curve as x + t v + t (1 - t) k.
+    static const float bendScale = getenv("PX_BEND") ? float(atof(getenv("PX_BEND"))) : 0.5f;
+    const float kl = bendScale * (4.0f * (mid.l - x.lab.l) - 2.0f * vl), ka = bendScale * (4.0f * (mid.a - x.lab.a) - 2.0f * va),
+                kb = bendScale * (4.0f * (mid.b - x.lab.b) - 2.0f * vb);
     for (int p = 0; p < c.padded; ++p) {
         const float wl = c.wl[std::size_t(p)], wh = c.wh[std::size_t(p)];
         const float ul = c.l[std::size_t(p)] - x.lab.l, ua = c.a[std::size_t(p)] - x.lab.a,
@@ -171,13 +171,14 @@ void MixCosts(const CellPoints& c, const PaletteColor& x, const PaletteColor& y,
         const float uv = wl * ul * vl + wh * (ua * va + ub * vb);
         float t = vv > 0.0f ? uv / vv : 0.0f;
         t = t < 0.0f ? 0.0f : t > 1.0f ? 1.0f : t;
-        const float rl = ul - t * vl, ra = ua - t * va, rb = ub - t * vb;
+        const float bend = t * (1.0f - t);
+        const float rl = ul - t * vl - bend * kl, ra = ua - t * va - bend * ka,
+                    rb = ub - t * vb - bend * kb;
         const float r2 = wl * rl * rl + wh * (ra * ra + rb * rb);
-        out[p] = std::sqrt(r2) + noise * t * (1.0f - t) * std::sqrt(vv);
+        out[p] = std::sqrt(r2) + noise * bend * std::sqrt(vv);
     }
 }
 
-}  // namespace
 
 PairChoice BestPair(const float* distances, int n, const float* floor, int candidates) {
     if (floor == nullptr) floor = NoFloor();

@@ -76,6 +76,21 @@ PairChoice BestPairAmong(const float* distances, int n, const float* floor, cons
 PairChoice BestPairRefined(const float* distances, const MatchPoint* points, int n,
                            const int* globals, int candidates);
 
+// A cell's pixels as arrays, for loops that run in vectors; the padding
+// pixels sit on every color (distance 0).
+struct CellPoints {
+    std::array<float, kMaxCellPixels> l{}, a{}, b{}, wl{}, wh{};
+    int padded = 0;
+};
+
+CellPoints PointsOf(const MatchPoint* points, int n);
+
+// Each pixel's distance to the nearest mix of colors x and y (either alone
+// included), plus a charge of `noise` for the pattern a mix leaves visible,
+// largest for an even mix of far colors; into c.padded entries.
+void MixCosts(const CellPoints& c, const PaletteColor& x, const PaletteColor& y, float noise,
+              float* out);
+
 // The best pair for a dithered cell: a pixel costs its distance to the
 // nearest mix of two of the cell's colors (with the image-wide pair
 // `globals`, when given: two palette indices), plus a charge of `noise` for

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <limits>
 #include <numeric>
 #include <tuple>
+#include <ctime>
 #include <cstdlib>
 #include <cstdio>
 
@@ -29,7 +31,7 @@ static int kMixCandidates = getenv("PX_MIXC") ? atoi(getenv("PX_MIXC")) : 10;
 static float kMixNoise = getenv("PX_NOISE") ? float(atof(getenv("PX_NOISE"))) : 0.25f;
 // A dithered picture's image-wide pair is tried among this many of the most
 // frequent nearest colors and the darkest and lightest, on a sample of cells.
-constexpr int kMixGlobalCandidates = 6;
+static int kMixGlobalCandidates = getenv("PX_MGC") ? atoi(getenv("PX_MGC")) : 6;
 static int kMixGlobalSampleCells = getenv("PX_GS") ? atoi(getenv("PX_GS")) : 100;
 static int kMixGlobalSampleCandidates = getenv("PX_GSC") ? atoi(getenv("PX_GSC")) : 6;
 
@@ -168,42 +170,104 @@ float LightnessOf(int paletteIndex) {
 
 // The image-wide pair of a dithered picture, judged by the cells' best mixed
 // pairs: dither wants colors to mix towards (often the darkest and the
-// lightest) more than the most frequent ones.
+// lightest) more than the most frequent ones. Every pair of the candidates
+// is judged on a sample of cells, each with a few colors of its own; the
+// mixes' costs are worked out once per cell and shared by all the pairs.
 std::pair<int, int> ChooseMixGlobalPair(const TargetGrid& grid,
                                         const std::vector<MatchPoint>& points,
                                         const CellTables& tables, const std::vector<int>& order,
                                         std::pair<int, int> start) {
-    const int colors = int(TedPalette().size());
+    const std::vector<PaletteColor>& palette = TedPalette();
+    const int colors = int(palette.size());
     std::vector<int> candidates(order.begin(), order.begin() + kMixGlobalCandidates);
     int darkest = 0, lightest = 0;
     for (int c = 1; c < colors; ++c) {
         if (LightnessOf(c) < LightnessOf(darkest)) darkest = c;
         if (LightnessOf(c) > LightnessOf(lightest)) lightest = c;
     }
-    for (int c : {darkest, lightest})
+    for (int c : {darkest, lightest, start.first, start.second})
         if (std::find(candidates.begin(), candidates.end(), c) == candidates.end())
             candidates.push_back(c);
+    const int g = int(candidates.size());
+    std::vector<double> cost(std::size_t(g * g), 0.0);
     const int step = std::max(1, grid.CellCount() / kMixGlobalSampleCells);
     std::array<MatchPoint, kMaxCellPixels> cellPoints;
-    auto cost = [&](int g0, int g3) {
-        const int globals[2] = {g0, g3};
-        float sum = 0;
-        for (int cell = step / 2; cell < grid.CellCount(); cell += step) {
-            const int n = grid.GatherCell(cell, points, cellPoints.data());
-            sum += BestMixPair(tables.of(cell), cellPoints.data(), n, globals,
-                               kMixGlobalSampleCandidates, kMixNoise)
-                       .cost;
-        }
-        return sum;
-    };
-    std::pair<int, int> best = start;
-    float bestCost = cost(start.first, start.second);
-    for (std::size_t i = 0; i < candidates.size(); ++i)
-        for (std::size_t j = i + 1; j < candidates.size(); ++j) {
-            const float c = cost(candidates[i], candidates[j]);
-            if (c < bestCost) bestCost = c, best = {candidates[i], candidates[j]};
-        }
-    return best;
+    static int kMaxOwn = getenv("PX_OWN") ? atoi(getenv("PX_OWN")) : 8;
+    std::vector<float> own, withGlobal, globalPair;
+    std::array<float, kMaxCellPixels> floor, reach;
+    for (int cell = step / 2; cell < grid.CellCount(); cell += step) {
+        const int n = grid.GatherCell(cell, points, cellPoints.data());
+        const CellPoints cp = PointsOf(cellPoints.data(), n);
+        const std::size_t padded = std::size_t(cp.padded);
+        std::array<int, 128> list{};
+        const int count = std::min(CandidateColors(tables.of(cell), n, nullptr,
+                                                   kMixGlobalSampleCandidates, list),
+                                   kMaxOwn);
+        // Rows of mixes: the cell's colors in pairs, each with each candidate,
+        // and the candidates in pairs.
+        own.resize(std::size_t(count * count) * padded);
+        withGlobal.resize(std::size_t(count * g) * padded);
+        globalPair.resize(std::size_t(g * g) * padded);
+        auto row = [&](std::vector<float>& rows, int i, int j, int stride) {
+            return &rows[std::size_t(i * stride + j) * padded];
+        };
+        for (int i = 0; i < count; ++i)
+            for (int j = i + 1; j < count; ++j)
+                MixCosts(cp, palette[std::size_t(list[std::size_t(i)])],
+                         palette[std::size_t(list[std::size_t(j)])], kMixNoise,
+                         row(own, i, j, count));
+        for (int i = 0; i < count; ++i)
+            for (int k = 0; k < g; ++k)
+                MixCosts(cp, palette[std::size_t(list[std::size_t(i)])],
+                         palette[std::size_t(candidates[std::size_t(k)])], kMixNoise,
+                         row(withGlobal, i, k, g));
+        for (int k = 0; k < g; ++k)
+            for (int h = k + 1; h < g; ++h)
+                MixCosts(cp, palette[std::size_t(candidates[std::size_t(k)])],
+                         palette[std::size_t(candidates[std::size_t(h)])], kMixNoise,
+                         row(globalPair, k, h, g));
+        std::vector<float> reachOf(std::size_t(count) * padded);
+        for (int k = 0; k < g; ++k)
+            for (int h = k + 1; h < g; ++h) {
+                // Each own color's best with the pair, then the best two own colors.
+                const float* pair = row(globalPair, k, h, g);
+                for (int i = 0; i < count; ++i) {
+                    const float* x = row(withGlobal, i, k, g);
+                    const float* y = row(withGlobal, i, h, g);
+                    float* r = &reachOf[std::size_t(i) * padded];
+                    for (std::size_t p = 0; p < padded; ++p)
+                        r[p] = std::min(std::min(x[p], y[p]), pair[p]);
+                }
+                float best = std::numeric_limits<float>::max();
+                for (int i = 0; i < count; ++i)
+                    for (int j = i + 1; j < count; ++j) {
+                        const float* x = &reachOf[std::size_t(i) * padded];
+                        const float* y = &reachOf[std::size_t(j) * padded];
+                        const float* m = row(own, i, j, count);
+                        float sum = 0;
+                        for (std::size_t p = 0; p < padded; ++p)
+                            sum += std::min(std::min(x[p], y[p]), m[p]);
+                        best = std::min(best, sum);
+                    }
+                if (count < 2) {
+                    best = 0;
+                    for (std::size_t p = 0; p < padded; ++p) best += reachOf[p];
+                }
+                cost[std::size_t(k * g + h)] += best;
+            }
+        (void)floor, (void)reach;
+    }
+    if (getenv("PX_DEBUG")) {
+        for (int k = 0; k < g; ++k)
+            for (int h = k + 1; h < g; ++h) fprintf(stderr, "pair %d %d %.0f\n", candidates[std::size_t(k)], candidates[std::size_t(h)], cost[std::size_t(k * g + h)]);
+    }
+    std::vector<std::pair<double, std::pair<int, int>>> ranked;
+    for (int k = 0; k < g; ++k)
+        for (int h = k + 1; h < g; ++h)
+            ranked.push_back({cost[std::size_t(k * g + h)],
+                              {candidates[std::size_t(k)], candidates[std::size_t(h)]}});
+    std::sort(ranked.begin(), ranked.end());
+    return ranked.empty() ? start : ranked.front().second;
 }
 
 // The screen picture on the target's grid: itself in hires, each pair of
@@ -239,12 +303,19 @@ std::vector<CellSlots> ChooseCellColors(const TargetGrid& grid,
     const bool mixes = options.dithering != Dithering::None && options.strength > 0;
     std::array<MatchPoint, kMaxCellPixels> cellPoints;
     if (options.multicolor) {
+        std::clock_t c0 = std::clock();
         const CellTables tables = AllCellDistances(grid, points);
         const std::vector<int> order = ColorsByNearestCount(tables);
+        std::clock_t c1 = std::clock();
         auto [g0, g3] = ChooseGlobalPair(tables, order);
-        if (mixes) std::tie(g0, g3) = ChooseMixGlobalPair(grid, points, tables, order, {g0, g3});
-        const int globals[2] = {g0, g3};
+        std::clock_t c2 = std::clock();
+        if (mixes && !getenv("PX_NOMIXG"))
+            std::tie(g0, g3) = ChooseMixGlobalPair(grid, points, tables, order, {g0, g3});
+        std::clock_t c3 = std::clock();
+        if (getenv("PX_TIME")) fprintf(stderr, "C %ld %ld %ld\n", long(c1-c0), long(c2-c1), long(c3-c2));
+        if (getenv("PX_G0")) g0 = atoi(getenv("PX_G0")), g3 = atoi(getenv("PX_G3"));
         if (getenv("PX_DEBUG")) fprintf(stderr, "globals %d %d\n", g0, g3);
+        const int globals[2] = {g0, g3};
         for (int cell = 0; cell < grid.CellCount(); ++cell) {
             const int n = tables.counts[std::size_t(cell)];
             PairChoice pair;
@@ -382,11 +453,16 @@ void ConvertScaled(const LinearPicture& scaled, const ConversionOptions& options
     Adjust(screen, options.adjustments);
     const LinearPicture picture = OnGrid(screen, grid);
     const std::vector<MatchPoint> points = MatchPoints(picture, options.metric);
+    std::clock_t t0 = std::clock();
     std::vector<CellSlots> cells = ChooseCellColors(grid, points, options);
+    std::clock_t t1 = std::clock();
     std::vector<uint8_t> values = DitherPixels(grid, picture, points, cells, options.dithering,
                                                options.strength, options.metric);
+    std::clock_t t2 = std::clock();
     if (options.dithering == Dithering::Diffusion)
         RefineDither(grid, screen, cells, options.strength, values);
+    std::clock_t t3 = std::clock();
+    if (getenv("PX_TIME")) fprintf(stderr, "T %ld %ld %ld\n", long(t1-t0), long(t2-t1), long(t3-t2));
     Normalize(grid, cells, values, options.multicolor);
     Image& image = result.image();
     std::memset(image.plane.data(), 0, kPlaneBytes);
