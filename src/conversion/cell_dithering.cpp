@@ -420,7 +420,9 @@ public:
                 for (int j = 0; j < n; ++j)
                     Apply(reached[std::size_t(j)], weight[j], d);
                 value = uint8_t(bestValue);
-                MarkDirty(x - 2, x + 2, y - 2, y + 2);
+                // The pixels whose reach meets this one's.
+                const int across = pw_ == 1 ? 2 : 1;
+                MarkDirty(x - across, x + across, y - 2, y + 2);
                 ++changes;
             }
         return changes;
@@ -445,7 +447,8 @@ public:
                 }, reach);
                 if (Recolor(area, reach, cells_[std::size_t(cell)].slots[std::size_t(slot)]) == 0)
                     continue;
-                MarkDirty(x0 - 2, x1 + 1, y0 - 2, y1 + 1);
+                const int across = pw_ == 1 ? 2 : 1;
+                MarkDirty(x0 - across, x1 - 1 + across, y0 - 2, y1 + 1);
                 ++changes;
             }
         }

@@ -27,11 +27,11 @@ constexpr int kGlobalCandidates = 8;
 constexpr int kGlobalSampleCells = 300;
 constexpr int kGlobalSampleCandidates = 6;
 // The pair search of a dithered cell, and the charge for a mix's visible pattern.
-static int kMixCandidates = getenv("PX_MIXC") ? atoi(getenv("PX_MIXC")) : 10;
+static int kMixCandidates = getenv("PX_MIXC") ? atoi(getenv("PX_MIXC")) : 6;
 static float kMixNoise = getenv("PX_NOISE") ? float(atof(getenv("PX_NOISE"))) : 0.25f;
 // A dithered picture's image-wide pair is tried among this many of the most
 // frequent nearest colors and the darkest and lightest, on a sample of cells.
-static int kMixGlobalCandidates = getenv("PX_MGC") ? atoi(getenv("PX_MGC")) : 6;
+static int kMixGlobalCandidates = getenv("PX_MGC") ? atoi(getenv("PX_MGC")) : 8;
 static int kMixGlobalSampleCells = getenv("PX_GS") ? atoi(getenv("PX_GS")) : 100;
 static int kMixGlobalSampleCandidates = getenv("PX_GSC") ? atoi(getenv("PX_GSC")) : 6;
 
@@ -307,7 +307,7 @@ std::vector<CellSlots> ChooseCellColors(const TargetGrid& grid,
         const CellTables tables = AllCellDistances(grid, points);
         const std::vector<int> order = ColorsByNearestCount(tables);
         std::clock_t c1 = std::clock();
-        auto [g0, g3] = ChooseGlobalPair(tables, order);
+        auto [g0, g3] = mixes ? std::pair<int, int>{order[0], order[1]} : ChooseGlobalPair(tables, order);
         std::clock_t c2 = std::clock();
         if (mixes && !getenv("PX_NOMIXG"))
             std::tie(g0, g3) = ChooseMixGlobalPair(grid, points, tables, order, {g0, g3});
