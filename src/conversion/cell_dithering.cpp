@@ -391,12 +391,12 @@ public:
                         length[n] = length_[q];
                         ++n;
                     }
-                const LinearRgb& old = ColorOf(x, y, value);
+                const LinearRgb& old = ColorOf(cell, value);
                 int bestValue = value;
                 float bestGain = -1e-4f;
                 for (int v = 0; v < cell.count; ++v) {
                     if (cell.slots[std::size_t(v)] == cell.slots[value]) continue;
-                    const LinearRgb& c = ColorOf(x, y, v);
+                    const LinearRgb& c = ColorOf(cell, v);
                     // The change seen through the pixel's own sensitivity, which
                     // varies little over its reach.
                     const float d[3] = {c.r - old.r, c.g - old.g, c.b - old.b};
@@ -415,7 +415,7 @@ public:
                     if (gain < bestGain) bestGain = gain, bestValue = v;
                 }
                 if (bestValue == value) continue;
-                const LinearRgb& c = ColorOf(x, y, bestValue);
+                const LinearRgb& c = ColorOf(cell, bestValue);
                 const float d[3] = {c.r - old.r, c.g - old.g, c.b - old.b};
                 for (int j = 0; j < n; ++j)
                     Apply(reached[std::size_t(j)], weight[j], d);
@@ -498,6 +498,9 @@ private:
     int Value(int x, int y) const {
         return values_[std::size_t(y) * std::size_t(grid_.width) + std::size_t(x)];
     }
+    const LinearRgb& ColorOf(const CellSlots& cell, int value) const {
+        return palette_[std::size_t(cell.slots[std::size_t(value)])].linear;
+    }
     const LinearRgb& ColorOf(int x, int y, int value) const {
         return TedPalette()[std::size_t(
                                 cells_[std::size_t(grid_.CellOf(x, y))].slots[std::size_t(value)])]
@@ -559,7 +562,7 @@ private:
                 for (int dy = -1; dy <= 1; ++dy) {
                     const int y = std::clamp(qy + dy, 0, height_ - 1);
                     for (int dx = -1; dx <= 1; ++dx)
-                        if (inside(std::clamp(qx + dx, 0, width_ - 1) / pw_, y))
+                        if (inside(std::clamp(qx + dx, 0, width_ - 1) >> (pw_ - 1), y))
                             f += kw[dy + 1] * kw[dx + 1];
                 }
                 reach[std::size_t((qy - area.y0) * area.Width() + qx - area.x0)] = f;
@@ -635,6 +638,7 @@ private:
     }
 
     const TargetGrid& grid_;
+    const std::vector<PaletteColor>& palette_ = TedPalette();
     std::vector<CellSlots>& cells_;
     std::vector<uint8_t>& values_;
     int pw_, width_, height_;
@@ -661,7 +665,8 @@ void RefineDither(const TargetGrid& grid, const LinearPicture& screen,
     static int kRounds = getenv("PX_ROUNDS") ? atoi(getenv("PX_ROUNDS")) : 2;
     static int kGlobals = getenv("PX_GLOBALS") ? atoi(getenv("PX_GLOBALS")) : 1;
     for (int round = 0; round < kRounds; ++round) {
-        for (int pass = 0; pass < kPasses; ++pass) {
+        static int kLater = getenv("PX_P2") ? atoi(getenv("PX_P2")) : 2;
+        for (int pass = 0; pass < (round == 0 ? kPasses : kLater); ++pass) {
             const int n = refiner.PixelPass();
             if (getenv("PX_DEBUG")) fprintf(stderr, "pass %d\n", n);
             if (n == 0) break;
