@@ -27,7 +27,8 @@ constexpr int kGlobalCandidates = 8;
 constexpr int kGlobalSampleCells = 300;
 constexpr int kGlobalSampleCandidates = 6;
 // The pair search of a dithered cell, and the charge for a mix's visible pattern.
-static int kMixCandidates = getenv("PX_MIXC") ? atoi(getenv("PX_MIXC")) : 6;
+static int kMixCandidates = getenv("PX_MIXC") ? atoi(getenv("PX_MIXC")) : 10;
+static int kRefinedMixCandidates = getenv("PX_RMIXC") ? atoi(getenv("PX_RMIXC")) : 6;
 static float kMixNoise = getenv("PX_NOISE") ? float(atof(getenv("PX_NOISE"))) : 0.25f;
 // A dithered picture's image-wide pair is tried among this many of the most
 // frequent nearest colors and the darkest and lightest, on a sample of cells.
@@ -301,6 +302,8 @@ std::vector<CellSlots> ChooseCellColors(const TargetGrid& grid,
                                         const ConversionOptions& options) {
     std::vector<CellSlots> cells(std::size_t(grid.CellCount()));
     const bool mixes = options.dithering != Dithering::None && options.strength > 0;
+    const int mixCandidates =
+        options.dithering == Dithering::Diffusion ? kRefinedMixCandidates : kMixCandidates;
     std::array<MatchPoint, kMaxCellPixels> cellPoints;
     if (options.multicolor) {
         std::clock_t c0 = std::clock();
@@ -321,7 +324,7 @@ std::vector<CellSlots> ChooseCellColors(const TargetGrid& grid,
             PairChoice pair;
             if (mixes) {
                 grid.GatherCell(cell, points, cellPoints.data());
-                pair = BestMixPair(tables.of(cell), cellPoints.data(), n, globals, kMixCandidates,
+                pair = BestMixPair(tables.of(cell), cellPoints.data(), n, globals, mixCandidates,
                                    kMixNoise);
             } else {
                 grid.GatherCell(cell, points, cellPoints.data());
@@ -337,7 +340,7 @@ std::vector<CellSlots> ChooseCellColors(const TargetGrid& grid,
         const int n = grid.GatherCell(cell, points, cellPoints.data());
         CellDistances(cellPoints.data(), n, distances);
         const PairChoice pair = mixes ? BestMixPair(distances.data(), cellPoints.data(), n, nullptr,
-                                                    kMixCandidates, kMixNoise)
+                                                    mixCandidates, kMixNoise)
                                       : BestPairRefined(distances.data(), cellPoints.data(), n,
                                                         nullptr, kCellCandidates);
         cells[std::size_t(cell)] = {{pair.first, pair.second, 0, 0}, 2};
