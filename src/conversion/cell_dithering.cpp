@@ -2,12 +2,8 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cmath>
 #include <limits>
-#include <cstdlib>
-#include <cstdio>
-#include <ctime>
 
 #include "conversion/picture_conversion.h"
 
@@ -31,13 +27,14 @@ int TargetGrid::GatherCell(int cell, const std::vector<MatchPoint>& points, Matc
 
 namespace {
 
-// The slot of the cell color nearest to the point.
+// The slot of the cell color nearest to the point, by the metric's quick
+// form: the refinement that follows judges the pixels again.
 int NearestSlot(const MatchPoint& point, const CellSlots& cell) {
     const std::vector<PaletteColor>& palette = TedPalette();
     int best = 0;
     float bestDistance = std::numeric_limits<float>::max();
     for (int s = 0; s < cell.count; ++s) {
-        const float d = Difference(point, palette[std::size_t(cell.slots[std::size_t(s)])]);
+        const float d = Distance(point, palette[std::size_t(cell.slots[std::size_t(s)])]);
         if (d < bestDistance) bestDistance = d, best = s;
     }
     return best;
@@ -247,28 +244,17 @@ struct Weighting {
     float w[9];
 };
 
-// CIELAB's curve, as LabFromLinear has it.
-float CurveOf(float t) {
-    constexpr float kEpsilon = 216.0f / 24389.0f, kKappa = 24389.0f / 27.0f;
-    if (t <= kEpsilon) return (kKappa * t + 16.0f) / 116.0f;
-    // A cube root from a guess on the float's exponent and two Newton steps.
-    float r = std::bit_cast<float>(std::bit_cast<uint32_t>(t) / 3 + 709921077u);
-    r = r - (r - t / (r * r)) / 3.0f;
-    return r - (r - t / (r * r)) / 3.0f;
-}
-
 // CIELAB of a linear color, and its Jacobian (rows L, a, b; columns r, g, b).
 Lab LabAndJacobian(const LinearRgb& c, float* j) {
-    const float x = (0.4124564f * c.r + 0.3575761f * c.g + 0.1804375f * c.b) / 0.95047f;
-    const float y = 0.2126729f * c.r + 0.7151522f * c.g + 0.0721750f * c.b;
-    const float z = (0.0193339f * c.r + 0.1191920f * c.g + 0.9503041f * c.b) / 1.08883f;
-    const float fx = CurveOf(x), fy = CurveOf(y), fz = CurveOf(z);
-    // The slope of CIELAB's curve: linear near black, a cube root above.
-    auto slope = [](float t, float f) {
-        constexpr float kEpsilon = 216.0f / 24389.0f, kKappa = 24389.0f / 27.0f;
-        return t <= kEpsilon ? kKappa / 116.0f : 1.0f / (3.0f * f * f);
+    const Lab lab = LabFromLinear(c);
+    // CIELAB's curve at x, y and z, and its slope there: linear near black,
+    // a cube root above.
+    const float fy = (lab.l + 16.0f) / 116.0f, fx = fy + lab.a / 500.0f, fz = fy - lab.b / 200.0f;
+    auto slope = [](float f) {
+        constexpr float kKnee = 6.0f / 29.0f, kKappa = 24389.0f / 27.0f;
+        return f <= kKnee ? kKappa / 116.0f : 1.0f / (3.0f * f * f);
     };
-    const float sx = slope(x, fx), sy = slope(y, fy), sz = slope(z, fz);
+    const float sx = slope(fx), sy = slope(fy), sz = slope(fz);
     const float rx[3] = {0.4124564f / 0.95047f * sx, 0.3575761f / 0.95047f * sx,
                          0.1804375f / 0.95047f * sx};
     const float ry[3] = {0.2126729f * sy, 0.7151522f * sy, 0.0721750f * sy};
@@ -279,13 +265,12 @@ Lab LabAndJacobian(const LinearRgb& c, float* j) {
         j[3 + k] = 500.0f * (rx[k] - ry[k]);
         j[6 + k] = 200.0f * (ry[k] - rz[k]);
     }
-    return {116.0f * fy - 16.0f, 500.0f * (fx - fy), 200.0f * (fy - fz)};
+    return lab;
 }
 
 Weighting WeightingAt(const LinearRgb& c) {
-    float unused[9];
     Weighting s;
-    s.lab = LabAndJacobian(c, unused);
+    s.lab = LabFromLinear(c);
     const Lab& lab = s.lab;
     const float chroma = std::sqrt(lab.a * lab.a + lab.b * lab.b);
     const float c2 = chroma * chroma, c7 = c2 * c2 * c2 * chroma;
@@ -343,18 +328,31 @@ public:
         length_.resize(count);
         for (std::size_t q = 0; q < count; ++q) Update(q);
         dirty_.assign(values.size(), 1);
-    }
-
-    float Total() const {
-        double sum = 0;
-        for (float l : length_) sum += l;
-        return float(sum);
+        // How much a pixel reaches each screen column and row around it
+        // (edge pixels are repeated by the blur, so they reach their own more).
+        const float kw[3] = {k_.side, k_.centre, k_.side};
+        reachAcross_.assign(std::size_t(grid.width) * 4, 0.0f);
+        for (int x = 0; x < grid.width; ++x) {
+            const int sx0 = x * pw_, x0 = std::max(sx0 - 1, 0), x1 = std::min(sx0 + pw_, width_ - 1);
+            for (int qx = x0; qx <= x1; ++qx)
+                for (int dx = -1; dx <= 1; ++dx) {
+                    const int from = std::clamp(qx + dx, 0, width_ - 1);
+                    if (from >= sx0 && from < sx0 + pw_)
+                        reachAcross_[std::size_t(x) * 4 + std::size_t(qx - x0)] += kw[dx + 1];
+                }
+        }
+        reachDown_.assign(std::size_t(height_) * 3, 0.0f);
+        for (int y = 0; y < height_; ++y)
+            for (int qy = std::max(y - 1, 0); qy <= std::min(y + 1, height_ - 1); ++qy)
+                for (int dy = -1; dy <= 1; ++dy)
+                    if (std::clamp(qy + dy, 0, height_ - 1) == y)
+                        reachDown_[std::size_t(y) * 3 + std::size_t(qy - std::max(y - 1, 0))] +=
+                            kw[dy + 1];
     }
 
     // Each pixel whose surroundings changed since it was last tried takes
     // the value of its cell that lowers the difference most.
     int PixelPass() {
-        const float kw[3] = {k_.side, k_.centre, k_.side};
         int changes = 0;
         for (int y = 0; y < height_; ++y)
             for (int x = 0; x < grid_.width; ++x) {
@@ -367,15 +365,8 @@ public:
                 const int sx0 = x * pw_;
                 const int x0 = std::max(sx0 - 1, 0), x1 = std::min(sx0 + pw_, width_ - 1);
                 const int y0 = std::max(y - 1, 0), y1 = std::min(y + 1, height_ - 1);
-                float wx[4] = {}, wy[3] = {};
-                for (int qx = x0; qx <= x1; ++qx)
-                    for (int dx = -1; dx <= 1; ++dx) {
-                        const int from = std::clamp(qx + dx, 0, width_ - 1);
-                        if (from >= sx0 && from < sx0 + pw_) wx[qx - x0] += kw[dx + 1];
-                    }
-                for (int qy = y0; qy <= y1; ++qy)
-                    for (int dy = -1; dy <= 1; ++dy)
-                        if (std::clamp(qy + dy, 0, height_ - 1) == y) wy[qy - y0] += kw[dy + 1];
+                const float* wx = &reachAcross_[std::size_t(x) * 4];
+                const float* wy = &reachDown_[std::size_t(y) * 3];
                 // The reached pixels' state as arrays, so the sums over them
                 // run in vectors; unused entries weigh 0 and change nothing.
                 std::array<std::size_t, 12> reached{};
@@ -473,10 +464,6 @@ public:
     }
 
 private:
-    struct Reach {
-        int x0 = 0, x1 = 0, y0 = 0, y1 = 0;
-        float wx[4] = {}, wy[3] = {};
-    };
     // Screen pixels x0..x1, y0..y1 (inclusive).
     struct Area {
         int x0, x1, y0, y1;
@@ -510,17 +497,6 @@ private:
         return std::sqrt(e[0] * e[0] + e[1] * e[1] + e[2] * e[2]);
     }
 
-    // The change of the summed difference if the color at the reach's
-    // centre changed by d.
-    float Gain(const Reach& reach, const float* d) const {
-        float gain = 0;
-        for (int qy = reach.y0; qy <= reach.y1; ++qy)
-            for (int qx = reach.x0; qx <= reach.x1; ++qx) {
-                const float w = reach.wy[qy - reach.y0] * reach.wx[qx - reach.x0];
-                gain += Change(Screen(qx, qy), w, d);
-            }
-        return gain;
-    }
     float Change(std::size_t q, float w, const float* d) const {
         const float* m = sense_[q].m;
         const std::array<float, 3>& e = error_[q];
@@ -593,7 +569,7 @@ private:
         const std::vector<PaletteColor>& palette = TedPalette();
         const LinearRgb& old = palette[std::size_t(color)].linear;
         // The palette colors by the quadratic model's cost of the change.
-        constexpr int kTried = 4;
+        constexpr int kTried = 2;
         std::array<std::pair<double, int>, kTried> tried;
         tried.fill({std::numeric_limits<double>::max(), -1});
         for (std::size_t c = 0; c < palette.size(); ++c) {
@@ -649,6 +625,7 @@ private:
     std::vector<std::array<float, 3>> error_;
     std::vector<float> length_;
     std::vector<uint8_t> dirty_;
+    std::vector<float> reachAcross_, reachDown_;
 };
 
 }  // namespace
@@ -661,25 +638,14 @@ void RefineDither(const TargetGrid& grid, const LinearPicture& screen,
         values.size() != std::size_t(grid.width) * std::size_t(grid.height))
         return;
     Refiner refiner(grid, screen, cells, s, values);
-    static int kPasses = getenv("PX_PASSES") ? atoi(getenv("PX_PASSES")) : 2;
-    static int kRounds = getenv("PX_ROUNDS") ? atoi(getenv("PX_ROUNDS")) : 2;
-    static int kGlobals = getenv("PX_GLOBALS") ? atoi(getenv("PX_GLOBALS")) : 1;
-    for (int round = 0; round < kRounds; ++round) {
-        static int kLater = getenv("PX_P2") ? atoi(getenv("PX_P2")) : 2;
-        for (int pass = 0; pass < (round == 0 ? kPasses : kLater); ++pass) {
-            const int n = refiner.PixelPass();
-            if (getenv("PX_DEBUG")) fprintf(stderr, "pass %d\n", n);
-            if (n == 0) break;
-        }
-        if (round + 1 < kRounds) {
-            std::clock_t r0 = std::clock();
-            int n = refiner.RecolorCells();
-            if (getenv("PX_TIME")) fprintf(stderr, "R %ld\n", long(std::clock() - r0));
-            if (kGlobals) n += refiner.RecolorGlobals();
-            if (getenv("PX_DEBUG")) fprintf(stderr, "recolor %d\n", n);
-        }
+    // Passes until few pixels change, the cells' colors re-chosen for the
+    // pixels they have, passes again.
+    constexpr int kPasses = 2;
+    for (int round = 0; round < 2; ++round) {
+        for (int pass = 0; pass < kPasses; ++pass)
+            if (refiner.PixelPass() == 0) break;
+        if (round == 0) refiner.RecolorCells(), refiner.RecolorGlobals();
     }
-    if (getenv("PX_DEBUG")) fprintf(stderr, "total %.0f\n", refiner.Total());
 }
 
 }  // namespace pixolat

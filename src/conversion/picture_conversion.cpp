@@ -5,10 +5,6 @@
 #include <cstring>
 #include <limits>
 #include <numeric>
-#include <tuple>
-#include <ctime>
-#include <cstdlib>
-#include <cstdio>
 
 #include "conversion/cell_dithering.h"
 #include "document/colors.h"
@@ -27,14 +23,17 @@ constexpr int kGlobalCandidates = 8;
 constexpr int kGlobalSampleCells = 300;
 constexpr int kGlobalSampleCandidates = 6;
 // The pair search of a dithered cell, and the charge for a mix's visible pattern.
-static int kMixCandidates = getenv("PX_MIXC") ? atoi(getenv("PX_MIXC")) : 10;
-static int kRefinedMixCandidates = getenv("PX_RMIXC") ? atoi(getenv("PX_RMIXC")) : 6;
-static float kMixNoise = getenv("PX_NOISE") ? float(atof(getenv("PX_NOISE"))) : 0.25f;
+constexpr int kMixCandidates = 10;
+constexpr float kMixNoise = 0.25f;
+// Fewer where the refinement after error diffusion re-chooses the colors.
+constexpr int kRefinedMixCandidates = 6;
 // A dithered picture's image-wide pair is tried among this many of the most
 // frequent nearest colors and the darkest and lightest, on a sample of cells.
-static int kMixGlobalCandidates = getenv("PX_MGC") ? atoi(getenv("PX_MGC")) : 8;
-static int kMixGlobalSampleCells = getenv("PX_GS") ? atoi(getenv("PX_GS")) : 100;
-static int kMixGlobalSampleCandidates = getenv("PX_GSC") ? atoi(getenv("PX_GSC")) : 6;
+constexpr int kMixGlobalCandidates = 8;
+constexpr int kMixGlobalSampleCells = 100;
+constexpr int kMixGlobalSampleCandidates = 6;
+// Of which a sample cell's pairs are made.
+constexpr int kMixGlobalOwnColors = 8;
 
 TargetGrid GridOf(const ConversionOptions& options) {
     const Extent extent = ConversionExtent(options);
@@ -176,8 +175,7 @@ float LightnessOf(int paletteIndex) {
 // mixes' costs are worked out once per cell and shared by all the pairs.
 std::pair<int, int> ChooseMixGlobalPair(const TargetGrid& grid,
                                         const std::vector<MatchPoint>& points,
-                                        const CellTables& tables, const std::vector<int>& order,
-                                        std::pair<int, int> start) {
+                                        const CellTables& tables, const std::vector<int>& order) {
     const std::vector<PaletteColor>& palette = TedPalette();
     const int colors = int(palette.size());
     std::vector<int> candidates(order.begin(), order.begin() + kMixGlobalCandidates);
@@ -186,16 +184,14 @@ std::pair<int, int> ChooseMixGlobalPair(const TargetGrid& grid,
         if (LightnessOf(c) < LightnessOf(darkest)) darkest = c;
         if (LightnessOf(c) > LightnessOf(lightest)) lightest = c;
     }
-    for (int c : {darkest, lightest, start.first, start.second})
+    for (int c : {darkest, lightest})
         if (std::find(candidates.begin(), candidates.end(), c) == candidates.end())
             candidates.push_back(c);
     const int g = int(candidates.size());
     std::vector<double> cost(std::size_t(g * g), 0.0);
     const int step = std::max(1, grid.CellCount() / kMixGlobalSampleCells);
     std::array<MatchPoint, kMaxCellPixels> cellPoints;
-    static int kMaxOwn = getenv("PX_OWN") ? atoi(getenv("PX_OWN")) : 8;
-    std::vector<float> own, withGlobal, globalPair;
-    std::array<float, kMaxCellPixels> floor, reach;
+    std::vector<float> own, withGlobal, globalPair, withPair;
     for (int cell = step / 2; cell < grid.CellCount(); cell += step) {
         const int n = grid.GatherCell(cell, points, cellPoints.data());
         const CellPoints cp = PointsOf(cellPoints.data(), n);
@@ -203,7 +199,7 @@ std::pair<int, int> ChooseMixGlobalPair(const TargetGrid& grid,
         std::array<int, 128> list{};
         const int count = std::min(CandidateColors(tables.of(cell), n, nullptr,
                                                    kMixGlobalSampleCandidates, list),
-                                   kMaxOwn);
+                                   kMixGlobalOwnColors);
         // Rows of mixes: the cell's colors in pairs, each with each candidate,
         // and the candidates in pairs.
         own.resize(std::size_t(count * count) * padded);
@@ -227,7 +223,7 @@ std::pair<int, int> ChooseMixGlobalPair(const TargetGrid& grid,
                 MixCosts(cp, palette[std::size_t(candidates[std::size_t(k)])],
                          palette[std::size_t(candidates[std::size_t(h)])], kMixNoise,
                          row(globalPair, k, h, g));
-        std::vector<float> reachOf(std::size_t(count) * padded);
+        withPair.resize(std::size_t(count) * padded);
         for (int k = 0; k < g; ++k)
             for (int h = k + 1; h < g; ++h) {
                 // Each own color's best with the pair, then the best two own colors.
@@ -235,15 +231,15 @@ std::pair<int, int> ChooseMixGlobalPair(const TargetGrid& grid,
                 for (int i = 0; i < count; ++i) {
                     const float* x = row(withGlobal, i, k, g);
                     const float* y = row(withGlobal, i, h, g);
-                    float* r = &reachOf[std::size_t(i) * padded];
+                    float* r = &withPair[std::size_t(i) * padded];
                     for (std::size_t p = 0; p < padded; ++p)
                         r[p] = std::min(std::min(x[p], y[p]), pair[p]);
                 }
                 float best = std::numeric_limits<float>::max();
                 for (int i = 0; i < count; ++i)
                     for (int j = i + 1; j < count; ++j) {
-                        const float* x = &reachOf[std::size_t(i) * padded];
-                        const float* y = &reachOf[std::size_t(j) * padded];
+                        const float* x = &withPair[std::size_t(i) * padded];
+                        const float* y = &withPair[std::size_t(j) * padded];
                         const float* m = row(own, i, j, count);
                         float sum = 0;
                         for (std::size_t p = 0; p < padded; ++p)
@@ -252,23 +248,19 @@ std::pair<int, int> ChooseMixGlobalPair(const TargetGrid& grid,
                     }
                 if (count < 2) {
                     best = 0;
-                    for (std::size_t p = 0; p < padded; ++p) best += reachOf[p];
+                    for (std::size_t p = 0; p < padded; ++p) best += withPair[p];
                 }
                 cost[std::size_t(k * g + h)] += best;
             }
-        (void)floor, (void)reach;
     }
-    if (getenv("PX_DEBUG")) {
-        for (int k = 0; k < g; ++k)
-            for (int h = k + 1; h < g; ++h) fprintf(stderr, "pair %d %d %.0f\n", candidates[std::size_t(k)], candidates[std::size_t(h)], cost[std::size_t(k * g + h)]);
-    }
-    std::vector<std::pair<double, std::pair<int, int>>> ranked;
+    std::pair<int, int> best{candidates[0], candidates[1]};
+    double bestCost = std::numeric_limits<double>::max();
     for (int k = 0; k < g; ++k)
         for (int h = k + 1; h < g; ++h)
-            ranked.push_back({cost[std::size_t(k * g + h)],
-                              {candidates[std::size_t(k)], candidates[std::size_t(h)]}});
-    std::sort(ranked.begin(), ranked.end());
-    return ranked.empty() ? start : ranked.front().second;
+            if (cost[std::size_t(k * g + h)] < bestCost)
+                bestCost = cost[std::size_t(k * g + h)],
+                best = {candidates[std::size_t(k)], candidates[std::size_t(h)]};
+    return best;
 }
 
 // The screen picture on the target's grid: itself in hires, each pair of
@@ -306,18 +298,10 @@ std::vector<CellSlots> ChooseCellColors(const TargetGrid& grid,
         options.dithering == Dithering::Diffusion ? kRefinedMixCandidates : kMixCandidates;
     std::array<MatchPoint, kMaxCellPixels> cellPoints;
     if (options.multicolor) {
-        std::clock_t c0 = std::clock();
         const CellTables tables = AllCellDistances(grid, points);
         const std::vector<int> order = ColorsByNearestCount(tables);
-        std::clock_t c1 = std::clock();
-        auto [g0, g3] = mixes ? std::pair<int, int>{order[0], order[1]} : ChooseGlobalPair(tables, order);
-        std::clock_t c2 = std::clock();
-        if (mixes && !getenv("PX_NOMIXG"))
-            std::tie(g0, g3) = ChooseMixGlobalPair(grid, points, tables, order, {g0, g3});
-        std::clock_t c3 = std::clock();
-        if (getenv("PX_TIME")) fprintf(stderr, "C %ld %ld %ld\n", long(c1-c0), long(c2-c1), long(c3-c2));
-        if (getenv("PX_G0")) g0 = atoi(getenv("PX_G0")), g3 = atoi(getenv("PX_G3"));
-        if (getenv("PX_DEBUG")) fprintf(stderr, "globals %d %d\n", g0, g3);
+        const auto [g0, g3] = mixes ? ChooseMixGlobalPair(grid, points, tables, order)
+                                    : ChooseGlobalPair(tables, order);
         const int globals[2] = {g0, g3};
         for (int cell = 0; cell < grid.CellCount(); ++cell) {
             const int n = tables.counts[std::size_t(cell)];
@@ -456,16 +440,11 @@ void ConvertScaled(const LinearPicture& scaled, const ConversionOptions& options
     Adjust(screen, options.adjustments);
     const LinearPicture picture = OnGrid(screen, grid);
     const std::vector<MatchPoint> points = MatchPoints(picture, options.metric);
-    std::clock_t t0 = std::clock();
     std::vector<CellSlots> cells = ChooseCellColors(grid, points, options);
-    std::clock_t t1 = std::clock();
     std::vector<uint8_t> values = DitherPixels(grid, picture, points, cells, options.dithering,
                                                options.strength, options.metric);
-    std::clock_t t2 = std::clock();
     if (options.dithering == Dithering::Diffusion)
         RefineDither(grid, screen, cells, options.strength, values);
-    std::clock_t t3 = std::clock();
-    if (getenv("PX_TIME")) fprintf(stderr, "T %ld %ld %ld\n", long(t1-t0), long(t2-t1), long(t3-t2));
     Normalize(grid, cells, values, options.multicolor);
     Image& image = result.image();
     std::memset(image.plane.data(), 0, kPlaneBytes);
