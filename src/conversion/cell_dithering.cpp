@@ -182,6 +182,8 @@ std::vector<uint8_t> DitherPixels(const TargetGrid& grid, const LinearPicture& p
                                   const std::vector<CellSlots>& cells, Dithering dithering,
                                   int strength, ColorMetric metric) {
     const float s = float(std::clamp(strength, 0, 100)) / 100.0f;
+    // No strength is no dithering, pixel for pixel.
+    if (s == 0.0f) dithering = Dithering::None;
     switch (dithering) {
         case Dithering::Ordered:
             return Ordered(grid, picture, points, cells, s);
@@ -210,8 +212,7 @@ Blur1d BlurAt(float strength) {
 }
 
 // The picture blurred, its edge pixels repeated.
-std::vector<LinearRgb> Blurred(const std::vector<LinearRgb>& in, int width, int height,
-                               Blur1d k) {
+std::vector<LinearRgb> Blurred(const std::vector<LinearRgb>& in, int width, int height, Blur1d k) {
     std::vector<LinearRgb> across(in.size()), out(in.size());
     auto mix = [&](const LinearRgb& a, const LinearRgb& b, const LinearRgb& c) {
         return LinearRgb{k.side * (a.r + c.r) + k.centre * b.r,
@@ -280,8 +281,8 @@ Weighting WeightingAt(const LinearRgb& c) {
     const float l50 = (lab.l - 50.0f) * (lab.l - 50.0f);
     const float sl = 1.0f + 0.015f * l50 / std::sqrt(20.0f + l50);
     const float sc = 1.0f + 0.045f * cp, sh = 1.0f + 0.015f * cp;
-    const float w[9] = {1.0f / sl,          0.0f, 0.0f, 0.0f, g * cosH / sc, sinH / sc,
-                        0.0f, -g * sinH / sh, cosH / sh};
+    const float w[9] = {1.0f / sl, 0.0f, 0.0f,           0.0f,     g * cosH / sc,
+                        sinH / sc, 0.0f, -g * sinH / sh, cosH / sh};
     std::copy(w, w + 9, s.w);
     return s;
 }
@@ -333,7 +334,8 @@ public:
         const float kw[3] = {k_.side, k_.centre, k_.side};
         reachAcross_.assign(std::size_t(grid.width) * 4, 0.0f);
         for (int x = 0; x < grid.width; ++x) {
-            const int sx0 = x * pw_, x0 = std::max(sx0 - 1, 0), x1 = std::min(sx0 + pw_, width_ - 1);
+            const int sx0 = x * pw_, x0 = std::max(sx0 - 1, 0),
+                      x1 = std::min(sx0 + pw_, width_ - 1);
             for (int qx = x0; qx <= x1; ++qx)
                 for (int dx = -1; dx <= 1; ++dx) {
                     const int from = std::clamp(qx + dx, 0, width_ - 1);
@@ -401,15 +403,15 @@ public:
                         change[j] = std::sqrt(a0 * a0 + a1 * a1 + a2 * a2) - length[j];
                     }
                     float lanes[4];
-                    for (int k = 0; k < 4; ++k) lanes[k] = change[k] + change[k + 4] + change[k + 8];
+                    for (int k = 0; k < 4; ++k)
+                        lanes[k] = change[k] + change[k + 4] + change[k + 8];
                     const float gain = (lanes[0] + lanes[1]) + (lanes[2] + lanes[3]);
                     if (gain < bestGain) bestGain = gain, bestValue = v;
                 }
                 if (bestValue == value) continue;
                 const LinearRgb& c = ColorOf(cell, bestValue);
                 const float d[3] = {c.r - old.r, c.g - old.g, c.b - old.b};
-                for (int j = 0; j < n; ++j)
-                    Apply(reached[std::size_t(j)], weight[j], d);
+                for (int j = 0; j < n; ++j) Apply(reached[std::size_t(j)], weight[j], d);
                 value = uint8_t(bestValue);
                 // The pixels whose reach meets this one's.
                 const int across = pw_ == 1 ? 2 : 1;
@@ -433,9 +435,12 @@ public:
             Area area{std::max(x0 * pw_ - 1, 0), std::min(x1 * pw_, width_ - 1),
                       std::max(y0 - 1, 0), std::min(y1, height_ - 1)};
             for (int slot = first; slot < first + 2; ++slot) {
-                Footprint(area, [&](int x, int y) {
-                    return x >= x0 && x < x1 && y >= y0 && y < y1 && Value(x, y) == slot;
-                }, reach);
+                Footprint(
+                    area,
+                    [&](int x, int y) {
+                        return x >= x0 && x < x1 && y >= y0 && y < y1 && Value(x, y) == slot;
+                    },
+                    reach);
                 if (Recolor(area, reach, cells_[std::size_t(cell)].slots[std::size_t(slot)]) == 0)
                     continue;
                 const int across = pw_ == 1 ? 2 : 1;
@@ -453,7 +458,8 @@ public:
         std::vector<float> reach;
         int changes = 0;
         for (int slot : {0, 3}) {
-            Footprint(all, [&](int x, int y) { return Value(x, y) == slot; }, reach);
+            Footprint(
+                all, [&](int x, int y) { return Value(x, y) == slot; }, reach);
             int color = cells_[0].slots[std::size_t(slot)];
             if (Recolor(all, reach, color) == 0) continue;
             for (CellSlots& cell : cells_) cell.slots[std::size_t(slot)] = color;
@@ -520,8 +526,8 @@ private:
         for (int r = 0; r < 3; ++r) {
             error_[q][std::size_t(r)] = Dot3(t.w + 3 * r, d);
             for (int k = 0; k < 3; ++k)
-                m[3 * r + k] = t.w[3 * r] * j[k] + t.w[3 * r + 1] * j[3 + k] +
-                               t.w[3 * r + 2] * j[6 + k];
+                m[3 * r + k] =
+                    t.w[3 * r] * j[k] + t.w[3 * r + 1] * j[3 + k] + t.w[3 * r + 2] * j[6 + k];
         }
         length_[q] = Length(error_[q]);
     }

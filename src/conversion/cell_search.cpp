@@ -156,8 +156,9 @@ void MixCosts(const CellPoints& c, const PaletteColor& x, const PaletteColor& y,
     // and their even mix. Each pixel takes the mix at its projection on the
     // chord. Half the bend judges pairs best on the photographs: the diffusion
     // mixes more than two colors and the refinement reaches further.
-    const Lab mid = LabFromLinear({0.5f * (x.linear.r + y.linear.r), 0.5f * (x.linear.g + y.linear.g),
-                                   0.5f * (x.linear.b + y.linear.b)});
+    const Lab mid =
+        LabFromLinear({0.5f * (x.linear.r + y.linear.r), 0.5f * (x.linear.g + y.linear.g),
+                       0.5f * (x.linear.b + y.linear.b)});
     const float vl = y.lab.l - x.lab.l, va = y.lab.a - x.lab.a, vb = y.lab.b - x.lab.b;
     // The curve as x + t v + t (1 - t) k.
     const float kl = 2.0f * (mid.l - x.lab.l) - vl, ka = 2.0f * (mid.a - x.lab.a) - va,
@@ -177,7 +178,6 @@ void MixCosts(const CellPoints& c, const PaletteColor& x, const PaletteColor& y,
         out[p] = std::sqrt(r2) + noise * bend * std::sqrt(vv);
     }
 }
-
 
 PairChoice BestPair(const float* distances, int n, const float* floor, int candidates) {
     if (floor == nullptr) floor = NoFloor();

@@ -197,9 +197,9 @@ std::pair<int, int> ChooseMixGlobalPair(const TargetGrid& grid,
         const CellPoints cp = PointsOf(cellPoints.data(), n);
         const std::size_t padded = std::size_t(cp.padded);
         std::array<int, 128> list{};
-        const int count = std::min(CandidateColors(tables.of(cell), n, nullptr,
-                                                   kMixGlobalSampleCandidates, list),
-                                   kMixGlobalOwnColors);
+        const int count =
+            std::min(CandidateColors(tables.of(cell), n, nullptr, kMixGlobalSampleCandidates, list),
+                     kMixGlobalOwnColors);
         // Rows of mixes: the cell's colors in pairs, each with each candidate,
         // and the candidates in pairs.
         own.resize(std::size_t(count * count) * padded);

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <random>
 
+#include "conversion/cell_dithering.h"
 #include "document/colors.h"
 #include "document/pixels.h"
 
@@ -304,5 +306,139 @@ TEST(PictureConversion, QuickCiede2000AgreesWithTheFullFormula) {
         const double f =
             y > 216.0 / 24389.0 ? std::cbrt(double(y)) : (24389.0 / 27.0 * y + 16) / 116;
         EXPECT_NEAR(LabFromLinear({y, y, y}).l, 116.0 * f - 16.0, 1e-3);
+    }
+}
+
+namespace {
+
+// A picture of smooth random blobs with a little noise, as photographs have.
+Picture BlobPicture(int width, int height, unsigned seed) {
+    std::mt19937 random(seed);
+    float cx[3][3], cy[3][3];
+    for (auto& c : cx)
+        for (float& v : c) v = float(random() % 1000) / 1000.0f;
+    for (auto& c : cy)
+        for (float& v : c) v = float(random() % 1000) / 1000.0f;
+    Picture picture{width, height, {}};
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            int channel[3];
+            for (int k = 0; k < 3; ++k) {
+                const float u = float(x) / float(width), v = float(y) / float(height);
+                const float wave = std::sin(6.0f * (cx[k][0] * u + cy[k][0] * v) + cx[k][1]) *
+                                   std::cos(5.0f * (cx[k][2] * v - cy[k][2] * u) + cy[k][1]);
+                channel[k] = std::clamp(int(128 + 110 * wave) + int(random() % 17) - 8, 0, 255);
+            }
+            picture.pixels.push_back(MakeRgbColor(channel[0], channel[1], channel[2]));
+        }
+    return picture;
+}
+
+// Mean CIEDE2000 between two linear pictures after a 3 x 3 Gaussian of
+// both, the way the eye mixes dither.
+double BlurredDifference(const std::vector<LinearRgb>& a, const std::vector<LinearRgb>& b,
+                         int width, int height) {
+    auto blur = [&](const std::vector<LinearRgb>& in, int x, int y) {
+        LinearRgb sum;
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx) {
+                const float k = float((2 - std::abs(dx)) * (2 - std::abs(dy))) / 16.0f;
+                const LinearRgb& p = in[std::size_t(std::clamp(y + dy, 0, height - 1) * width +
+                                                    std::clamp(x + dx, 0, width - 1))];
+                sum.r += k * p.r, sum.g += k * p.g, sum.b += k * p.b;
+            }
+        return LabFromLinear(sum);
+    };
+    double total = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) total += Ciede2000(blur(a, x, y), blur(b, x, y));
+    return total / double(width * height);
+}
+
+}  // namespace
+
+TEST(PictureConversion, DitheringAtStrengthZeroIsNoDithering) {
+    const Picture picture = BlobPicture(120, 60, 3);
+    auto plain = std::make_unique<ConvertedImage>();
+    auto dithered = std::make_unique<ConvertedImage>();
+    for (const Mode mode : kModes)
+        for (Dithering dithering : {Dithering::Ordered, Dithering::Diffusion}) {
+            SCOPED_TRACE(testing::Message() << "multicolor " << mode.multicolor << " dfli "
+                                            << mode.dfli << " dithering " << int(dithering));
+            ConversionOptions options;
+            options.multicolor = mode.multicolor;
+            options.dfli = mode.dfli;
+            options.width = 96;
+            options.height = 48;
+            ConvertPicture(picture, options, *plain);
+            options.dithering = dithering;
+            options.strength = 0;
+            ConvertPicture(picture, options, *dithered);
+            EXPECT_TRUE(Shown(plain->image()).pixels == Shown(dithered->image()).pixels);
+        }
+}
+
+TEST(PictureConversion, RefinementLowersTheBlurredDifferenceOfDiffusedPixels) {
+    // Diffused pixels between random cell colors, refined: the screen as the
+    // eye sees it comes nearer to the picture, more so at full strength.
+    for (const Mode mode : kModes) {
+        SCOPED_TRACE(testing::Message()
+                     << "multicolor " << mode.multicolor << " dfli " << mode.dfli);
+        std::mt19937 random(5);
+        TargetGrid grid;
+        grid.pixelWidth = mode.multicolor ? 2 : 1;
+        grid.width = 96 / grid.pixelWidth;
+        grid.height = 37;
+        grid.cellWidth = 8 / grid.pixelWidth;
+        grid.cellHeight = mode.dfli ? 2 : 8;
+        grid.cellsX = grid.width / grid.cellWidth;
+        grid.cellsY = (grid.height + grid.cellHeight - 1) / grid.cellHeight;
+        const Picture source = BlobPicture(grid.width, grid.height, 9);
+        LinearPicture picture{grid.width, grid.height, {}}, screen{96, grid.height, {}};
+        std::vector<MatchPoint> points;
+        for (const RgbColor c : source.pixels) {
+            picture.pixels.push_back(LinearOf(c));
+            points.push_back(MatchPointOf(LabOf(c), ColorMetric::Weighted));
+            for (int k = 0; k < grid.pixelWidth; ++k) screen.pixels.push_back(LinearOf(c));
+        }
+        std::vector<CellSlots> cells(std::size_t(grid.CellCount()));
+        const int globals[2] = {int(random() % 121), int(random() % 121)};
+        for (CellSlots& cell : cells) {
+            cell.count = mode.multicolor ? 4 : 2;
+            for (int& slot : cell.slots) slot = int(random() % 121);
+            if (mode.multicolor) cell.slots[0] = globals[0], cell.slots[3] = globals[1];
+        }
+        auto shown = [&](const std::vector<CellSlots>& colors, const std::vector<uint8_t>& values) {
+            std::vector<LinearRgb> out;
+            for (int y = 0; y < grid.height; ++y)
+                for (int x = 0; x < 96; ++x) {
+                    const int tx = x / grid.pixelWidth;
+                    const CellSlots& cell = colors[std::size_t(grid.CellOf(tx, y))];
+                    const int value = values[std::size_t(y * grid.width + tx)];
+                    EXPECT_LT(value, cell.count);
+                    out.push_back(TedPalette()[std::size_t(cell.slots[std::size_t(value)])].linear);
+                }
+            return out;
+        };
+        double previous = 1e9;
+        for (int strength : {30, 100}) {
+            std::vector<CellSlots> refined = cells;
+            std::vector<uint8_t> values =
+                DitherPixels(grid, picture, points, refined, Dithering::Diffusion, strength,
+                             ColorMetric::Weighted);
+            const double before =
+                BlurredDifference(screen.pixels, shown(refined, values), 96, grid.height);
+            RefineDither(grid, screen, refined, strength, values);
+            const double after =
+                BlurredDifference(screen.pixels, shown(refined, values), 96, grid.height);
+            EXPECT_LT(after, 0.9 * before) << "strength " << strength;
+            EXPECT_LT(after, previous) << "strength " << strength;
+            previous = after;
+            if (mode.multicolor)
+                for (const CellSlots& cell : refined) {
+                    EXPECT_EQ(cell.slots[0], refined[0].slots[0]);
+                    EXPECT_EQ(cell.slots[3], refined[0].slots[3]);
+                }
+        }
     }
 }
