@@ -194,10 +194,6 @@ std::vector<uint8_t> DitherPixels(const TargetGrid& grid, const LinearPicture& p
     }
 }
 
-}  // namespace pixolat
-
-namespace pixolat {
-
 namespace {
 
 // The blur the eye applies to a dithered screen, per axis: [1 2 1] / 4 at
@@ -287,10 +283,6 @@ Weighting WeightingAt(const LinearRgb& c) {
     return s;
 }
 
-}  // namespace
-
-namespace {
-
 float Dot3(const float* m, const float* d) {
     return m[0] * d[0] + m[1] * d[1] + m[2] * d[2];
 }
@@ -300,9 +292,10 @@ struct Sensitivity {
     float m[9];
 };
 
-// The search's state: the difference at every screen pixel as a vector
-// whose length is its CIEDE2000 (in the linear model), kept up to date as
-// pixels and colors change.
+// The search's state: the blurred screen and, at every screen pixel, the
+// difference to the blurred picture as a vector whose length is near its
+// CIEDE2000, with a linear model of how a change of light there changes it;
+// kept up to date as pixels and colors change.
 class Refiner {
 public:
     Refiner(const TargetGrid& grid, const LinearPicture& screen, std::vector<CellSlots>& cells,
@@ -641,11 +634,12 @@ void RefineDither(const TargetGrid& grid, const LinearPicture& screen,
     const float s = float(std::clamp(strength, 0, 100)) / 100.0f;
     const std::size_t count = std::size_t(grid.width * grid.pixelWidth) * std::size_t(grid.height);
     if (s <= 0.0f || screen.pixels.size() != count ||
-        values.size() != std::size_t(grid.width) * std::size_t(grid.height))
+        values.size() != std::size_t(grid.width) * std::size_t(grid.height) ||
+        cells.size() != std::size_t(grid.CellCount()))
         return;
     Refiner refiner(grid, screen, cells, s, values);
-    // Passes until few pixels change, the cells' colors re-chosen for the
-    // pixels they have, passes again.
+    // Two passes over the pixels (the second changes a third as many), the
+    // cells' colors re-chosen for the pixels they have, two passes again.
     constexpr int kPasses = 2;
     for (int round = 0; round < 2; ++round) {
         for (int pass = 0; pass < kPasses; ++pass)

@@ -41,12 +41,13 @@ std::vector<uint8_t> DitherPixels(const TargetGrid& grid, const LinearPicture& p
                                   const std::vector<CellSlots>& cells, Dithering dithering,
                                   int strength, ColorMetric metric);
 
-// Improves dithered pixel values where that lowers the difference between the
-// screen picture and the result as the eye sees them (both blurred by the
-// strength's share of a 3 x 3 Gaussian): a few passes that give each pixel
-// the value of its cell that reduces the difference most, judged with a
-// linear model of CIEDE2000 at each blurred screen pixel. Strength 0 leaves
-// the values as they are.
+// Improves dithered pixel values, and the cells' colors, where that lowers
+// the difference between the screen picture and the result as the eye sees
+// them (both blurred by the strength's share of a 3 x 3 Gaussian): passes
+// that give each pixel the value of its cell that lowers the difference
+// most, judged with a linear model of CIEDE2000 at each blurred screen pixel,
+// and a new choice of each cell color (and multicolor's image-wide pair) for
+// the pixels that show it. Strength 0 leaves everything as it is.
 void RefineDither(const TargetGrid& grid, const LinearPicture& screen,
                   std::vector<CellSlots>& cells, int strength, std::vector<uint8_t>& values);
 
