@@ -639,10 +639,11 @@ void RefineDither(const TargetGrid& grid, const LinearPicture& screen,
         return;
     Refiner refiner(grid, screen, cells, s, values);
     // Two passes over the pixels (the second changes a third as many), the
-    // cells' colors re-chosen for the pixels they have, two passes again.
-    constexpr int kPasses = 2;
+    // cells' colors re-chosen for the pixels they have, passes again: one
+    // over hires pixels, which are twice as many and each cheaper to settle.
     for (int round = 0; round < 2; ++round) {
-        for (int pass = 0; pass < kPasses; ++pass)
+        const int passes = round == 1 && grid.pixelWidth == 1 ? 1 : 2;
+        for (int pass = 0; pass < passes; ++pass)
             if (refiner.PixelPass() == 0) break;
         if (round == 0) refiner.RecolorCells(), refiner.RecolorGlobals();
     }
