@@ -62,7 +62,8 @@ uint64_t ZeroBytes(uint64_t w) {
 }
 
 // One pixel column of the clip for FillRegion: its byte columns (one, or
-// two for multicolor), read eight rows at a time.
+// two for multicolor), read 32 rows at a time in the compiler's vectors,
+// then eight in a word.
 template <int PW>
 struct FillColumn {
     uint8_t* a;
@@ -84,6 +85,32 @@ struct FillColumn {
         if constexpr (PW == 2) m |= Load(b + y) ^ (kOnes * targetB);
         return m;
     }
+    // GCC's and Clang's vectors of 16 bytes, SSE2 or NEON registers.
+    using V = uint8_t __attribute__((vector_size(16)));
+    static V Load16(const uint8_t* p) {
+        V v;
+        std::memcpy(&v, p, sizeof v);
+        return v;
+    }
+    V Closed16(int y) const {
+        V m = Load16(a + y) ^ targetA;
+        if constexpr (PW == 2) m |= Load16(b + y) ^ targetB;
+        return m;
+    }
+    // Whether any of rows y..y+31 is open (kOpen) or closed.
+    template <bool kOpen>
+    bool Any32(int y) const {
+        V m0 = Closed16(y), m1 = Closed16(y + 16);
+        V any;
+        if constexpr (kOpen) {
+            any = V(m0 == 0) | V(m1 == 0);
+        } else {
+            any = m0 | m1;
+        }
+        uint64_t w[2];
+        std::memcpy(w, &any, sizeof w);
+        return (w[0] | w[1]) != 0;
+    }
     // The first row in [from, to) that is open (kOpen) or closed, or `to`;
     // 32 rows a step while none is.
     template <bool kOpen>
@@ -94,7 +121,7 @@ struct FillColumn {
         };
         int y = from;
         for (; y + 32 <= to; y += 32)
-            if ((hits(y) | hits(y + 8) | hits(y + 16) | hits(y + 24)) != 0) break;
+            if (Any32<kOpen>(y)) break;
         for (; y + 8 <= to; y += 8)
             if (const uint64_t hit = hits(y); hit != 0) return y + FirstNonzeroByte(hit);
         for (; y < to; ++y)

@@ -61,7 +61,8 @@ void TakeArray(const Image& image, int segment, std::vector<uint8_t>& bytes) {
 
 std::size_t History::ImageChange::size() const {
     return sizeof(ImageChange) + before.name.capacity() + after.name.capacity() +
-           tiles.capacity() * sizeof(uint32_t) + beforeBytes.capacity() + afterBytes.capacity();
+           tiles.capacity() * sizeof(uint32_t) + beforeBytes.capacity() +
+           std::max(afterBytes.capacity(), tiles.size() * kTileBytes);
 }
 
 std::size_t History::Size(const Step& step) {
@@ -165,15 +166,11 @@ void History::Compare(const ImageStore& store, Copy& copy) {
             part.tiles.push_back(uint32_t(offset));
         part.beforeBytes = std::move(copy.arrays[std::size_t(segment)]);
         TakeArray(image, segment, copy.arrays[std::size_t(segment)]);
-        // The after-bytes are what the image holds until the step is
-        // undone: Apply takes them then. Their room counts from now on.
-        part.afterBytes.reserve(size);
     }
     std::erase_if(change.tiles, [&](uint32_t t) { return whole[std::size_t(SegmentOf(t))]; });
     if (!overBudget_) {
         change.tiles.shrink_to_fit();
         change.beforeBytes.reserve(change.tiles.size() * kTileBytes);
-        change.afterBytes.reserve(change.tiles.size() * kTileBytes);
     }
     // Tiles that follow each other inside one of the three arrays are
     // copied in one piece.
@@ -254,11 +251,13 @@ void History::DropOpenStep(const ImageStore& store) {
 
 void History::Apply(ImageStore& store, ImageChange& change, bool forward) {
     Image& image = store.image(change.index);
-    if (!forward && change.afterBytes.empty())
+    if (!forward && change.afterBytes.empty()) {
+        change.afterBytes.reserve(change.tiles.size() * kTileBytes);
         for (const uint32_t offset : change.tiles) {
             const uint8_t* now = TileOf(image, offset);
             change.afterBytes.insert(change.afterBytes.end(), now, now + kTileBytes);
         }
+    }
     image.desc = forward ? change.after : change.before;
     const std::vector<uint8_t>& bytes = forward ? change.afterBytes : change.beforeBytes;
     const bool shadowed = change.index == shadow_.index;

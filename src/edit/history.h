@@ -95,7 +95,8 @@ public:
 private:
     // One image's changes: descriptors and the changed tiles, each tile's
     // before- and after-bytes in tile order. The after-bytes are taken at
-    // the first undo (the image holds them until then).
+    // the first undo (the image holds them until then); their room counts
+    // from the start, but is taken only then.
     struct ImageChange {
         int index = 0;
         ImageDescriptor before;
