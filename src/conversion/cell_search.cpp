@@ -23,6 +23,7 @@ MatchPoint MatchPointOf(const Lab& lab, ColorMetric metric) {
         p.wl = 1.0f / (sl * sl);
         p.wh = 1.0f / (sh * sh);
         p.chromaScale = 0.5f;
+        p.rotation = BlueRotation(lab.a, lab.b);
         p.ciede = true;
         (void)sc;
     }
@@ -48,22 +49,37 @@ void CellDistances(const MatchPoint* points, int n, std::vector<float>& distance
     const int padded = PaddedCount(n);
     distances.assign(palette.size() * std::size_t(padded), 0.0f);
     // Structure of arrays, so the loop over pixels runs in vectors.
-    std::array<float, kMaxCellPixels> l{}, a{}, b{}, ch{}, wl{}, cs{};
+    std::array<float, kMaxCellPixels> l{}, a{}, b{}, ch{}, wl{}, cs{}, rot{};
     for (int p = 0; p < n; ++p) {
         l[p] = points[p].l, a[p] = points[p].a, b[p] = points[p].b, ch[p] = points[p].chroma;
-        wl[p] = points[p].wl, cs[p] = points[p].chromaScale;
+        wl[p] = points[p].wl, cs[p] = points[p].chromaScale, rot[p] = points[p].rotation;
     }
+    static const std::array<float, 128> paletteRotation = [] {
+        std::array<float, 128> r{};
+        for (std::size_t c = 0; c < TedPalette().size(); ++c)
+            r[c] = BlueRotation(TedPalette()[c].lab.a, TedPalette()[c].lab.b);
+        return r;
+    }();
+    constexpr float k25To7 = 6103515625.0f;
     for (std::size_t c = 0; c < palette.size(); ++c) {
         const Lab lab = palette[c].lab;
-        const float chroma = palette[c].chroma;
+        const float chroma = palette[c].chroma, rotation = paletteRotation[c];
         float* row = &distances[c * std::size_t(padded)];
         for (int p = 0; p < n; ++p) {
             const float dl = l[p] - lab.l, da = a[p] - lab.a, db = b[p] - lab.b;
             const float dc = ch[p] - chroma;
             const float cm = cs[p] * (ch[p] + chroma);
             const float sc = 1.0f + 0.045f * cm, sh = 1.0f + 0.015f * cm;
-            const float sq =
-                wl[p] * dl * dl + dc * dc / (sc * sc) + (da * da + db * db - dc * dc) / (sh * sh);
+            const float dh2 = std::max(0.0f, da * da + db * db - dc * dc);
+            // CIEDE2000's blue rotation: its angle at the two hues weighed
+            // by their chromas, the sign of the hue difference by the turn.
+            const float cm2 = cm * cm, cm7 = cm2 * cm2 * cm2 * cm;
+            const float turn =
+                (ch[p] * rot[p] + chroma * rotation) / std::max(ch[p] + chroma, 1e-6f);
+            const float rT = -2.0f * std::sqrt(cm7 / (cm7 + k25To7)) * turn;
+            const float dh = std::copysign(std::sqrt(dh2), b[p] * lab.a - a[p] * lab.b);
+            const float cc = dc / sc, hh = dh / sh;
+            const float sq = wl[p] * dl * dl + cc * cc + hh * hh + rT * cc * hh;
             row[p] = std::sqrt(sq > 0.0f ? sq : 0.0f);
         }
     }
@@ -226,29 +242,52 @@ void DifferenceRow(const MatchPoint* points, int n, const PaletteColor& color, f
     for (int p = n; p < padded; ++p) out[p] = 0.0f;
 }
 
-PairChoice BestPairRefined(const float* distances, const MatchPoint* points, int n,
+void PixelDifferenceRow(const MatchPoint* points, int n, int width, const PaletteColor& color,
+                        float* out) {
+    if (width == 1) return DifferenceRow(points, n, color, out);
+    std::array<float, kMaxCellPixels> each;
+    DifferenceRow(points, n * width, color, each.data());
+    const float share = 1.0f / float(width);
+    for (int p = 0; p < n; ++p) {
+        float sum = 0;
+        for (int k = 0; k < width; ++k) sum += each[std::size_t(p * width + k)];
+        out[p] = sum * share;
+    }
+    for (int p = n; p < PaddedCount(n); ++p) out[p] = 0.0f;
+}
+
+PairChoice BestPairRefined(const float* distances, const MatchPoint* points, int n, int width,
                            const int* globals, int candidates) {
     const std::vector<PaletteColor>& palette = TedPalette();
     const int padded = PaddedCount(n);
     std::array<float, kMaxCellPixels> floor, other;
     const float* floorOrNone = nullptr;
     if (globals != nullptr) {
-        DifferenceRow(points, n, palette[std::size_t(globals[0])], floor.data());
-        DifferenceRow(points, n, palette[std::size_t(globals[1])], other.data());
+        PixelDifferenceRow(points, n, width, palette[std::size_t(globals[0])], floor.data());
+        PixelDifferenceRow(points, n, width, palette[std::size_t(globals[1])], other.data());
         for (int p = 0; p < padded; ++p)
             floor[std::size_t(p)] = std::min(floor[std::size_t(p)], other[std::size_t(p)]);
         floorOrNone = floor.data();
     }
+    // The candidates are ranked on the quick table, the floor from it too:
+    // the two metrics' scales differ for far colors.
+    std::array<float, kMaxCellPixels> rankFloor;
+    if (globals != nullptr) {
+        const float* x = distances + std::size_t(globals[0]) * std::size_t(padded);
+        const float* y = distances + std::size_t(globals[1]) * std::size_t(padded);
+        for (int p = 0; p < padded; ++p) rankFloor[std::size_t(p)] = std::min(x[p], y[p]);
+    }
     std::array<int, 128> list{};
-    const int count = CandidateColors(distances, n, floorOrNone, candidates, list);
+    const int count = CandidateColors(distances, n, globals != nullptr ? rankFloor.data() : nullptr,
+                                      candidates, list);
     // The candidates' rows by the metric itself.
     thread_local std::vector<float> rows;
     rows.resize(std::size_t(count) * std::size_t(padded));
     std::array<int, 128> identity{};
     for (int i = 0; i < count; ++i) {
         identity[std::size_t(i)] = i;
-        DifferenceRow(points, n, palette[std::size_t(list[std::size_t(i)])],
-                      &rows[std::size_t(i * padded)]);
+        PixelDifferenceRow(points, n, width, palette[std::size_t(list[std::size_t(i)])],
+                           &rows[std::size_t(i * padded)]);
     }
     PairChoice pair = BestPairAmong(rows.data(), n, floorOrNone, identity.data(), count);
     pair.first = list[std::size_t(pair.first)];

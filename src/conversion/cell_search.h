@@ -24,6 +24,7 @@ struct MatchPoint {
     float wl = 1;           // lightness weight
     float wh = 1;           // hue and chroma weight of the pixel alone, for mixes
     float chromaScale = 0;  // 0.5 where chroma and hue are weighed by the pair's mean chroma
+    float rotation = 0;     // CIEDE2000's blue rotation at the pixel's hue, sin(2 delta theta)
     bool ciede = false;     // final choices by CIEDE2000 itself
 };
 
@@ -36,6 +37,12 @@ float Difference(const MatchPoint& p, const PaletteColor& c);
 // Difference of each of the n points to one color, into PaddedCount(n)
 // entries (0 on the padding); a loop that runs in vectors.
 void DifferenceRow(const MatchPoint* points, int n, const PaletteColor& color, float* out);
+
+// The mean Difference of each of n pixels to one color, where every pixel
+// is `width` consecutive points (the screen pixels a multicolor pixel
+// covers), into PaddedCount(n) entries; n * width <= kMaxCellPixels.
+void PixelDifferenceRow(const MatchPoint* points, int n, int width, const PaletteColor& color,
+                        float* out);
 
 // Cells of the target grid hold up to 64 pixels; a cell's table is padded to
 // a multiple of 8 pixels of distance 0 so the sums run in whole vectors.
@@ -70,10 +77,11 @@ int CandidateColors(const float* distances, int n, const float* floor, int candi
 PairChoice BestPairAmong(const float* distances, int n, const float* floor, const int* list,
                          int count);
 
-// BestPair judged by Difference: the candidates found by the quick table,
-// the pair chosen among them by the metric itself; globals (two palette
-// indices, or none) are the image-wide colors every pixel may take instead.
-PairChoice BestPairRefined(const float* distances, const MatchPoint* points, int n,
+// BestPair judged by PixelDifferenceRow: the candidates found by the quick
+// table, the pair chosen among them by the metric itself; globals (two
+// palette indices, or none) are the image-wide colors every pixel may take
+// instead. points holds n * width points (see PixelDifferenceRow).
+PairChoice BestPairRefined(const float* distances, const MatchPoint* points, int n, int width,
                            const int* globals, int candidates);
 
 // The best pair for a dithered cell: a pixel costs its distance to the

@@ -33,6 +33,15 @@ inline Lab LabOf(RgbColor color) {
 // The CIEDE2000 color difference (kL = kC = kH = 1).
 double Ciede2000(const Lab& first, const Lab& second);
 
+// sin(2 delta theta) of CIEDE2000's blue rotation at the hue of (a, b).
+inline float BlueRotation(float a, float b) {
+    if (a == 0.0f && b == 0.0f) return 0.0f;
+    float hue = std::atan2(b, a) * 57.2957795f;
+    if (hue < 0.0f) hue += 360.0f;
+    const float off = (hue - 275.0f) / 25.0f;
+    return std::sin(60.0f * std::exp(-off * off) * 0.017453293f);
+}
+
 // The same in single precision without trigonometric calls (the mean hue's
 // terms from its cosine and sine, the blue rotation's angle from a
 // polynomial arctangent): within 0.05 of Ciede2000, several times faster,

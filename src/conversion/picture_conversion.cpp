@@ -53,7 +53,20 @@ struct CellTables {
     const float* of(int cell) const { return &distances[offsets[std::size_t(cell)]]; }
 };
 
-CellTables AllCellDistances(const TargetGrid& grid, const std::vector<MatchPoint>& points) {
+// The screen's grid: each target pixel's `pixelWidth` screen pixels side by
+// side, so that a cell's gathered points come in runs of that many.
+TargetGrid ScreenGridOf(const TargetGrid& grid) {
+    TargetGrid g = grid;
+    g.width *= grid.pixelWidth;
+    g.cellWidth *= grid.pixelWidth;
+    g.pixelWidth = 1;
+    return g;
+}
+
+// Every cell's table; points are on the screen's grid when width is 2, and
+// a pixel's distance is the mean of its screen pixels' distances.
+CellTables AllCellDistances(const TargetGrid& grid, const std::vector<MatchPoint>& points,
+                            int width) {
     CellTables tables;
     const std::size_t colors = TedPalette().size();
     tables.offsets.resize(std::size_t(grid.CellCount()));
@@ -65,13 +78,25 @@ CellTables AllCellDistances(const TargetGrid& grid, const std::vector<MatchPoint
         total += colors * std::size_t(PaddedCount(tables.counts[std::size_t(cell)]));
     }
     tables.distances.resize(total);
+    const TargetGrid gathered = width == 1 ? grid : ScreenGridOf(grid);
     std::array<MatchPoint, kMaxCellPixels> cellPoints;
     std::vector<float> one;
     for (int cell = 0; cell < grid.CellCount(); ++cell) {
-        const int n = grid.GatherCell(cell, points, cellPoints.data());
-        CellDistances(cellPoints.data(), n, one);
-        std::copy(one.begin(), one.end(),
-                  tables.distances.begin() + std::ptrdiff_t(tables.offsets[std::size_t(cell)]));
+        const int m = gathered.GatherCell(cell, points, cellPoints.data());
+        CellDistances(cellPoints.data(), m, one);
+        float* out = &tables.distances[tables.offsets[std::size_t(cell)]];
+        if (width == 1) {
+            std::copy(one.begin(), one.end(), out);
+            continue;
+        }
+        const int n = tables.counts[std::size_t(cell)];
+        const int padded = PaddedCount(n), paddedIn = PaddedCount(m);
+        for (std::size_t c = 0; c < colors; ++c) {
+            const float* row = &one[c * std::size_t(paddedIn)];
+            float* to = out + c * std::size_t(padded);
+            for (int p = 0; p < n; ++p) to[p] = 0.5f * (row[2 * p] + row[2 * p + 1]);
+            for (int p = n; p < padded; ++p) to[p] = 0.0f;
+        }
     }
     return tables;
 }
@@ -229,15 +254,21 @@ std::vector<MatchPoint> MatchPoints(const LinearPicture& picture, ColorMetric me
 
 // Every cell's colors as palette indices, by pixel value (hires: value 0 is
 // cell color 2, value 1 cell color 1; multicolor: color0, cell color 1, cell
-// color 2, color3). A dithered picture's pairs are judged by their mixes.
+// color 2, color3). A dithered picture's pairs are judged by their mixes;
+// an undithered one's by the screen pixels (screenPoints, two per pixel in
+// multicolor).
 std::vector<CellSlots> ChooseCellColors(const TargetGrid& grid,
                                         const std::vector<MatchPoint>& points,
+                                        const std::vector<MatchPoint>& screenPoints,
                                         const ConversionOptions& options) {
     std::vector<CellSlots> cells(std::size_t(grid.CellCount()));
     const bool mixes = options.dithering != Dithering::None && options.strength > 0;
     std::array<MatchPoint, kMaxCellPixels> cellPoints;
+    const int width = grid.pixelWidth;
+    const TargetGrid screenGrid = ScreenGridOf(grid);
     if (options.multicolor) {
-        const CellTables tables = AllCellDistances(grid, points);
+        const CellTables tables =
+            mixes ? AllCellDistances(grid, points, 1) : AllCellDistances(grid, screenPoints, width);
         const std::vector<int> order = ColorsByNearestCount(tables);
         auto [g0, g3] = ChooseGlobalPair(tables, order);
         if (mixes) std::tie(g0, g3) = ChooseMixGlobalPair(grid, points, tables, order, {g0, g3});
@@ -250,8 +281,8 @@ std::vector<CellSlots> ChooseCellColors(const TargetGrid& grid,
                 pair = BestMixPair(tables.of(cell), cellPoints.data(), n, globals, kMixCandidates,
                                    kMixNoise);
             } else {
-                grid.GatherCell(cell, points, cellPoints.data());
-                pair = BestPairRefined(tables.of(cell), cellPoints.data(), n, globals,
+                screenGrid.GatherCell(cell, screenPoints, cellPoints.data());
+                pair = BestPairRefined(tables.of(cell), cellPoints.data(), n, width, globals,
                                        kCellCandidates);
             }
             cells[std::size_t(cell)] = {{g0, pair.first, pair.second, g3}, 4};
@@ -260,15 +291,58 @@ std::vector<CellSlots> ChooseCellColors(const TargetGrid& grid,
     }
     std::vector<float> distances;
     for (int cell = 0; cell < grid.CellCount(); ++cell) {
-        const int n = grid.GatherCell(cell, points, cellPoints.data());
+        const int n = grid.GatherCell(cell, mixes ? points : screenPoints, cellPoints.data());
         CellDistances(cellPoints.data(), n, distances);
         const PairChoice pair = mixes ? BestMixPair(distances.data(), cellPoints.data(), n, nullptr,
                                                     kMixCandidates, kMixNoise)
-                                      : BestPairRefined(distances.data(), cellPoints.data(), n,
+                                      : BestPairRefined(distances.data(), cellPoints.data(), n, 1,
                                                         nullptr, kCellCandidates);
         cells[std::size_t(cell)] = {{pair.first, pair.second, 0, 0}, 2};
     }
     return cells;
+}
+
+// Each pixel's value without dithering: the cell color nearest to its
+// screen pixels (both of a multicolor pixel, as the screen shows it).
+std::vector<uint8_t> NearestValues(const TargetGrid& grid,
+                                   const std::vector<MatchPoint>& screenPoints,
+                                   const std::vector<CellSlots>& cells) {
+    const std::vector<PaletteColor>& palette = TedPalette();
+    const TargetGrid screenGrid = ScreenGridOf(grid);
+    std::vector<uint8_t> values(std::size_t(grid.width) * std::size_t(grid.height));
+    std::array<MatchPoint, kMaxCellPixels> cellPoints;
+    std::array<float, kMaxCellPixels> best, row;
+    std::array<uint8_t, kMaxCellPixels> slot;
+    for (int cell = 0; cell < grid.CellCount(); ++cell) {
+        const CellSlots& slots = cells[std::size_t(cell)];
+        const int n = screenGrid.GatherCell(cell, screenPoints, cellPoints.data()) / grid.pixelWidth;
+        slot.fill(0);
+        for (int s = 0; s < slots.count; ++s) {
+            // A color that another slot already holds can give nothing nearer.
+            if (std::find(slots.slots.begin(), slots.slots.begin() + s,
+                          slots.slots[std::size_t(s)]) != slots.slots.begin() + s)
+                continue;
+            PixelDifferenceRow(cellPoints.data(), n, grid.pixelWidth,
+                               palette[std::size_t(slots.slots[std::size_t(s)])],
+                               s == 0 ? best.data() : row.data());
+            if (s == 0) continue;
+            for (int p = 0; p < n; ++p) {
+                const bool nearer = row[std::size_t(p)] < best[std::size_t(p)];
+                best[std::size_t(p)] = nearer ? row[std::size_t(p)] : best[std::size_t(p)];
+                slot[std::size_t(p)] = nearer ? uint8_t(s) : slot[std::size_t(p)];
+            }
+        }
+        const int x0 = (cell % grid.cellsX) * grid.cellWidth;
+        const int y0 = (cell / grid.cellsX) * grid.cellHeight;
+        const int x1 = std::min(x0 + grid.cellWidth, grid.width);
+        const int y1 = std::min(y0 + grid.cellHeight, grid.height);
+        int p = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x)
+                values[std::size_t(y) * std::size_t(grid.width) + std::size_t(x)] =
+                    slot[std::size_t(p++)];
+    }
+    return values;
 }
 
 // Swaps two pixel values in the cell (or the whole image) so that the more
@@ -377,11 +451,21 @@ void ConvertScaled(const LinearPicture& scaled, const ConversionOptions& options
             screenWidth, grid.height,
             std::vector<LinearRgb>(std::size_t(screenWidth) * std::size_t(grid.height))};
     Adjust(screen, options.adjustments);
-    const LinearPicture picture = OnGrid(screen, grid);
-    const std::vector<MatchPoint> points = MatchPoints(picture, options.metric);
-    std::vector<CellSlots> cells = ChooseCellColors(grid, points, options);
-    std::vector<uint8_t> values = DitherPixels(grid, picture, points, cells, options.dithering,
-                                               options.strength, options.metric);
+    // The grid's points serve dithering; the screen's the undithered choices.
+    const bool dithered = options.dithering != Dithering::None;
+    const LinearPicture picture = dithered ? OnGrid(screen, grid) : LinearPicture{};
+    const std::vector<MatchPoint> points =
+        dithered ? MatchPoints(picture, options.metric) : std::vector<MatchPoint>{};
+    const bool mixes = dithered && options.strength > 0;
+    const std::vector<MatchPoint> screenPoints =
+        mixes                               ? std::vector<MatchPoint>{}
+        : dithered && grid.pixelWidth == 1 ? points
+                                            : MatchPoints(screen, options.metric);
+    std::vector<CellSlots> cells = ChooseCellColors(grid, points, screenPoints, options);
+    std::vector<uint8_t> values =
+        dithered ? DitherPixels(grid, picture, points, cells, options.dithering, options.strength,
+                                options.metric)
+                 : NearestValues(grid, screenPoints, cells);
     Normalize(grid, cells, values, options.multicolor);
     Image& image = result.image();
     std::memset(image.plane.data(), 0, kPlaneBytes);
