@@ -4,6 +4,7 @@
 // pair of a multicolor picture) that minimises the sum of those distances.
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "conversion/color_science.h"
@@ -80,9 +81,12 @@ PairChoice BestPairAmong(const float* distances, int n, const float* floor, cons
 // BestPair judged by PixelDifferenceRow: the candidates found by the quick
 // table, the pair chosen among them by the metric itself; globals (two
 // palette indices, or none) are the image-wide colors every pixel may take
-// instead. points holds n * width points (see PixelDifferenceRow).
+// instead. points holds n * width points (see PixelDifferenceRow). With
+// values, each pixel's nearest of the colors gets there as its slot: 0 or 1
+// for first and second, or 0..3 for globals[0], first, second, globals[1]
+// (the lowest slot of equals).
 PairChoice BestPairRefined(const float* distances, const MatchPoint* points, int n, int width,
-                           const int* globals, int candidates);
+                           const int* globals, int candidates, uint8_t* values = nullptr);
 
 // The best pair for a dithered cell: a pixel costs its distance to the
 // nearest mix of two of the cell's colors (with the image-wide pair

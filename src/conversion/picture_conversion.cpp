@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <limits>
 #include <cstring>
 #include <numeric>
 #include <tuple>
@@ -136,12 +138,18 @@ std::vector<int> ColorsByNearestCount(const CellTables& tables) {
         const int n = tables.counts[cell];
         const int padded = PaddedCount(n);
         const float* d = tables.of(int(cell));
-        for (int p = 0; p < n; ++p) {
-            int best = 0;
-            for (int c = 1; c < colors; ++c)
-                if (d[std::size_t(c * padded + p)] < d[std::size_t(best * padded + p)]) best = c;
-            ++nearestCount[std::size_t(best)];
-        }
+        // The least of keys that hold the distance with the color's index in
+        // the mantissa's 7 lowest bits: a float minimum, in vectors.
+        std::array<float, kMaxCellPixels> key;
+        key.fill(std::numeric_limits<float>::max());
+        for (int c = 0; c < colors; ++c)
+            for (int p = 0; p < padded; ++p) {
+                const float k = std::bit_cast<float>(
+                    (std::bit_cast<uint32_t>(d[std::size_t(c * padded + p)]) & ~127u) | uint32_t(c));
+                key[std::size_t(p)] = std::min(key[std::size_t(p)], k);
+            }
+        for (int p = 0; p < n; ++p)
+            ++nearestCount[std::bit_cast<uint32_t>(key[std::size_t(p)]) & 127u];
     }
     std::vector<int> order(static_cast<std::size_t>(colors));
     std::iota(order.begin(), order.end(), 0);
@@ -252,16 +260,31 @@ std::vector<MatchPoint> MatchPoints(const LinearPicture& picture, ColorMetric me
     return points;
 }
 
+// Puts a cell's values (row by row) into the picture's.
+void ScatterCell(const TargetGrid& grid, int cell, const uint8_t* cellValues,
+                 std::vector<uint8_t>& values) {
+    const int x0 = (cell % grid.cellsX) * grid.cellWidth;
+    const int y0 = (cell / grid.cellsX) * grid.cellHeight;
+    const int x1 = std::min(x0 + grid.cellWidth, grid.width);
+    const int y1 = std::min(y0 + grid.cellHeight, grid.height);
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x)
+            values[std::size_t(y) * std::size_t(grid.width) + std::size_t(x)] = *cellValues++;
+}
+
 // Every cell's colors as palette indices, by pixel value (hires: value 0 is
 // cell color 2, value 1 cell color 1; multicolor: color0, cell color 1, cell
 // color 2, color3). A dithered picture's pairs are judged by their mixes;
 // an undithered one's by the screen pixels (screenPoints, two per pixel in
-// multicolor).
+// multicolor), each pixel's nearest color into values on the way.
 std::vector<CellSlots> ChooseCellColors(const TargetGrid& grid,
                                         const std::vector<MatchPoint>& points,
                                         const std::vector<MatchPoint>& screenPoints,
-                                        const ConversionOptions& options) {
+                                        const ConversionOptions& options,
+                                        std::vector<uint8_t>& values) {
     std::vector<CellSlots> cells(std::size_t(grid.CellCount()));
+    values.assign(std::size_t(grid.width) * std::size_t(grid.height), 0);
+    std::array<uint8_t, kMaxCellPixels> cellValues{};
     const bool mixes = options.dithering != Dithering::None && options.strength > 0;
     std::array<MatchPoint, kMaxCellPixels> cellPoints;
     const int width = grid.pixelWidth;
@@ -283,7 +306,8 @@ std::vector<CellSlots> ChooseCellColors(const TargetGrid& grid,
             } else {
                 screenGrid.GatherCell(cell, screenPoints, cellPoints.data());
                 pair = BestPairRefined(tables.of(cell), cellPoints.data(), n, width, globals,
-                                       kCellCandidates);
+                                       kCellCandidates, cellValues.data());
+                ScatterCell(grid, cell, cellValues.data(), values);
             }
             cells[std::size_t(cell)] = {{g0, pair.first, pair.second, g3}, 4};
         }
@@ -293,56 +317,18 @@ std::vector<CellSlots> ChooseCellColors(const TargetGrid& grid,
     for (int cell = 0; cell < grid.CellCount(); ++cell) {
         const int n = grid.GatherCell(cell, mixes ? points : screenPoints, cellPoints.data());
         CellDistances(cellPoints.data(), n, distances);
-        const PairChoice pair = mixes ? BestMixPair(distances.data(), cellPoints.data(), n, nullptr,
-                                                    kMixCandidates, kMixNoise)
-                                      : BestPairRefined(distances.data(), cellPoints.data(), n, 1,
-                                                        nullptr, kCellCandidates);
+        PairChoice pair;
+        if (mixes) {
+            pair = BestMixPair(distances.data(), cellPoints.data(), n, nullptr, kMixCandidates,
+                               kMixNoise);
+        } else {
+            pair = BestPairRefined(distances.data(), cellPoints.data(), n, 1, nullptr,
+                                   kCellCandidates, cellValues.data());
+            ScatterCell(grid, cell, cellValues.data(), values);
+        }
         cells[std::size_t(cell)] = {{pair.first, pair.second, 0, 0}, 2};
     }
     return cells;
-}
-
-// Each pixel's value without dithering: the cell color nearest to its
-// screen pixels (both of a multicolor pixel, as the screen shows it).
-std::vector<uint8_t> NearestValues(const TargetGrid& grid,
-                                   const std::vector<MatchPoint>& screenPoints,
-                                   const std::vector<CellSlots>& cells) {
-    const std::vector<PaletteColor>& palette = TedPalette();
-    const TargetGrid screenGrid = ScreenGridOf(grid);
-    std::vector<uint8_t> values(std::size_t(grid.width) * std::size_t(grid.height));
-    std::array<MatchPoint, kMaxCellPixels> cellPoints;
-    std::array<float, kMaxCellPixels> best, row;
-    std::array<uint8_t, kMaxCellPixels> slot;
-    for (int cell = 0; cell < grid.CellCount(); ++cell) {
-        const CellSlots& slots = cells[std::size_t(cell)];
-        const int n = screenGrid.GatherCell(cell, screenPoints, cellPoints.data()) / grid.pixelWidth;
-        slot.fill(0);
-        for (int s = 0; s < slots.count; ++s) {
-            // A color that another slot already holds can give nothing nearer.
-            if (std::find(slots.slots.begin(), slots.slots.begin() + s,
-                          slots.slots[std::size_t(s)]) != slots.slots.begin() + s)
-                continue;
-            PixelDifferenceRow(cellPoints.data(), n, grid.pixelWidth,
-                               palette[std::size_t(slots.slots[std::size_t(s)])],
-                               s == 0 ? best.data() : row.data());
-            if (s == 0) continue;
-            for (int p = 0; p < n; ++p) {
-                const bool nearer = row[std::size_t(p)] < best[std::size_t(p)];
-                best[std::size_t(p)] = nearer ? row[std::size_t(p)] : best[std::size_t(p)];
-                slot[std::size_t(p)] = nearer ? uint8_t(s) : slot[std::size_t(p)];
-            }
-        }
-        const int x0 = (cell % grid.cellsX) * grid.cellWidth;
-        const int y0 = (cell / grid.cellsX) * grid.cellHeight;
-        const int x1 = std::min(x0 + grid.cellWidth, grid.width);
-        const int y1 = std::min(y0 + grid.cellHeight, grid.height);
-        int p = 0;
-        for (int y = y0; y < y1; ++y)
-            for (int x = x0; x < x1; ++x)
-                values[std::size_t(y) * std::size_t(grid.width) + std::size_t(x)] =
-                    slot[std::size_t(p++)];
-    }
-    return values;
 }
 
 // Swaps two pixel values in the cell (or the whole image) so that the more
@@ -461,11 +447,11 @@ void ConvertScaled(const LinearPicture& scaled, const ConversionOptions& options
         mixes                               ? std::vector<MatchPoint>{}
         : dithered && grid.pixelWidth == 1 ? points
                                             : MatchPoints(screen, options.metric);
-    std::vector<CellSlots> cells = ChooseCellColors(grid, points, screenPoints, options);
-    std::vector<uint8_t> values =
-        dithered ? DitherPixels(grid, picture, points, cells, options.dithering, options.strength,
-                                options.metric)
-                 : NearestValues(grid, screenPoints, cells);
+    std::vector<uint8_t> values;
+    std::vector<CellSlots> cells = ChooseCellColors(grid, points, screenPoints, options, values);
+    if (dithered)
+        values = DitherPixels(grid, picture, points, cells, options.dithering, options.strength,
+                              options.metric);
     Normalize(grid, cells, values, options.multicolor);
     Image& image = result.image();
     std::memset(image.plane.data(), 0, kPlaneBytes);
