@@ -23,7 +23,7 @@ MatchPoint MatchPointOf(const Lab& lab, ColorMetric metric) {
     p.l = lab.l;
     p.a = lab.a;
     p.b = lab.b;
-    p.chroma = std::hypot(lab.a, lab.b);
+    p.chroma = std::sqrt(lab.a * lab.a + lab.b * lab.b);
     if (metric == ColorMetric::Weighted) {
         const float l50 = (lab.l - 50.0f) * (lab.l - 50.0f);
         const float sl = 1.0f + 0.015f * l50 / std::sqrt(20.0f + l50);
@@ -53,10 +53,14 @@ float Difference(const MatchPoint& p, const PaletteColor& c) {
                    : Distance(p, c);
 }
 
-WIDE_VECTORS void CellDistances(const MatchPoint* points, int n, std::vector<float>& distances) {
+void CellDistances(const MatchPoint* points, int n, std::vector<float>& distances) {
+    distances.resize(TedPalette().size() * std::size_t(PaddedCount(n)));
+    CellDistances(points, n, distances.data());
+}
+
+WIDE_VECTORS void CellDistances(const MatchPoint* points, int n, float* distances) {
     const std::vector<PaletteColor>& palette = TedPalette();
     const int padded = PaddedCount(n);
-    distances.assign(palette.size() * std::size_t(padded), 0.0f);
     // Structure of arrays, so the loop over pixels runs in vectors.
     std::array<float, kMaxCellPixels> l{}, a{}, b{}, ch{}, wl{}, cs{}, rot{};
     for (int p = 0; p < n; ++p) {
@@ -73,7 +77,7 @@ WIDE_VECTORS void CellDistances(const MatchPoint* points, int n, std::vector<flo
     for (std::size_t c = 0; c < palette.size(); ++c) {
         const Lab lab = palette[c].lab;
         const float chroma = palette[c].chroma, rotation = paletteRotation[c];
-        float* row = &distances[c * std::size_t(padded)];
+        float* row = distances + c * std::size_t(padded);
         for (int p = 0; p < n; ++p) {
             const float dl = l[p] - lab.l, da = a[p] - lab.a, db = b[p] - lab.b;
             const float dc = ch[p] - chroma;
@@ -91,6 +95,7 @@ WIDE_VECTORS void CellDistances(const MatchPoint* points, int n, std::vector<flo
             const float sq = wl[p] * dl * dl + cc * cc + hh * hh + rT * cc * hh;
             row[p] = std::sqrt(sq > 0.0f ? sq : 0.0f);
         }
+        for (int p = n; p < padded; ++p) row[p] = 0.0f;
     }
 }
 
@@ -117,8 +122,8 @@ const float* NoFloor() {
 
 }  // namespace
 
-int CandidateColors(const float* distances, int n, const float* floor, int candidates,
-                    std::array<int, 128>& list) {
+int CandidateColors(const float* distances, int n, const float* floor,
+                                 int candidates, std::array<int, 128>& list) {
     if (floor == nullptr) floor = NoFloor();
     const int colors = int(TedPalette().size());
     candidates = std::clamp(candidates, 1, colors);
@@ -211,8 +216,8 @@ PairChoice BestPair(const float* distances, int n, const float* floor, int candi
     return BestPairAmong(distances, n, floor, list.data(), count);
 }
 
-PairChoice BestPairAmong(const float* distances, int n, const float* floor, const int* list,
-                         int count) {
+PairChoice BestPairAmong(const float* distances, int n, const float* floor,
+                                      const int* list, int count) {
     if (floor == nullptr) floor = NoFloor();
     const int padded = PaddedCount(n);
     // Each candidate's distances already capped by the floor.

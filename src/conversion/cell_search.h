@@ -54,6 +54,8 @@ inline int PaddedCount(int n) {
 
 // distances[c * padded + p]: pixel p of the cell to palette color c.
 void CellDistances(const MatchPoint* points, int n, std::vector<float>& distances);
+// The same into a table of TedPalette().size() * PaddedCount(n) entries.
+void CellDistances(const MatchPoint* points, int n, float* distances);
 
 struct PairChoice {
     int first = 0;  // palette indices

@@ -66,10 +66,10 @@ TargetGrid ScreenGridOf(const TargetGrid& grid) {
 }
 
 // Every cell's table; points are on the screen's grid when width is 2, and
-// a pixel's distance is the mean of its screen pixels' distances.
-CellTables AllCellDistances(const TargetGrid& grid, const std::vector<MatchPoint>& points,
-                            int width) {
-    CellTables tables;
+// a pixel's distance is the mean of its screen pixels' distances. The
+// storage is kept from one conversion to the next (megabytes of it).
+void AllCellDistances(const TargetGrid& grid, const std::vector<MatchPoint>& points, int width,
+                      CellTables& tables) {
     const std::size_t colors = TedPalette().size();
     tables.offsets.resize(std::size_t(grid.CellCount()));
     tables.counts.resize(std::size_t(grid.CellCount()));
@@ -82,15 +82,15 @@ CellTables AllCellDistances(const TargetGrid& grid, const std::vector<MatchPoint
     tables.distances.resize(total);
     const TargetGrid gathered = width == 1 ? grid : ScreenGridOf(grid);
     std::array<MatchPoint, kMaxCellPixels> cellPoints;
-    std::vector<float> one;
+    std::vector<float> one(colors * kMaxCellPixels);
     for (int cell = 0; cell < grid.CellCount(); ++cell) {
         const int m = gathered.GatherCell(cell, points, cellPoints.data());
-        CellDistances(cellPoints.data(), m, one);
         float* out = &tables.distances[tables.offsets[std::size_t(cell)]];
         if (width == 1) {
-            std::copy(one.begin(), one.end(), out);
+            CellDistances(cellPoints.data(), m, out);
             continue;
         }
+        CellDistances(cellPoints.data(), m, one.data());
         const int n = tables.counts[std::size_t(cell)];
         const int padded = PaddedCount(n), paddedIn = PaddedCount(m);
         for (std::size_t c = 0; c < colors; ++c) {
@@ -100,7 +100,6 @@ CellTables AllCellDistances(const TargetGrid& grid, const std::vector<MatchPoint
             for (int p = n; p < padded; ++p) to[p] = 0.0f;
         }
     }
-    return tables;
 }
 
 // The pair's distances, the floor under each pixel's cell colors.
@@ -290,8 +289,11 @@ std::vector<CellSlots> ChooseCellColors(const TargetGrid& grid,
     const int width = grid.pixelWidth;
     const TargetGrid screenGrid = ScreenGridOf(grid);
     if (options.multicolor) {
-        const CellTables tables =
-            mixes ? AllCellDistances(grid, points, 1) : AllCellDistances(grid, screenPoints, width);
+        thread_local CellTables tables;
+        if (mixes)
+            AllCellDistances(grid, points, 1, tables);
+        else
+            AllCellDistances(grid, screenPoints, width, tables);
         const std::vector<int> order = ColorsByNearestCount(tables);
         auto [g0, g3] = ChooseGlobalPair(tables, order);
         if (mixes) std::tie(g0, g3) = ChooseMixGlobalPair(grid, points, tables, order, {g0, g3});
