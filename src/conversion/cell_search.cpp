@@ -39,6 +39,57 @@ MatchPoint MatchPointOf(const Lab& lab, ColorMetric metric) {
     return p;
 }
 
+WIDE_VECTORS void MatchPointsOf(const LinearRgb* pixels, std::size_t count, ColorMetric metric,
+                               MatchPoint* out) {
+    constexpr int kBlock = 64;
+    constexpr float kEpsilon = 216.0f / 24389.0f, kKappa = 24389.0f / 27.0f;
+    const bool weighted = metric == ColorMetric::Weighted;
+    // LabFromLinear's companding: a cube root from a guess on the float's
+    // exponent and two Newton steps, above the linear segment near black.
+    auto curve = [&](float t) {
+        const uint32_t bits = std::bit_cast<uint32_t>(t) / 3 + 709921077u;
+        float r = std::bit_cast<float>(bits);
+        r = r - (r - t / (r * r)) / 3.0f;
+        r = r - (r - t / (r * r)) / 3.0f;
+        return t <= kEpsilon ? (kKappa * t + 16.0f) / 116.0f : r;
+    };
+    for (std::size_t start = 0; start < count; start += kBlock) {
+        const int m = int(std::min<std::size_t>(kBlock, count - start));
+        std::array<float, kBlock> r{}, g{}, b{};
+        for (int i = 0; i < m; ++i) {
+            const LinearRgb& c = pixels[start + std::size_t(i)];
+            r[std::size_t(i)] = c.r, g[std::size_t(i)] = c.g, b[std::size_t(i)] = c.b;
+        }
+        std::array<float, kBlock> l, a, bb, ch, wl, wh, rot;
+        for (int i = 0; i < kBlock; ++i) {
+            const float x = (0.4124564f * r[i] + 0.3575761f * g[i] + 0.1804375f * b[i]) / 0.95047f;
+            const float y = 0.2126729f * r[i] + 0.7151522f * g[i] + 0.0721750f * b[i];
+            const float z = (0.0193339f * r[i] + 0.1191920f * g[i] + 0.9503041f * b[i]) / 1.08883f;
+            const float fx = curve(x), fy = curve(y), fz = curve(z);
+            l[i] = 116.0f * fy - 16.0f, a[i] = 500.0f * (fx - fy), bb[i] = 200.0f * (fy - fz);
+            const float c2 = a[i] * a[i] + bb[i] * bb[i];
+            ch[i] = std::sqrt(c2);
+            const float l50 = (l[i] - 50.0f) * (l[i] - 50.0f);
+            const float sl = 1.0f + 0.015f * l50 / std::sqrt(20.0f + l50);
+            const float sh = 1.0f + 0.015f * ch[i];
+            wl[i] = 1.0f / (sl * sl), wh[i] = 1.0f / (sh * sh);
+            const float inverse = c2 > 1e-12f ? 1.0f / std::sqrt(c2) : 0.0f;
+            rot[i] = c2 > 1e-12f ? RotationSine(a[i] * inverse, bb[i] * inverse) : 0.0f;
+        }
+        for (int i = 0; i < m; ++i) {
+            MatchPoint& p = out[start + std::size_t(i)];
+            p = MatchPoint{};
+            p.l = l[std::size_t(i)], p.a = a[std::size_t(i)], p.b = bb[std::size_t(i)];
+            p.chroma = ch[std::size_t(i)];
+            if (!weighted) continue;
+            p.wl = wl[std::size_t(i)], p.wh = wh[std::size_t(i)];
+            p.chromaScale = 0.5f;
+            p.rotation = rot[std::size_t(i)];
+            p.ciede = true;
+        }
+    }
+}
+
 float Distance(const MatchPoint& p, const PaletteColor& c) {
     const float dl = p.l - c.lab.l, da = p.a - c.lab.a, db = p.b - c.lab.b;
     const float dc = p.chroma - c.chroma;

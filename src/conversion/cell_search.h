@@ -30,6 +30,8 @@ struct MatchPoint {
 };
 
 MatchPoint MatchPointOf(const Lab& lab, ColorMetric metric);
+// MatchPointOf(LabFromLinear(pixel)) of count pixels, in vectors.
+void MatchPointsOf(const LinearRgb* pixels, std::size_t count, ColorMetric metric, MatchPoint* out);
 // The metric's quick form, for searches over the whole palette.
 float Distance(const MatchPoint& p, const PaletteColor& c);
 // The metric itself, for the final choices among a few colors: CIEDE2000

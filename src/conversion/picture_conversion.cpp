@@ -254,8 +254,7 @@ LinearPicture OnGrid(const LinearPicture& screen, const TargetGrid& grid) {
 
 std::vector<MatchPoint> MatchPoints(const LinearPicture& picture, ColorMetric metric) {
     std::vector<MatchPoint> points(picture.pixels.size());
-    for (std::size_t i = 0; i < points.size(); ++i)
-        points[i] = MatchPointOf(LabFromLinear(picture.pixels[i]), metric);
+    MatchPointsOf(picture.pixels.data(), points.size(), metric, points.data());
     return points;
 }
 
