@@ -154,7 +154,7 @@ namespace {
 
 // Sum over the padded pixels of min(x[p], y[p]), in 8 running sums so the
 // compiler keeps it in vectors.
-float SumOfMin(const float* x, const float* y, int padded) {
+[[gnu::always_inline]] inline float SumOfMin(const float* x, const float* y, int padded) {
     float acc[8] = {};
     for (int p = 0; p < padded; p += 8)
         for (int k = 0; k < 8; ++k) acc[k] += std::min(x[p + k], y[p + k]);
@@ -173,7 +173,7 @@ const float* NoFloor() {
 
 }  // namespace
 
-int CandidateColors(const float* distances, int n, const float* floor,
+WIDE_VECTORS int CandidateColors(const float* distances, int n, const float* floor,
                                  int candidates, std::array<int, 128>& list) {
     if (floor == nullptr) floor = NoFloor();
     const int colors = int(TedPalette().size());
@@ -267,7 +267,7 @@ PairChoice BestPair(const float* distances, int n, const float* floor, int candi
     return BestPairAmong(distances, n, floor, list.data(), count);
 }
 
-PairChoice BestPairAmong(const float* distances, int n, const float* floor,
+WIDE_VECTORS PairChoice BestPairAmong(const float* distances, int n, const float* floor,
                                       const int* list, int count) {
     if (floor == nullptr) floor = NoFloor();
     const int padded = PaddedCount(n);
