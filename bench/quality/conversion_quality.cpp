@@ -6,7 +6,7 @@
 // table of differences per picture and mode, and the CPU time per conversion.
 //
 //   pixolat_conversion_quality [--metric lab|weighted] [--only MODE] [--write FOLDER]
-//                              [--exhaustive] [PICTURE ...]
+//                              [--exhaustive] [--runs N] [PICTURE ...]
 //   pixolat_conversion_quality --prepare INPUT OUTPUT.png
 //
 // --exhaustive also prints, for the undithered modes, the least difference
@@ -16,6 +16,7 @@
 // of any size to 320 x 200 for that set.
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -193,6 +194,7 @@ int main(int argc, char** argv) {
     std::string writeFolder;
     std::string only;  // one mode's name, for profiling
     bool exhaustive = false;
+    int runs = 3;  // the fastest counts
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--prepare" && i + 2 < argc) return Prepare(argv[i + 1], argv[i + 2]);
@@ -202,6 +204,10 @@ int main(int argc, char** argv) {
         }
         if (arg == "--only" && i + 1 < argc) {
             only = argv[++i];
+            continue;
+        }
+        if (arg == "--runs" && i + 1 < argc) {
+            runs = std::max(1, std::atoi(argv[++i]));
             continue;
         }
         if (arg == "--exhaustive") {
@@ -250,10 +256,10 @@ int main(int argc, char** argv) {
             options.multicolor = kModes[m].multicolor;
             options.dithering = kModes[m].dithering;
             options.metric = metric;
-            // The fastest of three runs: the time of the conversion, not of the machine's other
+            // The fastest of the runs: the time of the conversion, not of the machine's other
             // work.
             double best = 1e9;
-            for (int run = 0; run < 3; ++run) {
+            for (int run = 0; run < runs; ++run) {
                 const std::clock_t start = std::clock();
                 ConvertPicture(source, options, result);
                 best = std::min(best, CpuMilliseconds(start));
