@@ -66,10 +66,9 @@ TargetGrid ScreenGridOf(const TargetGrid& grid) {
     return g;
 }
 
-// Every cell's table; points are on the screen's grid when width is 2, and
-// a pixel's distance is the mean of its screen pixels' distances. The
-// storage is kept from one conversion to the next (megabytes of it).
-void AllCellDistances(const TargetGrid& grid, const std::vector<MatchPoint>& points, int width,
+// Every cell's table. The storage is kept from one conversion to the next
+// (megabytes of it).
+void AllCellDistances(const TargetGrid& grid, const std::vector<MatchPoint>& points,
                       CellTables& tables) {
     const std::size_t colors = TedPalette().size();
     tables.offsets.resize(std::size_t(grid.CellCount()));
@@ -81,25 +80,10 @@ void AllCellDistances(const TargetGrid& grid, const std::vector<MatchPoint>& poi
         total += colors * std::size_t(PaddedCount(tables.counts[std::size_t(cell)]));
     }
     tables.distances.resize(total);
-    const TargetGrid gathered = width == 1 ? grid : ScreenGridOf(grid);
     std::array<MatchPoint, kMaxCellPixels> cellPoints;
-    std::vector<float> one(colors * kMaxCellPixels);
     for (int cell = 0; cell < grid.CellCount(); ++cell) {
-        const int m = gathered.GatherCell(cell, points, cellPoints.data());
-        float* out = &tables.distances[tables.offsets[std::size_t(cell)]];
-        if (width == 1) {
-            CellDistances(cellPoints.data(), m, out);
-            continue;
-        }
-        CellDistances(cellPoints.data(), m, one.data());
-        const int n = tables.counts[std::size_t(cell)];
-        const int padded = PaddedCount(n), paddedIn = PaddedCount(m);
-        for (std::size_t c = 0; c < colors; ++c) {
-            const float* row = &one[c * std::size_t(paddedIn)];
-            float* to = out + c * std::size_t(padded);
-            for (int p = 0; p < n; ++p) to[p] = 0.5f * (row[2 * p] + row[2 * p + 1]);
-            for (int p = n; p < padded; ++p) to[p] = 0.0f;
-        }
+        const int n = grid.GatherCell(cell, points, cellPoints.data());
+        CellDistances(cellPoints.data(), n, &tables.distances[tables.offsets[std::size_t(cell)]]);
     }
 }
 
@@ -237,10 +221,9 @@ std::pair<int, int> ChooseMixGlobalPair(const TargetGrid& grid,
     return best;
 }
 
-// The screen picture on the target's grid: itself in hires, each pair of
-// columns averaged in linear light (as the eye mixes them) in multicolor.
+// The screen picture on the multicolor grid: each pair of columns averaged
+// in linear light (as the eye mixes them).
 LinearPicture OnGrid(const LinearPicture& screen, const TargetGrid& grid) {
-    if (grid.pixelWidth == 1) return screen;
     LinearPicture out{grid.width, grid.height, {}};
     out.pixels.resize(std::size_t(grid.width) * std::size_t(grid.height));
     for (int y = 0; y < grid.height; ++y)
@@ -289,11 +272,10 @@ std::vector<CellSlots> ChooseCellColors(const TargetGrid& grid,
     const int width = grid.pixelWidth;
     const TargetGrid screenGrid = ScreenGridOf(grid);
     if (options.multicolor) {
+        // The quick table (for the candidates and the image-wide pair) is of
+        // the grid's pixels: half the work, and ranks as well as the screen's.
         thread_local CellTables tables;
-        if (mixes)
-            AllCellDistances(grid, points, 1, tables);
-        else
-            AllCellDistances(grid, screenPoints, width, tables);
+        AllCellDistances(grid, points, tables);
         const std::vector<int> order = ColorsByNearestCount(tables);
         auto [g0, g3] = ChooseGlobalPair(tables, order);
         if (mixes) std::tie(g0, g3) = ChooseMixGlobalPair(grid, points, tables, order, {g0, g3});
@@ -439,18 +421,20 @@ void ConvertScaled(const LinearPicture& scaled, const ConversionOptions& options
             screenWidth, grid.height,
             std::vector<LinearRgb>(std::size_t(screenWidth) * std::size_t(grid.height))};
     Adjust(screen, options.adjustments);
-    // The grid's points serve dithering; the screen's the undithered choices.
+    // The grid's points serve the quick tables and dithering; the screen's
+    // the undithered choices.
     const bool dithered = options.dithering != Dithering::None;
-    const LinearPicture picture = dithered ? OnGrid(screen, grid) : LinearPicture{};
-    const std::vector<MatchPoint> points =
-        dithered ? MatchPoints(picture, options.metric) : std::vector<MatchPoint>{};
+    LinearPicture averaged;
+    if (grid.pixelWidth != 1) averaged = OnGrid(screen, grid);
+    const LinearPicture& picture = grid.pixelWidth == 1 ? screen : averaged;
+    const std::vector<MatchPoint> points = MatchPoints(picture, options.metric);
     const bool mixes = dithered && options.strength > 0;
     const std::vector<MatchPoint> screenPoints =
-        mixes                               ? std::vector<MatchPoint>{}
-        : dithered && grid.pixelWidth == 1 ? points
-                                            : MatchPoints(screen, options.metric);
+        mixes || grid.pixelWidth == 1 ? std::vector<MatchPoint>{}
+                                      : MatchPoints(screen, options.metric);
     std::vector<uint8_t> values;
-    std::vector<CellSlots> cells = ChooseCellColors(grid, points, screenPoints, options, values);
+    std::vector<CellSlots> cells = ChooseCellColors(
+        grid, points, grid.pixelWidth == 1 ? points : screenPoints, options, values);
     if (dithered)
         values = DitherPixels(grid, picture, points, cells, options.dithering, options.strength,
                               options.metric);
