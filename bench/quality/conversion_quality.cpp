@@ -283,8 +283,9 @@ int main(int argc, char** argv) {
                 const auto exact = ExactTable(source);
                 const int globals[2] = {PaletteIndexOf(result.image().desc.color0),
                                         PaletteIndexOf(result.image().desc.color3)};
-                const double optimum = ExhaustiveOptimum(source, exact, kModes[m].multicolor ? 2 : 1,
-                                                         kModes[m].multicolor ? globals : nullptr);
+                const double optimum =
+                    ExhaustiveOptimum(source, exact, kModes[m].multicolor ? 2 : 1,
+                                      kModes[m].multicolor ? globals : nullptr);
                 optimumSums[kModes[m].multicolor ? 1 : 0] += optimum;
                 optima << std::left << std::setw(22)
                        << std::filesystem::path(file).stem().string().substr(0, 21) << std::right
@@ -311,13 +312,13 @@ int main(int argc, char** argv) {
     for (double t : times) std::cout << std::right << std::setw(17) << t / n;
     std::cout << "\n";
     if (exhaustive) {
-        std::cout << "\nleast reachable (every pair in every cell; multi with our image-wide pair)\n"
-                  << std::left << std::setw(22) << "picture" << std::right << std::setw(8)
-                  << "mode" << std::setw(10) << "ours" << std::setw(10) << "optimum\n"
-                  << optima.str() << std::left << std::setw(22) << "mean optimum" << std::right
-                  << std::fixed << std::setprecision(2) << std::setw(10)
-                  << optimumSums[0] / n << std::setw(10) << optimumSums[1] / n
-                  << "  (hires, multi)\n";
+        std::cout
+            << "\nleast reachable (every pair in every cell; multi with our image-wide pair)\n"
+            << std::left << std::setw(22) << "picture" << std::right << std::setw(8) << "mode"
+            << std::setw(10) << "ours" << std::setw(10) << "optimum\n"
+            << optima.str() << std::left << std::setw(22) << "mean optimum" << std::right
+            << std::fixed << std::setprecision(2) << std::setw(10) << optimumSums[0] / n
+            << std::setw(10) << optimumSums[1] / n << "  (hires, multi)\n";
     }
     return 0;
 }

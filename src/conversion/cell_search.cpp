@@ -40,7 +40,7 @@ MatchPoint MatchPointOf(const Lab& lab, ColorMetric metric) {
 }
 
 WIDE_VECTORS void MatchPointsOf(const LinearRgb* pixels, std::size_t count, ColorMetric metric,
-                               MatchPoint* out) {
+                                MatchPoint* out) {
     constexpr int kBlock = 64;
     constexpr float kEpsilon = 216.0f / 24389.0f, kKappa = 24389.0f / 27.0f;
     const bool weighted = metric == ColorMetric::Weighted;
@@ -176,8 +176,8 @@ const float* NoFloor() {
 
 }  // namespace
 
-WIDE_VECTORS int CandidateColors(const float* distances, int n, const float* floor,
-                                 int candidates, std::array<int, 128>& list) {
+WIDE_VECTORS int CandidateColors(const float* distances, int n, const float* floor, int candidates,
+                                 std::array<int, 128>& list) {
     if (floor == nullptr) floor = NoFloor();
     const int colors = int(TedPalette().size());
     candidates = std::clamp(candidates, 1, colors);

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <limits>
 #include <cstring>
+#include <limits>
 #include <numeric>
 #include <tuple>
 
@@ -129,7 +129,8 @@ std::vector<int> ColorsByNearestCount(const CellTables& tables) {
         for (int c = 0; c < colors; ++c)
             for (int p = 0; p < padded; ++p) {
                 const float k = std::bit_cast<float>(
-                    (std::bit_cast<uint32_t>(d[std::size_t(c * padded + p)]) & ~127u) | uint32_t(c));
+                    (std::bit_cast<uint32_t>(d[std::size_t(c * padded + p)]) & ~127u) |
+                    uint32_t(c));
                 key[std::size_t(p)] = std::min(key[std::size_t(p)], k);
             }
         for (int p = 0; p < n; ++p)
@@ -429,9 +430,9 @@ void ConvertScaled(const LinearPicture& scaled, const ConversionOptions& options
     const LinearPicture& picture = grid.pixelWidth == 1 ? screen : averaged;
     const std::vector<MatchPoint> points = MatchPoints(picture, options.metric);
     const bool mixes = dithered && options.strength > 0;
-    const std::vector<MatchPoint> screenPoints =
-        mixes || grid.pixelWidth == 1 ? std::vector<MatchPoint>{}
-                                      : MatchPoints(screen, options.metric);
+    const std::vector<MatchPoint> screenPoints = mixes || grid.pixelWidth == 1
+                                                     ? std::vector<MatchPoint>{}
+                                                     : MatchPoints(screen, options.metric);
     std::vector<uint8_t> values;
     std::vector<CellSlots> cells = ChooseCellColors(
         grid, points, grid.pixelWidth == 1 ? points : screenPoints, options, values);

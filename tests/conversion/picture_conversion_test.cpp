@@ -306,3 +306,36 @@ TEST(PictureConversion, QuickCiede2000AgreesWithTheFullFormula) {
         EXPECT_NEAR(LabFromLinear({y, y, y}).l, 116.0 * f - 16.0, 1e-3);
     }
 }
+
+TEST(PictureConversion, EachPixelShowsTheCellColorNearestToItsScreenPixels) {
+    // Random screen pixels, so the two columns of a multicolor pixel differ:
+    // it must match both as the screen shows them, not their average.
+    std::mt19937 random(11);
+    Picture picture{320, 200, std::vector<RgbColor>(320 * 200)};
+    for (RgbColor& c : picture.pixels) c = RgbColor(random() & 0xFFFFFF);
+    for (const bool multicolor : {false, true}) {
+        SCOPED_TRACE(multicolor ? "multicolor" : "hires");
+        ConversionOptions options;
+        options.multicolor = multicolor;
+        options.dithering = Dithering::None;
+        auto result = std::make_unique<ConvertedImage>();
+        ConvertPicture(picture, options, *result);
+        const Image& image = result->image();
+        const int step = multicolor ? 2 : 1;
+        int worse = 0;
+        for (int y = 0; y < 200; ++y)
+            for (int x = 0; x < 320; x += step) {
+                auto cost = [&](ColorCode code) {
+                    double sum = 0;
+                    for (int k = 0; k < step; ++k)
+                        sum += Ciede2000(LabOf(picture.at(x + k, y)), LabOf(RgbOf(code)));
+                    return sum;
+                };
+                double best = 1e9;
+                for (int v = 0; v < (multicolor ? 4 : 2); ++v)
+                    best = std::min(best, cost(ValueColorAt(image, x, y, PixelValue(v))));
+                worse += cost(ColorCodeAt(image, x, y)) > best + 0.05;
+            }
+        EXPECT_EQ(worse, 0);
+    }
+}
