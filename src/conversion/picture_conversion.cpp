@@ -47,6 +47,10 @@ TargetGrid GridOf(const ConversionOptions& options) {
     return g;
 }
 
+// The cell tables of a 320 x 200 multicolor picture are kept from one
+// conversion to the next (no pages to fault in and clear again).
+constexpr std::size_t kKeptTableEntries = std::size_t(1) << 22;
+
 // The pixels of every cell and their distances to every palette color.
 struct CellTables {
     std::vector<float> distances;
@@ -66,8 +70,7 @@ TargetGrid ScreenGridOf(const TargetGrid& grid) {
     return g;
 }
 
-// Every cell's table. The storage is kept from one conversion to the next
-// (megabytes of it).
+// Every cell's table.
 void AllCellDistances(const TargetGrid& grid, const std::vector<MatchPoint>& points,
                       CellTables& tables) {
     const std::size_t colors = TedPalette().size();
@@ -296,6 +299,8 @@ std::vector<CellSlots> ChooseCellColors(const TargetGrid& grid,
             }
             cells[std::size_t(cell)] = {{g0, pair.first, pair.second, g3}, 4};
         }
+        // The table of a picture much larger than the screen is not kept.
+        if (tables.distances.size() > kKeptTableEntries) tables = CellTables{};
         return cells;
     }
     std::vector<float> distances;

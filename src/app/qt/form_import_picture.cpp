@@ -83,7 +83,8 @@ TFormImportPicture::TFormImportPicture(const Picture& picture, QSettings* settin
     BuildControls();
     LoadSettings();
     connect(this, &QDialog::accepted, this, [this] { SaveSettings(); });
-    worker_ = std::thread([this] { Work(); });
+    worker_ = std::thread([this] { Work(false); });
+    ditherWorker_ = std::thread([this] { Work(true); });
     RequestPreview();
 }
 
@@ -94,6 +95,7 @@ TFormImportPicture::~TFormImportPicture() {
     }
     wake_.notify_all();
     worker_.join();
+    ditherWorker_.join();
 }
 
 void TFormImportPicture::BuildControls() {
@@ -229,52 +231,52 @@ void TFormImportPicture::RequestPreview() {
     {
         std::lock_guard lock(mutex_);
         pending_ = Options();
+        const bool dithered = pending_->dithering != Dithering::None && pending_->strength > 0;
+        pendingDithered_ = dithered ? pending_ : std::nullopt;
         ++generation_;
     }
     wake_.notify_all();
 }
 
-void TFormImportPicture::ShowPreview(uint64_t generation, const QImage& before,
-                                     const QImage& after) {
+void TFormImportPicture::ShowPreview(uint64_t generation, const QImage& before, const QImage& after,
+                                     bool final) {
     {
         // A preview of options changed since is dropped; the newer one comes.
         std::lock_guard lock(mutex_);
         if (generation != generation_) return;
+        if (!final && finalShown_ == generation) return;
+        if (final) finalShown_ = generation;
     }
     const QSize size(320 * kPreviewZoom, 200 * kPreviewZoom);
-    imgBefore->setPixmap(
-        QPixmap::fromImage(before.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+    if (!before.isNull())
+        imgBefore->setPixmap(QPixmap::fromImage(
+            before.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
     imgAfter->setPixmap(QPixmap::fromImage(after.scaled(size)));
     ++previewsShown_;
 }
 
-// The worker: converts the newest options; the scaled picture is kept while
+// A worker: converts the newest options; the scaled picture is kept while
 // only the matching and dithering change, the "before" picture while the
-// adjustments stay too. A dithered conversion takes several times as long as
-// one without, so the undithered result is shown first: the preview answers
-// a change at once, and the dithered picture follows unless newer options
-// came meanwhile.
-void TFormImportPicture::Work() {
+// adjustments stay too. The quick worker converts every change, without
+// dithering, and shows the "before" picture; with dithering, the other
+// worker's result replaces its preview. A dithered conversion takes several
+// times as long, so a change still shows at once while one is under way.
+void TFormImportPicture::Work(bool dithered) {
     auto converted = std::make_unique<ConvertedImage>();
     LinearPicture scaled;
     std::optional<Fitting> scaledFor;
     std::optional<Adjustments> beforeFor;
     QImage before;
-    auto show = [&](uint64_t generation) {
-        const QImage after = ConvertedImageOf(converted->image());
-        QMetaObject::invokeMethod(
-            this, [this, generation, before, after] { ShowPreview(generation, before, after); },
-            Qt::QueuedConnection);
-    };
+    std::optional<ConversionOptions>& pending = dithered ? pendingDithered_ : pending_;
     for (;;) {
         ConversionOptions options;
         uint64_t generation = 0;
         {
             std::unique_lock lock(mutex_);
-            wake_.wait(lock, [this] { return stop_ || pending_.has_value(); });
+            wake_.wait(lock, [&] { return stop_ || pending.has_value(); });
             if (stop_) return;
-            options = *pending_;
-            pending_.reset();
+            options = *pending;
+            pending.reset();
             generation = generation_;
         }
         // Both modes convert from the picture on the screen's pixels.
@@ -283,22 +285,24 @@ void TFormImportPicture::Work() {
             scaledFor = options.fitting;
             beforeFor.reset();
         }
-        if (!beforeFor || !SameAdjustments(*beforeFor, options.adjustments)) {
+        if (!dithered && (!beforeFor || !SameAdjustments(*beforeFor, options.adjustments))) {
             LinearPicture adjusted = scaled;
             Adjust(adjusted, options.adjustments);
             before = PictureImage(adjusted);
             beforeFor = options.adjustments;
         }
-        if (options.dithering != Dithering::None && options.strength > 0) {
-            ConversionOptions quick = options;
-            quick.dithering = Dithering::None;
-            ConvertScaled(scaled, quick, *converted);
-            show(generation);
-            std::lock_guard lock(mutex_);
-            if (stop_ || pending_.has_value()) continue;
-        }
+        const bool final =
+            dithered || options.dithering == Dithering::None || options.strength == 0;
+        if (!final) options.dithering = Dithering::None;
         ConvertScaled(scaled, options, *converted);
-        show(generation);
+        const QImage after = ConvertedImageOf(converted->image());
+        const QImage shownBefore = dithered ? QImage() : before;
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation, shownBefore, after, final] {
+                ShowPreview(generation, shownBefore, after, final);
+            },
+            Qt::QueuedConnection);
     }
 }
 
