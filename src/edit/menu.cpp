@@ -36,7 +36,6 @@ MenuItem Item(const char* id) {
     item.helpContext = record->helpContext;
     item.checkable = record->checked != nullptr;
     item.hint = record->hint;
-    item.command = record->run;
     item.record = record;
     return item;
 }

@@ -27,7 +27,6 @@ struct MenuItem {
     bool visible = true;
     bool enabled = true;  // greyed when false
     std::string hint;     // status tip
-    Command command = nullptr;
     // A command item's record; a separator's own visibility query.
     const CommandRecord* record = nullptr;
     EditorQuery separatorVisible = nullptr;

@@ -3,6 +3,7 @@
 // table's rows on press and release) are those the core alone starts for the
 // same key. The platforms skip every command, so no dialog opens and both
 // editors stay as they began.
+#include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QTest>
@@ -73,11 +74,18 @@ private slots:
             const Qt::KeyboardModifiers sent =
                 mods | (keypad ? Qt::KeypadModifier : Qt::NoModifier);
             const KeyPress press = KeyPressOf(QKeyEvent(QEvent::KeyPress, qtKey, sent));
-            // Alt with a menu's letter opens the menu: that key is its own test's.
-            if (IsMenuAccessKey(core.menu(), press)) return;
-            const QString what = QKeySequence(QKeyCombination(mods, Qt::Key(qtKey))).toString() +
-                                 (keypad ? " (keypad)" : "") + " code " +
+            const QKeySequence sequence(QKeyCombination(mods, Qt::Key(qtKey)));
+            const QString what = sequence.toString() + (keypad ? " (keypad)" : "") + " code " +
                                  QString::number(press.key);
+            // Alt with a menu's letter opens the menu (its own test's), so no
+            // shortcut may take it.
+            if (IsMenuAccessKey(core.menu(), press)) {
+                for (QAction* action : form.findChildren<QAction*>())
+                    for (const QKeySequence& s : action->shortcuts())
+                        QVERIFY2(s.matches(sequence) != QKeySequence::ExactMatch,
+                                 qPrintable(what + " is taken by " + action->objectName()));
+                return;
+            }
             corePlatform.started.clear();
             core.FormKeyDown(press.key, press.shift);
             core.FormKeyUp(press.key, press.shift);

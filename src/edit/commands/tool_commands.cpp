@@ -8,32 +8,8 @@
 
 namespace pixolat {
 
-void mnuToolsFreehandClick(Editor& editor) {
-    SelectTool(editor, Tool::Freehand);
-}
-void mnuToolsLineClick(Editor& editor) {
-    SelectTool(editor, Tool::Line);
-}
-void mnuToolsRectangleClick(Editor& editor) {
-    SelectTool(editor, Tool::Rectangle);
-}
-void mnuToolsFilledRectangleClick(Editor& editor) {
-    SelectTool(editor, Tool::FilledRectangle);
-}
-void mnuToolsEllipseClick(Editor& editor) {
-    SelectTool(editor, Tool::Ellipse);
-}
-void mnuToolsFilledEllipseClick(Editor& editor) {
-    SelectTool(editor, Tool::FilledEllipse);
-}
-void mnuToolsFloodFillClick(Editor& editor) {
-    SelectTool(editor, Tool::FloodFill);
-}
-void mnuToolsPickClick(Editor& editor) {
-    SelectTool(editor, Tool::Pick);
-}
-void mnuToolsBrushClick(Editor& editor) {
-    SelectTool(editor, Tool::Brush);
+void SelectToolCommand(Editor& editor, int tool) {
+    SelectTool(editor, Tool(tool));
 }
 
 void ChooseValueSwatch(Editor& editor, PixelValue value) {

@@ -7,15 +7,8 @@ namespace pixolat {
 
 class Editor;
 
-void mnuToolsFreehandClick(Editor& editor);
-void mnuToolsLineClick(Editor& editor);
-void mnuToolsRectangleClick(Editor& editor);
-void mnuToolsFilledRectangleClick(Editor& editor);
-void mnuToolsEllipseClick(Editor& editor);
-void mnuToolsFilledEllipseClick(Editor& editor);
-void mnuToolsFloodFillClick(Editor& editor);
-void mnuToolsPickClick(Editor& editor);
-void mnuToolsBrushClick(Editor& editor);
+// A Tools menu item: the tool (a Tool as int) becomes the current one.
+void SelectToolCommand(Editor& editor, int tool);
 
 // A value swatch clicked: the value becomes the current one, as Shift with
 // its value key makes it.
