@@ -220,7 +220,7 @@ int main(int argc, char** argv) {
     std::string only;  // one mode's name, for profiling
     bool exhaustive = false;
     bool searchGlobals = false;  // with --exhaustive-globals, slow
-    int runs = 3;  // the fastest counts
+    int runs = 3;                // the fastest counts
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--prepare" && i + 2 < argc) return Prepare(argv[i + 1], argv[i + 2]);
