@@ -89,6 +89,7 @@ BENCHMARK(BM_FloodFillWholeImage)
     ->Args({1, 1})
     ->Args({2, 1})
     ->Args({1, 10})
+    ->Args({2, 10})
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

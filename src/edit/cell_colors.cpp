@@ -9,15 +9,8 @@ namespace pixolat {
 
 namespace {
 
-void UpdateEntry(uint8_t& colmap, uint8_t& lummap, ColorCode c1, ColorCode c2) {
-    if (c2 >= 0) {
-        colmap = uint8_t((colmap & 0xF0) | (c2 & 0x0F));
-        lummap = uint8_t((lummap & 0x0F) | (c2 & 0xF0));
-    }
-    if (c1 >= 0) {
-        colmap = uint8_t((colmap & 0x0F) | ((c1 & 0x0F) << 4));
-        lummap = uint8_t((lummap & 0xF0) | ((c1 & 0xF0) >> 4));
-    }
+void UpdateNibbles(uint8_t* entries, int count, uint8_t keep, uint8_t set) {
+    for (int i = 0; i < count; ++i) entries[i] = uint8_t((entries[i] & keep) | set);
 }
 
 // Redraws the area widened to the whole attribute entries it touches (8 x 8
@@ -44,13 +37,30 @@ void SetAreaCellColors(Image& image, const ImageRect& area, ColorCode c1, ColorC
     const int x2 = std::min(area.x2, ImageExtent(image.desc).width - 1);
     const int y2 = std::min(area.y2, ImageExtent(image.desc).height - 1);
     if (x1 > x2 || y1 > y2) return;
+    // Color 1 is the high hue and the low luminance nibble, color 2 the
+    // others: each entry keeps the nibbles of a color left as it is.
+    uint8_t keepHue = 0xFF, setHue = 0, keepLum = 0xFF, setLum = 0;
+    if (c1 >= 0) {
+        keepHue &= 0x0F, setHue |= uint8_t((c1 & 0x0F) << 4);
+        keepLum &= 0xF0, setLum |= uint8_t((c1 & 0xF0) >> 4);
+    }
+    if (c2 >= 0) {
+        keepHue &= 0xF0, setHue |= uint8_t(c2 & 0x0F);
+        keepLum &= 0x0F, setLum |= uint8_t(c2 & 0xF0);
+    }
     const bool normal = image.desc.colorMapKind == ColorMapKind::Normal;
-    // A Normal image has one entry per cell; the others one per row pair.
-    const int rowStep = normal ? 8 : 2;
-    for (int y = y1 / rowStep * rowStep; y <= y2; y += rowStep) {
-        const int bank = BankOf(image.desc, y);
-        for (int cx = x1 / 8; cx <= x2 / 8; ++cx)
-            UpdateEntry(image.colmap.at(bank, cx, y / 8), image.lummap.at(bank, cx, y / 8), c1, c2);
+    // A Normal image has one entry per cell in bank 0; the others one per
+    // row pair, in bank (y mod 8) div 2. Each bank's entries of a cell column
+    // lie in a row, one step of 8 pixel rows apart.
+    const int first = normal ? y1 / 8 * 8 : y1 / 2 * 2;
+    for (int bank = 0; bank < (normal ? 1 : kBanks); ++bank) {
+        const int y = normal ? first : first + (2 * bank - first % 8 + 8) % 8;
+        if (y > y2) continue;
+        const int count = (y2 - y) / 8 + 1;
+        for (int cx = x1 / 8; cx <= x2 / 8; ++cx) {
+            UpdateNibbles(&image.colmap.at(bank, cx, y / 8), count, keepHue, setHue);
+            UpdateNibbles(&image.lummap.at(bank, cx, y / 8), count, keepLum, setLum);
+        }
     }
 }
 

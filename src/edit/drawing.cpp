@@ -137,6 +137,40 @@ bool PutPixels(Editor& editor, const std::vector<ImageRect>& rects, PixelValue v
     return any;
 }
 
+void ColorCellsOfRuns(Editor& editor, const std::vector<ImageRect>& runs, PixelValue value) {
+    EditorState& s = editor.state();
+    if (runs.empty() || s.drawingMode == DrawingMode::PixelOnly) return;
+    const auto [c1, c2] = CellColorsFor(editor, value);
+    if (c1 < 0 && c2 < 0) return;
+    Image& image = editor.currentImage();
+    if (s.selectionActive)
+        return SetAreaCellColors(image, editor.viewArea().SelectionRect(), c1, c2);
+    // Which entry rows of each cell column a run touches: neighbouring runs
+    // share their cells' entries, which are then written once.
+    const int rowStep = image.desc.colorMapKind == ColorMapKind::Normal ? 8 : 2;
+    const std::size_t entryRows = std::size_t(kPlaneHeight / rowStep);
+    std::vector<uint8_t> touched(std::size_t(kCellColumns) * entryRows);
+    for (const ImageRect& r : runs)
+        std::memset(&touched[std::size_t(r.x1 / 8) * entryRows + std::size_t(r.y1 / rowStep)], 1,
+                    std::size_t(r.y2 / rowStep - r.y1 / rowStep + 1));
+    for (int cx = 0; cx < kCellColumns; ++cx) {
+        const uint8_t* column = &touched[std::size_t(cx) * entryRows];
+        const uint8_t* end = column + entryRows;
+        const auto find = [&](const uint8_t* from, uint8_t byte) {
+            const void* at = std::memchr(from, byte, std::size_t(end - from));
+            return at ? static_cast<const uint8_t*>(at) : end;
+        };
+        for (const uint8_t* first = find(column, 1); first != end;) {
+            const uint8_t* after = find(first, 0);
+            SetAreaCellColors(
+                image,
+                {cx * 8, int(first - column) * rowStep, cx * 8, int(after - column - 1) * rowStep},
+                c1, c2);
+            first = find(after, 1);
+        }
+    }
+}
+
 const char* DrawingModeText(DrawingMode mode) {
     switch (mode) {
         case DrawingMode::PixelOnly:

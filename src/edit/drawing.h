@@ -31,6 +31,11 @@ void DrawPixelAtCursor(Editor& editor, PixelValue value);
 // cursor ends on the last pixel inside the image. Returns whether any was.
 bool PutPixels(Editor& editor, const std::vector<ImageRect>& rects, PixelValue value);
 
+// The cell colors PutPixel writes for `value` in the drawing mode, for
+// column runs (x1 == x2) inside the image whose pixels were stored already:
+// the same entries as PutPixels(runs, value) writes, each once.
+void ColorCellsOfRuns(Editor& editor, const std::vector<ImageRect>& runs, PixelValue value);
+
 // Gives pixel value `value` the color code `color`: a cell color for hires
 // values and multicolor 1 and 2 (also the drawing color), the image's color0
 // or color3 for multicolor 0 and 3.

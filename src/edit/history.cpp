@@ -38,11 +38,31 @@ int SegmentOf(std::size_t offset) {
     return offset < kPlaneBytes ? 0 : offset < kPlaneBytes + kAttributeBytes ? 1 : 2;
 }
 
+// A tile that changed mostly differs in its first bytes: a look at them
+// spares a call of memcmp per tile when many changed.
+bool TileDiffers(const uint8_t* a, const uint8_t* b) {
+    uint64_t wa, wb;
+    std::memcpy(&wa, a, sizeof wa);
+    std::memcpy(&wb, b, sizeof wb);
+    return wa != wb || std::memcmp(a, b, kTileBytes) != 0;
+}
+
+// Array `segment` of the image, appended to an empty buffer (a new buffer is
+// written once, not cleared first).
+void TakeArray(const Image& image, int segment, std::vector<uint8_t>& bytes) {
+    const auto [first, size] = kSegments[segment];
+    const uint8_t* from = TileOf(image, first);
+    bytes.clear();
+    bytes.reserve(size);
+    bytes.insert(bytes.end(), from, from + size);
+}
+
 }  // namespace
 
 std::size_t History::ImageChange::size() const {
     return sizeof(ImageChange) + before.name.capacity() + after.name.capacity() +
-           tiles.capacity() * sizeof(uint32_t) + beforeBytes.capacity() + afterBytes.capacity();
+           tiles.capacity() * sizeof(uint32_t) + beforeBytes.capacity() +
+           std::max(afterBytes.capacity(), tiles.size() * kTileBytes);
 }
 
 std::size_t History::Size(const Step& step) {
@@ -62,15 +82,17 @@ const std::string& History::redoName() const {
     return redo_.empty() ? none : redo_.back().name;
 }
 
+uint8_t* History::Copy::at(std::size_t offset) {
+    const int segment = SegmentOf(offset);
+    return arrays[std::size_t(segment)].data() + (offset - kSegments[segment].first);
+}
+
 void History::Take(const ImageStore& store, int index, Copy& copy) {
     const Image& image = store.image(index);
     copy.index = index;
     copy.desc = image.desc;
-    copy.bytes.resize(kImageBytes);
-    std::memcpy(copy.bytes.data(), image.plane.data(), kPlaneBytes);
-    std::memcpy(copy.bytes.data() + kPlaneBytes, image.colmap.data(), kAttributeBytes);
-    std::memcpy(copy.bytes.data() + kPlaneBytes + kAttributeBytes, image.lummap.data(),
-                kAttributeBytes);
+    for (int segment = 0; segment < 3; ++segment)
+        TakeArray(image, segment, copy.arrays[std::size_t(segment)]);
 }
 
 void History::BeforeChange(const ImageStore& store, int index) {
@@ -92,17 +114,20 @@ void History::Compare(const ImageStore& store, Copy& copy) {
     change.index = copy.index;
     change.before = copy.desc;
     change.after = image.desc;
+    std::array<std::size_t, 3> changed{};  // tiles of each array
     // Most steps change a few tiles: a block of tiles that is the same as a
     // whole is passed over with one comparison.
     constexpr std::size_t kBlockBytes = 16 * kTileBytes;
-    for (const auto& [first, size] : kSegments) {
+    for (int segment = 0; segment < 3; ++segment) {
+        const auto [first, size] = kSegments[segment];
         for (std::size_t block = first; block < first + size; block += kBlockBytes) {
             const std::size_t blockEnd = std::min(block + kBlockBytes, first + size);
-            if (std::memcmp(copy.bytes.data() + block, TileOf(image, block), blockEnd - block) == 0)
-                continue;
+            if (std::memcmp(copy.at(block), TileOf(image, block), blockEnd - block) == 0) continue;
             for (std::size_t offset = block; offset < blockEnd; offset += kTileBytes)
-                if (std::memcmp(copy.bytes.data() + offset, TileOf(image, offset), kTileBytes) != 0)
+                if (TileDiffers(copy.at(offset), TileOf(image, offset))) {
                     change.tiles.push_back(uint32_t(offset));
+                    ++changed[std::size_t(segment)];
+                }
         }
     }
     const bool descChanged = !SameDescriptor(change.before, change.after);
@@ -111,18 +136,41 @@ void History::Compare(const ImageStore& store, Copy& copy) {
     if (std::find(touched_.begin(), touched_.end(), copy.index) == touched_.end())
         touched_.push_back(copy.index);
 
+    // An array of which nearly every tile changed goes whole into a change
+    // of its own: the copy's buffer becomes its before-bytes (a tile that
+    // did not change too) and the copy takes the array again, one copy of
+    // the array rather than two.
+    std::array<bool, 3> whole{};
+    std::size_t tileBytes = 0;
+    for (int segment = 0; segment < 3; ++segment) {
+        const std::size_t size = kSegments[segment].second;
+        const std::size_t bytes = changed[std::size_t(segment)] * kTileBytes;
+        whole[std::size_t(segment)] = bytes >= size / 8 * 7;
+        tileBytes += whole[std::size_t(segment)] ? size : bytes;
+    }
+    if (!overBudget_ && open_.bytes + 2 * tileBytes > budget_) {
+        overBudget_ = true;
+        open_ = Step{};
+    }
+    if (overBudget_) whole = {};
+    std::vector<ImageChange> wholes;
+    for (int segment = 0; segment < 3; ++segment) {
+        if (!whole[std::size_t(segment)]) continue;
+        const auto [first, size] = kSegments[segment];
+        ImageChange& part = wholes.emplace_back();
+        part.index = change.index;
+        part.before = change.before;
+        part.after = change.after;
+        part.tiles.reserve(size / kTileBytes);
+        for (std::size_t offset = first; offset < first + size; offset += kTileBytes)
+            part.tiles.push_back(uint32_t(offset));
+        part.beforeBytes = std::move(copy.arrays[std::size_t(segment)]);
+        TakeArray(image, segment, copy.arrays[std::size_t(segment)]);
+    }
+    std::erase_if(change.tiles, [&](uint32_t t) { return whole[std::size_t(SegmentOf(t))]; });
     if (!overBudget_) {
-        const std::size_t tileBytes = change.tiles.size() * kTileBytes;
-        if (open_.bytes + 2 * tileBytes > budget_) {
-            overBudget_ = true;
-            open_ = Step{};
-        } else {
-            change.tiles.shrink_to_fit();
-            change.beforeBytes.reserve(tileBytes);
-            // The after-bytes are what the image holds until the step is
-            // undone: Apply takes them then. Their room counts from now on.
-            change.afterBytes.reserve(tileBytes);
-        }
+        change.tiles.shrink_to_fit();
+        change.beforeBytes.reserve(change.tiles.size() * kTileBytes);
     }
     // Tiles that follow each other inside one of the three arrays are
     // copied in one piece.
@@ -132,15 +180,19 @@ void History::Compare(const ImageStore& store, Copy& copy) {
                SegmentOf(change.tiles[j]) == SegmentOf(change.tiles[i]))
             ++j;
         const std::size_t bytes = (j - i) * kTileBytes;
-        uint8_t* kept = copy.bytes.data() + change.tiles[i];
+        uint8_t* kept = copy.at(change.tiles[i]);
         const uint8_t* now = TileOf(image, change.tiles[i]);
         if (!overBudget_) change.beforeBytes.insert(change.beforeBytes.end(), kept, kept + bytes);
         std::memcpy(kept, now, bytes);
         i = j;
     }
     if (overBudget_) return;
-    open_.bytes += change.size();
-    open_.changes.push_back(std::move(change));
+    // A change without tiles still carries a new descriptor.
+    if (!change.tiles.empty() || wholes.empty()) wholes.push_back(std::move(change));
+    for (ImageChange& part : wholes) {
+        open_.bytes += part.size();
+        open_.changes.push_back(std::move(part));
+    }
     if (open_.bytes > budget_) {
         overBudget_ = true;
         open_ = Step{};
@@ -199,11 +251,13 @@ void History::DropOpenStep(const ImageStore& store) {
 
 void History::Apply(ImageStore& store, ImageChange& change, bool forward) {
     Image& image = store.image(change.index);
-    if (!forward && change.afterBytes.empty())
+    if (!forward && change.afterBytes.empty()) {
+        change.afterBytes.reserve(change.tiles.size() * kTileBytes);
         for (const uint32_t offset : change.tiles) {
             const uint8_t* now = TileOf(image, offset);
             change.afterBytes.insert(change.afterBytes.end(), now, now + kTileBytes);
         }
+    }
     image.desc = forward ? change.after : change.before;
     const std::vector<uint8_t>& bytes = forward ? change.afterBytes : change.beforeBytes;
     const bool shadowed = change.index == shadow_.index;
@@ -211,7 +265,7 @@ void History::Apply(ImageStore& store, ImageChange& change, bool forward) {
     for (std::size_t i = 0; i < change.tiles.size(); ++i) {
         const uint8_t* tile = bytes.data() + i * kTileBytes;
         std::memcpy(TileOf(image, change.tiles[i]), tile, kTileBytes);
-        if (shadowed) std::memcpy(shadow_.bytes.data() + change.tiles[i], tile, kTileBytes);
+        if (shadowed) std::memcpy(shadow_.at(change.tiles[i]), tile, kTileBytes);
     }
 }
 

@@ -11,6 +11,7 @@
 // Memory: only the changed tiles are kept, within a byte budget. The oldest
 // steps go first; a single step larger than the whole budget drops the
 // history (the step itself stays done).
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -94,7 +95,8 @@ public:
 private:
     // One image's changes: descriptors and the changed tiles, each tile's
     // before- and after-bytes in tile order. The after-bytes are taken at
-    // the first undo (the image holds them until then).
+    // the first undo (the image holds them until then); their room counts
+    // from the start, but is taken only then.
     struct ImageChange {
         int index = 0;
         ImageDescriptor before;
@@ -117,11 +119,14 @@ private:
         std::vector<Revision> revisions;
         std::size_t bytes = 0;
     };
-    // One image as it was when the step began.
+    // One image as it was when the step began: plane, colmap and lummap,
+    // each in a buffer of its own, so that a step can take one whole.
     struct Copy {
         int index = -1;
         ImageDescriptor desc;
-        std::vector<uint8_t> bytes;  // kImageBytes once used
+        std::array<std::vector<uint8_t>, 3> arrays;
+        // The byte at `offset` of the history's view of the image.
+        uint8_t* at(std::size_t offset);
     };
 
     static void Take(const ImageStore& store, int index, Copy& copy);

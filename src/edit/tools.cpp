@@ -12,6 +12,7 @@
 #include "edit/copy_paste.h"
 #include "edit/drawing.h"
 #include "edit/editor.h"
+#include "edit/flood_fill.h"
 
 namespace pixolat {
 
@@ -288,9 +289,17 @@ std::vector<ImageRect> MergedRuns(std::vector<ImageRect> runs, int pw) {
     return rects;
 }
 
+// Where the fill writes pixels of a value the region does not show, the
+// pixels it writes mark what is done: it writes the plane as it searches.
+// Otherwise (only cell colors change) the region is found first.
 void FloodFill(Editor& editor, ImagePoint p, PixelValue value) {
     const ImageRect clip = editor.viewArea().SelectionRect();
-    const Image& image = editor.currentImage();
+    Image& image = editor.currentImage();
+    if (editor.state().drawingMode != DrawingMode::ColorOnly &&
+        StoredValue(image.desc, value) != PixelValueAt(image, p.x, p.y)) {
+        ColorCellsOfRuns(editor, FillRegion(image, p, clip, value), value);
+        return WriteAndRedraw(editor, {}, value, p);
+    }
     WriteAndRedraw(editor, MergedRuns(FloodRegion(image, p, clip), PixelWidthOf(image.desc)), value,
                    p);
 }
@@ -442,67 +451,6 @@ void PaintToolPreview(Editor& editor) {
     t.shown.reset();
     t.shownSpans.clear();
     PaintPreview(editor);
-}
-
-std::vector<ImageRect> FloodRegion(const Image& image, ImagePoint start, ImageRect clip) {
-    const int pw = PixelWidthOf(image.desc);
-    const Extent e = ImageExtent(image.desc);
-    const ImageRect r{std::max(clip.x1, 0), std::max(clip.y1, 0),
-                      std::min({clip.x2, e.width - 1, kPlaneWidth - pw}),
-                      std::min(clip.y2, e.height - 1)};
-    std::vector<ImageRect> runs;
-    if (start.x < r.x1 || start.x > r.x2 || start.y < r.y1 || start.y > r.y2) return runs;
-    const int x0 = AlignDown(r.x1 + pw - 1, pw);
-    const int columns = (r.x2 - x0) / pw + 1;
-    const int rows = r.y2 - r.y1 + 1;
-    if (columns <= 0 || rows <= 0 || (start.x - x0) % pw != 0) return runs;
-    const int target = PixelValueAt(image, start.x, start.y);
-    // One byte per pixel of the clip, column by column: 0 while the pixel is
-    // still to fill, 1 for another value or a pixel already taken. Runs are
-    // then found with memchr, many pixels per step. Kept between fills: a
-    // fresh buffer of the whole plane costs more in page faults than the fill.
-    thread_local std::vector<uint8_t> closed;
-    closed.resize(std::size_t(columns) * std::size_t(rows));
-    for (int c = 0; c < columns; ++c) {
-        uint8_t* out = closed.data() + std::size_t(c) * std::size_t(rows);
-        const uint8_t* a = image.plane.column(x0 + c * pw) + r.y1;
-        // Narrow types keep the comparisons many to a vector instruction.
-        if (pw == 2) {
-            const uint8_t* b = image.plane.column(x0 + c * pw + 1) + r.y1;
-            for (int y = 0; y < rows; ++y)
-                out[y] = uint8_t(uint16_t(2 * a[y] + b[y]) != uint16_t(target));
-        } else {
-            for (int y = 0; y < rows; ++y) out[y] = uint8_t(a[y] != uint8_t(target));
-        }
-    }
-    const auto column = [&](int c) { return closed.data() + std::size_t(c) * std::size_t(rows); };
-    // The first row from `from` (below `to`) whose byte is `byte`, or `to`.
-    const auto find = [&](const uint8_t* col, int from, int to, uint8_t byte) {
-        const void* at = std::memchr(col + from, byte, std::size_t(to - from));
-        return at ? int(static_cast<const uint8_t*>(at) - col) : to;
-    };
-    // Seeds of column runs still to fill (column, row in the clip): the
-    // program's own stack, never the call stack.
-    std::vector<std::pair<int, int>> seeds{{(start.x - x0) / pw, start.y - r.y1}};
-    while (!seeds.empty()) {
-        const auto [c, y] = seeds.back();
-        seeds.pop_back();
-        uint8_t* col = column(c);
-        if (col[y] != 0) continue;
-        int top = y;
-        while (top > 0 && col[top - 1] == 0) --top;
-        const int bottom = find(col, y, rows, 1);  // one past the run
-        std::memset(col + top, 1, std::size_t(bottom - top));
-        runs.push_back({x0 + c * pw, r.y1 + top, x0 + c * pw, r.y1 + bottom - 1});
-        for (const int nc : {c - 1, c + 1}) {
-            if (nc < 0 || nc >= columns) continue;
-            const uint8_t* next = column(nc);
-            for (int from = find(next, top, bottom, 0); from < bottom;
-                 from = find(next, find(next, from, bottom, 1), bottom, 0))
-                seeds.push_back({nc, from});
-        }
-    }
-    return runs;
 }
 
 std::array<ColorCode, 4> ValueSwatchColors(const Editor& editor) {

@@ -71,10 +71,6 @@ void CancelShape(Editor& editor);
 // Draws the preview again after the view was redrawn whole.
 void PaintToolPreview(Editor& editor);
 
-// The 4-connected pixels that show the value of (x, y), inside `clip`
-// (clipped to the image), as column runs. Empty when (x, y) is outside.
-std::vector<ImageRect> FloodRegion(const Image& image, ImagePoint start, ImageRect clip);
-
 // The color codes values 0..3 show at the cursor's cell (hires: 0 and 1
 // repeated), for the tool bar's swatches.
 std::array<ColorCode, 4> ValueSwatchColors(const Editor& editor);

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
+#include <vector>
 
 #include "support/view_fixture.h"
 
@@ -89,6 +91,40 @@ TEST_F(CellColorsTest, ThePartialRedrawShowsWholeChangedCells) {
         editor.viewArea().FullRedraw();
         ASSERT_EQ(partialView, view().pixels) << "round " << round;
         ASSERT_EQ(partialPreview, editor.view().preview.pixels) << "round " << round;
+    }
+}
+
+// Every attribute entry that a pixel of the area uses, and no other, takes
+// the nibbles of the colors given: random areas, also reaching outside the
+// image, on every color map kind, against a plain loop over the pixels.
+TEST_F(CellColorsTest, AnAreaChangesTheEntriesItsPixelsUse) {
+    std::mt19937 random(5);
+    const auto pick = [&](int n) { return int(random() % unsigned(n)); };
+    for (int round = 0; round < 90; ++round) {
+        const ColorMapKind kind = ColorMapKind(round % 3);
+        MakeImage(1 + pick(200), 1 + pick(300), 1 + round / 3 % 2, kind);
+        for (std::size_t i = 0; i < kAttributeBytes; ++i) {
+            image().colmap.data()[i] = uint8_t(random());
+            image().lummap.data()[i] = uint8_t(random());
+        }
+        const ImageRect area{pick(240) - 20, pick(340) - 20, pick(240) - 20, pick(340) - 20};
+        const ColorCode c1 = pick(3) == 0 ? -1 : pick(0x200), c2 = pick(3) == 0 ? -1 : pick(0x200);
+        std::vector<uint8_t> hue(image().colmap.data(), image().colmap.data() + kAttributeBytes);
+        std::vector<uint8_t> lum(image().lummap.data(), image().lummap.data() + kAttributeBytes);
+        for (int y = std::max(area.y1, 0); y <= std::min(area.y2, image().desc.height - 1); ++y)
+            for (int x = std::max(area.x1, 0); x <= std::min(area.x2, image().desc.width - 1);
+                 ++x) {
+                const int bank = kind == ColorMapKind::Normal ? 0 : y % 8 / 2;
+                const std::size_t at = std::size_t(bank) * kBankBytes +
+                                       std::size_t(x / 8) * kCellRows + std::size_t(y / 8);
+                if (c2 >= 0) hue[at] = uint8_t((hue[at] & 0xF0) | (c2 & 0x0F));
+                if (c2 >= 0) lum[at] = uint8_t((lum[at] & 0x0F) | (c2 & 0xF0));
+                if (c1 >= 0) hue[at] = uint8_t((hue[at] & 0x0F) | (c1 & 0x0F) << 4);
+                if (c1 >= 0) lum[at] = uint8_t((lum[at] & 0xF0) | (c1 & 0xF0) >> 4);
+            }
+        SetAreaCellColors(image(), area, c1, c2);
+        ASSERT_TRUE(std::equal(hue.begin(), hue.end(), image().colmap.data())) << round;
+        ASSERT_TRUE(std::equal(lum.begin(), lum.end(), image().lummap.data())) << round;
     }
 }
 
