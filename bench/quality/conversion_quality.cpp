@@ -6,23 +6,31 @@
 // table of differences per picture and mode, and the CPU time per conversion.
 //
 //   pixolat_conversion_quality [--metric lab|weighted] [--only MODE] [--write FOLDER]
+//                              [--exhaustive | --exhaustive-globals] [--runs N]
 //                              [PICTURE ...]
 //   pixolat_conversion_quality --prepare INPUT OUTPUT.png
 //
+// --exhaustive also prints, for the undithered modes, the least difference
+// any converter can reach: every pair of colors tried in every cell with
+// CIEDE2000 itself (in multicolor, with the image-wide pair ours chose;
+// --exhaustive-globals also tries every color in place of either of the pair).
 // Without pictures it reads bench/pictures/*.png; --prepare crops a picture
 // of any size to 320 x 200 for that set.
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
 #include <iostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/picture/picture_codec.h"
 #include "conversion/picture_conversion.h"
+#include "conversion/ted_palette.h"
 #include "document/colors.h"
 #include "document/errors.h"
 
@@ -98,6 +106,96 @@ double CpuMilliseconds(std::clock_t start) {
     return 1000.0 * double(std::clock() - start) / CLOCKS_PER_SEC;
 }
 
+// Each screen pixel's exact difference to every palette color.
+std::vector<std::vector<float>> ExactTable(const Picture& source) {
+    const std::vector<PaletteColor>& palette = TedPalette();
+    std::vector<Lab> labs;
+    for (const PaletteColor& c : palette) labs.push_back(LabOf(c.rgb));
+    std::vector<std::vector<float>> table(source.pixels.size());
+    for (std::size_t i = 0; i < source.pixels.size(); ++i) {
+        const Lab lab = LabOf(source.pixels[i]);
+        table[i].resize(palette.size());
+        for (std::size_t c = 0; c < palette.size(); ++c)
+            table[i][c] = float(Ciede2000(lab, labs[c]));
+    }
+    return table;
+}
+
+int PaletteIndexOf(ColorCode code) {
+    RgbTable table;
+    BuildRgbTable(table);
+    const std::vector<PaletteColor>& palette = TedPalette();
+    for (std::size_t c = 0; c < palette.size(); ++c)
+        if (palette[c].rgb == table[std::size_t(code)]) return int(c);
+    return 0;
+}
+
+// The least mean difference with two colors per cell of cellWidth screen
+// pixels (each target pixel pixelWidth of them) and, when given, two
+// image-wide colors every pixel may take instead.
+double ExhaustiveOptimum(const Picture& source, const std::vector<std::vector<float>>& exact,
+                         int pixelWidth, const int* globals) {
+    const int colors = int(TedPalette().size());
+    const int cellWidth = 8 / pixelWidth;
+    const int width = source.width / pixelWidth;
+    double total = 0;
+    std::vector<float> cost;  // [color][pixel]
+    for (int cy = 0; cy < (source.height + 7) / 8; ++cy)
+        for (int cx = 0; cx < (width + cellWidth - 1) / cellWidth; ++cx) {
+            std::vector<int> pixels;  // first screen pixel of each target pixel
+            for (int y = cy * 8; y < std::min(cy * 8 + 8, source.height); ++y)
+                for (int x = cx * cellWidth; x < std::min(cx * cellWidth + cellWidth, width); ++x)
+                    pixels.push_back(y * source.width + x * pixelWidth);
+            const int n = int(pixels.size());
+            cost.assign(std::size_t(colors) * std::size_t(n), 0.0f);
+            std::vector<float> floor(std::size_t(n), 1e30f);
+            for (int c = 0; c < colors; ++c)
+                for (int p = 0; p < n; ++p)
+                    for (int k = 0; k < pixelWidth; ++k)
+                        cost[std::size_t(c * n + p)] +=
+                            exact[std::size_t(pixels[std::size_t(p)] + k)][std::size_t(c)];
+            if (globals != nullptr)
+                for (int p = 0; p < n; ++p)
+                    floor[std::size_t(p)] = std::min(cost[std::size_t(globals[0] * n + p)],
+                                                     cost[std::size_t(globals[1] * n + p)]);
+            for (float& c : cost) c = std::min(c, floor[std::size_t(&c - cost.data()) % n]);
+            float best = 1e30f;
+            for (int i = 0; i < colors; ++i)
+                for (int j = i; j < colors; ++j) {
+                    const float* x = &cost[std::size_t(i * n)];
+                    const float* y = &cost[std::size_t(j * n)];
+                    // Eight running sums, so that the loop runs in vectors.
+                    float sums[8] = {};
+                    int p = 0;
+                    for (; p + 8 <= n; p += 8)
+                        for (int k = 0; k < 8; ++k) sums[k] += std::min(x[p + k], y[p + k]);
+                    float sum = 0;
+                    for (; p < n; ++p) sum += std::min(x[p], y[p]);
+                    for (float part : sums) sum += part;
+                    best = std::min(best, sum);
+                }
+            total += best;
+        }
+    return total / double(source.pixels.size());
+}
+
+// ExhaustiveOptimum of a multicolor picture with each of the two image-wide
+// colors replaced by every other color in turn, each change kept that lowers it.
+double ExhaustiveGlobalSearch(const Picture& source, const std::vector<std::vector<float>>& exact,
+                              const int* start) {
+    int globals[2] = {start[0], start[1]};
+    double best = ExhaustiveOptimum(source, exact, 2, globals);
+    for (int slot = 0; slot < 2; ++slot)
+        for (int c = 0; c < int(TedPalette().size()); ++c) {
+            int tried[2] = {globals[0], globals[1]};
+            tried[slot] = c;
+            if (tried[0] == tried[1] || c == globals[slot]) continue;
+            const double d = ExhaustiveOptimum(source, exact, 2, tried);
+            if (d < best) best = d, globals[0] = tried[0], globals[1] = tried[1];
+        }
+    return best;
+}
+
 int Prepare(const std::string& input, const std::string& output) {
     const Picture source = ReadPictureFile(input, 1 << 20, 1 << 20);
     const LinearPicture scaled = ScalePicture(source, 320, 200, 1, Fitting::Crop);
@@ -120,6 +218,9 @@ int main(int argc, char** argv) {
     ColorMetric metric = ColorMetric::Weighted;
     std::string writeFolder;
     std::string only;  // one mode's name, for profiling
+    bool exhaustive = false;
+    bool searchGlobals = false;  // with --exhaustive-globals, slow
+    int runs = 3;                // the fastest counts
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--prepare" && i + 2 < argc) return Prepare(argv[i + 1], argv[i + 2]);
@@ -129,6 +230,18 @@ int main(int argc, char** argv) {
         }
         if (arg == "--only" && i + 1 < argc) {
             only = argv[++i];
+            continue;
+        }
+        if (arg == "--runs" && i + 1 < argc) {
+            runs = std::max(1, std::atoi(argv[++i]));
+            continue;
+        }
+        if (arg == "--exhaustive") {
+            exhaustive = true;
+            continue;
+        }
+        if (arg == "--exhaustive-globals") {
+            exhaustive = searchGlobals = true;
             continue;
         }
         if (arg == "--write" && i + 1 < argc) {
@@ -150,6 +263,9 @@ int main(int argc, char** argv) {
     std::vector<double> sums(std::size(kModes)), worst(std::size(kModes)), times(std::size(kModes));
     std::vector<int> over(std::size(kModes));
     ConvertedImage result;
+    std::ostringstream optima;
+    double optimumSums[2] = {};
+    double searchedSum = 0;
     for (const std::string& file : files) {
         Picture source;
         try {
@@ -171,10 +287,10 @@ int main(int argc, char** argv) {
             options.multicolor = kModes[m].multicolor;
             options.dithering = kModes[m].dithering;
             options.metric = metric;
-            // The fastest of three runs: the time of the conversion, not of the machine's other
+            // The fastest of the runs: the time of the conversion, not of the machine's other
             // work.
             double best = 1e9;
-            for (int run = 0; run < 3; ++run) {
+            for (int run = 0; run < runs; ++run) {
                 const std::clock_t start = std::clock();
                 ConvertPicture(source, options, result);
                 best = std::min(best, CpuMilliseconds(start));
@@ -194,6 +310,25 @@ int main(int argc, char** argv) {
             const double d = kModes[m].blurred
                                  ? MeanDifference(blurred, Blur(shown, source.width, source.height))
                                  : MeanDifference(plain, shown);
+            if (exhaustive && kModes[m].dithering == Dithering::None) {
+                const auto exact = ExactTable(source);
+                const int globals[2] = {PaletteIndexOf(result.image().desc.color0),
+                                        PaletteIndexOf(result.image().desc.color3)};
+                const double optimum =
+                    ExhaustiveOptimum(source, exact, kModes[m].multicolor ? 2 : 1,
+                                      kModes[m].multicolor ? globals : nullptr);
+                optimumSums[kModes[m].multicolor ? 1 : 0] += optimum;
+                optima << std::left << std::setw(22)
+                       << std::filesystem::path(file).stem().string().substr(0, 21) << std::right
+                       << std::setw(8) << kModes[m].name << std::fixed << std::setprecision(2)
+                       << std::setw(10) << d << std::setw(10) << optimum;
+                if (kModes[m].multicolor && searchGlobals) {
+                    const double searched = ExhaustiveGlobalSearch(source, exact, globals);
+                    searchedSum += searched;
+                    optima << std::setw(10) << searched;
+                }
+                optima << "\n";
+            }
             sums[m] += d;
             worst[m] = std::max(worst[m], d / kModes[m].goal);
             over[m] += d > 1.1 * kModes[m].goal;
@@ -213,5 +348,17 @@ int main(int argc, char** argv) {
     std::cout << "\n" << std::left << std::setw(22) << "CPU ms per picture";
     for (double t : times) std::cout << std::right << std::setw(17) << t / n;
     std::cout << "\n";
+    if (exhaustive) {
+        std::cout
+            << "\nleast reachable (every pair in every cell; multi with our image-wide pair,\n"
+            << "and with the searched pair under --exhaustive-globals)\n"
+            << std::left << std::setw(22) << "picture" << std::right << std::setw(8) << "mode"
+            << std::setw(10) << "ours" << std::setw(10) << "optimum" << std::setw(10)
+            << (searchGlobals ? "searched" : "") << "\n"
+            << optima.str() << std::left << std::setw(22) << "mean optimum" << std::right
+            << std::fixed << std::setprecision(2) << std::setw(10) << optimumSums[0] / n
+            << std::setw(10) << optimumSums[1] / n << std::setw(10) << searchedSum / n
+            << "  (hires, multi, multi searched)\n";
+    }
     return 0;
 }

@@ -4,6 +4,7 @@
 // pair of a multicolor picture) that minimises the sum of those distances.
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "conversion/color_science.h"
@@ -24,10 +25,13 @@ struct MatchPoint {
     float wl = 1;           // lightness weight
     float wh = 1;           // hue and chroma weight of the pixel alone, for mixes
     float chromaScale = 0;  // 0.5 where chroma and hue are weighed by the pair's mean chroma
+    float rotation = 0;     // CIEDE2000's blue rotation at the pixel's hue, sin(2 delta theta)
     bool ciede = false;     // final choices by CIEDE2000 itself
 };
 
 MatchPoint MatchPointOf(const Lab& lab, ColorMetric metric);
+// MatchPointOf(LabFromLinear(pixel)) of count pixels, in vectors.
+void MatchPointsOf(const LinearRgb* pixels, std::size_t count, ColorMetric metric, MatchPoint* out);
 // The metric's quick form, for searches over the whole palette.
 float Distance(const MatchPoint& p, const PaletteColor& c);
 // The metric itself, for the final choices among a few colors: CIEDE2000
@@ -36,6 +40,12 @@ float Difference(const MatchPoint& p, const PaletteColor& c);
 // Difference of each of the n points to one color, into PaddedCount(n)
 // entries (0 on the padding); a loop that runs in vectors.
 void DifferenceRow(const MatchPoint* points, int n, const PaletteColor& color, float* out);
+
+// The mean Difference of each of n pixels to one color, where every pixel
+// is `width` consecutive points (the screen pixels a multicolor pixel
+// covers), into PaddedCount(n) entries; n * width <= kMaxCellPixels.
+void PixelDifferenceRow(const MatchPoint* points, int n, int width, const PaletteColor& color,
+                        float* out);
 
 // Cells of the target grid hold up to 64 pixels; a cell's table is padded to
 // a multiple of 8 pixels of distance 0 so the sums run in whole vectors.
@@ -46,6 +56,8 @@ inline int PaddedCount(int n) {
 
 // distances[c * padded + p]: pixel p of the cell to palette color c.
 void CellDistances(const MatchPoint* points, int n, std::vector<float>& distances);
+// The same into a table of TedPalette().size() * PaddedCount(n) entries.
+void CellDistances(const MatchPoint* points, int n, float* distances);
 
 struct PairChoice {
     int first = 0;  // palette indices
@@ -70,11 +82,15 @@ int CandidateColors(const float* distances, int n, const float* floor, int candi
 PairChoice BestPairAmong(const float* distances, int n, const float* floor, const int* list,
                          int count);
 
-// BestPair judged by Difference: the candidates found by the quick table,
-// the pair chosen among them by the metric itself; globals (two palette
-// indices, or none) are the image-wide colors every pixel may take instead.
-PairChoice BestPairRefined(const float* distances, const MatchPoint* points, int n,
-                           const int* globals, int candidates);
+// BestPair judged by PixelDifferenceRow: the candidates found by the quick
+// table, the pair chosen among them by the metric itself; globals (two
+// palette indices, or none) are the image-wide colors every pixel may take
+// instead. points holds n * width points (see PixelDifferenceRow). With
+// values, each pixel's nearest of the colors gets there as its slot: 0 or 1
+// for first and second, or 0..3 for globals[0], first, second, globals[1]
+// (the lowest slot of equals).
+PairChoice BestPairRefined(const float* distances, const MatchPoint* points, int n, int width,
+                           const int* globals, int candidates, uint8_t* values = nullptr);
 
 // A cell's pixels as arrays, for loops that run in vectors; the padding
 // pixels sit on every color (distance 0).

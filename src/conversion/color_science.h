@@ -33,6 +33,41 @@ inline Lab LabOf(RgbColor color) {
 // The CIEDE2000 color difference (kL = kC = kH = 1).
 double Ciede2000(const Lab& first, const Lab& second);
 
+// sin(2 delta theta) of CIEDE2000's blue rotation at the hue whose cosine
+// and sine are ch and sh.
+[[gnu::always_inline]] inline float RotationSine(float ch, float sh) {
+    // The mean hue's distance from 275 degrees (the blue rotation's centre),
+    // in units of 25 degrees: arctangent of the hue turned back by 275, a
+    // polynomial on the octant.
+    const float y = sh * 0.0871557f + ch * 0.9961947f, x = ch * 0.0871557f - sh * 0.9961947f;
+    const float ax = std::abs(x), ay = std::abs(y);
+    const float big = std::max(ax, ay), small = std::min(ax, ay);
+    const float r = big > 0.0f ? small / big : 0.0f, r2 = r * r;
+    float angle = ((((-0.0117212f * r2 + 0.05265332f) * r2 - 0.11643287f) * r2 + 0.19354346f) * r2 -
+                   0.33262347f) *
+                      r2 +
+                  0.99997726f;
+    angle *= r * 57.2957795f;
+    angle = ay > ax ? 90.0f - angle : angle;
+    angle = x < 0.0f ? 180.0f - angle : angle;
+    const float off = angle / 25.0f;
+    // exp(-off^2) as (1 - off^2 / 64)^64, within 1 %; nothing beyond 8 units.
+    float e = std::max(0.0f, 1.0f - off * off / 64.0f);
+    e *= e, e *= e, e *= e, e *= e, e *= e, e *= e;
+    const float theta = 60.0f * e * 0.017453293f;  // 2 delta theta in radians, <= 60 degrees
+    const float theta2 = theta * theta;
+    const float sinTheta = theta * (1.0f - theta2 / 6.0f * (1.0f - theta2 / 20.0f));
+    return sinTheta;
+}
+
+// The same at the hue of (a, b); 0 for a grey.
+inline float BlueRotation(float a, float b) {
+    const float c2 = a * a + b * b;
+    if (c2 < 1e-12f) return 0.0f;
+    const float inverse = 1.0f / std::sqrt(c2);
+    return RotationSine(a * inverse, b * inverse);
+}
+
 // The same in single precision without trigonometric calls (the mean hue's
 // terms from its cosine and sine, the blue rotation's angle from a
 // polynomial arctangent): within 0.05 of Ciede2000, several times faster,
@@ -66,27 +101,7 @@ float Ciede2000Fast(const Lab& first, float firstChroma, const Lab& second, floa
     const float t = 1.0f - 0.17f * (ch * 0.8660254f + sh * 0.5f) + 0.24f * c2h +
                     0.32f * (c3h * 0.9945219f - s3h * 0.1045285f) -
                     0.20f * (c4h * 0.4539905f + s4h * 0.8910065f);
-    // The mean hue's distance from 275 degrees (the blue rotation's centre),
-    // in units of 25 degrees: arctangent of the hue turned back by 275, a
-    // polynomial on the octant.
-    const float y = sh * 0.0871557f + ch * 0.9961947f, x = ch * 0.0871557f - sh * 0.9961947f;
-    const float ax = std::abs(x), ay = std::abs(y);
-    const float big = std::max(ax, ay), small = std::min(ax, ay);
-    const float r = big > 0.0f ? small / big : 0.0f, r2 = r * r;
-    float angle = ((((-0.0117212f * r2 + 0.05265332f) * r2 - 0.11643287f) * r2 + 0.19354346f) * r2 -
-                   0.33262347f) *
-                      r2 +
-                  0.99997726f;
-    angle *= r * 57.2957795f;
-    angle = ay > ax ? 90.0f - angle : angle;
-    angle = x < 0.0f ? 180.0f - angle : angle;
-    const float off = angle / 25.0f;
-    // exp(-off^2) as (1 - off^2 / 64)^64, within 1 %; nothing beyond 8 units.
-    float e = std::max(0.0f, 1.0f - off * off / 64.0f);
-    e *= e, e *= e, e *= e, e *= e, e *= e, e *= e;
-    const float theta = 60.0f * e * 0.017453293f;  // 2 delta theta in radians, <= 60 degrees
-    const float theta2 = theta * theta;
-    const float sinTheta = theta * (1.0f - theta2 / 6.0f * (1.0f - theta2 / 20.0f));
+    const float sinTheta = RotationSine(ch, sh);
     const float cmp = 0.5f * (c1p + c2p);
     const float cmp2 = cmp * cmp, cmp7 = cmp2 * cmp2 * cmp2 * cmp;
     const float rT = -2.0f * std::sqrt(cmp7 / (cmp7 + k25To7)) * sinTheta;

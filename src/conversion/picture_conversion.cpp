@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <limits>
 #include <numeric>
@@ -14,9 +15,10 @@ namespace pixolat {
 
 namespace {
 
-// How many of a cell's most promising colors the pair search tries; more
-// find a better pair in fewer than one cell in a hundred and cost time.
-constexpr int kCellCandidates = 6;
+// How many of a cell's cheapest single colors the pair search tries beside
+// every pixel's nearest color; with more it finds the pair of least
+// difference no more often on the benchmark's pictures, and takes longer.
+constexpr int kCellCandidates = 3;
 // The image-wide pair of a multicolor picture is tried among this many of
 // the colors that are most often some pixel's nearest, on a sample of cells.
 constexpr int kGlobalCandidates = 8;
@@ -48,6 +50,10 @@ TargetGrid GridOf(const ConversionOptions& options) {
     return g;
 }
 
+// The cell tables of a 320 x 200 multicolor picture are kept from one
+// conversion to the next (no pages to fault in and clear again).
+constexpr std::size_t kKeptTableEntries = std::size_t(1) << 22;
+
 // The pixels of every cell and their distances to every palette color.
 struct CellTables {
     std::vector<float> distances;
@@ -57,8 +63,19 @@ struct CellTables {
     const float* of(int cell) const { return &distances[offsets[std::size_t(cell)]]; }
 };
 
-CellTables AllCellDistances(const TargetGrid& grid, const std::vector<MatchPoint>& points) {
-    CellTables tables;
+// The screen's grid: each target pixel's `pixelWidth` screen pixels side by
+// side, so that a cell's gathered points come in runs of that many.
+TargetGrid ScreenGridOf(const TargetGrid& grid) {
+    TargetGrid g = grid;
+    g.width *= grid.pixelWidth;
+    g.cellWidth *= grid.pixelWidth;
+    g.pixelWidth = 1;
+    return g;
+}
+
+// Every cell's table.
+void AllCellDistances(const TargetGrid& grid, const std::vector<MatchPoint>& points,
+                      CellTables& tables) {
     const std::size_t colors = TedPalette().size();
     tables.offsets.resize(std::size_t(grid.CellCount()));
     tables.counts.resize(std::size_t(grid.CellCount()));
@@ -70,14 +87,10 @@ CellTables AllCellDistances(const TargetGrid& grid, const std::vector<MatchPoint
     }
     tables.distances.resize(total);
     std::array<MatchPoint, kMaxCellPixels> cellPoints;
-    std::vector<float> one;
     for (int cell = 0; cell < grid.CellCount(); ++cell) {
         const int n = grid.GatherCell(cell, points, cellPoints.data());
-        CellDistances(cellPoints.data(), n, one);
-        std::copy(one.begin(), one.end(),
-                  tables.distances.begin() + std::ptrdiff_t(tables.offsets[std::size_t(cell)]));
+        CellDistances(cellPoints.data(), n, &tables.distances[tables.offsets[std::size_t(cell)]]);
     }
-    return tables;
 }
 
 // The pair's distances, the floor under each pixel's cell colors.
@@ -115,12 +128,19 @@ std::vector<int> ColorsByNearestCount(const CellTables& tables) {
         const int n = tables.counts[cell];
         const int padded = PaddedCount(n);
         const float* d = tables.of(int(cell));
-        for (int p = 0; p < n; ++p) {
-            int best = 0;
-            for (int c = 1; c < colors; ++c)
-                if (d[std::size_t(c * padded + p)] < d[std::size_t(best * padded + p)]) best = c;
-            ++nearestCount[std::size_t(best)];
-        }
+        // The least of keys that hold the distance with the color's index in
+        // the mantissa's 7 lowest bits: a float minimum, in vectors.
+        std::array<float, kMaxCellPixels> key;
+        key.fill(std::numeric_limits<float>::max());
+        for (int c = 0; c < colors; ++c)
+            for (int p = 0; p < padded; ++p) {
+                const float k = std::bit_cast<float>(
+                    (std::bit_cast<uint32_t>(d[std::size_t(c * padded + p)]) & ~127u) |
+                    uint32_t(c));
+                key[std::size_t(p)] = std::min(key[std::size_t(p)], k);
+            }
+        for (int p = 0; p < n; ++p)
+            ++nearestCount[std::bit_cast<uint32_t>(key[std::size_t(p)]) & 127u];
     }
     std::vector<int> order(static_cast<std::size_t>(colors));
     std::iota(order.begin(), order.end(), 0);
@@ -263,10 +283,9 @@ std::pair<int, int> ChooseMixGlobalPair(const TargetGrid& grid,
     return best;
 }
 
-// The screen picture on the target's grid: itself in hires, each pair of
-// columns averaged in linear light (as the eye mixes them) in multicolor.
+// The screen picture on the multicolor grid: each pair of columns averaged
+// in linear light (as the eye mixes them).
 LinearPicture OnGrid(const LinearPicture& screen, const TargetGrid& grid) {
-    if (grid.pixelWidth == 1) return screen;
     LinearPicture out{grid.width, grid.height, {}};
     out.pixels.resize(std::size_t(grid.width) * std::size_t(grid.height));
     for (int y = 0; y < grid.height; ++y)
@@ -281,24 +300,46 @@ LinearPicture OnGrid(const LinearPicture& screen, const TargetGrid& grid) {
 
 std::vector<MatchPoint> MatchPoints(const LinearPicture& picture, ColorMetric metric) {
     std::vector<MatchPoint> points(picture.pixels.size());
-    for (std::size_t i = 0; i < points.size(); ++i)
-        points[i] = MatchPointOf(LabFromLinear(picture.pixels[i]), metric);
+    MatchPointsOf(picture.pixels.data(), points.size(), metric, points.data());
     return points;
+}
+
+// Puts a cell's values (row by row) into the picture's.
+void ScatterCell(const TargetGrid& grid, int cell, const uint8_t* cellValues,
+                 std::vector<uint8_t>& values) {
+    const int x0 = (cell % grid.cellsX) * grid.cellWidth;
+    const int y0 = (cell / grid.cellsX) * grid.cellHeight;
+    const int x1 = std::min(x0 + grid.cellWidth, grid.width);
+    const int y1 = std::min(y0 + grid.cellHeight, grid.height);
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x)
+            values[std::size_t(y) * std::size_t(grid.width) + std::size_t(x)] = *cellValues++;
 }
 
 // Every cell's colors as palette indices, by pixel value (hires: value 0 is
 // cell color 2, value 1 cell color 1; multicolor: color0, cell color 1, cell
-// color 2, color3). A dithered picture's pairs are judged by their mixes.
+// color 2, color3). A dithered picture's pairs are judged by their mixes;
+// an undithered one's by the screen pixels (screenPoints, two per pixel in
+// multicolor), each pixel's nearest color into values on the way.
 std::vector<CellSlots> ChooseCellColors(const TargetGrid& grid,
                                         const std::vector<MatchPoint>& points,
-                                        const ConversionOptions& options) {
+                                        const std::vector<MatchPoint>& screenPoints,
+                                        const ConversionOptions& options,
+                                        std::vector<uint8_t>& values) {
     std::vector<CellSlots> cells(std::size_t(grid.CellCount()));
+    values.assign(std::size_t(grid.width) * std::size_t(grid.height), 0);
+    std::array<uint8_t, kMaxCellPixels> cellValues{};
     const bool mixes = options.dithering != Dithering::None && options.strength > 0;
     const int mixCandidates =
         options.dithering == Dithering::Diffusion ? kRefinedMixCandidates : kMixCandidates;
     std::array<MatchPoint, kMaxCellPixels> cellPoints;
+    const int width = grid.pixelWidth;
+    const TargetGrid screenGrid = ScreenGridOf(grid);
     if (options.multicolor) {
-        const CellTables tables = AllCellDistances(grid, points);
+        // The quick table (for the candidates and the image-wide pair) is of
+        // the grid's pixels: half the work, and ranks as well as the screen's.
+        thread_local CellTables tables;
+        AllCellDistances(grid, points, tables);
         const std::vector<int> order = ColorsByNearestCount(tables);
         const auto [g0, g3] = mixes ? ChooseMixGlobalPair(grid, points, tables, order)
                                     : ChooseGlobalPair(tables, order);
@@ -311,22 +352,30 @@ std::vector<CellSlots> ChooseCellColors(const TargetGrid& grid,
                 pair = BestMixPair(tables.of(cell), cellPoints.data(), n, globals, mixCandidates,
                                    kMixNoise);
             } else {
-                grid.GatherCell(cell, points, cellPoints.data());
-                pair = BestPairRefined(tables.of(cell), cellPoints.data(), n, globals,
-                                       kCellCandidates);
+                screenGrid.GatherCell(cell, screenPoints, cellPoints.data());
+                pair = BestPairRefined(tables.of(cell), cellPoints.data(), n, width, globals,
+                                       kCellCandidates, cellValues.data());
+                ScatterCell(grid, cell, cellValues.data(), values);
             }
             cells[std::size_t(cell)] = {{g0, pair.first, pair.second, g3}, 4};
         }
+        // The table of a picture much larger than the screen is not kept.
+        if (tables.distances.size() > kKeptTableEntries) tables = CellTables{};
         return cells;
     }
     std::vector<float> distances;
     for (int cell = 0; cell < grid.CellCount(); ++cell) {
-        const int n = grid.GatherCell(cell, points, cellPoints.data());
+        const int n = grid.GatherCell(cell, mixes ? points : screenPoints, cellPoints.data());
         CellDistances(cellPoints.data(), n, distances);
-        const PairChoice pair = mixes ? BestMixPair(distances.data(), cellPoints.data(), n, nullptr,
-                                                    mixCandidates, kMixNoise)
-                                      : BestPairRefined(distances.data(), cellPoints.data(), n,
-                                                        nullptr, kCellCandidates);
+        PairChoice pair;
+        if (mixes) {
+            pair = BestMixPair(distances.data(), cellPoints.data(), n, nullptr, mixCandidates,
+                               kMixNoise);
+        } else {
+            pair = BestPairRefined(distances.data(), cellPoints.data(), n, 1, nullptr,
+                                   kCellCandidates, cellValues.data());
+            ScatterCell(grid, cell, cellValues.data(), values);
+        }
         cells[std::size_t(cell)] = {{pair.first, pair.second, 0, 0}, 2};
     }
     return cells;
@@ -438,12 +487,24 @@ void ConvertScaled(const LinearPicture& scaled, const ConversionOptions& options
             screenWidth, grid.height,
             std::vector<LinearRgb>(std::size_t(screenWidth) * std::size_t(grid.height))};
     Adjust(screen, options.adjustments);
-    const LinearPicture picture = OnGrid(screen, grid);
+    // The grid's points serve the quick tables and dithering; the screen's
+    // the undithered choices.
+    const bool dithered = options.dithering != Dithering::None;
+    LinearPicture averaged;
+    if (grid.pixelWidth != 1) averaged = OnGrid(screen, grid);
+    const LinearPicture& picture = grid.pixelWidth == 1 ? screen : averaged;
     const std::vector<MatchPoint> points = MatchPoints(picture, options.metric);
-    std::vector<CellSlots> cells = ChooseCellColors(grid, points, options);
-    std::vector<uint8_t> values = DitherPixels(grid, picture, points, cells, options.dithering,
-                                               options.strength, options.metric);
-    if (options.dithering == Dithering::Diffusion)
+    const bool mixes = dithered && options.strength > 0;
+    const std::vector<MatchPoint> screenPoints = mixes || grid.pixelWidth == 1
+                                                     ? std::vector<MatchPoint>{}
+                                                     : MatchPoints(screen, options.metric);
+    std::vector<uint8_t> values;
+    std::vector<CellSlots> cells = ChooseCellColors(
+        grid, points, grid.pixelWidth == 1 ? points : screenPoints, options, values);
+    if (mixes)
+        values = DitherPixels(grid, picture, points, cells, options.dithering, options.strength,
+                              options.metric);
+    if (mixes && options.dithering == Dithering::Diffusion)
         RefineDither(grid, screen, cells, options.strength, values);
     Normalize(grid, cells, values, options.multicolor);
     Image& image = result.image();

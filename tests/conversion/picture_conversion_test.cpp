@@ -442,3 +442,40 @@ TEST(PictureConversion, RefinementLowersTheBlurredDifferenceOfDiffusedPixels) {
         }
     }
 }
+
+TEST(PictureConversion, EachPixelShowsTheCellColorNearestToItsScreenPixels) {
+    // Random screen pixels, so the two columns of a multicolor pixel differ:
+    // it must match both as the screen shows them, not their average.
+    std::mt19937 random(11);
+    const int width = 96, height = 40;
+    Picture picture{width, height, std::vector<RgbColor>(width * height)};
+    for (RgbColor& c : picture.pixels) c = RgbColor(random() & 0xFFFFFF);
+    for (const bool multicolor : {false, true}) {
+        SCOPED_TRACE(multicolor ? "multicolor" : "hires");
+        ConversionOptions options;
+        options.multicolor = multicolor;
+        options.dithering = Dithering::None;
+        options.width = width;
+        options.height = height;
+        auto result = std::make_unique<ConvertedImage>();
+        ConvertPicture(picture, options, *result);
+        const Image& image = result->image();
+        const int step = multicolor ? 2 : 1;
+        int worse = 0;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; x += step) {
+                auto cost = [&](ColorCode code) {
+                    double sum = 0;
+                    for (int k = 0; k < step; ++k)
+                        sum += Ciede2000(LabOf(picture.at(x + k, y)), LabOf(RgbOf(code)));
+                    return sum;
+                };
+                double best = 1e9;
+                for (int v = 0; v < (multicolor ? 4 : 2); ++v)
+                    best = std::min(best, cost(ValueColorAt(image, x, y, PixelValue(v))));
+                // The conversion's CIEDE2000 is within 0.3 % of the full one.
+                worse += cost(ColorCodeAt(image, x, y)) > best * 1.006 + 0.02;
+            }
+        EXPECT_EQ(worse, 0);
+    }
+}

@@ -10,7 +10,9 @@
 #include <QSettings>
 #include <QSlider>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "document/colors.h"
 
@@ -21,26 +23,48 @@ namespace {
 // Previews are shown this much larger than the Plus/4's pixels.
 constexpr int kPreviewZoom = 2;
 
+// Linear light to an sRGB byte by a table fine enough near black, instead of
+// a power per channel (a tenth of a preview's time).
+int SrgbByte(float linear) {
+    constexpr int kSteps = 16384;
+    static const std::vector<uint8_t> table = [] {
+        std::vector<uint8_t> t(kSteps + 1);
+        for (int i = 0; i <= kSteps; ++i)
+            t[std::size_t(i)] = uint8_t(SrgbFromLinear(float(i) / kSteps) * 255.0f + 0.5f);
+        return t;
+    }();
+    const float v = std::clamp(linear, 0.0f, 1.0f);
+    return table[std::size_t(v * kSteps + 0.5f)];
+}
+
 QImage PictureImage(const LinearPicture& picture) {
     QImage image(picture.width, picture.height, QImage::Format_RGB32);
-    for (int y = 0; y < picture.height; ++y)
-        for (int x = 0; x < image.width(); ++x) {
+    for (int y = 0; y < picture.height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < picture.width; ++x) {
             const LinearRgb& p = picture.at(x, y);
-            auto byte = [](float v) { return int(SrgbFromLinear(v) * 255.0f + 0.5f); };
-            image.setPixel(x, y, qRgb(byte(p.r), byte(p.g), byte(p.b)));
+            line[x] = qRgb(SrgbByte(p.r), SrgbByte(p.g), SrgbByte(p.b));
         }
+    }
     return image;
 }
 
 QImage ConvertedImageOf(const Image& image) {
     QImage shown(image.desc.width, image.desc.height, QImage::Format_RGB32);
     const int step = image.desc.pixelWidth == 2 ? 2 : 1;
-    for (int y = 0; y < shown.height(); ++y)
+    for (int y = 0; y < shown.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(shown.scanLine(y));
         for (int x = 0; x < shown.width(); ++x) {
             const auto& t = ColorTriplet(ColorCodeAt(image, x - x % step, y));
-            shown.setPixel(x, y, qRgb(t[0], t[1], t[2]));
+            line[x] = qRgb(t[0], t[1], t[2]);
         }
+    }
     return shown;
+}
+
+bool SameAdjustments(const Adjustments& a, const Adjustments& b) {
+    return a.brightness == b.brightness && a.contrast == b.contrast &&
+           a.saturation == b.saturation && a.gamma == b.gamma;
 }
 
 QSlider* Slider(int low, int high, int value) {
@@ -59,7 +83,8 @@ TFormImportPicture::TFormImportPicture(const Picture& picture, QSettings* settin
     BuildControls();
     LoadSettings();
     connect(this, &QDialog::accepted, this, [this] { SaveSettings(); });
-    worker_ = std::thread([this] { Work(); });
+    worker_ = std::thread([this] { Work(false); });
+    ditherWorker_ = std::thread([this] { Work(true); });
     RequestPreview();
 }
 
@@ -70,6 +95,7 @@ TFormImportPicture::~TFormImportPicture() {
     }
     wake_.notify_all();
     worker_.join();
+    ditherWorker_.join();
 }
 
 void TFormImportPicture::BuildControls() {
@@ -205,54 +231,77 @@ void TFormImportPicture::RequestPreview() {
     {
         std::lock_guard lock(mutex_);
         pending_ = Options();
+        const bool dithered = pending_->dithering != Dithering::None && pending_->strength > 0;
+        pendingDithered_ = dithered ? pending_ : std::nullopt;
         ++generation_;
     }
     wake_.notify_all();
 }
 
-void TFormImportPicture::ShowPreview(uint64_t generation, const QImage& before,
-                                     const QImage& after) {
+void TFormImportPicture::ShowPreview(uint64_t generation, const QImage& before, const QImage& after,
+                                     bool final) {
     {
         // A preview of options changed since is dropped; the newer one comes.
         std::lock_guard lock(mutex_);
         if (generation != generation_) return;
+        if (!final && finalShown_ == generation) return;
+        if (final) finalShown_ = generation;
     }
     const QSize size(320 * kPreviewZoom, 200 * kPreviewZoom);
-    imgBefore->setPixmap(
-        QPixmap::fromImage(before.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+    if (!before.isNull())
+        imgBefore->setPixmap(QPixmap::fromImage(
+            before.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
     imgAfter->setPixmap(QPixmap::fromImage(after.scaled(size)));
     ++previewsShown_;
 }
 
-// The worker: converts the newest options; the scaled picture is kept while
-// only the matching and dithering change.
-void TFormImportPicture::Work() {
+// A worker: converts the newest options; the scaled picture is kept while
+// only the matching and dithering change, the "before" picture while the
+// adjustments stay too. The quick worker converts every change, without
+// dithering, and shows the "before" picture; with dithering, the other
+// worker's result replaces its preview. A dithered conversion takes several
+// times as long, so a change still shows at once while one is under way.
+void TFormImportPicture::Work(bool dithered) {
     auto converted = std::make_unique<ConvertedImage>();
     LinearPicture scaled;
     std::optional<Fitting> scaledFor;
+    std::optional<Adjustments> beforeFor;
+    QImage before;
+    std::optional<ConversionOptions>& pending = dithered ? pendingDithered_ : pending_;
     for (;;) {
         ConversionOptions options;
         uint64_t generation = 0;
         {
             std::unique_lock lock(mutex_);
-            wake_.wait(lock, [this] { return stop_ || pending_.has_value(); });
+            wake_.wait(lock, [&] { return stop_ || pending.has_value(); });
             if (stop_) return;
-            options = *pending_;
-            pending_.reset();
+            options = *pending;
+            pending.reset();
             generation = generation_;
         }
         // Both modes convert from the picture on the screen's pixels.
         if (scaledFor != options.fitting) {
             scaled = ScaleForConversion(picture_, options);
             scaledFor = options.fitting;
+            beforeFor.reset();
         }
+        if (!dithered && (!beforeFor || !SameAdjustments(*beforeFor, options.adjustments))) {
+            LinearPicture adjusted = scaled;
+            Adjust(adjusted, options.adjustments);
+            before = PictureImage(adjusted);
+            beforeFor = options.adjustments;
+        }
+        const bool final =
+            dithered || options.dithering == Dithering::None || options.strength == 0;
+        if (!final) options.dithering = Dithering::None;
         ConvertScaled(scaled, options, *converted);
-        LinearPicture adjusted = scaled;
-        Adjust(adjusted, options.adjustments);
-        const QImage before = PictureImage(adjusted);
         const QImage after = ConvertedImageOf(converted->image());
+        const QImage shownBefore = dithered ? QImage() : before;
         QMetaObject::invokeMethod(
-            this, [this, generation, before, after] { ShowPreview(generation, before, after); },
+            this,
+            [this, generation, shownBefore, after, final] {
+                ShowPreview(generation, shownBefore, after, final);
+            },
             Qt::QueuedConnection);
     }
 }

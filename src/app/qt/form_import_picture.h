@@ -1,8 +1,10 @@
 #pragma once
 // TFormImportPicture, the Import Picture dialog: how a true-color picture is
 // converted (mode, dithering, fitting, adjustments), with the picture and
-// its conversion side by side. Previews are converted in a worker thread, so
-// the window never waits for them; the newest options always win.
+// its conversion side by side. Previews are converted in worker threads, so
+// the window never waits for them; the newest options always win. One worker
+// shows every change without dithering at once; the other follows with the
+// dithered picture, which takes several times as long.
 #include <QDialog>
 #include <QImage>
 #include <condition_variable>
@@ -54,8 +56,11 @@ private:
     void SaveSettings();
     // Hands the shown options to the worker.
     void RequestPreview();
-    void ShowPreview(uint64_t generation, const QImage& before, const QImage& after);
-    void Work();
+    // before may be null (kept as shown); a final preview is not replaced by
+    // a quick one of the same options.
+    void ShowPreview(uint64_t generation, const QImage& before, const QImage& after, bool final);
+    // The quick worker converts without dithering; the other, dithered.
+    void Work(bool dithered);
 
     const Picture& picture_;
     QSettings* settings_ = nullptr;
@@ -63,10 +68,11 @@ private:
 
     std::mutex mutex_;
     std::condition_variable wake_;
-    std::optional<ConversionOptions> pending_;
+    std::optional<ConversionOptions> pending_, pendingDithered_;
     uint64_t generation_ = 0;
+    uint64_t finalShown_ = 0;  // the generation of the last final preview
     bool stop_ = false;
-    std::thread worker_;
+    std::thread worker_, ditherWorker_;
 };
 
 }  // namespace pixolat
