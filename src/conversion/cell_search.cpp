@@ -176,6 +176,27 @@ const float* NoFloor() {
 
 }  // namespace
 
+WIDE_VECTORS void NearestColors(const float* distances, int n,
+                                std::array<int, kMaxCellPixels>& nearest) {
+    const int colors = int(TedPalette().size());
+    const int padded = PaddedCount(n);
+    // The least of keys that hold the distance with the color's index in the
+    // 7 lowest bits of the mantissa: a float minimum, which runs in vectors,
+    // finds both at once.
+    std::array<float, kMaxCellPixels> key;
+    key.fill(std::numeric_limits<float>::max());
+    for (int c = 0; c < colors; ++c) {
+        const float* row = distances + std::size_t(c) * std::size_t(padded);
+        for (int p = 0; p < padded; ++p) {
+            const float k =
+                std::bit_cast<float>((std::bit_cast<uint32_t>(row[p]) & ~127u) | uint32_t(c));
+            key[std::size_t(p)] = std::min(key[std::size_t(p)], k);
+        }
+    }
+    for (int p = 0; p < n; ++p)
+        nearest[std::size_t(p)] = int(std::bit_cast<uint32_t>(key[std::size_t(p)]) & 127u);
+}
+
 WIDE_VECTORS int CandidateColors(const float* distances, int n, const float* floor, int candidates,
                                  std::array<int, 128>& list) {
     if (floor == nullptr) floor = NoFloor();
@@ -183,23 +204,11 @@ WIDE_VECTORS int CandidateColors(const float* distances, int n, const float* flo
     candidates = std::clamp(candidates, 1, colors);
     const int padded = PaddedCount(n);
     std::array<float, 128> single{};
-    // Each pixel's nearest color as the least of keys that hold the distance
-    // with the color's index in the 7 lowest bits of the mantissa: a float
-    // minimum, which runs in vectors, finds both at once.
-    std::array<float, kMaxCellPixels> key;
-    key.fill(std::numeric_limits<float>::max());
-    for (int c = 0; c < colors; ++c) {
-        const float* row = distances + std::size_t(c) * std::size_t(padded);
-        single[std::size_t(c)] = SumOfMin(row, floor, padded);
-        for (int p = 0; p < padded; ++p) {
-            const float k =
-                std::bit_cast<float>((std::bit_cast<uint32_t>(row[p]) & ~127u) | uint32_t(c));
-            key[std::size_t(p)] = std::min(key[std::size_t(p)], k);
-        }
-    }
+    for (int c = 0; c < colors; ++c)
+        single[std::size_t(c)] =
+            SumOfMin(distances + std::size_t(c) * std::size_t(padded), floor, padded);
     std::array<int, kMaxCellPixels> nearest{};
-    for (int p = 0; p < n; ++p)
-        nearest[std::size_t(p)] = int(std::bit_cast<uint32_t>(key[std::size_t(p)]) & 127u);
+    NearestColors(distances, n, nearest);
     std::array<int, 128> order{};
     for (int c = 0; c < colors; ++c) order[std::size_t(c)] = c;
     std::partial_sort(
@@ -261,13 +270,6 @@ void MixCosts(const CellPoints& c, const PaletteColor& x, const PaletteColor& y,
         const float r2 = wl * rl * rl + wh * (ra * ra + rb * rb);
         out[p] = std::sqrt(r2) + noise * bend * std::sqrt(vv);
     }
-}
-
-PairChoice BestPair(const float* distances, int n, const float* floor, int candidates) {
-    if (floor == nullptr) floor = NoFloor();
-    std::array<int, 128> list{};
-    const int count = CandidateColors(distances, n, floor, candidates, list);
-    return BestPairAmong(distances, n, floor, list.data(), count);
 }
 
 WIDE_VECTORS PairChoice BestPairAmong(const float* distances, int n, const float* floor,

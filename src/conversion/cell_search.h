@@ -65,12 +65,8 @@ struct PairChoice {
     float cost = 0;
 };
 
-// The best pair of colors for one cell: the cost of a pixel is its distance
-// to the nearest of the pair and, when floor is given, never more than
-// floor[p] (the image-wide colors it can take instead). The table holds
-// PaddedCount(n) entries per color. Searched over the
-// `candidates` most promising colors.
-PairChoice BestPair(const float* distances, int n, const float* floor, int candidates);
+// Each of the n pixels' nearest palette color by the cell's table.
+void NearestColors(const float* distances, int n, std::array<int, kMaxCellPixels>& nearest);
 
 // The cell's most promising colors into list; returns how many: the
 // `candidates` cheapest as the cell's only color (above the floor, when
@@ -78,7 +74,10 @@ PairChoice BestPair(const float* distances, int n, const float* floor, int candi
 int CandidateColors(const float* distances, int n, const float* floor, int candidates,
                     std::array<int, 128>& list);
 
-// BestPair among the count colors of list.
+// The best pair of colors for one cell among the count colors of list: the
+// cost of a pixel is its distance to the nearest of the pair and, when floor
+// is given, never more than floor[p] (the image-wide colors it can take
+// instead). The table holds PaddedCount(n) entries per color.
 PairChoice BestPairAmong(const float* distances, int n, const float* floor, const int* list,
                          int count);
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cstring>
 #include <limits>
 #include <numeric>
@@ -124,23 +123,11 @@ float GlobalPairCost(const CellTables& tables, const std::vector<SampleCell>& sa
 std::vector<int> ColorsByNearestCount(const CellTables& tables) {
     const int colors = int(TedPalette().size());
     std::vector<int> nearestCount(std::size_t(colors), 0);
+    std::array<int, kMaxCellPixels> nearest{};
     for (std::size_t cell = 0; cell < tables.counts.size(); ++cell) {
         const int n = tables.counts[cell];
-        const int padded = PaddedCount(n);
-        const float* d = tables.of(int(cell));
-        // The least of keys that hold the distance with the color's index in
-        // the mantissa's 7 lowest bits: a float minimum, in vectors.
-        std::array<float, kMaxCellPixels> key;
-        key.fill(std::numeric_limits<float>::max());
-        for (int c = 0; c < colors; ++c)
-            for (int p = 0; p < padded; ++p) {
-                const float k = std::bit_cast<float>(
-                    (std::bit_cast<uint32_t>(d[std::size_t(c * padded + p)]) & ~127u) |
-                    uint32_t(c));
-                key[std::size_t(p)] = std::min(key[std::size_t(p)], k);
-            }
-        for (int p = 0; p < n; ++p)
-            ++nearestCount[std::bit_cast<uint32_t>(key[std::size_t(p)]) & 127u];
+        NearestColors(tables.of(int(cell)), n, nearest);
+        for (int p = 0; p < n; ++p) ++nearestCount[std::size_t(nearest[std::size_t(p)])];
     }
     std::vector<int> order(static_cast<std::size_t>(colors));
     std::iota(order.begin(), order.end(), 0);
@@ -489,12 +476,11 @@ void ConvertScaled(const LinearPicture& scaled, const ConversionOptions& options
     Adjust(screen, options.adjustments);
     // The grid's points serve the quick tables and dithering; the screen's
     // the undithered choices.
-    const bool dithered = options.dithering != Dithering::None;
+    const bool mixes = options.dithering != Dithering::None && options.strength > 0;
     LinearPicture averaged;
     if (grid.pixelWidth != 1) averaged = OnGrid(screen, grid);
     const LinearPicture& picture = grid.pixelWidth == 1 ? screen : averaged;
     const std::vector<MatchPoint> points = MatchPoints(picture, options.metric);
-    const bool mixes = dithered && options.strength > 0;
     const std::vector<MatchPoint> screenPoints = mixes || grid.pixelWidth == 1
                                                      ? std::vector<MatchPoint>{}
                                                      : MatchPoints(screen, options.metric);
