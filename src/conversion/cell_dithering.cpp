@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "conversion/parallel.h"
 #include "conversion/picture_conversion.h"
 
 namespace pixolat {
@@ -346,10 +347,75 @@ public:
     }
 
     // Each pixel whose surroundings changed since it was last tried takes
-    // the value of its cell that lowers the difference most.
+    // the value of its cell that lowers the difference most. A pixel reaches
+    // the rows next to its own, so two bands of rows two apart share nothing.
     int PixelPass() {
+        return InBands(height_, 1, 2, [&](Rows rows) { return PixelPass(rows); });
+    }
+
+    // Each cell's own colors changed where that lowers the difference with
+    // the pixels as they are. A cell reaches a row beyond its own, so bands of
+    // cell rows one apart share nothing (cells are at least two rows high).
+    int RecolorCells() {
+        return InBands(grid_.cellsY, grid_.cellHeight, 1, [&](Rows cellRows) {
+            const Rows rows{cellRows.begin * grid_.cellHeight,
+                            std::min(cellRows.end * grid_.cellHeight, height_),
+                            cellRows.markBegin * grid_.cellHeight,
+                            std::min(cellRows.markEnd * grid_.cellHeight, height_)};
+            return RecolorCells(cellRows.begin * grid_.cellsX, cellRows.end * grid_.cellsX, rows);
+        });
+    }
+
+    // The image-wide colors of a multicolor picture, the same way.
+    int RecolorGlobals() {
+        if (grid_.pixelWidth != 2 || cells_.empty()) return 0;
+        const Area all{0, width_ - 1, 0, height_ - 1};
+        const Rows rows{0, height_, 0, height_};
+        std::vector<float> reach;
         int changes = 0;
-        for (int y = 0; y < height_; ++y)
+        for (int slot : {0, 3}) {
+            Footprint(
+                all, [&](int x, int y) { return Value(x, y) == slot; }, reach);
+            int color = cells_[0].slots[std::size_t(slot)];
+            if (Recolor(all, reach, color) == 0) continue;
+            for (CellSlots& cell : cells_) cell.slots[std::size_t(slot)] = color;
+            MarkDirty(0, grid_.width - 1, 0, height_ - 1, rows);
+            ++changes;
+        }
+        return changes;
+    }
+
+private:
+    // Rows begin..end - 1 to work on; marks for a later pass go to rows
+    // markBegin..markEnd - 1 only.
+    struct Rows {
+        int begin, end, markBegin, markEnd;
+    };
+
+    // work(rows) on two bands of [0, count) side by side, then on the `gap`
+    // rows between them, which the bands' work may reach but not mark: their
+    // pixels (`scale` pixel rows to a row) are all marked before their turn.
+    // The bands are the same on every machine, and so is the result.
+    // Returns the summed changes.
+    template <typename Work>
+    int InBands(int count, int scale, int gap, Work work) {
+        // A picture a few rows high is worked in one.
+        if (count < 4 * gap + 4) return work(Rows{0, count, 0, count});
+        const int middle = count / 2;
+        int changes[2] = {};
+        InParallel(2, [&](int part) {
+            const Rows band = part == 0 ? Rows{0, middle, 0, middle}
+                                        : Rows{middle + gap, count, middle + gap, count};
+            changes[part] = work(band);
+        });
+        MarkDirty(0, grid_.width - 1, middle * scale,
+                  std::min((middle + gap) * scale, height_) - 1, Rows{0, height_, 0, height_});
+        return changes[0] + changes[1] + work(Rows{middle, middle + gap, 0, count});
+    }
+
+    int PixelPass(const Rows& rows) {
+        int changes = 0;
+        for (int y = rows.begin; y < rows.end; ++y)
             for (int x = 0; x < grid_.width; ++x) {
                 const std::size_t i = std::size_t(y) * std::size_t(grid_.width) + std::size_t(x);
                 if (!dirty_[i]) continue;
@@ -408,26 +474,25 @@ public:
                 value = uint8_t(bestValue);
                 // The pixels whose reach meets this one's.
                 const int across = pw_ == 1 ? 2 : 1;
-                MarkDirty(x - across, x + across, y - 2, y + 2);
+                MarkDirty(x - across, x + across, y - 2, y + 2, rows);
                 ++changes;
             }
         return changes;
     }
 
-    // Each cell's own colors changed where that lowers the difference with
-    // the pixels as they are.
-    int RecolorCells() {
-        const int first = grid_.pixelWidth == 2 ? 1 : 0;
+    // Cells first..last - 1, whose pixels are in `rows`.
+    int RecolorCells(int first, int last, const Rows& rows) {
+        const int firstSlot = grid_.pixelWidth == 2 ? 1 : 0;
         int changes = 0;
         std::vector<float> reach;
-        for (int cell = 0; cell < grid_.CellCount(); ++cell) {
+        for (int cell = first; cell < last; ++cell) {
             const int x0 = (cell % grid_.cellsX) * grid_.cellWidth;
             const int y0 = (cell / grid_.cellsX) * grid_.cellHeight;
             const int x1 = std::min(x0 + grid_.cellWidth, grid_.width);
             const int y1 = std::min(y0 + grid_.cellHeight, grid_.height);
             Area area{std::max(x0 * pw_ - 1, 0), std::min(x1 * pw_, width_ - 1),
                       std::max(y0 - 1, 0), std::min(y1, height_ - 1)};
-            for (int slot = first; slot < first + 2; ++slot) {
+            for (int slot = firstSlot; slot < firstSlot + 2; ++slot) {
                 Footprint(
                     area,
                     [&](int x, int y) {
@@ -437,32 +502,13 @@ public:
                 if (Recolor(area, reach, cells_[std::size_t(cell)].slots[std::size_t(slot)]) == 0)
                     continue;
                 const int across = pw_ == 1 ? 2 : 1;
-                MarkDirty(x0 - across, x1 - 1 + across, y0 - 2, y1 + 1);
+                MarkDirty(x0 - across, x1 - 1 + across, y0 - 2, y1 + 1, rows);
                 ++changes;
             }
         }
         return changes;
     }
 
-    // The image-wide colors of a multicolor picture, the same way.
-    int RecolorGlobals() {
-        if (grid_.pixelWidth != 2 || cells_.empty()) return 0;
-        const Area all{0, width_ - 1, 0, height_ - 1};
-        std::vector<float> reach;
-        int changes = 0;
-        for (int slot : {0, 3}) {
-            Footprint(
-                all, [&](int x, int y) { return Value(x, y) == slot; }, reach);
-            int color = cells_[0].slots[std::size_t(slot)];
-            if (Recolor(all, reach, color) == 0) continue;
-            for (CellSlots& cell : cells_) cell.slots[std::size_t(slot)] = color;
-            MarkDirty(0, grid_.width - 1, 0, height_ - 1);
-            ++changes;
-        }
-        return changes;
-    }
-
-private:
     // Screen pixels x0..x1, y0..y1 (inclusive).
     struct Area {
         int x0, x1, y0, y1;
@@ -470,10 +516,11 @@ private:
         int Count() const { return Width() * (y1 - y0 + 1); }
     };
 
-    // Target pixels x0..x1, y0..y1 (inclusive, clipped) to be tried again.
-    void MarkDirty(int x0, int x1, int y0, int y1) {
+    // Target pixels x0..x1, y0..y1 (inclusive, clipped to the picture and
+    // to the rows' marks) to be tried again.
+    void MarkDirty(int x0, int x1, int y0, int y1, const Rows& rows) {
         x0 = std::max(x0, 0), x1 = std::min(x1, grid_.width - 1);
-        y0 = std::max(y0, 0), y1 = std::min(y1, height_ - 1);
+        y0 = std::max(y0, rows.markBegin), y1 = std::min(y1, rows.markEnd - 1);
         for (int y = y0; y <= y1; ++y)
             std::fill_n(dirty_.begin() + std::ptrdiff_t(y * grid_.width + x0), x1 - x0 + 1, 1);
     }

@@ -242,16 +242,38 @@ CellPoints PointsOf(const MatchPoint* points, int n) {
     return c;
 }
 
-void MixCosts(const CellPoints& c, const PaletteColor& x, const PaletteColor& y, float noise,
-              float* out) {
+namespace {
+
+// CIELAB of every even mix of two palette colors in linear light, as the
+// screen mixes them; the pair searches ask for each many times.
+const Lab& EvenMix(int x, int y) {
+    static const std::vector<Lab> table = [] {
+        const std::vector<PaletteColor>& palette = TedPalette();
+        const std::size_t n = palette.size();
+        std::vector<Lab> t(n * n);
+        for (std::size_t i = 0; i < n; ++i)
+            for (std::size_t j = 0; j < n; ++j) {
+                const LinearRgb& a = palette[i].linear;
+                const LinearRgb& b = palette[j].linear;
+                t[i * n + j] = LabFromLinear(
+                    {0.5f * (a.r + b.r), 0.5f * (a.g + b.g), 0.5f * (a.b + b.b)});
+            }
+        return t;
+    }();
+    return table[std::size_t(x) * TedPalette().size() + std::size_t(y)];
+}
+
+}  // namespace
+
+WIDE_VECTORS void MixCosts(const CellPoints& c, int xIndex, int yIndex, float noise, float* out) {
     // The screen mixes in linear light, so the mixes run on a curve in CIELAB
     // that bends towards the lighter color: a quadratic through both colors
     // and their even mix. Each pixel takes the mix at its projection on the
     // chord. Half the bend judges pairs best on the photographs: the diffusion
     // mixes more than two colors and the refinement reaches further.
-    const Lab mid =
-        LabFromLinear({0.5f * (x.linear.r + y.linear.r), 0.5f * (x.linear.g + y.linear.g),
-                       0.5f * (x.linear.b + y.linear.b)});
+    const PaletteColor& x = TedPalette()[std::size_t(xIndex)];
+    const PaletteColor& y = TedPalette()[std::size_t(yIndex)];
+    const Lab& mid = EvenMix(xIndex, yIndex);
     const float vl = y.lab.l - x.lab.l, va = y.lab.a - x.lab.a, vb = y.lab.b - x.lab.b;
     // The curve as x + t v + t (1 - t) k.
     const float kl = 2.0f * (mid.l - x.lab.l) - vl, ka = 2.0f * (mid.a - x.lab.a) - va,
@@ -262,8 +284,9 @@ void MixCosts(const CellPoints& c, const PaletteColor& x, const PaletteColor& y,
                     ub = c.b[std::size_t(p)] - x.lab.b;
         const float vv = wl * vl * vl + wh * (va * va + vb * vb);
         const float uv = wl * ul * vl + wh * (ua * va + ub * vb);
-        float t = vv > 0.0f ? uv / vv : 0.0f;
-        t = t < 0.0f ? 0.0f : t > 1.0f ? 1.0f : t;
+        // Branch-free so that the loop runs in vectors; vv is 0 only where
+        // uv is too (one color twice, or a padding pixel).
+        const float t = std::min(std::max(uv / std::max(vv, 1e-30f), 0.0f), 1.0f);
         const float bend = t * (1.0f - t);
         const float rl = ul - t * vl - bend * kl, ra = ua - t * va - bend * ka,
                     rb = ub - t * vb - bend * kb;
@@ -383,14 +406,12 @@ PairChoice BestPairRefined(const float* distances, const MatchPoint* points, int
 
 PairChoice BestMixPair(const float* distances, const MatchPoint* points, int n, const int* globals,
                        int candidates, float noise) {
-    const std::vector<PaletteColor>& palette = TedPalette();
     const CellPoints cell = PointsOf(points, n);
     const int padded = cell.padded;
     std::array<float, kMaxCellPixels> floor, mix, scratch;
     const float* rankFloor = NoFloor();
     if (globals != nullptr) {
-        MixCosts(cell, palette[std::size_t(globals[0])], palette[std::size_t(globals[1])], noise,
-                 floor.data());
+        MixCosts(cell, globals[0], globals[1], noise, floor.data());
         rankFloor = floor.data();
     } else {
         std::copy(NoFloor(), NoFloor() + kMaxCellPixels, floor.begin());
@@ -405,20 +426,18 @@ PairChoice BestMixPair(const float* distances, const MatchPoint* points, int n, 
     alone.resize(std::size_t(count) * std::size_t(padded));
     for (int i = 0; i < count; ++i) {
         float* row = &alone[std::size_t(i * padded)];
-        const PaletteColor& c = palette[std::size_t(list[std::size_t(i)])];
         const float* d = distances + std::size_t(list[std::size_t(i)]) * std::size_t(padded);
         for (int p = 0; p < padded; ++p) row[p] = std::min(floor[std::size_t(p)], d[p]);
         if (globals == nullptr) continue;
         for (int g = 0; g < 2; ++g) {
-            MixCosts(cell, c, palette[std::size_t(globals[g])], noise, scratch.data());
+            MixCosts(cell, list[std::size_t(i)], globals[g], noise, scratch.data());
             for (int p = 0; p < padded; ++p) row[p] = std::min(row[p], scratch[std::size_t(p)]);
         }
     }
     PairChoice best{list[0], list[0], SumOfMin(&alone[0], &alone[0], padded)};
     for (int i = 0; i < count; ++i)
         for (int j = i + 1; j < count; ++j) {
-            MixCosts(cell, palette[std::size_t(list[std::size_t(i)])],
-                     palette[std::size_t(list[std::size_t(j)])], noise, mix.data());
+            MixCosts(cell, list[std::size_t(i)], list[std::size_t(j)], noise, mix.data());
             const float* x = &alone[std::size_t(i * padded)];
             const float* y = &alone[std::size_t(j * padded)];
             for (int p = 0; p < padded; ++p) scratch[std::size_t(p)] = std::min(x[p], y[p]);

@@ -100,11 +100,10 @@ struct CellPoints {
 
 CellPoints PointsOf(const MatchPoint* points, int n);
 
-// Each pixel's distance to the nearest mix of colors x and y (either alone
-// included), plus a charge of `noise` for the pattern a mix leaves visible,
-// largest for an even mix of far colors; into c.padded entries.
-void MixCosts(const CellPoints& c, const PaletteColor& x, const PaletteColor& y, float noise,
-              float* out);
+// Each pixel's distance to the nearest mix of palette colors x and y (either
+// alone included), plus a charge of `noise` for the pattern a mix leaves
+// visible, largest for an even mix of far colors; into c.padded entries.
+void MixCosts(const CellPoints& c, int x, int y, float noise, float* out);
 
 // The best pair for a dithered cell: a pixel costs its distance to the
 // nearest mix of two of the cell's colors (with the image-wide pair

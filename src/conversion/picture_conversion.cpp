@@ -7,6 +7,7 @@
 #include <numeric>
 
 #include "conversion/cell_dithering.h"
+#include "conversion/parallel.h"
 #include "document/colors.h"
 #include "document/pixels.h"
 
@@ -85,11 +86,15 @@ void AllCellDistances(const TargetGrid& grid, const std::vector<MatchPoint>& poi
         total += colors * std::size_t(PaddedCount(tables.counts[std::size_t(cell)]));
     }
     tables.distances.resize(total);
-    std::array<MatchPoint, kMaxCellPixels> cellPoints;
-    for (int cell = 0; cell < grid.CellCount(); ++cell) {
-        const int n = grid.GatherCell(cell, points, cellPoints.data());
-        CellDistances(cellPoints.data(), n, &tables.distances[tables.offsets[std::size_t(cell)]]);
-    }
+    InParallel(2, [&](int part) {
+        std::array<MatchPoint, kMaxCellPixels> cellPoints;
+        const Range range = HalfOf(grid.CellCount(), part);
+        for (int cell = range.begin; cell < range.end; ++cell) {
+            const int n = grid.GatherCell(cell, points, cellPoints.data());
+            CellDistances(cellPoints.data(), n,
+                          &tables.distances[tables.offsets[std::size_t(cell)]]);
+        }
+    });
 }
 
 // The pair's distances, the floor under each pixel's cell colors.
@@ -217,18 +222,15 @@ std::pair<int, int> ChooseMixGlobalPair(const TargetGrid& grid,
         };
         for (int i = 0; i < count; ++i)
             for (int j = i + 1; j < count; ++j)
-                MixCosts(cp, palette[std::size_t(list[std::size_t(i)])],
-                         palette[std::size_t(list[std::size_t(j)])], kMixNoise,
+                MixCosts(cp, list[std::size_t(i)], list[std::size_t(j)], kMixNoise,
                          row(own, i, j, count));
         for (int i = 0; i < count; ++i)
             for (int k = 0; k < g; ++k)
-                MixCosts(cp, palette[std::size_t(list[std::size_t(i)])],
-                         palette[std::size_t(candidates[std::size_t(k)])], kMixNoise,
+                MixCosts(cp, list[std::size_t(i)], candidates[std::size_t(k)], kMixNoise,
                          row(withGlobal, i, k, g));
         for (int k = 0; k < g; ++k)
             for (int h = k + 1; h < g; ++h)
-                MixCosts(cp, palette[std::size_t(candidates[std::size_t(k)])],
-                         palette[std::size_t(candidates[std::size_t(h)])], kMixNoise,
+                MixCosts(cp, candidates[std::size_t(k)], candidates[std::size_t(h)], kMixNoise,
                          row(globalPair, k, h, g));
         withPair.resize(std::size_t(count) * padded);
         for (int k = 0; k < g; ++k)
@@ -315,56 +317,66 @@ std::vector<CellSlots> ChooseCellColors(const TargetGrid& grid,
                                         std::vector<uint8_t>& values) {
     std::vector<CellSlots> cells(std::size_t(grid.CellCount()));
     values.assign(std::size_t(grid.width) * std::size_t(grid.height), 0);
-    std::array<uint8_t, kMaxCellPixels> cellValues{};
     const bool mixes = options.dithering != Dithering::None && options.strength > 0;
     const int mixCandidates =
         options.dithering == Dithering::Diffusion ? kRefinedMixCandidates : kMixCandidates;
-    std::array<MatchPoint, kMaxCellPixels> cellPoints;
     const int width = grid.pixelWidth;
     const TargetGrid screenGrid = ScreenGridOf(grid);
+    // Each cell is chosen on its own: half the cells on each of two threads.
     if (options.multicolor) {
         // The quick table (for the candidates and the image-wide pair) is of
         // the grid's pixels: half the work, and ranks as well as the screen's.
-        thread_local CellTables tables;
+        thread_local CellTables kept;
+        CellTables& tables = kept;  // the helper thread's name for it is its own
         AllCellDistances(grid, points, tables);
         const std::vector<int> order = ColorsByNearestCount(tables);
         const auto [g0, g3] = mixes ? ChooseMixGlobalPair(grid, points, tables, order)
                                     : ChooseGlobalPair(tables, order);
         const int globals[2] = {g0, g3};
-        for (int cell = 0; cell < grid.CellCount(); ++cell) {
-            const int n = tables.counts[std::size_t(cell)];
-            PairChoice pair;
-            if (mixes) {
-                grid.GatherCell(cell, points, cellPoints.data());
-                pair = BestMixPair(tables.of(cell), cellPoints.data(), n, globals, mixCandidates,
-                                   kMixNoise);
-            } else {
-                screenGrid.GatherCell(cell, screenPoints, cellPoints.data());
-                pair = BestPairRefined(tables.of(cell), cellPoints.data(), n, width, globals,
-                                       kCellCandidates, cellValues.data());
-                ScatterCell(grid, cell, cellValues.data(), values);
+        InParallel(2, [&](int part) {
+            std::array<MatchPoint, kMaxCellPixels> cellPoints;
+            std::array<uint8_t, kMaxCellPixels> cellValues{};
+            const Range range = HalfOf(grid.CellCount(), part);
+            for (int cell = range.begin; cell < range.end; ++cell) {
+                const int n = tables.counts[std::size_t(cell)];
+                PairChoice pair;
+                if (mixes) {
+                    grid.GatherCell(cell, points, cellPoints.data());
+                    pair = BestMixPair(tables.of(cell), cellPoints.data(), n, globals,
+                                       mixCandidates, kMixNoise);
+                } else {
+                    screenGrid.GatherCell(cell, screenPoints, cellPoints.data());
+                    pair = BestPairRefined(tables.of(cell), cellPoints.data(), n, width, globals,
+                                           kCellCandidates, cellValues.data());
+                    ScatterCell(grid, cell, cellValues.data(), values);
+                }
+                cells[std::size_t(cell)] = {{g0, pair.first, pair.second, g3}, 4};
             }
-            cells[std::size_t(cell)] = {{g0, pair.first, pair.second, g3}, 4};
-        }
+        });
         // The table of a picture much larger than the screen is not kept.
         if (tables.distances.size() > kKeptTableEntries) tables = CellTables{};
         return cells;
     }
-    std::vector<float> distances;
-    for (int cell = 0; cell < grid.CellCount(); ++cell) {
-        const int n = grid.GatherCell(cell, mixes ? points : screenPoints, cellPoints.data());
-        CellDistances(cellPoints.data(), n, distances);
-        PairChoice pair;
-        if (mixes) {
-            pair = BestMixPair(distances.data(), cellPoints.data(), n, nullptr, mixCandidates,
-                               kMixNoise);
-        } else {
-            pair = BestPairRefined(distances.data(), cellPoints.data(), n, 1, nullptr,
-                                   kCellCandidates, cellValues.data());
-            ScatterCell(grid, cell, cellValues.data(), values);
+    InParallel(2, [&](int part) {
+        std::array<MatchPoint, kMaxCellPixels> cellPoints;
+        std::array<uint8_t, kMaxCellPixels> cellValues{};
+        std::vector<float> distances;
+        const Range range = HalfOf(grid.CellCount(), part);
+        for (int cell = range.begin; cell < range.end; ++cell) {
+            const int n = grid.GatherCell(cell, mixes ? points : screenPoints, cellPoints.data());
+            CellDistances(cellPoints.data(), n, distances);
+            PairChoice pair;
+            if (mixes) {
+                pair = BestMixPair(distances.data(), cellPoints.data(), n, nullptr, mixCandidates,
+                                   kMixNoise);
+            } else {
+                pair = BestPairRefined(distances.data(), cellPoints.data(), n, 1, nullptr,
+                                       kCellCandidates, cellValues.data());
+                ScatterCell(grid, cell, cellValues.data(), values);
+            }
+            cells[std::size_t(cell)] = {{pair.first, pair.second, 0, 0}, 2};
         }
-        cells[std::size_t(cell)] = {{pair.first, pair.second, 0, 0}, 2};
-    }
+    });
     return cells;
 }
 

@@ -1,0 +1,22 @@
+#pragma once
+// Work split into parts that share no data written while they run, done side
+// by side where the machine has the cores. The caller fixes the parts, so a
+// result never depends on how many cores there were.
+#include <functional>
+
+namespace pixolat {
+
+// Runs work(0) .. work(parts - 1) and returns when all are done; the first
+// exception a part throws is thrown again here.
+void InParallel(int parts, const std::function<void(int part)>& work);
+
+// The half of [0, count) that part 0 or 1 takes.
+struct Range {
+    int begin = 0, end = 0;
+};
+inline Range HalfOf(int count, int part) {
+    const int middle = count / 2;
+    return part == 0 ? Range{0, middle} : Range{middle, count};
+}
+
+}  // namespace pixolat
