@@ -235,53 +235,47 @@ std::vector<LinearRgb> Blurred(const std::vector<LinearRgb>& in, int width, int 
 }
 
 // CIEDE2000 near a target color, as a linear map of CIELAB differences: the
-// a axis stretched, the lightness, chroma and hue directions divided by their
-// weights there. The length of the mapped difference is the CIEDE2000.
+// lightness divided by its weight there; a and b (a stretched) turned to the
+// chroma and hue directions and divided by their weights. The length of the
+// mapped difference is the CIEDE2000.
 struct Weighting {
     Lab lab;
-    float w[9];
+    float l;       // lightness
+    float ca, cb;  // chroma: of a, of b
+    float ha, hb;  // hue: of a, of b
 };
 
-// CIELAB of a linear color, and its Jacobian (rows L, a, b; columns r, g, b).
-Lab LabAndJacobian(const LinearRgb& c, float* j) {
-    const Lab lab = LabFromLinear(c);
-    // CIELAB's curve at x, y and z, and its slope there: linear near black,
-    // a cube root above.
-    const float fy = (lab.l + 16.0f) / 116.0f, fx = fy + lab.a / 500.0f, fz = fy - lab.b / 200.0f;
-    auto slope = [](float f) {
-        constexpr float kKnee = 6.0f / 29.0f, kKappa = 24389.0f / 27.0f;
-        return f <= kKnee ? kKappa / 116.0f : 1.0f / (3.0f * f * f);
-    };
-    const float sx = slope(fx), sy = slope(fy), sz = slope(fz);
-    const float rx[3] = {0.4124564f / 0.95047f * sx, 0.3575761f / 0.95047f * sx,
-                         0.1804375f / 0.95047f * sx};
-    const float ry[3] = {0.2126729f * sy, 0.7151522f * sy, 0.0721750f * sy};
-    const float rz[3] = {0.0193339f / 1.08883f * sz, 0.1191920f / 1.08883f * sz,
-                         0.9503041f / 1.08883f * sz};
-    for (int k = 0; k < 3; ++k) {
-        j[k] = 116.0f * ry[k];
-        j[3 + k] = 500.0f * (rx[k] - ry[k]);
-        j[6 + k] = 200.0f * (ry[k] - rz[k]);
+// Weighting at each of n colors, in vectors.
+WIDE_VECTORS void WeightingsAt(const LinearRgb* colors, std::size_t n, Weighting* out) {
+    constexpr std::size_t kBlock = 32;
+    for (std::size_t start = 0; start < n; start += kBlock) {
+        const std::size_t m = std::min(kBlock, n - start);
+        float r[kBlock] = {}, g[kBlock] = {}, b[kBlock] = {};
+        for (std::size_t i = 0; i < m; ++i)
+            r[i] = colors[start + i].r, g[i] = colors[start + i].g, b[i] = colors[start + i].b;
+        float L[kBlock], A[kBlock], B[kBlock], wl[kBlock], ca[kBlock], cb[kBlock], ha[kBlock],
+            hb[kBlock];
+        for (std::size_t i = 0; i < kBlock; ++i) {
+            const RelativeXyz xyz = RelativeXyzOf(r[i], g[i], b[i]);
+            const float fx = LabCurve(xyz.x), fy = LabCurve(xyz.y), fz = LabCurve(xyz.z);
+            const float l = 116.0f * fy - 16.0f, a = 500.0f * (fx - fy), bb = 200.0f * (fy - fz);
+            const float c2 = a * a + bb * bb, c7 = c2 * c2 * c2 * std::sqrt(c2);
+            const float gain = 1.5f - 0.5f * std::sqrt(c7 / (c7 + 6103515625.0f));
+            const float ap = gain * a, cp = std::sqrt(ap * ap + bb * bb);
+            const bool hued = cp > 1e-4f;
+            const float inverse = 1.0f / std::max(cp, 1e-4f);
+            const float cosH = hued ? ap * inverse : 1.0f, sinH = hued ? bb * inverse : 0.0f;
+            const float l50 = (l - 50.0f) * (l - 50.0f);
+            const float sl = 1.0f + 0.015f * l50 / std::sqrt(20.0f + l50);
+            const float sc = 1.0f + 0.045f * cp, sh = 1.0f + 0.015f * cp;
+            L[i] = l, A[i] = a, B[i] = bb;
+            wl[i] = 1.0f / sl;
+            ca[i] = gain * cosH / sc, cb[i] = sinH / sc;
+            ha[i] = -gain * sinH / sh, hb[i] = cosH / sh;
+        }
+        for (std::size_t i = 0; i < m; ++i)
+            out[start + i] = {{L[i], A[i], B[i]}, wl[i], ca[i], cb[i], ha[i], hb[i]};
     }
-    return lab;
-}
-
-Weighting WeightingAt(const LinearRgb& c) {
-    Weighting s;
-    s.lab = LabFromLinear(c);
-    const Lab& lab = s.lab;
-    const float chroma = std::sqrt(lab.a * lab.a + lab.b * lab.b);
-    const float c2 = chroma * chroma, c7 = c2 * c2 * c2 * chroma;
-    const float g = 1.5f - 0.5f * std::sqrt(c7 / (c7 + 6103515625.0f));
-    const float ap = g * lab.a, cp = std::sqrt(ap * ap + lab.b * lab.b);
-    const float cosH = cp > 1e-4f ? ap / cp : 1.0f, sinH = cp > 1e-4f ? lab.b / cp : 0.0f;
-    const float l50 = (lab.l - 50.0f) * (lab.l - 50.0f);
-    const float sl = 1.0f + 0.015f * l50 / std::sqrt(20.0f + l50);
-    const float sc = 1.0f + 0.045f * cp, sh = 1.0f + 0.015f * cp;
-    const float w[9] = {1.0f / sl, 0.0f, 0.0f,           0.0f,     g * cosH / sc,
-                        sinH / sc, 0.0f, -g * sinH / sh, cosH / sh};
-    std::copy(w, w + 9, s.w);
-    return s;
 }
 
 float Dot3(const float* m, const float* d) {
@@ -292,6 +286,62 @@ float Dot3(const float* m, const float* d) {
 struct Sensitivity {
     float m[9];
 };
+
+// At a screen pixel, from the color seen there and the weighting of the
+// color wanted there: the mapped difference (e), its length, and its linear
+// model (s, rows of three); each with a stride, for blocks of pixels.
+[[gnu::always_inline]] inline void DifferenceAt(float r, float g, float b, const Weighting& w,
+                                                float* e, float* length, float* s,
+                                                std::size_t stride) {
+    // CIELAB's slope at x, y and z times the rows of the sRGB to XYZ matrix.
+    constexpr float kX[3] = {0.4124564f / 0.95047f, 0.3575761f / 0.95047f, 0.1804375f / 0.95047f};
+    constexpr float kY[3] = {0.2126729f, 0.7151522f, 0.0721750f};
+    constexpr float kZ[3] = {0.0193339f / 1.08883f, 0.1191920f / 1.08883f, 0.9503041f / 1.08883f};
+    const RelativeXyz xyz = RelativeXyzOf(r, g, b);
+    const float fx = LabCurve(xyz.x), fy = LabCurve(xyz.y), fz = LabCurve(xyz.z);
+    const float dl = 116.0f * fy - 16.0f - w.lab.l, da = 500.0f * (fx - fy) - w.lab.a,
+                db = 200.0f * (fy - fz) - w.lab.b;
+    const float e0 = w.l * dl, e1 = w.ca * da + w.cb * db, e2 = w.ha * da + w.hb * db;
+    e[0] = e0, e[stride] = e1, e[2 * stride] = e2;
+    *length = std::sqrt(e0 * e0 + e1 * e1 + e2 * e2);
+    // The curve's slope: linear near black, a cube root above.
+    auto slope = [](float f) {
+        constexpr float kKnee = 6.0f / 29.0f, kKappa = 24389.0f / 27.0f;
+        return f <= kKnee ? kKappa / 116.0f : 1.0f / (3.0f * f * f);
+    };
+    const float sx = slope(fx), sy = slope(fy), sz = slope(fz);
+    for (std::size_t k = 0; k < 3; ++k) {
+        const float jl = 116.0f * kY[k] * sy, ja = 500.0f * (kX[k] * sx - kY[k] * sy),
+                    jb = 200.0f * (kY[k] * sy - kZ[k] * sz);
+        s[k * stride] = w.l * jl;
+        s[(3 + k) * stride] = w.ca * ja + w.cb * jb;
+        s[(6 + k) * stride] = w.ha * ja + w.hb * jb;
+    }
+}
+
+// DifferenceAt each of n screen pixels, in vectors.
+WIDE_VECTORS void DifferencesAt(const LinearRgb* seen, const Weighting* weighting, std::size_t n,
+                                std::array<float, 3>* error, float* length, Sensitivity* sense) {
+    constexpr std::size_t kBlock = 32;
+    for (std::size_t start = 0; start < n; start += kBlock) {
+        const std::size_t m = std::min(kBlock, n - start);
+        float r[kBlock] = {}, g[kBlock] = {}, b[kBlock] = {};
+        Weighting w[kBlock] = {};
+        for (std::size_t i = 0; i < m; ++i) {
+            const LinearRgb& c = seen[start + i];
+            r[i] = c.r, g[i] = c.g, b[i] = c.b;
+            w[i] = weighting[start + i];
+        }
+        float e[3][kBlock], len[kBlock], s[9][kBlock];
+        for (std::size_t i = 0; i < kBlock; ++i)
+            DifferenceAt(r[i], g[i], b[i], w[i], &e[0][i], &len[i], &s[0][i], kBlock);
+        for (std::size_t i = 0; i < m; ++i) {
+            error[start + i] = {e[0][i], e[1][i], e[2][i]};
+            length[start + i] = len[i];
+            for (int k = 0; k < 9; ++k) sense[start + i].m[k] = s[k][i];
+        }
+    }
+}
 
 // The search's state: the blurred screen and, at every screen pixel, the
 // difference to the blurred picture as a vector whose length is near its
@@ -310,18 +360,23 @@ public:
           k_(BlurAt(strength)) {
         const std::size_t count = std::size_t(width_) * std::size_t(height_);
         const std::vector<LinearRgb> target = Blurred(screen.pixels, width_, height_, k_);
-        weighting_.resize(count);
-        for (std::size_t q = 0; q < count; ++q) weighting_[q] = WeightingAt(target[q]);
         std::vector<LinearRgb> shown(count);
         for (int y = 0; y < height_; ++y)
             for (int x = 0; x < grid.width; ++x)
                 for (int i = 0; i < pw_; ++i)
                     shown[Screen(x * pw_ + i, y)] = ColorOf(x, y, Value(x, y));
         seen_ = Blurred(shown, width_, height_, k_);
+        weighting_.resize(count);
         sense_.resize(count);
         error_.resize(count);
         length_.resize(count);
-        for (std::size_t q = 0; q < count; ++q) Update(q);
+        InParallel(2, [&](int part) {
+            const Range range = HalfOf(int(count), part);
+            const std::size_t begin = std::size_t(range.begin), n = std::size_t(range.end) - begin;
+            WeightingsAt(&target[begin], n, &weighting_[begin]);
+            DifferencesAt(&seen_[begin], &weighting_[begin], n, &error_[begin], &length_[begin],
+                          &sense_[begin]);
+        });
         dirty_.assign(values.size(), 1);
         // How much a pixel reaches each screen column and row around it
         // (edge pixels are repeated by the blur, so they reach their own more).
@@ -539,9 +594,6 @@ private:
                                 cells_[std::size_t(grid_.CellOf(x, y))].slots[std::size_t(value)])]
             .linear;
     }
-    static float Length(const std::array<float, 3>& e) {
-        return std::sqrt(e[0] * e[0] + e[1] * e[1] + e[2] * e[2]);
-    }
 
     float Change(std::size_t q, float w, const float* d) const {
         const float* m = sense_[q].m;
@@ -558,18 +610,8 @@ private:
     // The difference at q, exact, and the linear model of its change, at the
     // color now seen there.
     void Update(std::size_t q) {
-        float j[9];
-        const Lab lab = LabAndJacobian(seen_[q], j);
-        const Weighting& t = weighting_[q];
-        const float d[3] = {lab.l - t.lab.l, lab.a - t.lab.a, lab.b - t.lab.b};
-        float* m = sense_[q].m;
-        for (int r = 0; r < 3; ++r) {
-            error_[q][std::size_t(r)] = Dot3(t.w + 3 * r, d);
-            for (int k = 0; k < 3; ++k)
-                m[3 * r + k] =
-                    t.w[3 * r] * j[k] + t.w[3 * r + 1] * j[3 + k] + t.w[3 * r + 2] * j[6 + k];
-        }
-        length_[q] = Length(error_[q]);
+        const LinearRgb& c = seen_[q];
+        DifferenceAt(c.r, c.g, c.b, weighting_[q], error_[q].data(), &length_[q], sense_[q].m, 1);
     }
 
     // How much of each screen pixel of the area comes from the target

@@ -7,15 +7,6 @@
 #include <cstdint>
 #include <limits>
 
-// The distance loops are built twice on x86-64 with GCC, for AVX2 with FMA
-// (twice the vector width) and for any processor, the one to run chosen
-// when the program loads.
-#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__linux__)
-#define WIDE_VECTORS __attribute__((target_clones("arch=x86-64-v3", "default")))
-#else
-#define WIDE_VECTORS
-#endif
-
 namespace pixolat {
 
 MatchPoint MatchPointOf(const Lab& lab, ColorMetric metric) {
@@ -42,17 +33,7 @@ MatchPoint MatchPointOf(const Lab& lab, ColorMetric metric) {
 WIDE_VECTORS void MatchPointsOf(const LinearRgb* pixels, std::size_t count, ColorMetric metric,
                                 MatchPoint* out) {
     constexpr int kBlock = 64;
-    constexpr float kEpsilon = 216.0f / 24389.0f, kKappa = 24389.0f / 27.0f;
     const bool weighted = metric == ColorMetric::Weighted;
-    // LabFromLinear's companding: a cube root from a guess on the float's
-    // exponent and two Newton steps, above the linear segment near black.
-    auto curve = [&](float t) {
-        const uint32_t bits = std::bit_cast<uint32_t>(t) / 3 + 709921077u;
-        float r = std::bit_cast<float>(bits);
-        r = r - (r - t / (r * r)) / 3.0f;
-        r = r - (r - t / (r * r)) / 3.0f;
-        return t <= kEpsilon ? (kKappa * t + 16.0f) / 116.0f : r;
-    };
     for (std::size_t start = 0; start < count; start += kBlock) {
         const int m = int(std::min<std::size_t>(kBlock, count - start));
         std::array<float, kBlock> r{}, g{}, b{};
@@ -62,10 +43,8 @@ WIDE_VECTORS void MatchPointsOf(const LinearRgb* pixels, std::size_t count, Colo
         }
         std::array<float, kBlock> l, a, bb, ch, wl, wh, rot;
         for (int i = 0; i < kBlock; ++i) {
-            const float x = (0.4124564f * r[i] + 0.3575761f * g[i] + 0.1804375f * b[i]) / 0.95047f;
-            const float y = 0.2126729f * r[i] + 0.7151522f * g[i] + 0.0721750f * b[i];
-            const float z = (0.0193339f * r[i] + 0.1191920f * g[i] + 0.9503041f * b[i]) / 1.08883f;
-            const float fx = curve(x), fy = curve(y), fz = curve(z);
+            const RelativeXyz xyz = RelativeXyzOf(r[i], g[i], b[i]);
+            const float fx = LabCurve(xyz.x), fy = LabCurve(xyz.y), fz = LabCurve(xyz.z);
             l[i] = 116.0f * fy - 16.0f, a[i] = 500.0f * (fx - fy), bb[i] = 200.0f * (fy - fz);
             const float c2 = a[i] * a[i] + bb[i] * bb[i];
             ch[i] = std::sqrt(c2);
@@ -271,17 +250,19 @@ WIDE_VECTORS void MixCosts(const CellPoints& c, int xIndex, int yIndex, float no
     // and their even mix. Each pixel takes the mix at its projection on the
     // chord. Half the bend judges pairs best on the photographs: the diffusion
     // mixes more than two colors and the refinement reaches further.
-    const PaletteColor& x = TedPalette()[std::size_t(xIndex)];
-    const PaletteColor& y = TedPalette()[std::size_t(yIndex)];
-    const Lab& mid = EvenMix(xIndex, yIndex);
-    const float vl = y.lab.l - x.lab.l, va = y.lab.a - x.lab.a, vb = y.lab.b - x.lab.b;
+    const Lab x = TedPalette()[std::size_t(xIndex)].lab;
+    const Lab y = TedPalette()[std::size_t(yIndex)].lab;
+    const Lab mid = EvenMix(xIndex, yIndex);
+    const float vl = y.l - x.l, va = y.a - x.a, vb = y.b - x.b;
     // The curve as x + t v + t (1 - t) k.
-    const float kl = 2.0f * (mid.l - x.lab.l) - vl, ka = 2.0f * (mid.a - x.lab.a) - va,
-                kb = 2.0f * (mid.b - x.lab.b) - vb;
-    for (int p = 0; p < c.padded; ++p) {
+    const float kl = 2.0f * (mid.l - x.l) - vl, ka = 2.0f * (mid.a - x.a) - va,
+                kb = 2.0f * (mid.b - x.b) - vb;
+    // Copies, so that a store to out cannot change them.
+    const int padded = c.padded;
+    for (int p = 0; p < padded; ++p) {
         const float wl = c.wl[std::size_t(p)], wh = c.wh[std::size_t(p)];
-        const float ul = c.l[std::size_t(p)] - x.lab.l, ua = c.a[std::size_t(p)] - x.lab.a,
-                    ub = c.b[std::size_t(p)] - x.lab.b;
+        const float ul = c.l[std::size_t(p)] - x.l, ua = c.a[std::size_t(p)] - x.a,
+                    ub = c.b[std::size_t(p)] - x.b;
         const float vv = wl * vl * vl + wh * (va * va + vb * vb);
         const float uv = wl * ul * vl + wh * (ua * va + ub * vb);
         // Branch-free so that the loop runs in vectors; vv is 0 only where

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cmath>
-#include <cstring>
 #include <numbers>
 
 namespace pixolat {
@@ -16,23 +15,6 @@ const std::array<float, 256>& LinearTable() {
         return t;
     }();
     return table;
-}
-
-// CIELAB's companding: a cube root above the small linear segment near black.
-float LabCurve(float t) {
-    constexpr float kEpsilon = 216.0f / 24389.0f;
-    constexpr float kKappa = 24389.0f / 27.0f;
-    if (t <= kEpsilon) return (kKappa * t + 16.0f) / 116.0f;
-    // A cube root from a guess on the float's exponent, then two Newton steps
-    // (within 1e-6 relative; libm's cbrt was a tenth of a conversion's time).
-    uint32_t bits;
-    std::memcpy(&bits, &t, sizeof bits);
-    bits = bits / 3 + 709921077u;
-    float r;
-    std::memcpy(&r, &bits, sizeof r);
-    r = r - (r - t / (r * r)) / 3.0f;
-    r = r - (r - t / (r * r)) / 3.0f;
-    return r;
 }
 
 double Degrees(double radians) {
@@ -64,11 +46,8 @@ LinearRgb LinearOf(RgbColor color) {
 }
 
 Lab LabFromLinear(const LinearRgb& c) {
-    // sRGB primaries to XYZ, relative to the D65 white.
-    const float x = (0.4124564f * c.r + 0.3575761f * c.g + 0.1804375f * c.b) / 0.95047f;
-    const float y = 0.2126729f * c.r + 0.7151522f * c.g + 0.0721750f * c.b;
-    const float z = (0.0193339f * c.r + 0.1191920f * c.g + 0.9503041f * c.b) / 1.08883f;
-    const float fx = LabCurve(x), fy = LabCurve(y), fz = LabCurve(z);
+    const RelativeXyz xyz = RelativeXyzOf(c.r, c.g, c.b);
+    const float fx = LabCurve(xyz.x), fy = LabCurve(xyz.y), fz = LabCurve(xyz.z);
     return {116.0f * fy - 16.0f, 500.0f * (fx - fy), 200.0f * (fy - fz)};
 }
 
