@@ -718,24 +718,30 @@ private:
 
 }  // namespace
 
-void RefineDither(const TargetGrid& grid, const LinearPicture& screen,
-                  std::vector<CellSlots>& cells, int strength, std::vector<uint8_t>& values) {
+bool RefineDither(const TargetGrid& grid, const LinearPicture& screen,
+                  std::vector<CellSlots>& cells, int strength, std::vector<uint8_t>& values,
+                  const Abandoned& abandoned) {
     const float s = float(std::clamp(strength, 0, 100)) / 100.0f;
     const std::size_t count = std::size_t(grid.width * grid.pixelWidth) * std::size_t(grid.height);
     if (s <= 0.0f || screen.pixels.size() != count ||
         values.size() != std::size_t(grid.width) * std::size_t(grid.height) ||
         cells.size() != std::size_t(grid.CellCount()))
-        return;
+        return true;
+    auto wanted = [&] { return !abandoned || !abandoned(); };
     Refiner refiner(grid, screen, cells, s, values);
     // Two passes over the pixels (the second changes a third as many), the
     // cells' colors re-chosen for the pixels they have, passes again: one
     // over hires pixels, which are twice as many and each cheaper to settle.
     for (int round = 0; round < 2; ++round) {
         const int passes = round == 1 && grid.pixelWidth == 1 ? 1 : 2;
-        for (int pass = 0; pass < passes; ++pass)
+        for (int pass = 0; pass < passes; ++pass) {
+            if (!wanted()) return false;
             if (refiner.PixelPass() == 0) break;
+        }
+        if (!wanted()) return false;
         if (round == 0) refiner.RecolorCells(), refiner.RecolorGlobals();
     }
+    return true;
 }
 
 }  // namespace pixolat

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "conversion/cell_search.h"
+#include "conversion/parallel.h"
 #include "conversion/source_picture.h"
 
 namespace pixolat {
@@ -48,7 +49,10 @@ std::vector<uint8_t> DitherPixels(const TargetGrid& grid, const LinearPicture& p
 // most, judged with a linear model of CIEDE2000 at each blurred screen pixel,
 // and a new choice of each cell color (and multicolor's image-wide pair) for
 // the pixels that show it. Strength 0 leaves everything as it is.
-void RefineDither(const TargetGrid& grid, const LinearPicture& screen,
-                  std::vector<CellSlots>& cells, int strength, std::vector<uint8_t>& values);
+// Between its passes it asks `abandoned`; once that says true it returns
+// false, and the pixels and cells are part way.
+bool RefineDither(const TargetGrid& grid, const LinearPicture& screen,
+                  std::vector<CellSlots>& cells, int strength, std::vector<uint8_t>& values,
+                  const Abandoned& abandoned = {});
 
 }  // namespace pixolat

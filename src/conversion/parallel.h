@@ -1,10 +1,15 @@
 #pragma once
-// Work split into parts that share no data written while they run, done side
-// by side where the machine has the cores. The caller fixes the parts, so a
-// result never depends on how many cores there were.
+// Long work: split into parts that share no data written while they run,
+// done side by side where the machine has the cores (the caller fixes the
+// parts, so a result never depends on how many cores there were), and given
+// up when its result is no longer wanted.
 #include <functional>
 
 namespace pixolat {
+
+// Asked by long work between its steps: true when its result is no longer
+// wanted.
+using Abandoned = std::function<bool()>;
 
 // Runs work(0) .. work(parts - 1) and returns when all are done; the first
 // exception a part throws is thrown again here.

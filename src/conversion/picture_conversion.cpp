@@ -475,8 +475,9 @@ LinearPicture ScaleForConversion(const Picture& picture, const ConversionOptions
     return ScalePicture(picture, extent.width, extent.height, 1, options.fitting);
 }
 
-void ConvertScaled(const LinearPicture& scaled, const ConversionOptions& options,
-                   ConvertedImage& result) {
+bool ConvertScaled(const LinearPicture& scaled, const ConversionOptions& options,
+                   ConvertedImage& result, const Abandoned& abandoned) {
+    auto wanted = [&] { return !abandoned || !abandoned(); };
     const TargetGrid grid = GridOf(options);
     const int screenWidth = grid.width * grid.pixelWidth;
     LinearPicture screen = scaled;
@@ -499,11 +500,13 @@ void ConvertScaled(const LinearPicture& scaled, const ConversionOptions& options
     std::vector<uint8_t> values;
     std::vector<CellSlots> cells = ChooseCellColors(
         grid, points, grid.pixelWidth == 1 ? points : screenPoints, options, values);
+    if (!wanted()) return false;
     if (mixes)
         values = DitherPixels(grid, picture, points, cells, options.dithering, options.strength,
                               options.metric);
-    if (mixes && options.dithering == Dithering::Diffusion)
-        RefineDither(grid, screen, cells, options.strength, values);
+    if (mixes && options.dithering == Dithering::Diffusion &&
+        !RefineDither(grid, screen, cells, options.strength, values, abandoned))
+        return false;
     Normalize(grid, cells, values, options.multicolor);
     Image& image = result.image();
     std::memset(image.plane.data(), 0, kPlaneBytes);
@@ -511,6 +514,7 @@ void ConvertScaled(const LinearPicture& scaled, const ConversionOptions& options
     std::memset(image.lummap.data(), 0, kAttributeBytes);
     image.desc = ImageDescriptor{};
     WriteImage(grid, cells, values, options, image);
+    return true;
 }
 
 void ConvertPicture(const Picture& picture, const ConversionOptions& options,

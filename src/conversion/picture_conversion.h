@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "conversion/cell_search.h"
+#include "conversion/parallel.h"
 #include "conversion/source_picture.h"
 #include "document/image_store.h"
 #include "document/picture.h"
@@ -55,8 +56,10 @@ LinearPicture ScaleForConversion(const Picture& picture, const ConversionOptions
 // The rest of the conversion, from a picture ScaleForConversion made with
 // the same options. The result has a Normal color map (DFLI with options.dfli)
 // and bitmap layout; every bank holds the colors, so the kind can be changed.
-void ConvertScaled(const LinearPicture& scaled, const ConversionOptions& options,
-                   ConvertedImage& result);
+// `abandoned`, when given, is asked between the steps: once it says true,
+// the conversion stops and returns false, result left as it was.
+bool ConvertScaled(const LinearPicture& scaled, const ConversionOptions& options,
+                   ConvertedImage& result, const Abandoned& abandoned = {});
 
 void ConvertPicture(const Picture& picture, const ConversionOptions& options,
                     ConvertedImage& result);

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <memory>
 #include <random>
+#include <thread>
 
 #include "conversion/cell_dithering.h"
 #include "document/colors.h"
@@ -376,6 +377,40 @@ TEST(PictureConversion, DitheringAtStrengthZeroIsNoDithering) {
             ConvertPicture(picture, options, *dithered);
             EXPECT_TRUE(Shown(plain->image()).pixels == Shown(dithered->image()).pixels);
         }
+}
+
+TEST(PictureConversion, AConversionGivesTheSameImageWhileOthersRun) {
+    // The import dialog previews on worker threads what OK then converts: a
+    // conversion, which works in bands side by side, must come out the same
+    // however its threads and others' meet.
+    const Picture picture = BlobPicture(150, 100, 4);
+    auto bytesOf = [](const Image& image) {
+        std::vector<uint8_t> bytes(image.plane.data(), image.plane.data() + kPlaneBytes);
+        bytes.insert(bytes.end(), image.colmap.data(), image.colmap.data() + kAttributeBytes);
+        bytes.insert(bytes.end(), image.lummap.data(), image.lummap.data() + kAttributeBytes);
+        bytes.push_back(uint8_t(image.desc.color0));
+        bytes.push_back(uint8_t(image.desc.color3));
+        return bytes;
+    };
+    for (const Mode mode : kModes) {
+        SCOPED_TRACE(testing::Message()
+                     << "multicolor " << mode.multicolor << " dfli " << mode.dfli);
+        ConversionOptions options;
+        options.multicolor = mode.multicolor;
+        options.dfli = mode.dfli;
+        options.dithering = Dithering::Diffusion;
+        options.width = 96;
+        options.height = 64;
+        auto alone = std::make_unique<ConvertedImage>();
+        ConvertPicture(picture, options, *alone);
+        auto first = std::make_unique<ConvertedImage>();
+        auto second = std::make_unique<ConvertedImage>();
+        std::thread other([&] { ConvertPicture(picture, options, *second); });
+        ConvertPicture(picture, options, *first);
+        other.join();
+        EXPECT_TRUE(bytesOf(first->image()) == bytesOf(alone->image()));
+        EXPECT_TRUE(bytesOf(second->image()) == bytesOf(alone->image()));
+    }
 }
 
 TEST(PictureConversion, RefinementLowersTheBlurredDifferenceOfDiffusedPixels) {

@@ -253,6 +253,7 @@ void TFormImportPicture::ShowPreview(uint64_t generation, const QImage& before, 
             before.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
     imgAfter->setPixmap(QPixmap::fromImage(after.scaled(size)));
     ++previewsShown_;
+    if (final) ++finalPreviewsShown_;
 }
 
 // A worker: converts the newest options; the scaled picture is kept while
@@ -265,7 +266,9 @@ void TFormImportPicture::Work(bool dithered) {
     auto converted = std::make_unique<ConvertedImage>();
     LinearPicture scaled;
     std::optional<Fitting> scaledFor;
-    std::optional<Adjustments> beforeFor;
+    // Not an optional: GCC's optimiser then takes its members for unset.
+    Adjustments beforeFor{};
+    bool haveBefore = false;
     QImage before;
     std::optional<ConversionOptions>& pending = dithered ? pendingDithered_ : pending_;
     for (;;) {
@@ -283,18 +286,24 @@ void TFormImportPicture::Work(bool dithered) {
         if (scaledFor != options.fitting) {
             scaled = ScaleForConversion(picture_, options);
             scaledFor = options.fitting;
-            beforeFor.reset();
+            haveBefore = false;
         }
-        if (!dithered && (!beforeFor || !SameAdjustments(*beforeFor, options.adjustments))) {
+        if (!dithered && (!haveBefore || !SameAdjustments(beforeFor, options.adjustments))) {
             LinearPicture adjusted = scaled;
             Adjust(adjusted, options.adjustments);
             before = PictureImage(adjusted);
             beforeFor = options.adjustments;
+            haveBefore = true;
         }
         const bool final =
             dithered || options.dithering == Dithering::None || options.strength == 0;
         if (!final) options.dithering = Dithering::None;
-        ConvertScaled(scaled, options, *converted);
+        // A conversion whose options changed on the way gives way to the new ones.
+        const auto abandoned = [&] {
+            std::lock_guard lock(mutex_);
+            return stop_ || generation_ != generation;
+        };
+        if (!ConvertScaled(scaled, options, *converted, abandoned)) continue;
         const QImage after = ConvertedImageOf(converted->image());
         const QImage shownBefore = dithered ? QImage() : before;
         QMetaObject::invokeMethod(

@@ -36,8 +36,10 @@ public:
     ConversionOptions Options() const;
     // Converts the picture with the shown options into result (on OK).
     void Convert(Image& result) const;
-    // How many previews have been shown, for tests that wait for one.
+    // How many previews have been shown, and how many of them show the
+    // options in full (dithered too), for tests that wait for one.
     int previewsShown() const { return previewsShown_; }
+    int finalPreviewsShown() const { return finalPreviewsShown_; }
 
     QComboBox* cboMode = nullptr;
     QComboBox* cboDither = nullptr;
@@ -64,7 +66,7 @@ private:
 
     const Picture& picture_;
     QSettings* settings_ = nullptr;
-    int previewsShown_ = 0;
+    int previewsShown_ = 0, finalPreviewsShown_ = 0;
 
     std::mutex mutex_;
     std::condition_variable wake_;
