@@ -208,9 +208,11 @@ Blur1d BlurAt(float strength) {
     return {strength / 4.0f, 1.0f - strength / 2.0f};
 }
 
-// The picture blurred, its edge pixels repeated.
-std::vector<LinearRgb> Blurred(const std::vector<LinearRgb>& in, int width, int height, Blur1d k) {
-    std::vector<LinearRgb> across(in.size()), out(in.size());
+// The picture blurred into out, its edge pixels repeated; across is scratch.
+void Blur(const std::vector<LinearRgb>& in, int width, int height, Blur1d k,
+          std::vector<LinearRgb>& across, std::vector<LinearRgb>& out) {
+    across.resize(in.size());
+    out.resize(in.size());
     auto mix = [&](const LinearRgb& a, const LinearRgb& b, const LinearRgb& c) {
         return LinearRgb{k.side * (a.r + c.r) + k.centre * b.r,
                          k.side * (a.g + c.g) + k.centre * b.g,
@@ -231,7 +233,6 @@ std::vector<LinearRgb> Blurred(const std::vector<LinearRgb>& in, int width, int 
                 mix(across[up + std::size_t(x)], across[here + std::size_t(x)],
                     across[down + std::size_t(x)]);
     }
-    return out;
 }
 
 // CIEDE2000 near a target color, as a linear map of CIELAB differences: the
@@ -343,6 +344,21 @@ WIDE_VECTORS void DifferencesAt(const LinearRgb* seen, const Weighting* weightin
     }
 }
 
+// The search's state at every screen pixel, in buffers kept from one
+// conversion to the next on each thread: made anew, their megabytes were
+// faulted in every time, a tenth of the refinement.
+struct RefinerState {
+    std::vector<Weighting> weighting;
+    std::vector<LinearRgb> seen, scratch, across;
+    std::vector<Sensitivity> sense;
+    std::vector<std::array<float, 3>> error;
+    std::vector<float> length;
+    std::vector<uint8_t> dirty;
+};
+
+// The buffers of a picture much larger than the screen are not kept.
+constexpr std::size_t kKeptStatePixels = 640 * 400;
+
 // The search's state: the blurred screen and, at every screen pixel, the
 // difference to the blurred picture as a vector whose length is near its
 // CIEDE2000, with a linear model of how a change of light there changes it;
@@ -350,28 +366,37 @@ WIDE_VECTORS void DifferencesAt(const LinearRgb* seen, const Weighting* weightin
 class Refiner {
 public:
     Refiner(const TargetGrid& grid, const LinearPicture& screen, std::vector<CellSlots>& cells,
-            float strength, std::vector<uint8_t>& values)
+            float strength, std::vector<uint8_t>& values, RefinerState& state)
         : grid_(grid),
           cells_(cells),
           values_(values),
           pw_(grid.pixelWidth),
           width_(grid.width * grid.pixelWidth),
           height_(grid.height),
-          k_(BlurAt(strength)) {
+          k_(BlurAt(strength)),
+          weighting_(state.weighting),
+          seen_(state.seen),
+          sense_(state.sense),
+          error_(state.error),
+          length_(state.length),
+          dirty_(state.dirty) {
         const std::size_t count = std::size_t(width_) * std::size_t(height_);
-        const std::vector<LinearRgb> target = Blurred(screen.pixels, width_, height_, k_);
-        std::vector<LinearRgb> shown(count);
+        std::vector<LinearRgb>& target = state.scratch;
+        Blur(screen.pixels, width_, height_, k_, state.across, target);
+        std::vector<LinearRgb>& shown = seen_;
+        shown.resize(count);
         for (int y = 0; y < height_; ++y)
             for (int x = 0; x < grid.width; ++x)
                 for (int i = 0; i < pw_; ++i)
                     shown[Screen(x * pw_ + i, y)] = ColorOf(x, y, Value(x, y));
-        seen_ = Blurred(shown, width_, height_, k_);
+        // Blurred in place: the rows across first, then down from them.
+        Blur(shown, width_, height_, k_, state.across, seen_);
         weighting_.resize(count);
         sense_.resize(count);
         error_.resize(count);
         length_.resize(count);
         InParallel(2, [&](int part) {
-            const Range range = HalfOf(int(count), part);
+            const Range range = PartOf(int(count), part, 2);
             const std::size_t begin = std::size_t(range.begin), n = std::size_t(range.end) - begin;
             WeightingsAt(&target[begin], n, &weighting_[begin]);
             DifferencesAt(&seen_[begin], &weighting_[begin], n, &error_[begin], &length_[begin],
@@ -707,12 +732,12 @@ private:
     std::vector<uint8_t>& values_;
     int pw_, width_, height_;
     Blur1d k_;
-    std::vector<Weighting> weighting_;
-    std::vector<LinearRgb> seen_;  // the shown picture blurred
-    std::vector<Sensitivity> sense_;
-    std::vector<std::array<float, 3>> error_;
-    std::vector<float> length_;
-    std::vector<uint8_t> dirty_;
+    std::vector<Weighting>& weighting_;
+    std::vector<LinearRgb>& seen_;  // the shown picture blurred
+    std::vector<Sensitivity>& sense_;
+    std::vector<std::array<float, 3>>& error_;
+    std::vector<float>& length_;
+    std::vector<uint8_t>& dirty_;
     std::vector<float> reachAcross_, reachDown_;
 };
 
@@ -728,7 +753,17 @@ bool RefineDither(const TargetGrid& grid, const LinearPicture& screen,
         cells.size() != std::size_t(grid.CellCount()))
         return true;
     auto wanted = [&] { return !abandoned || !abandoned(); };
-    Refiner refiner(grid, screen, cells, s, values);
+    thread_local RefinerState kept;
+    RefinerState& state = kept;  // the helper threads' name for it is their own
+    // A large picture's buffers go when the refinement ends, however it ends.
+    struct Release {
+        RefinerState& state;
+        std::size_t count;
+        ~Release() {
+            if (count > kKeptStatePixels) state = RefinerState{};
+        }
+    } release{state, count};
+    Refiner refiner(grid, screen, cells, s, values, state);
     // Two passes over the pixels (the second changes a third as many), the
     // cells' colors re-chosen for the pixels they have, passes again: one
     // over hires pixels, which are twice as many and each cheaper to settle.

@@ -3,6 +3,7 @@
 // done side by side where the machine has the cores (the caller fixes the
 // parts, so a result never depends on how many cores there were), and given
 // up when its result is no longer wanted.
+#include <cstdint>
 #include <functional>
 
 namespace pixolat {
@@ -15,13 +16,12 @@ using Abandoned = std::function<bool()>;
 // exception a part throws is thrown again here.
 void InParallel(int parts, const std::function<void(int part)>& work);
 
-// The half of [0, count) that part 0 or 1 takes.
+// The share of [0, count) that part `part` of `parts` takes.
 struct Range {
     int begin = 0, end = 0;
 };
-inline Range HalfOf(int count, int part) {
-    const int middle = count / 2;
-    return part == 0 ? Range{0, middle} : Range{middle, count};
+inline Range PartOf(int count, int part, int parts) {
+    return {int(int64_t(count) * part / parts), int(int64_t(count) * (part + 1) / parts)};
 }
 
 }  // namespace pixolat

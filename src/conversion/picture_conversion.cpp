@@ -73,8 +73,8 @@ TargetGrid ScreenGridOf(const TargetGrid& grid) {
     return g;
 }
 
-// Every cell's table.
-void AllCellDistances(const TargetGrid& grid, const std::vector<MatchPoint>& points,
+// Every cell's table, in `parts` parts side by side.
+void AllCellDistances(const TargetGrid& grid, const std::vector<MatchPoint>& points, int parts,
                       CellTables& tables) {
     const std::size_t colors = TedPalette().size();
     tables.offsets.resize(std::size_t(grid.CellCount()));
@@ -86,9 +86,9 @@ void AllCellDistances(const TargetGrid& grid, const std::vector<MatchPoint>& poi
         total += colors * std::size_t(PaddedCount(tables.counts[std::size_t(cell)]));
     }
     tables.distances.resize(total);
-    InParallel(2, [&](int part) {
+    InParallel(parts, [&](int part) {
         std::array<MatchPoint, kMaxCellPixels> cellPoints;
-        const Range range = HalfOf(grid.CellCount(), part);
+        const Range range = PartOf(grid.CellCount(), part, parts);
         for (int cell = range.begin; cell < range.end; ++cell) {
             const int n = grid.GatherCell(cell, points, cellPoints.data());
             CellDistances(cellPoints.data(), n,
@@ -322,21 +322,24 @@ std::vector<CellSlots> ChooseCellColors(const TargetGrid& grid,
         options.dithering == Dithering::Diffusion ? kRefinedMixCandidates : kMixCandidates;
     const int width = grid.pixelWidth;
     const TargetGrid screenGrid = ScreenGridOf(grid);
-    // Each cell is chosen on its own: half the cells on each of two threads.
+    // Each cell is chosen on its own: a dithered picture's, which take
+    // several times as long, half on each of two threads. (Side by side the
+    // threads take more time in all, and the quick conversion is quick enough.)
+    const int parts = mixes ? 2 : 1;
     if (options.multicolor) {
         // The quick table (for the candidates and the image-wide pair) is of
         // the grid's pixels: half the work, and ranks as well as the screen's.
         thread_local CellTables kept;
         CellTables& tables = kept;  // the helper thread's name for it is its own
-        AllCellDistances(grid, points, tables);
+        AllCellDistances(grid, points, parts, tables);
         const std::vector<int> order = ColorsByNearestCount(tables);
         const auto [g0, g3] = mixes ? ChooseMixGlobalPair(grid, points, tables, order)
                                     : ChooseGlobalPair(tables, order);
         const int globals[2] = {g0, g3};
-        InParallel(2, [&](int part) {
+        InParallel(parts, [&](int part) {
             std::array<MatchPoint, kMaxCellPixels> cellPoints;
             std::array<uint8_t, kMaxCellPixels> cellValues{};
-            const Range range = HalfOf(grid.CellCount(), part);
+            const Range range = PartOf(grid.CellCount(), part, parts);
             for (int cell = range.begin; cell < range.end; ++cell) {
                 const int n = tables.counts[std::size_t(cell)];
                 PairChoice pair;
@@ -357,11 +360,11 @@ std::vector<CellSlots> ChooseCellColors(const TargetGrid& grid,
         if (tables.distances.size() > kKeptTableEntries) tables = CellTables{};
         return cells;
     }
-    InParallel(2, [&](int part) {
+    InParallel(parts, [&](int part) {
         std::array<MatchPoint, kMaxCellPixels> cellPoints;
         std::array<uint8_t, kMaxCellPixels> cellValues{};
         std::vector<float> distances;
-        const Range range = HalfOf(grid.CellCount(), part);
+        const Range range = PartOf(grid.CellCount(), part, parts);
         for (int cell = range.begin; cell < range.end; ++cell) {
             const int n = grid.GatherCell(cell, mixes ? points : screenPoints, cellPoints.data());
             CellDistances(cellPoints.data(), n, distances);

@@ -90,6 +90,17 @@ void RandomEditorImage(Image& image, bool multicolor, bool dfli, unsigned seed) 
         }
 }
 
+// Everything a conversion writes.
+std::vector<uint8_t> BytesOf(const Image& image) {
+    std::vector<uint8_t> bytes(image.plane.data(), image.plane.data() + kPlaneBytes);
+    bytes.insert(bytes.end(), image.colmap.data(), image.colmap.data() + kAttributeBytes);
+    bytes.insert(bytes.end(), image.lummap.data(), image.lummap.data() + kAttributeBytes);
+    bytes.push_back(uint8_t(image.desc.color0));
+    bytes.push_back(uint8_t(image.desc.color3));
+    bytes.push_back(uint8_t(image.desc.width));
+    return bytes;
+}
+
 struct Mode {
     bool multicolor;
     bool dfli;
@@ -384,14 +395,6 @@ TEST(PictureConversion, AConversionGivesTheSameImageWhileOthersRun) {
     // conversion, which works in bands side by side, must come out the same
     // however its threads and others' meet.
     const Picture picture = BlobPicture(150, 100, 4);
-    auto bytesOf = [](const Image& image) {
-        std::vector<uint8_t> bytes(image.plane.data(), image.plane.data() + kPlaneBytes);
-        bytes.insert(bytes.end(), image.colmap.data(), image.colmap.data() + kAttributeBytes);
-        bytes.insert(bytes.end(), image.lummap.data(), image.lummap.data() + kAttributeBytes);
-        bytes.push_back(uint8_t(image.desc.color0));
-        bytes.push_back(uint8_t(image.desc.color3));
-        return bytes;
-    };
     for (const Mode mode : kModes) {
         SCOPED_TRACE(testing::Message()
                      << "multicolor " << mode.multicolor << " dfli " << mode.dfli);
@@ -408,8 +411,36 @@ TEST(PictureConversion, AConversionGivesTheSameImageWhileOthersRun) {
         std::thread other([&] { ConvertPicture(picture, options, *second); });
         ConvertPicture(picture, options, *first);
         other.join();
-        EXPECT_TRUE(bytesOf(first->image()) == bytesOf(alone->image()));
-        EXPECT_TRUE(bytesOf(second->image()) == bytesOf(alone->image()));
+        EXPECT_TRUE(BytesOf(first->image()) == BytesOf(alone->image()));
+        EXPECT_TRUE(BytesOf(second->image()) == BytesOf(alone->image()));
+    }
+}
+
+TEST(PictureConversion, AnAbandonedConversionStopsAndLeavesTheResultAsItWas) {
+    // A preview whose options changed is given up: asked anywhere on the
+    // way, the conversion stops there and leaves the result untouched.
+    const Picture picture = BlobPicture(60, 40, 6);
+    const std::vector<uint8_t> untouched = BytesOf(ConvertedImage().image());
+    for (Dithering dithering : {Dithering::None, Dithering::Diffusion}) {
+        ConversionOptions options;
+        options.dithering = dithering;
+        options.width = 64;
+        options.height = 40;
+        const LinearPicture scaled = ScaleForConversion(picture, options);
+        auto result = std::make_unique<ConvertedImage>();
+        int questions = 0;
+        ASSERT_TRUE(ConvertScaled(scaled, options, *result, [&] { return ++questions < 0; }));
+        ASSERT_GT(questions, 0);
+        const std::vector<uint8_t> done = BytesOf(result->image());
+        for (int stopAt = 1; stopAt <= questions; ++stopAt) {
+            auto stopped = std::make_unique<ConvertedImage>();
+            int asked = 0;
+            EXPECT_FALSE(ConvertScaled(scaled, options, *stopped, [&] { return ++asked == stopAt; }))
+                << "stopped at question " << stopAt << " of " << questions;
+            EXPECT_EQ(asked, stopAt);
+            EXPECT_TRUE(BytesOf(stopped->image()) == untouched);
+        }
+        EXPECT_TRUE(done != untouched);
     }
 }
 
