@@ -488,8 +488,8 @@ private:
                                         : Rows{middle + gap, count, middle + gap, count};
             changes[part] = work(band);
         });
-        MarkDirty(0, grid_.width - 1, middle * scale,
-                  std::min((middle + gap) * scale, height_) - 1, Rows{0, height_, 0, height_});
+        MarkDirty(0, grid_.width - 1, middle * scale, std::min((middle + gap) * scale, height_) - 1,
+                  Rows{0, height_, 0, height_});
         return changes[0] + changes[1] + work(Rows{middle, middle + gap, 0, count});
     }
 

@@ -234,8 +234,8 @@ const Lab& EvenMix(int x, int y) {
             for (std::size_t j = 0; j < n; ++j) {
                 const LinearRgb& a = palette[i].linear;
                 const LinearRgb& b = palette[j].linear;
-                t[i * n + j] = LabFromLinear(
-                    {0.5f * (a.r + b.r), 0.5f * (a.g + b.g), 0.5f * (a.b + b.b)});
+                t[i * n + j] =
+                    LabFromLinear({0.5f * (a.r + b.r), 0.5f * (a.g + b.g), 0.5f * (a.b + b.b)});
             }
         return t;
     }();

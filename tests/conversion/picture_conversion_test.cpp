@@ -435,7 +435,8 @@ TEST(PictureConversion, AnAbandonedConversionStopsAndLeavesTheResultAsItWas) {
         for (int stopAt = 1; stopAt <= questions; ++stopAt) {
             auto stopped = std::make_unique<ConvertedImage>();
             int asked = 0;
-            EXPECT_FALSE(ConvertScaled(scaled, options, *stopped, [&] { return ++asked == stopAt; }))
+            EXPECT_FALSE(
+                ConvertScaled(scaled, options, *stopped, [&] { return ++asked == stopAt; }))
                 << "stopped at question " << stopAt << " of " << questions;
             EXPECT_EQ(asked, stopAt);
             EXPECT_TRUE(BytesOf(stopped->image()) == untouched);

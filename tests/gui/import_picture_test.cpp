@@ -76,10 +76,8 @@ private slots:
                         dialog.cboDither->setCurrentIndex((i / 2 - 1) % 3);
                     allShown = NextPreview(dialog, shown);
                     latencies.push_back(timer.elapsed());
-                    allShown = allShown && QTest::qWaitFor(
-                                               [&] {
-                                                   return dialog.finalPreviewsShown() > finals;
-                                               },
+                    allShown = allShown &&
+                               QTest::qWaitFor([&] { return dialog.finalPreviewsShown() > finals; },
                                                30000);
                     finalLatencies.push_back(timer.elapsed());
                 }
@@ -95,10 +93,11 @@ private slots:
         QVERIFY(allShown);
         std::sort(latencies.begin(), latencies.end());
         std::sort(finalLatencies.begin(), finalLatencies.end());
-        qInfo("Import Picture preview shown %lld ms (median of %d) after an option change; "
-              "in full %lld ms (median), %lld ms (slowest)",
-              latencies[latencies.size() / 2], int(latencies.size()),
-              finalLatencies[finalLatencies.size() / 2], finalLatencies.back());
+        qInfo(
+            "Import Picture preview shown %lld ms (median of %d) after an option change; "
+            "in full %lld ms (median), %lld ms (slowest)",
+            latencies[latencies.size() / 2], int(latencies.size()),
+            finalLatencies[finalLatencies.size() / 2], finalLatencies.back());
 
         const ImageDescriptor& desc = editor.currentImage().desc;
         QCOMPARE(desc.width, 320);
