@@ -344,10 +344,9 @@ WIDE_VECTORS void DifferencesAt(const LinearRgb* seen, const Weighting* weightin
     }
 }
 
-// The search's state at every screen pixel, in buffers kept from one
-// conversion to the next on each thread: made anew, their megabytes were
-// faulted in every time, a tenth of the refinement.
-struct RefinerState {
+}  // namespace
+
+struct RefinerBuffers::State {
     std::vector<Weighting> weighting;
     std::vector<LinearRgb> seen, scratch, across;
     std::vector<Sensitivity> sense;
@@ -356,8 +355,7 @@ struct RefinerState {
     std::vector<uint8_t> dirty;
 };
 
-// The buffers of a picture much larger than the screen are not kept.
-constexpr std::size_t kKeptStatePixels = 640 * 400;
+namespace {
 
 // The search's state: the blurred screen and, at every screen pixel, the
 // difference to the blurred picture as a vector whose length is near its
@@ -366,7 +364,7 @@ constexpr std::size_t kKeptStatePixels = 640 * 400;
 class Refiner {
 public:
     Refiner(const TargetGrid& grid, const LinearPicture& screen, std::vector<CellSlots>& cells,
-            float strength, std::vector<uint8_t>& values, RefinerState& state)
+            float strength, std::vector<uint8_t>& values, RefinerBuffers::State& state)
         : grid_(grid),
           cells_(cells),
           values_(values),
@@ -743,9 +741,14 @@ private:
 
 }  // namespace
 
+RefinerBuffers::RefinerBuffers() : state_(std::make_unique<State>()) {}
+RefinerBuffers::~RefinerBuffers() = default;
+RefinerBuffers::RefinerBuffers(RefinerBuffers&&) noexcept = default;
+RefinerBuffers& RefinerBuffers::operator=(RefinerBuffers&&) noexcept = default;
+
 bool RefineDither(const TargetGrid& grid, const LinearPicture& screen,
                   std::vector<CellSlots>& cells, int strength, std::vector<uint8_t>& values,
-                  const Abandoned& abandoned) {
+                  RefinerBuffers& buffers, const Abandoned& abandoned) {
     const float s = float(std::clamp(strength, 0, 100)) / 100.0f;
     const std::size_t count = std::size_t(grid.width * grid.pixelWidth) * std::size_t(grid.height);
     if (s <= 0.0f || screen.pixels.size() != count ||
@@ -753,17 +756,7 @@ bool RefineDither(const TargetGrid& grid, const LinearPicture& screen,
         cells.size() != std::size_t(grid.CellCount()))
         return true;
     auto wanted = [&] { return !abandoned || !abandoned(); };
-    thread_local RefinerState kept;
-    RefinerState& state = kept;  // the helper threads' name for it is their own
-    // A large picture's buffers go when the refinement ends, however it ends.
-    struct Release {
-        RefinerState& state;
-        std::size_t count;
-        ~Release() {
-            if (count > kKeptStatePixels) state = RefinerState{};
-        }
-    } release{state, count};
-    Refiner refiner(grid, screen, cells, s, values, state);
+    Refiner refiner(grid, screen, cells, s, values, buffers.state());
     // Two passes over the pixels (the second changes a third as many), the
     // cells' colors re-chosen for the pixels they have, passes again: one
     // over hires pixels, which are twice as many and each cheaper to settle.

@@ -4,6 +4,7 @@
 // (ordered with a Bayer matrix, or by serpentine error diffusion).
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "conversion/cell_search.h"
@@ -42,6 +43,21 @@ std::vector<uint8_t> DitherPixels(const TargetGrid& grid, const LinearPicture& p
                                   const std::vector<CellSlots>& cells, Dithering dithering,
                                   int strength, ColorMetric metric);
 
+// The refinement's state at every screen pixel, kept by the caller from one
+// refinement to the next.
+class RefinerBuffers {
+public:
+    RefinerBuffers();
+    ~RefinerBuffers();
+    RefinerBuffers(RefinerBuffers&&) noexcept;
+    RefinerBuffers& operator=(RefinerBuffers&&) noexcept;
+    struct State;
+    State& state() { return *state_; }
+
+private:
+    std::unique_ptr<State> state_;
+};
+
 // Improves dithered pixel values, and the cells' colors, where that lowers
 // the difference between the screen picture and the result as the eye sees
 // them (both blurred by the strength's share of a 3 x 3 Gaussian): passes
@@ -53,6 +69,6 @@ std::vector<uint8_t> DitherPixels(const TargetGrid& grid, const LinearPicture& p
 // false, and the pixels and cells are part way.
 bool RefineDither(const TargetGrid& grid, const LinearPicture& screen,
                   std::vector<CellSlots>& cells, int strength, std::vector<uint8_t>& values,
-                  const Abandoned& abandoned = {});
+                  RefinerBuffers& buffers, const Abandoned& abandoned = {});
 
 }  // namespace pixolat

@@ -50,9 +50,11 @@ TargetGrid GridOf(const ConversionOptions& options) {
     return g;
 }
 
-// The cell tables of a 320 x 200 multicolor picture are kept from one
-// conversion to the next (no pages to fault in and clear again).
-constexpr std::size_t kKeptTableEntries = std::size_t(1) << 22;
+// The buffers of a conversion up to twice the screen's size each way are
+// kept with the result; those of a larger one go when it ends.
+constexpr int kKeptBufferPixels = 640 * 400;
+
+}  // namespace
 
 // The pixels of every cell and their distances to every palette color.
 struct CellTables {
@@ -62,6 +64,13 @@ struct CellTables {
 
     const float* of(int cell) const { return &distances[offsets[std::size_t(cell)]]; }
 };
+
+struct ConversionBuffers {
+    CellTables tables;
+    RefinerBuffers refiner;
+};
+
+namespace {
 
 // The screen's grid: each target pixel's `pixelWidth` screen pixels side by
 // side, so that a cell's gathered points come in runs of that many.
@@ -313,7 +322,7 @@ void ScatterCell(const TargetGrid& grid, int cell, const uint8_t* cellValues,
 std::vector<CellSlots> ChooseCellColors(const TargetGrid& grid,
                                         const std::vector<MatchPoint>& points,
                                         const std::vector<MatchPoint>& screenPoints,
-                                        const ConversionOptions& options,
+                                        const ConversionOptions& options, CellTables& tables,
                                         std::vector<uint8_t>& values) {
     std::vector<CellSlots> cells(std::size_t(grid.CellCount()));
     values.assign(std::size_t(grid.width) * std::size_t(grid.height), 0);
@@ -329,8 +338,6 @@ std::vector<CellSlots> ChooseCellColors(const TargetGrid& grid,
     if (options.multicolor) {
         // The quick table (for the candidates and the image-wide pair) is of
         // the grid's pixels: half the work, and ranks as well as the screen's.
-        thread_local CellTables kept;
-        CellTables& tables = kept;  // the helper thread's name for it is its own
         AllCellDistances(grid, points, parts, tables);
         const std::vector<int> order = ColorsByNearestCount(tables);
         const auto [g0, g3] = mixes ? ChooseMixGlobalPair(grid, points, tables, order)
@@ -356,8 +363,6 @@ std::vector<CellSlots> ChooseCellColors(const TargetGrid& grid,
                 cells[std::size_t(cell)] = {{g0, pair.first, pair.second, g3}, 4};
             }
         });
-        // The table of a picture much larger than the screen is not kept.
-        if (tables.distances.size() > kKeptTableEntries) tables = CellTables{};
         return cells;
     }
     InParallel(parts, [&](int part) {
@@ -467,11 +472,16 @@ Extent ConversionExtent(const ConversionOptions& options) {
 }
 
 ConvertedImage::ConvertedImage()
-    : plane_(kPlaneBytes), colmap_(kAttributeBytes), lummap_(kAttributeBytes) {
+    : plane_(kPlaneBytes),
+      colmap_(kAttributeBytes),
+      lummap_(kAttributeBytes),
+      buffers_(std::make_unique<ConversionBuffers>()) {
     image_.plane = PixelPlane(plane_.data());
     image_.colmap = AttributePlane(colmap_.data());
     image_.lummap = AttributePlane(lummap_.data());
 }
+
+ConvertedImage::~ConvertedImage() = default;
 
 LinearPicture ScaleForConversion(const Picture& picture, const ConversionOptions& options) {
     const Extent extent = ConversionExtent(options);
@@ -500,15 +510,25 @@ bool ConvertScaled(const LinearPicture& scaled, const ConversionOptions& options
     const std::vector<MatchPoint> screenPoints = mixes || grid.pixelWidth == 1
                                                      ? std::vector<MatchPoint>{}
                                                      : MatchPoints(screen, options.metric);
+    // A large picture's buffers go when the conversion ends, however it ends.
+    struct Release {
+        ConvertedImage& result;
+        bool large;
+        ~Release() {
+            if (large) result.buffers() = ConversionBuffers{};
+        }
+    } release{result, screenWidth * grid.height > kKeptBufferPixels};
     std::vector<uint8_t> values;
-    std::vector<CellSlots> cells = ChooseCellColors(
-        grid, points, grid.pixelWidth == 1 ? points : screenPoints, options, values);
+    std::vector<CellSlots> cells =
+        ChooseCellColors(grid, points, grid.pixelWidth == 1 ? points : screenPoints, options,
+                         result.buffers().tables, values);
     if (!wanted()) return false;
     if (mixes)
         values = DitherPixels(grid, picture, points, cells, options.dithering, options.strength,
                               options.metric);
     if (mixes && options.dithering == Dithering::Diffusion &&
-        !RefineDither(grid, screen, cells, options.strength, values, abandoned))
+        !RefineDither(grid, screen, cells, options.strength, values, result.buffers().refiner,
+                      abandoned))
         return false;
     Normalize(grid, cells, values, options.multicolor);
     Image& image = result.image();

@@ -7,6 +7,7 @@
 // by a search that minimises the summed difference; the pixels are then
 // dithered between their cell's own colors.
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "conversion/cell_search.h"
@@ -34,19 +35,27 @@ struct ConversionOptions {
 // The target size the options give, within the plane.
 Extent ConversionExtent(const ConversionOptions& options);
 
+// The working buffers of a conversion, several megabytes: kept with its
+// result, so that converting again into the same result (as a preview does
+// at every change) reuses them instead of faulting in new ones.
+struct ConversionBuffers;
+
 // An image with planes of its own, outside the store: the result of a
 // conversion, made in any thread.
 class ConvertedImage {
 public:
     ConvertedImage();
+    ~ConvertedImage();
     ConvertedImage(const ConvertedImage&) = delete;
     ConvertedImage& operator=(const ConvertedImage&) = delete;
     Image& image() { return image_; }
     const Image& image() const { return image_; }
+    ConversionBuffers& buffers() { return *buffers_; }
 
 private:
     std::vector<uint8_t> plane_, colmap_, lummap_;
     Image image_;
+    std::unique_ptr<ConversionBuffers> buffers_;
 };
 
 // The picture on the target's screen pixels (320 columns across in hires and
@@ -57,7 +66,7 @@ LinearPicture ScaleForConversion(const Picture& picture, const ConversionOptions
 // the same options. The result has a Normal color map (DFLI with options.dfli)
 // and bitmap layout; every bank holds the colors, so the kind can be changed.
 // `abandoned`, when given, is asked between the steps: once it says true,
-// the conversion stops and returns false, result left as it was.
+// the conversion stops and returns false, the result's image left as it was.
 bool ConvertScaled(const LinearPicture& scaled, const ConversionOptions& options,
                    ConvertedImage& result, const Abandoned& abandoned = {});
 

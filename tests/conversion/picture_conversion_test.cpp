@@ -495,7 +495,8 @@ TEST(PictureConversion, RefinementLowersTheBlurredDifferenceOfDiffusedPixels) {
                              ColorMetric::Weighted);
             const double before =
                 BlurredDifference(screen.pixels, shown(refined, values), 96, grid.height);
-            RefineDither(grid, screen, refined, strength, values);
+            RefinerBuffers buffers;
+            RefineDither(grid, screen, refined, strength, values, buffers);
             const double after =
                 BlurredDifference(screen.pixels, shown(refined, values), 96, grid.height);
             EXPECT_LT(after, 0.9 * before) << "strength " << strength;
