@@ -8,7 +8,8 @@
 namespace pixolat {
 
 void InParallel(int parts, const std::function<void(int part)>& work) {
-    const bool alone = parts < 2 || std::thread::hardware_concurrency() < 2;
+    static const unsigned cores = std::thread::hardware_concurrency();
+    const bool alone = parts < 2 || cores < 2;
     std::vector<std::future<void>> others;
     if (!alone) {
         others.reserve(std::size_t(parts - 1));

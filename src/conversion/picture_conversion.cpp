@@ -50,9 +50,10 @@ TargetGrid GridOf(const ConversionOptions& options) {
     return g;
 }
 
-// The buffers of a conversion up to twice the screen's size each way are
-// kept with the result; those of a larger one go when it ends.
-constexpr int kKeptBufferPixels = 640 * 400;
+// The buffers of a conversion up to the screen's size are kept with the
+// result (a multicolor one's cell tables take 16 MB); those of a larger one
+// go when it ends.
+constexpr int kKeptBufferPixels = 320 * 200;
 
 }  // namespace
 
