@@ -445,6 +445,55 @@ TEST(PictureConversion, AnAbandonedConversionStopsAndLeavesTheResultAsItWas) {
     }
 }
 
+TEST(PictureConversion, DitheringShowsAFlatColorsLightOnAverage) {
+    // A flat color between the cells' two colors: ordered and diffused
+    // pixels show its light on average, channel by channel, as the screen
+    // mixes them.
+    TargetGrid grid;
+    grid.width = grid.height = 64;
+    grid.cellsX = grid.cellsY = 8;
+    const std::vector<PaletteColor>& palette = TedPalette();
+    auto most = [&](auto score) {
+        int best = 0;
+        for (int c = 1; c < int(palette.size()); ++c)
+            if (score(palette[std::size_t(c)].linear) > score(palette[std::size_t(best)].linear))
+                best = c;
+        return best;
+    };
+    // Black with white, and with the reddest and the bluest color: the light
+    // of one channel alone decides between them.
+    const int black = most([](LinearRgb c) { return -c.g; });
+    const int pairs[][2] = {{black, most([](LinearRgb c) { return c.g; })},
+                            {black, most([](LinearRgb c) { return c.r - c.g - c.b; })},
+                            {black, most([](LinearRgb c) { return c.b - c.r - c.g; })}};
+    for (const auto& pair : pairs) {
+        const LinearRgb a = palette[std::size_t(pair[0])].linear;
+        const LinearRgb b = palette[std::size_t(pair[1])].linear;
+        const std::vector<CellSlots> cells(64, CellSlots{{pair[0], pair[1], 0, 0}, 2});
+        for (float t : {0.25f, 0.5f, 0.75f}) {
+            const LinearRgb flat{a.r + t * (b.r - a.r), a.g + t * (b.g - a.g),
+                                 a.b + t * (b.b - a.b)};
+            const LinearPicture picture{64, 64, std::vector<LinearRgb>(64 * 64, flat)};
+            const std::vector<MatchPoint> points(
+                64 * 64, MatchPointOf(LabFromLinear(flat), ColorMetric::Weighted));
+            for (Dithering dithering : {Dithering::Ordered, Dithering::Diffusion}) {
+                const std::vector<uint8_t> values = DitherPixels(
+                    grid, picture, points, cells, dithering, 100, ColorMetric::Weighted);
+                double sum[3] = {};
+                for (uint8_t v : values) {
+                    const LinearRgb& c = v == 0 ? a : b;
+                    sum[0] += c.r, sum[1] += c.g, sum[2] += c.b;
+                }
+                SCOPED_TRACE(testing::Message() << "colors " << pair[0] << ", " << pair[1] << " at "
+                                                << t << " dithering " << int(dithering));
+                EXPECT_NEAR(sum[0] / values.size(), flat.r, 0.02);
+                EXPECT_NEAR(sum[1] / values.size(), flat.g, 0.02);
+                EXPECT_NEAR(sum[2] / values.size(), flat.b, 0.02);
+            }
+        }
+    }
+}
+
 TEST(PictureConversion, RefinementLowersTheBlurredDifferenceOfDiffusedPixels) {
     // Diffused pixels between random cell colors, refined: the screen as the
     // eye sees it comes nearer to the picture, more so at full strength.
