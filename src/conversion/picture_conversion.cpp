@@ -361,7 +361,7 @@ std::vector<CellSlots> ChooseCellColors(const TargetGrid& grid,
                                            kCellCandidates, cellValues.data());
                     ScatterCell(grid, cell, cellValues.data(), values);
                 }
-                cells[std::size_t(cell)] = {{g0, pair.first, pair.second, g3}, 4};
+                cells[std::size_t(cell)] = {{globals[0], pair.first, pair.second, globals[1]}, 4};
             }
         });
         return cells;
