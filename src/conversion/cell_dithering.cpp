@@ -756,6 +756,7 @@ bool RefineDither(const TargetGrid& grid, const LinearPicture& screen,
         cells.size() != std::size_t(grid.CellCount()))
         return true;
     auto wanted = [&] { return !abandoned || !abandoned(); };
+    if (!wanted()) return false;
     Refiner refiner(grid, screen, cells, s, values, buffers.state());
     // Two passes over the pixels (the second changes a third as many), the
     // cells' colors re-chosen for the pixels they have, passes again: one
