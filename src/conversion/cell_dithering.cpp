@@ -41,41 +41,6 @@ int NearestSlot(const MatchPoint& point, const CellSlots& cell) {
     return best;
 }
 
-std::vector<uint8_t> Nearest(const TargetGrid& grid, const std::vector<MatchPoint>& points,
-                             const std::vector<CellSlots>& cells) {
-    const std::vector<PaletteColor>& palette = TedPalette();
-    std::vector<uint8_t> values(points.size());
-    std::array<MatchPoint, kMaxCellPixels> cellPoints;
-    std::array<float, kMaxCellPixels> best, row;
-    std::array<uint8_t, kMaxCellPixels> slot;
-    // Cell by cell, one color at a time over the cell's pixels.
-    for (int cell = 0; cell < grid.CellCount(); ++cell) {
-        const CellSlots& slots = cells[std::size_t(cell)];
-        const int n = grid.GatherCell(cell, points, cellPoints.data());
-        DifferenceRow(cellPoints.data(), n, palette[std::size_t(slots.slots[0])], best.data());
-        slot.fill(0);
-        for (int s = 1; s < slots.count; ++s) {
-            DifferenceRow(cellPoints.data(), n, palette[std::size_t(slots.slots[std::size_t(s)])],
-                          row.data());
-            for (int p = 0; p < n; ++p) {
-                const bool nearer = row[std::size_t(p)] < best[std::size_t(p)];
-                best[std::size_t(p)] = nearer ? row[std::size_t(p)] : best[std::size_t(p)];
-                slot[std::size_t(p)] = nearer ? uint8_t(s) : slot[std::size_t(p)];
-            }
-        }
-        const int x0 = (cell % grid.cellsX) * grid.cellWidth;
-        const int y0 = (cell / grid.cellsX) * grid.cellHeight;
-        const int x1 = std::min(x0 + grid.cellWidth, grid.width);
-        const int y1 = std::min(y0 + grid.cellHeight, grid.height);
-        int p = 0;
-        for (int y = y0; y < y1; ++y)
-            for (int x = x0; x < x1; ++x)
-                values[std::size_t(y) * std::size_t(grid.width) + std::size_t(x)] =
-                    slot[std::size_t(p++)];
-    }
-    return values;
-}
-
 // 8 x 8 Bayer matrix: thresholds (m + 0.5) / 64 spread evenly in every window.
 constexpr uint8_t kBayer[8][8] = {
     {0, 32, 8, 40, 2, 34, 10, 42},  {48, 16, 56, 24, 50, 18, 58, 26},
@@ -183,16 +148,8 @@ std::vector<uint8_t> DitherPixels(const TargetGrid& grid, const LinearPicture& p
                                   const std::vector<CellSlots>& cells, Dithering dithering,
                                   int strength, ColorMetric metric) {
     const float s = float(std::clamp(strength, 0, 100)) / 100.0f;
-    // No strength is no dithering, pixel for pixel.
-    if (s == 0.0f) dithering = Dithering::None;
-    switch (dithering) {
-        case Dithering::Ordered:
-            return Ordered(grid, picture, points, cells, s);
-        case Dithering::Diffusion:
-            return Diffused(grid, picture, cells, s, metric);
-        default:
-            return Nearest(grid, points, cells);
-    }
+    return dithering == Dithering::Ordered ? Ordered(grid, picture, points, cells, s)
+                                           : Diffused(grid, picture, cells, s, metric);
 }
 
 namespace {

@@ -1,7 +1,8 @@
 #pragma once
-// The target's grid of cells, and the pixel values chosen once every cell
-// has its colors: the nearest of the cell's colors, or dithered between them
-// (ordered with a Bayer matrix, or by serpentine error diffusion).
+// The target's grid of cells, and the pixel values of a dithered picture
+// once every cell has its colors: dithered between them (ordered with a
+// Bayer matrix, or by serpentine error diffusion), then refined. (An
+// undithered picture's pixels are chosen with its cells' colors.)
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -37,7 +38,8 @@ struct CellSlots {
     int count = 2;
 };
 
-// Pixel values row by row, each an index into its cell's slots.
+// Pixel values row by row, each an index into its cell's slots, dithered
+// Ordered or (any other value) by Diffusion at strength 1..100.
 std::vector<uint8_t> DitherPixels(const TargetGrid& grid, const LinearPicture& picture,
                                   const std::vector<MatchPoint>& points,
                                   const std::vector<CellSlots>& cells, Dithering dithering,
