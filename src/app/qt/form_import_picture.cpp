@@ -256,6 +256,16 @@ void TFormImportPicture::ShowPreview(uint64_t generation, const QImage& before, 
     if (final) ++finalPreviewsShown_;
 }
 
+std::shared_ptr<const LinearPicture> TFormImportPicture::ScaledFor(
+    const ConversionOptions& options) {
+    std::lock_guard lock(scaleMutex_);
+    if (!scaled_ || scaledFor_ != options.fitting) {
+        scaled_ = std::make_shared<const LinearPicture>(ScaleForConversion(picture_, options));
+        scaledFor_ = options.fitting;
+    }
+    return scaled_;
+}
+
 // A worker: converts the newest options; the scaled picture is kept while
 // only the matching and dithering change, the "before" picture while the
 // adjustments stay too. The quick worker converts every change, without
@@ -264,8 +274,7 @@ void TFormImportPicture::ShowPreview(uint64_t generation, const QImage& before, 
 // times as long, so a change still shows at once while one is under way.
 void TFormImportPicture::Work(bool dithered) {
     auto converted = std::make_unique<ConvertedImage>();
-    LinearPicture scaled;
-    std::optional<Fitting> scaledFor;
+    std::shared_ptr<const LinearPicture> scaled;
     // Not an optional: GCC's optimiser then takes its members for unset.
     Adjustments beforeFor{};
     bool haveBefore = false;
@@ -283,13 +292,11 @@ void TFormImportPicture::Work(bool dithered) {
             generation = generation_;
         }
         // Both modes convert from the picture on the screen's pixels.
-        if (scaledFor != options.fitting) {
-            scaled = ScaleForConversion(picture_, options);
-            scaledFor = options.fitting;
-            haveBefore = false;
-        }
+        std::shared_ptr<const LinearPicture> nowScaled = ScaledFor(options);
+        if (nowScaled != scaled) haveBefore = false;
+        scaled = std::move(nowScaled);
         if (!dithered && (!haveBefore || !SameAdjustments(beforeFor, options.adjustments))) {
-            LinearPicture adjusted = scaled;
+            LinearPicture adjusted = *scaled;
             Adjust(adjusted, options.adjustments);
             before = PictureImage(adjusted);
             beforeFor = options.adjustments;
@@ -303,7 +310,7 @@ void TFormImportPicture::Work(bool dithered) {
             std::lock_guard lock(mutex_);
             return stop_ || generation_ != generation;
         };
-        if (!ConvertScaled(scaled, options, *converted, abandoned)) continue;
+        if (!ConvertScaled(*scaled, options, *converted, abandoned)) continue;
         const QImage after = ConvertedImageOf(converted->image());
         const QImage shownBefore = dithered ? QImage() : before;
         QMetaObject::invokeMethod(

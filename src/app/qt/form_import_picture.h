@@ -9,6 +9,7 @@
 #include <QImage>
 #include <condition_variable>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -63,6 +64,9 @@ private:
     void ShowPreview(uint64_t generation, const QImage& before, const QImage& after, bool final);
     // The quick worker converts without dithering; the other, dithered.
     void Work(bool dithered);
+    // The picture scaled for the options' fitting: made by whichever worker
+    // asks first, the slow step of a large picture, and shared.
+    std::shared_ptr<const LinearPicture> ScaledFor(const ConversionOptions& options);
 
     const Picture& picture_;
     QSettings* settings_ = nullptr;
@@ -75,6 +79,10 @@ private:
     uint64_t finalShown_ = 0;  // the generation of the last final preview
     bool stop_ = false;
     std::thread worker_, ditherWorker_;
+
+    std::mutex scaleMutex_;
+    std::shared_ptr<const LinearPicture> scaled_;
+    Fitting scaledFor_ = Fitting::Fit;
 };
 
 }  // namespace pixolat
