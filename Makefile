@@ -5,7 +5,7 @@ SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 
 RUN_PACKAGES := cmake g++ make ninja-build qt6-base-dev qt6-svg-dev fonts-dejavu-core 64tass
-TEST_PACKAGES := $(RUN_PACKAGES) libgtest-dev libbenchmark-dev clang-format xvfb xauth strace
+TEST_PACKAGES := $(RUN_PACKAGES) libgtest-dev libbenchmark-dev clang-format xvfb xauth strace xdotool
 BENCH_PACKAGES := $(RUN_PACKAGES) libbenchmark-dev
 FUZZ_PACKAGES := cmake clang libclang-rt-dev ninja-build 64tass qt6-base-dev qt6-svg-dev
 # dpkg-shlibdeps (dpkg-dev) finds the .debs' dependencies; it needs file.

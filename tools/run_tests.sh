@@ -14,6 +14,10 @@ convert_status=${PIPESTATUS[0]}
 QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 "$dir/pixolat_gui_tests" 2>&1 | tee "$log/gui"
 gui_status=${PIPESTATUS[0]}
 
+# The real editor, killed with SIGKILL, loses no work (under a virtual X server).
+tools/autosave_check.sh "$dir" 2>&1 | tee "$log/autosave"
+autosave_status=${PIPESTATUS[0]}
+
 passed=0
 failed=0
 for part in core convert; do
@@ -25,11 +29,13 @@ done
 while read -r p f; do
     passed=$((passed + p))
     failed=$((failed + f))
-done < <(grep -oP '^Totals: \K[0-9]+ passed, [0-9]+ failed' "$log/gui" | sed 's/ passed, / /; s/ failed//')
+done < <(grep -hoP '^(Totals: )?\K[0-9]+ passed, [0-9]+ failed' "$log/gui" "$log/autosave" |
+    sed 's/ passed, / /; s/ failed//')
 # A crash counts as a failure even when the counts look clean.
 if [ "$core_status" -ne 0 ] && [ "$failed" -eq 0 ]; then failed=1; fi
 if [ "$convert_status" -ne 0 ] && [ "$failed" -eq 0 ]; then failed=1; fi
 if [ "$gui_status" -ne 0 ] && [ "$failed" -eq 0 ]; then failed=1; fi
+if [ "$autosave_status" -ne 0 ] && [ "$failed" -eq 0 ]; then failed=1; fi
 echo
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

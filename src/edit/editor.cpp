@@ -17,6 +17,8 @@ Editor::Editor(EditorPlatform& platform)
     // The history starts from the images as the start-up left them.
     undo_.history().Sync(store_, state_.currentImage);
     recovery_->ListSessions();
+    if (recovery_->LastSessionDidNotClose())
+        ShowStatus("The last session did not close: its work is in File > Recover Last Session.");
 }
 
 Editor::~Editor() = default;

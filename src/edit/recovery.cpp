@@ -35,13 +35,38 @@ int CountImages(const ImageStore& store) {
     return n;
 }
 
+constexpr const char* kChangesStart = "// Pixolat session changes to ";
+
 std::vector<uint8_t> FileBytes(const ImageStore& store, int currentImage, int64_t startedAt,
-                               int64_t savedAt) {
-    const std::string header = SessionHeader(startedAt, savedAt, CountImages(store));
+                               int64_t savedAt, int number) {
+    std::string header = SessionHeader(startedAt, savedAt, CountImages(store));
+    header.insert(header.size() - 2, " whole " + std::to_string(number));
     std::vector<uint8_t> bytes(header.begin(), header.end());
     const std::vector<uint8_t> text = SourceFileBytes(store, currentImage);
     bytes.insert(bytes.end(), text.begin(), text.end());
     return bytes;
+}
+
+// The images of `changed` as the file of the whole store numbered `number`
+// lacks them; read after that file, they replace its sections.
+std::vector<uint8_t> ChangesBytes(const ImageStore& store, const std::vector<int>& changed,
+                                  int currentImage, int number, int64_t savedAt) {
+    std::string text = kChangesStart + std::to_string(number) + " saved " +
+                       std::to_string(savedAt) + " images " + std::to_string(CountImages(store)) +
+                       "\r\n" + SourceFileStart(currentImage);
+    for (int index : changed) text += SourceFileSection(store, index);
+    return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+// The first line of a file, at most 200 bytes of it.
+std::string FirstLine(Platform* platform, const std::string& path) {
+    std::vector<uint8_t> bytes;
+    try {
+        bytes = platform->ReadFile(path, 200);
+    } catch (const std::exception&) {
+        return {};
+    }
+    return std::string(bytes.begin(), std::find(bytes.begin(), bytes.end(), uint8_t('\r')));
 }
 
 std::tm LocalTime(int64_t seconds) {
@@ -56,21 +81,31 @@ std::string TwoDigits(int n) {
 }
 
 std::optional<SessionFile> ReadSessionHeader(Platform* platform, const std::string& path) {
-    std::vector<uint8_t> bytes;
-    try {
-        bytes = platform->ReadFile(path, 200);
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
-    const std::string line(bytes.begin(), std::find(bytes.begin(), bytes.end(), uint8_t('\r')));
+    const std::string line = FirstLine(platform, path);
     if (!line.starts_with(kHeaderStart)) return std::nullopt;
     std::istringstream in(line.substr(std::strlen(kHeaderStart)));
     SessionFile file;
     file.path = path;
-    std::string saved, images;
+    std::string saved, images, whole;
+    int number = 0;
     if (!(in >> file.startedAt >> saved >> file.savedAt >> images >> file.images) ||
         saved != "saved" || images != "images")
         return std::nullopt;
+    // A file of changes counts when it was made for this very file.
+    if (!(in >> whole >> number) || whole != "whole") return file;
+    const std::string changes = SessionChangesPath(path);
+    const std::string changesLine = FirstLine(platform, changes);
+    if (!changesLine.starts_with(kChangesStart)) return file;
+    std::istringstream after(changesLine.substr(std::strlen(kChangesStart)));
+    int base = 0;
+    int64_t savedAt = 0;
+    int count = 0;
+    if (after >> base >> saved >> savedAt >> images >> count && base == number &&
+        saved == "saved" && images == "images") {
+        file.savedAt = savedAt;
+        file.images = count;
+        file.changes = changes;
+    }
     return file;
 }
 
@@ -91,6 +126,21 @@ std::string SessionFileName(int64_t startedAt, int attempt) {
 std::string SessionHeader(int64_t startedAt, int64_t savedAt, int images) {
     return kHeaderStart + std::to_string(startedAt) + " saved " + std::to_string(savedAt) +
            " images " + std::to_string(images) + "\r\n";
+}
+
+namespace {
+std::string Stem(const std::string& sessionPath) {
+    return sessionPath.ends_with(".asm") ? sessionPath.substr(0, sessionPath.size() - 4)
+                                         : sessionPath;
+}
+}  // namespace
+
+std::string SessionLockPath(const std::string& sessionPath) {
+    return Stem(sessionPath) + ".lock";
+}
+
+std::string SessionChangesPath(const std::string& sessionPath) {
+    return Stem(sessionPath) + ".changes";
 }
 
 std::string SessionCaption(const SessionFile& file, int64_t now) {
@@ -150,10 +200,18 @@ SessionRecovery::SessionRecovery(Editor& editor)
     : editor_(editor),
       startedAt_(editor.platform().UnixTime()),
       written_(kImageCount, 0),
+      wholeWritten_(kImageCount, 0),
       snapshotRevisions_(kImageCount, ~uint64_t(0)) {}
 
 SessionRecovery::~SessionRecovery() {
     if (worker_.joinable()) worker_.join();
+    // Closed: the lock goes, so the next start does not take this session
+    // for one that was killed.
+    std::error_code ec;
+    if (lock_) std::filesystem::remove(SessionLockPath(path_), ec);
+    // A name taken but never written holds nothing to recover.
+    if (!path_.empty() && std::filesystem::file_size(path_, ec) == 0 && !ec)
+        std::filesystem::remove(path_, ec);
 }
 
 std::vector<uint64_t> SessionRecovery::Revisions() const {
@@ -163,41 +221,89 @@ std::vector<uint64_t> SessionRecovery::Revisions() const {
     return revisions;
 }
 
-// Work the file does not hold yet, and that no source file holds either.
+// Work the file does not hold yet, and that no source file holds either. A
+// file someone removed holds nothing.
 bool SessionRecovery::NeedsWrite() const {
-    return editor_.undo().ChangedSinceSaved() && Revisions() != written_;
+    if (!editor_.undo().ChangedSinceSaved()) return false;
+    if (Revisions() != written_) return true;
+    std::error_code ec;
+    return !path_.empty() && !std::filesystem::is_regular_file(path_, ec);
 }
 
+// The file's name is taken by creating it, so two sessions started in the
+// same second each get one of their own, and a name something else holds (a
+// link planted there) is passed over, never written through.
 std::string SessionRecovery::ChoosePath() {
-    if (!path_.empty()) return path_;
-    const std::string folder = editor_.platform().DataFolder();
+    Platform& platform = editor_.platform();
+    if (!path_.empty()) {
+        std::error_code ec;
+        if (std::filesystem::is_symlink(path_, ec))
+            throw Error("its file \"" + path_ + "\" was replaced by a link");
+        return path_;
+    }
+    const std::string folder = platform.DataFolder();
     if (folder.empty()) throw Error(kNoFolder);
-    // Two sessions started in the same second each get a file of their own.
     for (int attempt = 1;; ++attempt) {
         const std::string path = folder + "/" + SessionFileName(startedAt_, attempt);
-        std::error_code ec;
-        if (!std::filesystem::exists(path, ec)) return path;
+        if (!platform.CreateNewFile(path)) continue;
+        lock_ = platform.TryLock(SessionLockPath(path));
+        return path;
     }
 }
 
-void SessionRecovery::Tick() {
+void SessionRecovery::Tick() noexcept {
+    try {
+        TickOnce();
+    } catch (const std::exception& e) {
+        ShowFailure(e.what());
+    } catch (...) {
+        ShowFailure("an unknown error");
+    }
+}
+
+void SessionRecovery::TickOnce() {
     Platform& platform = editor_.platform();
     const uint32_t now = platform.TickCount();
     if (worker_.joinable()) {
-        if (workerDone_.load(std::memory_order_acquire)) TakeWriteResult();
+        if (workerDone_.load(std::memory_order_acquire)) {
+            TakeWriteResult();
+            const uint32_t took = platform.TickCount() - writeStartedAt_;
+            pauseMs_ = std::min(kAutosaveLongestPauseMs, took * kAutosavePauseFactor);
+        }
         return;
     }
-    if (editor_.undo().InGesture() || !NeedsWrite()) {
+    if (!NeedsWrite()) {
         pending_ = false;
         return;
     }
+    // The wait runs from the first change the file lacks, through strokes:
+    // drawing without a pause is still kept, between two strokes.
     if (!pending_) {
         pending_ = true;
         pendingSince_ = now;
     }
+    if (editor_.undo().InGesture()) return;
     if (uint32_t(now - pendingSince_) < kAutosaveDelayMs) return;
+    if (uint32_t(now - writeStartedAt_) < pauseMs_) return;
     if (failed_ && uint32_t(now - failedAt_) < kAutosaveRetryMs) return;
-    if (CopyChangedImages()) StartWrite();
+    if (!CopyChangedImages()) return;
+    writeStartedAt_ = now;
+    pending_ = false;  // what changes from here on waits its own turn
+    StartWrite(uint32_t(now - wholeWrittenAt_) >= kFullRewriteGapMs || !ChangesWriteWillDo());
+}
+
+// Whether a file of changes can say what changed since the whole store was
+// written: not before there is such a file, not for an image emptied (the
+// text has no section for it), and not when most of the store changed.
+bool SessionRecovery::ChangesWriteWillDo() const {
+    if (wholeWrites_ == 0) return false;
+    int changed = 0;
+    for (int i = 0; i < kImageCount; ++i) {
+        if (snapshotRevisions_[std::size_t(i)] == wholeWritten_[std::size_t(i)]) continue;
+        if (IsEmpty(snapshot_->image(i).desc)) return false;
+        ++changed;
+    }
+    return changed <= kImageCount / 4;
 }
 
 // Copies images whose revision differs from the snapshot's for at most one
@@ -228,7 +334,7 @@ bool SessionRecovery::CopyChangedImages() {
     return true;
 }
 
-void SessionRecovery::StartWrite() {
+void SessionRecovery::StartWrite(bool whole) {
     std::string path;
     try {
         path = ChoosePath();
@@ -241,20 +347,42 @@ void SessionRecovery::StartWrite() {
     workerError_.clear();
     const int64_t savedAt = editor_.platform().UnixTime();
     const int current = snapshotImage_;
-    worker_ = std::thread([this, path, savedAt, current] {
+    const int number = whole ? wholeWrites_ + 1 : wholeWrites_;
+    std::vector<int> changed;
+    for (int i = 0; !whole && i < kImageCount; ++i)
+        if (snapshotRevisions_[std::size_t(i)] != wholeWritten_[std::size_t(i)])
+            changed.push_back(i);
+    std::thread worker([this, path, savedAt, current, whole, number, changed] {
         try {
-            editor_.platform().WriteFile(path, FileBytes(*snapshot_, current, startedAt_, savedAt));
+            Platform& platform = editor_.platform();
+            if (whole) {
+                platform.WriteFile(path,
+                                   FileBytes(*snapshot_, current, startedAt_, savedAt, number));
+                // Changes to an earlier whole file no longer belong: gone or ignored.
+                std::error_code ec;
+                std::filesystem::remove(SessionChangesPath(path), ec);
+            } else {
+                platform.WriteFile(SessionChangesPath(path),
+                                   ChangesBytes(*snapshot_, changed, current, number, savedAt));
+            }
         } catch (const std::exception& e) {
             workerError_ = e.what();
         }
         workerDone_.store(true, std::memory_order_release);
     });
+    worker_ = std::move(worker);
+    writingWhole_ = whole;
 }
 
 void SessionRecovery::TakeWriteResult() {
     worker_.join();
     if (workerError_.empty()) {
         written_ = snapshotRevisions_;
+        if (writingWhole_) {
+            wholeWritten_ = written_;
+            wholeWrittenAt_ = writeStartedAt_;
+            ++wholeWrites_;
+        }
         failed_ = false;
         Prune();
     } else {
@@ -278,10 +406,16 @@ void SessionRecovery::WriteNow() {
     WaitForWrite();
     if (!NeedsWrite()) return;
     const std::string path = ChoosePath();
-    editor_.platform().WriteFile(path, FileBytes(editor_.store(), editor_.state().currentImage,
-                                                 startedAt_, editor_.platform().UnixTime()));
+    editor_.platform().WriteFile(
+        path, FileBytes(editor_.store(), editor_.state().currentImage, startedAt_,
+                        editor_.platform().UnixTime(), wholeWrites_ + 1));
+    std::error_code ec;
+    std::filesystem::remove(SessionChangesPath(path), ec);
     path_ = path;
     written_ = Revisions();
+    wholeWritten_ = written_;
+    wholeWrittenAt_ = editor_.platform().TickCount();
+    ++wholeWrites_;
     failed_ = false;
     Prune();
 }
@@ -315,17 +449,30 @@ bool SessionRecovery::CloseQuery() {
     }
 }
 
-// Keeps this session's file and the newest others, ten in all.
+// Keeps this session's file and the newest others, ten in all; the file of
+// a session that is still running (its lock held) is never deleted.
 void SessionRecovery::Prune() {
+    Platform& platform = editor_.platform();
     const std::string folder = std::filesystem::path(path_).parent_path().string();
-    std::vector<SessionFile> files = ListSessionFiles(editor_.platform(), folder);
+    std::vector<SessionFile> files = ListSessionFiles(platform, folder);
     int kept = 0;
     for (const SessionFile& file : files) {
         if (file.path == path_) continue;
         if (++kept < kKeptSessions) continue;
+        const std::string lockPath = SessionLockPath(file.path);
+        if (!platform.TryLock(lockPath)) continue;
         std::error_code ec;
         std::filesystem::remove(file.path, ec);
+        std::filesystem::remove(SessionChangesPath(file.path), ec);
+        std::filesystem::remove(lockPath, ec);
     }
+}
+
+bool SessionRecovery::LastSessionDidNotClose() const {
+    if (sessions_.empty() || sessions_.front().images < 0) return false;
+    const std::string lockPath = SessionLockPath(sessions_.front().path);
+    std::error_code ec;
+    return std::filesystem::is_regular_file(lockPath, ec) && editor_.platform().TryLock(lockPath);
 }
 
 void SessionRecovery::ListSessions() {
@@ -347,7 +494,9 @@ void SessionRecovery::Recover(std::size_t n) {
     if (n >= sessions_.size()) return;
     const SessionFile file = sessions_[n];
     // A file that cannot be read, or fails half way, changes nothing.
-    const SourceLoadResult read = ReadSourceFile(editor_, file.path);
+    const SourceLoadResult read = file.changes.empty()
+                                      ? ReadSourceFile(editor_, file.path)
+                                      : ReadSourceFiles(editor_, {file.path, file.changes});
     // The caption names the image the session was on, as after an image switch.
     ShowCurrentImage(editor_);
     std::string text =

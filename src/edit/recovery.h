@@ -17,16 +17,26 @@
 #include <thread>
 #include <vector>
 
+#include "platform/platform.h"
+
 namespace pixolat {
 
 class Editor;
 class ImageStore;
-class Platform;
 
 inline constexpr int kKeptSessions = 10;
-// Changed work starts on its way to the file this long after it changed; a
-// full store is copied and written well within 30 seconds.
-inline constexpr uint32_t kAutosaveDelayMs = 5000;
+// Changed work starts on its way to the file this long after the first
+// change the file does not hold, between strokes however long the drawing
+// goes on; a full store is copied and written well within 10 seconds.
+inline constexpr uint32_t kAutosaveDelayMs = 4000;
+// A write is followed by a pause of this many times the time it took (at
+// most kAutosaveLongestPauseMs), so that writing a large store never takes
+// more than a small share of the time however often it changes.
+inline constexpr uint32_t kAutosavePauseFactor = 20;
+inline constexpr uint32_t kAutosaveLongestPauseMs = 30000;
+// Between two writes of the whole store, only the images that changed are
+// written, to a file of changes beside it.
+inline constexpr uint32_t kFullRewriteGapMs = 30000;
 // After a failed write, the next try waits this long.
 inline constexpr uint32_t kAutosaveRetryMs = 30000;
 // The time an autosave tick may spend copying images (at least one).
@@ -37,6 +47,9 @@ struct SessionFile {
     int64_t startedAt = 0;  // seconds since 1970 (UTC)
     int64_t savedAt = 0;
     int images = 0;  // -1: the file of an earlier version, not counted
+    // The file of the images changed since the whole store was written; empty
+    // when there is none that belongs to this file.
+    std::string changes = {};
 };
 
 // The recovery files in the folder, newest first, with the single file
@@ -46,6 +59,10 @@ std::vector<SessionFile> ListSessionFiles(Platform& platform, const std::string&
 std::string SessionCaption(const SessionFile& file, int64_t now);
 // The first line of a recovery file: a comment the source text reader skips.
 std::string SessionHeader(int64_t startedAt, int64_t savedAt, int images);
+// The lock a running session holds on its file, so that no other session
+// deletes it; left behind, unlocked, by a session that did not close.
+std::string SessionLockPath(const std::string& sessionPath);
+std::string SessionChangesPath(const std::string& sessionPath);
 
 class SessionRecovery {
 public:
@@ -57,7 +74,7 @@ public:
     // Called often by the window (a few times a second) and after events:
     // moves changed work on towards the file. Never throws; a failed write
     // is shown in the status bar and tried again later.
-    void Tick();
+    void Tick() noexcept;
     // The time a tick may spend copying images; 0 copies one image a tick.
     void SetSnapshotSliceMs(uint32_t ms) { sliceMs_ = ms; }
     // Whether an autosave thread is writing now.
@@ -87,13 +104,18 @@ public:
     // Lists the other sessions' files again, with the captions the
     // Recover Last Session submenu shows.
     void ListSessions();
+    // Whether the newest listed session ended without closing (killed, or
+    // the machine stopped): its lock was left behind and no program holds it.
+    bool LastSessionDidNotClose() const;
 
 private:
+    void TickOnce();
     bool NeedsWrite() const;
     std::vector<uint64_t> Revisions() const;
     std::string ChoosePath();
     bool CopyChangedImages();
-    void StartWrite();
+    bool ChangesWriteWillDo() const;
+    void StartWrite(bool whole);
     void TakeWriteResult();
     void Prune();
     void ShowFailure(const std::string& why);
@@ -103,6 +125,12 @@ private:
     std::string path_;
     // Revisions the file holds; the snapshot's revisions and current image.
     std::vector<uint64_t> written_;
+    // What the file of the whole store holds: revisions, when it was
+    // written, and its number (the file of changes names it).
+    std::vector<uint64_t> wholeWritten_;
+    uint32_t wholeWrittenAt_ = 0;
+    int wholeWrites_ = 0;
+    bool writingWhole_ = false;
     std::unique_ptr<ImageStore> snapshot_;
     std::vector<uint64_t> snapshotRevisions_;
     int snapshotImage_ = 0;
@@ -110,8 +138,12 @@ private:
     std::vector<SessionFile> sessions_;
     std::vector<std::string> captions_;
 
+    std::unique_ptr<Platform::Lock> lock_;
+    // The first change the file does not hold; the pause after the last write.
     bool pending_ = false;
     uint32_t pendingSince_ = 0;
+    uint32_t writeStartedAt_ = 0;
+    uint32_t pauseMs_ = 0;
     bool failed_ = false;
     uint32_t failedAt_ = 0;
     std::string shownFailure_;

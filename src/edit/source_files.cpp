@@ -24,26 +24,28 @@ std::string DroppedMessage(const SourceLoadResult& result) {
            ". Read the text from a lower image to get them.";
 }
 
-SourceLoadResult ReadSourceFileSteps(Editor& editor, const std::string& path) {
+SourceLoadResult ReadSourceFileSteps(Editor& editor, const std::vector<std::string>& paths) {
     const int firstImage = editor.state().currentImage;
     SourceTextReader reader(editor.store(), editor.state(),
                             [&editor](int index) { editor.undo().BeforeImageChange(index); },
                             {.skipByteOrderMark = true});
-    const bool whole = editor.platform().ReadFileInPieces(
-        path, kSourceFileLimit, [&reader, &path](std::string_view piece) {
-            try {
-                reader.Feed(piece);
-            } catch (const Error& e) {
-                throw Error(path + ", " + e.text());
-            }
-        });
-    // A cut file would load as if it were whole: the reader puts everything back.
-    if (!whole) throw Error(path + " is larger than 2 GiB; files up to 2 GiB are read");
+    for (const std::string& path : paths) {
+        const bool whole = editor.platform().ReadFileInPieces(
+            path, kSourceFileLimit, [&reader, &path](std::string_view piece) {
+                try {
+                    reader.Feed(piece);
+                } catch (const Error& e) {
+                    throw Error(path + ", " + e.text());
+                }
+            });
+        // A cut file would load as if it were whole: the reader puts everything back.
+        if (!whole) throw Error(path + " is larger than 2 GiB; files up to 2 GiB are read");
+    }
     SourceLoadResult result;
     try {
         result = reader.Finish();
     } catch (const Error& e) {
-        throw Error(path + ", " + e.text());
+        throw Error(paths.back() + ", " + e.text());
     }
     ShowSourceLoad(editor, firstImage, result);
     editor.undo().EndStep();
@@ -53,7 +55,11 @@ SourceLoadResult ReadSourceFileSteps(Editor& editor, const std::string& path) {
 }  // namespace
 
 SourceLoadResult ReadSourceFile(Editor& editor, const std::string& path) {
-    return ReadAllOrNothing(editor, [&] { return ReadSourceFileSteps(editor, path); });
+    return ReadSourceFiles(editor, {path});
+}
+
+SourceLoadResult ReadSourceFiles(Editor& editor, const std::vector<std::string>& paths) {
+    return ReadAllOrNothing(editor, [&] { return ReadSourceFileSteps(editor, paths); });
 }
 
 SourceLoadResult ReadAllOrNothing(Editor& editor, const std::function<SourceLoadResult()>& read) {

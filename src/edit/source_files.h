@@ -3,6 +3,7 @@
 // recovery files, which hold the same text, are edit/recovery.h's.
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "formats/source_text.h"
 
@@ -17,6 +18,8 @@ class Editor;
 // follow, and the images that did not fit past image 256 are named in a
 // message box.
 SourceLoadResult ReadSourceFile(Editor& editor, const std::string& path);
+// The files one after the other as one text, in one step, all or nothing.
+SourceLoadResult ReadSourceFiles(Editor& editor, const std::vector<std::string>& paths);
 // Reads a source file into the store (ReadSourceFile); only the images it
 // filled count as saved.
 void OpenSourceFile(Editor& editor, const std::string& path);

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -120,6 +121,19 @@ public:
     virtual bool ReadFileInPieces(const std::string& path, std::size_t maxBytes,
                                   const std::function<void(std::string_view)>& piece) = 0;
     virtual void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) = 0;
+    // Creates an empty file at `path` when nothing is there, not even a link,
+    // and answers whether it did: a name taken this way is this program's
+    // alone. Throws when the file cannot be created for another reason.
+    virtual bool CreateNewFile(const std::string& path) = 0;
+    // A lock that other running programs see: while the returned object
+    // lives, every other TryLock of the path gets nothing. The lock of a
+    // program that ended, however it ended, is free again. The lock file
+    // stays; nothing when the lock is held or cannot be had.
+    class Lock {
+    public:
+        virtual ~Lock() = default;
+    };
+    virtual std::unique_ptr<Lock> TryLock(const std::string& path) = 0;
     virtual std::string ProgramPath() = 0;
     // The user's data folder for this program, created when missing; empty
     // when the system has none.

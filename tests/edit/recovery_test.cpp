@@ -274,3 +274,146 @@ TEST(Recovery, TheFileOfAnEarlierVersionIsListedAndRecovered) {
     EXPECT_EQ(editor.currentImage().desc.name, "Old");
     EXPECT_EQ(editor.currentImage().plane.at(0, 0), 1);
 }
+
+TEST(Recovery, DrawingWithoutAPauseIsKeptBetweenStrokesAndNotRewrittenAtEveryTick) {
+    TempFolder folder;
+    ScriptedPlatform platform;
+    platform.dataFolder = folder.path();
+    Editor editor(platform);
+    editor.state().currentPixelValue = 1;
+    int writes = 0;
+    uint32_t firstChange = 0, firstKept = 0;
+    auto tick = [&](uint32_t t) {
+        platform.tickCount = t;
+        const bool wasWriting = editor.recovery().Writing();
+        editor.recovery().Tick();
+        if (!wasWriting && editor.recovery().Writing()) ++writes;
+        editor.recovery().WaitForWrite();
+    };
+    // 61 s of strokes, each 2.8 s of dragging and one tick between them; the
+    // value keys change the picture at every tick between strokes too.
+    uint32_t t = 1000;
+    for (int stroke = 0; t < 62000; ++stroke) {
+        editor.Dispatch(
+            [&] { editor.imgMouseDown(MouseButton::Left, kLeftButton, stroke * 10, 0); });
+        if (stroke == 0) firstChange = t;
+        for (int n = 0; n < 14; ++n, t += 200) {
+            editor.Dispatch([&] { editor.imgMouseMove(kLeftButton, stroke * 10, n * 10 + 10); });
+            tick(t);
+        }
+        editor.Dispatch([&] { editor.imgMouseUp(MouseButton::Left, 0, stroke * 10, 150); });
+        tick(t);
+        if (firstKept == 0 && !editor.recovery().path().empty()) firstKept = t;
+        t += 200;
+    }
+    ASSERT_NE(firstKept, 0u) << "strokes without a pause were never kept";
+    EXPECT_LE(firstKept - firstChange, 10000u);
+    // A write at most every kAutosaveDelayMs while the work changes.
+    EXPECT_LE(writes, int(61000 / kAutosaveDelayMs) + 1);
+    EXPECT_GE(writes, 5);
+}
+
+TEST(Recovery, ASessionsFileIsItsOwnFromTheStartAndNoLinkIsFollowed) {
+    TempFolder folder;
+    const std::string data = folder / "data";
+    std::filesystem::create_directory(data);
+    // A link planted at the first name this second would give, pointing out.
+    std::filesystem::create_symlink(folder / "outside.asm", data + "/session-20251206-054640.asm");
+    ScriptedPlatform first, second;
+    first.dataFolder = second.dataFolder = data;
+    first.unixTime = second.unixTime = 1765000000;  // both started in the same second
+    Editor a(first), b(second);
+    Draw(a, 0, 1, 1);
+    Draw(b, 0, 2, 2);
+    a.recovery().WriteNow();
+    b.recovery().WriteNow();
+    Draw(a, 0, 3, 3);
+    Draw(b, 0, 4, 4);
+    b.recovery().WriteNow();
+    a.recovery().WriteNow();
+    EXPECT_FALSE(std::filesystem::exists(folder / "outside.asm"));
+    ASSERT_NE(a.recovery().path(), b.recovery().path());
+    for (Editor* editor : {&a, &b}) {
+        std::ifstream in(editor->recovery().path(), std::ios::binary);
+        const std::string text{std::istreambuf_iterator<char>(in),
+                               std::istreambuf_iterator<char>()};
+        const auto work = SourceFileBytes(editor->store(), editor->state().currentImage);
+        EXPECT_TRUE(text.ends_with(std::string(work.begin(), work.end())));
+    }
+}
+
+TEST(Recovery, ARunningSessionsFileOutlivesPruningAndAKilledOneIsAnnounced) {
+    TempFolder folder;
+    ScriptedPlatform platform;
+    platform.dataFolder = folder.path();
+    auto running = std::make_unique<Editor>(platform);
+    Draw(*running, 0, 5, 5);
+    running->recovery().WriteNow();
+    const std::string kept = running->recovery().path();
+    for (int n = 0; n < 12; ++n) {
+        platform.unixTime += 60;
+        Editor session(platform);
+        EXPECT_EQ(platform.statusTexts[3], "Ready.");  // nothing was killed
+        Draw(session, 0, n, 0);
+        EXPECT_TRUE(session.recovery().CloseQuery());
+    }
+    ASSERT_TRUE(std::filesystem::exists(kept)) << "a running session's file was pruned";
+    // Its file deleted behind its back: closing writes it again.
+    std::filesystem::remove(kept);
+    EXPECT_TRUE(running->recovery().CloseQuery());
+    EXPECT_TRUE(std::filesystem::exists(kept));
+
+    // A session that ends without closing leaves its lock: the next start says so.
+    platform.unixTime += 600;
+    running.reset();
+    Editor closed(platform);
+    EXPECT_EQ(platform.statusTexts[3], "Ready.");
+    std::string killed;
+    {
+        platform.unixTime += 60;
+        Editor session(platform);
+        Draw(session, 0, 9, 9);
+        session.recovery().WriteNow();
+        killed = session.recovery().path();
+    }
+    // What a kill leaves: the lock file, held by no one.
+    std::ofstream{SessionLockPath(killed)};
+    platform.unixTime += 60;
+    Editor next(platform);
+    EXPECT_EQ(platform.statusTexts[3],
+              "The last session did not close: its work is in File > Recover Last Session.");
+}
+
+TEST(Recovery, BetweenWholeWritesOnlyTheChangedImagesAreWrittenAndRecovered) {
+    TempFolder folder;
+    ScriptedPlatform platform;
+    platform.dataFolder = folder.path();
+    auto readAll = [](const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    };
+    {
+        Editor editor(platform);
+        for (int i = 0; i < 5; ++i) Draw(editor, i, i, 1);
+        for (uint32_t t = 0; t <= 6000; t += 200) TickAt(editor, platform, t);
+        const std::string whole = readAll(editor.recovery().path());
+        ASSERT_FALSE(whole.empty());
+        Draw(editor, 3, 7, 7);
+        for (uint32_t t = 6200; t <= 12000; t += 200) TickAt(editor, platform, t);
+        EXPECT_EQ(readAll(editor.recovery().path()), whole);  // the whole file is left alone
+        const std::string changes = readAll(SessionChangesPath(editor.recovery().path()));
+        EXPECT_LT(changes.size(), whole.size() / 3) << "more than image 3 was written";
+        Draw(editor, 4, 8, 8);
+        for (uint32_t t = 12200; t <= 18000; t += 200) TickAt(editor, platform, t);
+        // Killed: no close.
+    }
+    platform.unixTime += 60;
+    Editor next(platform);
+    next.RunMenuCommand("mnuFileRecover1");
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(next.store().image(i).desc.width, 320) << i;
+        EXPECT_EQ(next.store().image(i).plane.at(i, 1), 1) << i;
+    }
+    EXPECT_EQ(next.store().image(3).plane.at(7, 7), 1);
+    EXPECT_EQ(next.store().image(4).plane.at(8, 8), 1);
+}

@@ -47,6 +47,24 @@ void WithPropertiesDialog(const std::function<void()>& open,
 class EditingTest : public QObject {
     Q_OBJECT
 private slots:
+    // The window's clock runs: clicks far apart are two clicks.
+    void twoClicksOnAPaletteColorAreADoubleClickOnlyWhenQuick() {
+        QtPlatform platform;
+        TFormEditor form(platform);
+        form.show();
+        auto* palette = form.findChild<QWidget*>("imgColorPalette");
+        QVERIFY(palette);
+        const View& view = form.editor().view();
+        const QPoint cell(5 * view.paletteCellWidth + 2, 3 * view.paletteCellHeight + 2);
+        const History& history = form.editor().undo().history();
+        QTest::mouseClick(palette, Qt::LeftButton, {}, cell);
+        QTest::qWait(700);
+        QTest::mouseClick(palette, Qt::LeftButton, {}, cell);
+        QVERIFY(history.undoName() != "Set Color");
+        QTest::mouseClick(palette, Qt::LeftButton, {}, cell);
+        QCOMPARE(history.undoName(), std::string("Set Color"));
+    }
+
     void aClickAndADragOnTheViewDrawPixels() {
         QtPlatform platform;
         TFormEditor form(platform);

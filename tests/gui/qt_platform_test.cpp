@@ -4,13 +4,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QApplication>
+#include <QClipboard>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QPointer>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+#include <QTimer>
 
 #include "app/qt/help_viewer.h"
 #include "document/errors.h"
@@ -20,6 +26,7 @@
 #include "formats/prg_format.h"
 #include "gui/gui_test.h"
 #include "render/rgb_buffer.h"
+#include "support/platform_contract.h"
 
 using namespace pixolat;
 
@@ -65,6 +72,38 @@ class QtPlatformTest : public QObject {
     Q_OBJECT
 private slots:
     void init() { testing::ClearSettings(); }
+
+    // The checks the scripted platform of the core tests passes too.
+    void keepsThePlatformContract() {
+        QTemporaryDir dir;
+        testing::PlatformUnderTest under;
+        under.folder = S(dir.path());
+        under.start = [] { return std::make_unique<QtPlatform>(); };
+        under.restart = [](Platform& previous) -> std::unique_ptr<Platform> {
+            static_cast<QtPlatform&>(previous).SyncSettings();
+            return std::make_unique<QtPlatform>();
+        };
+        under.wait = [](unsigned ms) { QThread::msleep(ms); };
+        under.clipboardPicture = [](Platform&) -> std::optional<Picture> {
+            const QImage image =
+                QApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32);
+            if (image.isNull()) return std::nullopt;
+            Picture picture;
+            picture.width = image.width();
+            picture.height = image.height();
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x) {
+                    const QRgb c = image.pixel(x, y);
+                    picture.pixels.push_back(MakeRgbColor(qRed(c), qGreen(c), qBlue(c)));
+                }
+            return picture;
+        };
+        for (const testing::ContractCheck& check : testing::PlatformContract()) {
+            std::string faults;
+            for (const std::string& fault : check.run(under)) faults += "\n  " + fault;
+            QVERIFY2(faults.empty(), (std::string(check.name) + ":" + faults).c_str());
+        }
+    }
 
     void writeFileReplacesTheWholeFileOrNothing() {
         QtPlatform platform;
@@ -315,6 +354,21 @@ private slots:
         RgbBuffer empty;
         platform.DrawText(empty, 0, 0, "$71", ink);
         QCOMPARE(int(buffer.pixels.size()), 48);
+    }
+
+    void helpAskedForInAModalDialogBelongsToIt() {
+        QtPlatform platform;
+        QDialog dialog;
+        QPointer<HelpViewer> help;
+        QTimer::singleShot(0, &dialog, [&] {
+            platform.ShowHelpContext(S(BuiltHelpFile()), 2112);
+            help = platform.helpViewer();
+            dialog.reject();
+        });
+        dialog.exec();
+        QVERIFY(help);
+        QCOMPARE(help->parentWidget(), &dialog);
+        QVERIFY(help->isWindow());
     }
 
     void helpShowsTopicsByNameAndByContextNumber() {

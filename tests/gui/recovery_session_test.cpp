@@ -13,6 +13,7 @@
 #include "app/qt/form_editor.h"
 #include "app/qt/help_viewer.h"
 #include "edit/recovery.h"
+#include "formats/source_text.h"
 #include "gui/gui_test.h"
 
 using namespace pixolat;
@@ -23,8 +24,7 @@ namespace {
 void RemoveSessionFiles() {
     QtPlatform platform;
     QDir folder(QString::fromStdString(platform.DataFolder()));
-    for (const QString& name : folder.entryList({"session-*.asm"}, QDir::Files))
-        folder.remove(name);
+    for (const QString& name : folder.entryList({"session-*"}, QDir::Files)) folder.remove(name);
 }
 
 // A message box left open would wait for ever offscreen: whatever a failure
@@ -111,6 +111,29 @@ private slots:
         QTRY_VERIFY(!form.isVisible());
         const std::string path = form.editor().recovery().path();
         QVERIFY(QFile::exists(QString::fromStdString(path)));
+    }
+
+    void aSignalDuringADialogClosesTheWindowOnlyAfterItsCommand() {
+        QtPlatform platform;
+        TFormEditor form(platform);
+        CloseOnSignal closeOnSignal(&form, [&form] { return form.Busy(); });
+        form.show();
+        bool openAfterTheDialog = false;
+        QTimer::singleShot(50, [] { std::raise(SIGTERM); });
+        form.Run([&] {
+            form.editor().currentImage().plane.at(4, 4) = 1;
+            platform.ShowMessage("The signal arrives while this is shown.");
+            openAfterTheDialog = form.isVisible();
+            form.editor().currentImage().plane.at(6, 6) = 1;  // the command goes on
+        });
+        QVERIFY(openAfterTheDialog);
+        QTRY_VERIFY(!form.isVisible());
+        QFile file(QString::fromStdString(form.editor().recovery().path()));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const std::vector<uint8_t> work =
+            SourceFileBytes(form.editor().store(), form.editor().state().currentImage);
+        QVERIFY(file.readAll().endsWith(
+            QByteArray(reinterpret_cast<const char*>(work.data()), qsizetype(work.size()))));
     }
 
     void aValueKeyReleasedInTheHelpWindowDrawsNoMore() {

@@ -148,7 +148,13 @@ void ScriptedPlatform::WriteFile(const std::string& path, const std::vector<uint
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         if (!out) throw Error("Cannot create file \"" + path + "\".");
         out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-        if (!out) throw Error("Cannot write file \"" + path + "\".");
+        out.flush();
+        if (!out) {
+            out.close();
+            std::error_code ec;
+            std::filesystem::remove(temporary, ec);
+            throw Error("Cannot write file \"" + path + "\".");
+        }
     }
     std::error_code ec;
     std::filesystem::rename(temporary, path, ec);
@@ -177,6 +183,7 @@ Picture ScriptedPlatform::LoadPicture(const std::string& path) {
 
 void ScriptedPlatform::SavePictureAsBitmap(const std::string& path, const Picture& picture) {
     savedBitmaps[path] = picture;
+    pictures[path] = picture;  // and loads back, as a saved file does
 }
 
 int ScriptedPlatform::TextWidth(const std::string& text) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "edit/editor_platform.h"
+#include "platform/file_locks.h"
 
 namespace pixolat::testing {
 
@@ -89,6 +90,8 @@ public:
     // texts split across pieces are read everywhere.
     std::size_t pieceBytes = 4096;
     void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) override;
+    bool CreateNewFile(const std::string& path) override { return CreateNewFileAt(path); }
+    std::unique_ptr<Lock> TryLock(const std::string& path) override { return TryLockAt(path); }
     std::string ProgramPath() override { return programPath; }
     std::string DataFolder() override { return dataFolder; }
 

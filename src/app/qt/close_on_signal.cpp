@@ -4,11 +4,14 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QApplication>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <QWidget>
 #include <cerrno>
 #include <csignal>
 #include <iterator>
+#include <utility>
 
 namespace pixolat {
 
@@ -28,7 +31,8 @@ void OnSignal(int number) {
 
 }  // namespace
 
-CloseOnSignal::CloseOnSignal(QWidget* window) : window_(window) {
+CloseOnSignal::CloseOnSignal(QWidget* window, std::function<bool()> busy)
+    : window_(window), busy_(std::move(busy)) {
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pipeEnds) != 0) return;
     // Neither the handler nor the drain may ever wait.
     fcntl(pipeEnds[0], F_SETFL, O_NONBLOCK);
@@ -57,6 +61,21 @@ void CloseOnSignal::Received() {
     char bytes[16];
     while (read(pipeEnds[1], bytes, sizeof bytes) > 0) {
     }
+    if (closing_) return;
+    closing_ = true;
+    CloseWhenIdle();
+}
+
+// Closing from inside a dialog's loop would write the recovery file before
+// the command that opened the dialog has finished: the dialog goes first,
+// and the window closes once the event loop is back at its top.
+void CloseOnSignal::CloseWhenIdle() {
+    if ((busy_ && busy_()) || QApplication::activeModalWidget()) {
+        if (QWidget* dialog = QApplication::activeModalWidget()) dialog->close();
+        QTimer::singleShot(20, this, [this] { CloseWhenIdle(); });
+        return;
+    }
+    closing_ = false;
     window_->close();
 }
 

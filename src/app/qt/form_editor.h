@@ -42,9 +42,13 @@ public:
     // widgets up to date.
     template <class Handler>
     void Run(Handler&& handler) {
+        ++running_;
         editor_->Dispatch(std::forward<Handler>(handler));
+        --running_;
         MirrorCore();
     }
+    // Whether a handler is under way (a dialog of a command may be up).
+    bool Busy() const { return running_ > 0; }
     void MirrorCore();
 
     // The Mask Processor's way into this editor: its result imported into
@@ -65,6 +69,7 @@ protected:
 private:
     // How often the recovery file's autosave looks for changed work.
     static constexpr int kAutosaveTickMs = 200;
+    int running_ = 0;
     void ReleaseHeldKeys();
     void BuildMenus();
     void BuildStatusBar();

@@ -34,7 +34,7 @@ int main(int argc, char* argv[]) {
     platform.openMaskProcessor = [&platform, &editor](QWidget* parent) {
         pixolat::TFormMask::Open(platform, parent, editor.MaskLinks());
     };
-    pixolat::CloseOnSignal closeOnSignal(&editor);
+    pixolat::CloseOnSignal closeOnSignal(&editor, [&editor] { return editor.Busy(); });
     editor.show();
     // A file from the command line or the desktop's "Open With" is opened
     // once the window is up, so a message about it has a window to sit on.

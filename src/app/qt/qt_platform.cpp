@@ -547,8 +547,16 @@ void QtPlatform::DrawText(PixelTarget target, int x, int y, const std::string& t
     painter.drawText(x, y + metrics.ascent(), Q(text));
 }
 
+// Help asked for while a modal dialog runs belongs to that dialog: a window
+// of the editor would sit behind it, blocked, until the dialog closed.
 HelpViewer& QtPlatform::EnsureHelpViewer() {
-    if (!helpViewer_) helpViewer_ = new HelpViewer(window_ ? window_->window() : nullptr);
+    QWidget* owner = QApplication::activeModalWidget();
+    if (!owner || owner == helpViewer_) owner = window_ ? window_->window() : nullptr;
+    if (!helpViewer_) {
+        helpViewer_ = new HelpViewer(owner);
+    } else if (helpViewer_->parentWidget() != owner) {
+        helpViewer_->setParent(owner, helpViewer_->windowFlags());
+    }
     return *helpViewer_;
 }
 
@@ -568,7 +576,9 @@ uint32_t QtPlatform::TickCount() {
     // Counted from the system's start, like the machine's tick counter: a
     // count from the program's start would make a first palette click on the
     // black cell (the remembered click is color 0 at time 0) a double-click.
-    return uint32_t(clock_.msecsSinceReference());
+    // The timer's reference is the moment it was started; what has elapsed
+    // since makes it the time now.
+    return uint32_t(clock_.msecsSinceReference() + clock_.elapsed());
 }
 
 bool QtPlatform::ShowImageProperties(ImagePropertiesDialog& dialog) {

@@ -10,6 +10,7 @@
 
 #include "app/qt/help_viewer.h"
 #include "edit/editor_platform.h"
+#include "platform/file_locks.h"
 
 class QWidget;
 class QMainWindow;
@@ -69,6 +70,8 @@ public:
     bool ReadFileInPieces(const std::string& path, std::size_t maxBytes,
                           const std::function<void(std::string_view)>& piece) override;
     void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) override;
+    bool CreateNewFile(const std::string& path) override { return CreateNewFileAt(path); }
+    std::unique_ptr<Lock> TryLock(const std::string& path) override { return TryLockAt(path); }
     std::string ProgramPath() override;
     std::string DataFolder() override;
     std::string ExportPicturePath() override;
