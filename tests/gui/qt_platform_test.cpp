@@ -4,20 +4,27 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QImage>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
+#include <functional>
 
+#include "app/qt/form_data.h"
 #include "app/qt/help_viewer.h"
 #include "document/errors.h"
 #include "edit/editor.h"
@@ -61,6 +68,33 @@ std::string ErrorOf(Call call) {
     }
     return "";
 }
+
+// Runs `answer` on the next modal dialog once it is up: what the user does in it.
+void AnswerNextDialog(std::function<void(QWidget*)> answer) {
+    auto* poll = new QTimer;
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, [poll, answer] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (!dialog || !dialog->isVisible()) return;
+        poll->stop();
+        poll->deleteLater();
+        answer(dialog);
+    });
+    poll->start();
+}
+
+void ClickButton(QWidget* dialog, const QString& text) {
+    for (auto* button : dialog->findChildren<QAbstractButton*>())
+        if (button->text().remove('&') == text) return button->click();
+    QFAIL(qPrintable("no button " + text));
+}
+
+// The part of the editor window the platform needs, without the editor.
+class BareWindow : public QMainWindow, public PlatformWindow {
+public:
+    QMainWindow* window() override { return this; }
+    void SetPanelText(int, const QString&) override {}
+};
 
 QString BuiltHelpFile() {
     return QDir(QCoreApplication::applicationDirPath()).filePath("varnospixolat.hlp");
@@ -354,6 +388,95 @@ private slots:
         RgbBuffer empty;
         platform.DrawText(empty, 0, 0, "$71", ink);
         QCOMPARE(int(buffer.pixels.size()), 48);
+    }
+
+    // What the core reads from each dialog and window service, through real widgets.
+    void dialogsAndTheWindowAnswerAsTheCoreReadsThem() {
+        QtPlatform platform;
+        AnswerNextDialog([](QWidget* d) { ClickButton(d, "Yes"); });
+        QVERIFY(platform.AskYesNo("Really?"));
+        AnswerNextDialog([](QWidget* d) { ClickButton(d, "No"); });
+        QVERIFY(!platform.AskYesNo("Really?"));
+        AnswerNextDialog([](QWidget* d) { ClickButton(d, "Close Anyway"); });
+        QVERIFY(platform.AskBeforeExit("Lost?") == Platform::ExitChoice::CloseAnyway);
+        AnswerNextDialog([](QWidget* d) { QTest::keyClick(d, Qt::Key_Escape); });
+        QVERIFY(platform.AskBeforeExit("Lost?") == Platform::ExitChoice::Cancel);
+        AnswerNextDialog([](QWidget* d) { QTest::keyClick(d, Qt::Key_Escape); });
+        QCOMPARE(platform.InputBox("Zoom", "Zoom:", "$52"), std::string("$52"));
+        AnswerNextDialog([](QWidget* d) {
+            d->findChild<QLineEdit*>()->setText("17");
+            ClickButton(d, "OK");
+        });
+        QCOMPARE(platform.InputQuery("Zoom", "Zoom:", "$52"), std::optional<std::string>("17"));
+        AnswerNextDialog([](QWidget* d) { QTest::keyClick(d, Qt::Key_Escape); });
+        QCOMPARE(platform.InputQuery("Zoom", "Zoom:", "1"), std::optional<std::string>());
+        AnswerNextDialog([](QWidget* d) { ClickButton(d, "OK"); });
+        platform.ShowMessage("Done.");
+
+        // The open dialog starts in the folder last used and makes the chosen file's its own.
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir("pictures"));
+        const QString chosen = dir.filePath("pictures/a.prg");
+        PutBytes(chosen, "x");
+        platform.SetDialogFolder(S(dir.path()));
+        QString startedIn;
+        AnswerNextDialog([&](QWidget* d) {
+            auto* dialog = qobject_cast<QFileDialog*>(d);
+            startedIn = dialog->directory().absolutePath();
+            dialog->selectFile(chosen);
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        QCOMPARE(platform.OpenFileDialog({"Programs|*.prg", "prg"}), std::optional(S(chosen)));
+        QCOMPARE(startedIn, dir.path());
+        QCOMPARE(platform.DialogFolder(), S(dir.filePath("pictures")));
+
+        // The Gfx Data window gives back what the user left in it.
+        AnswerNextDialog([](QWidget* d) {
+            auto* data = qobject_cast<TFormData*>(d);
+            data->memoText->setPlainText("DB $01");
+            data->close();
+        });
+        QCOMPARE(platform.ShowTextWindow("DB $00", TextWindowPurpose::Save), std::string("DB $01"));
+
+        BareWindow window;
+        platform.Attach(&window);
+        window.show();
+        platform.SetWindowBounds({100, 60, 700, 500});
+        QTRY_VERIFY(platform.GetWindowBounds().width == 700);
+        const WindowBounds b = platform.GetWindowBounds();
+        QCOMPARE(QRect(b.left, b.top, b.width, b.height), QRect(100, 60, 700, 500));
+        platform.SetWindowState(WindowState::Maximized);
+        QVERIFY(platform.GetWindowState() == WindowState::Maximized);
+        platform.SetWindowState(WindowState::Normal);
+        QVERIFY(platform.GetWindowState() == WindowState::Normal);
+        platform.CloseMainWindow();
+        QVERIFY(!window.isVisible());
+        platform.Attach(nullptr);
+
+        bool ran = false;
+        QMetaObject::invokeMethod(
+            qApp, [&] { ran = true; }, Qt::QueuedConnection);
+        platform.ProcessPendingEvents();
+        QVERIFY(ran);
+        QCOMPARE(platform.ExportPicturePath(), S(QDir::home().filePath("export.bmp")));
+        QCOMPARE(platform.FrameWidth(), 4);
+        QCOMPARE(platform.FrameHeight(), 4);
+    }
+
+    void picturesAreKnownByTheirContentAndReadByTheCorner() {
+        QtPlatform platform;
+        QTemporaryDir dir;
+        QImage image(100, 80, QImage::Format_RGB32);
+        for (int y = 0; y < 80; ++y)
+            for (int x = 0; x < 100; ++x) image.setPixel(x, y, qRgb(x, y, 7));
+        const QString png = dir.filePath("picture.dat");
+        QVERIFY(image.save(png, "PNG"));
+        QCOMPARE(platform.PictureTypeOf(platform.ReadFile(S(png), 64)), std::string("png"));
+        QCOMPARE(platform.PictureTypeOf(Bytes("DB $00,$01")), std::string());
+        const Picture corner = platform.LoadPictureCorner(S(png), 30, 20);
+        QCOMPARE(corner.width, 30);
+        QCOMPARE(corner.height, 20);
+        QCOMPARE(corner.at(29, 19), MakeRgbColor(29, 19, 7));
     }
 
     void helpAskedForInAModalDialogBelongsToIt() {
