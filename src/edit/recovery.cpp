@@ -362,7 +362,12 @@ void SessionRecovery::StartWrite(bool whole) {
                 std::error_code ec;
                 std::filesystem::remove(SessionChangesPath(path), ec);
             } else {
-                platform.WriteFile(SessionChangesPath(path),
+                // Written through, a link planted at the name would put the work elsewhere.
+                const std::string changesPath = SessionChangesPath(path);
+                std::error_code ec;
+                if (std::filesystem::is_symlink(changesPath, ec))
+                    std::filesystem::remove(changesPath, ec);
+                platform.WriteFile(changesPath,
                                    ChangesBytes(*snapshot_, changed, current, number, savedAt));
             }
         } catch (const std::exception& e) {

@@ -399,9 +399,12 @@ TEST(Recovery, BetweenWholeWritesOnlyTheChangedImagesAreWrittenAndRecovered) {
         const std::string whole = readAll(editor.recovery().path());
         ASSERT_FALSE(whole.empty());
         Draw(editor, 3, 7, 7);
+        const std::string changesPath = SessionChangesPath(editor.recovery().path());
+        std::filesystem::create_symlink(folder / "outside", changesPath);
         for (uint32_t t = 6200; t <= 12000; t += 200) TickAt(editor, platform, t);
+        EXPECT_FALSE(std::filesystem::exists(folder / "outside"));
         EXPECT_EQ(readAll(editor.recovery().path()), whole);  // the whole file is left alone
-        const std::string changes = readAll(SessionChangesPath(editor.recovery().path()));
+        const std::string changes = readAll(changesPath);
         EXPECT_LT(changes.size(), whole.size() / 3) << "more than image 3 was written";
         Draw(editor, 4, 8, 8);
         for (uint32_t t = 12200; t <= 18000; t += 200) TickAt(editor, platform, t);
