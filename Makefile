@@ -5,7 +5,10 @@ SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 
 RUN_PACKAGES := cmake g++ make ninja-build qt6-base-dev qt6-svg-dev fonts-dejavu-core 64tass
-TEST_PACKAGES := $(RUN_PACKAGES) libgtest-dev libbenchmark-dev clang-format xvfb xauth strace xdotool
+# The assemblers the source text's dialects are proved with.
+ASSEMBLER_PACKAGES := 64tass acme cc65 xa65 dasm
+TEST_PACKAGES := $(RUN_PACKAGES) libgtest-dev libbenchmark-dev clang-format xvfb xauth strace xdotool \
+	$(ASSEMBLER_PACKAGES)
 BENCH_PACKAGES := $(RUN_PACKAGES) libbenchmark-dev
 FUZZ_PACKAGES := cmake clang libclang-rt-dev ninja-build 64tass qt6-base-dev qt6-svg-dev
 # dpkg-shlibdeps (dpkg-dev) finds the .debs' dependencies; it needs file.
@@ -17,7 +20,7 @@ PACKAGE_CHECK_PACKAGES := $(PACKAGE_PACKAGES) lintian binutils man-db shared-mim
 # commit give the same bytes (set it by hand to package a tree without git).
 SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null)
 
-.PHONY: run test check-format bench fuzz fuzz-smoke package package-check build build-test \
+.PHONY: run test check-format test-assemblers bench fuzz fuzz-smoke package package-check build build-test \
 	deps-run deps-test deps-bench deps-fuzz deps-package deps-package-check clean desktop-check \
 	build-default mutate
 
@@ -29,6 +32,10 @@ test: deps-test check-format build-test
 
 check-format:
 	@tools/check_format.sh
+
+# Every dialect of 200 random stores through its assembler (make test runs 24).
+test-assemblers: deps-test build-test
+	PIXOLAT_ASSEMBLER_STORES=200 build/test/pixolat_tests --gtest_filter='Assemblers.*'
 
 bench: deps-bench
 	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DPIXOLAT_TESTS=OFF -DPIXOLAT_BENCH=ON

@@ -19,6 +19,7 @@
 #include "formats/picture_export.h"
 #include "formats/picture_import.h"
 #include "formats/prg_format.h"
+#include "formats/prg_parts.h"
 #include "formats/runnable_prg.h"
 #include "formats/source_text.h"
 
@@ -73,8 +74,11 @@ public:
         if (options.runnable)
             WriteWholeFile(options.files[1],
                            EncodeRunnablePrg(Chosen(options.files[0], options.image)));
+        else if (options.parts)
+            WriteParts(options.files[1], Chosen(options.files[0], options.image),
+                       options.partAddresses);
         else
-            Write(options.files[1], options.files[0], options.image);
+            Write(options.files[1], options.files[0], options.image, options.syntax);
     }
 
 private:
@@ -170,7 +174,17 @@ private:
         return image;
     }
 
-    void Write(const std::string& path, const std::string& input, int index) {
+    // Every part and the all-parts file; addresses that overlap write nothing.
+    void WriteParts(const std::string& base, const Image& image, const PartAddresses& addresses) {
+        const std::vector<MemoryPart> parts = ImageParts(image, addresses);
+        const std::vector<uint8_t> all = AllPartsPrg(parts);
+        for (const MemoryPart& part : parts)
+            WriteWholeFile(PartFileName(base, part.name, addresses.raw),
+                           PartFileBytes(part, addresses.raw));
+        WriteWholeFile(PartFileName(base, "all", addresses.raw), all);
+    }
+
+    void Write(const std::string& path, const std::string& input, int index, SourceSyntax syntax) {
         switch (OutputKindOf(path)) {
             case FileKind::Prg:
                 WriteWholeFile(path, EncodePrg(Chosen(input, index)));
@@ -183,7 +197,7 @@ private:
                 break;
             }
             case FileKind::Source: {
-                WriteWholeFile(path, SourceFileBytes(store_, state_.currentImage));
+                WriteWholeFile(path, SourceFileBytes(store_, state_.currentImage, syntax));
                 break;
             }
             default:

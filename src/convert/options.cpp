@@ -115,6 +115,26 @@ std::string GammaSetting(ConversionOptions& c, const std::string& value) {
     return "";
 }
 
+std::string SyntaxOption(Options& options, const std::string& value) {
+    const std::optional<SourceSyntax> syntax = SyntaxFromName(value);
+    if (!syntax)
+        return "--syntax needs db, 64tass, acme, ca65, dasm or xa, not '" + ShownValue(value) + "'";
+    options.syntax = *syntax;
+    options.syntaxGiven = true;
+    return "";
+}
+
+std::string AtOption(Options& options, const std::string& value) {
+    const std::optional<PartAddresses> addresses = ParsePartAddresses(value, options.partAddresses);
+    if (!addresses)
+        return "--at needs words like raw, prg, bitmap=$2000, luminance=$1800, color=$1C00, "
+               "colors=$1BFE (luminance1..3 and color1..3 for DFLI), not '" +
+               ShownValue(value) + "'";
+    options.partAddresses = *addresses;
+    options.addressesGiven = true;
+    return "";
+}
+
 // The options, searched in order; one row each. The usage text and the
 // manual page list them from here, in this order.
 const OptionRow kOptionTable[] = {
@@ -157,6 +177,25 @@ const OptionRow kOptionTable[] = {
      true,
      Setting<GammaSetting>,
      {"--gamma X", "0.2..5 (default 1; above 1 brightens the mid tones)"}},
+    // Source dialects and memory parts.
+    {"--syntax",
+     true,
+     SyntaxOption,
+     {"--syntax NAME",
+      "write source text for an assembler: db (default), 64tass, acme, ca65, dasm or xa"}},
+    {"--parts",
+     false,
+     [](Options& o, const std::string&) { return o.parts = true, std::string(); },
+     {"--parts",
+      "write the image's bitmap, luminance and color memory (each DFLI bank) and multicolor "
+      "colors as OUTPUT_bitmap.prg ..., plus OUTPUT_all.prg holding every part at its "
+      "address"}},
+    {"--at",
+     true,
+     AtOption,
+     {"--at WORDS",
+      "with --parts: raw (.bin files without address) or prg, and addresses such as "
+      "\"bitmap=$4000 luminance=$3800 color=$3C00 colors=$3BFE\" (defaults as Export .PRG)"}},
     {"--runnable",
      false,
      [](Options& o, const std::string&) { return o.runnable = true, std::string(); },
@@ -188,6 +227,8 @@ const char* const kUsageForms[] = {
     "[--multicolor] [--image N] [--] INPUT OUTPUT",
     "--runnable [--multicolor] [--image N] [--] INPUT OUTPUT.prg",
     "[--multicolor] --info [--] FILE",
+    "[--syntax db|64tass|acme|ca65|dasm|xa] [--] INPUT OUTPUT.asm",
+    "--parts [--at WORDS] [--multicolor] [--image N] [--] INPUT OUTPUT",
     "--convert hires|multicolor|dfli [--multicolor] [--dither none|ordered|diffusion] "
     "[--strength N] [--fit fit|crop|stretch] [--brightness N] [--contrast N] [--saturation N] "
     "[--gamma X] [--] PICTURE OUTPUT",
@@ -248,6 +289,12 @@ std::string CheckMeaning(const Options& options) {
         return options.info ? "--info takes one file" : "give one input and one output file";
     if (options.runnable && (options.info || OutputKindOf(options.files[1]) != FileKind::Prg))
         return "--runnable writes a .prg file";
+    if (options.syntaxGiven &&
+        (options.info || options.parts || OutputKindOf(options.files[1]) != FileKind::Source))
+        return "--syntax applies to source text output";
+    if (options.parts && (options.info || options.runnable))
+        return "--parts writes the parts of one image, not with --info or --runnable";
+    if (options.addressesGiven && !options.parts) return "--at applies to --parts only";
     const FileKind input = InputKindOf(options.files[0]);
     if (options.multicolor && input != FileKind::Picture)
         return "--multicolor applies to picture input only";
@@ -260,8 +307,9 @@ std::string CheckMeaning(const Options& options) {
         return "--multicolor goes with --convert multicolor or dfli, not hires";
     if (options.strengthGiven && options.conversion.dithering == Dithering::None)
         return "--strength applies to --dither ordered or diffusion";
-    if (options.imageGiven && (options.info || input != FileKind::Source ||
-                               OutputKindOf(options.files[1]) == FileKind::Source))
+    if (options.imageGiven &&
+        (options.info || input != FileKind::Source ||
+         (!options.parts && OutputKindOf(options.files[1]) == FileKind::Source)))
         return "--image picks the image of a source text to write as .prg or picture";
     // Writing the output over the input would lose what it could not convert.
     if (!options.info && SameFile(options.files[0], options.files[1]))

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "conversion/picture_conversion.h"
+#include "formats/prg_parts.h"
+#include "formats/source_syntax.h"
 
 namespace pixolat {
 
@@ -55,6 +57,13 @@ struct Options {
     // Conversion settings given without --convert are errors, named here.
     std::string conversionOptionGiven;
     bool strengthGiven = false;
+    // Source text output in an assembler's dialect.
+    SourceSyntax syntax = SourceSyntax::Db;
+    bool syntaxGiven = false;
+    // --parts: the image's memory parts as files named after OUTPUT.
+    bool parts = false;
+    PartAddresses partAddresses;
+    bool addressesGiven = false;
 };
 
 struct ParsedOptions {

@@ -124,10 +124,14 @@ std::string ReadableName(std::string_view name) {
     return out;
 }
 
-std::string QuoteName(std::string_view name) {
+std::string QuoteName(std::string_view name, bool plain) {
     std::string out = "\"";
     for (const char c : name) {
-        if (c == '"' || c == '\\') {
+        const bool word = IsLetter(c) || (c >= '0' && c <= '9') || c == ' ' || c == '_' || c == '-';
+        if (plain && !word) {
+            out += "\\x";
+            out += HexByte(static_cast<unsigned char>(c));
+        } else if (c == '"' || c == '\\') {
             out += '\\';
             out += c;
         } else if (IsPrintable(c)) {
@@ -170,10 +174,10 @@ std::string CurrentMetaLine(int currentImage) {
     return std::string(kMetaStart) + " current " + std::to_string(currentImage) + "\r\n";
 }
 
-std::string ImageMetaLine(int index, const ImageDescriptor& desc) {
+std::string ImageMetaLine(int index, const ImageDescriptor& desc, bool plainName) {
     return std::string(kMetaStart) + " image " + std::to_string(index) + " colors $" +
-           HexByte(desc.color0) + " $" + HexByte(desc.color3) + " name " + QuoteName(desc.name) +
-           "\r\n";
+           HexByte(desc.color0) + " $" + HexByte(desc.color3) + " name " +
+           QuoteName(desc.name, plainName) + "\r\n";
 }
 
 std::string CellsMetaLine(bool luminance, int bank, std::size_t first, const uint8_t* values,
@@ -186,8 +190,13 @@ std::string CellsMetaLine(bool luminance, int bank, std::size_t first, const uin
 
 MetaLine ParseMetaLine(std::string_view line) {
     MetaLine meta;
-    if (!line.starts_with(kMetaStart)) return meta;
-    MetaTokens tokens(line.substr(kMetaStart.size()));
+    // ";@" is the dialects' form of the same lines.
+    std::size_t start = kMetaStart.size();
+    if (line.starts_with(";@"))
+        start = 2;
+    else if (!line.starts_with(kMetaStart))
+        return meta;
+    MetaTokens tokens(line.substr(start));
     const std::string_view kind = tokens.Word();
     if (kind == "current") {
         const int index = tokens.Number(0, kLastImage);

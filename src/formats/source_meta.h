@@ -26,7 +26,9 @@ std::string ReadableName(std::string_view name);
 
 // The name in double quotes; quote, backslash and every byte outside
 // printable ASCII as a backslash escape, so the line holds no line break.
-std::string QuoteName(std::string_view name);
+// Plain: only letters, digits, blanks, "_" and "-" as they are, so that no
+// assembler's comment or preprocessor rule can touch the line.
+std::string QuoteName(std::string_view name, bool plain = false);
 // The name back from QuoteName's form; nothing when it is not that form.
 std::optional<std::string> UnquoteName(std::string_view quoted);
 
@@ -38,7 +40,7 @@ struct ImageMeta {
 };
 
 std::string CurrentMetaLine(int currentImage);
-std::string ImageMetaLine(int index, const ImageDescriptor& desc);
+std::string ImageMetaLine(int index, const ImageDescriptor& desc, bool plainName = false);
 
 // The cells of one bank of one attribute plane, cells row by row.
 struct CellsMeta {

@@ -14,6 +14,7 @@
 #include "document/text.h"
 #include "formats/source_meta.h"
 #include "formats/source_section.h"
+#include "formats/source_syntax.h"
 #include "formats/source_text.h"
 
 namespace pixolat {
@@ -65,6 +66,60 @@ LineKind Classify(std::string_view head, bool complete, std::size_t& i) {
     if (UpperAscii(key) != 'D') return LineKind::Header;
     if (i + 1 == head.size()) return complete ? LineKind::Header : LineKind::Undecided;
     return UpperAscii(head[i + 1]) == 'B' ? LineKind::Data : LineKind::Header;
+}
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
+    return true;
+}
+
+// A dialect text: a line that starts at its first column is a label (the
+// header), ";@" starts a metadata line and ";" a comment; an indented line
+// is data and must begin with the dialect's directive, whose end `skip`
+// receives.
+LineKind ClassifyDialect(std::string_view head, bool complete, std::size_t& i,
+                         std::string_view directive, std::size_t& skip) {
+    if (head.empty()) return complete ? LineKind::Skip : LineKind::Undecided;
+    if (head[0] == ';') {
+        if (head.size() < 2) return complete ? LineKind::Skip : LineKind::Undecided;
+        return head[1] == '@' ? LineKind::Meta : LineKind::Skip;
+    }
+    if (!IsBlank(head[0])) return LineKind::Header;
+    while (i < head.size() && IsBlank(head[i])) ++i;
+    if (i == head.size()) return complete ? LineKind::Skip : LineKind::Undecided;
+    if (head[i] == ';') return LineKind::Skip;
+    const std::size_t end = i + directive.size();
+    if (head.size() <= end && !complete) return LineKind::Undecided;
+    const bool ok = head.size() >= end &&
+                    SameIgnoringCase(head.substr(i, directive.size()), directive) &&
+                    (head.size() == end || IsBlank(head[end]) || head[end] == ';');
+    if (!ok)
+        throw Error("a data line must begin with \"" + std::string(directive) +
+                    "\", as the text's first line says");
+    skip = end;
+    return LineKind::Data;
+}
+
+// The dialect named by a text's first line ";@ syntax NAME"; db is no dialect.
+std::optional<SourceSyntax> MarkedSyntax(std::string_view line) {
+    constexpr std::string_view kMark = ";@ syntax ";
+    if (!line.starts_with(kMark)) return std::nullopt;
+    const std::optional<SourceSyntax> syntax =
+        SyntaxFromName(TrimControls(line.substr(kMark.size())));
+    if (syntax == SourceSyntax::Db) return std::nullopt;
+    return syntax;
+}
+
+// A dialect's header "label[:] ; fields" as the db form "label; fields".
+std::string DialectHeader(std::string_view line) {
+    const std::size_t semicolon = line.find(';');
+    std::string_view label = TrimControls(line.substr(0, semicolon));
+    if (label.ends_with(':')) label = TrimControls(label.substr(0, label.size() - 1));
+    std::string header(label);
+    if (semicolon != std::string_view::npos) header += line.substr(semicolon);
+    return header;
 }
 
 std::string_view CutComment(std::string_view line) {
@@ -185,11 +240,11 @@ private:
             switch (kind_) {
                 case LineKind::Undecided: {
                     held_.push_back(*p++);
-                    kind_ = Classify(held_, false, blanks_);
+                    kind_ = ClassifyHead(false);
                     if (kind_ == LineKind::Data) {
                         std::string head = std::move(held_);
                         held_.clear();
-                        DataChars(head.data(), head.data() + head.size());
+                        DataLine(head);
                     } else if (kind_ == LineKind::Undecided) {
                         Hold();
                     }
@@ -233,6 +288,17 @@ private:
     // the next character.
     void DataChars(const char* p, const char* end) {
         StartSectionData();
+        if (syntax_ != SourceSyntax::Db) {
+            // A dialect's comments begin with ";".
+            const void* hit = std::memchr(p, ';', std::size_t(end - p));
+            if (hit) {
+                data_.Feed(p, std::size_t(static_cast<const char*>(hit) - p));
+                kind_ = LineKind::Skip;
+                return;
+            }
+            data_.Feed(p, std::size_t(end - p));
+            return;
+        }
         if (slash_ && p < end) {
             slash_ = false;
             if (*p == '/') {
@@ -268,11 +334,11 @@ private:
         if (!inLine_) return;
         inLine_ = false;
         if (kind_ == LineKind::Undecided) {
-            kind_ = Classify(held_, true, blanks_);
+            kind_ = ClassifyHead(true);
             if (kind_ == LineKind::Data) {
                 std::string head = std::move(held_);
                 held_.clear();
-                DataChars(head.data(), head.data() + head.size());
+                DataLine(head);
             }
         }
         if (kind_ == LineKind::Data && slash_) {
@@ -281,11 +347,39 @@ private:
         }
         if (kind_ == LineKind::Header || kind_ == LineKind::Meta) EndHeldLine();
         held_.clear();
+        lineSeen_ = true;
+    }
+
+    // The start of a data line. A dialect's lines stand each on their own:
+    // a TAB keeps a line's last value from joining the next line's "B ..."
+    // (where "$DB" ends a line) as the db form's removal of "DB " would.
+    void DataLine(const std::string& head) {
+        if (syntax_ != SourceSyntax::Db) {
+            StartSectionData();
+            data_.Feed("\t", 1);
+        }
+        DataChars(head.data() + dataSkip_, head.data() + head.size());
+    }
+
+    LineKind ClassifyHead(bool complete) {
+        dataSkip_ = 0;
+        if (syntax_ == SourceSyntax::Db) return Classify(held_, complete, blanks_);
+        return ClassifyDialect(held_, complete, blanks_, DataDirective(syntax_), dataSkip_);
     }
 
     void EndHeldLine() {
         if (kind_ == LineKind::Header) {
-            HeaderLine(CutComment(held_));
+            if (!lineSeen_ && syntax_ == SourceSyntax::Db) {
+                if (const std::optional<SourceSyntax> syntax = MarkedSyntax(held_)) {
+                    syntax_ = *syntax;
+                    return;
+                }
+            }
+            if (syntax_ == SourceSyntax::Db) {
+                HeaderLine(CutComment(held_));
+            } else {
+                HeaderLine(DialectHeader(held_));
+            }
         } else {
             MetaLine(held_);
         }
@@ -355,7 +449,10 @@ private:
                 desc.color0 = meta->color0;
                 desc.color3 = meta->color3;
                 // An edited header name wins over the exact one.
-                if (header.name == ReadableName(meta->name)) desc.name = meta->name;
+                const bool written = syntax_ == SourceSyntax::Db
+                                         ? header.name == ReadableName(meta->name)
+                                         : IsLabelOf(header.name, meta->name, meta->index);
+                if (written) desc.name = meta->name;
             }
             headerOnly_ = true;
         }
@@ -451,6 +548,9 @@ private:
     std::string held_;
     std::size_t blanks_ = 0;  // leading blanks of held_ already looked at
     bool slash_ = false;
+    std::size_t dataSkip_ = 0;  // a dialect's directive at the start of a data line
+    bool lineSeen_ = false;     // a line was read: the dialect's mark is no longer looked for
+    SourceSyntax syntax_ = SourceSyntax::Db;
 
     // The section under way.
     int target_ = 0;

@@ -15,6 +15,7 @@
 
 #include "document/editor_state.h"
 #include "document/image_store.h"
+#include "formats/source_syntax.h"
 
 namespace pixolat {
 
@@ -88,12 +89,15 @@ inline constexpr std::size_t kSourceFileLimit = std::size_t(1) << 31;
 
 // A source file: the source text (CR LF line ends) with the "//@" lines that
 // make it read back exactly, currentImage being the image current now.
-std::vector<uint8_t> SourceFileBytes(const ImageStore& store, int currentImage);
+// In a dialect (source_syntax.h) the text is that assembler's.
+std::vector<uint8_t> SourceFileBytes(const ImageStore& store, int currentImage,
+                                     SourceSyntax syntax = SourceSyntax::Db);
 // The same in parts, for a writer that keeps the text of images that did not
 // change: the file is SourceFileStart then SourceFileSection of every image
 // in index order (empty for an empty image).
-std::string SourceFileStart(int currentImage);
-std::string SourceFileSection(const ImageStore& store, int index);
+std::string SourceFileStart(int currentImage, SourceSyntax syntax = SourceSyntax::Db);
+std::string SourceFileSection(const ImageStore& store, int index,
+                              SourceSyntax syntax = SourceSyntax::Db);
 
 // Reads a source file's bytes as SourceTextReader reads them, skipping a
 // byte order mark.

@@ -6,6 +6,7 @@
 #include "document/text.h"
 #include "formats/source_layout.h"
 #include "formats/source_meta.h"
+#include "formats/source_syntax.h"
 #include "formats/source_text.h"
 
 namespace pixolat {
@@ -27,6 +28,13 @@ const HexTable kHex;
 // the appends themselves do not check; the buffer never shrinks before Take.
 class SourceBuilder {
 public:
+    // Data lines begin with TAB, the dialect's directive and a blank.
+    explicit SourceBuilder(SourceSyntax syntax = SourceSyntax::Db)
+        : lead_("\t" + std::string(DataDirective(syntax)) + " ") {}
+
+    // Characters a data line has beyond the db form's.
+    std::size_t extraPerLine() const { return lead_.size() - 4; }
+
     // Makes room for n more characters.
     void Reserve(std::size_t n) {
         if (size_ + n > text_.size())
@@ -42,8 +50,8 @@ public:
     void AppendValue(uint8_t v) {
         char* p = text_.data() + size_;
         if (count_ == 0) {
-            std::memcpy(p, "\tDB ", 4);
-            p += 4;
+            std::memcpy(p, lead_.data(), lead_.size());
+            p += lead_.size();
         }
         std::memcpy(p, kHex.text[v].data(), 4);
         p += 4;
@@ -58,8 +66,8 @@ public:
     // Eight values that start a line: one pixel row of a cell each.
     void AppendLine(const uint8_t* values) {
         char* p = text_.data() + size_;
-        std::memcpy(p, "\tDB ", 4);
-        p += 4;
+        std::memcpy(p, lead_.data(), lead_.size());
+        p += lead_.size();
         for (int i = 0; i < 8; ++i, p += 4) std::memcpy(p, kHex.text[values[i]].data(), 4);
         p[-1] = '\r';
         *p++ = '\n';
@@ -85,6 +93,7 @@ public:
     }
 
 private:
+    std::string lead_;
     std::string text_;  // the first size_ characters are the text
     std::size_t size_ = 0;
     int count_ = 0;  // values on the current line
@@ -117,17 +126,22 @@ private:
 
 // Enough room for one image's text: at most 37 characters per eight values,
 // plus empty lines, padding and the header.
-std::size_t TextBound(const Image& image) {
+std::size_t TextBound(const Image& image, std::size_t extraPerLine = 0) {
     const CellWalk walk(image.desc);
     const std::size_t values = walk.valueCount() + 2 * kBanks * kScreenBlock +
                                2 * kBanks * std::size_t(walk.columns() * walk.rows()) +
                                kScreenPaddedValues;
-    return image.desc.name.size() + 64 + values / 8 * 37 + 37 +
+    const std::size_t line = 37 + extraPerLine;
+    return image.desc.name.size() + 64 + values / 8 * line + line +
            2 * std::size_t(2 * kCellColumns + kCellRows + 32);
 }
 
-void AppendHeader(SourceBuilder& out, const ImageDescriptor& d) {
-    out.Append(ReadableName(d.name));
+// The header line; in a dialect the name is the image's label, and ca65
+// wants a colon after it.
+void AppendHeader(SourceBuilder& out, const ImageDescriptor& d, std::string_view label,
+                  SourceSyntax syntax = SourceSyntax::Db) {
+    out.Append(label);
+    if (syntax == SourceSyntax::Ca65) out.Append(":");
     out.Append("\t; ");
     out.Append(std::to_string(d.width));
     out.Append("*");
@@ -206,10 +220,16 @@ void AppendColorMap(SourceBuilder& out, const Image& image) {
     out.EndLine();
 }
 
+// A "//@" line as the dialect's comment.
+std::string MetaInSyntax(std::string line, SourceSyntax syntax) {
+    if (syntax != SourceSyntax::Db) line.replace(0, kMetaStart.size(), MetaPrefix(syntax));
+    return line;
+}
+
 // The cells of the banks that the DB lines leave out (all of them without a
 // color map, banks 1 to 3 of a Normal one), where they differ from the reset
 // colors that the reader starts each image with.
-void AppendCellsMeta(SourceBuilder& out, const Image& image) {
+void AppendCellsMeta(SourceBuilder& out, const Image& image, SourceSyntax syntax) {
     const ImageDescriptor& d = image.desc;
     if (d.colorMapKind == ColorMapKind::Dfli) return;
     const CellWalk walk(d);
@@ -229,15 +249,17 @@ void AppendCellsMeta(SourceBuilder& out, const Image& image) {
                 }
             if (plain) continue;
             for (std::size_t first = 0; first < cells.size(); first += kCellsPerMetaLine)
-                out.Append(CellsMetaLine(luminance, bank, first, cells.data() + first,
-                                         std::min(kCellsPerMetaLine, cells.size() - first)));
+                out.Append(
+                    MetaInSyntax(CellsMetaLine(luminance, bank, first, cells.data() + first,
+                                               std::min(kCellsPerMetaLine, cells.size() - first)),
+                                 syntax));
         }
     }
 }
 
 void AppendImage(SourceBuilder& out, const Image& image) {
     out.Reserve(TextBound(image));
-    AppendHeader(out, image.desc);
+    AppendHeader(out, image.desc, ReadableName(image.desc.name));
     AppendPixels(out, image);
     if (image.desc.colorMapKind != ColorMapKind::None) AppendColorMap(out, image);
 }
@@ -255,35 +277,41 @@ std::string SaveSourceText(const ImageStore& store) {
     return out.Take();
 }
 
-std::string SourceFileStart(int currentImage) {
-    return CurrentMetaLine(currentImage);
+std::string SourceFileStart(int currentImage, SourceSyntax syntax) {
+    return SyntaxLine(syntax) + MetaInSyntax(CurrentMetaLine(currentImage), syntax);
 }
 
-std::string SourceFileSection(const ImageStore& store, int index) {
+std::string SourceFileSection(const ImageStore& store, int index, SourceSyntax syntax) {
     const Image& image = store.image(index);
     if (IsEmpty(image)) return std::string();
-    SourceBuilder out;
-    out.Reserve(TextBound(image));
-    AppendHeader(out, image.desc);
-    out.Append(ImageMetaLine(index, image.desc));
-    AppendCellsMeta(out, image);
+    SourceBuilder out(syntax);
+    out.Reserve(TextBound(image, out.extraPerLine()));
+    if (syntax == SourceSyntax::Db) {
+        AppendHeader(out, image.desc, ReadableName(image.desc.name));
+        out.Append(ImageMetaLine(index, image.desc));
+    } else {
+        AppendHeader(out, image.desc, ImageLabel(store, index), syntax);
+        out.Append(MetaInSyntax(ImageMetaLine(index, image.desc, true), syntax));
+    }
+    AppendCellsMeta(out, image, syntax);
     AppendPixels(out, image);
     if (image.desc.colorMapKind != ColorMapKind::None) AppendColorMap(out, image);
     return out.Take();
 }
 
-std::vector<uint8_t> SourceFileBytes(const ImageStore& store, int currentImage) {
+std::vector<uint8_t> SourceFileBytes(const ImageStore& store, int currentImage,
+                                     SourceSyntax syntax) {
     std::vector<uint8_t> bytes;
     // Room for the whole text up front: growing would copy it several times.
     std::size_t bound = 64;
     for (int i = 0; i < kImageCount; ++i)
-        if (!IsEmpty(store.image(i))) bound += TextBound(store.image(i)) + 128;
+        if (!IsEmpty(store.image(i))) bound += TextBound(store.image(i), 8) + 128;
     bytes.reserve(bound);
     const auto append = [&bytes](const std::string& text) {
         bytes.insert(bytes.end(), text.begin(), text.end());
     };
-    append(SourceFileStart(currentImage));
-    for (int i = 0; i < kImageCount; ++i) append(SourceFileSection(store, i));
+    append(SourceFileStart(currentImage, syntax));
+    for (int i = 0; i < kImageCount; ++i) append(SourceFileSection(store, i, syntax));
     return bytes;
 }
 

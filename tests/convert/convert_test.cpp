@@ -346,7 +346,11 @@ TEST_F(ConvertTest, OptionsWithoutMeaningForTheFilesAreUsageErrors) {
           "--image 0 " + Path("in.s") + " " + Path("out.s"), "--image 0 --info " + Path("in.s"),
           "--multicolor " + Path("in.prg") + " " + Path("o.png"),
           "--multicolor " + Path("in.s") + " " + Path("out.prg"),
-          Path("in.prg") + " " + Path("in.prg"), std::string("--image")}) {
+          Path("in.prg") + " " + Path("in.prg"), std::string("--image"),
+          "--syntax acme " + Path("in.s") + " " + Path("out.prg"),
+          "--syntax nasm " + Path("in.s") + " " + Path("out.s"),
+          "--at bitmap=$4000 " + Path("in.prg") + " " + Path("out.prg"),
+          "--parts --at 'bitmap=$10000' " + Path("in.prg") + " " + Path("p")}) {
         SCOPED_TRACE(arguments);
         EXPECT_EQ(Convert(arguments), 2);
         EXPECT_EQ(Lines(err), 2) << err;  // the reason and where to find help
@@ -437,6 +441,48 @@ TEST_F(ConvertTest, SourceFilesPassThroughExactly) {
                     wrong += a.colmap.at(bank, cx, cy) != b.colmap.at(bank, cx, cy);
         EXPECT_EQ(wrong, 0) << index;
     }
+    // Through every dialect and back, the db text comes back byte for byte
+    // (with the converter's default image 0, as out.asm).
+    for (const char* syntax : {"64tass", "acme", "ca65", "dasm", "xa"}) {
+        SCOPED_TRACE(syntax);
+        ASSERT_EQ(Convert("--syntax " + std::string(syntax) + " " + Path("in.asm") + " " +
+                          Path("dialect.s")),
+                  0)
+            << err;
+        EXPECT_TRUE(Text(Path("dialect.s")).starts_with(";@ syntax " + std::string(syntax)));
+        ASSERT_EQ(Convert(Path("dialect.s") + " " + Path("db.asm")), 0) << err;
+        EXPECT_TRUE(Bytes(Path("db.asm")) == Bytes(Path("out.asm")));
+    }
+}
+
+// --parts writes every part where --at puts it and the all-parts file; they
+// load back into the exported memory. Parts that overlap write nothing.
+TEST_F(ConvertTest, PartsLoadBackIntoTheExportedMemory) {
+    static ImageStore store;
+    RandomImage(store.image(0), 2, 7);
+    const std::vector<uint8_t> exported = EncodePrg(store.image(0));
+    Write(Path("in.prg"), exported);
+    ASSERT_EQ(Convert("--parts " + Path("in.prg") + " " + Path("pic")), 0) << err;
+    std::vector<uint8_t> memory(0x10000, 0);
+    for (const char* part : {"bitmap", "luminance", "color", "colors"}) {
+        const std::vector<uint8_t> file = Bytes(Path("pic_") + part + ".prg");
+        ASSERT_GE(file.size(), 2u) << part;
+        std::copy(file.begin() + 2, file.end(), memory.begin() + (file[0] | file[1] << 8));
+    }
+    EXPECT_EQ(Bytes(Path("pic_all.prg")).size(), exported.size());
+    std::fill(memory.begin() + 0x1BFA, memory.begin() + 0x1BFE, 0);
+    std::vector<uint8_t> unmarked = exported;
+    std::fill(unmarked.begin() + 1020, unmarked.begin() + 1024, 0);
+    EXPECT_TRUE(std::equal(unmarked.begin() + 2, unmarked.end(), memory.begin() + 0x1800));
+
+    ASSERT_EQ(Convert("--parts --at 'raw bitmap=$4000' " + Path("in.prg") + " " + Path("r")), 0)
+        << err;
+    EXPECT_TRUE(Bytes(Path("r_bitmap.bin")) ==
+                std::vector<uint8_t>(exported.begin() + 2050, exported.end()));
+    EXPECT_EQ(Bytes(Path("r_all.prg"))[1], 0x18);
+    EXPECT_EQ(Convert("--parts --at 'color=$2100' " + Path("in.prg") + " " + Path("bad")), 1);
+    EXPECT_NE(err.find("overlaps"), std::string::npos) << err;
+    EXPECT_FALSE(fs::exists(Path("bad_bitmap.prg")));
 }
 
 // What is not a regular file is refused before it is read: no wait for a

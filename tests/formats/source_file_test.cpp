@@ -124,13 +124,16 @@ uint64_t Fingerprint(const ImageStore& store) {
 }  // namespace
 
 // Random stores, hostile names, every size, layout, kind and bank: saved as a
-// file and read back in random pieces, into a fresh store and into one whose
-// images hold other work, they come back at their indices, exactly.
+// file in every dialect and read back in random pieces, into a fresh store and
+// into one whose images hold other work, they come back at their indices,
+// exactly.
 TEST(SourceFile, RandomStoresReadBackExactly) {
     std::mt19937 rng(17);
     auto source = std::make_unique<ImageStore>();
     auto target = std::make_unique<ImageStore>();
-    for (int round = 0; round < 6; ++round) {
+    for (int round = 0; round < 12; ++round) {
+        const SourceSyntax syntax = kSourceSyntaxes[round % std::size(kSourceSyntaxes)];
+        SCOPED_TRACE(SyntaxName(syntax));
         for (int i = 0; i < kImageCount; ++i) source->image(i).desc = {};
         std::vector<int> used;
         for (int n = 0; n < 8; ++n) {
@@ -139,10 +142,10 @@ TEST(SourceFile, RandomStoresReadBackExactly) {
             used.push_back(index);
         }
         const int current = int(rng() % kImageCount);
-        const std::vector<uint8_t> bytes = SourceFileBytes(*source, current);
+        const std::vector<uint8_t> bytes = SourceFileBytes(*source, current, syntax);
         const std::string text(bytes.begin(), bytes.end());
 
-        const bool fresh = round % 2 == 0;
+        const bool fresh = round % 4 < 2;
         if (fresh) target = std::make_unique<ImageStore>();
         for (int index : used) Scramble(target->image(index), rng);
         EditorState state;
@@ -196,6 +199,38 @@ TEST(SourceFile, ReadableNamesReadBackAsHeaderNames) {
     for (const auto& [name, readable] : names) EXPECT_EQ(ReadableName(name), readable) << name;
 }
 
+// A dialect's labels are identifiers its assembler takes, unique in the text;
+// the exact name comes back from its comment line unless the label was edited.
+TEST(SourceFile, DialectLabelsAreIdentifiersAndNamesComeBack) {
+    auto store = std::make_unique<ImageStore>();
+    const std::pair<std::string, std::string> names[] = {
+        {"Logo", "Logo"},
+        {"logo", "image1_logo"},
+        {"lda", "image2_lda"},
+        {"my \"pic\" // a;b", "image3_my__pic_____a_b"},
+        {"image7", "image4_image7"},
+        {"", "image5"},
+    };
+    for (int i = 0; i < int(std::size(names)); ++i)
+        store->image(i).desc = {names[i].first, 8, 8, 1, Layout::Bitmap, ColorMapKind::None, 0, 0};
+    for (const SourceSyntax syntax : {SourceSyntax::Tass64, SourceSyntax::Ca65}) {
+        const std::vector<uint8_t> bytes = SourceFileBytes(*store, 3, syntax);
+        std::string text(bytes.begin(), bytes.end());
+        const std::string colon = syntax == SourceSyntax::Ca65 ? ":" : "";
+        for (const auto& [name, label] : names)
+            EXPECT_NE(text.find("\n" + label + colon + "\t; 8*8 h none\r\n"), std::string::npos)
+                << label;
+        text.replace(text.find("\nLogo"), 5, "\nTitle");
+        auto target = std::make_unique<ImageStore>();
+        EditorState state;
+        LoadSourceText(*target, state, text);
+        EXPECT_EQ(target->image(0).desc.name, "Title");
+        for (int i = 1; i < int(std::size(names)); ++i)
+            EXPECT_EQ(target->image(i).desc.name, names[i].first);
+        EXPECT_EQ(state.currentImage, 3);
+    }
+}
+
 // A text that fails half way (a bad value, a cut file, a header past the
 // limits) puts back every image and the current image, and names the line.
 TEST(SourceFile, ATextThatFailsChangesNothingAndNamesTheLine) {
@@ -213,6 +248,11 @@ TEST(SourceFile, ATextThatFailsChangesNothingAndNamesTheLine) {
         {"//@ image 3 colors $00 $71 name \"x\"\nA; 8*8 m\n//@ image 3 colors $00 $71 name "
          "\"A\"\n\tDB $FF,$FF,x",
          "line 4: 'x' is not a valid integer value"},
+        // A dialect's data lines keep their directive and number form.
+        {";@ syntax 64tass\nA\t; 8*1 h none\n\t.byte $01\n\tDB $01\n",
+         "line 4: a data line must begin with \".byte\""},
+        {";@ syntax acme\r\nA\t; 8*1 h none\r\n\t!byte $01,$0G\r\n",
+         "line 3: '$0G' is not a valid integer value"},
     };
     for (const auto& [text, message] : cases) {
         EditorState state;
