@@ -73,14 +73,14 @@ mmdebstrap --variant=custom --skip=update --quiet \
         dpkg-buildpackage --build=full --no-sign >/src/out/build.log 2>&1 ||
             { tail -40 /src/out/build.log; exit 1; }
         cd /src
-        mv *.dsc *.tar.xz *.deb *.ddeb *.changes *.buildinfo out/"' \
+        find . -maxdepth 1 -type f -exec mv {} out/ \\;"' \
     --customize-hook="copy-out /src/out $work" \
     "$suite" /dev/null
 
 rm -rf "$out"
 mv "$work/out" "$out"
 echo "Built in $out:"
-(cd "$out" && ls -1 ./*.dsc ./*.deb ./*.ddeb)
+(cd "$out" && ls -1 ./*.dsc ./*.deb)
 
 # Tags lintian may report that do not apply, each with its reason:
 # - initial-upload-closes-no-bugs: the packages are the project's own, not
