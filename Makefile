@@ -11,17 +11,20 @@ TEST_PACKAGES := $(RUN_PACKAGES) libgtest-dev libbenchmark-dev clang-format xvfb
 	$(ASSEMBLER_PACKAGES)
 BENCH_PACKAGES := $(RUN_PACKAGES) libbenchmark-dev
 FUZZ_PACKAGES := cmake clang libclang-rt-dev ninja-build 64tass qt6-base-dev qt6-svg-dev
-# dpkg-shlibdeps (dpkg-dev) finds the .debs' dependencies; it needs file.
-# rsvg-convert (librsvg2-bin) renders the icons.
-PACKAGE_PACKAGES := $(RUN_PACKAGES) dpkg-dev file librsvg2-bin
-# ccache makes the check's second build of the same commit cheap.
-PACKAGE_CHECK_PACKAGES := $(PACKAGE_PACKAGES) lintian binutils man-db shared-mime-info ccache
-# Every file in the .debs gets the last commit's time, so two builds of one
-# commit give the same bytes (set it by hand to package a tree without git).
+# The Debian packages build in a root of their own (mmdebstrap); the host
+# only makes the source tarballs and runs lintian.
+DEB_PACKAGES := git xz-utils mmdebstrap lintian
+# The check also looks into the packages and runs the converter from them.
+DEB_CHECK_PACKAGES := $(DEB_PACKAGES) $(RUN_PACKAGES) binutils file man-db shared-mime-info \
+	librsvg2-bin
+# Files that carry a time into what is built (rcc's resources) get the last
+# commit's, so two builds of one commit give the same bytes (set it by hand
+# to build a tree without git).
 SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null)
+export SOURCE_DATE_EPOCH
 
-.PHONY: run test check-format test-assemblers bench fuzz fuzz-smoke package package-check build build-test \
-	deps-run deps-test deps-bench deps-fuzz deps-package deps-package-check clean desktop-check \
+.PHONY: run test check-format test-assemblers bench fuzz fuzz-smoke deb deb-check build build-test \
+	deps-run deps-test deps-bench deps-fuzz deps-deb deps-deb-check clean desktop-check \
 	build-default mutate
 
 run: deps-run build
@@ -57,19 +60,18 @@ MUTATE_FILTER ?= -PictureConversion.*
 mutate: deps-test
 	nice -n 19 tools/mutate.py --sample $(MUTATE_SAMPLE) --filter='$(MUTATE_FILTER)' $(MUTATE_PATHS)
 
-# pixolat_VERSION_ARCH.deb (the editor) and pixolat-convert_VERSION_ARCH.deb
-# (the converter alone) in this folder, for `apt install ./pixolat*.deb`.
-package: deps-package
-	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DPIXOLAT_TESTS=OFF -DPIXOLAT_PACKAGE=ON
-	cmake --build build -j $(JOBS)
-	rm -f build/pixolat*.deb pixolat*.deb
-	cd build && $(if $(SOURCE_DATE_EPOCH),SOURCE_DATE_EPOCH=$(SOURCE_DATE_EPOCH)) cpack -G DEB
-	cp build/pixolat*.deb .
+# The Debian source package of the last commit and its three binary
+# packages (pixolat, pixolat-convert, pixolat-picture-codec, and their
+# -dbgsym), built in a clean bookworm root into build/deb, then lintian.
+# Needs root and Debian's mirror; the root is kept in build/deb-root.
+deb: deps-deb
+	tools/build_deb.sh
 
-# Two packagings of the last commit in fresh trees: the copyright files, the
-# changelogs, the hardening (readelf), the icons, lintian, identical bytes.
-package-check: deps-package-check
-	tools/check_package.sh
+# Two clones of the last commit in different folders, checked out at
+# different times, each through `make deb`: identical bytes for every
+# package, and what is in them checked (hardening, icons, manual page, ...).
+deb-check: deps-deb-check
+	tools/check_deb.sh
 
 # The real editor under a virtual X server, driven with xdotool: first run,
 # arrow keys, F1, and the settings written at close read back at the next start.
@@ -99,10 +101,10 @@ deps-bench:
 	@tools/install_packages.sh $(BENCH_PACKAGES)
 deps-fuzz:
 	@tools/install_packages.sh $(FUZZ_PACKAGES)
-deps-package:
-	@tools/install_packages.sh $(PACKAGE_PACKAGES)
-deps-package-check:
-	@tools/install_packages.sh $(PACKAGE_CHECK_PACKAGES)
+deps-deb:
+	@tools/install_packages.sh $(DEB_PACKAGES)
+deps-deb-check:
+	@tools/install_packages.sh $(DEB_CHECK_PACKAGES)
 
 clean:
 	rm -rf build

@@ -5,7 +5,6 @@
 // usage: pixolat_convert_man TEMPLATE OUTPUT
 // The template's lines `.\" SYNOPSIS FROM THE OPTION TABLE` and
 // `.\" OPTIONS FROM THE OPTION TABLE` are replaced; the rest is copied.
-#include <cctype>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -66,9 +65,9 @@ std::string Synopsis() {
 std::string Options() {
     std::string out;
     for (const pixolat::OptionDoc& doc : pixolat::OptionDocs()) {
-        std::string help = Escaped(doc.help);
-        help.front() = char(std::toupper(static_cast<unsigned char>(help.front())));
-        out += ".TP\n" + Words(doc.shown) + "\n" + TextLine(help + ".");
+        // As --help says it: a help text may start with a value the program
+        // takes only in lower case ("none, ordered or diffusion").
+        out += ".TP\n" + Words(doc.shown) + "\n" + TextLine(Escaped(doc.help) + ".");
     }
     return out;
 }

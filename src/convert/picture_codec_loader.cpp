@@ -1,9 +1,11 @@
 #include "convert/picture_codec_loader.h"
 
 #include <dlfcn.h>
+#include <sys/auxv.h>
 #include <unistd.h>
 
-#include <climits>
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
@@ -15,31 +17,47 @@ namespace pixolat {
 namespace {
 
 const std::string kCannot = "pictures cannot be read or written: ";
+// The Debian package that installs the module.
+constexpr char kPictureCodecPackage[] = "pixolat-picture-codec";
 
 // The folder of the running program, with a slash at its end; empty when
-// the system does not tell.
+// it cannot be told. The path it was started by comes from the kernel's
+// start-up data, so no /proc is needed (a chroot or a container may lack it).
 std::string ProgramFolder() {
-    char path[PATH_MAX];
-    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path);
-    if (length <= 0 || std::size_t(length) >= sizeof path) return {};
-    const std::string program(path, std::size_t(length));
+    const auto started = reinterpret_cast<const char*>(::getauxval(AT_EXECFN));
+    if (!started) return {};
+    char* real = ::realpath(started, nullptr);
+    if (!real) return {};
+    const std::string program(real);
+    std::free(real);
     return program.substr(0, program.find_last_of('/') + 1);
 }
 
 // Beside the program first: a build folder holds both, and a program run
-// from it must not pick up an installed module of another build.
+// from it must not pick up an installed module of another build. Then the
+// library folder relative to the program (an installed tree moved to another
+// prefix) and the one it was built for.
 std::vector<std::string> ModulePlaces() {
+    std::vector<std::string> places;
+    const auto add = [&places](const std::filesystem::path& place) {
+        const std::string normal = place.lexically_normal().string();
+        if (std::find(places.begin(), places.end(), normal) == places.end())
+            places.push_back(normal);
+    };
     const std::string folder = ProgramFolder();
-    if (folder.empty()) return {};
-    const std::filesystem::path installed =
-        std::filesystem::path(folder) / PIXOLAT_CODEC_MODULE_FROM_PROGRAM / kPictureCodecModuleFile;
-    return {folder + kPictureCodecModuleFile, installed.lexically_normal().string()};
+    if (!folder.empty()) {
+        add(std::filesystem::path(folder) / kPictureCodecModuleFile);
+        add(std::filesystem::path(folder) / PIXOLAT_CODEC_MODULE_FROM_PROGRAM /
+            kPictureCodecModuleFile);
+    }
+    add(std::filesystem::path(PIXOLAT_CODEC_MODULE_INSTALLED) / kPictureCodecModuleFile);
+    return places;
 }
 
 std::string ModuleWhere(const std::vector<std::string>& places) {
     std::string where;
     for (const std::string& place : places) where += (where.empty() ? "" : " nor ") + place;
-    return where.empty() ? "the program's folder is unknown" : "neither " + where + " exists";
+    return places.size() == 1 ? where + " does not exist" : "neither " + where + " exists";
 }
 
 const PictureCodecCalls& OpenModule() {
@@ -68,7 +86,7 @@ const PictureCodecCalls& OpenModule() {
         return *calls;
     }
     throw Error(kCannot + "the picture codec " + kPictureCodecModuleFile + " is not installed (" +
-                ModuleWhere(places) + ")");
+                ModuleWhere(places) + "); install the package " + kPictureCodecPackage);
 }
 
 // Opened once; a failure is tried again at the next call.

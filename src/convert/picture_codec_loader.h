@@ -2,8 +2,10 @@
 // The converter's way to the picture codec: the codec module is opened the
 // first time a picture is read or written, so conversions without pictures
 // never load the toolkit. It is looked for beside the program (a build
-// folder) and in the program's library folder (an installed program). When
-// it is missing or of another build, these throw Error naming it and why.
+// folder), in the library folder next to the program's (an installed
+// program) and in the library folder it was built for. When it is missing or
+// of another build, these throw Error naming it and why (and, when missing,
+// the package that installs it).
 #include <cstdint>
 #include <string>
 #include <vector>

@@ -122,6 +122,9 @@ TEST_F(CodecModule, PictureConversionsSayWhyTheModuleCannotServeAndWriteNothing)
                 0u)
                 << err;
             EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+            // A missing module names the package that brings it.
+            EXPECT_EQ(err.ends_with("; install the package pixolat-picture-codec\n"), !c.module)
+                << err;
             EXPECT_EQ(out, "");
         }
         EXPECT_FALSE(fs::exists(Path("out.png")) || fs::exists(Path("out.bmp")) ||
@@ -139,6 +142,32 @@ TEST_F(CodecModule, IsFoundInTheInstalledLibraryFolder) {
     Write(Path("in.gif"), kGif);
     ASSERT_EQ(Convert("--info " + Path("in.gif")), 0) << err;
     EXPECT_EQ(out.rfind(Path("in.gif") + ": picture, 1 x 1\n", 0), 0u) << out;
+}
+
+// The program finds the module by the path it was started with, not through
+// /proc (a chroot or a container may have none): through a relative path,
+// through a symlink in another folder, and with /proc empty.
+TEST_F(CodecModule, IsFoundWithoutProcThroughARelativePathOrASymlink) {
+    fs::copy_file(PIXOLAT_CODEC_MODULE, ModuleBeside());
+    fs::create_directory(folder_ / "elsewhere");
+    fs::create_symlink(Program(), folder_ / "elsewhere" / "convert");
+    ASSERT_EQ(Convert(PIXOLAT_CONVERT_PROGRAM, Path("in.prg") + " " + Path("built.png")), 0) << err;
+    const std::string arguments = Path("in.prg") + " " + Path("out.png");
+    for (const std::string& program :
+         {"cd " + Path("bin") + " && ./pixolat-convert", Path("elsewhere/convert")}) {
+        SCOPED_TRACE(program);
+        EXPECT_EQ(Convert(program, arguments), 0) << err;
+        EXPECT_EQ(Text(Path("out.png")), Text(Path("built.png")));
+        fs::remove(Path("out.png"));
+    }
+    if (std::system("unshare --mount true 2>/dev/null") != 0)
+        GTEST_SKIP() << "no mount namespace here for a run without /proc";
+    // The sanitizers read /proc themselves and complain at exit without it,
+    // so the picture written is what tells.
+    Convert("unshare --mount sh -c 'mount -t tmpfs none /proc && exec \"$0\" \"$@\"' " + Program(),
+            arguments);
+    EXPECT_EQ(err.find("pictures cannot be read"), std::string::npos) << err;
+    EXPECT_EQ(Text(Path("out.png")), Text(Path("built.png")));
 }
 
 // The module leaves the image plugins out while it only writes; a picture

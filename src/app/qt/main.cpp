@@ -29,6 +29,7 @@ int main(int argc, char* argv[]) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName("Pixolat");
+    QApplication::setDesktopFileName("org.pixolat.pixolat");  // the dock's icon and name
     pixolat::QtPlatform platform;
     pixolat::TFormEditor editor(platform);
     platform.openMaskProcessor = [&platform, &editor](QWidget* parent) {
