@@ -19,6 +19,7 @@
 #include "formats/picture_export.h"
 #include "formats/picture_import.h"
 #include "formats/prg_format.h"
+#include "formats/prg_layouts.h"
 #include "formats/runnable_prg.h"
 #include "formats/source_text.h"
 
@@ -74,7 +75,7 @@ public:
             WriteWholeFile(options.files[1],
                            EncodeRunnablePrg(Chosen(options.files[0], options.image)));
         else
-            Write(options.files[1], options.files[0], options.image);
+            Write(options.files[1], options.files[0], options);
     }
 
 private:
@@ -170,11 +171,18 @@ private:
         return image;
     }
 
-    void Write(const std::string& path, const std::string& input, int index) {
+    void Write(const std::string& path, const std::string& input, const Options& options) {
+        const int index = options.image;
         switch (OutputKindOf(path)) {
-            case FileKind::Prg:
-                WriteWholeFile(path, EncodePrg(Chosen(input, index)));
+            case FileKind::Prg: {
+                const Image& image = Chosen(input, index);
+                const PrgLayout layout =
+                    options.layoutGiven ? options.layout : KeepingPrgLayout(image);
+                WriteWholeFile(path, EncodePrgLayout(image, layout));
+                const std::vector<std::string> lost = PrgLeftOut(image, layout);
+                if (!lost.empty()) Warn(path + ": " + LeftOutText(lost));
                 break;
+            }
             case FileKind::Picture: {
                 const Picture picture = RenderImage(Chosen(input, index), state_.rgbTable);
                 WriteWholeFile(path, CodecEncodePicture(picture, Extension(path) == ".png"

@@ -62,6 +62,16 @@ void mnuFileExportPRGClick(Editor& editor) {
     if (const auto path = editor.platform().SaveFileDialog(kSavePrg)) ExportPrgFile(editor, *path);
 }
 
+void mnuFileExportDfliPRGClick(Editor& editor) {
+    if (const auto path = editor.platform().SaveFileDialog(kSavePrg))
+        ExportPrgFile(editor, *path, PrgLayout::Dfli);
+}
+
+void mnuFileExportCharsetPRGClick(Editor& editor) {
+    if (const auto path = editor.platform().SaveFileDialog(kSavePrg))
+        ExportPrgFile(editor, *path, PrgLayout::Charset);
+}
+
 void mnuFileExportRunnablePRGClick(Editor& editor) {
     if (!CanExportRunnable(editor.currentImage())) {
         editor.platform().ShowMessage(kRunnableDfliMessage);
