@@ -5,7 +5,8 @@ SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 
 RUN_PACKAGES := cmake g++ make ninja-build qt6-base-dev qt6-svg-dev fonts-dejavu-core 64tass
-TEST_PACKAGES := $(RUN_PACKAGES) libgtest-dev libbenchmark-dev clang-format xvfb xauth strace
+TEST_PACKAGES := $(RUN_PACKAGES) libgtest-dev libbenchmark-dev clang-format xvfb xauth strace \
+	python3
 BENCH_PACKAGES := $(RUN_PACKAGES) libbenchmark-dev
 FUZZ_PACKAGES := cmake clang libclang-rt-dev ninja-build 64tass qt6-base-dev qt6-svg-dev
 # dpkg-shlibdeps (dpkg-dev) finds the .debs' dependencies; it needs file.
@@ -19,13 +20,18 @@ SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null)
 
 .PHONY: run test check-format bench fuzz fuzz-smoke package package-check build build-test \
 	deps-run deps-test deps-bench deps-fuzz deps-package deps-package-check clean desktop-check \
-	build-default mutate
+	build-default mutate emulator-check
 
 run: deps-run build
 	./build/pixolat
 
 test: deps-test check-format build-test
 	@tools/run_tests.sh build/test
+
+# Runnable exports (DFLI, hires, multicolor) on the emulated Plus/4 against the
+# editor's view; `make test` runs it too where ../shared/tools/plus4emu is.
+emulator-check: deps-test build-test
+	PIXOLAT_CONVERT=build/test/pixolat-convert tools/check_runnable_on_emulator.sh build/emulator-check
 
 check-format:
 	@tools/check_format.sh

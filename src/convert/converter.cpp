@@ -71,10 +71,12 @@ public:
             ConvertInto(options.files[0], options);
         else
             Read(options.files[0], options.multicolor);
-        if (options.runnable)
-            WriteWholeFile(options.files[1],
-                           EncodeRunnablePrg(Chosen(options.files[0], options.image)));
-        else
+        if (options.runnable) {
+            const Image& image = Chosen(options.files[0], options.image);
+            WriteWholeFile(options.files[1], EncodeRunnablePrg(image));
+            const std::vector<std::string> lost = PrgLeftOut(image, RunnablePrgLayout(image));
+            if (!lost.empty()) Warn(options.files[1] + ": " + LeftOutText(lost));
+        } else
             Write(options.files[1], options.files[0], options);
     }
 

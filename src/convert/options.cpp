@@ -170,7 +170,7 @@ const OptionRow kOptionTable[] = {
      [](Options& o, const std::string&) { return o.runnable = true, std::string(); },
      {"--runnable",
       "write a .prg that shows the picture on the Plus/4: LOAD and RUN it, any "
-      "key returns to BASIC (hires and multicolor, not DFLI)"}},
+      "key returns to BASIC (hires, multicolor and DFLI)"}},
     {"--layout",
      true,
      LayoutOption,

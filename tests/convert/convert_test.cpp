@@ -509,7 +509,7 @@ TEST_F(ConvertTest, OutputsKeepLinksAndModesAndNeverLeaveTemporaries) {
               std::vector<std::string>{});
 }
 
-TEST_F(ConvertTest, RunnableWrapsTheExportAndRefusesDfli) {
+TEST_F(ConvertTest, RunnableWrapsTheExportOrTheDfliLayout) {
     static ImageStore store;
     RandomImage(store.image(1), 2, 41);
     Write(Path("multi.prg"), EncodePrg(store.image(1)));
@@ -524,15 +524,18 @@ TEST_F(ConvertTest, RunnableWrapsTheExportAndRefusesDfli) {
     ASSERT_EQ(Convert(Path("show.prg") + " " + Path("back.prg")), 0) << err;
     EXPECT_EQ(Bytes(Path("back.prg")), Bytes(Path("multi.prg")));
 
-    // A DFLI picture is refused with the reason, and nothing is written.
-    std::vector<uint8_t> dfli(17146, 0);
-    dfli[0] = 0x01;
-    dfli[1] = 0x10;
-    Write(Path("dfli.p4i"), dfli);
-    EXPECT_EQ(Convert("--runnable " + Path("dfli.p4i") + " " + Path("dfli-show.prg")), 1);
-    EXPECT_NE(err.find(kRunnableDfliMessage), std::string::npos) << err;
+    // A DFLI picture shows itself from its DFLI layout, read back whole.
+    Image& dfli = store.image(2);
+    RandomImage(dfli, 1, 42);
+    dfli.desc.colorMapKind = ColorMapKind::Dfli;
+    Write(Path("dfli.p4i"), EncodeDfliPrg(dfli));
+    ASSERT_EQ(Convert("--runnable " + Path("dfli.p4i") + " " + Path("dfli-show.prg")), 0) << err;
+    EXPECT_EQ(Bytes(Path("dfli-show.prg")), EncodeRunnablePrg(dfli));
+    ASSERT_EQ(Convert(Path("dfli-show.prg") + " " + Path("dfli-back.prg")), 0) << err;
+    EXPECT_EQ(Bytes(Path("dfli-back.prg")), Bytes(Path("dfli.p4i")));
     EXPECT_EQ(Convert("--runnable " + Path("multi.prg") + " " + Path("show.png")), 2);
-    EXPECT_EQ(Leftovers({"multi.prg", "show.prg", "back.prg", "dfli.p4i"}),
+    EXPECT_EQ(Leftovers({"multi.prg", "show.prg", "back.prg", "dfli.p4i", "dfli-show.prg",
+                         "dfli-back.prg"}),
               std::vector<std::string>{});
 
     EXPECT_EQ(Convert("--version"), 0);

@@ -468,7 +468,7 @@ TEST_F(PictureCommands, TallerOrWiderPicturesAskBeforeEnlarging) {
     }
 }
 
-TEST_F(PrgCommands, RunnableExportWritesTheProgramAndRefusesDfliBeforeAsking) {
+TEST_F(PrgCommands, RunnableExportWritesTheProgramForEveryKind) {
     Image& image = editor.currentImage();
     image.plane.at(0, 0) = 1;
     const std::string path = folder / "show.prg";
@@ -479,10 +479,15 @@ TEST_F(PrgCommands, RunnableExportWritesTheProgramAndRefusesDfliBeforeAsking) {
     EXPECT_TRUE(platform.messages.empty());
     EXPECT_EQ(editor.ui().recentFiles[0], "");
 
+    // The same bytes as the converter's --runnable writes; a DFLI image in
+    // its DFLI layout, a larger one said to be cut.
     image.desc.colorMapKind = ColorMapKind::Dfli;
+    image.desc.width = 400;
     platform.fileDialogAnswers.push_back(folder / "dfli.prg");
     editor.RunMenuCommand("mnuFileExportRunnablePRG");
-    EXPECT_EQ(platform.messages, std::vector<std::string>{kRunnableDfliMessage});
-    EXPECT_EQ(platform.fileDialogAnswers.size(), 1u) << "no save dialog for a DFLI image";
-    EXPECT_FALSE(fs::exists(folder / "dfli.prg"));
+    EXPECT_EQ(ReadBytes(folder / "dfli.prg"), EncodeRunnablePrg(image));
+    EXPECT_EQ(ReadBytes(folder / "dfli.prg").size(), 16403u);
+    EXPECT_EQ(editor.statusText(3),
+              "Export Runnable .PRG left out everything past 320 x 200 of the 400 x 200 image.");
+    EXPECT_TRUE(platform.messages.empty());
 }

@@ -73,14 +73,13 @@ void mnuFileExportCharsetPRGClick(Editor& editor) {
 }
 
 void mnuFileExportRunnablePRGClick(Editor& editor) {
-    if (!CanExportRunnable(editor.currentImage())) {
-        editor.platform().ShowMessage(kRunnableDfliMessage);
-        return;
+    // Not listed among the recent files: a runnable file is a program first.
+    const Image& image = editor.currentImage();
+    if (const auto path = editor.platform().SaveFileDialog(kSavePrg)) {
+        editor.platform().WriteFile(*path, EncodeRunnablePrg(image));
+        const std::vector<std::string> lost = PrgLeftOut(image, RunnablePrgLayout(image));
+        if (!lost.empty()) editor.ShowStatus("Export Runnable .PRG " + LeftOutText(lost) + ".");
     }
-    // Not listed among the recent files: they are imported when chosen, and
-    // a runnable file is a program, not a layout the import knows.
-    if (const auto path = editor.platform().SaveFileDialog(kSavePrg))
-        editor.platform().WriteFile(*path, EncodeRunnablePrg(editor.currentImage()));
 }
 
 void mnuFileImportBMPClick(Editor& editor) {
