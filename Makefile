@@ -8,7 +8,7 @@ RUN_PACKAGES := cmake g++ make ninja-build qt6-base-dev qt6-svg-dev fonts-dejavu
 # The assemblers the source text's dialects are proved with.
 ASSEMBLER_PACKAGES := 64tass acme cc65 xa65 dasm
 TEST_PACKAGES := $(RUN_PACKAGES) libgtest-dev libbenchmark-dev clang-format xvfb xauth strace xdotool \
-	$(ASSEMBLER_PACKAGES)
+	$(ASSEMBLER_PACKAGES) python3
 BENCH_PACKAGES := $(RUN_PACKAGES) libbenchmark-dev
 FUZZ_PACKAGES := cmake clang libclang-rt-dev ninja-build 64tass qt6-base-dev qt6-svg-dev
 # The Debian packages build in a root of their own (mmdebstrap); the host
@@ -25,13 +25,18 @@ export SOURCE_DATE_EPOCH
 
 .PHONY: run test check-format test-assemblers bench fuzz fuzz-smoke deb deb-check build build-test \
 	deps-run deps-test deps-bench deps-fuzz deps-deb deps-deb-check clean desktop-check \
-	build-default mutate
+	build-default mutate emulator-check
 
 run: deps-run build
 	./build/pixolat
 
 test: deps-test check-format build-test
 	@tools/run_tests.sh build/test
+
+# Runnable exports (DFLI, hires, multicolor) on the emulated Plus/4 against the
+# editor's view; `make test` runs it too where ../shared/tools/plus4emu is.
+emulator-check: deps-test build-test
+	PIXOLAT_CONVERT=build/test/pixolat-convert tools/check_runnable_on_emulator.sh build/emulator-check
 
 check-format:
 	@tools/check_format.sh

@@ -5,14 +5,16 @@ usage: compare_emulator_shot.py [--multicolor] EDITOR.png SHOT.png
 
 EDITOR.png is the image 1:1 in the editor's colors, 320 x 200 (for example
 `pixolat-convert picture.prg editor.png`); SHOT.png is what
-`plus4-emu/run-prg.sh` saved while the runnable export showed the picture.
+`plus4emu/run-prg-plus4emu.sh` saved while the runnable export showed the
+picture (768 x 576, the whole TV picture, each raster line two rows).
 The emulator has its own palette, so colors are compared by structure: every
-8 x 8 cell must split its pixels into the same groups in both pictures, and
-across the whole picture each editor color must stand for one emulator color
-and no two editor colors for the same one. As the two palettes are alike,
-each emulator color must also lie within PALETTE_TOLERANCE of its editor color
-in every channel, so a blank or wrong screen cannot pass as a one-color
-picture. Exits 0 when all of this holds.
+strip of 8 x 2 pixels (the smallest area a DFLI picture colors alike) must
+split its pixels into the same groups in both pictures, and across the whole
+picture each editor color must stand for one emulator color and no two
+editor colors for the same one. As the two palettes are alike, each emulator
+color must also lie within PALETTE_TOLERANCE of its editor color in every
+channel, so a blank or wrong screen cannot pass as a one-color picture.
+Exits 0 when all of this holds.
 """
 import argparse
 import struct
@@ -22,7 +24,8 @@ import zlib
 # Where the emulator puts the 320 x 200 picture in its 768 x 576 screenshot
 # (measured: the border around it is the rest); scaled for other sizes.
 SHOT_SIZE = (768, 576)
-PICTURE_BOX = (64, 88, 704, 473)  # left, top, right, bottom (exclusive)
+PICTURE_BOX = (64, 82, 704, 482)  # left, top, right, bottom (exclusive)
+STRIP = (8, 2)
 # The emulator's palette differs from the editor's by up to 46 in a channel
 # (measured over 150 colors); a different color is mostly much further off.
 PALETTE_TOLERANCE = 64
@@ -91,12 +94,13 @@ def main():
 
     step = 2 if args.multicolor else 1
     forward, backward = {}, {}
-    bad_cells = []
-    for cy in range(25):
-        for cx in range(40):
+    bad_strips = []
+    strips = (320 // STRIP[0]) * (200 // STRIP[1])
+    for sy in range(200 // STRIP[1]):
+        for sx in range(320 // STRIP[0]):
             groups_editor, groups_shot = {}, {}
-            for y in range(cy * 8, cy * 8 + 8):
-                for x in range(cx * 8, cx * 8 + 8, step):
+            for y in range(sy * STRIP[1], sy * STRIP[1] + STRIP[1]):
+                for x in range(sx * STRIP[0], sx * STRIP[0] + STRIP[0], step):
                     e, s = editor[y][x], shot_at(x, y)
                     groups_editor.setdefault(e, set()).add((x, y))
                     groups_shot.setdefault(s, set()).add((x, y))
@@ -104,14 +108,21 @@ def main():
                     backward.setdefault(s, set()).add(e)
             if sorted(map(sorted, groups_editor.values())) != \
                     sorted(map(sorted, groups_shot.values())):
-                bad_cells.append((cx, cy))
+                bad_strips.append((sx, sy))
 
     border = shot[int(top / 2)][int(left / 2)]
     print(f"screenshot {sw} x {sh}, picture area x {left:.0f}..{left + 320 * xscale:.0f}, "
           f"y {top:.0f}..{top + 200 * yscale:.0f}, border {border}")
-    print(f"cells with the same pixel-value pattern: {1000 - len(bad_cells)} of 1000")
-    for cx, cy in bad_cells[:10]:
-        print(f"  differs: cell column {cx}, row {cy}")
+    print(f"8 x 2 strips with the same pixel-value pattern: {strips - len(bad_strips)} "
+          f"of {strips}")
+    for sx, sy in bad_strips[:10]:
+        print(f"  differs: pixels {sx * STRIP[0]}..{sx * STRIP[0] + STRIP[0] - 1}, "
+              f"rows {sy * STRIP[1]}..{sy * STRIP[1] + STRIP[1] - 1}")
+    by_pair = [0] * 4
+    for _, sy in bad_strips:
+        by_pair[sy % 4] += 1
+    if bad_strips:
+        print("  differing strips by row pair of the cell (0..3): " + ", ".join(map(str, by_pair)))
     split = {e: s for e, s in forward.items() if len(s) > 1}
     merged = {s: e for s, e in backward.items() if len(e) > 1}
     print(f"colors: {len(forward)} in the editor's picture, {len(backward)} on the emulator")
@@ -126,7 +137,7 @@ def main():
     pairs = [(e, s) for e, shown in forward.items() for s in shown]
     worst = max(max(abs(a - b) for a, b in zip(e, s)) for e, s in pairs)
     print(f"palette: largest channel difference {worst} (allowed {PALETTE_TOLERANCE})")
-    same = not bad_cells and not split and not merged and worst <= PALETTE_TOLERANCE
+    same = not bad_strips and not split and not merged and worst <= PALETTE_TOLERANCE
     print("RESULT: " + ("the emulator shows the editor's picture" if same else "DIFFERENT"))
     return 0 if same else 1
 

@@ -18,6 +18,16 @@ gui_status=${PIPESTATUS[0]}
 tools/autosave_check.sh "$dir" 2>&1 | tee "$log/autosave"
 autosave_status=${PIPESTATUS[0]}
 
+# The runnable exports on the emulated Plus/4, where its tools lie beside the
+# checkout (../shared/tools/plus4emu): a handful of emulator runs.
+emulator_status=0
+here=$(dirname "$(readlink -f "$0")")
+if [ -x "$here/../../shared/tools/plus4emu/run-prg-plus4emu.sh" ] || [ -n "${PLUS4EMU_TOOLS:-}" ]; then
+    PIXOLAT_CONVERT="$dir/pixolat-convert" "$here/check_runnable_on_emulator.sh" "$log/emulator" 2>&1 |
+        tee "$log/emulator.out"
+    emulator_status=${PIPESTATUS[0]}
+fi
+
 passed=0
 failed=0
 for part in core convert; do
@@ -31,7 +41,14 @@ while read -r p f; do
     failed=$((failed + f))
 done < <(grep -hoP '^(Totals: )?\K[0-9]+ passed, [0-9]+ failed' "$log/gui" "$log/autosave" |
     sed 's/ passed, / /; s/ failed//')
+if [ -f "$log/emulator.out" ]; then
+    read -r p f < <(grep -oP '^\K[0-9]+ passed, [0-9]+ failed$' "$log/emulator.out" | tail -1 |
+        sed 's/ passed, / /; s/ failed//')
+    passed=$((passed + ${p:-0}))
+    failed=$((failed + ${f:-0}))
+fi
 # A crash counts as a failure even when the counts look clean.
+if [ "$emulator_status" -ne 0 ] && [ "$failed" -eq 0 ]; then failed=1; fi
 if [ "$core_status" -ne 0 ] && [ "$failed" -eq 0 ]; then failed=1; fi
 if [ "$convert_status" -ne 0 ] && [ "$failed" -eq 0 ]; then failed=1; fi
 if [ "$gui_status" -ne 0 ] && [ "$failed" -eq 0 ]; then failed=1; fi

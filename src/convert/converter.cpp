@@ -20,6 +20,7 @@
 #include "formats/picture_import.h"
 #include "formats/prg_format.h"
 #include "formats/prg_parts.h"
+#include "formats/prg_layouts.h"
 #include "formats/runnable_prg.h"
 #include "formats/source_text.h"
 
@@ -71,14 +72,17 @@ public:
             ConvertInto(options.files[0], options);
         else
             Read(options.files[0], options.multicolor);
-        if (options.runnable)
-            WriteWholeFile(options.files[1],
-                           EncodeRunnablePrg(Chosen(options.files[0], options.image)));
-        else if (options.parts)
+        if (options.runnable) {
+            const Image& image = Chosen(options.files[0], options.image);
+            WriteWholeFile(options.files[1], EncodeRunnablePrg(image));
+            const std::vector<std::string> lost = PrgLeftOut(image, RunnablePrgLayout(image));
+            if (!lost.empty()) Warn(options.files[1] + ": " + LeftOutText(lost));
+        } else if (options.parts) {
             WriteParts(options.files[1], Chosen(options.files[0], options.image),
                        options.partAddresses);
-        else
-            Write(options.files[1], options.files[0], options.image, options.syntax);
+        } else {
+            Write(options.files[1], options.files[0], options);
+        }
     }
 
 private:
@@ -184,11 +188,18 @@ private:
         WriteWholeFile(PartFileName(base, "all", addresses.raw), all);
     }
 
-    void Write(const std::string& path, const std::string& input, int index, SourceSyntax syntax) {
+    void Write(const std::string& path, const std::string& input, const Options& options) {
+        const int index = options.image;
         switch (OutputKindOf(path)) {
-            case FileKind::Prg:
-                WriteWholeFile(path, EncodePrg(Chosen(input, index)));
+            case FileKind::Prg: {
+                const Image& image = Chosen(input, index);
+                const PrgLayout layout =
+                    options.layoutGiven ? options.layout : KeepingPrgLayout(image);
+                WriteWholeFile(path, EncodePrgLayout(image, layout));
+                const std::vector<std::string> lost = PrgLeftOut(image, layout);
+                if (!lost.empty()) Warn(path + ": " + LeftOutText(lost));
                 break;
+            }
             case FileKind::Picture: {
                 const Picture picture = RenderImage(Chosen(input, index), state_.rgbTable);
                 WriteWholeFile(path, CodecEncodePicture(picture, Extension(path) == ".png"
@@ -197,7 +208,7 @@ private:
                 break;
             }
             case FileKind::Source: {
-                WriteWholeFile(path, SourceFileBytes(store_, state_.currentImage, syntax));
+                WriteWholeFile(path, SourceFileBytes(store_, state_.currentImage, options.syntax));
                 break;
             }
             default:

@@ -75,6 +75,14 @@ std::string ConvertOption(Options& options, const std::string& value) {
     return error;
 }
 
+std::string LayoutOption(Options& options, const std::string& value) {
+    int layout = 0;
+    std::string error = WordValue("--layout", value, {"bitmap", "dfli", "charset"}, layout);
+    options.layout = PrgLayout(layout);
+    options.layoutGiven = true;
+    return error;
+}
+
 // A conversion setting: remembered, so that one given without --convert is refused.
 template <std::string (*Apply)(ConversionOptions&, const std::string&)>
 std::string Setting(Options& options, const std::string& value) {
@@ -201,7 +209,13 @@ const OptionRow kOptionTable[] = {
      [](Options& o, const std::string&) { return o.runnable = true, std::string(); },
      {"--runnable",
       "write a .prg that shows the picture on the Plus/4: LOAD and RUN it, any "
-      "key returns to BASIC (hires and multicolor, not DFLI)"}},
+      "key returns to BASIC (hires, multicolor and DFLI)"}},
+    {"--layout",
+     true,
+     LayoutOption,
+     {"--layout KIND",
+      ".prg output layout: bitmap (10050 bytes at $1800), dfli (all four banks, $1001) or "
+      "charset (256 characters, 2050 bytes); default: the one that keeps the image"}},
     {"--info",
      false,
      [](Options& o, const std::string&) { return o.info = true, std::string(); },
@@ -224,7 +238,7 @@ const OptionRow kOptionTable[] = {
 
 // The ways to call the program, after its name.
 const char* const kUsageForms[] = {
-    "[--multicolor] [--image N] [--] INPUT OUTPUT",
+    "[--multicolor] [--image N] [--layout bitmap|dfli|charset] [--] INPUT OUTPUT",
     "--runnable [--multicolor] [--image N] [--] INPUT OUTPUT.prg",
     "[--multicolor] --info [--] FILE",
     "[--syntax db|64tass|acme|ca65|dasm|xa] [--] INPUT OUTPUT.asm",
@@ -237,7 +251,7 @@ const char* const kUsageForms[] = {
 const char* const kUsageBody =
     "Converts Plus/4 graphics the way the editor imports and exports them.\n"
     "The kind of each file follows from its extension:\n"
-    "  .prg .p4i                  Plus/4 program file (output: 10050 bytes at $1800)\n"
+    "  .prg .p4i                  Plus/4 program file (output: see --layout)\n"
     "  .asm .s .inc .src .txt     the editor's source text (all images)\n"
     "  .png .bmp                  picture (input: pixel values from bits of red;\n"
     "                             output: the image 1:1 in the editor's colors)\n"
@@ -295,6 +309,9 @@ std::string CheckMeaning(const Options& options) {
     if (options.parts && (options.info || options.runnable))
         return "--parts writes the parts of one image, not with --info or --runnable";
     if (options.addressesGiven && !options.parts) return "--at applies to --parts only";
+    if (options.layoutGiven &&
+        (options.info || options.runnable || OutputKindOf(options.files[1]) != FileKind::Prg))
+        return "--layout chooses the layout of a .prg output (not with --runnable)";
     const FileKind input = InputKindOf(options.files[0]);
     if (options.multicolor && input != FileKind::Picture)
         return "--multicolor applies to picture input only";

@@ -7,6 +7,7 @@
 #include "conversion/picture_conversion.h"
 #include "formats/prg_parts.h"
 #include "formats/source_syntax.h"
+#include "formats/prg_layouts.h"
 
 namespace pixolat {
 
@@ -41,6 +42,9 @@ struct Options {
     bool version = false;
     bool info = false;
     bool runnable = false;
+    // --layout: the .prg layout; by the image's kind when not given.
+    bool layoutGiven = false;
+    PrgLayout layout = PrgLayout::Bitmap;
     bool multicolor = false;
     int image = 0;
     bool imageGiven = false;

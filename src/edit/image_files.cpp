@@ -74,11 +74,20 @@ void ImportPrgFile(Editor& editor, const std::string& path) {
     editor.ShowStatus("Loaded PRG file (" + path + ")");
 }
 
-void ExportPrgFile(Editor& editor, const std::string& path) {
+void ExportPrgFile(Editor& editor, const std::string& path, PrgLayout layout) {
     // WriteFile replaces the file whole or not at all and throws on failure,
     // so a failed export never reaches the recent files.
-    editor.platform().WriteFile(path, EncodePrg(editor.currentImage()));
+    const Image& image = editor.currentImage();
+    editor.platform().WriteFile(path, EncodePrgLayout(image, layout));
     AddRecentFile(editor, path);
+    const char* command = layout == PrgLayout::Dfli      ? "Export DFLI .PRG"
+                          : layout == PrgLayout::Charset ? "Export Charset .PRG"
+                                                         : "Export .PRG";
+    const std::vector<std::string> lost = PrgLeftOut(image, layout);
+    if (!lost.empty())
+        editor.ShowStatus(std::string(command) + " " + LeftOutText(lost) + ".");
+    else if (layout != PrgLayout::Bitmap)
+        editor.ShowStatus("Exported PRG file (" + path + ")");
 }
 
 void ImportPictureFile(Editor& editor, const std::string& path) {

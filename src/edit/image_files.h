@@ -4,15 +4,18 @@
 #include <string>
 #include <vector>
 
+#include "formats/prg_layouts.h"
+
 namespace pixolat {
 
 class Editor;
 
 // Recognises the file's layout and decodes it into the current image.
 void ImportPrgFile(Editor& editor, const std::string& path);
-// Writes the current image as a 10050-byte file loading at $1800, then lists
-// the path among the recent files.
-void ExportPrgFile(Editor& editor, const std::string& path);
+// Writes the current image in the layout (Bitmap: the 10050-byte file loading
+// at $1800), then lists the path among the recent files. What the layout
+// leaves out of the image is said in the status bar.
+void ExportPrgFile(Editor& editor, const std::string& path, PrgLayout layout = PrgLayout::Bitmap);
 // Copies a picture's pixels into the current image, asking first whether to
 // enlarge the image when the picture is larger.
 void ImportPictureFile(Editor& editor, const std::string& path);

@@ -73,6 +73,9 @@ std::vector<MenuItem> MenuRows() {
         Item("mnuFileImportPRG"),
         Item("mnuFileExportPRG"),
         Item("mnuFileExportRunnablePRG"),
+        // The layouts that keep DFLI pictures and character sets whole.
+        Item("mnuFileExportDfliPRG"),
+        Item("mnuFileExportCharsetPRG"),
         Item("mnuFileExportPicture"),
         Separator("mnuFile2"),
         Item("mnuFileImportBMP"),

@@ -1,6 +1,7 @@
 #include <cstring>
 
 #include "formats/prg_format.h"
+#include "formats/prg_layouts.h"
 #include "formats/runnable_prg.h"
 
 namespace pixolat {
@@ -126,6 +127,14 @@ PrgFormat DecodePrg(std::span<const uint8_t> bytes, Image& image) {
             for (int bank = 0; bank < kBanks; ++bank)
                 DecodeBank(file, image, bank, start + 2048 * std::size_t(bank));
             DecodeBitmap(file, image, start + 8192);
+            // Our own export keeps the two image-wide colors, marked, where
+            // bank 0's luminance block is padding.
+            const std::size_t marker = start + kDfliMarkerOffset;
+            if (recognition.format == MulticolorDfli && file[marker] == 'M' &&
+                file[marker + 1] == 'U' && file[marker + 2] == 'L' && file[marker + 3] == 'T') {
+                image.desc.color3 = SwapNibbles(file[marker + 4]);
+                image.desc.color0 = SwapNibbles(file[marker + 5]);
+            }
             break;
         }
         case CharsetRows:

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "document/errors.h"
+#include "formats/dfli_viewer_hires_bytes.h"
+#include "formats/dfli_viewer_multicolor_bytes.h"
 #include "formats/prg_format.h"
 #include "formats/runnable_viewer_bytes.h"
 
@@ -18,11 +20,16 @@ static_assert(kRunnableViewer[0] == (kRunnableLoadAddress & 0xFF) &&
               "the viewer must be assembled for the BASIC start");
 static_assert(sizeof kRunnableViewer <= kPictureOffset, "the viewer must end before $1800");
 static_assert(kPictureOffset + kPrgExportSize - 2 == kRunnablePrgSize);
+// The DFLI viewers fit the program parts of the $1001 DFLI layouts.
+static_assert(sizeof kDfliViewerHires <= kHiresDfliBase &&
+              sizeof kDfliViewerMulticolor <= kMulticolorDfliBase);
+static_assert(kDfliViewerHires[0] == (kDfliLoadAddress & 0xFF) &&
+              kDfliViewerMulticolor[1] == kDfliLoadAddress >> 8);
 
 }  // namespace
 
-bool CanExportRunnable(const Image& image) {
-    return image.desc.colorMapKind != ColorMapKind::Dfli;
+PrgLayout RunnablePrgLayout(const Image& image) {
+    return image.desc.colorMapKind == ColorMapKind::Dfli ? PrgLayout::Dfli : PrgLayout::Bitmap;
 }
 
 std::vector<uint8_t> EncodeRunnablePrg(std::span<const uint8_t> plainExport) {
@@ -38,8 +45,12 @@ std::vector<uint8_t> EncodeRunnablePrg(std::span<const uint8_t> plainExport) {
 }
 
 std::vector<uint8_t> EncodeRunnablePrg(const Image& image) {
-    if (!CanExportRunnable(image)) throw Error(kRunnableDfliMessage);
-    return EncodeRunnablePrg(EncodePrg(image));
+    if (RunnablePrgLayout(image) == PrgLayout::Bitmap) return EncodeRunnablePrg(EncodePrg(image));
+    // The viewer without its load address, which the layout has.
+    const std::span<const uint8_t> viewer = image.desc.pixelWidth == 2
+                                                ? std::span<const uint8_t>(kDfliViewerMulticolor)
+                                                : std::span<const uint8_t>(kDfliViewerHires);
+    return EncodeDfliPrg(image, viewer.subspan(2));
 }
 
 }  // namespace pixolat

@@ -12,6 +12,7 @@
 #include "document/image_store.h"
 #include "document/pixels.h"
 #include "formats/prg_format.h"
+#include "formats/prg_layouts.h"
 #include "formats/runnable_prg.h"
 #include "formats/source_text.h"
 
@@ -554,7 +555,7 @@ TEST_F(ConvertTest, OutputsKeepLinksAndModesAndNeverLeaveTemporaries) {
               std::vector<std::string>{});
 }
 
-TEST_F(ConvertTest, RunnableWrapsTheExportAndRefusesDfli) {
+TEST_F(ConvertTest, RunnableWrapsTheExportOrTheDfliLayout) {
     static ImageStore store;
     RandomImage(store.image(1), 2, 41);
     Write(Path("multi.prg"), EncodePrg(store.image(1)));
@@ -569,19 +570,70 @@ TEST_F(ConvertTest, RunnableWrapsTheExportAndRefusesDfli) {
     ASSERT_EQ(Convert(Path("show.prg") + " " + Path("back.prg")), 0) << err;
     EXPECT_EQ(Bytes(Path("back.prg")), Bytes(Path("multi.prg")));
 
-    // A DFLI picture is refused with the reason, and nothing is written.
-    std::vector<uint8_t> dfli(17146, 0);
-    dfli[0] = 0x01;
-    dfli[1] = 0x10;
-    Write(Path("dfli.p4i"), dfli);
-    EXPECT_EQ(Convert("--runnable " + Path("dfli.p4i") + " " + Path("dfli-show.prg")), 1);
-    EXPECT_NE(err.find(kRunnableDfliMessage), std::string::npos) << err;
+    // A DFLI picture shows itself from its DFLI layout, read back whole.
+    Image& dfli = store.image(2);
+    RandomImage(dfli, 1, 42);
+    dfli.desc.colorMapKind = ColorMapKind::Dfli;
+    Write(Path("dfli.p4i"), EncodeDfliPrg(dfli));
+    ASSERT_EQ(Convert("--runnable " + Path("dfli.p4i") + " " + Path("dfli-show.prg")), 0) << err;
+    EXPECT_EQ(Bytes(Path("dfli-show.prg")), EncodeRunnablePrg(dfli));
+    ASSERT_EQ(Convert(Path("dfli-show.prg") + " " + Path("dfli-back.prg")), 0) << err;
+    EXPECT_EQ(Bytes(Path("dfli-back.prg")), Bytes(Path("dfli.p4i")));
     EXPECT_EQ(Convert("--runnable " + Path("multi.prg") + " " + Path("show.png")), 2);
-    EXPECT_EQ(Leftovers({"multi.prg", "show.prg", "back.prg", "dfli.p4i"}),
+    EXPECT_EQ(Leftovers({"multi.prg", "show.prg", "back.prg", "dfli.p4i", "dfli-show.prg",
+                         "dfli-back.prg"}),
               std::vector<std::string>{});
 
     EXPECT_EQ(Convert("--version"), 0);
     EXPECT_EQ(out, "pixolat-convert " PIXOLAT_VERSION "\n");
+}
+
+TEST_F(ConvertTest, PrgOutputKeepsTheImagesKindOrTheChosenLayoutAndSaysWhatItDrops) {
+    static ImageStore store;
+    Image& image = store.image(1);
+    RandomImage(image, 2, 43);
+    image.desc.colorMapKind = ColorMapKind::Dfli;
+    for (int bank = 1; bank < kBanks; ++bank)
+        for (int cx = 0; cx < 40; ++cx)
+            for (int cy = 0; cy < 25; ++cy) image.lummap.at(bank, cx, cy) = uint8_t(cx * cy + bank);
+    const std::vector<uint8_t> dfli = EncodeDfliPrg(image);
+    Write(Path("in.prg"), dfli);
+    ASSERT_EQ(Convert(Path("in.prg") + " " + Path("same.prg")), 0) << err;
+    EXPECT_EQ(Bytes(Path("same.prg")), dfli);
+    EXPECT_EQ(err, "");
+    // Through source text and back: every bank and pixel (the text does not
+    // carry the two image-wide colors).
+    ASSERT_EQ(Convert(Path("in.prg") + " " + Path("in.asm")), 0) << err;
+    ASSERT_EQ(Convert(Path("in.asm") + " " + Path("back.prg")), 0) << err;
+    std::vector<uint8_t> back = Bytes(Path("back.prg"));
+    ASSERT_EQ(back.size(), dfli.size());
+    const std::size_t colors = kMulticolorDfliBase + kDfliMarkerOffset + 4;
+    std::copy_n(dfli.begin() + colors, 2, back.begin() + colors);
+    EXPECT_EQ(back, dfli);
+
+    ASSERT_EQ(Convert("--layout bitmap " + Path("in.prg") + " " + Path("plain.prg")), 0) << err;
+    EXPECT_EQ(Bytes(Path("plain.prg")), EncodePrg(image));
+    EXPECT_EQ(err, "pixolat-convert: warning: " + Path("plain.prg") +
+                       ": left out color banks 1 to 3 of the DFLI picture\n");
+    ASSERT_EQ(Convert("--layout=charset " + Path("in.prg") + " " + Path("chars.prg")), 0) << err;
+    EXPECT_EQ(Bytes(Path("chars.prg")), EncodeCharsetPrg(image));
+    EXPECT_NE(err.find("left out everything past 256 x 64"), std::string::npos) << err;
+
+    // A converted DFLI picture is written as one, hires and multicolor.
+    Picture picture{320, 200, std::vector<RgbColor>(320 * 200, MakeRgbColor(200, 40, 40))};
+    Write(Path("red.png"), EncodePictureFile(picture, PictureFileType::Png));
+    for (const auto& [mode, size] : {std::pair{"dfli", 16403u}, {"dfli --multicolor", 17146u}}) {
+        ASSERT_EQ(Convert("--convert " + std::string(mode) + " " + Path("red.png") + " " +
+                          Path("red.prg")),
+                  0)
+            << err;
+        EXPECT_EQ(Bytes(Path("red.prg")).size(), size) << mode;
+        ASSERT_EQ(Convert("--info " + Path("red.prg")), 0) << err;
+        EXPECT_NE(out.find("color map DFLI"), std::string::npos) << out;
+    }
+    EXPECT_EQ(Convert("--layout dfli " + Path("in.prg") + " " + Path("out.png")), 2);
+    EXPECT_EQ(Convert("--layout tiles " + Path("in.prg") + " " + Path("out.prg")), 2);
+    EXPECT_NE(err.find("--layout takes bitmap, dfli or charset, not 'tiles'"), std::string::npos);
 }
 
 TEST_F(ConvertTest, ConvertMatchesThePicturesColorsInEveryMode) {

@@ -181,8 +181,11 @@ TEST(HostilePictures, RefusedByTheirSizeOrReadWithinMemoryAndSaidInOneLine) {
         file.close();
         const Outcome outcome = Convert(path, dir.filePath("out.prg"));
         EXPECT_EQ(outcome.status, c.status) << outcome.err;
-        EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), c.said.empty() ? 0 : 1)
-            << outcome.err;
+        // Besides what the export leaves out of a picture larger than 320 x 200.
+        const auto lines = std::count(outcome.err.begin(), outcome.err.end(), '\n');
+        const bool cutToScreen =
+            outcome.err.find(": left out everything past") != std::string::npos;
+        EXPECT_EQ(lines - (cutToScreen ? 1 : 0), c.said.empty() ? 0 : 1) << outcome.err;
         EXPECT_NE(outcome.err.find(c.said), std::string::npos) << outcome.err;
         EXPECT_LT(outcome.peakKb - baseline.peakKb, 150 * 1024) << outcome.err;
     }

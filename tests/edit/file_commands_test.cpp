@@ -154,6 +154,37 @@ TEST_F(PrgCommands, ExportWritesTheFileAndListsIt) {
     EXPECT_TRUE(platform.messages.empty());
 }
 
+TEST_F(PrgCommands, ExportSaysWhatItLeavesOutAndTheKeepingLayoutsReadBack) {
+    Image& image = editor.currentImage();
+    image.desc.colorMapKind = ColorMapKind::Dfli;
+    image.lummap.at(3, 39, 24) = 0x45;
+    image.plane.at(319, 199) = 1;
+    platform.fileDialogAnswers.push_back(folder / "plain.prg");
+    editor.RunMenuCommand("mnuFileExportPRG");
+    EXPECT_EQ(ReadBytes(folder / "plain.prg").size(), 10050u);
+    EXPECT_EQ(editor.statusText(3), "Export .PRG left out color banks 1 to 3 of the DFLI picture.");
+
+    const std::string path = folder / "dfli.prg";
+    platform.fileDialogAnswers.push_back(path);
+    editor.RunMenuCommand("mnuFileExportDfliPRG");
+    EXPECT_EQ(editor.statusText(3), "Exported PRG file (" + path + ")");
+    EXPECT_EQ(editor.ui().recentFiles[0], path);
+    image.lummap.at(3, 39, 24) = 0;
+    image.plane.at(319, 199) = 0;
+    ImportPrgFile(editor, path);
+    EXPECT_EQ(image.lummap.at(3, 39, 24), 0x45);
+    EXPECT_EQ(image.plane.at(319, 199), 1);
+    EXPECT_EQ(image.desc.colorMapKind, ColorMapKind::Dfli);
+
+    platform.fileDialogAnswers.push_back(folder / "chars.prg");
+    editor.RunMenuCommand("mnuFileExportCharsetPRG");
+    EXPECT_EQ(ReadBytes(folder / "chars.prg").size(), 2050u);
+    EXPECT_EQ(editor.statusText(3),
+              "Export Charset .PRG left out everything past 256 x 64 of the 320 x 200 image, the "
+              "colors and the hires pixel width (read back as multicolor).");
+    EXPECT_TRUE(platform.messages.empty());
+}
+
 TEST_F(PrgCommands, FailedExportLeavesFilesAndRecentListAlone) {
     AddRecentFile(editor, "C:\\gfx\\pic.prg");
     const std::string path = folder / "nofolder/out.prg";
@@ -437,7 +468,7 @@ TEST_F(PictureCommands, TallerOrWiderPicturesAskBeforeEnlarging) {
     }
 }
 
-TEST_F(PrgCommands, RunnableExportWritesTheProgramAndRefusesDfliBeforeAsking) {
+TEST_F(PrgCommands, RunnableExportWritesTheProgramForEveryKind) {
     Image& image = editor.currentImage();
     image.plane.at(0, 0) = 1;
     const std::string path = folder / "show.prg";
@@ -448,10 +479,15 @@ TEST_F(PrgCommands, RunnableExportWritesTheProgramAndRefusesDfliBeforeAsking) {
     EXPECT_TRUE(platform.messages.empty());
     EXPECT_EQ(editor.ui().recentFiles[0], "");
 
+    // The same bytes as the converter's --runnable writes; a DFLI image in
+    // its DFLI layout, a larger one said to be cut.
     image.desc.colorMapKind = ColorMapKind::Dfli;
+    image.desc.width = 400;
     platform.fileDialogAnswers.push_back(folder / "dfli.prg");
     editor.RunMenuCommand("mnuFileExportRunnablePRG");
-    EXPECT_EQ(platform.messages, std::vector<std::string>{kRunnableDfliMessage});
-    EXPECT_EQ(platform.fileDialogAnswers.size(), 1u) << "no save dialog for a DFLI image";
-    EXPECT_FALSE(fs::exists(folder / "dfli.prg"));
+    EXPECT_EQ(ReadBytes(folder / "dfli.prg"), EncodeRunnablePrg(image));
+    EXPECT_EQ(ReadBytes(folder / "dfli.prg").size(), 16403u);
+    EXPECT_EQ(editor.statusText(3),
+              "Export Runnable .PRG left out everything past 320 x 200 of the 400 x 200 image.");
+    EXPECT_TRUE(platform.messages.empty());
 }

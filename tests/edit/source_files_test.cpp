@@ -212,6 +212,8 @@ TEST(SourceFiles, TheFileItemsFollowSaveAndTheRecentFilesKeepTheirSeparator) {
                                            "Import .PRG",
                                            "Export .PRG",
                                            "Export Runnable .PRG...",
+                                           "Export DFLI .PRG...",
+                                           "Export Charset .PRG...",
                                            "Export Picture...",
                                            "-",
                                            "Import .BMP",

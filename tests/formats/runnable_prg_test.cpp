@@ -8,6 +8,7 @@
 #include "document/errors.h"
 #include "document/image_store.h"
 #include "formats/prg_format.h"
+#include "formats/prg_layouts.h"
 
 using namespace pixolat;
 
@@ -88,15 +89,34 @@ TEST(RunnablePrg, ImportsAsThePictureItShows) {
     }
 }
 
-TEST(RunnablePrg, RefusesDfliImagesAndBytesThatAreNoPlainExport) {
+TEST(RunnablePrg, DfliPicturesShowThroughTheirOwnLayoutAndReadBackWhole) {
     static ImageStore store;
     Image& image = store.image(1);
-    image.desc = ImageDescriptor{"", 320, 200, 2, Layout::Bitmap, ColorMapKind::Dfli, 0, 0};
-    EXPECT_FALSE(CanExportRunnable(image));
-    EXPECT_THROW(EncodeRunnablePrg(image), Error);
-    image.desc.colorMapKind = ColorMapKind::None;
-    EXPECT_TRUE(CanExportRunnable(image));
+    Image& back = store.image(2);
+    std::mt19937 random(17);
+    for (std::size_t i = 0; i < kAttributeBytes; ++i) {
+        image.lummap.data()[i] = uint8_t(random());
+        image.colmap.data()[i] = uint8_t(random());
+    }
+    for (const int pixelWidth : {1, 2}) {
+        image.desc = ImageDescriptor{"",   320, 200, pixelWidth, Layout::Bitmap, ColorMapKind::Dfli,
+                                     0x12, 0x34};
+        const std::vector<uint8_t> bytes = EncodeRunnablePrg(image);
+        // The DFLI layout with the viewer's BASIC line in front: 10 SYS ...
+        ASSERT_EQ(bytes.size(), pixelWidth == 2 ? 17146u : 16403u);
+        EXPECT_EQ(bytes[6], 0x9E);
+        back.desc = ImageDescriptor{};
+        EXPECT_EQ(DecodePrg(bytes, back),
+                  pixelWidth == 2 ? PrgFormat::MulticolorDfli : PrgFormat::HiresDfli);
+        // Everything the picture holds, as the DFLI export keeps it.
+        EXPECT_EQ(EncodeDfliPrg(back), EncodeDfliPrg(image));
+    }
+}
 
+TEST(RunnablePrg, RefusesBytesThatAreNoPlainExport) {
+    static ImageStore store;
+    Image& image = store.image(1);
+    image.desc = ImageDescriptor{"", 320, 200, 2, Layout::Bitmap, ColorMapKind::None, 0, 0};
     std::vector<uint8_t> plain = EncodePrg(image);
     EXPECT_NO_THROW(EncodeRunnablePrg(std::span<const uint8_t>(plain)));
     plain[1] = 0x78;  // the same picture saved at $7800 would not show

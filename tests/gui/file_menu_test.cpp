@@ -55,12 +55,23 @@ private slots:
         QVERIFY(file);
         QStringList names;
         for (QAction* action : file->actions()) names << action->objectName();
-        const QStringList expected{
-            "mnuFileImportPRG",     "mnuFileExportPRG", "mnuFileExportRunnablePRG",
-            "mnuFileExportPicture", "mnuFile2",         "mnuFileImportBMP",
-            "mnuFileImportPicture", "mnuFileImportP4S", "mnuFile3",
-            "mnuFileMRU1",          "mnuFileMRU2",      "mnuFileMRU3",
-            "mnuFileMRU4",          "mnuFile4",         "mnuFileExit"};
+        const QStringList expected{"mnuFileImportPRG",
+                                   "mnuFileExportPRG",
+                                   "mnuFileExportRunnablePRG",
+                                   "mnuFileExportDfliPRG",
+                                   "mnuFileExportCharsetPRG",
+                                   "mnuFileExportPicture",
+                                   "mnuFile2",
+                                   "mnuFileImportBMP",
+                                   "mnuFileImportPicture",
+                                   "mnuFileImportP4S",
+                                   "mnuFile3",
+                                   "mnuFileMRU1",
+                                   "mnuFileMRU2",
+                                   "mnuFileMRU3",
+                                   "mnuFileMRU4",
+                                   "mnuFile4",
+                                   "mnuFileExit"};
         const int start = int(names.indexOf("mnuFileImportPRG"));
         QVERIFY(start >= 0);
         QCOMPARE(names.mid(start), expected);
@@ -72,6 +83,8 @@ private slots:
         } items[] = {{"mnuFileImportPRG", "Import .PRG", "Ctrl+L"},
                      {"mnuFileExportPRG", "Export .PRG", "Ctrl+S"},
                      {"mnuFileExportRunnablePRG", "Export Runnable .PRG...", ""},
+                     {"mnuFileExportDfliPRG", "Export DFLI .PRG...", ""},
+                     {"mnuFileExportCharsetPRG", "Export Charset .PRG...", ""},
                      {"mnuFileImportBMP", "Import .BMP", "Ctrl+O"}};
         for (const auto& item : items) {
             QAction* action = form.action(item.name);

@@ -62,15 +62,24 @@ void mnuFileExportPRGClick(Editor& editor) {
     if (const auto path = editor.platform().SaveFileDialog(kSavePrg)) ExportPrgFile(editor, *path);
 }
 
-void mnuFileExportRunnablePRGClick(Editor& editor) {
-    if (!CanExportRunnable(editor.currentImage())) {
-        editor.platform().ShowMessage(kRunnableDfliMessage);
-        return;
-    }
-    // Not listed among the recent files: they are imported when chosen, and
-    // a runnable file is a program, not a layout the import knows.
+void mnuFileExportDfliPRGClick(Editor& editor) {
     if (const auto path = editor.platform().SaveFileDialog(kSavePrg))
-        editor.platform().WriteFile(*path, EncodeRunnablePrg(editor.currentImage()));
+        ExportPrgFile(editor, *path, PrgLayout::Dfli);
+}
+
+void mnuFileExportCharsetPRGClick(Editor& editor) {
+    if (const auto path = editor.platform().SaveFileDialog(kSavePrg))
+        ExportPrgFile(editor, *path, PrgLayout::Charset);
+}
+
+void mnuFileExportRunnablePRGClick(Editor& editor) {
+    // Not listed among the recent files: a runnable file is a program first.
+    const Image& image = editor.currentImage();
+    if (const auto path = editor.platform().SaveFileDialog(kSavePrg)) {
+        editor.platform().WriteFile(*path, EncodeRunnablePrg(image));
+        const std::vector<std::string> lost = PrgLeftOut(image, RunnablePrgLayout(image));
+        if (!lost.empty()) editor.ShowStatus("Export Runnable .PRG " + LeftOutText(lost) + ".");
+    }
 }
 
 void mnuFileImportBMPClick(Editor& editor) {

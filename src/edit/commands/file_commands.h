@@ -13,6 +13,9 @@ void mnuFileExportPRGClick(Editor& editor);
 // Writes the current image as a .PRG the Plus/4 LOADs and RUNs to show it; a
 // DFLI image is refused before the save dialog.
 void mnuFileExportRunnablePRGClick(Editor& editor);
+// The layouts that keep a DFLI picture's four banks and a character set.
+void mnuFileExportDfliPRGClick(Editor& editor);
+void mnuFileExportCharsetPRGClick(Editor& editor);
 void mnuFileImportBMPClick(Editor& editor);
 void mnuFileImportPictureClick(Editor& editor);
 void mnuFileExitClick(Editor& editor);
