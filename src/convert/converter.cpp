@@ -19,8 +19,8 @@
 #include "formats/picture_export.h"
 #include "formats/picture_import.h"
 #include "formats/prg_format.h"
-#include "formats/prg_parts.h"
 #include "formats/prg_layouts.h"
+#include "formats/prg_parts.h"
 #include "formats/runnable_prg.h"
 #include "formats/source_text.h"
 

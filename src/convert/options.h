@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "conversion/picture_conversion.h"
+#include "formats/prg_layouts.h"
 #include "formats/prg_parts.h"
 #include "formats/source_syntax.h"
-#include "formats/prg_layouts.h"
 
 namespace pixolat {
 
