@@ -318,6 +318,12 @@ Picture ReadPictureFile(const std::string& path, int maxWidth, int maxHeight,
     const QImage image = Decode(file, path, QSize(maxWidth, maxHeight), fullSize, picture.damage);
     picture.width = std::min(image.width(), maxWidth);
     picture.height = std::min(image.height(), maxHeight);
+    // A reader that did not tell the size before decoding was held only by
+    // the toolkit's limit; the kept part is counted now.
+    const std::int64_t held =
+        std::int64_t(image.sizeInBytes()) + SizeProduct(picture.width, picture.height) * 4;
+    if (held > kPictureDecodeBudget)
+        throw Error(LoadFailure(path, TooLarge(image.width(), image.height(), held)));
     picture.pixels.resize(std::size_t(picture.width) * std::size_t(picture.height));
     // Expanded a strip of rows at a time, so that the decoded picture and the
     // kept one are the only whole copies.
