@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 #include <numeric>
+#include <stdexcept>
 
 #include "conversion/cell_dithering.h"
 #include "conversion/parallel.h"
@@ -494,12 +495,15 @@ bool ConvertScaled(const LinearPicture& scaled, const ConversionOptions& options
     auto wanted = [&] { return !abandoned || !abandoned(); };
     const TargetGrid grid = GridOf(options);
     const int screenWidth = grid.width * grid.pixelWidth;
+    // A picture of another size was scaled for other options: converting
+    // anything in its place would be a wrong picture that looks like success.
+    if (scaled.width != screenWidth || scaled.height != grid.height ||
+        scaled.pixels.size() != std::size_t(screenWidth) * std::size_t(grid.height))
+        throw std::invalid_argument("the scaled picture is " + std::to_string(scaled.width) +
+                                    " x " + std::to_string(scaled.height) + ", not the " +
+                                    std::to_string(screenWidth) + " x " +
+                                    std::to_string(grid.height) + " of the options");
     LinearPicture screen = scaled;
-    if (screen.width != screenWidth || screen.height != grid.height ||
-        screen.pixels.size() != std::size_t(screenWidth) * std::size_t(grid.height))
-        screen = LinearPicture{
-            screenWidth, grid.height,
-            std::vector<LinearRgb>(std::size_t(screenWidth) * std::size_t(grid.height))};
     Adjust(screen, options.adjustments);
     // The grid's points serve the quick tables and dithering; the screen's
     // the undithered choices.

@@ -67,6 +67,7 @@ LinearPicture ScaleForConversion(const Picture& picture, const ConversionOptions
 // and bitmap layout; every bank holds the colors, so the kind can be changed.
 // `abandoned`, when given, is asked between the steps: once it says true,
 // the conversion stops and returns false, the result's image left as it was.
+// A picture of another size throws std::invalid_argument.
 bool ConvertScaled(const LinearPicture& scaled, const ConversionOptions& options,
                    ConvertedImage& result, const Abandoned& abandoned = {});
 

@@ -97,18 +97,35 @@ LinearPicture ScalePicture(const Picture& picture, int width, int height, int pi
     const std::vector<Taps> columns = AxisTaps(out.width, sw, sx / pixelWidth, offsetX);
     const std::vector<Taps> rows = AxisTaps(out.height, sh, sy, offsetY);
 
-    // Rows first: every source row that a target row needs, resampled across.
-    std::vector<LinearRgb> sourceRow(std::size_t(sw), LinearRgb{});
-    std::vector<LinearRgb> across(std::size_t(sh) * std::size_t(out.width), LinearRgb{});
-    int firstRow = sh, lastRow = -1;
+    // Rows first: each source row that a target row needs is resampled across
+    // once, then added into every target row that uses it. Only one such row
+    // is held, so the memory follows the picture, not its shape (a tall, thin
+    // picture has many rows each resampled to the full target width). The
+    // sums come in the same order as target row by target row.
+    struct Use {
+        int target;
+        float weight;
+    };
+    std::vector<std::size_t> firstUse(std::size_t(sh) + 1, 0);
     for (const Taps& t : rows)
-        if (!t.weights.empty()) {
-            firstRow = std::min(firstRow, std::max(t.first, 0));
-            lastRow = std::max(lastRow, std::min(t.first + int(t.weights.size()) - 1, sh - 1));
+        for (std::size_t k = 0; k < t.weights.size(); ++k)
+            ++firstUse[std::size_t(std::clamp(t.first + int(k), 0, sh - 1)) + 1];
+    for (int y = 0; y < sh; ++y) firstUse[std::size_t(y) + 1] += firstUse[std::size_t(y)];
+    std::vector<Use> uses(firstUse.back());
+    {
+        std::vector<std::size_t> next(firstUse.begin(), firstUse.end() - 1);
+        for (int y = 0; y < out.height; ++y) {
+            const Taps& t = rows[std::size_t(y)];
+            for (std::size_t k = 0; k < t.weights.size(); ++k)
+                uses[next[std::size_t(std::clamp(t.first + int(k), 0, sh - 1))]++] = {y,
+                                                                                      t.weights[k]};
         }
-    for (int y = firstRow; y <= lastRow; ++y) {
+    }
+    std::vector<LinearRgb> sourceRow(std::size_t(sw), LinearRgb{});
+    std::vector<LinearRgb> across(std::size_t(out.width), LinearRgb{});
+    for (int y = 0; y < sh; ++y) {
+        if (firstUse[std::size_t(y)] == firstUse[std::size_t(y) + 1]) continue;
         for (int x = 0; x < sw; ++x) sourceRow[std::size_t(x)] = LinearOf(picture.at(x, y));
-        LinearRgb* target = &across[std::size_t(y) * std::size_t(out.width)];
         for (int x = 0; x < out.width; ++x) {
             const Taps& t = columns[std::size_t(x)];
             LinearRgb sum;
@@ -119,27 +136,21 @@ LinearPicture ScalePicture(const Picture& picture, int width, int height, int pi
                 sum.g += t.weights[k] * s.g;
                 sum.b += t.weights[k] * s.b;
             }
-            target[x] = sum;
+            across[std::size_t(x)] = sum;
         }
-    }
-    for (int y = 0; y < out.height; ++y) {
-        const Taps& t = rows[std::size_t(y)];
-        for (int x = 0; x < out.width; ++x) {
-            if (columns[std::size_t(x)].weights.empty()) continue;
-            LinearRgb sum;
-            for (std::size_t k = 0; k < t.weights.size(); ++k) {
-                const LinearRgb& s = across[std::size_t(std::clamp(t.first + int(k), 0, sh - 1)) *
-                                                std::size_t(out.width) +
-                                            std::size_t(x)];
-                sum.r += t.weights[k] * s.r;
-                sum.g += t.weights[k] * s.g;
-                sum.b += t.weights[k] * s.b;
+        for (std::size_t u = firstUse[std::size_t(y)]; u < firstUse[std::size_t(y) + 1]; ++u) {
+            LinearRgb* target = &out.pixels[std::size_t(uses[u].target) * std::size_t(out.width)];
+            const float w = uses[u].weight;
+            for (int x = 0; x < out.width; ++x) {
+                if (columns[std::size_t(x)].weights.empty()) continue;
+                target[x].r += w * across[std::size_t(x)].r;
+                target[x].g += w * across[std::size_t(x)].g;
+                target[x].b += w * across[std::size_t(x)].b;
             }
-            // The filter's negative lobes may overshoot.
-            out.pixels[std::size_t(y) * std::size_t(out.width) + std::size_t(x)] = {
-                Clamp01(sum.r), Clamp01(sum.g), Clamp01(sum.b)};
         }
     }
+    // The filter's negative lobes may overshoot.
+    for (LinearRgb& p : out.pixels) p = {Clamp01(p.r), Clamp01(p.g), Clamp01(p.b)};
     return out;
 }
 

@@ -109,9 +109,13 @@ void WriteAll(int fd, const std::vector<uint8_t>& bytes, const auto& fail) {
 }
 
 // Devices and pipes cannot be replaced by a rename: they are written directly.
+// A pipe that nothing reads is refused at once instead of waited on.
 void WriteInPlace(const std::string& path, const std::vector<uint8_t>& bytes) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0 && errno == ENXIO)
+        throw Error(path + " is a pipe that no program reads; nothing was written");
     if (fd < 0) Fail("write", path, errno);
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     WriteAll(fd, bytes, [&](int error) {
         ::close(fd);
         Fail("write", path, error);
@@ -119,20 +123,34 @@ void WriteInPlace(const std::string& path, const std::vector<uint8_t>& bytes) {
     if (::close(fd) != 0) Fail("write", path, errno);
 }
 
+// The file opened for reading; what is not a regular file (a pipe, a device,
+// a folder) is refused before anything is read. Without O_NONBLOCK, opening
+// a pipe would wait for a writer.
+int OpenRegularFile(const std::string& path, struct stat& info) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) Fail("read", path, errno);
+    if (::fstat(fd, &info) != 0) {
+        const int error = errno;
+        ::close(fd);
+        Fail("read", path, error);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        ::close(fd);
+        throw Error(path + " is not a regular file; only files are read");
+    }
+    return fd;
+}
+
 }  // namespace
 
 void ReadFileInPieces(const std::string& path, std::size_t limit, const std::string& limitText,
                       const std::function<void(std::string_view)>& piece) {
-    // Without O_NONBLOCK, opening a pipe would wait for a writer.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) Fail("read", path, errno);
+    struct stat info {};
+    const int fd = OpenRegularFile(path, info);
     struct Closer {
         int fd;
         ~Closer() { ::close(fd); }
     } closer{fd};
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) Fail("read", path, errno);
-    if (!S_ISREG(info.st_mode)) throw Error(path + " is not a regular file; only files are read");
     const auto refuse = [&] {
         throw Error(path + " is larger than " + limitText + "; files up to " + limitText +
                     " are read");
@@ -153,13 +171,13 @@ void ReadFileInPieces(const std::string& path, std::size_t limit, const std::str
 }
 
 std::vector<uint8_t> ReadFileStart(const std::string& path, std::size_t limit) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) Fail("read", path, errno);
+    struct stat info {};
+    const int fd = OpenRegularFile(path, info);
     std::vector<uint8_t> bytes;
     uint8_t chunk[65536];
     while (bytes.size() < limit) {
         const ssize_t n = ::read(fd, chunk, std::min(sizeof chunk, limit - bytes.size()));
-        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
         if (n < 0) {
             const int error = errno;
             ::close(fd);
@@ -182,7 +200,7 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path, std::size_t limit,
     if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
         std::size_t(info.st_size) > limit)
         refuse();
-    // A pipe or a file that grew since tells its size only by its end.
+    // A file that grew since tells its size only by its end.
     std::vector<uint8_t> bytes = ReadFileStart(path, limit + 1);
     if (bytes.size() > limit) refuse();
     return bytes;

@@ -9,7 +9,7 @@
 
 namespace pixolat {
 
-// Reads the whole file; a file longer than limit is refused with a message
+// Reads the whole regular file; a file longer than limit is refused with a message
 // that names the limit (limitText, e.g. "2 GiB"), never cut.
 std::vector<uint8_t> ReadWholeFile(const std::string& path, std::size_t limit,
                                    const std::string& limitText);
@@ -21,7 +21,8 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path, std::size_t limit,
 void ReadFileInPieces(const std::string& path, std::size_t limit, const std::string& limitText,
                       const std::function<void(std::string_view)>& piece);
 
-// Reads at most limit bytes from the start of the file.
+// Reads at most limit bytes from the start of the file; what is not a
+// regular file is refused as by ReadFileInPieces.
 std::vector<uint8_t> ReadFileStart(const std::string& path, std::size_t limit);
 
 // Replaces the file with bytes, whole or not at all: the bytes go to a

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <memory>
 #include <random>
+#include <stdexcept>
 #include <thread>
 
 #include "conversion/cell_dithering.h"
@@ -443,6 +444,16 @@ TEST(PictureConversion, AnAbandonedConversionStopsAndLeavesTheResultAsItWas) {
         }
         EXPECT_TRUE(done != untouched);
     }
+    // A picture scaled for other options is an error, never a black success.
+    ConversionOptions options;
+    options.width = 64;
+    options.height = 40;
+    ConversionOptions other = options;
+    other.height = 48;
+    auto result = std::make_unique<ConvertedImage>();
+    EXPECT_THROW(ConvertScaled(ScaleForConversion(picture, other), options, *result),
+                 std::invalid_argument);
+    EXPECT_TRUE(BytesOf(result->image()) == untouched);
 }
 
 TEST(PictureConversion, DitheringShowsAFlatColorsLightOnAverage) {

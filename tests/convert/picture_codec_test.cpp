@@ -156,12 +156,13 @@ TEST(PictureCodec, KeepsOnlyTheUsedCornerAndRefusesHugePicturesByTheirSize) {
     EXPECT_EQ(size.width, 700);
     EXPECT_EQ(size.height, 1100);
 
-    // 8192 x 8192 at 16 bits per sample would take 512 MB: refused before
-    // anything is decoded, with the size, not as a damaged file.
+    // 8192 x 8192 at 16 bits per sample would take 512 MB, and its used
+    // corner 3 MB more: refused before anything is decoded, with the size,
+    // not as a damaged file.
     const std::string huge = dir.filePath("huge.png").toStdString();
     WriteBytes(huge, PngHeaderOnly(8192, 8192));
     EXPECT_EQ(ErrorOf(huge), "Cannot load picture \"" + huge +
-                                 "\". It is 8192 \u00D7 8192 pixels and would take 512 MB to "
+                                 "\". It is 8192 \u00D7 8192 pixels and would take 515 MB to "
                                  "decode; pictures that take up to 96 MB are read.");
     const std::string broken = dir.filePath("broken.png").toStdString();
     WriteBytes(broken, {0x89, 'P', 'N', 'G'});

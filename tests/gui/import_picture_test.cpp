@@ -2,12 +2,18 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QLabel>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <new>
+#include <thread>
 
+#include "app/picture/picture_codec.h"
 #include "app/qt/form_editor.h"
 #include "app/qt/form_import_picture.h"
 #include "edit/image_files.h"
@@ -32,6 +38,17 @@ void OnDialog(std::function<void(TFormImportPicture&)> inside, bool accept) {
 // Waits for a preview after the one counted in `shown`; false when none comes.
 bool NextPreview(const TFormImportPicture& dialog, int shown) {
     return QTest::qWaitFor([&] { return dialog.previewsShown() > shown; }, 30000);
+}
+
+// A photograph of the screen's size, as the benchmark converts it.
+Picture Photograph() {
+    return ReadPictureFile(PIXOLAT_SOURCE_DIR "/bench/pictures/chelsea.png", 640, 1024);
+}
+
+std::vector<uint8_t> Converted(const Picture& picture, const ConversionOptions& options) {
+    auto converted = std::make_unique<ConvertedImage>();
+    ConvertPicture(picture, options, *converted);
+    return EncodePrg(converted->image());
 }
 
 }  // namespace
@@ -123,6 +140,68 @@ private slots:
         QCOMPARE(dithering, int(Dithering::Ordered));
         QCOMPARE(brightness, 28);
         QVERIFY(EncodePrg(editor.currentImage()) == before);
+    }
+
+    void aFailingWorkerIsShownAndOkTakesTheWorkersResult() {
+        const Picture picture = Photograph();
+        std::atomic<bool> failing = true;
+        std::atomic<int> conversions = 0;
+        TFormImportPicture dialog(picture, nullptr, nullptr,
+                                  [&](const LinearPicture& scaled, const ConversionOptions& options,
+                                      ConvertedImage& result, const Abandoned& abandoned) {
+                                      if (failing) throw std::bad_alloc();
+                                      ++conversions;
+                                      return ConvertScaled(scaled, options, result, abandoned);
+                                  });
+        dialog.show();
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                return dialog.imgAfter->text() == "There is not enough memory for this preview.";
+            },
+            30000));
+        // The dialog goes on: the next change is converted and shown.
+        failing = false;
+        dialog.sldBrightness->setValue(10);
+        QVERIFY(QTest::qWaitFor([&] { return dialog.finalPreviewsShown() > 0; }, 30000));
+
+        // OK converts nothing more: the result is the final preview's, and
+        // what converting the picture afresh gives.
+        const int converted = conversions;
+        ConvertedImage result;
+        QElapsedTimer ok;
+        ok.start();
+        dialog.Convert(result.image());
+        const qint64 okMs = ok.elapsed();
+        QCOMPARE(int(conversions), converted);
+        QElapsedTimer afresh;
+        afresh.start();
+        const std::vector<uint8_t> expected = Converted(picture, dialog.Options());
+        qInfo(
+            "Import Picture OK on a 320 x 200 photograph: %lld ms; converting it afresh, as "
+            "OK did on the window thread: %lld ms",
+            okMs, afresh.elapsed());
+        QVERIFY(EncodePrg(result.image()) == expected);
+    }
+
+    void theBeforePictureShowsWhenTheFullPreviewCameFirst() {
+        const Picture picture = Photograph();
+        std::atomic<bool> fullShown = false;
+        TFormImportPicture dialog(
+            picture, nullptr, nullptr,
+            [&](const LinearPicture& scaled, const ConversionOptions& options,
+                ConvertedImage& result, const Abandoned& abandoned) {
+                // The quick, undithered preview is held back until the full one is shown.
+                if (options.dithering == Dithering::None)
+                    for (int wait = 0; wait < 1000 && !fullShown; ++wait)
+                        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                return ConvertScaled(scaled, options, result, abandoned);
+            });
+        QCOMPARE(dialog.Options().dithering, Dithering::Diffusion);
+        dialog.show();
+        QVERIFY(QTest::qWaitFor([&] { return dialog.finalPreviewsShown() > 0; }, 30000));
+        fullShown = true;
+        QVERIFY(QTest::qWaitFor([&] { return !dialog.imgBefore->pixmap().isNull(); }, 10000));
+        QCOMPARE(dialog.finalPreviewsShown(), dialog.previewsShown());
     }
 };
 

@@ -1,5 +1,7 @@
 // The editor window's frame: settings at start and close, the screens stored
 // bounds must lie on, dropped files, keys and help, the dialogs' folder.
+#include <sys/stat.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -89,14 +91,18 @@ private slots:
         const QString note =
             "The settings could not be read; the file is kept as Pixolat.conf.bad and new "
             "settings are saved at close.";
-        // A section cut short, another format, a folder in the store's place.
+        // A section cut short, another format, a folder or a pipe in the
+        // store's place (a pipe hung the start), a store of megabytes.
+        const QByteArray pipe("pipe"), folder;
         for (const QByteArray& bad :
              {QByteArray("[General\nZoom=3\n"), QByteArray("<?xml version=\"1.0\"?>\n<settings>\n"),
-              QByteArray()}) {
+              folder, pipe, "[General]\n;" + QByteArray(2 << 20, 'x') + "\nZoom=3\n"}) {
             QTemporaryDir dir;
             const QString store = dir.filePath("Pixolat.conf");
-            if (bad.isEmpty()) {
+            if (bad == folder) {
                 QVERIFY(QDir().mkdir(store));
+            } else if (bad == pipe) {
+                QVERIFY(mkfifo(QFile::encodeName(store).constData(), 0600) == 0);
             } else {
                 QFile file(store);
                 QVERIFY(file.open(QIODevice::WriteOnly));
@@ -112,7 +118,7 @@ private slots:
                 form.close();
             }
             const QFileInfo kept(store + ".bad");
-            QVERIFY(bad.isEmpty() ? kept.isDir() : kept.isFile());
+            QVERIFY(bad == folder ? kept.isDir() : kept.exists() && kept.isFile() == (bad != pipe));
             QSettings fresh(store, QSettings::IniFormat);
             QCOMPARE(fresh.status(), QSettings::NoError);
             QVERIFY(fresh.contains("WindowState"));

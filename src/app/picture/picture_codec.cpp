@@ -145,6 +145,45 @@ std::string CutShort(const std::optional<DeclaredPicture>& declared, qint64 file
            std::to_string(declared->pixelDataBytes) + " bytes of its pixel data";
 }
 
+// Whether the GIF's blocks run on to its trailer: the toolkit's reader shows
+// a cut one as far as it goes without a word.
+bool GifIsCut(QFile& file) {
+    const qint64 size = file.size();
+    const uchar* bytes = size > 13 ? file.map(0, size) : nullptr;
+    if (bytes == nullptr) return size <= 13;
+    qint64 at = 13;
+    const auto table = [&](uchar flags) {
+        if (flags & 0x80) at += 3 * (qint64(2) << (flags & 7));
+    };
+    // Data sub-blocks up to the empty one; false when the file ends first.
+    const auto blocks = [&] {
+        while (at < size && bytes[at] != 0) at += 1 + bytes[at];
+        return at++ < size;
+    };
+    table(bytes[10]);
+    bool cut = true;
+    while (at < size) {
+        const uchar kind = bytes[at++];
+        if (kind == 0x3B) {
+            cut = false;
+            break;
+        }
+        if (kind == 0x21) {
+            ++at;  // the label
+            if (!blocks()) break;
+        } else if (kind == 0x2C) {
+            if (at + 9 > size) break;
+            table(bytes[at + 8]);
+            at += 10;  // and the code size
+            if (!blocks()) break;
+        } else {
+            break;  // not a block: what follows is no picture data
+        }
+    }
+    file.unmap(const_cast<uchar*>(bytes));
+    return cut;
+}
+
 // What decoding the picture would take, from the toolkit's view of the file
 // and the codec's own reading of its header, whichever is larger.
 struct DecodePlan {
@@ -178,10 +217,21 @@ DecodePlan PlanDecode(const QImageReader& reader, const std::optional<DeclaredPi
                              ? SizeProduct(std::min<std::int64_t>(plan.width, maxSize.width()),
                                            std::min<std::int64_t>(plan.height, maxSize.height()))
                              : SizeProduct(plan.width, plan.height);
-    const std::int64_t decoderBytes = declared ? declared->decoderBytes : 0;
-    plan.bytes = std::min(SizeProduct(plan.decodedPixels, bits) / 8, INT64_MAX - decoderBytes) +
-                 decoderBytes;
+    // Besides the decoder's own memory, the kept part is expanded to 4 bytes a
+    // pixel, the picture handed on; both are held at once.
+    const std::int64_t heldBytes =
+        std::min(declared ? declared->decoderBytes : 0, INT64_MAX / 4) +
+        std::min(SizeProduct(std::min<std::int64_t>(plan.width, maxSize.width()),
+                             std::min<std::int64_t>(plan.height, maxSize.height())),
+                 INT64_MAX / 4) *
+            4;
+    plan.bytes =
+        std::min(SizeProduct(plan.decodedPixels, bits) / 8, INT64_MAX - heldBytes) + heldBytes;
     return plan;
+}
+
+bool IsDrawing(const QByteArray& format) {
+    return format.toLower().startsWith("svg");
 }
 
 void OpenRegularFile(QFile& file, const std::string& path) {
@@ -201,6 +251,11 @@ QImage Decode(QFile& file, const std::string& path, QSize maxSize, PictureSize* 
         std::span(reinterpret_cast<const uint8_t*>(head.constData()), std::size_t(head.size())));
     DecoderMessages messages;
     QImageReader reader(&file);
+    // A drawing is no picture of pixels to convert, and a compressed one can
+    // inflate without bound before its size is known.
+    const QByteArray format = reader.format();
+    if (IsDrawing(format) || head.startsWith("\x1f\x8b"))
+        throw Error(LoadFailure(path, "SVG drawings are not read; save it as a PNG first."));
     const QSize size = reader.size();
     const DecodePlan checked = PlanDecode(reader, declared, maxSize);
     if (checked.width >= 0 && checked.bytes > kPictureDecodeBudget)
@@ -214,7 +269,9 @@ QImage Decode(QFile& file, const std::string& path, QSize maxSize, PictureSize* 
     if (size.isValid() && kept != size) reader.setClipRect(QRect(QPoint(0, 0), kept));
     QImage image = reader.read();
     messages.Release();
-    const std::string cut = CutShort(declared, file.size());
+    std::string cut = CutShort(declared, file.size());
+    if (cut.empty() && format == "gif" && GifIsCut(file))
+        cut = "the file ends before its last picture's data does";
     if (image.isNull()) {
         std::string reason = reader.errorString().toStdString();
         if (!cut.empty())
@@ -258,27 +315,43 @@ Picture ReadPictureFile(const std::string& path, int maxWidth, int maxHeight,
     QFile file(FileName(path));
     OpenRegularFile(file, path);
     Picture picture;
-    QImage image = Decode(file, path, QSize(maxWidth, maxHeight), fullSize, picture.damage);
-    if (image.width() > maxWidth || image.height() > maxHeight)
-        image = image.copy(0, 0, std::min(image.width(), maxWidth),
-                           std::min(image.height(), maxHeight));
-    image = image.convertToFormat(QImage::Format_RGB32);
-    picture.width = image.width();
-    picture.height = image.height();
+    const QImage image = Decode(file, path, QSize(maxWidth, maxHeight), fullSize, picture.damage);
+    picture.width = std::min(image.width(), maxWidth);
+    picture.height = std::min(image.height(), maxHeight);
+    // A reader that did not tell the size before decoding was held only by
+    // the toolkit's limit; the kept part is counted now.
+    const std::int64_t held =
+        std::int64_t(image.sizeInBytes()) + SizeProduct(picture.width, picture.height) * 4;
+    if (held > kPictureDecodeBudget)
+        throw Error(LoadFailure(path, TooLarge(image.width(), image.height(), held)));
     picture.pixels.resize(std::size_t(picture.width) * std::size_t(picture.height));
-    for (int y = 0; y < picture.height; ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < picture.width; ++x) {
-            const QRgb c = line[x];
-            picture.at(x, y) =
-                uint32_t(qRed(c)) | uint32_t(qGreen(c)) << 8 | uint32_t(qBlue(c)) << 16;
+    // Expanded a strip of rows at a time, so that the decoded picture and the
+    // kept one are the only whole copies.
+    const int stripRows = std::max(1, (1 << 20) / std::max(1, 4 * picture.width));
+    for (int top = 0; top < picture.height; top += stripRows) {
+        const int rows = std::min(stripRows, picture.height - top);
+        const bool whole = image.format() == QImage::Format_RGB32;
+        const QImage strip =
+            whole ? image
+                  : image.copy(0, top, picture.width, rows).convertToFormat(QImage::Format_RGB32);
+        if (strip.isNull())
+            throw Error(LoadFailure(path, "There is not enough memory to read its pixels."));
+        const int first = whole ? top : 0;
+        for (int y = 0; y < rows; ++y) {
+            const auto* line = reinterpret_cast<const QRgb*>(strip.constScanLine(first + y));
+            for (int x = 0; x < picture.width; ++x) {
+                const QRgb c = line[x];
+                picture.at(x, top + y) =
+                    uint32_t(qRed(c)) | uint32_t(qGreen(c)) << 8 | uint32_t(qBlue(c)) << 16;
+            }
         }
     }
     return picture;
 }
 
 bool CanReadPictureType(const std::string& extension) {
-    return QImageReader::supportedImageFormats().contains(QByteArray::fromStdString(extension));
+    return !IsDrawing(QByteArray::fromStdString(extension)) &&
+           QImageReader::supportedImageFormats().contains(QByteArray::fromStdString(extension));
 }
 
 std::string PictureTypeOf(std::span<const uint8_t> bytes) {
@@ -287,7 +360,8 @@ std::string PictureTypeOf(std::span<const uint8_t> bytes) {
     QBuffer buffer;
     buffer.setData(data);
     if (!buffer.open(QIODevice::ReadOnly)) return {};
-    return QImageReader::imageFormat(&buffer).toLower().toStdString();
+    const QByteArray format = QImageReader::imageFormat(&buffer).toLower();
+    return IsDrawing(format) ? std::string() : format.toStdString();
 }
 
 std::vector<uint8_t> EncodePictureFile(const Picture& picture, PictureFileType type) {

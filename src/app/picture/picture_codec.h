@@ -12,8 +12,8 @@
 
 namespace pixolat {
 
-// A decoded picture never takes more than this many bytes before it is cut
-// to the part that is used, whatever its file claims.
+// A decoded picture and the part of it that is kept, at 4 bytes a pixel,
+// never take more than this many bytes together, whatever its file claims.
 inline constexpr std::int64_t kPictureDecodeBudget = std::int64_t(96) << 20;
 
 struct PictureSize {
@@ -24,8 +24,8 @@ struct PictureSize {
 // Reads the picture file at path; only its top-left maxWidth x maxHeight part
 // is kept, and where the format allows it only that part is decoded. A picture
 // whose decoding would take more than the budget is refused with a message
-// that names its size. fullSize, when given, receives the size of the whole
-// picture.
+// that names its size, an SVG drawing with one that says so. fullSize, when given, receives the
+// size of the whole picture.
 Picture ReadPictureFile(const std::string& path, int maxWidth, int maxHeight,
                         PictureSize* fullSize = nullptr);
 

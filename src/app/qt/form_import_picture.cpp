@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "document/colors.h"
@@ -76,8 +77,12 @@ QSlider* Slider(int low, int high, int value) {
 
 }  // namespace
 
-TFormImportPicture::TFormImportPicture(const Picture& picture, QSettings* settings, QWidget* parent)
-    : QDialog(parent), picture_(picture), settings_(settings) {
+TFormImportPicture::TFormImportPicture(const Picture& picture, QSettings* settings, QWidget* parent,
+                                       Conversion conversion)
+    : QDialog(parent),
+      picture_(picture),
+      settings_(settings),
+      conversion_(conversion ? std::move(conversion) : Conversion(ConvertScaled)) {
     setObjectName("TFormImportPicture");
     setWindowTitle("Import Picture");
     BuildControls();
@@ -220,7 +225,18 @@ ConversionOptions TFormImportPicture::Options() const {
     return options;
 }
 
-void TFormImportPicture::Convert(Image& result) const {
+void TFormImportPicture::Convert(Image& result) {
+    {
+        std::unique_lock lock(mutex_);
+        finished_.wait(lock,
+                       [&] { return importedFor_ == generation_ || failedFor_ == generation_; });
+        if (importedFor_ == generation_) {
+            StoreConvertedImage(imported_.image(), result);
+            return;
+        }
+    }
+    // What failed there is tried once more here; a failure again is the
+    // command's, shown as its error.
     auto converted = std::make_unique<ConvertedImage>();
     ConvertPicture(picture_, Options(), *converted);
     StoreConvertedImage(converted->image(), result);
@@ -240,20 +256,32 @@ void TFormImportPicture::RequestPreview() {
 
 void TFormImportPicture::ShowPreview(uint64_t generation, const QImage& before, const QImage& after,
                                      bool final) {
+    bool showAfter = true;
     {
         // A preview of options changed since is dropped; the newer one comes.
         std::lock_guard lock(mutex_);
         if (generation != generation_) return;
-        if (!final && finalShown_ == generation) return;
+        // A quick preview after the full one of the same options brings only
+        // the "before" picture.
+        showAfter = final || finalShown_ != generation;
         if (final) finalShown_ = generation;
     }
     const QSize size(320 * kPreviewZoom, 200 * kPreviewZoom);
     if (!before.isNull())
         imgBefore->setPixmap(QPixmap::fromImage(
             before.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+    if (!showAfter) return;
     imgAfter->setPixmap(QPixmap::fromImage(after.scaled(size)));
     ++previewsShown_;
     if (final) ++finalPreviewsShown_;
+}
+
+void TFormImportPicture::ShowFailure(uint64_t generation, const QString& text) {
+    {
+        std::lock_guard lock(mutex_);
+        if (generation != generation_) return;
+    }
+    imgAfter->setText(text);
 }
 
 std::shared_ptr<const LinearPicture> TFormImportPicture::ScaledFor(
@@ -273,7 +301,7 @@ std::shared_ptr<const LinearPicture> TFormImportPicture::ScaledFor(
 // worker's result replaces its preview. A dithered conversion takes several
 // times as long, so a change still shows at once while one is under way.
 void TFormImportPicture::Work(bool dithered) {
-    auto converted = std::make_unique<ConvertedImage>();
+    std::unique_ptr<ConvertedImage> converted;
     std::shared_ptr<const LinearPicture> scaled;
     // Not an optional: GCC's optimiser then takes its members for unset.
     Adjustments beforeFor{};
@@ -291,34 +319,71 @@ void TFormImportPicture::Work(bool dithered) {
             pending.reset();
             generation = generation_;
         }
-        // Both modes convert from the picture on the screen's pixels.
-        std::shared_ptr<const LinearPicture> nowScaled = ScaledFor(options);
-        if (nowScaled != scaled) haveBefore = false;
-        scaled = std::move(nowScaled);
-        if (!dithered && (!haveBefore || !SameAdjustments(beforeFor, options.adjustments))) {
-            LinearPicture adjusted = *scaled;
-            Adjust(adjusted, options.adjustments);
-            before = PictureImage(adjusted);
-            beforeFor = options.adjustments;
-            haveBefore = true;
+        // Whatever fails (memory above all) fails this preview, not the
+        // editor: it is shown, and the next change tries again.
+        try {
+            if (!converted) converted = std::make_unique<ConvertedImage>();
+            // Both modes convert from the picture on the screen's pixels.
+            std::shared_ptr<const LinearPicture> nowScaled = ScaledFor(options);
+            if (nowScaled != scaled) haveBefore = false;
+            scaled = std::move(nowScaled);
+            if (!dithered && (!haveBefore || !SameAdjustments(beforeFor, options.adjustments))) {
+                haveBefore = false;
+                LinearPicture adjusted = *scaled;
+                Adjust(adjusted, options.adjustments);
+                before = PictureImage(adjusted);
+                beforeFor = options.adjustments;
+                haveBefore = true;
+            }
+            const bool final =
+                dithered || options.dithering == Dithering::None || options.strength == 0;
+            if (!final) options.dithering = Dithering::None;
+            // A conversion whose options changed on the way gives way to the new ones.
+            const auto abandoned = [&] {
+                std::lock_guard lock(mutex_);
+                return stop_ || generation_ != generation;
+            };
+            if (!conversion_(*scaled, options, *converted, abandoned)) continue;
+            if (final) {
+                {
+                    std::lock_guard lock(mutex_);
+                    if (generation == generation_) {
+                        StoreConvertedImage(converted->image(), imported_.image());
+                        importedFor_ = generation;
+                    }
+                }
+                finished_.notify_all();
+            }
+            const QImage after = ConvertedImageOf(converted->image());
+            const QImage shownBefore = dithered ? QImage() : before;
+            QMetaObject::invokeMethod(
+                this,
+                [this, generation, shownBefore, after, final] {
+                    ShowPreview(generation, shownBefore, after, final);
+                },
+                Qt::QueuedConnection);
+        } catch (const std::exception& e) {
+            // What was under way may be half made.
+            converted.reset();
+            scaled.reset();
+            haveBefore = false;
+            {
+                std::lock_guard lock(mutex_);
+                failedFor_ = generation;
+            }
+            finished_.notify_all();
+            try {
+                const QString text =
+                    dynamic_cast<const std::bad_alloc*>(&e)
+                        ? QString("There is not enough memory for this preview.")
+                        : "The preview could not be made: " + QString::fromStdString(e.what());
+                QMetaObject::invokeMethod(
+                    this, [this, generation, text] { ShowFailure(generation, text); },
+                    Qt::QueuedConnection);
+            } catch (const std::exception&) {
+                // Saying so needs memory too; OK still converts.
+            }
         }
-        const bool final =
-            dithered || options.dithering == Dithering::None || options.strength == 0;
-        if (!final) options.dithering = Dithering::None;
-        // A conversion whose options changed on the way gives way to the new ones.
-        const auto abandoned = [&] {
-            std::lock_guard lock(mutex_);
-            return stop_ || generation_ != generation;
-        };
-        if (!ConvertScaled(*scaled, options, *converted, abandoned)) continue;
-        const QImage after = ConvertedImageOf(converted->image());
-        const QImage shownBefore = dithered ? QImage() : before;
-        QMetaObject::invokeMethod(
-            this,
-            [this, generation, shownBefore, after, final] {
-                ShowPreview(generation, shownBefore, after, final);
-            },
-            Qt::QueuedConnection);
     }
 }
 

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -27,16 +28,23 @@ namespace pixolat {
 class TFormImportPicture : public QDialog {
     Q_OBJECT
 public:
+    // The conversion the workers run (ConvertScaled unless a test counts or
+    // fails them).
+    using Conversion = std::function<bool(const LinearPicture&, const ConversionOptions&,
+                                          ConvertedImage&, const Abandoned&)>;
+
     // The controls start as the settings left them at the last OK (when
     // given), and OK saves them there.
     TFormImportPicture(const Picture& picture, QSettings* settings = nullptr,
-                       QWidget* parent = nullptr);
+                       QWidget* parent = nullptr, Conversion conversion = {});
     ~TFormImportPicture() override;
 
     // The options the controls show.
     ConversionOptions Options() const;
-    // Converts the picture with the shown options into result (on OK).
-    void Convert(Image& result) const;
+    // The picture converted with the shown options into result (on OK): the
+    // workers' result for them, waited for if it is still under way, and
+    // converted here only when the workers failed.
+    void Convert(Image& result);
     // How many previews have been shown, and how many of them show the
     // options in full (dithered too), for tests that wait for one.
     int previewsShown() const { return previewsShown_; }
@@ -62,6 +70,8 @@ private:
     // before may be null (kept as shown); a final preview is not replaced by
     // a quick one of the same options.
     void ShowPreview(uint64_t generation, const QImage& before, const QImage& after, bool final);
+    // A worker's failure, shown in place of its preview.
+    void ShowFailure(uint64_t generation, const QString& text);
     // The quick worker converts without dithering; the other, dithered.
     void Work(bool dithered);
     // The picture scaled for the options' fitting: made by whichever worker
@@ -70,6 +80,7 @@ private:
 
     const Picture& picture_;
     QSettings* settings_ = nullptr;
+    Conversion conversion_;
     int previewsShown_ = 0, finalPreviewsShown_ = 0;
 
     std::mutex mutex_;
@@ -78,6 +89,11 @@ private:
     uint64_t generation_ = 0;
     uint64_t finalShown_ = 0;  // the generation of the last final preview
     bool stop_ = false;
+    // The last result that shows the options in full, for OK, and the
+    // generation it is of; the generation of the last failure.
+    std::condition_variable finished_;
+    ConvertedImage imported_;
+    uint64_t importedFor_ = 0, failedFor_ = 0;
     std::thread worker_, ditherWorker_;
 
     std::mutex scaleMutex_;

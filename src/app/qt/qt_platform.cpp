@@ -89,32 +89,47 @@ QtPlatform::QtPlatform() {
 }
 
 QSettings& QtPlatform::Settings() {
-    if (!settings_) OpenSettings(std::make_unique<QSettings>("Varno", "Pixolat"));
+    // The user's store where the toolkit keeps it, looked at before the
+    // toolkit opens (and reads) it.
+    if (!settings_)
+        OpenSettings(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                         "/Varno/Pixolat.conf",
+                     QSettings::NativeFormat,
+                     [] { return std::make_unique<QSettings>("Varno", "Pixolat"); });
     return *settings_;
 }
 
 void QtPlatform::UseSettingsFile(const QString& path) {
-    OpenSettings(std::make_unique<QSettings>(path, QSettings::IniFormat));
+    OpenSettings(path, QSettings::IniFormat,
+                 [&] { return std::make_unique<QSettings>(path, QSettings::IniFormat); });
 }
 
 // A store that cannot be read (a line cut short, another format, a folder in
 // its place) would read every setting as missing and never be written again:
-// it is kept beside, under ".bad", and a fresh store is written at close.
-void QtPlatform::OpenSettings(std::unique_ptr<QSettings> settings) {
-    const QString file = settings->fileName();
+// it is kept beside, under ".bad", and a fresh store is written at close. What
+// is no regular file (a pipe would wait for a writer for ever) or far larger
+// than any store this program writes is set aside so before it is read.
+void QtPlatform::OpenSettings(const QString& file, QSettings::Format format,
+                              const std::function<std::unique_ptr<QSettings>()>& open) {
+    const auto readable = [](const QFileInfo& info) {
+        constexpr qint64 kLargestStore = 1 << 20;
+        return !info.exists() || (info.isFile() && info.size() <= kLargestStore);
+    };
     const QFileInfo info(file);
-    settings->allKeys();  // the store is read, and its status known, on first use
-    if (!info.exists() || (info.isFile() && settings->status() != QSettings::FormatError)) {
-        settings_ = std::move(settings);
-        return;
+    if (readable(info)) {
+        std::unique_ptr<QSettings> settings = open();
+        settings->allKeys();  // the store is read, and its status known, on first use
+        if (!info.exists() || settings->status() != QSettings::FormatError) {
+            settings_ = std::move(settings);
+            return;
+        }
     }
-    const QSettings::Format format = settings->format();
-    settings.reset();
     settings_.reset();
     const QString kept = file + ".bad";
     if (QFileInfo(kept).isFile()) QFile::remove(kept);
     const bool moved = QDir().rename(file, kept);
-    settings_ = std::make_unique<QSettings>(file, format);
+    // One that stays in place is never read: the settings last for the session.
+    settings_ = std::make_unique<QSettings>(readable(QFileInfo(file)) ? file : QString(), format);
     settingsNote_ = moved ? "The settings could not be read; the file is kept as " +
                                 S(QFileInfo(kept).fileName()) +
                                 " and new settings are saved at close."
@@ -307,7 +322,8 @@ std::optional<std::string> QtPlatform::SaveFileDialog(const FileDialogOptions& o
 std::optional<std::string> QtPlatform::OpenPictureDialog() {
     QStringList patterns;
     for (const QByteArray& format : QImageReader::supportedImageFormats())
-        patterns << "*." + QString::fromLatin1(format);
+        if (CanReadPictureType(format.toStdString()))
+            patterns << "*." + QString::fromLatin1(format);
     QFileDialog dialog(parentWidget());
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilter("All pictures (" + patterns.join(' ') + ");;All Files (*)");

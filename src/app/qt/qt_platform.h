@@ -5,6 +5,7 @@
 #include <QList>
 #include <QPointer>
 #include <QRect>
+#include <QSettings>
 #include <functional>
 #include <memory>
 
@@ -115,7 +116,8 @@ private:
     QWidget* parentWidget();
     HelpViewer& EnsureHelpViewer();
     QSettings& Settings();
-    void OpenSettings(std::unique_ptr<QSettings> settings);
+    void OpenSettings(const QString& file, QSettings::Format format,
+                      const std::function<std::unique_ptr<QSettings>()>& open);
     PlatformWindow* window_ = nullptr;
     QElapsedTimer clock_;
     QPointer<HelpViewer> helpViewer_;
