@@ -9,14 +9,15 @@
 //
 //   pixolat_conversion_quality [--metric lab|weighted] [--only MODE] [--write FOLDER]
 //                              [--exhaustive | --exhaustive-globals] [--runs N]
-//                              [--anchor FOLDER] [PICTURE ...]
+//                              [--anchor FOLDER] [--dfli] [PICTURE ...]
 //
 // --anchor names a folder of another converter's results on the same
 // pictures: NAME_mc.png, the half-width source of multicolor (which our
 // multicolor then converts and is judged against), and NAME_hires_*_off.png,
 // NAME_mc_*_off.png (undithered) and other NAME_hires_*.png, NAME_mc_*.png
 // (dithered; the best counts). Their S-CIELAB is printed beside ours, with
-// the worst ratio of ours to theirs.
+// the worst ratio of ours to theirs. --dfli converts with DFLI's color map
+// (the cell colors per pair of rows) in every mode.
 //   pixolat_conversion_quality --prepare INPUT OUTPUT.png
 //
 // --exhaustive also prints, for the undithered modes, the least difference
@@ -362,6 +363,7 @@ int main(int argc, char** argv) {
     std::string anchorFolder;  // another converter's results, scored beside ours
     std::string only;          // one mode's name, for profiling
     bool exhaustive = false;
+    bool dfli = false;
     bool searchGlobals = false;  // with --exhaustive-globals, slow
     int runs = 3;                // the fastest counts
     for (int i = 1; i < argc; ++i) {
@@ -377,6 +379,10 @@ int main(int argc, char** argv) {
         }
         if (arg == "--runs" && i + 1 < argc) {
             runs = std::max(1, std::atoi(argv[++i]));
+            continue;
+        }
+        if (arg == "--dfli") {
+            dfli = true;
             continue;
         }
         if (arg == "--exhaustive") {
@@ -449,6 +455,7 @@ int main(int argc, char** argv) {
             options.multicolor = kModes[m].multicolor;
             options.dithering = kModes[m].dithering;
             options.metric = metric;
+            options.dfli = dfli;
             // The fastest of the runs: the time of the conversion, not of the machine's other
             // work.
             double best = 1e9;
