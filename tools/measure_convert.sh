@@ -84,3 +84,23 @@ measure "/bin/true" /bin/true
 measure ".prg -> .asm" "$program" "$work/in.prg" "$work/out.asm"
 measure ".asm -> .prg" "$program" "$work/in.asm" "$work/out.prg"
 measure ".prg -> .png" "$program" "$work/in.prg" "$work/out.png"
+
+# Photographs, reading the PNG included (what a user's conversion costs), and
+# an 8 x 8 PNG: nearly all of its time is loading the picture codec and
+# decoding, the share of every picture conversion that is not the conversion.
+photo=bench/pictures/${PHOTO:-astronaut}.png
+python3 - "$work/tiny.png" <<'EOF2'
+import struct, sys, zlib
+def chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+rows = b"".join(b"\0" + bytes((x * 32 + y) % 256 for x in range(24)) for y in range(8))
+png = (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", 8, 8, 8, 2, 0, 0, 0))
+       + chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))
+open(sys.argv[1], "wb").write(png)
+EOF2
+measure "8x8 .png" "$program" --convert hires --dither none "$work/tiny.png" "$work/t.prg"
+for mode in hires multicolor; do
+    for dither in none diffusion; do
+        measure "$mode $dither" "$program" --convert "$mode" --dither "$dither" "$photo" "$work/p.prg"
+    done
+done

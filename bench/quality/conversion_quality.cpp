@@ -3,11 +3,21 @@
 // editor's colors, and the mean CIEDE2000 difference to the photograph taken
 // pixel by pixel (without dithering) or after a 3 x 3 Gaussian blur of both
 // in linear light (with dithering, as dither mixes on a screen). Prints a
-// table of differences per picture and mode, and the CPU time per conversion.
+// table of differences per picture and mode, and the CPU time per conversion;
+// then S-CIELAB per picture and mode (mean, 95th percentile, share of pixels
+// above 10), by which the dithered modes are judged.
 //
 //   pixolat_conversion_quality [--metric lab|weighted] [--only MODE] [--write FOLDER]
 //                              [--exhaustive | --exhaustive-globals] [--runs N]
-//                              [PICTURE ...]
+//                              [--anchor FOLDER] [--dfli] [PICTURE ...]
+//
+// --anchor names a folder of another converter's results on the same
+// pictures: NAME_mc.png, the half-width source of multicolor (which our
+// multicolor then converts and is judged against), and NAME_hires_*_off.png,
+// NAME_mc_*_off.png (undithered) and other NAME_hires_*.png, NAME_mc_*.png
+// (dithered; the best counts). Their S-CIELAB is printed beside ours, with
+// the worst ratio of ours to theirs. --dfli converts with DFLI's color map
+// (the cell colors per pair of rows) in every mode.
 //   pixolat_conversion_quality --prepare INPUT OUTPUT.png
 //
 // --exhaustive also prints, for the undithered modes, the least difference
@@ -88,6 +98,139 @@ double MeanDifference(const LinearImage& a, const LinearImage& b) {
     for (std::size_t i = 0; i < a.size(); ++i)
         sum += Ciede2000(LabFromLinear(a[i]), LabFromLinear(b[i]));
     return sum / double(a.size());
+}
+
+// Spatial CIELAB (Zhang and Wandell): both pictures in an opponent space
+// (luminance, red-green, blue-yellow, from CIE XYZ), each channel filtered by
+// the eye's contrast sensitivity (sums of Gaussians whose spreads are in
+// degrees, here 23 samples per degree: 320 pixels across 14 degrees), then
+// CIELAB and CIEDE2000 per pixel. It sees the error of whole cells (blocks,
+// a wrong hue over an area) while fine dither mixes as the eye mixes it.
+// Computed as the anchor's scoring script computes it (its matrix, white and
+// companding, Gaussians cut at 4 sigma, edges mirrored), in double.
+struct SpatialFigures {
+    double mean = 0, p95 = 0, over10 = 0;  // over10: share of pixels above 10
+};
+
+using Plane = std::vector<double>;
+
+// One-dimensional Gaussian of sigma along rows (step 1) or columns, the
+// picture mirrored about its edges as often as the kernel needs.
+void GaussianPass(const Plane& in, Plane& out, int width, int height, double sigma, bool across) {
+    const int radius = int(4.0 * sigma + 0.5);
+    std::vector<double> kernel(std::size_t(2 * radius + 1));
+    double sum = 0;
+    for (int i = -radius; i <= radius; ++i)
+        sum += kernel[std::size_t(i + radius)] = std::exp(-0.5 * double(i * i) / (sigma * sigma));
+    for (double& k : kernel) k /= sum;
+    const int n = across ? width : height;
+    auto mirrored = [n](int i) {
+        i %= 2 * n;
+        if (i < 0) i += 2 * n;
+        return i < n ? i : 2 * n - 1 - i;
+    };
+    std::vector<int> index(std::size_t(n + 2 * radius));
+    for (int i = 0; i < n + 2 * radius; ++i) index[std::size_t(i)] = mirrored(i - radius);
+    out.assign(in.size(), 0.0);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const int at = across ? x : y;
+            double total = 0;
+            for (int k = 0; k <= 2 * radius; ++k) {
+                const int j = index[std::size_t(at + k)];
+                total += kernel[std::size_t(k)] *
+                         in[std::size_t(across ? y * width + j : j * width + x)];
+            }
+            out[std::size_t(y * width + x)] = total;
+        }
+}
+
+std::vector<Lab> SpatialLab(const Picture& picture, double samplesPerDegree) {
+    constexpr double kToXyz[3][3] = {{0.412453, 0.357580, 0.180423},
+                                     {0.212671, 0.715160, 0.072169},
+                                     {0.019334, 0.119193, 0.950227}};
+    constexpr double kOpponent[3][3] = {
+        {0.279, 0.720, -0.107}, {-0.449, 0.290, -0.077}, {0.086, -0.590, 0.501}};
+    struct Term {
+        double weight, spread;
+    };
+    const std::vector<Term> filters[3] = {
+        {{1.00327, 0.0500}, {0.114416, 0.2250}, {-0.117686, 7.0000}},
+        {{0.616725, 0.0685}, {0.383275, 0.8260}},
+        {{0.567885, 0.0920}, {0.432115, 0.6451}}};
+    const int width = picture.width, height = picture.height;
+    const std::size_t n = picture.pixels.size();
+    Plane opponent[3];
+    for (Plane& p : opponent) p.resize(n);
+    auto linear = [](int byte) {
+        const double c = byte / 255.0;
+        return c > 0.04045 ? std::pow((c + 0.055) / 1.055, 2.4) : c / 12.92;
+    };
+    for (std::size_t i = 0; i < n; ++i) {
+        const RgbColor c = picture.pixels[i];
+        const double rgb[3] = {linear(RedOf(c)), linear(GreenOf(c)), linear(BlueOf(c))};
+        double xyz[3];
+        for (int r = 0; r < 3; ++r)
+            xyz[r] = kToXyz[r][0] * rgb[0] + kToXyz[r][1] * rgb[1] + kToXyz[r][2] * rgb[2];
+        for (int r = 0; r < 3; ++r)
+            opponent[r][i] =
+                kOpponent[r][0] * xyz[0] + kOpponent[r][1] * xyz[1] + kOpponent[r][2] * xyz[2];
+    }
+    Plane filtered[3], pass, blurred;
+    for (int c = 0; c < 3; ++c) {
+        filtered[c].assign(n, 0.0);
+        for (const Term& term : filters[c]) {
+            const double sigma = term.spread * samplesPerDegree / std::sqrt(2.0);
+            GaussianPass(opponent[c], pass, width, height, sigma, false);
+            GaussianPass(pass, blurred, width, height, sigma, true);
+            for (std::size_t i = 0; i < n; ++i) filtered[c][i] += term.weight * blurred[i];
+        }
+    }
+    // Back to XYZ by the opponent matrix's inverse (by cofactors).
+    const auto& m = kOpponent;
+    const double det = m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
+                       m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
+                       m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
+    double inv[3][3];
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c) {
+            const int r1 = (c + 1) % 3, r2 = (c + 2) % 3, c1 = (r + 1) % 3, c2 = (r + 2) % 3;
+            inv[r][c] = (m[r1][c1] * m[r2][c2] - m[r1][c2] * m[r2][c1]) / det;
+        }
+    constexpr double kWhite[3] = {0.95047, 1.0, 1.08883};
+    std::vector<Lab> out(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        double f[3];
+        for (int r = 0; r < 3; ++r) {
+            const double v = std::max(0.0, inv[r][0] * filtered[0][i] + inv[r][1] * filtered[1][i] +
+                                               inv[r][2] * filtered[2][i]) /
+                             kWhite[r];
+            f[r] = v > 0.008856 ? std::cbrt(v) : 7.787 * v + 16.0 / 116.0;
+        }
+        out[i] = {float(116.0 * f[1] - 16.0), float(500.0 * (f[0] - f[1])),
+                  float(200.0 * (f[1] - f[2]))};
+    }
+    return out;
+}
+
+SpatialFigures SpatialDifference(const std::vector<Lab>& source, const Picture& result) {
+    const std::vector<Lab> seen = SpatialLab(result, 23.0);
+    std::vector<double> d(source.size());
+    SpatialFigures f;
+    for (std::size_t i = 0; i < d.size(); ++i) {
+        d[i] = Ciede2000(source[i], seen[i]);
+        f.mean += d[i];
+        f.over10 += d[i] > 10.0;
+    }
+    f.mean /= double(d.size());
+    f.over10 /= double(d.size());
+    // The 95th percentile between neighbouring ranks, as numpy takes it.
+    std::sort(d.begin(), d.end());
+    const double rank = 0.95 * double(d.size() - 1);
+    const std::size_t low = std::size_t(rank);
+    const double part = rank - double(low);
+    f.p95 = d[low] + (low + 1 < d.size() ? part * (d[low + 1] - d[low]) : 0.0);
+    return f;
 }
 
 Picture Shown(const Image& image) {
@@ -217,8 +360,10 @@ int main(int argc, char** argv) {
     std::vector<std::string> files;
     ColorMetric metric = ColorMetric::Weighted;
     std::string writeFolder;
-    std::string only;  // one mode's name, for profiling
+    std::string anchorFolder;  // another converter's results, scored beside ours
+    std::string only;          // one mode's name, for profiling
     bool exhaustive = false;
+    bool dfli = false;
     bool searchGlobals = false;  // with --exhaustive-globals, slow
     int runs = 3;                // the fastest counts
     for (int i = 1; i < argc; ++i) {
@@ -236,12 +381,20 @@ int main(int argc, char** argv) {
             runs = std::max(1, std::atoi(argv[++i]));
             continue;
         }
+        if (arg == "--dfli") {
+            dfli = true;
+            continue;
+        }
         if (arg == "--exhaustive") {
             exhaustive = true;
             continue;
         }
         if (arg == "--exhaustive-globals") {
             exhaustive = searchGlobals = true;
+            continue;
+        }
+        if (arg == "--anchor" && i + 1 < argc) {
+            anchorFolder = argv[++i];
             continue;
         }
         if (arg == "--write" && i + 1 < argc) {
@@ -262,6 +415,9 @@ int main(int argc, char** argv) {
     std::cout << "\n";
     std::vector<double> sums(std::size(kModes)), worst(std::size(kModes)), times(std::size(kModes));
     std::vector<int> over(std::size(kModes));
+    std::ostringstream spatial;  // S-CIELAB per picture and mode
+    std::vector<SpatialFigures> spatialSums(std::size(kModes)), anchorSums(std::size(kModes));
+    std::vector<double> spatialWorst(std::size(kModes));
     ConvertedImage result;
     std::ostringstream optima;
     double optimumSums[2] = {};
@@ -274,25 +430,38 @@ int main(int argc, char** argv) {
             std::cerr << e.text() << "\n";
             return 1;
         }
-        const LinearImage plain = LinearPixels(source);
-        const LinearImage blurred = Blur(plain, source.width, source.height);
+        const std::string stem = std::filesystem::path(file).stem().string();
+        // With an anchor, multicolor converts (and is judged against) its
+        // half-width source, as the anchor's results were.
+        Picture halfWidth;
+        if (!anchorFolder.empty())
+            halfWidth = ReadPictureFile(anchorFolder + "/" + stem + "_mc.png", 320, 200);
+        const Picture* sourceOf[2] = {&source, halfWidth.pixels.empty() ? &source : &halfWidth};
+        const std::vector<Lab> spatialSource[2] = {SpatialLab(*sourceOf[0], 23.0),
+                                                   SpatialLab(*sourceOf[1], 23.0)};
+        spatial << std::left << std::setw(22) << stem.substr(0, 21);
+        const LinearImage plainOf[2] = {LinearPixels(*sourceOf[0]), LinearPixels(*sourceOf[1])};
+        const LinearImage blurredOf[2] = {Blur(plainOf[0], source.width, source.height),
+                                          Blur(plainOf[1], source.width, source.height)};
         std::cout << std::left << std::setw(22)
                   << std::filesystem::path(file).stem().string().substr(0, 21);
         for (std::size_t m = 0; m < std::size(kModes); ++m) {
             if (!only.empty() && only != kModes[m].name) {
                 std::cout << std::right << std::setw(17) << "-";
+                spatial << std::right << std::setw(anchorFolder.empty() ? 19 : 25) << "-";
                 continue;
             }
             ConversionOptions options;
             options.multicolor = kModes[m].multicolor;
             options.dithering = kModes[m].dithering;
             options.metric = metric;
+            options.dfli = dfli;
             // The fastest of the runs: the time of the conversion, not of the machine's other
             // work.
             double best = 1e9;
             for (int run = 0; run < runs; ++run) {
                 const std::clock_t start = std::clock();
-                ConvertPicture(source, options, result);
+                ConvertPicture(*sourceOf[options.multicolor], options, result);
                 best = std::min(best, CpuMilliseconds(start));
             }
             times[m] += best;
@@ -307,9 +476,11 @@ int main(int argc, char** argv) {
                            std::streamsize(bytes.size()));
             }
             const LinearImage shown = LinearPixels(shownPicture);
-            const double d = kModes[m].blurred
-                                 ? MeanDifference(blurred, Blur(shown, source.width, source.height))
-                                 : MeanDifference(plain, shown);
+            const int k = kModes[m].multicolor;
+            const double d =
+                kModes[m].blurred
+                    ? MeanDifference(blurredOf[k], Blur(shown, source.width, source.height))
+                    : MeanDifference(plainOf[k], shown);
             if (exhaustive && kModes[m].dithering == Dithering::None) {
                 const auto exact = ExactTable(source);
                 const int globals[2] = {PaletteIndexOf(result.image().desc.color0),
@@ -329,12 +500,41 @@ int main(int argc, char** argv) {
                 }
                 optima << "\n";
             }
+            const SpatialFigures f =
+                SpatialDifference(spatialSource[kModes[m].multicolor], shownPicture);
+            spatialSums[m].mean += f.mean, spatialSums[m].p95 += f.p95,
+                spatialSums[m].over10 += f.over10;
+            spatial << std::right << std::fixed << std::setprecision(2) << std::setw(7) << f.mean
+                    << std::setw(6) << f.p95 << std::setw(5) << std::setprecision(0)
+                    << 100.0 * f.over10 << "%";
+            if (!anchorFolder.empty()) {
+                // The anchor's undithered result, or the better of its two dithered ones.
+                const std::string prefix =
+                    anchorFolder + "/" + stem + (kModes[m].multicolor ? "_mc_" : "_hires_");
+                SpatialFigures best{1e9, 0, 0};
+                for (const std::filesystem::directory_entry& entry :
+                     std::filesystem::directory_iterator(anchorFolder)) {
+                    const std::string name = entry.path().string();
+                    const bool plainFile = name.ends_with("_off.png");
+                    if (!name.starts_with(prefix) || name.ends_with("_mc.png") ||
+                        plainFile != (kModes[m].dithering == Dithering::None))
+                        continue;
+                    const SpatialFigures a = SpatialDifference(spatialSource[kModes[m].multicolor],
+                                                               ReadPictureFile(name, 320, 200));
+                    if (a.mean < best.mean) best = a;
+                }
+                anchorSums[m].mean += best.mean, anchorSums[m].p95 += best.p95;
+                anchorSums[m].over10 += best.over10;
+                spatialWorst[m] = std::max(spatialWorst[m], f.mean / best.mean);
+                spatial << std::setprecision(2) << std::setw(6) << best.mean;
+            }
             sums[m] += d;
             worst[m] = std::max(worst[m], d / kModes[m].goal);
             over[m] += d > 1.1 * kModes[m].goal;
             std::cout << std::right << std::setw(17) << std::fixed << std::setprecision(2) << d;
         }
         std::cout << "\n";
+        spatial << "\n";
     }
     const double n = double(files.size());
     std::cout << std::left << std::setw(22) << "mean";
@@ -348,6 +548,26 @@ int main(int argc, char** argv) {
     std::cout << "\n" << std::left << std::setw(22) << "CPU ms per picture";
     for (double t : times) std::cout << std::right << std::setw(17) << t / n;
     std::cout << "\n";
+    std::cout
+        << "\nS-CIELAB (CIEDE2000 as the eye filters both, 23 samples per degree): mean, 95th "
+           "percentile, share above 10"
+        << (anchorFolder.empty() ? "" : ", the anchor's mean") << "\n"
+        << spatial.str() << std::left << std::setw(22) << "mean";
+    for (std::size_t m = 0; m < std::size(kModes); ++m) {
+        std::cout << std::right << std::fixed << std::setprecision(2) << std::setw(7)
+                  << spatialSums[m].mean / n << std::setw(6) << spatialSums[m].p95 / n
+                  << std::setw(5) << std::setprecision(0) << 100.0 * spatialSums[m].over10 / n
+                  << "%";
+        if (!anchorFolder.empty())
+            std::cout << std::setprecision(2) << std::setw(6) << anchorSums[m].mean / n;
+    }
+    std::cout << "\n";
+    if (!anchorFolder.empty()) {
+        std::cout << std::left << std::setw(22) << "worst ours / anchor";
+        for (double w : spatialWorst)
+            std::cout << std::right << std::setprecision(2) << std::setw(24) << w;
+        std::cout << "\n";
+    }
     if (exhaustive) {
         std::cout
             << "\nleast reachable (every pair in every cell; multi with our image-wide pair,\n"

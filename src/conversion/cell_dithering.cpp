@@ -204,7 +204,8 @@ struct Weighting {
 };
 
 // Weighting at each of n colors, in vectors.
-WIDE_VECTORS void WeightingsAt(const LinearRgb* colors, std::size_t n, Weighting* out) {
+[[gnu::always_inline]] inline void WeightingsAtLoop(const LinearRgb* colors, std::size_t n,
+                                                    Weighting* out) {
     constexpr std::size_t kBlock = 32;
     for (std::size_t start = 0; start < n; start += kBlock) {
         const std::size_t m = std::min(kBlock, n - start);
@@ -235,6 +236,8 @@ WIDE_VECTORS void WeightingsAt(const LinearRgb* colors, std::size_t n, Weighting
             out[start + i] = {{L[i], A[i], B[i]}, wl[i], ca[i], cb[i], ha[i], hb[i]};
     }
 }
+PIXEL_LOOP(void, WeightingsAt, (const LinearRgb* colors, std::size_t n, Weighting* out),
+           (colors, n, out))
 
 float Dot3(const float* m, const float* d) {
     return m[0] * d[0] + m[1] * d[1] + m[2] * d[2];
@@ -278,8 +281,10 @@ struct Sensitivity {
 }
 
 // DifferenceAt each of n screen pixels, in vectors.
-WIDE_VECTORS void DifferencesAt(const LinearRgb* seen, const Weighting* weighting, std::size_t n,
-                                std::array<float, 3>* error, float* length, Sensitivity* sense) {
+[[gnu::always_inline]] inline void DifferencesAtLoop(const LinearRgb* seen,
+                                                     const Weighting* weighting, std::size_t n,
+                                                     std::array<float, 3>* error, float* length,
+                                                     Sensitivity* sense) {
     constexpr std::size_t kBlock = 32;
     for (std::size_t start = 0; start < n; start += kBlock) {
         const std::size_t m = std::min(kBlock, n - start);
@@ -300,6 +305,10 @@ WIDE_VECTORS void DifferencesAt(const LinearRgb* seen, const Weighting* weightin
         }
     }
 }
+PIXEL_LOOP(void, DifferencesAt,
+           (const LinearRgb* seen, const Weighting* weighting, std::size_t n,
+            std::array<float, 3>* error, float* length, Sensitivity* sense),
+           (seen, weighting, n, error, length, sense))
 
 }  // namespace
 

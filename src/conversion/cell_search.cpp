@@ -30,8 +30,8 @@ MatchPoint MatchPointOf(const Lab& lab, ColorMetric metric) {
     return p;
 }
 
-WIDE_VECTORS void MatchPointsOf(const LinearRgb* pixels, std::size_t count, ColorMetric metric,
-                                MatchPoint* out) {
+[[gnu::always_inline]] inline void MatchPointsOfLoop(const LinearRgb* pixels, std::size_t count,
+                                                     ColorMetric metric, MatchPoint* out) {
     constexpr int kBlock = 64;
     const bool weighted = metric == ColorMetric::Weighted;
     for (std::size_t start = 0; start < count; start += kBlock) {
@@ -68,6 +68,9 @@ WIDE_VECTORS void MatchPointsOf(const LinearRgb* pixels, std::size_t count, Colo
         }
     }
 }
+PIXEL_LOOP(void, MatchPointsOf,
+           (const LinearRgb* pixels, std::size_t count, ColorMetric metric, MatchPoint* out),
+           (pixels, count, metric, out))
 
 float Distance(const MatchPoint& p, const PaletteColor& c) {
     const float dl = p.l - c.lab.l, da = p.a - c.lab.a, db = p.b - c.lab.b;
@@ -88,7 +91,8 @@ void CellDistances(const MatchPoint* points, int n, std::vector<float>& distance
     CellDistances(points, n, distances.data());
 }
 
-WIDE_VECTORS void CellDistances(const MatchPoint* points, int n, float* distances) {
+[[gnu::always_inline]] inline void CellDistancesLoop(const MatchPoint* points, int n,
+                                                     float* distances) {
     const std::vector<PaletteColor>& palette = TedPalette();
     const int padded = PaddedCount(n);
     // Structure of arrays, so the loop over pixels runs in vectors.
@@ -131,6 +135,8 @@ WIDE_VECTORS void CellDistances(const MatchPoint* points, int n, float* distance
         for (int p = n; p < padded; ++p) row[p] = 0.0f;
     }
 }
+PIXEL_LOOP(void, CellDistances, (const MatchPoint* points, int n, float* distances),
+           (points, n, distances))
 
 namespace {
 
@@ -155,8 +161,8 @@ const float* NoFloor() {
 
 }  // namespace
 
-WIDE_VECTORS void NearestColors(const float* distances, int n,
-                                std::array<int, kMaxCellPixels>& nearest) {
+[[gnu::always_inline]] inline void NearestColorsLoop(const float* distances, int n,
+                                                     std::array<int, kMaxCellPixels>& nearest) {
     const int colors = int(TedPalette().size());
     const int padded = PaddedCount(n);
     // The least of keys that hold the distance with the color's index in the
@@ -175,9 +181,13 @@ WIDE_VECTORS void NearestColors(const float* distances, int n,
     for (int p = 0; p < n; ++p)
         nearest[std::size_t(p)] = int(std::bit_cast<uint32_t>(key[std::size_t(p)]) & 127u);
 }
+PIXEL_LOOP(void, NearestColors,
+           (const float* distances, int n, std::array<int, kMaxCellPixels>& nearest),
+           (distances, n, nearest))
 
-WIDE_VECTORS int CandidateColors(const float* distances, int n, const float* floor, int candidates,
-                                 std::array<int, 128>& list) {
+[[gnu::always_inline]] inline int CandidateColorsLoop(const float* distances, int n,
+                                                      const float* floor, int candidates,
+                                                      std::array<int, 128>& list) {
     if (floor == nullptr) floor = NoFloor();
     const int colors = int(TedPalette().size());
     candidates = std::clamp(candidates, 1, colors);
@@ -209,6 +219,10 @@ WIDE_VECTORS int CandidateColors(const float* distances, int n, const float* flo
     }
     return count;
 }
+PIXEL_LOOP(int, CandidateColors,
+           (const float* distances, int n, const float* floor, int candidates,
+            std::array<int, 128>& list),
+           (distances, n, floor, candidates, list))
 
 CellPoints PointsOf(const MatchPoint* points, int n) {
     CellPoints c;
@@ -244,7 +258,8 @@ const Lab& EvenMix(int x, int y) {
 
 }  // namespace
 
-WIDE_VECTORS void MixCosts(const CellPoints& c, int xIndex, int yIndex, float noise, float* out) {
+[[gnu::always_inline]] inline void MixCostsLoop(const CellPoints& c, int xIndex, int yIndex,
+                                                float noise, float* out) {
     // The screen mixes in linear light, so the mixes run on a curve in CIELAB
     // that bends towards the lighter color: a quadratic through both colors
     // and their even mix. Each pixel takes the mix at its projection on the
@@ -275,9 +290,12 @@ WIDE_VECTORS void MixCosts(const CellPoints& c, int xIndex, int yIndex, float no
         out[p] = std::sqrt(r2) + noise * bend * std::sqrt(vv);
     }
 }
+PIXEL_LOOP(void, MixCosts, (const CellPoints& c, int xIndex, int yIndex, float noise, float* out),
+           (c, xIndex, yIndex, noise, out))
 
-WIDE_VECTORS PairChoice BestPairAmong(const float* distances, int n, const float* floor,
-                                      const int* list, int count) {
+[[gnu::always_inline]] inline PairChoice BestPairAmongLoop(const float* distances, int n,
+                                                           const float* floor, const int* list,
+                                                           int count) {
     if (floor == nullptr) floor = NoFloor();
     const int padded = PaddedCount(n);
     // Each candidate's distances already capped by the floor.
@@ -297,9 +315,12 @@ WIDE_VECTORS PairChoice BestPairAmong(const float* distances, int n, const float
         }
     return best;
 }
+PIXEL_LOOP(PairChoice, BestPairAmong,
+           (const float* distances, int n, const float* floor, const int* list, int count),
+           (distances, n, floor, list, count))
 
-WIDE_VECTORS void DifferenceRow(const MatchPoint* points, int n, const PaletteColor& color,
-                                float* out) {
+[[gnu::always_inline]] inline void DifferenceRowLoop(const MatchPoint* points, int n,
+                                                     const PaletteColor& color, float* out) {
     const int padded = PaddedCount(n);
     if (n > 0 && points[0].ciede) {
         // Arrays, so that the loop runs in vectors.
@@ -316,6 +337,9 @@ WIDE_VECTORS void DifferenceRow(const MatchPoint* points, int n, const PaletteCo
     }
     for (int p = n; p < padded; ++p) out[p] = 0.0f;
 }
+PIXEL_LOOP(void, DifferenceRow,
+           (const MatchPoint* points, int n, const PaletteColor& color, float* out),
+           (points, n, color, out))
 
 void PixelDifferenceRow(const MatchPoint* points, int n, int width, const PaletteColor& color,
                         float* out) {

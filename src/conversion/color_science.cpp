@@ -1,7 +1,9 @@
 #include "conversion/color_science.h"
 
 #include <array>
+#include <atomic>
 #include <cmath>
+#include <cstdlib>
 #include <numbers>
 
 namespace pixolat {
@@ -24,20 +26,53 @@ double Radians(double degrees) {
     return degrees * std::numbers::pi / 180.0;
 }
 
+std::atomic<PixelLoops>& LoopChoice() {
+    static std::atomic<PixelLoops> choice{PixelLoops::Automatic};
+    return choice;
+}
+
 }  // namespace
+
+bool WideLoopsAvailable() {
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__linux__)
+    static const bool available = __builtin_cpu_supports("x86-64-v3");
+    return available;
+#else
+    return false;
+#endif
+}
+
+bool WideLoops() {
+    static const bool plainAsked = std::getenv("PIXOLAT_PLAIN_LOOPS") != nullptr;
+    switch (LoopChoice().load(std::memory_order_relaxed)) {
+        case PixelLoops::Plain:
+            return false;
+        case PixelLoops::Wide:
+            return WideLoopsAvailable();
+        case PixelLoops::Automatic:
+            break;
+    }
+    return WideLoopsAvailable() && !plainAsked;
+}
+
+void ChoosePixelLoops(PixelLoops choice) {
+    LoopChoice().store(choice, std::memory_order_relaxed);
+}
 
 float LinearFromSrgbByte(int value) {
     return LinearTable()[std::size_t(value & 0xFF)];
 }
 
 float LinearFromSrgb(float v) {
-    return v <= 0.04045f ? v / 12.92f : std::pow((v + 0.055f) / 1.055f, 2.4f);
+    // In double: libm's single-precision power has a build for FMA processors
+    // that may round otherwise; the double one rounded to float does not.
+    return v <= 0.04045f ? v / 12.92f : float(std::pow((double(v) + 0.055) / 1.055, 2.4));
 }
 
 float SrgbFromLinear(float v) {
     if (v <= 0.0f) return 0.0f;
     if (v >= 1.0f) return 1.0f;
-    return v <= 0.0031308f ? v * 12.92f : 1.055f * std::pow(v, 1.0f / 2.4f) - 0.055f;
+    return v <= 0.0031308f ? v * 12.92f : float(1.055 * std::pow(double(v), 1.0 / 2.4) - 0.055);
 }
 
 LinearRgb LinearOf(RgbColor color) {
@@ -71,11 +106,15 @@ double Ciede2000(const Lab& p, const Lab& q) {
 
     const double dL = double(q.l) - double(p.l);
     const double dC = c2p - c1p;
+    // Hues exactly opposite come out of atan2 a rounding off 180 degrees
+    // apart; the formula's branches take them as 180 (the published pairs'
+    // opposite blues and yellows differ by 0.04 between the branches).
+    constexpr double kOpposite = 180.0 + 1e-9;
     double dh = 0.0;
     if (c1p * c2p != 0.0) {
         dh = h2 - h1;
-        if (dh > 180.0) dh -= 360.0;
-        if (dh < -180.0) dh += 360.0;
+        if (dh > kOpposite) dh -= 360.0;
+        if (dh < -kOpposite) dh += 360.0;
     }
     const double dH = 2.0 * std::sqrt(c1p * c2p) * std::sin(Radians(dh / 2.0));
 
@@ -83,7 +122,7 @@ double Ciede2000(const Lab& p, const Lab& q) {
     const double cMean = (c1p + c2p) / 2.0;
     double hMean = h1 + h2;
     if (c1p * c2p != 0.0) {
-        if (std::abs(h1 - h2) <= 180.0)
+        if (std::abs(h1 - h2) <= kOpposite)
             hMean /= 2.0;
         else
             hMean = (h1 + h2 < 360.0 ? h1 + h2 + 360.0 : h1 + h2 - 360.0) / 2.0;
