@@ -106,6 +106,7 @@ private:
     PrgFormat ReadPrg(const std::string& path, const std::vector<uint8_t>& bytes) {
         const PrgFormat format = DecodePrg(bytes, store_.image(0));
         if (format == PrgFormat::Unknown) throw Error(path + ": Could not determine PRG format.");
+        inputFormat_ = format;
         NormalizeCurrentImage(store_, state_);
         return format;
     }
@@ -193,9 +194,16 @@ private:
         switch (OutputKindOf(path)) {
             case FileKind::Prg: {
                 const Image& image = Chosen(input, index);
-                const PrgLayout layout =
-                    options.layoutGiven ? options.layout : KeepingPrgLayout(image);
-                WriteWholeFile(path, EncodePrgLayout(image, layout));
+                // A character set read from a .prg is one, in the order it had.
+                const bool charsetInput = inputFormat_ == PrgFormat::CharsetRows ||
+                                          inputFormat_ == PrgFormat::CharsetColumns;
+                const PrgLayout layout = options.layoutGiven ? options.layout
+                                         : charsetInput      ? PrgLayout::Charset
+                                                             : KeepingPrgLayout(image);
+                WriteWholeFile(
+                    path, layout == PrgLayout::Charset && charsetInput
+                              ? EncodeCharsetPrg(image, inputFormat_ == PrgFormat::CharsetColumns)
+                              : EncodePrgLayout(image, layout));
                 const std::vector<std::string> lost = PrgLeftOut(image, layout);
                 if (!lost.empty()) Warn(path + ": " + LeftOutText(lost));
                 break;
@@ -263,6 +271,7 @@ private:
 
     std::ostream& out_;
     std::ostream& err_;
+    PrgFormat inputFormat_ = PrgFormat::Unknown;
     ImageStore store_;
     EditorState state_;
 };

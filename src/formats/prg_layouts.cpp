@@ -35,8 +35,12 @@ std::string Size(int width, int height) {
 }  // namespace
 
 PrgLayout KeepingPrgLayout(const Image& image) {
-    if (image.desc.colorMapKind == ColorMapKind::Dfli) return PrgLayout::Dfli;
-    return IsCharsetLayout(image) ? PrgLayout::Charset : PrgLayout::Bitmap;
+    const ImageDescriptor& d = image.desc;
+    if (d.colorMapKind == ColorMapKind::Dfli) return PrgLayout::Dfli;
+    // A character set read from a .prg has no color map and keeps its layout.
+    const bool colorlessCharset =
+        d.colorMapKind == ColorMapKind::None && d.width <= 256 && d.height <= 64;
+    return IsCharsetLayout(image) || colorlessCharset ? PrgLayout::Charset : PrgLayout::Bitmap;
 }
 
 std::size_t DfliBase(const Image& image) {
@@ -78,7 +82,10 @@ std::vector<uint8_t> EncodeDfliPrg(const Image& image, std::span<const uint8_t> 
 std::vector<uint8_t> EncodeCharsetPrg(const Image& image) {
     // The Charset layout lists cells column by column, which is the order of
     // the $3800 layout's characters; every other image goes row by row.
-    const bool columns = image.desc.layout == Layout::Charset;
+    return EncodeCharsetPrg(image, image.desc.layout == Layout::Charset);
+}
+
+std::vector<uint8_t> EncodeCharsetPrg(const Image& image, bool columns) {
     const uint16_t load = columns ? kCharsetColumnsAddress : kCharsetRowsAddress;
     std::vector<uint8_t> out(kCharsetPrgSize, 0);
     out[0] = load & 0xFF;

@@ -32,7 +32,8 @@ inline constexpr std::size_t kDfliMarkerOffset = 1018;
 inline constexpr std::size_t kCharsetPrgSize = 2050;
 
 // The layout that keeps the image: DFLI for DFLI images, Charset for the two
-// charset layouts, Bitmap for the rest.
+// charset layouts and for images without a color map of at most 256 x 64,
+// Bitmap for the rest.
 PrgLayout KeepingPrgLayout(const Image& image);
 
 // Base and size of the DFLI layout for the image's pixel width.
@@ -44,7 +45,9 @@ std::size_t DfliSize(const Image& image);
 // 0 goes into all four banks, so the picture looks the same.
 std::vector<uint8_t> EncodeDfliPrg(const Image& image, std::span<const uint8_t> program = {});
 
-// The top-left 256 x 64 pixels as 256 characters.
+// The top-left 256 x 64 pixels as 256 characters, column by column at $3800
+// or row by row at $3000; by default as the image's layout orders its cells.
+std::vector<uint8_t> EncodeCharsetPrg(const Image& image, bool columns);
 std::vector<uint8_t> EncodeCharsetPrg(const Image& image);
 
 std::vector<uint8_t> EncodePrgLayout(const Image& image, PrgLayout layout);

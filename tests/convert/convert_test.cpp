@@ -635,6 +635,21 @@ TEST_F(ConvertTest, PrgOutputKeepsTheImagesKindOrTheChosenLayoutAndSaysWhatItDro
     EXPECT_EQ(Bytes(Path("chars.prg")), EncodeCharsetPrg(image));
     EXPECT_NE(err.find("left out everything past 256 x 64"), std::string::npos) << err;
 
+    // A character set passes through whole, in the order it had.
+    Image& chars = store.image(2);
+    RandomImage(chars, 2, 44);
+    chars.desc = ImageDescriptor{"", 256, 64, 2, Layout::Charset, ColorMapKind::None, 0, 0};
+    for (const bool columns : {true, false}) {
+        Write(Path("chars-in.prg"), EncodeCharsetPrg(chars, columns));
+        ASSERT_EQ(Convert(Path("chars-in.prg") + " " + Path("chars-out.prg")), 0) << err;
+        EXPECT_EQ(Bytes(Path("chars-out.prg")), Bytes(Path("chars-in.prg"))) << columns;
+        EXPECT_EQ(err, "");
+    }
+    // And through source text: the same pixels as a character set again.
+    ASSERT_EQ(Convert(Path("chars-in.prg") + " " + Path("chars.asm")), 0) << err;
+    ASSERT_EQ(Convert(Path("chars.asm") + " " + Path("chars-back.prg")), 0) << err;
+    EXPECT_EQ(Bytes(Path("chars-back.prg")), Bytes(Path("chars-in.prg")));
+
     // A converted DFLI picture is written as one, hires and multicolor.
     Picture picture{320, 200, std::vector<RgbColor>(320 * 200, MakeRgbColor(200, 40, 40))};
     Write(Path("red.png"), EncodePictureFile(picture, PictureFileType::Png));
