@@ -545,7 +545,7 @@ TEST_F(ToolsTest, CtrlWheelZoomKeepsThePixelUnderThePointer) {
         for (const auto& [vx, vy] : {std::pair{200, 150}, {13, 290}, {399, 0}}) {
             const ImagePoint p = editor.viewArea().ViewToImage(vx, vy);
             ZoomAtPoint(editor, 3, vx, vy);
-            EXPECT_EQ(editor.view().zoom, 7);
+            EXPECT_EQ(editor.view().zoom, 12);  // 6, 8, 12
             const ImagePoint q = editor.viewArea().ViewToImage(vx, vy);
             EXPECT_EQ(q.x, p.x) << vx;
             EXPECT_EQ(q.y, p.y) << vy;
@@ -556,6 +556,14 @@ TEST_F(ToolsTest, CtrlWheelZoomKeepsThePixelUnderThePointer) {
             EXPECT_EQ(back.y, p.y) << vy;
         }
     }
+    // The wheel's steps grow with the zoom: 1 to 64 and back in 11 notches each.
+    std::vector<int> zooms{1};
+    while (zooms.back() < 64) zooms.push_back(WheelZoomStep(zooms.back(), 1));
+    EXPECT_EQ(zooms, (std::vector<int>{1, 2, 3, 4, 6, 8, 12, 16, 24, 32, 48, 64}));
+    EXPECT_EQ(WheelZoomStep(64, 1), 64);
+    EXPECT_EQ(WheelZoomStep(64, -11), 1);
+    EXPECT_EQ(WheelZoomStep(5, 1), 6);  // a zoom the keys reached joins the steps
+    EXPECT_EQ(WheelZoomStep(5, -1), 4);
 }
 
 TEST_F(ToolsTest, ExportPictureWritesTheImageOneToOneWithMulticolorPixelsTwoWide) {
