@@ -83,7 +83,7 @@ void ViewArea::DrawCursorAndStatus() {
     // Panel 0 reads "undefined" then; panel 1 says why.
     const bool empty = desc.width <= 0 || desc.height <= 0;
     editor_.SetStatusText(
-        1, empty ? "empty image" : CursorValueText(editor_.currentImage(), editor_.state()));
+        1, empty ? "empty" : CursorValueText(editor_.currentImage(), editor_.state()));
 }
 
 void ViewArea::ToggleSelectionOutline() {

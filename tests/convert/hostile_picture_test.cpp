@@ -181,7 +181,10 @@ TEST(HostilePictures, RefusedByTheirSizeOrReadWithinMemoryAndSaidInOneLine) {
         file.close();
         const Outcome outcome = Convert(path, dir.filePath("out.prg"));
         EXPECT_EQ(outcome.status, c.status) << outcome.err;
-        EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), c.said.empty() ? 0 : 1)
+        // Beside the hint that a picture of many colors was read by bits of red.
+        const auto hints = outcome.err.find("--convert matches its colors") != std::string::npos;
+        EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n') - hints,
+                  c.said.empty() ? 0 : 1)
             << outcome.err;
         EXPECT_NE(outcome.err.find(c.said), std::string::npos) << outcome.err;
         EXPECT_LT(outcome.peakKb - baseline.peakKb, 150 * 1024) << outcome.err;
