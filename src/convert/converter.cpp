@@ -156,6 +156,11 @@ private:
         }
         ImportPicturePixels(picture, image);
         if (!picture.damage.empty()) Warn(picture.damage);
+        const int values = multicolor ? 4 : 2;
+        if (PictureHasMoreColors(picture, std::size_t(values)))
+            Warn(path + " has more colors than " + std::to_string(values) +
+                 " pixel values: each pixel's value was read from bits of its red; "
+                 "--convert matches its colors");
         return size;
     }
 

@@ -36,6 +36,9 @@ namespace pixolat {
 
 inline constexpr int kStatusPanels = 4;
 inline constexpr const char* kEditorCaption = "Varno's Plus/4 Graphics Editor";
+// Said at the first stroke that draws value 0.
+inline constexpr const char* kValueZeroNote =
+    "Drawing value 0, the background: choose 1–3 with the swatches or keys";
 
 class SessionRecovery;
 

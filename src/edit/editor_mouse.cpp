@@ -23,6 +23,11 @@ void Editor::imgMouseDown(MouseButton button, ShiftState shift, int vx, int vy) 
     freehandStroke_ = select || tool == Tool::Freehand || (tool == Tool::Pick && right);
     const ImagePoint p = viewArea_.ViewToImage(vx, vy);
     dragOutside_.reset();
+    // The pen starts at value 0, the background: a first stroke shows nothing.
+    if (!right && !select && strokeValue_ == 0 && tool != Tool::Pick && !ui_.valueZeroSaid) {
+        ui_.valueZeroSaid = true;
+        ShowStatus(kValueZeroNote);
+    }
     if (!freehandStroke_) {
         undo_.NameStep(ToolName(tool));
         ToolMouseDown(*this, p, button, shift);

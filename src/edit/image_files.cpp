@@ -84,9 +84,11 @@ void ExportPrgFile(Editor& editor, const std::string& path, PrgLayout layout) {
                           : layout == PrgLayout::Charset ? "Export Charset .PRG"
                                                          : "Export .PRG";
     const std::vector<std::string> lost = PrgLeftOut(image, layout);
+    // Said either way, so that a finished export is told from one that never
+    // started, and nothing is left out unsaid.
     if (!lost.empty())
         editor.ShowStatus(std::string(command) + " " + LeftOutText(lost) + ".");
-    else if (layout != PrgLayout::Bitmap)
+    else
         editor.ShowStatus("Exported PRG file (" + path + ")");
 }
 
@@ -108,6 +110,23 @@ void ImportPictureFile(Editor& editor, const std::string& path) {
     editor.viewArea().FullRedraw();
     // Shown over what was read, so the user sees what the cut left.
     if (!picture.damage.empty()) editor.platform().ShowMessage(picture.damage);
+}
+
+void ImportPictureOrConvert(Editor& editor, const std::string& path) {
+    const Picture picture = editor.platform().LoadPictureCorner(path, kPlaneWidth, kPlaneHeight);
+    const int values = PixelWidthOf(editor.currentImage().desc) == 2 ? 4 : 2;
+    // Bits of red make noise or black of a picture not drawn for them: a
+    // photograph wants its colors matched.
+    if (PictureHasMoreColors(picture, std::size_t(values)) &&
+        editor.platform().AskYesNo(
+            "The picture has more colors than the image's " + std::to_string(values) +
+            " pixel values.\rYes: convert it, matching its colors (Import Picture).\r"
+            "No: read each pixel's value from bits of its red, as for a picture drawn for "
+            "this editor.")) {
+        ImportConvertedPicture(editor, path);
+        return;
+    }
+    ImportPictureFile(editor, path);
 }
 
 void ImportMaskResult(Editor& editor, const std::string& path) {
@@ -157,7 +176,10 @@ bool HasRecentFiles(const Editor& editor) {
 void OpenRecentFile(Editor& editor, int n) {
     if (n < 1 || n > 4) return;
     const std::string path = editor.ui().recentFiles[std::size_t(n - 1)];
-    if (!path.empty()) ImportPrgFile(editor, path);
+    if (path.empty()) return;
+    // The step is named for the file, as the menu item is.
+    editor.undo().NameStep("Open " + FileNamePart(path));
+    ImportPrgFile(editor, path);
 }
 
 void AcceptDroppedFiles(Editor& editor, const std::vector<std::string>& paths) {
@@ -183,7 +205,7 @@ void OpenFileByContent(Editor& editor, const std::string& path) {
     else if (LooksLikeSourceText(head))
         OpenSourceFile(editor, path);
     else if (!platform.PictureTypeOf(head).empty())
-        ImportPictureFile(editor, path);
+        ImportPictureOrConvert(editor, path);
     else
         ImportPrgFile(editor, path);
 }

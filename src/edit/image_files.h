@@ -19,6 +19,10 @@ void ExportPrgFile(Editor& editor, const std::string& path, PrgLayout layout = P
 // Copies a picture's pixels into the current image, asking first whether to
 // enlarge the image when the picture is larger.
 void ImportPictureFile(Editor& editor, const std::string& path);
+// Import .BMP as a user meets it: a picture of more colors than the image
+// has pixel values asks once whether to convert it (Import Picture) or to
+// read bits of red as ImportPictureFile does.
+void ImportPictureOrConvert(Editor& editor, const std::string& path);
 // The Mask Processor's result into the current image as Import .BMP reads a
 // picture, as an undo step of its own called "Open Result".
 void ImportMaskResult(Editor& editor, const std::string& path);

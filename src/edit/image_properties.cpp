@@ -95,7 +95,8 @@ void ImagePropertiesDialog::SyncPartner(Box box) {
 }
 
 bool ImagePropertiesDialog::KeyPress(Box box, char c) {
-    if (!IsNumberBox(box)) return true;
+    // Tab moves to the next control: it is no character typed into the box.
+    if (!IsNumberBox(box) || c == '\t') return true;
     if (c != '+' && c != '-') {
         caption_ = std::to_string(int(static_cast<unsigned char>(c)));
         return true;

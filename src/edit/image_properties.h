@@ -41,7 +41,7 @@ public:
     void Change(Box box, const std::string& text);
     // A character typed into a box, before it is inserted. In a number box
     // "+" and "-" step the value instead and are not inserted (false);
-    // anything else is inserted and shows its code in the caption.
+    // anything else but Tab is inserted and shows its code in the caption.
     bool KeyPress(Box box, char c);
     // A key released in a box: the chars and pixel boxes follow each other.
     void KeyUp(Box box);

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <stdexcept>
 
+#include "edit/commands/edit_commands.h"
 #include "edit/commands/key_commands.h"
 #include "edit/commands/tool_commands.h"
 
@@ -52,7 +53,8 @@ const KeyRow kKeyDownRows[] = {
     {{kKeyEnd},                kAny,               CursorCanMoveRight, "MoveCursorToRightEdge"},
     {{kKeyEnd},                kAny,               CursorCanMoveDown,  "MoveCursorToBottom"},
     {{'C'},                    kCtrlAndAlt,        nullptr,            "CopyView"},
-    {{'C'},                    kCtrlWithoutAlt,    nullptr,            "CopySelection"},
+    {{'C'},                    kCtrlWithoutAlt,    SelectionActive,    "mnuEditCopy",                   kHint},
+    {{'C'},                    kCtrlWithoutAlt,    nullptr,            nullptr},
     {{'C'},                    kShiftWithoutCtrl,  nullptr,            "mnuViewColorPaletteAndPreview"},
     {{'C'},                    kOtherwise,         nullptr,            "mnuDrawSetColor",               kHint},
     {{'D'},                    kCtrlHeld,          nullptr,            "mnuEditDeselect",               kShortcut},
@@ -66,15 +68,16 @@ const KeyRow kKeyDownRows[] = {
     {{'L'},                    kCtrlHeld,          nullptr,            "mnuFileImportPRG",              kShortcut},
     {{'L'},                    kOtherwise,         nullptr,            "mnuFileLoad",                   kHint},
     {{'M'},                    kAny,               nullptr,            "HoldMoveKey"},
+    {{'O'},                    {kCtrl | kShift},   nullptr,            "mnuFileImportPicture",          kShortcut},
     {{'O'},                    kCtrlHeld,          nullptr,            "mnuFileImportBMP",              kShortcut},
     {{'P'},                    kAny,               nullptr,            "mnuViewImageProperties",        kHint},
-    {{'R'},                    kShiftHeld,         nullptr,            "mnuDrawReplaceColors"},
+    {{'R'},                    kShiftHeld,         nullptr,            "mnuDrawReplaceColors",          kHint},
     {{'R'},                    kOtherwise,         nullptr,            "mnuDrawRemapColors",            kHint},
     {{'S'},                    kCtrlHeld,          nullptr,            "mnuFileExportPRG",              kShortcut},
     {{'S'},                    kOtherwise,         nullptr,            "mnuFileSave",                   kHint},
     {{'V'},                    kShiftHeld,         nullptr,            "mnuDrawFlipVertically",         kHint},
     {{'V'},                    kAltHeld,           nullptr,            nullptr},
-    {{'V'},                    kOtherwise,         nullptr,            "mnuEditPaste"},
+    {{'V'},                    kOtherwise,         nullptr,            "mnuEditPaste",                  kHint},
     {{'X'},                    kAny,               nullptr,            "OpenMaskProcessor"},
     {{'Y'},                    kCtrlHeld,          nullptr,            "mnuEditRedo",                   kShortcut},
     {{'Y'},                    kOtherwise,         nullptr,            "UnhandledKey"},
@@ -102,8 +105,6 @@ const KeyRow kKeyDownRows[] = {
     // The main keyboard's + (or =) and - zoom as the keypad's do.
     {{kKeyPlusEquals},         kAny,               nullptr,            "mnuViewZoomIn"},
     {{kKeyMinus},              kAny,               nullptr,            "mnuViewZoomOut"},
-    // A modifier key alone is part of a key still to come.
-    {{kKeyShift, kKeyCtrl, kKeyAlt}, kAny,         nullptr,            nullptr},
     {{kEveryOtherKey},         kAny,               nullptr,            "UnhandledKey"},
 };
 

@@ -124,6 +124,70 @@ ImageRect BrushBounds(const Editor& editor, ImagePoint p) {
     return {p.x, p.y, p.x + e.width - 1, p.y + e.height - 1};
 }
 
+// Pastes the brush with its corner at p as Paste does at the cursor; with
+// `transparent` its zero pixels keep the image's pixels.
+void PasteBrush(Editor& editor, ImagePoint p, bool transparent) {
+    Image& image = editor.currentImage();
+    const CopyBuffer& brush = Brush(editor);
+    const Extent e = ImageExtent(brush.desc);
+    const int bpw = PixelWidthOf(brush.desc);
+    const int columns = std::max(0, std::min({e.width + bpw - 1, kPlaneWidth - p.x}));
+    const int rows = std::max(0, std::min(e.height, kPlaneHeight - p.y));
+    // The image's bytes under the brush, to put back where the brush is 0.
+    std::vector<uint8_t> under;
+    if (transparent && p.x >= 0 && p.y >= 0) {
+        under.resize(std::size_t(columns) * std::size_t(rows));
+        for (int c = 0; c < columns; ++c)
+            std::memcpy(&under[std::size_t(c) * std::size_t(rows)],
+                        image.plane.column(p.x + c) + p.y, std::size_t(rows));
+    }
+    if (!PasteBuffer(image, brush, p.x, p.y, editor.state().drawingMode)) return;
+    if (transparent && editor.state().drawingMode != DrawingMode::ColorOnly) {
+        for (int c = 0; c < columns; c += bpw)
+            for (int r = 0; r < rows; ++r) {
+                if (PixelValueAt(brush, c, r) != 0) continue;
+                for (int k = 0; k < bpw && c + k < columns; ++k)
+                    image.plane.column(p.x + c + k)[p.y + r] =
+                        under[std::size_t(c + k) * std::size_t(rows) + std::size_t(r)];
+            }
+    }
+}
+
+// What a paste at p may change: the brush's pixels, and the whole cells
+// under them, whose colors are pasted on the cell grid.
+ImageRect BrushReach(const Editor& editor, ImagePoint p) {
+    const ImageRect r = BrushBounds(editor, p);
+    return {std::max(r.x1, 0) / 8 * 8, std::max(r.y1, 0) / 8 * 8, r.x2 | 7, r.y2 | 7};
+}
+
+// The brush shown as a click at p would write it: pasted into the image, its
+// reach drawn, and the image put back as it was.
+void DrawBrushPreview(Editor& editor, ImagePoint p, bool transparent) {
+    const auto c = VisiblePart(editor, BrushReach(editor, p));
+    if (!c) return;
+    Image& image = editor.currentImage();
+    const std::vector<uint8_t> colmap(image.colmap.data(), image.colmap.data() + kAttributeBytes);
+    const std::vector<uint8_t> lummap(image.lummap.data(), image.lummap.data() + kAttributeBytes);
+    const Extent e = ImageExtent(Brush(editor).desc);
+    const int x0 = std::clamp(p.x, 0, kPlaneWidth),
+              x1 = std::clamp(p.x + e.width + 1, 0, kPlaneWidth);
+    const int y0 = std::clamp(p.y, 0, kPlaneHeight),
+              y1 = std::clamp(p.y + e.height, 0, kPlaneHeight);
+    std::vector<uint8_t> plane(std::size_t(x1 - x0) * std::size_t(y1 - y0));
+    for (int x = x0; x < x1; ++x)
+        std::memcpy(&plane[std::size_t(x - x0) * std::size_t(y1 - y0)], image.plane.column(x) + y0,
+                    std::size_t(y1 - y0));
+    PasteBrush(editor, p, transparent);
+    const int pw = PixelWidthOf(image.desc);
+    for (int y = c->y1; y <= c->y2; ++y)
+        for (int x = c->x1; x <= c->x2; x += pw) editor.viewArea().DrawBlock(x, y);
+    std::copy(colmap.begin(), colmap.end(), image.colmap.data());
+    std::copy(lummap.begin(), lummap.end(), image.lummap.data());
+    for (int x = x0; x < x1; ++x)
+        std::memcpy(image.plane.column(x) + y0, &plane[std::size_t(x - x0) * std::size_t(y1 - y0)],
+                    std::size_t(y1 - y0));
+}
+
 // The spans' pixels in rows, then columns, with overlapping or touching
 // spans of a row joined.
 std::vector<Span> Normalized(std::vector<Span> spans, int pw) {
@@ -183,7 +247,6 @@ void PaintSpans(Editor& editor, const ViewGrid& grid, const std::vector<Span>& s
 
 void PaintPreview(Editor& editor) {
     ToolState& t = editor.tools();
-    const auto shownPart = [&](const ImageRect& r) { return VisiblePart(editor, r); };
     const ViewGrid grid = GridOf(editor);
     const int pw = grid.pixelWidth();
     if (t.dragging && !t.spans.empty()) {
@@ -191,17 +254,8 @@ void PaintPreview(Editor& editor) {
         PaintSpans(editor, grid, t.shownSpans, t.value);
         t.shown = SpanBounds(t.spans);
     } else if (t.brushAt && !BrushEmpty(editor)) {
-        const auto c = shownPart(BrushBounds(editor, *t.brushAt));
-        if (!c) return;
-        const int bpw = PixelWidthOf(Brush(editor).desc);
-        ForEachBrushPixel(editor, *t.brushAt, [&](int x, int y, PixelValue v) {
-            // Brush pixels are painted by the image's pixel they fall in.
-            const int ax = AlignDown(x, pw);
-            if (ax < c->x1 || ax > c->x2 || y < c->y1 || y > c->y2) return;
-            if (t.brushTransparent && v == 0) return;
-            PaintBlock(editor, grid, ax, y, bpw == pw ? v : v % 2);
-        });
-        t.shown = BrushBounds(editor, *t.brushAt);
+        DrawBrushPreview(editor, *t.brushAt, t.brushTransparent);
+        t.shown = BrushReach(editor, *t.brushAt);
     }
 }
 
@@ -319,43 +373,19 @@ void PickAt(Editor& editor, ImagePoint p) {
     editor.ShowStatus("Picked value " + std::to_string(v) + ", color $" + HexByte(color & 0xFF));
 }
 
-// Pastes the brush with its corner at p as Paste does at the cursor; with
-// `transparent` its zero pixels keep the image's pixels. The right button
+// Pastes the brush with its corner at p as PasteBrush does; the right button
 // clears the image's pixels under the brush's non-zero ones.
 void StampBrush(Editor& editor, ImagePoint p, bool erase, bool transparent) {
     if (BrushEmpty(editor)) return;
-    Image& image = editor.currentImage();
     if (erase) {
         std::vector<ImageRect> rects;
-        const int pw = PixelWidthOf(image.desc);
+        const int pw = PixelWidthOf(editor.currentImage().desc);
         ForEachBrushPixel(editor, p, [&](int x, int y, PixelValue v) {
             if (v != 0) rects.push_back({AlignDown(x, pw), y, AlignDown(x, pw), y});
         });
         return WriteAndRedraw(editor, rects, 0, p);
     }
-    const CopyBuffer& brush = Brush(editor);
-    const Extent e = ImageExtent(brush.desc);
-    const int bpw = PixelWidthOf(brush.desc);
-    const int columns = std::max(0, std::min({e.width + bpw - 1, kPlaneWidth - p.x}));
-    const int rows = std::max(0, std::min(e.height, kPlaneHeight - p.y));
-    // The image's bytes under the brush, to put back where the brush is 0.
-    std::vector<uint8_t> under;
-    if (transparent && p.x >= 0 && p.y >= 0) {
-        under.resize(std::size_t(columns) * std::size_t(rows));
-        for (int c = 0; c < columns; ++c)
-            std::memcpy(&under[std::size_t(c) * std::size_t(rows)],
-                        image.plane.column(p.x + c) + p.y, std::size_t(rows));
-    }
-    if (!PasteBuffer(image, brush, p.x, p.y, editor.state().drawingMode)) return;
-    if (transparent && editor.state().drawingMode != DrawingMode::ColorOnly) {
-        for (int c = 0; c < columns; c += bpw)
-            for (int r = 0; r < rows; ++r) {
-                if (PixelValueAt(brush, c, r) != 0) continue;
-                for (int k = 0; k < bpw && c + k < columns; ++k)
-                    image.plane.column(p.x + c + k)[p.y + r] =
-                        under[std::size_t(c + k) * std::size_t(rows) + std::size_t(r)];
-            }
-    }
+    PasteBrush(editor, p, transparent);
     WriteAndRedraw(editor, {}, 0, p);
 }
 

@@ -12,6 +12,8 @@ struct UiState {
     bool moveKeyHeld = false;
     // A stroke of a mouse button on the view is under way.
     bool strokeActive = false;
+    // The first stroke of value 0 has said what it draws.
+    bool valueZeroSaid = false;
     std::array<std::string, 4> recentFiles{};
     // The help file the Help menu, F1 and the menu items' help open.
     std::string helpFile;

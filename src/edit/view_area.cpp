@@ -52,15 +52,38 @@ void ViewArea::FullRedraw() {
 void ViewArea::RedrawView() {
     if (editor_.view().zoom <= 0) return;
     RedrawViewPicture(scene());
+    DrawEmptyImageNote();
     RedrawPreview(scene());
     editor_.palette().DrawPalette();
     editor_.palette().DrawPaletteMarker();
 }
 
+void ViewArea::DrawEmptyImageNote() {
+    const ImageDescriptor& desc = editor_.currentImage().desc;
+    if (desc.width > 0 && desc.height > 0) return;
+    // An empty image would leave a bare background: say what it is and how
+    // to give it pixels.
+    RgbBuffer& view = editor_.view().canvas;
+    const std::string lines[] = {"Image #" + std::to_string(editor_.state().currentImage) +
+                                     " is empty (" + std::to_string(desc.width) + " x " +
+                                     std::to_string(desc.height) + ").",
+                                 "Press P (Image Properties) to give it a size."};
+    int y = view.height / 2 - 12;
+    for (const std::string& line : lines) {
+        const int x = (view.width - editor_.platform().TextWidth(line)) / 2;
+        editor_.platform().DrawText(view, x, y, line, PackRgb(255, 255, 255));
+        y += 16;
+    }
+}
+
 void ViewArea::DrawCursorAndStatus() {
     DrawCursorMark(scene());
     editor_.SetStatusText(0, CursorPositionText(editor_.currentImage().desc, editor_.state()));
-    editor_.SetStatusText(1, CursorValueText(editor_.currentImage(), editor_.state()));
+    const ImageDescriptor& desc = editor_.currentImage().desc;
+    // Panel 0 reads "undefined" then; panel 1 says why.
+    const bool empty = desc.width <= 0 || desc.height <= 0;
+    editor_.SetStatusText(
+        1, empty ? "empty" : CursorValueText(editor_.currentImage(), editor_.state()));
 }
 
 void ViewArea::ToggleSelectionOutline() {

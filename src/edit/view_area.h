@@ -65,6 +65,8 @@ private:
     bool outlineHeldOff_ = false;
 
     Scene scene();
+    // Over an empty image's bare view: what it is and how to give it a size.
+    void DrawEmptyImageNote();
 };
 
 }  // namespace pixolat

@@ -1,6 +1,7 @@
 #include "formats/picture_import.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace pixolat {
 
@@ -26,6 +27,19 @@ void ImportPicturePixels(const Picture& picture, Image& image) {
             }
         }
     }
+}
+
+bool PictureHasMoreColors(const Picture& picture, std::size_t count) {
+    const PictureArea area = PictureImportArea(picture);
+    std::vector<RgbColor> seen;  // at most count + 1: a linear search stays short
+    for (int y = 0; y < area.height; ++y)
+        for (int x = 0; x < area.width; ++x) {
+            const RgbColor c = picture.at(x, y);
+            if (std::find(seen.begin(), seen.end(), c) != seen.end()) continue;
+            if (seen.size() == count) return true;
+            seen.push_back(c);
+        }
+    return false;
 }
 
 }  // namespace pixolat

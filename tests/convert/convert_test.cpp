@@ -149,6 +149,13 @@ TEST_F(ConvertTest, PicturesImportAsTheEditorDoes) {
     EXPECT_EQ(std::string(prg.begin() + 1020, prg.begin() + 1024), "MULT");
     // Reds $00, $40, $80, $C0 give values 0, 2, 1, 3: bits 00 10 01 11.
     EXPECT_EQ(prg[2050], 0b00100111);
+    // Five colors for four values: a photograph, most likely. Still done, and said.
+    EXPECT_NE(err.find("warning: " + Path("in.png") +
+                       " has more colors than 4 pixel values: "
+                       "each pixel's value was read from bits of its red; --convert matches "
+                       "its colors"),
+              std::string::npos)
+        << err;
     ASSERT_EQ(Convert("--info " + Path("in.png")), 0) << err;
     EXPECT_NE(out.find("400 x 150, hires"), std::string::npos) << out;
 
@@ -157,6 +164,11 @@ TEST_F(ConvertTest, PicturesImportAsTheEditorDoes) {
     prg = Bytes(Path("hires.prg"));
     EXPECT_EQ(prg[2050], 0);  // even reds: hires bit 0 of red
     EXPECT_EQ(prg[1020], 0);
+    picture.pixels.assign(400 * 150, 0xFF);  // two colors say nothing
+    picture.at(3, 3) = 0;
+    Write(Path("two.bmp"), EncodePictureFile(picture, PictureFileType::Bmp));
+    ASSERT_EQ(Convert(Path("two.bmp") + " " + Path("two.prg")), 0) << err;
+    EXPECT_EQ(err, "");
 }
 
 TEST_F(ConvertTest, InfoNamesTheRecognisedLayout) {

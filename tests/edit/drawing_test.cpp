@@ -67,6 +67,28 @@ TEST_F(DrawingTest, AClickDrawsThePixelAndColorsOnlyTheEntryOfItsRows) {
     EXPECT_EQ(view().at(45, 5), Color(0x22));
 }
 
+// The pen starts at value 0, which draws the background: the first such
+// stroke says so, once; value 1 and the right button say nothing.
+TEST_F(DrawingTest, TheFirstStrokeOfValueZeroSaysWhatItDraws) {
+    editor.imgMouseDown(MouseButton::Right, kRightButton, 5, 5);
+    editor.imgMouseUp(MouseButton::Right, 0, 5, 5);
+    EXPECT_EQ(editor.statusText(3), "Ready.");
+    state().currentPixelValue = 1;
+    Press(1, 1);
+    Release();
+    EXPECT_EQ(editor.statusText(3), "Ready.");
+    state().currentPixelValue = 0;
+    Press(2, 2);
+    Release();
+    EXPECT_EQ(editor.statusText(3),
+              "Drawing value 0, the background: choose 1\u20133 with the swatches or keys");
+    editor.ShowStatus("-");
+    Press(3, 3);
+    Release();
+    EXPECT_EQ(editor.statusText(3), "-");
+    EXPECT_EQ(image().plane.at(1, 1), 1);
+}
+
 TEST_F(DrawingTest, APixelDrawnWithASelectionRecolorsTheWholeSelection) {
     MakeImage(320, 200, 1, ColorMapKind::Dfli);
     Select(0, 0, 15, 15);

@@ -2,6 +2,7 @@
 // boxes, the messages, the selection and the image switch.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <utility>
 
@@ -132,6 +133,14 @@ TEST_F(EditingCommandsTest, NextAndPrevImageShowTheImageInCaptionAndStatus) {
     EXPECT_EQ(platform.statusTexts[3], "Editing Image #1: (untitled)");
     EXPECT_EQ(image().desc.pixelWidth, 1);
     EXPECT_EQ(platform.statusTexts[0], "undefined");
+    // An empty image says so, in the status bar and over the bare view.
+    EXPECT_EQ(platform.statusTexts[1], "empty");
+    const auto white =
+        std::count(view().pixels.begin(), view().pixels.end(), PackRgb(255, 255, 255));
+    EXPECT_GT(white, 0);
+    Run("mnuViewImagePrev");
+    EXPECT_NE(platform.statusTexts[1], "empty");
+    Run("mnuViewImageNext");
     state().currentImage = kLastImage;
     Run("mnuViewImageNext");
     EXPECT_EQ(state().currentImage, kLastImage);

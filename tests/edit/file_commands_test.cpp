@@ -149,8 +149,8 @@ TEST_F(PrgCommands, ExportWritesTheFileAndListsIt) {
     EXPECT_EQ(editor.ui().recentFiles[0], path);
     EXPECT_EQ(RecentCaptions(), std::vector<std::string>{"(1) out.prg"});
     EXPECT_TRUE(MenuItemNamed(editor.menu(), "mnuFile4").visible);
-    // Export neither redraws nor speaks.
-    EXPECT_EQ(editor.statusText(3), "Ready.");
+    // Export says where the file went.
+    EXPECT_EQ(editor.statusText(3), "Exported PRG file (" + path + ")");
     EXPECT_TRUE(platform.messages.empty());
 }
 
@@ -242,6 +242,10 @@ TEST_F(RecentFiles, ChoosingAnEntryImportsIt) {
     editor.RunMenuCommand("mnuFileMRU2");
     EXPECT_EQ(editor.statusText(3), "Loaded PRG file (" + path + ")");
     EXPECT_EQ(editor.currentImage().desc.pixelWidth, 2);
+    EXPECT_EQ(MenuItemNamed(editor.menu(), "mnuEditUndo").caption, "&Undo Open pic.prg");
+    editor.RunMenuCommand("mnuEditUndo");
+    EXPECT_EQ(editor.currentImage().desc.pixelWidth, 1);
+    EXPECT_EQ(editor.statusText(3), "Undone: Open pic.prg");
 
     editor.RunMenuCommand("mnuFileMRU1");
     ASSERT_EQ(platform.messages.size(), 1u);
@@ -490,4 +494,34 @@ TEST_F(PrgCommands, RunnableExportWritesTheProgramForEveryKind) {
     EXPECT_EQ(editor.statusText(3),
               "Export Runnable .PRG left out everything past 320 x 200 of the 400 x 200 image.");
     EXPECT_TRUE(platform.messages.empty());
+}
+
+// Ctrl+O on a photograph: more colors than pixel values asks once whether to
+// convert it; No reads bits of red as specified; a two-color picture asks nothing.
+TEST_F(PrgCommands, ImportBmpOfManyColorsOffersTheConversion) {
+    Picture photo{4, 2, {}};
+    for (int i = 0; i < 8; ++i) photo.pixels.push_back(MakeRgbColor(i * 30 + 1, 7 * i, 200));
+    platform.pictures["/pics/photo.png"] = photo;
+    Picture drawn{4, 2, std::vector<RgbColor>(8, MakeRgbColor(0, 0, 0))};
+    drawn.pixels[1] = MakeRgbColor(1, 0, 0);
+    platform.pictures["/pics/drawn.bmp"] = drawn;
+
+    platform.fileDialogAnswers = {"/pics/photo.png", "/pics/photo.png", "/pics/drawn.bmp"};
+    platform.yesNoAnswers = {true, false};
+    editor.RunMenuCommand("mnuFileImportBMP");  // Yes: the Import Picture dialog (cancelled)
+    EXPECT_EQ(platform.importPictureOpenings, 1);
+    ASSERT_EQ(platform.questions.size(), 1u);
+    EXPECT_NE(platform.questions[0].find("more colors than the image's 2 pixel values"),
+              std::string::npos);
+    EXPECT_EQ(editor.currentImage().plane.at(0, 0), 0);
+
+    editor.RunMenuCommand("mnuFileImportBMP");  // No: bits of red
+    EXPECT_EQ(platform.importPictureOpenings, 1);
+    EXPECT_EQ(platform.questions.size(), 2u);
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(editor.currentImage().plane.at(x, 1), 1) << x;
+
+    editor.RunMenuCommand("mnuFileImportBMP");
+    EXPECT_EQ(platform.questions.size(), 2u);
+    EXPECT_EQ(editor.currentImage().plane.at(1, 0), 1);
+    EXPECT_EQ(editor.currentImage().plane.at(0, 0), 0);
 }

@@ -36,7 +36,9 @@ TEST_F(ImagePropertiesTest, PixelAndCharBoxesFollowEachOtherWithinTheirLimits) {
     d.Change(D::EditWidthC, "");
     Type(d, D::EditWidthC, "100");  // 1 -> 8, 10 -> 80, 100 is above 80 chars
     EXPECT_EQ(d.text(D::EditWidth), "80");
-    EXPECT_EQ(d.caption(), "48");  // the code of the last typed character
+    EXPECT_EQ(d.caption(), "48");                  // the code of the last typed character
+    EXPECT_TRUE(d.KeyPress(D::EditWidthC, '\t'));  // Tab leaves the box: no character
+    EXPECT_EQ(d.caption(), "48");
 
     d.Change(D::EditHeightC, "");
     Type(d, D::EditHeightC, "0012");  // the height answers with its chars in plain decimal

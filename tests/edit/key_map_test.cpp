@@ -94,10 +94,17 @@ TEST(KeyMap, MenuHintsAreTheKeysThatRunTheItemsCommands) {
     ScriptedPlatform platform;
     Editor editor(platform);
     const std::pair<const char*, const char*> shown[] = {
-        {"mnuFileLoad", "&Load (as source)\tL"},  {"mnuFileSave", "&Save (as source)\tS"},
-        {"mnuViewToggleGrid", "Toggle &Grid\tG"}, {"mnuViewZoomToggle", "Toggle &Zoom\tZ"},
-        {"mnuViewZoomIn", "Zoom In\t+"},          {"mnuViewZoomOut", "Zoom Out\t-"},
-        {"mnuFileImportPRG", "Import .PRG"},      {"mnuFileExportPRG", "Export .PRG"},
+        {"mnuFileLoad", "&Load (as source)\tL"},
+        {"mnuFileSave", "&Save (as source)\tS"},
+        {"mnuViewToggleGrid", "Toggle &Grid\tG"},
+        {"mnuViewZoomToggle", "Toggle &Zoom\tZ"},
+        {"mnuViewZoomIn", "Zoom In\t+"},
+        {"mnuViewZoomOut", "Zoom Out\t-"},
+        {"mnuFileImportPRG", "Import .PRG"},
+        {"mnuFileExportPRG", "Export .PRG"},
+        {"mnuEditCopy", "Copy\tCtrl + C"},
+        {"mnuEditPaste", "&Paste\tV"},
+        {"mnuDrawReplaceColors", "Replace Colors\tShift + R"},
     };
     for (const auto& [name, caption] : shown)
         EXPECT_EQ(MenuItemNamed(editor.menu(), name).DisplayCaption(), caption);
@@ -112,7 +119,8 @@ TEST(KeyMap, MenuHintsAreTheKeysThatRunTheItemsCommands) {
 
     // Every hint: pressing the key as the hint reads finds that very row, and
     // the row runs the item's own command (the value keys draw the item's
-    // value too, and also make it the current value).
+    // value too, and also make it the current value). Ctrl+C copies a selection.
+    editor.state().selectionActive = true;
     int hints = 0;
     for (const KeyRow& row : KeyDownRows()) {
         if (row.shows == kNotShown) continue;
@@ -128,7 +136,7 @@ TEST(KeyMap, MenuHintsAreTheKeysThatRunTheItemsCommands) {
         EXPECT_EQ(item.keyHint, KeyHintText(row));
         EXPECT_EQ(FindKeyRow(KeyDownRows(), editor, {row.keys[0], row.modifiers.held}), &row);
     }
-    EXPECT_EQ(hints, 29);  // 20, and the nine tools
+    EXPECT_EQ(hints, 32);  // 20, Ctrl+C, V, Shift+R and the nine tools
 }
 
 // The search rules on a table of their own: rows of one key in order, the

@@ -493,6 +493,49 @@ TEST_F(ToolsTest, BrushFollowsThePointerAndPastesWithZerosTransparentOnCtrl) {
     ExpectViewIsWhole();
 }
 
+// What the brush shows at the pointer is what a click there writes, pixel
+// for pixel of the view, in every drawing mode, grid and kind of image: in
+// "Pixel & Color" the cells take the brush's colors on the cell grid.
+TEST_F(ToolsTest, TheBrushPreviewIsWhatAClickWrites) {
+    const DrawingMode modes[] = {DrawingMode::PixelAndColor, DrawingMode::PixelOnly,
+                                 DrawingMode::ColorOnly};
+    int cases = 0;
+    for (const int pw : {1, 2})
+        for (const ColorMapKind kind : {ColorMapKind::Normal, ColorMapKind::Dfli})
+            for (const DrawingMode mode : modes)
+                for (const bool transparent : {false, true}) {
+                    SCOPED_TRACE(::testing::Message()
+                                 << pw << int(kind) << int(mode) << transparent);
+                    MakeImage(96, 72, pw, kind);
+                    SetZoomAndGrid(
+                        4, cases % 2 ? GridSetting::PixelAndCellLines : GridSetting::NoGrid);
+                    Randomize();
+                    state().drawingMode = mode;
+                    // A brush of odd size from an odd place, pasted off the cell grid.
+                    const ImagePoint from = RandomPoint(40, 40);
+                    state().selectionActive = true;
+                    state().selectionAnchorX = from.x;
+                    state().selectionAnchorY = from.y;
+                    state().selectionEndX = from.x + 10 * pw;
+                    state().selectionEndY = from.y + 13;
+                    editor.FormKeyDown('C', kCtrl);
+                    state().selectionActive = false;
+                    Use(Tool::Brush);
+                    const ImagePoint at = RandomPoint(60, 50);
+                    const ShiftState ctrl = transparent ? ShiftState(kCtrl) : ShiftState(0);
+                    const std::string before = Bytes(image());
+                    Move(at, ctrl);
+                    ASSERT_EQ(Difference(Bytes(image()), before), "");
+                    const std::vector<DisplayPixel> preview = view().pixels;
+                    Down(at, MouseButton::Left, ctrl);
+                    Up(at);
+                    ASSERT_NE(Difference(Bytes(image()), before), "");
+                    EXPECT_TRUE(preview == view().pixels);
+                    ++cases;
+                }
+    EXPECT_EQ(cases, 24);
+}
+
 TEST_F(ToolsTest, ATransparentMulticolorBrushKeepsBothBitsOfTheImagesPixels) {
     MakeImage(96, 72, 2, ColorMapKind::Normal);
     state().drawingMode = DrawingMode::PixelOnly;
@@ -545,7 +588,7 @@ TEST_F(ToolsTest, CtrlWheelZoomKeepsThePixelUnderThePointer) {
         for (const auto& [vx, vy] : {std::pair{200, 150}, {13, 290}, {399, 0}}) {
             const ImagePoint p = editor.viewArea().ViewToImage(vx, vy);
             ZoomAtPoint(editor, 3, vx, vy);
-            EXPECT_EQ(editor.view().zoom, 7);
+            EXPECT_EQ(editor.view().zoom, 12);  // 6, 8, 12
             const ImagePoint q = editor.viewArea().ViewToImage(vx, vy);
             EXPECT_EQ(q.x, p.x) << vx;
             EXPECT_EQ(q.y, p.y) << vy;
@@ -556,6 +599,14 @@ TEST_F(ToolsTest, CtrlWheelZoomKeepsThePixelUnderThePointer) {
             EXPECT_EQ(back.y, p.y) << vy;
         }
     }
+    // The wheel's steps grow with the zoom: 1 to 64 and back in 11 notches each.
+    std::vector<int> zooms{1};
+    while (zooms.back() < 64) zooms.push_back(WheelZoomStep(zooms.back(), 1));
+    EXPECT_EQ(zooms, (std::vector<int>{1, 2, 3, 4, 6, 8, 12, 16, 24, 32, 48, 64}));
+    EXPECT_EQ(WheelZoomStep(64, 1), 64);
+    EXPECT_EQ(WheelZoomStep(64, -11), 1);
+    EXPECT_EQ(WheelZoomStep(5, 1), 6);  // a zoom the keys reached joins the steps
+    EXPECT_EQ(WheelZoomStep(5, -1), 4);
 }
 
 TEST_F(ToolsTest, ExportPictureWritesTheImageOneToOneWithMulticolorPixelsTwoWide) {

@@ -125,8 +125,11 @@ private slots:
         QCOMPARE(grid->rowCount(), 1);
         QVERIFY(grid->verticalHeader()->isHidden());
         QVERIFY(!grid->horizontalHeader()->isHidden());
+        // The header row names the columns and the keys that edit them.
+        QStringList headers;
         for (int column = 0; column < 4; ++column)
-            QCOMPARE(grid->horizontalHeaderItem(column)->text(), QString());
+            headers << grid->horizontalHeaderItem(column)->text();
+        QCOMPARE(headers, (QStringList{"Color", "Role (1, 2, C)", "Offset (0-3, A-C, +/-)", ""}));
         QCOMPARE(grid->horizontalHeader()->height(), 18);
         QCOMPARE(grid->rowHeight(0), 18);
     }

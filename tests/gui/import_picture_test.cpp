@@ -128,17 +128,22 @@ private slots:
 
         // The dialog opens as it was left; Cancel changes nothing.
         int mode = -1, dithering = -1, brightness = -1;
+        QStringList values;  // what the sliders show beside them
         OnDialog(
             [&](TFormImportPicture& dialog) {
                 mode = dialog.cboMode->currentIndex();
                 dithering = dialog.cboDither->currentIndex();
                 brightness = dialog.sldBrightness->value();
+                dialog.sldContrast->setValue(-5);
+                for (const char* name : {"lblStrength", "lblBrightness", "lblContrast"})
+                    values << dialog.findChild<QLabel*>(name)->text();
             },
             false);
         editor.Dispatch([&] { ImportConvertedPicture(editor, path.toStdString()); });
         QCOMPARE(mode, 1);
         QCOMPARE(dithering, int(Dithering::Ordered));
         QCOMPARE(brightness, 28);
+        QCOMPARE(values, (QStringList{"100%", "+28", "-5"}));
         QVERIFY(EncodePrg(editor.currentImage()) == before);
     }
 

@@ -87,6 +87,14 @@ private slots:
                 return;
             }
             corePlatform.started.clear();
+            // The window hears the modifier keys go down first, as QTest sends
+            // them: each alone is a key without a command.
+            const std::pair<Qt::KeyboardModifier, int> modifierKeys[] = {
+                {Qt::ShiftModifier, kKeyShift},
+                {Qt::ControlModifier, kKeyCtrl},
+                {Qt::AltModifier, kKeyAlt}};
+            for (const auto& [modifier, key] : modifierKeys)
+                if (mods & modifier) core.FormKeyDown(key, 0);
             core.FormKeyDown(press.key, press.shift);
             core.FormKeyUp(press.key, press.shift);
             platform.started.clear();

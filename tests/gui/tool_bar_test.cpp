@@ -35,12 +35,17 @@ private slots:
         QTest::mouseClick(button, Qt::LeftButton);
         QVERIFY(rectangle->isChecked());
         QVERIFY(!form.action("mnuToolsFreehand")->isChecked());
+        // A photograph comes in by its own button and Ctrl+Shift+O.
+        QAction* import = form.action("mnuFileImportPicture");
+        QVERIFY(bar->widgetForAction(import) && !import->icon().isNull());
+        QCOMPARE(import->shortcut(), QKeySequence("Ctrl+Shift+O"));
         QCOMPARE(form.statusPanel(3)->text(), QString("Value 0 - Rectangle"));
 
         // Value 1 by its swatch; the swatch shows cell color 1 ($31) of the cursor's cell.
         QTest::mouseClick(bar->swatch(1), Qt::LeftButton);
         QCOMPARE(editor.state().currentPixelValue, 1);
-        QCOMPARE(bar->swatch(1)->toolTip(), QString("Value 1: $31"));
+        QCOMPARE(bar->swatch(1)->toolTip(), QString("Value 1: $31, drawing with it"));
+        QVERIFY(bar->swatch(1)->isChecked() && !bar->swatch(0)->isChecked());
 
         // Zoom 10 with corner dots: pixel (x, y) lies at view (10 x, 10 y).
         auto* img = form.findChild<QWidget*>("img");
@@ -66,7 +71,8 @@ private slots:
                           QPoint(0, 120), Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase,
                           false);
         QApplication::sendEvent(img, &wheel);
-        QCOMPARE(editor.view().zoom, zoom + 1);
+        QCOMPARE(zoom, 10);
+        QCOMPARE(editor.view().zoom, 12);  // the wheel's steps grow with the zoom
         QCOMPARE(editor.viewArea().ViewToImage(55, 55).x, 5);
     }
 };

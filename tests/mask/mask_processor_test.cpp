@@ -156,8 +156,10 @@ TEST_F(MaskProcessorTest, PatternRedDecidesTheLevelAtEachBoundary) {
     EXPECT_EQ(OutputGreys(), Greys({{84, 84, 168, 168, 255, 255, 255, 255}}));
 }
 
+// As the help says: the color's own shade plays no part (#808080 at offset 0
+// is black, white at +1 the darker grey).
 TEST_F(MaskProcessorTest, ColorRoleTakesItsLevelFromTheOffsetAlone) {
-    const uint32_t colors[] = {1, 2, 3, 4, 5, 6, 7};
+    const uint32_t colors[] = {0x808080, 0xFFFFFF, 3, 4, 5, 6, 7};
     PreProcess(
         Rows({{colors[0], colors[1], colors[2], colors[3], colors[4], colors[5], colors[6]}}));
     ASSERT_EQ(processor.GridRowCount(), 8);

@@ -201,6 +201,15 @@ void TFormEditor::BuildToolBar() {
         action->setToolTip(tip);
         action->setStatusTip(tip);
     }
+    // A photograph's way in, beside the tools.
+    if (QAction* import = actions_.value("mnuFileImportPicture")) {
+        toolBar_->AddTool(import, "import_picture");
+        const MenuItem& item = MenuItemNamed(editor_->menu(), "mnuFileImportPicture");
+        const QString tip =
+            QString("Import Picture, converting its colors (%1)").arg(item.shortcut.c_str());
+        import->setToolTip(tip);
+        import->setStatusTip(tip);
+    }
     toolBar_->onSwatchClicked = [this](int value) {
         Run([&] { ChooseValueSwatch(*editor_, value); });
     };

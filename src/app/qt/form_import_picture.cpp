@@ -75,6 +75,25 @@ QSlider* Slider(int low, int high, int value) {
     return slider;
 }
 
+// The slider with its value beside it ("lbl" + name), following it.
+QWidget* WithValue(QSlider* slider, const QString& name, const QString& suffix) {
+    auto* row = new QWidget;
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* value = new QLabel;
+    value->setObjectName("lbl" + name);
+    value->setMinimumWidth(value->fontMetrics().horizontalAdvance("-100%") + 4);
+    value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    const auto show = [value, suffix](int v) {
+        value->setText((suffix.isEmpty() && v > 0 ? "+" : "") + QString::number(v) + suffix);
+    };
+    show(slider->value());
+    QObject::connect(slider, &QSlider::valueChanged, value, show);
+    layout->addWidget(slider, 1);
+    layout->addWidget(value);
+    return row;
+}
+
 }  // namespace
 
 TFormImportPicture::TFormImportPicture(const Picture& picture, QSettings* settings, QWidget* parent,
@@ -127,11 +146,11 @@ void TFormImportPicture::BuildControls() {
     auto* form = new QFormLayout;
     form->addRow("Mode:", cboMode);
     form->addRow("Dithering:", cboDither);
-    form->addRow("Strength:", sldStrength);
+    form->addRow("Strength:", WithValue(sldStrength, "Strength", "%"));
     form->addRow("Size:", cboFit);
-    form->addRow("Brightness:", sldBrightness);
-    form->addRow("Contrast:", sldContrast);
-    form->addRow("Saturation:", sldSaturation);
+    form->addRow("Brightness:", WithValue(sldBrightness, "Brightness", ""));
+    form->addRow("Contrast:", WithValue(sldContrast, "Contrast", ""));
+    form->addRow("Saturation:", WithValue(sldSaturation, "Saturation", ""));
     form->addRow("Gamma:", spnGamma);
 
     imgBefore = new QLabel;

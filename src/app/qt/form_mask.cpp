@@ -84,9 +84,10 @@ TFormMask::TFormMask(Platform& platform, QWidget* parent, MaskWindowLinks links)
         button->setAutoDefault(false);
     cmdOpenResult->setEnabled(bool(links_.openResult));
 
-    // One fixed, empty header row; no fixed column; the cells change by keys only.
+    // One fixed header row naming the columns; no fixed column; the cells
+    // change by keys only.
     grid->setColumnCount(MaskProcessor::kColumns + 1);
-    grid->setHorizontalHeaderLabels({"", "", "", ""});
+    grid->setHorizontalHeaderLabels({"Color", "Role (1, 2, C)", "Offset (0-3, A-C, +/-)", ""});
     grid->horizontalHeader()->setFixedHeight(kRowHeight);
     grid->verticalHeader()->hide();
     grid->verticalHeader()->setMinimumSectionSize(1);

@@ -1,6 +1,7 @@
 #include "app/qt/tool_bar.h"
 
 #include <QAction>
+#include <QFont>
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
@@ -17,7 +18,7 @@ namespace {
 
 constexpr int kSwatchSize = 22;
 
-QIcon SwatchIcon(QColor color, bool current) {
+QIcon SwatchIcon(QColor color, int value, bool current) {
     QPixmap pixmap(kSwatchSize, kSwatchSize);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
@@ -27,6 +28,14 @@ QIcon SwatchIcon(QColor color, bool current) {
     painter.fillRect(inset, inset, kSwatchSize - 2 * inset, kSwatchSize - 2 * inset,
                      current ? Qt::white : color);
     if (current) painter.fillRect(5, 5, kSwatchSize - 10, kSwatchSize - 10, color);
+    // The value's digit, in black or white against its color, bold when current.
+    QFont font = painter.font();
+    font.setPixelSize(current ? 12 : 10);
+    font.setBold(current);
+    painter.setFont(font);
+    painter.setPen(color.lightness() > 128 ? Qt::black : Qt::white);
+    painter.drawText(QRect(0, 0, kSwatchSize, kSwatchSize), Qt::AlignCenter,
+                     QString::number(value));
     return QIcon(pixmap);
 }
 
@@ -57,6 +66,8 @@ ToolBar::ToolBar(QWidget* parent) : QToolBar("Tools", parent) {
         button->setObjectName(QString("ValueSwatch%1").arg(v));
         button->setFocusPolicy(Qt::NoFocus);
         button->setIconSize(QSize(kSwatchSize, kSwatchSize));
+        // The current value's button is also shown pressed.
+        button->setCheckable(true);
         connect(button, &QToolButton::clicked, this, [this, v] {
             if (onSwatchClicked) onSwatchClicked(v);
         });
@@ -80,12 +91,15 @@ void ToolBar::MirrorSwatches(const Editor& editor) {
         const RgbColor rgb = s.rgbTable[std::size_t(code & 0xFF)];
         const QColor color(RedOf(rgb), GreenOf(rgb), BlueOf(rgb));
         QToolButton* button = swatches_[std::size_t(v)];
-        button->setIcon(SwatchIcon(color, s.currentPixelValue == v));
+        const bool current = s.currentPixelValue == v;
+        button->setIcon(SwatchIcon(color, v, current));
+        button->setChecked(current);
         const QString tip =
-            QString("Value %1: $%2%3")
+            QString("Value %1: $%2%3%4")
                 .arg(v)
                 .arg(QString::fromStdString(HexByte(code & 0xFF)))
-                .arg(multi || v < 2 ? "" : " (hires: as value " + QString::number(v % 2) + ")");
+                .arg(multi || v < 2 ? "" : " (hires: as value " + QString::number(v % 2) + ")")
+                .arg(current ? ", drawing with it" : "");
         button->setToolTip(tip);
         button->setStatusTip(tip);
     }

@@ -19,8 +19,8 @@ void mnuEditCopyClick(Editor& editor) {
     CopyArea(editor.currentImage(), editor.viewArea().SelectionRect(), editor.store().copyBuffer());
 }
 
-void CopySelection(Editor& editor) {
-    if (editor.state().selectionActive) mnuEditCopyClick(editor);
+bool SelectionActive(const Editor& editor) {
+    return editor.state().selectionActive;
 }
 
 void mnuEditPasteClick(Editor& editor) {

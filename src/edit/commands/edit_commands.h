@@ -9,8 +9,8 @@ void mnuEditUndoClick(Editor& editor);
 void mnuEditRedoClick(Editor& editor);
 // Copies the selection, or the whole image, into the copy buffer.
 void mnuEditCopyClick(Editor& editor);
-// Copies only while a selection is active (the Ctrl+C key).
-void CopySelection(Editor& editor);
+// Ctrl+C copies only while a selection is active.
+bool SelectionActive(const Editor& editor);
 // Pastes the copy buffer at the cursor; the pasted block becomes the selection.
 void mnuEditPasteClick(Editor& editor);
 void EditSelectAllClick(Editor& editor);

@@ -83,7 +83,8 @@ void mnuFileExportRunnablePRGClick(Editor& editor) {
 }
 
 void mnuFileImportBMPClick(Editor& editor) {
-    if (const auto path = editor.platform().OpenPictureDialog()) ImportPictureFile(editor, *path);
+    if (const auto path = editor.platform().OpenPictureDialog())
+        ImportPictureOrConvert(editor, *path);
 }
 
 void mnuFileImportPictureClick(Editor& editor) {

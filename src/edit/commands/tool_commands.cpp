@@ -1,6 +1,7 @@
 #include "edit/commands/tool_commands.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "edit/commands/view_commands.h"
 #include "edit/editor.h"
@@ -25,11 +26,24 @@ void CancelShapeKey(Editor& editor) {
     CancelShape(editor);
 }
 
+int WheelZoomStep(int zoom, int steps) {
+    // Each notch moves about a third of the way: 1 to 64 in 11 notches.
+    static constexpr int kWheelZooms[] = {1, 2, 3, 4, 6, 8, 12, 16, 24, 32, 48, 64};
+    for (; steps > 0; --steps) {
+        const int* next = std::upper_bound(std::begin(kWheelZooms), std::end(kWheelZooms), zoom);
+        zoom = next == std::end(kWheelZooms) ? kWheelZooms[11] : *next;
+    }
+    for (; steps < 0; ++steps) {
+        const int* next = std::lower_bound(std::begin(kWheelZooms), std::end(kWheelZooms), zoom);
+        zoom = next == std::begin(kWheelZooms) ? kWheelZooms[0] : *(next - 1);
+    }
+    return zoom;
+}
+
 void ZoomAtPoint(Editor& editor, int steps, int vx, int vy) {
     if (steps == 0 || editor.view().zoom <= 0) return;
     const ImagePoint p = editor.viewArea().ViewToImage(vx, vy);
-    for (int i = 0; i < std::abs(steps); ++i)
-        (steps > 0 ? mnuViewZoomInClick : mnuViewZoomOutClick)(editor);
+    SetZoom(editor, WheelZoomStep(editor.view().zoom, steps));
     // The scroll position that brings p's block back under (vx, vy): start
     // from the plain estimate and step until the block holds the point.
     const ImageDescriptor& desc = editor.currentImage().desc;

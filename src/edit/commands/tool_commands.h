@@ -18,7 +18,10 @@ void ChooseValueSwatch(Editor& editor, PixelValue value);
 bool ShapeBeingDragged(const Editor& editor);
 void CancelShapeKey(Editor& editor);
 
-// Ctrl + wheel: zoom in (steps > 0) or out by |steps|, keeping the image
+// The zoom `steps` wheel notches away from `zoom` (out when negative): the
+// steps grow with the zoom, from 1 to 64.
+int WheelZoomStep(int zoom, int steps);
+// Ctrl + wheel: zoom in (steps > 0) or out by |steps| notches, keeping the image
 // pixel under view point (vx, vy) under it as far as the scroll bars allow.
 void ZoomAtPoint(Editor& editor, int steps, int vx, int vy);
 

@@ -42,8 +42,11 @@ void mnuViewZoomToggleClick(Editor& editor) {
 }
 
 void mnuViewZoomInClick(Editor& editor) {
-    View& view = editor.view();
-    view.zoom = std::clamp(view.zoom, 0, kMaxZoom - 1) + 1;
+    SetZoom(editor, std::clamp(editor.view().zoom, 0, kMaxZoom - 1) + 1);
+}
+
+void SetZoom(Editor& editor, int zoom) {
+    editor.view().zoom = std::clamp(zoom, 1, kMaxZoom);
     editor.viewArea().FullRedraw();
     editor.viewArea().UpdateScrollRanges();
     editor.viewArea().ScrollCursorIntoView();

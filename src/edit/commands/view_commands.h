@@ -9,6 +9,8 @@ void mnuViewToggleGridClick(Editor& editor);
 void mnuViewZoomToggleClick(Editor& editor);
 void mnuViewZoomInClick(Editor& editor);
 void mnuViewZoomOutClick(Editor& editor);
+// Zoom at `zoom` (held within 1..64), the view redrawn and the zoom shown.
+void SetZoom(Editor& editor, int zoom);
 // Shows or hides the palette and preview panel.
 void mnuViewColorPaletteAndPreviewClick(Editor& editor);
 // Image switching and the Image Properties dialog.
