@@ -78,6 +78,7 @@ mmdebstrap --variant=custom --skip=update --quiet \
     "$suite" /dev/null
 
 rm -rf "$out"
+mkdir -p "$(dirname "$out")"
 mv "$work/out" "$out"
 echo "Built in $out:"
 (cd "$out" && ls -1 ./*.dsc ./*.deb)
