@@ -56,11 +56,12 @@ private slots:
         QStringList names;
         for (QAction* action : file->actions()) names << action->objectName();
         const QStringList expected{
-            "mnuFileImportPRG",     "mnuFileExportPRG", "mnuFileExportRunnablePRG",
-            "mnuFileExportPicture", "mnuFile2",         "mnuFileImportBMP",
-            "mnuFileImportPicture", "mnuFileImportP4S", "mnuFile3",
-            "mnuFileMRU1",          "mnuFileMRU2",      "mnuFileMRU3",
-            "mnuFileMRU4",          "mnuFile4",         "mnuFileExit"};
+            "mnuFileImportPRG",   "mnuFileExportPRG",     "mnuFileExportRunnablePRG",
+            "mnuFileExportParts", "mnuFileExportPicture", "mnuFile2",
+            "mnuFileImportBMP",   "mnuFileImportPicture", "mnuFileImportP4S",
+            "mnuFile3",           "mnuFileMRU1",          "mnuFileMRU2",
+            "mnuFileMRU3",        "mnuFileMRU4",          "mnuFile4",
+            "mnuFileExit"};
         const int start = int(names.indexOf("mnuFileImportPRG"));
         QVERIFY(start >= 0);
         QCOMPARE(names.mid(start), expected);
