@@ -73,8 +73,7 @@ private slots:
                 // CR LF line ends show as plain line breaks, empty lines included.
                 const QString shown = form.memoText->toPlainText();
                 QVERIFY(shown.startsWith("//@ current 0\n\t; 320*200 h\n//@ image 0 colors"));
-                320 * 200 h\n  //@ image 0 colors"));
-                          QCOMPARE(shown, expected);
+                QCOMPARE(shown, expected);
                 QCOMPARE(form.memoText->textCursor().selectedText().size(), expected.size());
                 QVERIFY(QFontInfo(form.memoText->font()).fixedPitch());
                 QCOMPARE(form.memoText->lineWrapMode(), QPlainTextEdit::NoWrap);
