@@ -58,6 +58,14 @@ std::vector<MenuItem> MenuRows() {
         Item("mnuFileSave"),
         Item("mnuFileOpenSource"),
         Item("mnuFileSaveSource"),
+        // The source text's assembler.
+        Submenu(Item("mnuFileSourceSyntax")),
+        InSubmenu(Item("mnuFileSyntaxDb"), "mnuFileSourceSyntax"),
+        InSubmenu(Item("mnuFileSyntax64tass"), "mnuFileSourceSyntax"),
+        InSubmenu(Item("mnuFileSyntaxAcme"), "mnuFileSourceSyntax"),
+        InSubmenu(Item("mnuFileSyntaxCa65"), "mnuFileSourceSyntax"),
+        InSubmenu(Item("mnuFileSyntaxDasm"), "mnuFileSourceSyntax"),
+        InSubmenu(Item("mnuFileSyntaxXa"), "mnuFileSourceSyntax"),
         Submenu(Item("mnuFileRecover")),
         InSubmenu(Item("mnuFileRecover1"), "mnuFileRecover"),
         InSubmenu(Item("mnuFileRecover2"), "mnuFileRecover"),
@@ -76,6 +84,7 @@ std::vector<MenuItem> MenuRows() {
         // The layouts that keep DFLI pictures and character sets whole.
         Item("mnuFileExportDfliPRG"),
         Item("mnuFileExportCharsetPRG"),
+        Item("mnuFileExportParts"),
         Item("mnuFileExportPicture"),
         Separator("mnuFile2"),
         Item("mnuFileImportBMP"),

@@ -93,9 +93,23 @@ void OpenSourceFile(Editor& editor, const std::string& path) {
 
 void SaveSourceFile(Editor& editor, const std::string& path) {
     editor.undo().EndStep();  // whatever changed so far is in the file
-    editor.platform().WriteFile(path, SourceFileBytes(editor.store(), editor.state().currentImage));
+    const SourceSyntax syntax = editor.ui().sourceSyntax;
+    editor.platform().WriteFile(
+        path, SourceFileBytes(editor.store(), editor.state().currentImage, syntax));
     editor.undo().MarkAllSaved();
-    editor.ShowStatus("Saved source file (" + path + ")");
+    editor.ShowStatus(SavedSourceStatus(NonEmptyImages(editor.store()), syntax, path));
+}
+
+int NonEmptyImages(const ImageStore& store) {
+    int n = 0;
+    for (int i = 0; i < kImageCount; ++i)
+        n += store.image(i).desc.width > 0 && store.image(i).desc.height > 0;
+    return n;
+}
+
+std::string SavedSourceStatus(int images, SourceSyntax syntax, const std::string& where) {
+    return "Saved " + ImageCount(images) + " as " + std::string(SyntaxName(syntax)) +
+           " source to " + where;
 }
 
 }  // namespace pixolat

@@ -26,6 +26,10 @@ void OpenSourceFile(Editor& editor, const std::string& path);
 // Writes the source text with the lines that make it read back exactly (see
 // SourceFileBytes), whole or not at all; every image then counts as saved.
 void SaveSourceFile(Editor& editor, const std::string& path);
+// The images a source text holds: those with a width and height above 0.
+int NonEmptyImages(const ImageStore& store);
+// "Saved 3 images as 64tass source to WHERE".
+std::string SavedSourceStatus(int images, SourceSyntax syntax, const std::string& where);
 // Runs a source text read that puts everything back when it fails, and
 // then takes back what the undo history saw of it, so that a failed read is
 // no change; it runs at the start of a step.

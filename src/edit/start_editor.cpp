@@ -6,6 +6,7 @@
 #include "document/colors.h"
 #include "document/pixels.h"
 #include "edit/commands/draw_commands.h"
+#include "edit/commands/export_commands.h"
 #include "edit/editor.h"
 #include "edit/image_files.h"
 
@@ -89,6 +90,7 @@ void ReadSettings(Editor& editor) {
         platform.SetDialogFolder(platform.ReadSettingText(kDialogFolderSetting));
     } catch (const std::exception&) {
     }
+    ReadExportSettings(editor);
 }
 
 void StartEditor(Editor& editor) {

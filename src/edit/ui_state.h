@@ -4,6 +4,9 @@
 #include <array>
 #include <string>
 
+#include "formats/prg_parts.h"
+#include "formats/source_syntax.h"
+
 namespace pixolat {
 
 struct UiState {
@@ -17,6 +20,10 @@ struct UiState {
     std::array<std::string, 4> recentFiles{};
     // The help file the Help menu, F1 and the menu items' help open.
     std::string helpFile;
+    // The assembler the source text is written for, and the parts' load
+    // addresses: both kept in the settings.
+    SourceSyntax sourceSyntax = SourceSyntax::Db;
+    PartAddresses partAddresses;
 };
 
 }  // namespace pixolat

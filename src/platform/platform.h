@@ -99,8 +99,10 @@ public:
     virtual std::string DialogFolder() = 0;
     virtual void SetDialogFolder(const std::string& folder) = 0;
 
-    // The Gfx Data window, modal: shows text and returns what it holds when closed.
-    virtual std::string ShowTextWindow(const std::string& text, TextWindowPurpose purpose) = 0;
+    // The Gfx Data window, modal: shows text and returns what it holds when
+    // closed; the title names the source syntax of a saved text.
+    virtual std::string ShowTextWindow(const std::string& text, TextWindowPurpose purpose,
+                                       const std::string& title) = 0;
 
     // Per-user settings. ReadSettingInt throws when the value is missing or
     // not an integer; ReadSettingText reads a missing value as empty.

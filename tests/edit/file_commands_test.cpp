@@ -185,6 +185,34 @@ TEST_F(PrgCommands, ExportSaysWhatItLeavesOutAndTheKeepingLayoutsReadBack) {
     EXPECT_TRUE(platform.messages.empty());
 }
 
+// Export Parts: the addresses asked (starting from the remembered ones) place
+// each part; impossible ones are refused before the save dialog; the choice
+// is remembered.
+TEST_F(PrgCommands, ExportPartsWritesEachPartWhereAsked) {
+    WriteBytes(folder / "in.prg", SamplePrg());
+    ImportPrgFile(editor, folder / "in.prg");
+    platform.inputAnswers.push_back("bitmap=$2000 luminance=$2000");
+    editor.RunMenuCommand("mnuFileExportParts");
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_NE(platform.messages[0].find("overlaps"), std::string::npos) << platform.messages[0];
+    EXPECT_FALSE(fs::exists(folder / "pic_bitmap.prg"));
+
+    platform.inputAnswers.push_back("raw luminance=$0400");
+    platform.fileDialogAnswers.push_back(folder / "pic.bin");
+    editor.RunMenuCommand("mnuFileExportParts");
+    const std::vector<uint8_t> file = SamplePrg();
+    EXPECT_TRUE(ReadBytes(folder / "pic_bitmap.bin") ==
+                std::vector<uint8_t>(file.begin() + 2050, file.end()));
+    EXPECT_TRUE(ReadBytes(folder / "pic_colors.bin") == (std::vector<uint8_t>{0x17, 0x20}));
+    const std::vector<uint8_t> all = ReadBytes(folder / "pic_all.prg");
+    ASSERT_EQ(all.size(), 2 + 0x3F40 - 0x0400u);
+    EXPECT_EQ(all[0] | all[1] << 8, 0x0400);
+    EXPECT_EQ(all[2 + 5], 0x46);  // the luminance's sixth cell
+    EXPECT_EQ(platform.settings["PartAddresses"].substr(0, 32), "raw bitmap=$2000 luminance=$0400");
+    EXPECT_EQ(editor.statusText(3),
+              "Exported 4 parts and all of them as " + (folder / "pic_all.prg"));
+}
+
 TEST_F(PrgCommands, FailedExportLeavesFilesAndRecentListAlone) {
     AddRecentFile(editor, "C:\\gfx\\pic.prg");
     const std::string path = folder / "nofolder/out.prg";

@@ -17,20 +17,66 @@ TEST(SourceCommands, SaveShowsTheTextOfEveryImageAndChangesNothing) {
     editor.RunMenuCommand("mnuFileSave");
     ASSERT_EQ(platform.textWindows.size(), 1u);
     const std::string& text = platform.textWindows[0];
-    EXPECT_EQ(text.substr(0, 30), "\t; 320*200 h\r\n\tDB $01,$00,$00,");
-    const std::string tail =
-        "$00\r\n\r\nTiny\t; 8*1 m none\r\n\tDB $00,$00,$00,$00,$00,$00,$00,$00\r\n";
-    ASSERT_GT(text.size(), tail.size());
-    EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
+    // The text of a source file: each image's index, exact name and colors
+    // come back through Load (as source).
+    const std::string head =
+        "//@ current 0\r\n\t; 320*200 h\r\n//@ image 0 colors $00 $71 name \"\"\r\n"
+        "\tDB $01,$00,$00,";
+    EXPECT_EQ(text.substr(0, head.size()), head);
+    EXPECT_NE(text.find("$00\r\n\r\nTiny\t; 8*1 m none\r\n//@ image 4 colors $00 $00 name "
+                        "\"Tiny\"\r\n"),
+              std::string::npos);
+    EXPECT_TRUE(text.ends_with("\r\n\tDB $00,$00,$00,$00,$00,$00,$00,$00\r\n"));
     EXPECT_TRUE(platform.messages.empty());
     EXPECT_EQ(editor.state().currentImage, 0);
     EXPECT_EQ(editor.store().image(0).desc.width, 320);
+    EXPECT_EQ(platform.textWindowTitle, "Gfx Data");
+    EXPECT_EQ(editor.statusText(3), "Saved 2 images as db source to the Gfx Data window");
 
     // Nothing to save: the window opens empty.
     editor.store().image(0).desc.width = 0;
     editor.store().image(4).desc.height = 0;
     editor.RunMenuCommand("mnuFileSave");
     EXPECT_EQ(platform.textWindows.at(1), "");
+}
+
+// What Save (as source) shows reads back through Load (as source) exactly: a
+// name the header cannot carry and the image's index, in the remembered syntax.
+TEST(SourceCommands, SaveThenLoadThroughTheWindowKeepsNamesAndIndices) {
+    for (const char* syntax : {"db", "ca65"}) {
+        SCOPED_TRACE(syntax);
+        ScriptedPlatform platform;
+        platform.settings["SourceSyntax"] = std::string(syntax);
+        Editor editor(platform);
+        Image& image = editor.store().image(3);
+        image.desc = {"my \"pic\" // a;b", 16,   8,   2, Layout::Bitmap,
+                      ColorMapKind::None,  0x12, 0x34};
+        image.plane.at(15, 7) = 1;
+        editor.state().currentImage = 3;
+        editor.RunMenuCommand("mnuFileSave");
+        if (std::string(syntax) == "ca65") {
+            EXPECT_EQ(platform.textWindowTitle, "Gfx Data (ca65 source)");
+            EXPECT_EQ(editor.statusText(3), "Saved 2 images as ca65 source to the Gfx Data window");
+        }
+
+        ScriptedPlatform otherPlatform;
+        Editor other(otherPlatform);
+        otherPlatform.textWindowAnswers.push_back(platform.textWindows.at(0));
+        other.RunMenuCommand("mnuFileLoad");
+        EXPECT_TRUE(otherPlatform.messages.empty());
+        EXPECT_EQ(other.state().currentImage, 3);
+        const ImageDescriptor& back = other.store().image(3).desc;
+        EXPECT_EQ(back.name, image.desc.name);
+        EXPECT_EQ(back.color0, 0x12);
+        EXPECT_EQ(back.color3, 0x34);
+        EXPECT_EQ(other.store().image(3).plane.at(15, 7), 1);
+    }
+    // The menu's choice is kept in the settings.
+    ScriptedPlatform platform;
+    Editor editor(platform);
+    editor.RunMenuCommand("mnuFileSyntaxXa");
+    EXPECT_EQ(platform.settings["SourceSyntax"], "xa");
+    EXPECT_TRUE(editor.menu()[11].checked);
 }
 
 TEST(SourceCommands, LoadReadsWhatTheUserPastedFromTheCurrentImageOn) {
@@ -99,13 +145,14 @@ TEST(SourceCommands, TheFileMenuListsLoadAndSaveFirst) {
     EXPECT_EQ(menu[1].helpContext, 2101);
     EXPECT_EQ(menu[2].DisplayCaption(), "&Save (as source)\tS");
     EXPECT_EQ(menu[2].helpContext, 2102);
-    // The source file items come between Save (as source) and the separator,
-    // the last one a submenu of the recovered sessions.
-    EXPECT_EQ(menu[5].name, "mnuFileRecover");
-    EXPECT_TRUE(menu[5].submenu);
-    std::size_t next = 6;
+    // The source file items come between Save (as source) and the separator:
+    // the source syntax's submenu, and last a submenu of the recovered sessions.
+    EXPECT_EQ(menu[5].name, "mnuFileSourceSyntax");
+    EXPECT_EQ(menu[12].name, "mnuFileRecover");
+    EXPECT_TRUE(menu[12].submenu);
+    std::size_t next = 13;
     while (next < menu.size() && menu[next].parent == "mnuFileRecover") ++next;
-    EXPECT_EQ(next, 6u + kKeptSessions);
+    EXPECT_EQ(next, 13u + kKeptSessions);
     ASSERT_LT(next, menu.size());
     EXPECT_EQ(menu[next].name, "mnuFile1");
     EXPECT_EQ(menu[next].kind, MenuItem::Kind::Separator);

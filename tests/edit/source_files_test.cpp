@@ -72,7 +72,7 @@ TEST(SourceFiles, SaveThenOpenInAFreshEditorGivesTheSameImages) {
     const std::vector<uint8_t> bytes = SourceFileBytes(editor.store(), 0);
     EXPECT_EQ(text, std::string(bytes.begin(), bytes.end()));
     EXPECT_EQ(text.find("\n"), text.find("\r\n") + 1);  // CR LF line ends
-    EXPECT_EQ(editor.statusText(3), "Saved source file (" + path + ")");
+    EXPECT_EQ(editor.statusText(3), "Saved 3 images as db source to " + path);
 
     ScriptedPlatform otherPlatform;
     Editor other(otherPlatform);
@@ -207,6 +207,13 @@ TEST(SourceFiles, TheFileItemsFollowSaveAndTheRecentFilesKeepTheirSeparator) {
                                            "&Save (as source)\tS",
                                            "Open Source File...",
                                            "Save Source File...",
+                                           "Source S&yntax",
+                                           "&DB (the editor's own)",
+                                           "&64tass",
+                                           "&ACME",
+                                           "&ca65",
+                                           "DA&SM",
+                                           "&xa",
                                            "Recover Last Session",
                                            "-",
                                            "Import .PRG",
@@ -214,6 +221,7 @@ TEST(SourceFiles, TheFileItemsFollowSaveAndTheRecentFilesKeepTheirSeparator) {
                                            "Export Runnable .PRG...",
                                            "Export DFLI .PRG...",
                                            "Export Charset .PRG...",
+                                           "Export Pa&rts...",
                                            "Export Picture...",
                                            "-",
                                            "Import .BMP",

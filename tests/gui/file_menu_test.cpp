@@ -60,6 +60,7 @@ private slots:
                                    "mnuFileExportRunnablePRG",
                                    "mnuFileExportDfliPRG",
                                    "mnuFileExportCharsetPRG",
+                                   "mnuFileExportParts",
                                    "mnuFileExportPicture",
                                    "mnuFile2",
                                    "mnuFileImportBMP",

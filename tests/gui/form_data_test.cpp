@@ -61,26 +61,66 @@ private slots:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         window.editor().store().image(0).plane.at(0, 0) = 1;
+        const std::vector<uint8_t> bytes = SourceFileBytes(window.editor().store(), 0);
         const QString expected =
-            QString::fromStdString(SaveSourceText(window.editor().store())).remove('\r');
-        WithGfxDataWindow([&] { window.action("mnuFileSave")->trigger(); },
-                          [&](TFormData& form) {
-                              QCOMPARE(form.windowTitle(), QString("Gfx Data"));
-                              QCOMPARE(form.geometry(), QRect(268, 143, 411, 275));
-                              QCOMPARE(form.memoText->geometry(), form.rect());
-                              // CR LF line ends show as plain line breaks, empty lines included.
-                              const QString shown = form.memoText->toPlainText();
-                              QCOMPARE(shown.left(29), QString("\t; 320*200 h\n\tDB $80,$00,$00,"));
-                              QCOMPARE(shown, expected);
-                              QCOMPARE(form.memoText->textCursor().selectedText().size(),
-                                       expected.size());
-                              QVERIFY(QFontInfo(form.memoText->font()).fixedPitch());
-                              QCOMPARE(form.memoText->lineWrapMode(), QPlainTextEdit::NoWrap);
-                              QVERIFY(form.memoText->horizontalScrollBar()->isVisible());
-                              QVERIFY(form.memoText->verticalScrollBar()->isVisible());
-                          });
+            QString::fromStdString(std::string(bytes.begin(), bytes.end())).remove('\r');
+        WithGfxDataWindow(
+            [&] { window.action("mnuFileSave")->trigger(); },
+            [&](TFormData& form) {
+                QCOMPARE(form.windowTitle(), QString("Gfx Data"));
+                QCOMPARE(form.geometry(), QRect(268, 143, 411, 275));
+                QCOMPARE(form.memoText->geometry(), form.rect());
+                // CR LF line ends show as plain line breaks, empty lines included.
+                const QString shown = form.memoText->toPlainText();
+                QVERIFY(shown.startsWith("//@ current 0\n\t; 320*200 h\n//@ image 0 colors"));
+                QCOMPARE(shown, expected);
+                QCOMPARE(form.memoText->textCursor().selectedText().size(), expected.size());
+                QVERIFY(QFontInfo(form.memoText->font()).fixedPitch());
+                QCOMPARE(form.memoText->lineWrapMode(), QPlainTextEdit::NoWrap);
+                QVERIFY(form.memoText->horizontalScrollBar()->isVisible());
+                QVERIFY(form.memoText->verticalScrollBar()->isVisible());
+            });
         // Esc closed the window and the command returned.
         QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    // What the window shows, pasted back, gives the image its index, exact
+    // name and colors again, in any syntax; the title names the syntax.
+    void saveThenLoadKeepsNamesAndIndices() {
+        for (const SourceSyntax syntax : {SourceSyntax::Db, SourceSyntax::Tass64}) {
+            QtPlatform platform;
+            TFormEditor window(platform);
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            window.editor().ui().sourceSyntax = syntax;
+            Image& image = window.editor().store().image(3);
+            image.desc = {"my \"pic\" // a;b",  16,   8,   2, Layout::Bitmap,
+                          ColorMapKind::Normal, 0x12, 0x34};
+            image.plane.at(15, 7) = 1;
+            QString shown;
+            WithGfxDataWindow([&] { window.action("mnuFileSave")->trigger(); },
+                              [&](TFormData& form) {
+                                  QCOMPARE(form.windowTitle(),
+                                           syntax == SourceSyntax::Db
+                                               ? QString("Gfx Data")
+                                               : QString("Gfx Data (64tass source)"));
+                                  shown = form.memoText->toPlainText();
+                              });
+            QVERIFY(window.statusPanel(3)->text().startsWith("Saved 2 images as "));
+
+            QtPlatform otherPlatform;
+            TFormEditor other(otherPlatform);
+            other.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&other));
+            WithGfxDataWindow([&] { other.action("mnuFileLoad")->trigger(); },
+                              [&](TFormData& form) { form.memoText->insertPlainText(shown); });
+            const Image& back = other.editor().store().image(3);
+            QCOMPARE(QString::fromStdString(back.desc.name), QString("my \"pic\" // a;b"));
+            QCOMPARE(back.desc.color0, 0x12);
+            QCOMPARE(back.desc.color3, 0x34);
+            QCOMPARE(int(back.plane.at(15, 7)), 1);
+            QCOMPARE(other.editor().state().currentImage, 0);
+        }
     }
 
     void loadReadsWhatWasPasted() {

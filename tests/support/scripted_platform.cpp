@@ -68,8 +68,10 @@ std::optional<std::string> ScriptedPlatform::OpenPictureDialog() {
     return TakeFront(fileDialogAnswers);
 }
 
-std::string ScriptedPlatform::ShowTextWindow(const std::string& text, TextWindowPurpose) {
+std::string ScriptedPlatform::ShowTextWindow(const std::string& text, TextWindowPurpose,
+                                             const std::string& title) {
     textWindows.push_back(text);
+    textWindowTitle = title;
     if (textWindowAnswers.empty()) return text;
     std::string answer = textWindowAnswers.front();
     textWindowAnswers.pop_front();

@@ -22,6 +22,7 @@ public:
     std::vector<std::string> questions;     // yes/no questions
     std::vector<std::string> inputPrompts;  // caption + ": " + prompt + " [" + initial + "]"
     std::vector<std::string> textWindows;   // texts shown in the Gfx Data window
+    std::string textWindowTitle;            // the last one's title
     std::vector<std::string> helpRequests;
     std::string statusTexts[4];
     std::string caption;
@@ -74,7 +75,8 @@ public:
     std::optional<std::string> OpenPictureDialog() override;
     std::string DialogFolder() override { return dialogFolder; }
     void SetDialogFolder(const std::string& folder) override { dialogFolder = folder; }
-    std::string ShowTextWindow(const std::string& text, TextWindowPurpose purpose) override;
+    std::string ShowTextWindow(const std::string& text, TextWindowPurpose purpose,
+                               const std::string& title) override;
 
     bool SettingExists(const std::string& name) override { return settings.count(name) > 0; }
     int32_t ReadSettingInt(const std::string& name) override;

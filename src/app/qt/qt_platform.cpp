@@ -330,8 +330,10 @@ std::optional<std::string> QtPlatform::OpenPictureDialog() {
     return RunDialog(dialog, dialogFolder_);
 }
 
-std::string QtPlatform::ShowTextWindow(const std::string& text, TextWindowPurpose purpose) {
+std::string QtPlatform::ShowTextWindow(const std::string& text, TextWindowPurpose purpose,
+                                       const std::string& title) {
     TFormData form(parentWidget());
+    form.setWindowTitle(Q(title));
     if (purpose == TextWindowPurpose::Save)
         form.PrepareForSave(Q(text));
     else

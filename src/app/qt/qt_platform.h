@@ -58,7 +58,8 @@ public:
     std::optional<std::string> OpenPictureDialog() override;
     std::string DialogFolder() override { return dialogFolder_; }
     void SetDialogFolder(const std::string& folder) override { dialogFolder_ = folder; }
-    std::string ShowTextWindow(const std::string& text, TextWindowPurpose purpose) override;
+    std::string ShowTextWindow(const std::string& text, TextWindowPurpose purpose,
+                               const std::string& title) override;
 
     bool SettingExists(const std::string& name) override;
     int32_t ReadSettingInt(const std::string& name) override;

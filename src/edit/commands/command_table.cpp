@@ -4,6 +4,7 @@
 
 #include "edit/commands/draw_commands.h"
 #include "edit/commands/edit_commands.h"
+#include "edit/commands/export_commands.h"
 #include "edit/commands/file_commands.h"
 #include "edit/commands/help_commands.h"
 #include "edit/commands/key_commands.h"
@@ -38,6 +39,11 @@ bool PaletteShown(const Editor& editor) {
 bool HasSessions(const Editor& editor) {
     return !editor.recovery().sessions().empty();
 }
+template <SourceSyntax syntax>
+bool IsSyntax(const Editor& editor) {
+    return editor.ui().sourceSyntax == syntax;
+}
+
 template <int n>
 bool HasSession(const Editor& editor) {
     return editor.recovery().sessions().size() >= std::size_t(n);
@@ -98,6 +104,21 @@ const CommandRecord kCommandRecords[] = {
     {.id = "mnuFileRecover10", .helpContext = 2112, .undoName = "Recover Session",
      .visible = HasSession<10>, .runWith = RecoverSession, .parameter = 10,
      .captionOf = SessionItemCaption},
+    // The source text's assembler and the memory parts.
+    {.id = "mnuFileSourceSyntax", .caption = "Source S&yntax", .helpContext = 2114},
+    {.id = "mnuFileSyntaxDb", .caption = "&DB (the editor's own)", .helpContext = 2116,
+     .checked = IsSyntax<SourceSyntax::Db>, .runWith = ChooseSourceSyntax, .parameter = 0},
+    {.id = "mnuFileSyntax64tass", .caption = "&64tass", .helpContext = 2117,
+     .checked = IsSyntax<SourceSyntax::Tass64>, .runWith = ChooseSourceSyntax, .parameter = 1},
+    {.id = "mnuFileSyntaxAcme", .caption = "&ACME", .helpContext = 2118,
+     .checked = IsSyntax<SourceSyntax::Acme>, .runWith = ChooseSourceSyntax, .parameter = 2},
+    {.id = "mnuFileSyntaxCa65", .caption = "&ca65", .helpContext = 2119,
+     .checked = IsSyntax<SourceSyntax::Ca65>, .runWith = ChooseSourceSyntax, .parameter = 3},
+    {.id = "mnuFileSyntaxDasm", .caption = "DA&SM", .helpContext = 2120,
+     .checked = IsSyntax<SourceSyntax::Dasm>, .runWith = ChooseSourceSyntax, .parameter = 4},
+    {.id = "mnuFileSyntaxXa", .caption = "&xa", .helpContext = 2121,
+     .checked = IsSyntax<SourceSyntax::Xa>, .runWith = ChooseSourceSyntax, .parameter = 5},
+    {"mnuFileExportParts", "Export Pa&rts...", mnuFileExportPartsClick, 2115},
     {"mnuFileImportPRG", "Import .PRG", mnuFileImportPRGClick, 2103},
     {"mnuFileExportPRG", "Export .PRG", mnuFileExportPRGClick, 2104},
     {"mnuFileExportRunnablePRG", "Export Runnable .PRG...", mnuFileExportRunnablePRGClick, 2107},

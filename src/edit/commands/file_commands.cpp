@@ -35,13 +35,27 @@ void mnuFileExportPictureClick(Editor& editor) {
 }
 
 void mnuFileSaveClick(Editor& editor) {
-    editor.platform().ShowTextWindow(SaveSourceText(editor.store()), TextWindowPurpose::Save);
+    // The text of a source file, with the lines that bring back each image's
+    // index, exact name and colors through Load (as source).
+    const SourceSyntax syntax = editor.ui().sourceSyntax;
+    const int images = NonEmptyImages(editor.store());
+    std::string text;
+    if (images > 0) {
+        const std::vector<uint8_t> bytes =
+            SourceFileBytes(editor.store(), editor.state().currentImage, syntax);
+        text.assign(bytes.begin(), bytes.end());
+    }
+    const std::string title = syntax == SourceSyntax::Db
+                                  ? std::string("Gfx Data")
+                                  : "Gfx Data (" + std::string(SyntaxName(syntax)) + " source)";
+    editor.platform().ShowTextWindow(text, TextWindowPurpose::Save, title);
+    editor.ShowStatus(SavedSourceStatus(images, syntax, "the Gfx Data window"));
 }
 
 void mnuFileLoadClick(Editor& editor) {
     // The window has no cancel: whatever it holds when closed is read.
     const std::string text =
-        editor.platform().ShowTextWindow(std::string(), TextWindowPurpose::Load);
+        editor.platform().ShowTextWindow(std::string(), TextWindowPurpose::Load, "Gfx Data");
     const int firstImage = editor.state().currentImage;
     // A value that is not a number unwinds from here with its line, and the
     // reader has put back everything it had read.
