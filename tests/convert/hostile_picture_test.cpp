@@ -251,8 +251,7 @@ TEST(HostilePictures, RefusedByTheirSizeOrReadWithinMemoryAndSaidInOneLine) {
         EXPECT_EQ(outcome.status, c.status) << outcome.err;
         // Besides what the export leaves out of a picture larger than 320 x 200,
         // and the hint that a picture of many colors was read by bits of red.
-        const auto lines = std::count(outcome.err.begin(), outcome.err.end(), '
-');
+        const auto lines = std::count(outcome.err.begin(), outcome.err.end(), '\n');
         const bool cutToScreen =
             outcome.err.find(": left out everything past") != std::string::npos;
         const bool hint = outcome.err.find("--convert matches its colors") != std::string::npos;
