@@ -436,7 +436,8 @@ private slots:
             data->memoText->setPlainText("DB $01");
             data->close();
         });
-        QCOMPARE(platform.ShowTextWindow("DB $00", TextWindowPurpose::Save), std::string("DB $01"));
+        QCOMPARE(platform.ShowTextWindow("DB $00", TextWindowPurpose::Save, "Gfx Data"),
+                 std::string("DB $01"));
 
         BareWindow window;
         platform.Attach(&window);
