@@ -7,6 +7,8 @@ JOBS ?= $(shell nproc)
 RUN_PACKAGES := cmake g++ make ninja-build qt6-base-dev qt6-svg-dev fonts-dejavu-core 64tass
 TEST_PACKAGES := $(RUN_PACKAGES) libgtest-dev libbenchmark-dev clang-format xvfb xauth strace
 BENCH_PACKAGES := $(RUN_PACKAGES) libbenchmark-dev
+# ThreadSanitizer works with clang only here.
+TSAN_PACKAGES := $(TEST_PACKAGES) clang libclang-rt-dev
 FUZZ_PACKAGES := cmake clang libclang-rt-dev ninja-build 64tass qt6-base-dev qt6-svg-dev
 # dpkg-shlibdeps (dpkg-dev) finds the .debs' dependencies; it needs file.
 # rsvg-convert (librsvg2-bin) renders the icons.
@@ -17,8 +19,8 @@ PACKAGE_CHECK_PACKAGES := $(PACKAGE_PACKAGES) lintian binutils man-db shared-mim
 # commit give the same bytes (set it by hand to package a tree without git).
 SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null)
 
-.PHONY: run test check-format bench fuzz fuzz-smoke package package-check build build-test \
-	deps-run deps-test deps-bench deps-fuzz deps-package deps-package-check clean desktop-check \
+.PHONY: run test tsan check-format bench fuzz fuzz-smoke package package-check build build-test \
+	deps-run deps-test deps-tsan deps-bench deps-fuzz deps-package deps-package-check clean desktop-check \
 	build-default mutate
 
 run: deps-run build
@@ -26,6 +28,10 @@ run: deps-run build
 
 test: deps-test check-format build-test
 	@tools/run_tests.sh build/test
+
+# The tests that start threads, built with clang's ThreadSanitizer.
+tsan: deps-tsan
+	@tools/run_tsan.sh
 
 check-format:
 	@tools/check_format.sh
@@ -88,6 +94,8 @@ deps-run:
 	@tools/install_packages.sh $(RUN_PACKAGES)
 deps-test:
 	@tools/install_packages.sh $(TEST_PACKAGES)
+deps-tsan:
+	@tools/install_packages.sh $(TSAN_PACKAGES)
 deps-bench:
 	@tools/install_packages.sh $(BENCH_PACKAGES)
 deps-fuzz:
