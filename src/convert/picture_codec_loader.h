@@ -5,6 +5,7 @@
 // folder) and in the program's library folder (an installed program). When
 // it is missing or of another build, these throw Error naming it and why.
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,8 @@ namespace pixolat {
 Picture CodecReadPicture(const std::string& path, int maxWidth, int maxHeight,
                          PictureSize* fullSize = nullptr);
 bool CodecCanReadPictureType(const std::string& extension);
+// Whether a picture reader takes a file that begins with these bytes.
+bool CodecIsPicture(std::span<const uint8_t> head);
 std::vector<uint8_t> CodecEncodePicture(const Picture& picture, PictureFileType type);
 
 }  // namespace pixolat
