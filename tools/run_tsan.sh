@@ -22,8 +22,8 @@ status=0
 PIXOLAT_GUI_TESTS=ImportPictureTest,RecoverySessionTest QT_QPA_PLATFORM=offscreen \
     "$dir/pixolat_gui_tests" 2>&1 | tee "$log/gui" || status=1
 
-passed=$(grep -oP '^\[  PASSED  \] \K[0-9]+' "$log/core" | tail -1)
-failed=$(grep -oP '^\[  FAILED  \] \K[0-9]+(?= tests?, listed)' "$log/core" | tail -1)
+passed=$(grep -oP '^\[  PASSED  \] \K[0-9]+' "$log/core" | tail -1 || true)
+failed=$(grep -oP '^\[  FAILED  \] \K[0-9]+(?= tests?, listed)' "$log/core" | tail -1 || true)
 passed=${passed:-0}
 failed=${failed:-0}
 while read -r p f; do

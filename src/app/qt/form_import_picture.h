@@ -13,6 +13,7 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <vector>
 
 #include "conversion/picture_conversion.h"
 
@@ -54,6 +55,8 @@ public:
     QLabel* imgAfter = nullptr;
 
 private:
+    // Shows the previews the workers have left in ready_ (on the window's thread).
+    Q_INVOKABLE void ShowReadyPreviews();
     void BuildControls();
     void LoadSettings();
     void SaveSettings();
@@ -78,6 +81,12 @@ private:
     uint64_t generation_ = 0;
     uint64_t finalShown_ = 0;  // the generation of the last final preview
     bool stop_ = false;
+    struct ReadyPreview {
+        uint64_t generation;
+        QImage before, after;
+        bool final;
+    };
+    std::vector<ReadyPreview> ready_;
     std::thread worker_, ditherWorker_;
 
     std::mutex scaleMutex_;
