@@ -10,6 +10,8 @@ ASSEMBLER_PACKAGES := 64tass acme cc65 xa65 dasm
 TEST_PACKAGES := $(RUN_PACKAGES) libgtest-dev libbenchmark-dev clang-format xvfb xauth strace xdotool \
 	$(ASSEMBLER_PACKAGES) python3
 BENCH_PACKAGES := $(RUN_PACKAGES) libbenchmark-dev
+# ThreadSanitizer works with clang only here.
+TSAN_PACKAGES := $(TEST_PACKAGES) clang libclang-rt-dev
 FUZZ_PACKAGES := cmake clang libclang-rt-dev ninja-build 64tass qt6-base-dev qt6-svg-dev
 # The Debian packages build in a root of their own (mmdebstrap); the host
 # only makes the source tarballs and runs lintian.
@@ -23,8 +25,8 @@ DEB_CHECK_PACKAGES := $(DEB_PACKAGES) $(RUN_PACKAGES) binutils file man-db share
 SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null)
 export SOURCE_DATE_EPOCH
 
-.PHONY: run test check-format test-assemblers bench fuzz fuzz-smoke deb deb-check build build-test \
-	deps-run deps-test deps-bench deps-fuzz deps-deb deps-deb-check clean desktop-check \
+.PHONY: run test tsan check-format test-assemblers bench fuzz fuzz-smoke deb deb-check build build-test \
+	deps-run deps-test deps-tsan deps-bench deps-fuzz deps-deb deps-deb-check clean desktop-check \
 	build-default mutate emulator-check
 
 run: deps-run build
@@ -37,6 +39,10 @@ test: deps-test check-format build-test
 # editor's view; `make test` runs it too where ../shared/tools/plus4emu is.
 emulator-check: deps-test build-test
 	PIXOLAT_CONVERT=build/test/pixolat-convert tools/check_runnable_on_emulator.sh build/emulator-check
+
+# The tests that start threads, built with clang's ThreadSanitizer.
+tsan: deps-tsan
+	@tools/run_tsan.sh
 
 check-format:
 	@tools/check_format.sh
@@ -102,6 +108,8 @@ deps-run:
 	@tools/install_packages.sh $(RUN_PACKAGES)
 deps-test:
 	@tools/install_packages.sh $(TEST_PACKAGES)
+deps-tsan:
+	@tools/install_packages.sh $(TSAN_PACKAGES)
 deps-bench:
 	@tools/install_packages.sh $(BENCH_PACKAGES)
 deps-fuzz:

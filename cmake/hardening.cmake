@@ -4,7 +4,7 @@
 # at start. Sanitizer and fuzz builds have their own checks and skip these;
 # _FORTIFY_SOURCE needs optimisation, so Debug builds skip them too.
 include(CheckCXXCompilerFlag)
-if(NOT PIXOLAT_SANITIZE AND NOT PIXOLAT_FUZZ
+if(NOT PIXOLAT_SANITIZE AND NOT PIXOLAT_FUZZ AND NOT PIXOLAT_TSAN
    AND CMAKE_BUILD_TYPE MATCHES "^(Release|RelWithDebInfo|MinSizeRel)$")
     add_compile_options(-fstack-protector-strong -U_FORTIFY_SOURCE -D_FORTIFY_SOURCE=2)
     # x86 only: elsewhere the compiler refuses the flag.

@@ -72,9 +72,9 @@ wait "$pid" 2>/dev/null
 first=$(ls "$data"/session-*.asm 2>/dev/null)
 
 start
-# File > Recover Last Session (the fifth item) > the newest session, then F12:
+# File > Recover Last Session (Alt+F, O) > the newest session, then F12:
 # closing keeps the recovered work in this session's own file.
-xdotool key alt+f Down Down Down Down Right Return
+xdotool key alt+f o Return
 sleep 0.5
 xdotool key F12
 for _ in $(seq 200); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done

@@ -1,5 +1,7 @@
 #include "convert/options.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <iterator>
@@ -9,6 +11,7 @@
 #include "convert/output_file.h"
 #include "convert/picture_codec_loader.h"
 #include "document/image_store.h"
+#include "formats/prg_format.h"
 
 namespace pixolat {
 
@@ -336,16 +339,6 @@ std::string CheckMeaning(const Options& options) {
 
 }  // namespace
 
-std::string Extension(const std::string& path) {
-    const std::size_t dot = path.find_last_of('.');
-    const std::size_t slash = path.find_last_of('/');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
-    std::string ext = path.substr(dot);
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return char(c >= 'A' && c <= 'Z' ? c + 32 : c); });
-    return ext;
-}
-
 FileKind OutputKindOf(const std::string& path) {
     const std::string ext = Extension(path);
     if (ext == ".prg" || ext == ".p4i") return FileKind::Prg;
@@ -356,6 +349,12 @@ FileKind OutputKindOf(const std::string& path) {
 }
 
 FileKind InputKindOf(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode)) {
+        const std::vector<uint8_t> head = ReadFileStart(path, kPrgReadLimit);
+        const FileKind kind = FileKindOf(path, head, [&] { return CodecIsPicture(head); });
+        if (kind != FileKind::Unknown) return kind;
+    }
     const FileKind kind = OutputKindOf(path);
     if (kind != FileKind::Unknown) return kind;
     const std::string ext = Extension(path);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "conversion/picture_conversion.h"
+#include "formats/file_kind.h"
 #include "formats/prg_layouts.h"
 #include "formats/prg_parts.h"
 #include "formats/source_syntax.h"
@@ -25,13 +26,11 @@ std::vector<OptionDoc> OptionDocs();
 // The text of --help; its synopsis and option lines come from the two above.
 std::string UsageText();
 
-enum class FileKind { Unknown, Prg, Source, Picture };
-
-// The lower-case extension with its dot, "" when the name has none.
-std::string Extension(const std::string& path);
-// What a file is read as: pictures are every kind the picture codec reads.
-// An extension not named above is asked of the codec, which throws Error
-// when it cannot be opened (the file may well be a picture).
+// What a file is read as, judged by its content (formats/file_kind.h). A
+// file whose content says nothing, or that cannot be read as it stands
+// (missing, or a pipe), is judged by its name, and its reader then tells
+// what is wrong: pictures are every kind the picture codec reads. Asks the
+// codec, which throws Error when it cannot be opened.
 FileKind InputKindOf(const std::string& path);
 // What a file is written as: pictures are .png and .bmp.
 FileKind OutputKindOf(const std::string& path);

@@ -112,6 +112,10 @@ bool CodecCanReadPictureType(const std::string& extension) {
     return Codec().canReadPictureType(extension);
 }
 
+bool CodecIsPicture(std::span<const uint8_t> head) {
+    return Codec().isPicture(head.data(), head.size());
+}
+
 std::vector<uint8_t> CodecEncodePicture(const Picture& picture, PictureFileType type) {
     std::vector<uint8_t> bytes;
     std::string error;

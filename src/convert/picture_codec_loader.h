@@ -7,6 +7,7 @@
 // of another build, these throw Error naming it and why (and, when missing,
 // the package that installs it).
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,8 @@ namespace pixolat {
 Picture CodecReadPicture(const std::string& path, int maxWidth, int maxHeight,
                          PictureSize* fullSize = nullptr);
 bool CodecCanReadPictureType(const std::string& extension);
+// Whether a picture reader takes a file that begins with these bytes.
+bool CodecIsPicture(std::span<const uint8_t> head);
 std::vector<uint8_t> CodecEncodePicture(const Picture& picture, PictureFileType type);
 
 }  // namespace pixolat

@@ -1,7 +1,6 @@
 #include "edit/image_files.h"
 
 #include <algorithm>
-#include <cctype>
 #include <memory>
 #include <span>
 
@@ -9,6 +8,7 @@
 #include "document/pixels.h"
 #include "edit/editor.h"
 #include "edit/source_files.h"
+#include "formats/file_kind.h"
 #include "formats/picture_import.h"
 #include "formats/prg_format.h"
 
@@ -21,40 +21,6 @@ namespace {
 std::string FileNamePart(const std::string& path) {
     const std::size_t cut = path.find_last_of("\\:/");
     return cut == std::string::npos ? path : path.substr(cut + 1);
-}
-
-std::string LowerTail(const std::string& path, std::size_t n) {
-    std::string tail = path.size() < n ? std::string() : path.substr(path.size() - n);
-    std::transform(tail.begin(), tail.end(), tail.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
-    return tail;
-}
-
-bool HasPrgExtension(const std::string& path) {
-    return LowerTail(path, 4) == ".prg";
-}
-
-// Plain text with a data line ("DB $00,...") among its first lines: what
-// the source writer writes and the source reader takes. Pictures and programs
-// hold control bytes; text without data lines would only rename images.
-bool LooksLikeSourceText(std::span<const uint8_t> head) {
-    constexpr std::size_t kProbe = 1 << 16;
-    head = head.first(std::min(head.size(), kProbe));
-    bool dataLine = false;
-    bool lineStart = true;
-    for (std::size_t i = 0; i < head.size(); ++i) {
-        const uint8_t c = head[i];
-        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f') return false;
-        if (c == '\n' || c == '\r') {
-            lineStart = true;
-        } else if (lineStart && c != ' ' && c != '\t') {
-            lineStart = false;
-            dataLine = dataLine ||
-                       (i + 2 < head.size() && (c | 0x20) == 'd' && (head[i + 1] | 0x20) == 'b' &&
-                        (head[i + 2] == ' ' || head[i + 2] == '\t'));
-        }
-    }
-    return dataLine;
 }
 
 }  // namespace
@@ -185,7 +151,7 @@ void OpenRecentFile(Editor& editor, int n) {
 void AcceptDroppedFiles(Editor& editor, const std::vector<std::string>& paths) {
     for (std::size_t i = 0; i < paths.size(); ++i) {
         if (!editor.platform().FileExists(paths[i])) continue;
-        if (HasPrgExtension(paths[i]) || i + 1 == paths.size()) {
+        if (Extension(paths[i]) == ".prg" || i + 1 == paths.size()) {
             OpenFileByContent(editor, paths[i]);
             return;
         }
@@ -195,19 +161,18 @@ void AcceptDroppedFiles(Editor& editor, const std::vector<std::string>& paths) {
 void OpenFileByContent(Editor& editor, const std::string& path) {
     Platform& platform = editor.platform();
     const std::vector<uint8_t> head = platform.ReadFile(path, kPrgReadLimit);
-    // A file named as a program and laid out as one is one, whatever its
-    // first two bytes spell.
-    const bool namedPrg = HasPrgExtension(path) || LowerTail(path, 4) == ".p4i";
-    // Source text before pictures: some picture readers take any text that
-    // starts with "P1" as a picture, while no text picture has data lines.
-    if (namedPrg && RecognizePrg(head).format != PrgFormat::Unknown)
-        ImportPrgFile(editor, path);
-    else if (LooksLikeSourceText(head))
-        OpenSourceFile(editor, path);
-    else if (!platform.PictureTypeOf(head).empty())
-        ImportPictureOrConvert(editor, path);
-    else
-        ImportPrgFile(editor, path);
+    const auto isPicture = [&] { return !platform.PictureTypeOf(head).empty(); };
+    switch (FileKindOf(path, head, isPicture)) {
+        case FileKind::Source:
+            OpenSourceFile(editor, path);
+            break;
+        case FileKind::Picture:
+            ImportPictureOrConvert(editor, path);
+            break;
+        default:
+            // What no reader takes gets the program reader's message.
+            ImportPrgFile(editor, path);
+    }
 }
 
 }  // namespace pixolat

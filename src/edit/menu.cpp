@@ -1,6 +1,5 @@
 #include "edit/menu.h"
 
-#include <algorithm>
 #include <stdexcept>
 
 #include "edit/image_files.h"
@@ -40,6 +39,15 @@ MenuItem Item(const char* id) {
     return item;
 }
 
+// Stands for every item of a command family, in parameter order.
+MenuItem Family(const char* id) {
+    if (FamilyItems(id).empty()) throw std::logic_error(std::string("no command family ") + id);
+    MenuItem item;
+    item.name = id;
+    item.family = true;
+    return item;
+}
+
 MenuItem Submenu(MenuItem item) {
     item.submenu = true;
     return item;
@@ -67,16 +75,7 @@ std::vector<MenuItem> MenuRows() {
         InSubmenu(Item("mnuFileSyntaxDasm"), "mnuFileSourceSyntax"),
         InSubmenu(Item("mnuFileSyntaxXa"), "mnuFileSourceSyntax"),
         Submenu(Item("mnuFileRecover")),
-        InSubmenu(Item("mnuFileRecover1"), "mnuFileRecover"),
-        InSubmenu(Item("mnuFileRecover2"), "mnuFileRecover"),
-        InSubmenu(Item("mnuFileRecover3"), "mnuFileRecover"),
-        InSubmenu(Item("mnuFileRecover4"), "mnuFileRecover"),
-        InSubmenu(Item("mnuFileRecover5"), "mnuFileRecover"),
-        InSubmenu(Item("mnuFileRecover6"), "mnuFileRecover"),
-        InSubmenu(Item("mnuFileRecover7"), "mnuFileRecover"),
-        InSubmenu(Item("mnuFileRecover8"), "mnuFileRecover"),
-        InSubmenu(Item("mnuFileRecover9"), "mnuFileRecover"),
-        InSubmenu(Item("mnuFileRecover10"), "mnuFileRecover"),
+        InSubmenu(Family("mnuFileRecover{}"), "mnuFileRecover"),
         Separator("mnuFile1"),
         Item("mnuFileImportPRG"),
         Item("mnuFileExportPRG"),
@@ -91,10 +90,7 @@ std::vector<MenuItem> MenuRows() {
         Item("mnuFileImportPicture"),
         Item("mnuFileImportP4S"),
         Separator("mnuFile3"),
-        Item("mnuFileMRU1"),
-        Item("mnuFileMRU2"),
-        Item("mnuFileMRU3"),
-        Item("mnuFileMRU4"),
+        Family("mnuFileMRU{}"),
         Separator("mnuFile4", HasRecentFiles),
         Item("mnuFileExit"),
 
@@ -122,10 +118,7 @@ std::vector<MenuItem> MenuRows() {
         Item("mnuViewImageProperties"),
 
         Menu("mnuDraw", "&Draw", 2406),
-        Item("mnuDrawPixel0"),
-        Item("mnuDrawPixel1"),
-        Item("mnuDrawPixel2"),
-        Item("mnuDrawPixel3"),
+        Family("mnuDrawPixel{}"),
         Separator("mnuDraw0"),
         Item("mnuDrawFill"),
         Item("mnuDrawReplaceColors"),
@@ -157,21 +150,14 @@ std::vector<MenuItem> MenuRows() {
 }  // namespace
 
 std::vector<MenuItem> BuildMainMenu() {
-    std::vector<MenuItem> menu = MenuRows();
-    // A record that names its menu but no row places goes to that menu's end.
-    for (const CommandRecord& record : CommandRecords()) {
-        if (!record.menu) continue;
-        const auto placed = std::any_of(
-            menu.begin(), menu.end(), [&](const MenuItem& item) { return item.record == &record; });
-        if (placed) continue;
-        auto top = std::find_if(menu.begin(), menu.end(), [&](const MenuItem& item) {
-            return item.kind == MenuItem::Kind::Menu && item.name == record.menu;
-        });
-        if (top == menu.end()) throw std::logic_error(std::string("no menu ") + record.menu);
-        const auto end = std::find_if(top + 1, menu.end(), [](const MenuItem& item) {
-            return item.kind == MenuItem::Kind::Menu;
-        });
-        menu.insert(end, Item(record.id));
+    std::vector<MenuItem> menu;
+    for (const MenuItem& row : MenuRows()) {
+        if (!row.family) {
+            menu.push_back(row);
+            continue;
+        }
+        for (const CommandRecord& record : FamilyItems(row.name))
+            menu.push_back(InSubmenu(Item(record.id), row.parent.c_str()));
     }
     return menu;
 }
@@ -185,7 +171,7 @@ void RefreshMenu(std::vector<MenuItem>& menu, const Editor& editor) {
         item.caption = CaptionOf(*record, editor);
         item.enabled = !record->enabled || record->enabled(editor);
         item.checked = record->checked && record->checked(editor);
-        item.visible = !record->visible || record->visible(editor);
+        item.visible = IsVisible(*record, editor);
     }
 }
 

@@ -33,6 +33,8 @@ struct MenuItem {
     // An item with a submenu lists the items whose parent names it.
     bool submenu = false;
     std::string parent;
+    // A row of the menu's list that stands for a command family's items.
+    bool family = false;
 
     // The caption as shown: the key hint follows a tab.
     std::string DisplayCaption() const {

@@ -182,6 +182,26 @@ TEST_F(ConvertTest, InfoNamesTheRecognisedLayout) {
                        "image 0: 320 x 200, multicolor, color map DFLI, layout Bitmap\n");
 }
 
+// An input is what its bytes are, as in the editor, whatever its name says.
+TEST_F(ConvertTest, InputsAreReadByTheirContentNotTheirName) {
+    static ImageStore store;
+    RandomImage(store.image(1), 2, 7);
+    Write(Path("image.dat"), EncodePrg(store.image(1)));
+    ASSERT_EQ(Convert(Path("image.dat") + " " + Path("text.png")), 0) << err;
+    ASSERT_EQ(Convert(Path("image.dat") + " " + Path("text.asm")), 0) << err;
+    fs::rename(Path("text.asm"), Path("text.prg"));
+    fs::rename(Path("text.png"), Path("picture.asm"));
+    const std::pair<const char*, const char*> cases[] = {
+        {"image.dat", ": PRG format 2 "},
+        {"text.prg", ": source text, 1 image"},
+        {"picture.asm", ": picture, 320 x 200"},
+    };
+    for (const auto& [name, said] : cases) {
+        ASSERT_EQ(Convert("--info " + Path(name)), 0) << name << " " << err;
+        EXPECT_EQ(out.rfind(Path(name) + said, 0), 0u) << out;
+    }
+}
+
 TEST_F(ConvertTest, FailuresSayWhyAndWriteNothing) {
     Write(Path("odd.prg"), std::vector<uint8_t>(1234, 1));
     Write(Path("kept.png"), {1, 2, 3});

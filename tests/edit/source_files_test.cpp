@@ -214,7 +214,7 @@ TEST(SourceFiles, TheFileItemsFollowSaveAndTheRecentFilesKeepTheirSeparator) {
                                            "&ca65",
                                            "DA&SM",
                                            "&xa",
-                                           "Recover Last Session",
+                                           "Rec&over Last Session",
                                            "-",
                                            "Import .PRG",
                                            "Export .PRG",

@@ -30,9 +30,13 @@ int main(int argc, char* argv[]) {
     qputenv("XDG_DATA_HOME", (home.path() + "/data").toUtf8());
     QApplication app(argc, argv);
     QApplication::setApplicationName("Pixolat");
+    // PIXOLAT_GUI_TESTS=ClassA,ClassB runs those test classes alone.
+    const QStringList only =
+        QString::fromLocal8Bit(qgetenv("PIXOLAT_GUI_TESTS")).split(',', Qt::SkipEmptyParts);
     int failures = 0;
     for (const auto& make : pixolat::testing::GuiTestRegistry()) {
         std::unique_ptr<QObject> test(make());
+        if (!only.isEmpty() && !only.contains(test->metaObject()->className())) continue;
         failures += QTest::qExec(test.get(), argc, argv);
     }
     return failures == 0 ? 0 : 1;

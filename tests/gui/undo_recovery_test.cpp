@@ -74,7 +74,7 @@ private slots:
         QCOMPARE(next.editor().currentImage().desc.name, std::string());
         QAction* recover = next.action("mnuFileRecover");
         QVERIFY(recover->isEnabled());
-        QCOMPARE(recover->text(), QString("Recover Last Session"));
+        QCOMPARE(recover->text(), QString("Rec&over Last Session"));
         QVERIFY(recover->menu());
         QAction* session = next.action("mnuFileRecover1");
         QVERIFY(session->isVisible());

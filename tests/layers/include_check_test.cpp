@@ -78,6 +78,11 @@ TEST_F(IncludeCheckTest, EachLayerMayIncludeOnlyWhatItsRowNames) {
         {"edit", "\"platform/platform.h\"", true},
         {"document", "\"platform/platform.h\"", false},
         {"edit", "\"app/qt/form_editor.h\"", false},
+        // Angle brackets name our folders as much as quotes do.
+        {"document", "<edit/editor.h>", false},
+        {"formats", "<platform/platform.h>", false},
+        {"render", "<document/picture.h>", true},
+        {"formats", "<sys/stat.h>", true},
     };
     for (const Case& c : cases) {
         fs::remove_all(root / "src" / c.layer);
@@ -90,6 +95,31 @@ TEST_F(IncludeCheckTest, EachLayerMayIncludeOnlyWhatItsRowNames) {
                 << result.output;
             EXPECT_NE(result.output.find("src/README.md"), std::string::npos) << result.output;
         }
+    }
+}
+
+// Past the check, the compiler itself: a layer's include root holds only
+// what its row names, so an include reaching the wrong way does not compile.
+TEST_F(IncludeCheckTest, ALayersIncludeRootHoldsOnlyWhatItMayUse) {
+    struct Case {
+        const char* layer;
+        const char* include;
+        bool compiles;
+    };
+    const Case cases[] = {
+        {"document", "<document/picture.h>", true}, {"document", "<edit/editor.h>", false},
+        {"document", "\"render/canvas.h\"", false}, {"render", "<platform/text_painter.h>", true},
+        {"render", "<platform/platform.h>", false}, {"formats", "<render/view.h>", false},
+        {"edit", "<render/view.h>", true},          {"edit", "<mask/mask_processor.h>", false},
+    };
+    for (const Case& c : cases) {
+        const fs::path probe = root / "probe.cpp";
+        std::ofstream(probe) << "#include " << c.include << "\n";
+        const std::string command = std::string("\"") + PIXOLAT_CXX +
+                                    "\" -std=c++20 -fsyntax-only -I\"" + PIXOLAT_INCLUDE_ROOTS +
+                                    "/" + c.layer + "\" \"" + probe.string() + "\" > \"" +
+                                    (root / "compile.log").string() + "\" 2>&1";
+        EXPECT_EQ(std::system(command.c_str()) == 0, c.compiles) << c.layer << " " << c.include;
     }
 }
 

@@ -77,6 +77,15 @@ bool CanReadCall(const std::string& extension) {
     }
 }
 
+bool IsPictureCall(const uint8_t* bytes, std::size_t size) {
+    try {
+        Plugins().BeforeRead();
+        return !PictureTypeOf(std::span(bytes, size)).empty();
+    } catch (...) {
+        return false;
+    }
+}
+
 void EncodeCall(const Picture& picture, PictureFileType type, std::vector<uint8_t>& bytes,
                 std::string& error) {
     Guarded(error, [&] {
@@ -88,7 +97,8 @@ void EncodeCall(const Picture& picture, PictureFileType type, std::vector<uint8_
 const PictureCodecCalls kCalls{.release = PIXOLAT_VERSION,
                                .readPictureFile = ReadCall,
                                .canReadPictureType = CanReadCall,
-                               .encodePictureFile = EncodeCall};
+                               .encodePictureFile = EncodeCall,
+                               .isPicture = IsPictureCall};
 
 }  // namespace
 

@@ -18,7 +18,7 @@ namespace pixolat {
 
 inline constexpr char kPictureCodecModuleFile[] = "pixolat-picture-codec.so";
 inline constexpr char kPictureCodecModuleEntry[] = "PixolatPictureCodecCalls";
-inline constexpr int kPictureCodecModuleVersion = 1;
+inline constexpr int kPictureCodecModuleVersion = 2;
 
 // Each call that can fail leaves the user's text in error (empty when done).
 struct PictureCodecCalls {
@@ -31,6 +31,8 @@ struct PictureCodecCalls {
     bool (*canReadPictureType)(const std::string& extension);
     void (*encodePictureFile)(const Picture& picture, PictureFileType type,
                               std::vector<uint8_t>& bytes, std::string& error);
+    // Whether a picture reader takes a file that begins with these bytes.
+    bool (*isPicture)(const uint8_t* bytes, std::size_t size);
 };
 
 // The module's one exported function (kPictureCodecModuleEntry).

@@ -374,13 +374,13 @@ void TFormImportPicture::Work(bool dithered) {
                 finished_.notify_all();
             }
             const QImage after = ConvertedImageOf(converted->image());
-            const QImage shownBefore = dithered ? QImage() : before;
-            QMetaObject::invokeMethod(
-                this,
-                [this, generation, shownBefore, after, final] {
-                    ShowPreview(generation, shownBefore, after, final);
-                },
-                Qt::QueuedConnection);
+            {
+                std::lock_guard lock(mutex_);
+                ready_.push_back({generation, dithered ? QImage() : before, after, final});
+            }
+            // By name, so the previews pass through ready_ and its lock, never
+            // through a callable made on this thread and run on the window's.
+            QMetaObject::invokeMethod(this, "ShowReadyPreviews", Qt::QueuedConnection);
         } catch (const std::exception& e) {
             // What was under way may be half made.
             converted.reset();
@@ -404,6 +404,16 @@ void TFormImportPicture::Work(bool dithered) {
             }
         }
     }
+}
+
+void TFormImportPicture::ShowReadyPreviews() {
+    std::vector<ReadyPreview> ready;
+    {
+        std::lock_guard lock(mutex_);
+        ready.swap(ready_);
+    }
+    for (const ReadyPreview& preview : ready)
+        ShowPreview(preview.generation, preview.before, preview.after, preview.final);
 }
 
 }  // namespace pixolat

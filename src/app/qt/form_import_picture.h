@@ -14,6 +14,7 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <vector>
 
 #include "conversion/picture_conversion.h"
 
@@ -62,6 +63,8 @@ public:
     QLabel* imgAfter = nullptr;
 
 private:
+    // Shows the previews the workers have left in ready_ (on the window's thread).
+    Q_INVOKABLE void ShowReadyPreviews();
     void BuildControls();
     void LoadSettings();
     void SaveSettings();
@@ -94,6 +97,12 @@ private:
     std::condition_variable finished_;
     ConvertedImage imported_;
     uint64_t importedFor_ = 0, failedFor_ = 0;
+    struct ReadyPreview {
+        uint64_t generation;
+        QImage before, after;
+        bool final;
+    };
+    std::vector<ReadyPreview> ready_;
     std::thread worker_, ditherWorker_;
 
     std::mutex scaleMutex_;

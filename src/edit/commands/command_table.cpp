@@ -1,6 +1,8 @@
 #include "edit/commands/command_table.h"
 
 #include <algorithm>
+#include <deque>
+#include <vector>
 
 #include "edit/commands/draw_commands.h"
 #include "edit/commands/edit_commands.h"
@@ -44,8 +46,7 @@ bool IsSyntax(const Editor& editor) {
     return editor.ui().sourceSyntax == syntax;
 }
 
-template <int n>
-bool HasSession(const Editor& editor) {
+bool HasSession(const Editor& editor, int n) {
     return editor.recovery().sessions().size() >= std::size_t(n);
 }
 std::string SessionItemCaption(const Editor& editor, int n) {
@@ -58,8 +59,7 @@ bool ToolIs(const Editor& editor) {
 bool Never(const Editor&) {
     return false;
 }
-template <int n>
-bool HasRecentFile(const Editor& editor) {
+bool HasRecentFile(const Editor& editor, int n) {
     return !editor.ui().recentFiles[std::size_t(n - 1)].empty();
 }
 
@@ -72,38 +72,11 @@ const CommandRecord kCommandRecords[] = {
     {"mnuFileSave", "&Save (as source)", mnuFileSaveClick, 2102},
     {"mnuFileOpenSource", "Open Source File...", mnuFileOpenSourceClick, 2110},
     {"mnuFileSaveSource", "Save Source File...", mnuFileSaveSourceClick, 2111},
-    {.id = "mnuFileRecover", .caption = "Recover Last Session", .helpContext = 2112,
+    {.id = "mnuFileRecover", .caption = "Rec&over Last Session", .helpContext = 2112,
      .enabled = HasSessions},
-    {.id = "mnuFileRecover1", .helpContext = 2112, .undoName = "Recover Session",
-     .visible = HasSession<1>, .runWith = RecoverSession, .parameter = 1,
-     .captionOf = SessionItemCaption},
-    {.id = "mnuFileRecover2", .helpContext = 2112, .undoName = "Recover Session",
-     .visible = HasSession<2>, .runWith = RecoverSession, .parameter = 2,
-     .captionOf = SessionItemCaption},
-    {.id = "mnuFileRecover3", .helpContext = 2112, .undoName = "Recover Session",
-     .visible = HasSession<3>, .runWith = RecoverSession, .parameter = 3,
-     .captionOf = SessionItemCaption},
-    {.id = "mnuFileRecover4", .helpContext = 2112, .undoName = "Recover Session",
-     .visible = HasSession<4>, .runWith = RecoverSession, .parameter = 4,
-     .captionOf = SessionItemCaption},
-    {.id = "mnuFileRecover5", .helpContext = 2112, .undoName = "Recover Session",
-     .visible = HasSession<5>, .runWith = RecoverSession, .parameter = 5,
-     .captionOf = SessionItemCaption},
-    {.id = "mnuFileRecover6", .helpContext = 2112, .undoName = "Recover Session",
-     .visible = HasSession<6>, .runWith = RecoverSession, .parameter = 6,
-     .captionOf = SessionItemCaption},
-    {.id = "mnuFileRecover7", .helpContext = 2112, .undoName = "Recover Session",
-     .visible = HasSession<7>, .runWith = RecoverSession, .parameter = 7,
-     .captionOf = SessionItemCaption},
-    {.id = "mnuFileRecover8", .helpContext = 2112, .undoName = "Recover Session",
-     .visible = HasSession<8>, .runWith = RecoverSession, .parameter = 8,
-     .captionOf = SessionItemCaption},
-    {.id = "mnuFileRecover9", .helpContext = 2112, .undoName = "Recover Session",
-     .visible = HasSession<9>, .runWith = RecoverSession, .parameter = 9,
-     .captionOf = SessionItemCaption},
-    {.id = "mnuFileRecover10", .helpContext = 2112, .undoName = "Recover Session",
-     .visible = HasSession<10>, .runWith = RecoverSession, .parameter = 10,
-     .captionOf = SessionItemCaption},
+    {.id = "mnuFileRecover{}", .helpContext = 2112, .undoName = "Recover Session",
+     .runWith = RecoverSession, .parameter = 1, .captionOf = SessionItemCaption,
+     .lastParameter = 10, .visibleWith = HasSession},
     // The source text's assembler and the memory parts.
     {.id = "mnuFileSourceSyntax", .caption = "Source S&yntax", .helpContext = 2114},
     {.id = "mnuFileSyntaxDb", .caption = "&DB (the editor's own)", .helpContext = 2116,
@@ -130,14 +103,8 @@ const CommandRecord kCommandRecords[] = {
     {"mnuFileImportPicture", "Import Picture...", mnuFileImportPictureClick, 2113},
     {.id = "mnuFileImportP4S", .caption = "Import .P4S", .helpContext = 2106, .visible = Never,
      .hint = "Not implemented"},
-    {.id = "mnuFileMRU1", .visible = HasRecentFile<1>,
-     .runWith = OpenRecentFile, .parameter = 1, .captionOf = RecentFileCaption},
-    {.id = "mnuFileMRU2", .visible = HasRecentFile<2>,
-     .runWith = OpenRecentFile, .parameter = 2, .captionOf = RecentFileCaption},
-    {.id = "mnuFileMRU3", .visible = HasRecentFile<3>,
-     .runWith = OpenRecentFile, .parameter = 3, .captionOf = RecentFileCaption},
-    {.id = "mnuFileMRU4", .visible = HasRecentFile<4>,
-     .runWith = OpenRecentFile, .parameter = 4, .captionOf = RecentFileCaption},
+    {.id = "mnuFileMRU{}", .runWith = OpenRecentFile, .parameter = 1,
+     .captionOf = RecentFileCaption, .lastParameter = 4, .visibleWith = HasRecentFile},
     {"mnuFileExit", "E&xit", mnuFileExitClick, 2106},
     // Edit
     {.id = "mnuEditUndo", .caption = "&Undo", .run = mnuEditUndoClick, .helpContext = 2206,
@@ -159,14 +126,9 @@ const CommandRecord kCommandRecords[] = {
      .run = mnuViewColorPaletteAndPreviewClick, .helpContext = 2309, .checked = PaletteShown},
     {"mnuViewImageProperties", "Image Properties", mnuViewImagePropertiesClick, 2311},
     // Draw
-    {.id = "mnuDrawPixel0", .caption = "Draw Pixel #0", .helpContext = 2401, .undoName = "Draw",
-     .runWith = mnuDrawPixelClick, .parameter = 0, .runKey = DrawPixelValue},
-    {.id = "mnuDrawPixel1", .caption = "Draw Pixel #1", .helpContext = 2402, .undoName = "Draw",
-     .runWith = mnuDrawPixelClick, .parameter = 1, .runKey = DrawPixelValue},
-    {.id = "mnuDrawPixel2", .caption = "Draw Pixel #2", .helpContext = 2403, .undoName = "Draw",
-     .runWith = mnuDrawPixelClick, .parameter = 2, .runKey = DrawPixelValue},
-    {.id = "mnuDrawPixel3", .caption = "Draw Pixel #3", .helpContext = 2404, .undoName = "Draw",
-     .runWith = mnuDrawPixelClick, .parameter = 3, .runKey = DrawPixelValue},
+    {.id = "mnuDrawPixel{}", .caption = "Draw Pixel #{}", .helpContext = 2401, .undoName = "Draw",
+     .runWith = mnuDrawPixelClick, .parameter = 0, .runKey = DrawPixelValue, .lastParameter = 3,
+     .helpStep = 1},
     {"mnuDrawFill", "Fill Image", mnuDrawFillClick, 2405, "Fill"},
     {"mnuDrawReplaceColors", "Replace Colors", mnuDrawReplaceColorsClick, 0},
     {"mnuDrawRemapColors", "&Remap Colors", mnuDrawRemapColorsClick, 0},
@@ -229,14 +191,73 @@ const CommandRecord kCommandRecords[] = {
 };
 // clang-format on
 
+namespace {
+
+bool IsFamily(const CommandRecord& record) {
+    return std::string_view(record.id).find("{}") != std::string_view::npos;
+}
+
+std::string WithParameter(std::string_view text, int parameter) {
+    std::string result(text);
+    const std::size_t at = result.find("{}");
+    if (at != std::string::npos) result.replace(at, 2, std::to_string(parameter));
+    return result;
+}
+
+// The records as the menu and the keys see them: a family's items made once.
+struct ItemTable {
+    std::deque<std::string> texts;  // the items' ids and captions, which do not move
+    std::vector<CommandRecord> records;
+    struct Family {
+        std::string_view id;
+        std::size_t first, count;
+    };
+    std::vector<Family> families;
+};
+
+const ItemTable& Items() {
+    static const ItemTable table = [] {
+        ItemTable t;
+        for (const CommandRecord& record : kCommandRecords) {
+            if (!IsFamily(record)) {
+                t.records.push_back(record);
+                continue;
+            }
+            t.families.push_back({record.id, t.records.size(),
+                                  std::size_t(record.lastParameter - record.parameter + 1)});
+            for (int n = record.parameter; n <= record.lastParameter; ++n) {
+                CommandRecord item = record;
+                item.id = t.texts.emplace_back(WithParameter(record.id, n)).c_str();
+                item.caption = t.texts.emplace_back(WithParameter(record.caption, n)).c_str();
+                item.parameter = n;
+                item.lastParameter = n;
+                item.helpContext = record.helpContext + record.helpStep * (n - record.parameter);
+                t.records.push_back(item);
+            }
+        }
+        return t;
+    }();
+    return table;
+}
+
+}  // namespace
+
 std::span<const CommandRecord> CommandRecords() {
-    return kCommandRecords;
+    return Items().records;
 }
 
 const CommandRecord* FindCommand(std::string_view id) {
-    for (const CommandRecord& record : kCommandRecords)
+    for (const CommandRecord& record : Items().records)
         if (id == record.id) return &record;
     return nullptr;
+}
+
+std::span<const CommandRecord> FamilyItems(std::string_view familyId) {
+    const ItemTable& items = Items();
+    for (const ItemTable::Family& family : items.families)
+        if (family.id == familyId)
+            return std::span(items.records).subspan(family.first, family.count);
+    return {};
 }
 
 void RunCommand(const CommandRecord& record, Editor& editor) {
@@ -255,6 +276,11 @@ void RunKeyCommand(const CommandRecord& record, Editor& editor, KeyPress press) 
 
 std::string CaptionOf(const CommandRecord& record, const Editor& editor) {
     return record.captionOf ? record.captionOf(editor, record.parameter) : record.caption;
+}
+
+bool IsVisible(const CommandRecord& record, const Editor& editor) {
+    if (record.visibleWith) return record.visibleWith(editor, record.parameter);
+    return !record.visible || record.visible(editor);
 }
 
 std::string UndoNameOf(const CommandRecord& record) {
