@@ -49,10 +49,7 @@ public:
 
     void AppendValue(uint8_t v) {
         char* p = text_.data() + size_;
-        if (count_ == 0) {
-            std::memcpy(p, lead_.data(), lead_.size());
-            p += lead_.size();
-        }
+        if (count_ == 0) p = CopyLead(p);
         std::memcpy(p, kHex.text[v].data(), 4);
         p += 4;
         if (++count_ == 8) {
@@ -65,9 +62,7 @@ public:
 
     // Eight values that start a line: one pixel row of a cell each.
     void AppendLine(const uint8_t* values) {
-        char* p = text_.data() + size_;
-        std::memcpy(p, lead_.data(), lead_.size());
-        p += lead_.size();
+        char* p = CopyLead(text_.data() + size_);
         for (int i = 0; i < 8; ++i, p += 4) std::memcpy(p, kHex.text[values[i]].data(), 4);
         p[-1] = '\r';
         *p++ = '\n';
@@ -93,7 +88,18 @@ public:
     }
 
 private:
+    // The db form's lead is copied as a constant: most text is written in it.
+    char* CopyLead(char* p) const {
+        if (db_) {
+            std::memcpy(p, "\tDB ", 4);
+            return p + 4;
+        }
+        std::memcpy(p, lead_.data(), lead_.size());
+        return p + lead_.size();
+    }
+
     std::string lead_;
+    bool db_ = lead_ == "\tDB ";
     std::string text_;  // the first size_ characters are the text
     std::size_t size_ = 0;
     int count_ = 0;  // values on the current line
