@@ -97,8 +97,8 @@ const CommandRecord kCommandRecords[] = {
     {"mnuFileExportRunnablePRG", "Export Runnable .PRG...", mnuFileExportRunnablePRGClick, 2107},
     {"mnuFileExportPicture", "Export Picture...", mnuFileExportPictureClick, 2108},
     // The layouts that keep DFLI pictures and character sets whole.
-    {"mnuFileExportDfliPRG", "Export DFLI .PRG...", mnuFileExportDfliPRGClick, 2114},
-    {"mnuFileExportCharsetPRG", "Export Charset .PRG...", mnuFileExportCharsetPRGClick, 2115},
+    {"mnuFileExportDfliPRG", "Export DFLI .PRG...", mnuFileExportDfliPRGClick, 2122},
+    {"mnuFileExportCharsetPRG", "Export Charset .PRG...", mnuFileExportCharsetPRGClick, 2123},
     {"mnuFileImportBMP", "Import .BMP", mnuFileImportBMPClick, 2105},
     {"mnuFileImportPicture", "Import Picture...", mnuFileImportPictureClick, 2113},
     {.id = "mnuFileImportP4S", .caption = "Import .P4S", .helpContext = 2106, .visible = Never,
