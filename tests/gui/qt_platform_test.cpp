@@ -429,6 +429,19 @@ private slots:
         QCOMPARE(platform.OpenFileDialog({"Programs|*.prg", "prg"}), std::optional(S(chosen)));
         QCOMPARE(startedIn, dir.path());
         QCOMPARE(platform.DialogFolder(), S(dir.filePath("pictures")));
+        // The picture dialog offers the pictures the codec reads, SVG drawings not among them.
+        QStringList offered;
+        AnswerNextDialog([&](QWidget* d) {
+            auto* dialog = qobject_cast<QFileDialog*>(d);
+            offered = dialog->nameFilters();
+            dialog->selectFile(chosen);
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        QCOMPARE(platform.OpenPictureDialog(), std::optional(S(chosen)));
+        QVERIFY(!offered.isEmpty() && offered.front().contains("*.png"));
+        QVERIFY(!offered.front().contains("svg"));
+        AnswerNextDialog([](QWidget* d) { ClickButton(d, "OK"); });
+        platform.ShowInformation("Done.");
 
         // The Gfx Data window gives back what the user left in it.
         AnswerNextDialog([](QWidget* d) {
