@@ -19,7 +19,8 @@ function(pixolat_viewer source name header)
                 --output=${prg} --map=${VIEWER_DIR}/${header}.map ${source}
         COMMAND ${CMAKE_COMMAND} -DINPUT=${prg} -DOUTPUT=${out}
                 -DNAME=${name} -P ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/embed_bytes.cmake
-        DEPENDS ${source} ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/embed_bytes.cmake
+        DEPENDS ${source} ${VIEWER_SOURCES}/viewer_common.asm
+                ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/embed_bytes.cmake
         COMMENT "Assembling ${header}"
         VERBATIM)
     target_sources(pixolat_formats PRIVATE ${out})

@@ -33,18 +33,11 @@ DELAY = 0                       ; NOPs before the writes: the emulator check
                                 ; shows that a viewer late by four is seen
         .endweak
 
+        .include "viewer_common.asm"
+
 ted_control1    = $ff06         ; bitmap mode, display on, 25 rows, vertical scroll
-ted_control2    = $ff07         ; multicolor, 40 columns
-ted_keyboard    = $ff08         ; keyboard latch: write to sample, read columns
-ted_bitmap      = $ff12         ; bitmap address (bits 3-5), ROM/RAM fetch (bit 2)
-ted_attributes  = $ff14         ; luminance and color address (bits 3-7)
-ted_color0      = $ff15         ; multicolor pixel value 0
-ted_color3      = $ff16         ; multicolor pixel value 3
-ted_border      = $ff19
 ted_line_high   = $ff1c         ; bit 0: raster line bit 8
 ted_line        = $ff1d         ; raster line bits 0-7
-keyboard_rows   = $fd30         ; 6529 port driving the keyboard matrix rows
-key_count       = $ef           ; keys waiting in the system keyboard buffer
 
 from            = $d8           ; copy pointers (zero page)
 to              = $da
@@ -76,12 +69,7 @@ basic_end
         .word 0                 ; end of program
 
 start   sei
-        ldx #register_count - 1
--       ldy registers,x
-        lda $ff00,y
-        sta saved,x
-        dex
-        bpl -
+        #save_registers
 
         ; 64 pages from the file to the banks and on into the bitmap.
         lda #<data
@@ -156,15 +144,7 @@ pairs   .for pair = 1, pair <= 4, pair += 1
         bne -
 
         ; Back to the text screen as it was; $ff06 comes last (index 0).
-        ldx #register_count - 1
--       ldy registers,x
-        lda saved,x
-        sta $ff00,y
-        dex
-        bpl -
-        lda #0
-        sta key_count
-        cli
+        #restore_registers
         rts
 
 ; Right after the color fetch of the pair whose fetch lines end at line x,
@@ -182,13 +162,7 @@ next_pair
         rts
 
 ; Z clear while any key of the keyboard is down.
-any_key lda #0
-        sta keyboard_rows       ; every row low
-        lda #$ff
-        sta ted_keyboard        ; joysticks off, sample the columns
-        lda ted_keyboard
-        eor #$ff                ; a pressed key reads as 0
-        rts
+any_key #read_keyboard
 
         .if MULTICOLOR != 0
 ; A with its two nibbles exchanged: the file keeps the two multicolor colors

@@ -10,16 +10,9 @@
 ;
 ; Assembled with 64tass at build time; the export embeds the bytes.
 
+        .include "viewer_common.asm"
+
 ted_control1    = $ff06         ; bitmap mode, display on, 25 rows
-ted_control2    = $ff07         ; multicolor, 40 columns
-ted_keyboard    = $ff08         ; keyboard latch: write to sample, read columns
-ted_bitmap      = $ff12         ; bitmap address (bits 3-5), ROM/RAM fetch (bit 2)
-ted_attributes  = $ff14         ; luminance and color address (bits 3-7)
-ted_color0      = $ff15         ; multicolor pixel value 0
-ted_color3      = $ff16         ; multicolor pixel value 3
-ted_border      = $ff19
-keyboard_rows   = $fd30         ; 6529 port driving the keyboard matrix rows
-key_count       = $ef           ; keys waiting in the system keyboard buffer
 
 luminance       = $1800
 colors          = $1c00
@@ -53,12 +46,7 @@ start
         ; The keyboard is read directly, so no interrupt routine can change
         ; the video registers while the picture shows.
         sei
-        ldx #register_count - 1
--       ldy registers,x
-        lda $ff00,y
-        sta saved,x
-        dex
-        bpl -
+        #save_registers
 
         ldx #3
 -       lda marker,x
@@ -105,25 +93,11 @@ show    sta mode
         bne -
 
         ; Back to the text screen as it was; $ff06 comes last (index 0).
-        ldx #register_count - 1
--       ldy registers,x
-        lda saved,x
-        sta $ff00,y
-        dex
-        bpl -
-        lda #0
-        sta key_count
-        cli
+        #restore_registers
         rts
 
 ; Z clear while any key of the keyboard is down.
-any_key lda #0
-        sta keyboard_rows       ; every row low
-        lda #$ff
-        sta ted_keyboard        ; joysticks off, sample the columns
-        lda ted_keyboard
-        eor #$ff                ; a pressed key reads as 0
-        rts
+any_key #read_keyboard
 
 ; A with its two nibbles exchanged: the file keeps the two multicolor colors
 ; hue first, the chip wants luminance in the high nibble.
