@@ -39,8 +39,7 @@ constexpr const char* kChangesStart = "// Pixolat session changes to ";
 
 std::vector<uint8_t> FileBytes(const ImageStore& store, int currentImage, int64_t startedAt,
                                int64_t savedAt, int number) {
-    std::string header = SessionHeader(startedAt, savedAt, CountImages(store));
-    header.insert(header.size() - 2, " whole " + std::to_string(number));
+    const std::string header = SessionHeader(startedAt, savedAt, CountImages(store), number);
     std::vector<uint8_t> bytes(header.begin(), header.end());
     const std::vector<uint8_t> text = SourceFileBytes(store, currentImage);
     bytes.insert(bytes.end(), text.begin(), text.end());
@@ -123,9 +122,10 @@ std::string SessionFileName(int64_t startedAt, int attempt) {
 
 }  // namespace
 
-std::string SessionHeader(int64_t startedAt, int64_t savedAt, int images) {
+std::string SessionHeader(int64_t startedAt, int64_t savedAt, int images, int whole) {
     return kHeaderStart + std::to_string(startedAt) + " saved " + std::to_string(savedAt) +
-           " images " + std::to_string(images) + "\r\n";
+           " images " + std::to_string(images) +
+           (whole > 0 ? " whole " + std::to_string(whole) : std::string()) + "\r\n";
 }
 
 namespace {
@@ -457,6 +457,10 @@ bool SessionRecovery::CloseQuery() {
 // Keeps this session's file and the newest others, ten in all; the file of
 // a session that is still running (its lock held) is never deleted.
 void SessionRecovery::Prune() {
+    // The folder gains a file only with this session's first write; later
+    // writes would scan it for nothing.
+    if (pruned_) return;
+    pruned_ = true;
     Platform& platform = editor_.platform();
     const std::string folder = std::filesystem::path(path_).parent_path().string();
     std::vector<SessionFile> files = ListSessionFiles(platform, folder);

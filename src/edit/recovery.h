@@ -58,7 +58,8 @@ std::vector<SessionFile> ListSessionFiles(Platform& platform, const std::string&
 // "Today 14:32 — 3 images", in local time; "Yesterday", or the date, when older.
 std::string SessionCaption(const SessionFile& file, int64_t now);
 // The first line of a recovery file: a comment the source text reader skips.
-std::string SessionHeader(int64_t startedAt, int64_t savedAt, int images);
+// `whole` numbers the session's writes of the whole store (0: not said).
+std::string SessionHeader(int64_t startedAt, int64_t savedAt, int images, int whole = 0);
 // The lock a running session holds on its file, so that no other session
 // deletes it; left behind, unlocked, by a session that did not close.
 std::string SessionLockPath(const std::string& sessionPath);
@@ -131,6 +132,7 @@ private:
     uint32_t wholeWrittenAt_ = 0;
     int wholeWrites_ = 0;
     bool writingWhole_ = false;
+    bool pruned_ = false;
     std::unique_ptr<ImageStore> snapshot_;
     std::vector<uint64_t> snapshotRevisions_;
     int snapshotImage_ = 0;
